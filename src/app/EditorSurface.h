@@ -1,0 +1,163 @@
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Colours are 0x00BBGGRR (red in the low byte), as stored in the settings files.
+using OleColor = std::uint32_t;
+
+struct CharFormat {
+    OleColor color = 0;
+    bool bold = false;
+    bool italic = false;
+    QString fontName = QStringLiteral("Courier New");
+    double fontSize = 8;
+
+    bool operator==(const CharFormat &) const = default;
+};
+
+// A stretch of characters sharing one format.
+struct FormatRun {
+    int length = 0;
+    CharFormat format;
+
+    bool operator==(const FormatRun &) const = default;
+};
+
+// The window messages the logic sends to the surface.
+enum SurfaceMessage : int {
+    EM_SCROLL = 181,
+    EM_GETLINECOUNT = 186,
+    EM_LINEINDEX = 187,
+    EM_SETTABSTOPS = 203,
+    EM_GETFIRSTVISIBLELINE = 206,
+    EM_SETTARGETDEVICE = 1096,
+};
+
+enum class ScrollKind { LineUp = 0, LineDown = 1, PageUp = 2, PageDown = 3 };
+
+// Shift state of key and mouse events: 1 Shift, 2 Ctrl, 4 Alt.
+enum ShiftState : int { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
+
+class EditorSurface;
+
+// Receives the surface's events. Key codes are Qt key codes; a handler swallows a key by setting it to 0.
+class SurfaceEvents {
+public:
+    virtual ~SurfaceEvents() = default;
+    virtual void surfaceGotFocus() {}
+    virtual void surfaceKeyDown(int &key, int &shift) { (void)key; (void)shift; }
+    virtual void surfaceKeyPress(int &character) { (void)character; }
+    virtual void surfaceKeyUp(int &key, int &shift) { (void)key; (void)shift; }
+    virtual void surfaceMouseDown(int button, int shift, int x, int y) { (void)button; (void)shift; (void)x; (void)y; }
+    virtual void surfaceMouseUp(int button, int shift, int x, int y) { (void)button; (void)shift; (void)x; (void)y; }
+    virtual void surfaceChange() {}
+    virtual void surfaceSelectionChanged() {}
+    virtual void surfaceScrolled() {}
+    virtual void surfaceDragOver(const QStringList &files, int shift) { (void)files; (void)shift; }
+    virtual void surfaceDragDrop(const QStringList &files, int shift) { (void)files; (void)shift; }
+};
+
+// What the logic requires of the editing control. Offsets are UTF-16 code units of Text with a
+// CR LF line break counting two. Every operation is pure virtual so that a missing one fails to compile.
+class EditorSurface {
+public:
+    virtual ~EditorSurface() = default;
+
+    // Text
+    virtual QString text() const = 0;
+    virtual void setText(const QString &text) = 0;
+    virtual int textLength() const = 0;
+    // Loads the document from UTF-8 bytes in one step (the fast path of loading); isAscii promises
+    // that every byte is below 0x80 so offsets equal byte positions.
+    virtual void setTextUtf8(const QByteArray &utf8, bool isAscii) = 0;
+    // The document as UTF-8 bytes, without building a QString.
+    virtual QByteArray textUtf8() const = 0;
+    virtual QString textRange(int start, int length) const = 0;
+
+    // Selection
+    virtual int selStart() const = 0;
+    virtual void setSelStart(int start) = 0;
+    virtual int selLength() const = 0;
+    virtual void setSelLength(int length) = 0;
+    virtual QString selText() const = 0;
+    virtual void setSelText(const QString &text) = 0;
+
+    // Character formatting of the selection (of the next typed text when the selection is empty)
+    virtual OleColor selColor() const = 0;
+    virtual void setSelColor(OleColor color) = 0;
+    virtual bool selBold() const = 0;
+    virtual void setSelBold(bool bold) = 0;
+    virtual bool selItalic() const = 0;
+    virtual void setSelItalic(bool italic) = 0;
+    virtual QString selFontName() const = 0;
+    virtual void setSelFontName(const QString &name) = 0;
+    virtual double selFontSize() const = 0;
+    virtual void setSelFontSize(double size) = 0;
+
+    // Formats in bulk: the highlighter computes a range's formats and hands them over in one call.
+    virtual void applyFormatRuns(int start, const std::vector<FormatRun> &runs) = 0;
+    virtual std::vector<FormatRun> formatRuns(int start, int length) const = 0;
+    virtual CharFormat formatAt(int offset) const = 0;
+
+    // Rich-text form
+    virtual QString textRTF() const = 0;
+    virtual void setTextRTF(const QString &rtf) = 0;
+    virtual QString selRTF() const = 0;
+    virtual void setSelRTF(const QString &rtf) = 0;
+
+    // Lines and view
+    virtual int getLineFromChar(int offset) const = 0;
+    virtual int lineCount() const = 0;
+    virtual int lineIndex(int line) const = 0;
+    virtual int firstVisibleLine() const = 0;
+    virtual void setFirstVisibleLine(int line) = 0;
+    virtual void scroll(ScrollKind kind) = 0;
+    // One tab stop of tabWidth average characters; false when tabWidth * 4 dialog units overflow 16 bits.
+    virtual bool setTabStops(int dialogUnits) = 0;
+    virtual void setWordWrap(bool on) = 0;
+    virtual bool wordWrap() const = 0;
+    // Lines visible in the window (for the gutter).
+    virtual int visibleLineCount() const = 0;
+
+    // Writes the rich-text form (format 0) or the plain text as single-byte characters (format 1).
+    // Returns the error text when the write failed.
+    virtual std::optional<QString> saveFile(const QString &path, int format) const = 0;
+
+    // Default font and colours of the surface (the format of unformatted text)
+    virtual CharFormat defaultFormat() const = 0;
+    virtual void setDefaultFormat(const CharFormat &format) = 0;
+    virtual OleColor backColor() const = 0;
+    virtual void setBackColor(OleColor color) = 0;
+
+    // Window
+    virtual bool isVisible() const = 0;
+    virtual void setVisible(bool visible) = 0;
+    virtual bool isEnabled() const = 0;
+    virtual void setEnabled(bool enabled) = 0;
+    virtual void setTabStop(bool on) = 0;
+    virtual void setFocus() = 0;
+    virtual void setGeometry(int left, int top, int width, int height) = 0;
+
+    // Caret
+    virtual QPoint caretPos() const = 0;
+    virtual int lineHeight() const = 0;
+    virtual void setOverwriteCaret(bool block) = 0;
+    virtual void hideCaret() = 0;
+    virtual void showCaret() = 0;
+
+    void setEventSink(SurfaceEvents *sink) { m_events = sink; }
+    SurfaceEvents *eventSink() const { return m_events; }
+
+    // The message protocol of the edit control, mapped onto the operations above.
+    long long sendMessage(int message, long long wParam, long long lParam);
+
+protected:
+    SurfaceEvents *m_events = nullptr;
+};

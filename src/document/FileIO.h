@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace FileIO {
+
+// Writes the whole file through a temporary file renamed over the old one, so a crash or a full
+// disk never leaves a half-written file. Returns the error text on failure.
+std::optional<QString> writeAtomically(const QString &path, const QByteArray &bytes);
+
+// Reads the whole file; nullopt when it cannot be read.
+std::optional<QByteArray> readAll(const QString &path);
+
+// The lines of a program file (CR LF, LF or lone CR ends), Latin-1, one byte per character.
+QStringList readLines(const QString &path);
+
+// Joins lines with CR LF after each one, Latin-1.
+QByteArray joinLines(const QStringList &lines);
+
+} // namespace FileIO

@@ -1,0 +1,6 @@
+#include "FlatButton.h"
+
+FlatButton::FlatButton(QWidget *parent)
+    : QWidget(parent)
+{
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace TestSupport {
+
+// The source tree (for shipped data files).
+QString sourceDir();
+// The built application folder (executable, palisade, data).
+QString appDir();
+
+// Writes bytes to dir/name and returns the full path.
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
+
+// Answers questions from a queue and records what was asked.
+class ScriptedPrompter : public Prompter {
+public:
+    struct Asked {
+        QString text;
+        QString title;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon;
+    };
+    QList<QMessageBox::StandardButton> answers;   // popped front; Ok/No-ish default when empty
+    QList<Asked> asked;
+    QStringList openAnswers;                      // each entry: files joined by '\n'
+    QStringList saveAnswers;
+    QStringList saveFilterAnswers;
+    QList<std::optional<QString>> inputAnswers;
+
+    QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &title,
+                                        QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override;
+    QStringList openFiles(QWidget *parent, const QString &title, const QString &filter, const QString &folder,
+                          bool multiple) override;
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter, const QString &folder,
+                     const QString &defaultName, QString *selectedFilter) override;
+    std::optional<QString> inputText(QWidget *parent, const QString &prompt, const QString &title,
+                                     const QString &initial) override;
+    std::optional<QColor> pickColor(QWidget *parent, const QColor &start, const QString &title) override;
+    std::optional<QFont> pickFont(QWidget *parent, const QFont &start, const QString &title) override;
+    QString pickFolder(QWidget *parent, const QString &title, const QString &start) override;
+};
+
+// Installs a ScriptedPrompter for the lifetime of the guard and gives access to it.
+class PrompterGuard {
+public:
+    PrompterGuard();
+    ~PrompterGuard();
+    ScriptedPrompter &operator*() { return *m_prompter; }
+    ScriptedPrompter *operator->() { return m_prompter; }
+
+private:
+    ScriptedPrompter *m_prompter;
+};
+
+} // namespace TestSupport
