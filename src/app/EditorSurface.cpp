@@ -23,3 +23,62 @@ long long EditorSurface::sendMessage(int message, long long wParam, long long lP
         return 0;
     }
 }
+
+#include "FileIO.h"
+#include "RtfCodec.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+QColor oleColorToQColor(OleColor color)
+{
+    if (color & 0x80000000u) {
+        const QPalette palette = QGuiApplication::palette();
+        switch (color & 0xFFu) {
+        case 15:
+            return palette.color(QPalette::Button);
+        case 16:
+            return palette.color(QPalette::Dark);
+        case 18:
+            return palette.color(QPalette::ButtonText);
+        case 8:
+            return palette.color(QPalette::Text);
+        default:
+            return palette.color(QPalette::Base);
+        }
+    }
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+OleColor qColorToOleColor(const QColor &color)
+{
+    return OleColor(color.red()) | (OleColor(color.green()) << 8) | (OleColor(color.blue()) << 16);
+}
+
+QString EditorSurface::rtfOfRange(int start, int length) const
+{
+    return RtfCodec::write(textRange(start, length), formatRuns(start, length), defaultFormat());
+}
+
+void EditorSurface::replaceWithRtf(const QString &rtf, bool wholeDocument)
+{
+    const auto doc = RtfCodec::read(rtf, defaultFormat());
+    // Text that is not rich text goes in as it stands, as the control does.
+    const QString text = doc ? doc->text : rtf;
+    int start = 0;
+    if (wholeDocument) {
+        setText(text);
+    } else {
+        start = selStart();
+        setSelText(text);
+    }
+    if (doc)
+        applyFormatRuns(start, doc->runs);
+}
+
+std::optional<QString> EditorSurface::writeFile(const QString &path, int format) const
+{
+    // Format 1 is the single-byte form: callers put one character per byte into the surface.
+    const QByteArray bytes = format == 0 ? textRTF().toLatin1() : text().toLatin1();
+    return FileIO::writeAtomically(path, bytes);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QPoint>
 #include <QString>
@@ -21,6 +22,11 @@ struct CharFormat {
 
     bool operator==(const CharFormat &) const = default;
 };
+
+// A colour of the settings as a Qt colour; 0x80000000 + n names a system colour (5 window
+// background, 15 button face, 16 button shadow) taken from the application palette.
+QColor oleColorToQColor(OleColor color);
+OleColor qColorToOleColor(const QColor &color);
 
 // A stretch of characters sharing one format.
 struct FormatRun {
@@ -159,5 +165,10 @@ public:
     long long sendMessage(int message, long long wParam, long long lParam);
 
 protected:
+    // Shared by the implementations: the rich-text form of a range, reading one in, writing files.
+    QString rtfOfRange(int start, int length) const;
+    void replaceWithRtf(const QString &rtf, bool wholeDocument);
+    std::optional<QString> writeFile(const QString &path, int format) const;
+
     SurfaceEvents *m_events = nullptr;
 };

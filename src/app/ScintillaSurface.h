@@ -1,0 +1,151 @@
+#pragma once
+
+#include "EditorSurface.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <array>
+#include <vector>
+
+class ScintillaSurface;
+
+// The editing widget of the main window (objectName "txtText"). Keys, mouse and drops reach the
+// program's handlers through the surface before the widget's own bindings.
+class ScintillaView : public QsciScintilla {
+    Q_OBJECT
+public:
+    ScintillaView(ScintillaSurface *surface, QWidget *parent);
+
+    // Removes the widget's own binding of a key the program defines itself.
+    void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    ScintillaSurface *m_surface;
+};
+
+// The editor surface over QScintilla. The widget holds UTF-8; every offset the program sees is a
+// UTF-16 code unit. Pure-ASCII documents skip the UTF-16 line index: offsets equal byte positions.
+class ScintillaSurface : public EditorSurface {
+public:
+    explicit ScintillaSurface(QWidget *parent = nullptr);
+    ~ScintillaSurface() override;
+
+    ScintillaView *view() const { return m_view; }
+
+    QString text() const override;
+    void setText(const QString &text) override;
+    int textLength() const override;
+    void setTextUtf8(const QByteArray &utf8, bool isAscii) override;
+    QByteArray textUtf8() const override;
+    QString textRange(int start, int length) const override;
+
+    int selStart() const override;
+    void setSelStart(int start) override;
+    int selLength() const override;
+    void setSelLength(int length) override;
+    QString selText() const override;
+    void setSelText(const QString &text) override;
+
+    OleColor selColor() const override { return selFormat().color; }
+    void setSelColor(OleColor color) override;
+    bool selBold() const override { return selFormat().bold; }
+    void setSelBold(bool bold) override;
+    bool selItalic() const override { return selFormat().italic; }
+    void setSelItalic(bool italic) override;
+    QString selFontName() const override { return selFormat().fontName; }
+    void setSelFontName(const QString &name) override;
+    double selFontSize() const override { return selFormat().fontSize; }
+    void setSelFontSize(double size) override;
+
+    void applyFormatRuns(int start, const std::vector<FormatRun> &runs) override;
+    std::vector<FormatRun> formatRuns(int start, int length) const override;
+    CharFormat formatAt(int offset) const override;
+
+    QString textRTF() const override;
+    void setTextRTF(const QString &rtf) override;
+    QString selRTF() const override;
+    void setSelRTF(const QString &rtf) override;
+
+    int getLineFromChar(int offset) const override;
+    int lineCount() const override;
+    int lineIndex(int line) const override;
+    int firstVisibleLine() const override;
+    void setFirstVisibleLine(int line) override;
+    void scroll(ScrollKind kind) override;
+    bool setTabStops(int dialogUnits) override;
+    void setWordWrap(bool on) override;
+    bool wordWrap() const override;
+    int visibleLineCount() const override;
+
+    std::optional<QString> saveFile(const QString &path, int format) const override;
+
+    CharFormat defaultFormat() const override { return m_styles[0]; }
+    void setDefaultFormat(const CharFormat &format) override;
+    OleColor backColor() const override { return m_backColor; }
+    void setBackColor(OleColor color) override;
+
+    bool isVisible() const override { return m_visible; }
+    void setVisible(bool visible) override;
+    bool isEnabled() const override;
+    void setEnabled(bool enabled) override;
+    void setTabStop(bool on) override;
+    void setFocus() override;
+    void setGeometry(int left, int top, int width, int height) override;
+
+    QPoint caretPos() const override;
+    int lineHeight() const override;
+    void setOverwriteCaret(bool block) override;
+    void hideCaret() override;
+    void showCaret() override;
+
+    // True while the document may hold non-ASCII text and offsets go through the UTF-16 index.
+    bool usesUtf16Index() const { return m_utf16Index; }
+
+private:
+    friend class ScintillaView;
+
+    long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
+    int toByte(int offset) const;
+    int toOffset(int bytePos) const;
+    int byteLength() const;
+    void ensureUtf16Index();
+    void invalidateCaches();
+    int styleFor(const CharFormat &format);
+    void applyStyle(int style, const CharFormat &format);
+    void styleBytes(int byteStart, int byteLength, int style);
+    CharFormat selFormat() const;
+    template <typename Change> void changeSelFormat(Change change);
+    void insertAtSelection(const QString &text);
+
+    // Widget callbacks
+    void onModified(int position, int type, const char *text, int length);
+    void onUpdateUi(int updated);
+    bool joinsOrSplitsCrLf(int position, int type, const char *text, int length) const;
+    void refreshIndex() const;
+    void typedRange(int byteStart, int byteEnd);
+    void resetTypingFormat();
+
+    ScintillaView *m_view;
+    std::array<CharFormat, 256> m_styles;
+    std::array<bool, 256> m_styleUsed{};
+    CharFormat m_typing;
+    OleColor m_backColor = 0x80000005;
+    bool m_utf16Index = false;
+    bool m_visible = true;
+    int m_caretStyle = 1;
+    mutable QString m_textCache;
+    mutable bool m_textCacheValid = false;
+    mutable int m_length16 = -1;
+    mutable bool m_indexStale = false;
+};

@@ -1,0 +1,293 @@
+#include "MemorySurface.h"
+#include "ScintillaSurface.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const CharFormat kRed{0x0000FF, true, false, QStringLiteral("Courier New"), 8};
+const CharFormat kBlueItalic{0xFF0000, false, true, QStringLiteral("Liberation Mono"), 10.5};
+
+QString randomText(QRandomGenerator &rng, int maxLength)
+{
+    static const QList<QString> pieces = {
+        QStringLiteral("a"), QStringLiteral("Z"), QStringLiteral(" "), QStringLiteral("\t"),
+        QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("{"),
+        QString(QChar(0xE9)), QString(QChar(0x4E2D)), QString(QChar(0)), QStringLiteral("\U0001F600"),
+        QStringLiteral("int"), QStringLiteral("x"), QString(QChar(0xFF))};
+    QString text;
+    const int count = int(rng.bounded(maxLength + 1));
+    for (int i = 0; i < count; ++i)
+        text += pieces[int(rng.bounded(int(pieces.size())))];
+    return text;
+}
+
+// Offsets never split a surrogate pair: the widget cannot represent half a character.
+int snap(const QString &text, int offset)
+{
+    if (offset > 0 && offset < text.size() && text[offset].isLowSurrogate())
+        return offset - 1;
+    return offset;
+}
+
+CharFormat randomFormat(QRandomGenerator &rng)
+{
+    static const QList<CharFormat> formats = {CharFormat{}, kRed, kBlueItalic,
+                                              CharFormat{0x008000, false, true, QStringLiteral("Courier New"), 8}};
+    return formats[int(rng.bounded(int(formats.size())))];
+}
+
+} // namespace
+
+class TestSurface : public QObject {
+    Q_OBJECT
+
+private slots:
+    void contractEdgeCases_data();
+    void contractEdgeCases();
+    void typingFormatFollowsSelection();
+    void tabStopsAndWrap();
+    void bytesSurviveTheWidget();
+    void differential();
+    void rtfRoundTripThroughSurface();
+};
+
+void TestSurface::contractEdgeCases_data()
+{
+    QTest::addColumn<bool>("scintilla");
+    QTest::newRow("memory") << false;
+    QTest::newRow("scintilla") << true;
+}
+
+void TestSurface::contractEdgeCases()
+{
+    QFETCH(bool, scintilla);
+    std::unique_ptr<EditorSurface> owned;
+    if (scintilla)
+        owned = std::make_unique<ScintillaSurface>();
+    else
+        owned = std::make_unique<MemorySurface>();
+    EditorSurface &s = *owned;
+
+    QCOMPARE(s.sendMessage(EM_GETLINECOUNT, 0, 0), 1);
+    QCOMPARE(s.getLineFromChar(0), 0);
+    QCOMPARE(s.sendMessage(EM_LINEINDEX, 0, 0), 0);
+
+    s.setText(QStringLiteral("a\r\nb"));
+    QCOMPARE(s.text().indexOf(u'b'), 3);
+    QCOMPARE(s.getLineFromChar(3), 1);
+    QCOMPARE(s.sendMessage(EM_LINEINDEX, 1, 0), 3);
+    QCOMPARE(s.sendMessage(EM_GETLINECOUNT, 0, 0), 2);
+
+    s.setSelStart(1);
+    s.setSelText(QStringLiteral("xyz"));
+    QCOMPARE(s.selLength(), 0);
+    QCOMPARE(s.selStart(), 4);
+    QCOMPARE(s.text(), QStringLiteral("axyz\r\nb"));
+
+    // Offsets count UTF-16 units, also after non-ASCII text arrived.
+    s.setSelStart(0);
+    s.setSelText(QStringLiteral("\u00e9\U0001F600"));
+    QCOMPARE(s.selStart(), 3);
+    QCOMPARE(s.textLength(), 10);
+    QCOMPARE(s.getLineFromChar(9), 1);
+    QCOMPARE(s.lineIndex(1), 9);
+    s.setSelStart(3);
+    s.setSelLength(4);
+    QCOMPARE(s.selText(), QStringLiteral("axyz"));
+
+    // Lone CR and LF are line breaks of their own; binary text keeps them.
+    s.setText(QStringLiteral("a\rb\nc\r\n"));
+    QCOMPARE(s.lineCount(), 4);
+    QCOMPARE(s.lineIndex(2), 4);
+    QCOMPARE(s.lineIndex(3), 7);
+    QCOMPARE(s.lineIndex(4), -1);
+}
+
+void TestSurface::typingFormatFollowsSelection()
+{
+    for (bool scintilla : {false, true}) {
+        std::unique_ptr<EditorSurface> owned;
+        if (scintilla)
+            owned = std::make_unique<ScintillaSurface>();
+        else
+            owned = std::make_unique<MemorySurface>();
+        EditorSurface &s = *owned;
+        s.setText(QStringLiteral("hello world"));
+        s.setSelStart(6);
+        s.setSelLength(5);
+        s.setSelColor(kRed.color);
+        s.setSelBold(true);
+        QCOMPARE(s.formatAt(6).color, kRed.color);
+        QVERIFY(s.formatAt(10).bold);
+        QCOMPARE(s.formatAt(5).color, OleColor(0));
+
+        // Empty selection: the format applies to the text inserted next, until the caret moves.
+        s.setSelStart(0);
+        s.setSelColor(kBlueItalic.color);
+        s.setSelText(QStringLiteral(">>"));
+        QCOMPARE(s.formatAt(0).color, kBlueItalic.color);
+        QCOMPARE(s.selColor(), kBlueItalic.color);
+        s.setSelStart(0);
+        QCOMPARE(s.selColor(), OleColor(0));
+
+        // Unformatted text follows the default format when it changes.
+        CharFormat base = s.defaultFormat();
+        base.color = 0x123456;
+        s.setDefaultFormat(base);
+        QCOMPARE(s.formatAt(3).color, OleColor(0x123456));
+        QCOMPARE(s.formatAt(8).color, kRed.color);
+    }
+}
+
+void TestSurface::tabStopsAndWrap()
+{
+    ScintillaSurface s;
+    QVERIFY(s.sendMessage(EM_SETTABSTOPS, 1, 8 * 4));
+    QCOMPARE(s.view()->tabWidth(), 8);
+    QVERIFY(!s.setTabStops(40000));
+    QCOMPARE(s.view()->tabWidth(), 8);
+    s.sendMessage(EM_SETTARGETDEVICE, 0, 0);
+    QVERIFY(s.wordWrap());
+    s.sendMessage(EM_SETTARGETDEVICE, 0, 1);
+    QVERIFY(!s.wordWrap());
+
+    QString lines;
+    for (int i = 0; i < 200; ++i)
+        lines += QStringLiteral("line %1\r\n").arg(i);
+    s.view()->resize(400, 300);
+    s.setText(lines);
+    s.sendMessage(EM_SCROLL, 1, 0);
+    QCOMPARE(s.sendMessage(EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+    s.sendMessage(EM_SCROLL, 0, 0);
+    QCOMPARE(s.firstVisibleLine(), 0);
+    QCOMPARE(s.selStart(), 0);
+
+    s.setVisible(false);
+    QVERIFY(!s.view()->updatesEnabled());
+    s.setVisible(true);
+    QVERIFY(s.view()->updatesEnabled());
+}
+
+void TestSurface::bytesSurviveTheWidget()
+{
+    // Every byte value as a Latin-1 character, NULs and lone line breaks included.
+    QString all;
+    for (int b = 0; b < 256; ++b)
+        all += QChar(b);
+    ScintillaSurface s;
+    s.setText(all + all);
+    QCOMPARE(s.text(), all + all);
+    QCOMPARE(s.textLength(), 512);
+    s.setSelStart(255);
+    s.setSelLength(2);
+    QCOMPARE(s.selText(), QString(QChar(0xFF)) + QChar(0));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.bin"));
+    QVERIFY(!s.saveFile(path, 1));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), (all + all).toLatin1());
+}
+
+void TestSurface::differential()
+{
+    QRandomGenerator rng(20261206);
+    MemorySurface memory;
+    ScintillaSurface widget;
+    EditorSurface *both[] = {&memory, &widget};
+
+    for (int round = 0; round < 60; ++round) {
+        const QString initial = randomText(rng, 40);
+        for (EditorSurface *s : both)
+            s->setText(initial);
+        for (int step = 0; step < 40; ++step) {
+            const QString current = memory.text();
+            const int length = int(current.size());
+            const int op = int(rng.bounded(6));
+            const int a = snap(current, int(rng.bounded(length + 1)));
+            const int b = snap(current, a + int(rng.bounded(length - a + 1))) - a;
+            const QString insert = randomText(rng, 4);
+            const CharFormat format = randomFormat(rng);
+            std::vector<FormatRun> runs;
+            for (int r = 0, pos = a; r < 3 && pos < length; ++r) {
+                const int end = snap(current, pos + int(rng.bounded(length - pos + 1)));
+                runs.push_back({end - pos, randomFormat(rng)});
+                pos = end;
+            }
+            for (EditorSurface *s : both) {
+                switch (op) {
+                case 0:
+                    s->setSelStart(a);
+                    s->setSelLength(b);
+                    break;
+                case 1:
+                    s->setSelStart(a);
+                    s->setSelLength(b);
+                    s->setSelText(insert);
+                    break;
+                case 2:
+                    s->applyFormatRuns(a, runs);
+                    break;
+                case 3:
+                    s->setSelStart(a);
+                    s->setSelLength(b);
+                    s->setSelColor(format.color);
+                    s->setSelItalic(format.italic);
+                    break;
+                case 4:
+                    s->setSelStart(a);
+                    s->setSelBold(true);
+                    s->setSelText(insert);
+                    break;
+                default:
+                    s->setText(insert + current.left(a));
+                    break;
+                }
+            }
+            const QString context = QStringLiteral("round %1 step %2 op %3").arg(round).arg(step).arg(op);
+            QVERIFY2(memory.text() == widget.text(), qPrintable(context));
+            QCOMPARE(widget.textLength(), memory.textLength());
+            QCOMPARE(widget.selStart(), memory.selStart());
+            QCOMPARE(widget.selLength(), memory.selLength());
+            QCOMPARE(widget.selText(), memory.selText());
+            QCOMPARE(widget.selColor(), memory.selColor());
+            QCOMPARE(widget.lineCount(), memory.lineCount());
+            for (int line = 0; line < memory.lineCount(); ++line)
+                QCOMPARE(widget.lineIndex(line), memory.lineIndex(line));
+            for (int probe = 0; probe <= memory.textLength(); probe += 3)
+                QCOMPARE(widget.getLineFromChar(probe), memory.getLineFromChar(probe));
+            QVERIFY2(widget.formatRuns(0, widget.textLength()) == memory.formatRuns(0, memory.textLength()),
+                     qPrintable(context));
+        }
+    }
+}
+
+void TestSurface::rtfRoundTripThroughSurface()
+{
+    MemorySurface source;
+    source.setText(QStringLiteral("int main()\r\n{\r\n\treturn 0; // \u00e9t\u00e9 \u4e2d\r\n}"));
+    source.applyFormatRuns(0, {{3, kRed}, {8, CharFormat{}}, {5, kBlueItalic}});
+    const QString rtf = source.textRTF();
+
+    ScintillaSurface target;
+    target.setTextRTF(rtf);
+    QCOMPARE(target.text(), source.text());
+    QVERIFY(target.formatRuns(0, target.textLength()) == source.formatRuns(0, source.textLength()));
+
+    // A selection's rich text replaces another selection with its formatting.
+    source.setSelStart(0);
+    source.setSelLength(3);
+    target.setSelStart(target.textLength());
+    target.setSelRTF(source.selRTF());
+    QVERIFY(target.text().endsWith(QStringLiteral("}int")));
+    QCOMPARE(target.formatAt(target.textLength() - 1), kRed);
+}
+
+QTEST_MAIN(TestSurface)
+#include "tst_surface.moc"
