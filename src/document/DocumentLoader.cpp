@@ -1,0 +1,304 @@
+#include "DocumentLoader.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+namespace {
+
+struct ByteScan {
+    bool nul = false;
+    bool high = false;
+    bool crlf = false;
+    bool lf = false;
+};
+
+ByteScan scan(const char *data, qsizetype size)
+{
+    ByteScan result;
+    char previous = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = data[i];
+        if (c == 0)
+            result.nul = true;
+        else if (c & 0x80)
+            result.high = true;
+        else if (c == '\n') {
+            result.lf = true;
+            if (previous == '\r')
+                result.crlf = true;
+        }
+        previous = c;
+    }
+    return result;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(const char *data, qsizetype size)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + extra >= size)
+            return false;
+        if (p[i + 1] < low || p[i + 1] > high)
+            return false;
+        for (int k = 2; k <= extra; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+// The line-break conversion in one pass: LF -> CR LF, then CR CR -> CR, as a stream.
+template <typename Out, typename Char> class CrLfWriter {
+public:
+    explicit CrLfWriter(Out &out) : m_out(out) {}
+    void put(Char c)
+    {
+        if (c == Char('\n')) {
+            cr();
+            flush();
+            m_out.append(c);
+        } else if (c == Char('\r')) {
+            cr();
+        } else {
+            flush();
+            m_out.append(c);
+        }
+    }
+    void flush()
+    {
+        if (m_pendingCr) {
+            m_out.append(Char('\r'));
+            m_pendingCr = false;
+        }
+    }
+
+private:
+    void cr()
+    {
+        // A CR waiting for its partner collapses with this one.
+        if (m_pendingCr) {
+            m_out.append(Char('\r'));
+            m_pendingCr = false;
+        } else {
+            m_pendingCr = true;
+        }
+    }
+    Out &m_out;
+    bool m_pendingCr = false;
+};
+
+QByteArray convertBytes(const char *data, qsizetype size, bool latin1, bool toCrLf, qsizetype extra)
+{
+    QByteArray out;
+    out.reserve(size + extra + 1);
+    if (!toCrLf && !latin1) {
+        out.append(data, size);
+        return out;
+    }
+    CrLfWriter<QByteArray, char> writer(out);
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (latin1 && c >= 0x80) {
+            writer.flush();
+            out.append(char(0xC0 | (c >> 6)));
+            out.append(char(0x80 | (c & 0x3F)));
+        } else if (toCrLf) {
+            writer.put(char(c));
+        } else {
+            out.append(char(c));
+        }
+    }
+    writer.flush();
+    return out;
+}
+
+bool hasUnpairedSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate()) {
+            if (i + 1 >= text.size() || !text[i + 1].isLowSurrogate())
+                return true;
+            ++i;
+        } else if (c.isLowSurrogate()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+LineEnding lineEndingOf(bool nul, bool crlf, bool lf)
+{
+    if (nul)
+        return LineEnding::Binary;
+    return (!crlf && lf) ? LineEnding::Unix : LineEnding::Dos;
+}
+
+} // namespace
+
+DecodedDocument decodeDocument(const QByteArray &bytes)
+{
+    DecodedDocument doc;
+    const char *data = bytes.constData();
+    qsizetype size = bytes.size();
+
+    if (size >= 2 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE && size % 2 == 0) {
+        QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(data + 2), (size - 2) / 2);
+        // Text that UTF-16 cannot hold whole (a lone surrogate) stays single-byte so no byte is lost.
+        if (!hasUnpairedSurrogate(text)) {
+            doc.encoding = TextEncoding::Utf16;
+            doc.lineEnding = lineEndingOf(IsBinaryText(text), text.contains(QLatin1String("\r\n")),
+                                          text.contains(QLatin1Char('\n')));
+            if (doc.lineEnding != LineEnding::Binary)
+                text = ToCrLf(text);
+            doc.utf8 = text.toUtf8();
+            doc.ascii = doc.utf8.size() == text.size();
+            return doc;
+        }
+    }
+
+    const ByteScan s = scan(data, size);
+    doc.lineEnding = lineEndingOf(s.nul, s.crlf, s.lf);
+    const bool toCrLf = doc.lineEnding != LineEnding::Binary;
+    if (s.high && !s.nul && isValidUtf8(data, size)) {
+        doc.encoding = TextEncoding::Utf8;
+        if (size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB && uchar(data[2]) == 0xBF) {
+            doc.utf8Bom = true;
+            data += 3;
+            size -= 3;
+        }
+        doc.utf8 = convertBytes(data, size, false, toCrLf, s.lf ? size / 16 : 0);
+        doc.ascii = scan(doc.utf8.constData(), doc.utf8.size()).high == false;
+        return doc;
+    }
+    doc.ascii = !s.high;
+    doc.utf8 = convertBytes(data, size, s.high, toCrLf, (s.high ? size / 4 : 0) + (s.lf ? size / 16 : 0));
+    return doc;
+}
+
+bool IsUnicodeText(const QString &text)
+{
+    return text.size() >= 2 && text[0].unicode() == 0xFF && text[1].unicode() == 0xFE;
+}
+
+bool IsBinaryText(const QString &text)
+{
+    return text.contains(QChar(0));
+}
+
+bool IsUnixText(const QString &text)
+{
+    return !text.contains(QLatin1String("\r\n")) && text.contains(QLatin1Char('\n'));
+}
+
+QString ToCrLf(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16 + 1);
+    CrLfWriter<QString, QChar> writer(out);
+    for (const QChar c : text)
+        writer.put(c);
+    writer.flush();
+    return out;
+}
+
+QString ToLf(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return out;
+}
+
+QString FileTimeText(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    const QDateTime t = info.lastModified().toLocalTime();
+    return QStringLiteral("%1%2%3-%4:%5:%6")
+        .arg(t.date().year())
+        .arg(t.date().month())
+        .arg(t.date().day())
+        .arg(t.time().hour())
+        .arg(t.time().minute())
+        .arg(t.time().second());
+}
+
+QString FileNameOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.mid(slash + 1);
+}
+
+QString FolderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash);
+}
+
+QString ExtensionOf(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+bool FileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+QString lineEndingLabel(LineEnding ending)
+{
+    switch (ending) {
+    case LineEnding::Unix:
+        return QStringLiteral("UNIX");
+    case LineEnding::Binary:
+        return QStringLiteral("BINARY");
+    case LineEnding::Dos:
+        break;
+    }
+    return QStringLiteral("DOS");
+}
+
+QString encodingLabel(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf16:
+        return QStringLiteral("UNICODE");
+    case TextEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case TextEncoding::SingleByte:
+        break;
+    }
+    return QStringLiteral("ASCII");
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+enum class TextEncoding { SingleByte, Utf8, Utf16 };
+enum class LineEnding { Dos, Unix, Binary };
+
+// A file's bytes turned into what the editor shows, with the modes that saving needs to write
+// the same bytes back.
+struct DecodedDocument {
+    QByteArray utf8;          // the surface's text: CR LF line breaks unless the file is binary
+    bool ascii = true;        // every byte of utf8 is below 0x80
+    TextEncoding encoding = TextEncoding::SingleByte;
+    bool utf8Bom = false;
+    LineEnding lineEnding = LineEnding::Dos;
+};
+
+// Decodes in one pass over the bytes into the buffer the widget receives: FF FE means UTF-16;
+// valid UTF-8 with a multi-byte sequence and no NUL means UTF-8; anything else is one character
+// per byte (Latin-1), so every byte survives.
+DecodedDocument decodeDocument(const QByteArray &bytes);
+
+bool IsUnicodeText(const QString &text);
+bool IsBinaryText(const QString &text);
+bool IsUnixText(const QString &text);
+// Every LF becomes CR LF, then every CR CR becomes CR.
+QString ToCrLf(const QString &text);
+// Every CR LF becomes LF.
+QString ToLf(const QString &text);
+
+// Last-write time in local time as year, month and day run together, "-", hour ":" minute ":" second.
+QString FileTimeText(const QString &path);
+
+// Path pieces with '/' as the separator.
+QString FileNameOf(const QString &path);
+QString FolderOf(const QString &path);
+QString ExtensionOf(const QString &path);
+bool FileExists(const QString &path);
+
+// The label texts of the line-ending and encoding states.
+QString lineEndingLabel(LineEnding ending);
+QString encodingLabel(TextEncoding encoding);
