@@ -205,6 +205,27 @@ DecodedDocument decodeDocument(const QByteArray &bytes)
     return doc;
 }
 
+std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encoding, bool utf8Bom, bool unixEndings)
+{
+    const QString stored = unixEndings ? ToLf(text) : text;
+    switch (encoding) {
+    case TextEncoding::Utf16: {
+        QByteArray bytes("\xFF\xFE");
+        bytes.append(reinterpret_cast<const char *>(stored.utf16()), stored.size() * 2);
+        return bytes;
+    }
+    case TextEncoding::Utf8:
+        return (utf8Bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + stored.toUtf8();
+    case TextEncoding::SingleByte:
+        break;
+    }
+    for (const QChar c : stored) {
+        if (c.unicode() > 0xFF)
+            return std::nullopt;
+    }
+    return stored.toLatin1();
+}
+
 bool IsUnicodeText(const QString &text)
 {
     return text.size() >= 2 && text[0].unicode() == 0xFF && text[1].unicode() == 0xFE;

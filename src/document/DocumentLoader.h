@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 enum class TextEncoding { SingleByte, Utf8, Utf16 };
 enum class LineEnding { Dos, Unix, Binary };
 
@@ -20,6 +22,10 @@ struct DecodedDocument {
 // valid UTF-8 with a multi-byte sequence and no NUL means UTF-8; anything else is one character
 // per byte (Latin-1), so every byte survives.
 DecodedDocument decodeDocument(const QByteArray &bytes);
+
+// The bytes that store a document's text in its modes; nullopt when single-byte storage cannot
+// hold a character of the text (the caller asks before anything is lost).
+std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encoding, bool utf8Bom, bool unixEndings);
 
 bool IsUnicodeText(const QString &text);
 bool IsBinaryText(const QString &text);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Starts other programs detached: further instances of the editor and the outside editor.
+// Tests replace the starter to see what would have been started.
+namespace Launcher {
+
+using Starter = std::function<bool(const QString &program, const QStringList &arguments)>;
+
+bool startDetached(const QString &program, const QStringList &arguments);
+// Starts another instance of this program, optionally with a file.
+bool startInstance(const QString &path = QString());
+// Splits a command line such as "gedit --new-window" and starts it with one more argument.
+bool startCommand(const QString &commandLine, const QString &argument);
+
+void setStarter(Starter starter);
+
+} // namespace Launcher

@@ -1,0 +1,515 @@
+#include "frmMain.h"
+
+#include "FileIO.h"
+#include "FileLinks.h"
+#include "Launcher.h"
+#include "Prompter.h"
+#include "ScintillaSurface.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace {
+
+const QString kUntitled = QStringLiteral("Untitled");
+
+// The Open dialog's filter table; "*" stands beside "*.*" so names without a dot are listed too.
+QString openFilter()
+{
+    return QStringLiteral("All Files (*.*) (*);;"
+                          "Text Files (*.txt) (*.txt);;"
+                          "Batch files (*.bat, *.cmd) (*.bat *.cmd);;"
+                          "Init files (*.ini) (*.ini);;"
+                          "C files (*.c, *.cpp, *.h, *.hpp) (*.c *.cpp *.h *.hpp);;"
+                          "Java files (*.java, *.jav) (*.java *.jav);;"
+                          "HTML files (*.html, *.htm, *.css) (*.html *.htm *.css)");
+}
+
+QString joinWithCrLf(const QStringList &items)
+{
+    return items.join(QStringLiteral("\r\n"));
+}
+
+double twipsPerPixel(const QWidget *widget)
+{
+    const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
+    return 1440.0 / dpi;
+}
+
+} // namespace
+
+frmMain::frmMain(const QString &appFolder, QWidget *parent)
+    : QMainWindow(parent)
+    , recentFiles(appFolder)
+    , openFiles(appFolder)
+    , m_appFolder(appFolder)
+    , m_store(appFolder)
+    , m_surface(std::make_unique<ScintillaSurface>(this))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setCentralWidget(m_surface->view());
+    m_surface->setEventSink(this);
+    buildMenus();
+    buildStatusBar();
+
+    LastModifiedSettings = m_store.settingsFileStamp();
+    LoadMySettings2();
+    LoadMySettings(false);
+    applyPlacement();
+    updateTitle();
+    updateXY();
+}
+
+frmMain::~frmMain()
+{
+    m_surface->setEventSink(nullptr);
+}
+
+EditorSurface &frmMain::surface()
+{
+    return *m_surface;
+}
+
+ScintillaView *frmMain::txtText() const
+{
+    return m_surface->view();
+}
+
+void frmMain::buildMenus()
+{
+    mnuFile = menuBar()->addMenu(tr("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileOpen = mnuFile->addAction(tr("&Open..."));
+    mnuFileOpen->setObjectName(QStringLiteral("mnuFileOpen"));
+    mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(mnuFileOpen, &QAction::triggered, this, [this] { FileOpen(QString()); });
+    mnuFile->addSeparator();
+    for (int n = 1; n <= RecentFiles::Count; ++n) {
+        QAction *entry = mnuFile->addAction(QString());
+        entry->setObjectName(QStringLiteral("mnuFile%1").arg(n));
+        connect(entry, &QAction::triggered, this, [this, n] { FileOpen(recentFiles.entry(n)); });
+        mnuFileRecent << entry;
+    }
+    mnuFile->addSeparator();
+    mnuFileExit = mnuFile->addAction(tr("E&xit"));
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
+    connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshRecentMenu);
+}
+
+void frmMain::buildStatusBar()
+{
+    const auto label = [this](const char *name, const QString &text, bool permanent) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        if (permanent) {
+            l->setFrameShape(QFrame::StyledPanel);
+            l->setAlignment(Qt::AlignCenter);
+            statusBar()->addPermanentWidget(l);
+        } else {
+            statusBar()->addWidget(l, 1);
+        }
+        return l;
+    };
+    statusBar()->setObjectName(QStringLiteral("sBar"));
+    lblToolTip = label("lblToolTip", QString(), false);
+    lblXY = label("lblXY", QStringLiteral("1:1"), true);
+    lblSize = label("lblSize", QString(), true);
+    lblOS = label("lblOS", QStringLiteral("DOS"), true);
+    lblUC = label("lblUC", QStringLiteral("ASCII"), true);
+    lblINS = label("lblINS", QStringLiteral("INS"), true);
+    lblCaps = label("lblCaps", QStringLiteral("CAPS"), true);
+    lblCaps->setVisible(false);
+}
+
+void frmMain::refreshRecentMenu()
+{
+    for (int n = 1; n <= RecentFiles::Count; ++n) {
+        QAction *entry = mnuFileRecent[n - 1];
+        const QString path = recentFiles.entry(n);
+        entry->setText(recentFiles.caption(n));
+        entry->setVisible(!path.isEmpty());
+        entry->setEnabled(!path.isEmpty());
+    }
+}
+
+void frmMain::setToolTipText(const QString &text)
+{
+    lblToolTip->setText(text);
+}
+
+QString frmMain::caption() const
+{
+    const QString title = QString::fromLatin1(Title);
+    const qsizetype slash = strfilename.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0) {
+        return isDocumentSaved ? strfilename + QStringLiteral(" - ") + title
+                               : strfilename + QStringLiteral("* - ") + title + QStringLiteral(" [NOT SAVED]");
+    }
+    const QString name = strfilename.mid(slash + 1);
+    const QString folder = strfilename.left(slash);
+    return isDocumentSaved ? name + QStringLiteral(" @ ") + folder + QStringLiteral(" - ") + title
+                           : name + QStringLiteral("* @ ") + folder + QStringLiteral(" - ") + title
+                                 + QStringLiteral(" [NOT SAVED]");
+}
+
+void frmMain::updateTitle()
+{
+    setWindowTitle(caption());
+}
+
+void frmMain::updateXY(int shift)
+{
+    Q_UNUSED(shift);
+    EditorSurface &s = surface();
+    const int start = s.selStart();
+    const int line = s.getLineFromChar(start);
+    const int column = start - s.lineIndex(line) + 1;
+    QString xy = QStringLiteral("%1:%2").arg(line + 1).arg(column);
+    if (settings.WordWrap)
+        xy += QStringLiteral("(WW)");
+    lblXY->setText(xy);
+    const int factor = encoding == TextEncoding::Utf16 ? 2 : 1;
+    const QLocale locale;
+    const int selected = s.selLength();
+    if (selected > 0)
+        lblSize->setText(QStringLiteral("Bytes Sel : ") + locale.toString(qint64(selected) * factor));
+    else
+        lblSize->setText(QStringLiteral("File Size : ") + locale.toString(qint64(s.textLength()) * factor)
+                         + QStringLiteral(" bytes"));
+}
+
+bool frmMain::textDiffersFromSaved() const
+{
+    return m_surface->textUtf8() != OriginalDoc;
+}
+
+void frmMain::resetDocumentState(const QString &path)
+{
+    strfilename = path;
+    isDocumentSaved = true;
+    lngFileSize = surface().textLength();
+    OriginalDoc = m_surface->textUtf8();
+    updateTitle();
+}
+
+void frmMain::openInOutsideEditor(const QString &path, qint64 size)
+{
+    const QString editor = settings.ThirdPartyEditorPath;
+    askUser(this,
+            path + QStringLiteral(" has a file size of ") + QString::number(size)
+                + QStringLiteral(" bytes and will be opened by ") + editor + QStringLiteral(".\r\n\r\n")
+                + QStringLiteral("You can change these settings under the options menu.\r\n")
+                + QStringLiteral("Your current limit is ") + QString::number(settings.ThirdPartyEditorSize)
+                + QStringLiteral(" bytes."),
+            QStringLiteral("Orvane, file too large"), QMessageBox::Ok, QMessageBox::Information);
+}
+
+void frmMain::ReadFile(QString filename, bool byCommandLine)
+{
+    while (filename.endsWith(QLatin1Char(' ')))
+        filename.chop(1);
+    isLoading = true;
+    EditorSurface &s = surface();
+
+    if (!FileExists(filename) || QFileInfo(filename).isDir()) {
+        askUser(this,
+                QStringLiteral("Couldn't find ") + filename
+                    + QStringLiteral(", please make sure that you have typed the correct path."),
+                QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+        resetDocumentState(kUntitled);
+    } else {
+        const QString timeText = FileTimeText(filename);
+        const QString name = FileNameOf(filename);
+        if (!name.isEmpty()) {
+            setToolTipText(QStringLiteral("Opening ") + name + QStringLiteral(", please wait.."));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        QFile file(filename);
+        const qint64 size = QFileInfo(filename).size();
+        bool loadHere = true;
+        if (settings.OpenFileInThirdPartyEditor && size > settings.ThirdPartyEditorSize) {
+            openInOutsideEditor(filename, size);
+            if (Launcher::startCommand(settings.ThirdPartyEditorPath, filename)) {
+                loadHere = false;
+            } else {
+                askUser(this,
+                        QStringLiteral("The outside editor \"") + settings.ThirdPartyEditorPath
+                            + QStringLiteral("\" could not be started, so ") + filename
+                            + QStringLiteral(" is opened here."),
+                        QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Information);
+            }
+        }
+        if (!loadHere) {
+            setToolTipText(QString());
+            isLoading = false;
+            return;
+        }
+        if (!file.open(QIODevice::ReadOnly)) {
+            setToolTipText(QString());
+            askUser(this, QStringLiteral("Couldn't open ") + filename + QStringLiteral(": ") + file.errorString(),
+                    QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+            isLoading = false;
+            return;
+        }
+        DecodedDocument doc = decodeDocument(file.readAll());
+        file.close();
+
+        s.setVisible(false);
+        s.setTextUtf8(doc.utf8, doc.ascii);
+        s.setVisible(true);
+        fileTimeText = timeText;
+        encoding = doc.encoding;
+        utf8Bom = doc.utf8Bom;
+        isBinary = doc.lineEnding == LineEnding::Binary;
+        if (!isBinary)
+            isUnix = doc.lineEnding == LineEnding::Unix;
+        lblOS->setText(lineEndingLabel(doc.lineEnding));
+        lblUC->setText(encodingLabel(doc.encoding));
+
+        recentFiles.AddRecentFile(filename);
+        refreshRecentMenu();
+        settings.LastOpenedFile = filename;
+        strfilename = filename;
+        isDocumentSaved = true;
+        lngFileSize = s.textLength();
+        OriginalDoc = std::move(doc.utf8);
+        updateTitle();
+        openFiles.RegisterOpenFile(filename);
+        setToolTipText(QString());
+    }
+    Q_UNUSED(byCommandLine);
+    isLoading = false;
+    updateXY();
+    currentFolder = FolderOf(filename);
+    s.setFocus();
+}
+
+void frmMain::FileOpen(const QString &path)
+{
+    if (!path.isEmpty() && path == strfilename)
+        return;
+    if (!settings.OpenFilesInNewWindow) {
+        if (!isDocumentSaved) {
+            const auto answer = askUser(this, QStringLiteral("Save changes to ") + strfilename + QStringLiteral("?"),
+                                        QString::fromLatin1(Title),
+                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                        QMessageBox::Information);
+            if (answer == QMessageBox::Cancel)
+                return;
+            if (answer == QMessageBox::Yes && !FileSave())
+                return;
+        }
+        openFiles.UnregisterOpenFile(strfilename);
+    }
+    QStringList chosen;
+    if (path.isEmpty()) {
+        const QString folder = settings.UseFolder ? settings.InitialFolder : currentFolder;
+        chosen = Prompter::instance().openFiles(this, QStringLiteral("Open"), openFilter(), folder, true);
+    } else {
+        chosen << path;
+    }
+    if (chosen.isEmpty() || chosen.first().isEmpty() || chosen.first() == strfilename)
+        return;
+    const QString first = chosen.takeFirst();
+    if ((strfilename == kUntitled && surface().textLength() == 0) || !settings.OpenFilesInNewWindow)
+        ReadFile(first, false);
+    else if (!Launcher::startInstance(first))
+        askUser(this, QStringLiteral("Couldn't start a new window for ") + first, QStringLiteral("Error"),
+                QMessageBox::Ok, QMessageBox::Critical);
+    for (const QString &other : chosen)
+        Launcher::startInstance(other);
+}
+
+bool frmMain::FileSave()
+{
+    if (strfilename == kUntitled || !FileExists(strfilename))
+        return false;
+    const auto bytes = encodeDocument(surface().text(), encoding, utf8Bom, isUnix && !isBinary);
+    if (!bytes)
+        return false;
+    if (const auto error = FileIO::writeAtomically(strfilename, *bytes)) {
+        askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
+        return false;
+    }
+    isDocumentSaved = true;
+    OriginalDoc = m_surface->textUtf8();
+    lngFileSize = surface().textLength();
+    fileTimeText = FileTimeText(strfilename);
+    updateTitle();
+    return true;
+}
+
+void frmMain::AddHistory()
+{
+    // The undo history arrives with the edit commands.
+}
+
+void frmMain::InsertContentFromFile(const QString &path)
+{
+    QString file = path;
+    if (file.isEmpty()) {
+        const QStringList chosen =
+            Prompter::instance().openFiles(this, QStringLiteral("Select a file to Insert"), openFilter(), currentFolder, false);
+        if (chosen.isEmpty())
+            return;
+        file = chosen.first();
+    }
+    const auto bytes = FileIO::readAll(file);
+    if (!bytes)
+        return;
+    // Decoded like a loaded document, so UTF-8 and UTF-16 files insert as text with CR LF breaks.
+    const QString text = QString::fromUtf8(decodeDocument(*bytes).utf8);
+    AddHistory();
+    EditorSurface &s = surface();
+    if (text.size() < 12280) {
+        s.setSelColor(settings.fcolor);
+        s.setSelBold(false);
+        s.setSelText(text);
+    } else {
+        const int start = s.selStart();
+        s.setSelText(text);
+        s.setSelStart(start);
+        s.setSelLength(int(text.size()));
+        s.setSelColor(settings.fcolor);
+        s.setSelBold(false);
+        s.setSelStart(start + int(text.size()));
+    }
+    isDocumentSaved = false;
+    updateTitle();
+}
+
+void frmMain::surfaceChange()
+{
+    if (isLoading || !surface().isVisible())
+        return;
+    if (isDocumentSaved && textDiffersFromSaved()) {
+        isDocumentSaved = false;
+        updateTitle();
+    }
+}
+
+void frmMain::surfaceSelectionChanged()
+{
+    updateXY();
+}
+
+void frmMain::surfaceDragOver(const QStringList &, int)
+{
+    setToolTipText(QStringLiteral("Press Shift to insert filename, Ctrl to insert HTML tag, Shift+Ctrl to insert content"));
+}
+
+void frmMain::surfaceDragDrop(const QStringList &files, int shift)
+{
+    setToolTipText(QString());
+    EditorSurface &s = surface();
+    const bool withShift = shift & ShiftMask;
+    const bool withCtrl = shift & CtrlMask;
+    QStringList pieces;
+    if (withShift && withCtrl) {
+        for (const QString &file : files)
+            InsertContentFromFile(file);
+        return;
+    }
+    if (withShift) {
+        pieces = files;
+    } else if (withCtrl) {
+        for (const QString &file : files)
+            pieces << MakeFileLink(file, FileNameOf(file));
+    } else if (shift & AltMask) {
+        for (const QString &file : files)
+            pieces << FileNameOf(file);
+    } else {
+        for (const QString &file : files)
+            FileOpen(file);
+        return;
+    }
+    AddHistory();
+    s.setSelText(joinWithCrLf(pieces));
+    isDocumentSaved = false;
+    updateTitle();
+}
+
+void frmMain::LoadMySettings2()
+{
+    settings = m_store.LoadMySettings2(settings);
+}
+
+void frmMain::LoadMySettings(bool reload)
+{
+    settings = m_store.LoadMySettings(settings, reload ? SettingsLoad::Reload : SettingsLoad::StartUp);
+    applySettings();
+    recentFiles.LoadRecentFiles();
+    refreshRecentMenu();
+}
+
+void frmMain::applySettings()
+{
+    EditorSurface &s = surface();
+    s.setDefaultFormat(CharFormat{settings.fcolor, settings.TextBold, settings.TextItalic, settings.Font, settings.FontSize});
+    s.setBackColor(settings.BackColor);
+    s.setTabStops(settings.TabWidth * 4);
+    s.setWordWrap(settings.WordWrap);
+}
+
+void frmMain::SaveMySettings()
+{
+    m_store.SaveMySettings(settings);
+    LastModifiedSettings = m_store.settingsFileStamp();
+}
+
+void frmMain::SaveMySettings2()
+{
+    storePlacement();
+    m_store.SaveMySettings2(settings);
+}
+
+void frmMain::applyPlacement()
+{
+    const Settings::Placement &p = settings.placement;
+    if (p.maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+        return;
+    }
+    const double perPixel = twipsPerPixel(this);
+    const int width = int(p.width / perPixel);
+    const int height = int(p.height / perPixel);
+    resize(width, height);
+    if (p.left && p.top) {
+        move(int(*p.left / perPixel), int(*p.top / perPixel));
+    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
+    }
+}
+
+void frmMain::storePlacement()
+{
+    Settings::Placement &p = settings.placement;
+    p.maximized = isMaximized() || isMinimized();
+    if (p.maximized)
+        return;
+    const double perPixel = twipsPerPixel(this);
+    const QRect frame = frameGeometry();
+    p.left = frame.x() * perPixel;
+    p.top = frame.y() * perPixel;
+    p.width = width() * perPixel;
+    p.height = height() * perPixel;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    SaveMySettings2();
+    if (settingsChanged || !QFileInfo::exists(m_store.settingsPath()))
+        SaveMySettings();
+    openFiles.UnregisterOpenFile(strfilename);
+    event->accept();
+}

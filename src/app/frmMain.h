@@ -1,0 +1,110 @@
+#pragma once
+
+#include "DocumentLoader.h"
+#include "EditorSurface.h"
+#include "OpenFilesRegister.h"
+#include "RecentFiles.h"
+#include "Settings.h"
+#include "SettingsStore.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class ScintillaSurface;
+class ScintillaView;
+
+// The main window: one document in the editor surface txtText, the status labels, the menus.
+class frmMain : public QMainWindow, public SurfaceEvents {
+    Q_OBJECT
+public:
+    // appFolder holds the settings, the lists and the shipped data files.
+    explicit frmMain(const QString &appFolder, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    static constexpr const char *Title = "Orvane";
+
+    QString appFolder() const { return m_appFolder; }
+    EditorSurface &surface();
+    ScintillaView *txtText() const;
+
+    // Documents
+    void ReadFile(QString filename, bool byCommandLine);
+    void FileOpen(const QString &path);
+    // Writes the document to its own path in its own modes; false when cancelled or failed.
+    bool FileSave();
+    void InsertContentFromFile(const QString &path = QString());
+    void AddHistory();
+
+    // Window
+    void updateTitle();
+    void updateXY(int shift = 0);
+    QString caption() const;
+
+    // Settings
+    void LoadMySettings2();
+    void LoadMySettings(bool reload);
+    void SaveMySettings();
+    void SaveMySettings2();
+    void applySettings();
+
+    // Per-document state
+    QString strfilename = QStringLiteral("Untitled");
+    bool isDocumentSaved = true;
+    QByteArray OriginalDoc;            // the text as last loaded or saved, as the widget holds it (UTF-8)
+    qint64 lngFileSize = 0;
+    QString fileTimeText;
+    QString currentFolder;
+    bool isLoading = false;
+    TextEncoding encoding = TextEncoding::SingleByte;
+    bool utf8Bom = false;
+    bool isUnix = false;               // program-wide, as loading and the conversions set it
+    bool isBinary = false;
+
+    Settings settings;
+    QString LastModifiedSettings;
+    bool settingsChanged = false;
+    RecentFiles recentFiles;
+    OpenFilesRegister openFiles;
+
+    // SurfaceEvents
+    void surfaceChange() override;
+    void surfaceSelectionChanged() override;
+    void surfaceDragOver(const QStringList &files, int shift) override;
+    void surfaceDragDrop(const QStringList &files, int shift) override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void refreshRecentMenu();
+    void setToolTipText(const QString &text);
+    bool textDiffersFromSaved() const;
+    void openInOutsideEditor(const QString &path, qint64 size);
+    void resetDocumentState(const QString &path);
+    void applyPlacement();
+    void storePlacement();
+
+    QString m_appFolder;
+    SettingsStore m_store;
+    std::unique_ptr<ScintillaSurface> m_surface;
+
+public:
+    // Status bar labels and menus (objectName as the program names them)
+    QLabel *lblToolTip = nullptr;
+    QLabel *lblXY = nullptr;
+    QLabel *lblSize = nullptr;
+    QLabel *lblOS = nullptr;
+    QLabel *lblUC = nullptr;
+    QLabel *lblINS = nullptr;
+    QLabel *lblCaps = nullptr;
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QList<QAction *> mnuFileRecent;    // mnuFile1 … mnuFile10
+};
