@@ -124,7 +124,7 @@ std::optional<double> toNumber(const QString &text)
     return value;
 }
 
-// Rounds half to even, as the program always converted numbers to integers.
+// Rounds half to even: 2.5 gives 2.
 std::optional<qint64> toInteger(const QString &text, qint64 min, qint64 max)
 {
     const auto value = toNumber(text);
