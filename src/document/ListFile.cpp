@@ -1,0 +1,86 @@
+#include "ListFile.h"
+
+#include "FileIO.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace ListFile {
+
+QString decode(const QByteArray &bytes)
+{
+    const bool hasHighBytes = std::any_of(bytes.cbegin(), bytes.cend(),
+                                          [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (hasHighBytes) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return text;
+    }
+    return QString::fromLatin1(bytes);
+}
+
+QByteArray encode(const QString &text)
+{
+    const bool fitsLatin1 = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    return fitsLatin1 ? text.toLatin1() : text.toUtf8();
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            lines << text.mid(start, i - start);
+            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+QString joinLines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+std::optional<QStringList> read(const QString &path)
+{
+    const auto bytes = FileIO::readAll(path);
+    if (!bytes)
+        return std::nullopt;
+    return splitLines(decode(*bytes));
+}
+
+std::optional<QString> write(const QString &path, const QStringList &lines)
+{
+    return FileIO::writeAtomically(path, encode(joinLines(lines)));
+}
+
+std::optional<QString> append(const QString &path, const QString &line)
+{
+    QStringList lines;
+    if (QFile::exists(path)) {
+        // An unreadable list must not be replaced by a one-line file.
+        auto existing = read(path);
+        if (!existing)
+            return QStringLiteral("Cannot read %1").arg(path);
+        lines = std::move(*existing);
+    }
+    lines << line;
+    return write(path, lines);
+}
+
+} // namespace ListFile

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The program's small line files (settings, recent files, history lists): CR LF after each line.
+// They are written in Latin-1, one byte per character, as long as every character fits; a text
+// that does not fit (a path in Cyrillic, say) switches the whole file to UTF-8 so nothing is lost.
+namespace ListFile {
+
+// UTF-8 when the bytes are valid UTF-8 and hold at least one multibyte sequence, else Latin-1.
+QString decode(const QByteArray &bytes);
+// Latin-1 when every character fits, else UTF-8.
+QByteArray encode(const QString &text);
+
+// Splits at CR LF, LF or a lone CR; a final line without a break still counts.
+QStringList splitLines(const QString &text);
+QString joinLines(const QStringList &lines);
+
+// nullopt when the file is missing or unreadable.
+std::optional<QStringList> read(const QString &path);
+// Writes the lines atomically; the error text on failure.
+std::optional<QString> write(const QString &path, const QStringList &lines);
+// Appends one line (creating the file), rewriting it atomically.
+std::optional<QString> append(const QString &path, const QString &line);
+
+} // namespace ListFile

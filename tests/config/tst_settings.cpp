@@ -1,0 +1,404 @@
+#include "OleColor.h"
+#include "Settings.h"
+#include "SettingsStore.h"
+#include "TestSupport.h"
+
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Every field away from its default, so a key that is not written or not read shows up.
+Settings everythingChanged()
+{
+    Settings s;
+    s.Font = QStringLiteral("Liberation Mono");
+    s.FontSize = 10.5;
+    s.fcolor = 0x112233;
+    s.BackColor = 0x445566;
+    s.TextBold = true;
+    s.TextItalic = true;
+    s.AutoIndent = false;
+    s.AutoBracketIndent = true;
+    s.ShowLineNumbers = false;
+    s.ShowCurrentLine = false;
+    s.ShowToolBar = false;
+    s.OpenFilesInNewWindow = false;
+    s.ReloadFileAtStartup = true;
+    s.OnlyMonoSpace = false;
+    s.linenobackground = 1;
+    s.linenoforeground = 2;
+    s.currlinebackground = 3;
+    s.currlineforeground = 4;
+    s.InsertPairs = false;
+    s.HTMLCompletion = false;
+    s.HomeKeyCol1 = true;
+    s.IsAssociationSet = true;
+    s.AlwaysOnTop = true;
+    s.TabWidth = 7;
+    s.UseSpacesInsteadOfTabs = true;
+    s.PrinterTop = 11;
+    s.PrinterLeft = 12;
+    s.PrinterRight = 13;
+    s.PrinterBottom = 14;
+    s.ShowTip = false;
+    s.CurrentTip = 15;
+    s.BlinkAlert = false;
+    s.DisableFileChangeDetection = true;
+    s.AutoUpdateChangedFiles = true;
+    s.HTMLBoldTag = 2;
+    s.HTMLItalicTag = 2;
+    s.HTMLCenterTag = 2;
+    s.FormTransparent = true;
+    s.Lucidity = 55;
+    s.RegExpSearch = true;
+    s.ForceCase = true;
+    s.ShowArgumentTips = false;
+    s.ListArgumentTipsOnSinglelLine = true;
+    s.fcolorComment = 5;
+    s.fcolor1 = 6;
+    s.fcolor2 = 7;
+    s.fcolorString = 8;
+    s.fcolorNumber = 9;
+    s.HighLightNumbers = true;
+    s.enableSyntaxHighlightning = false;
+    s.ColorFileSizeLimit = 1234;
+    s.PromptWarningLargeFile = false;
+    s.UseFolder = true;
+    s.CopyAsRichText = true;
+    s.AutoUnderlineBracket = false;
+    s.CloseEmptyTag = true;
+    s.BoldKeyWords = false;
+    s.ItalicComments = false;
+    s.OpenFileInThirdPartyEditor = false;
+    s.ThirdPartyEditorSize = 999;
+    s.ThirdPartyEditorPath = QStringLiteral("/usr/bin/my editor");
+    s.LastOptionViewed = 6;
+    s.placement = {false, 150.5, 300, 12000, 8000.25};
+    s.LastOpenedFile = QStringLiteral("/home/user/caf\u00e9.txt");
+    s.InitialFolder = QStringLiteral("/srv/\u0434\u043e\u043a/");  // not Latin-1
+    s.lastInsertedHTMLColor = 0xABCDEF;
+    s.WordWrap = true;
+    return s;
+}
+
+// The written line of one key, so expectations read like the file.
+QString lineOf(const Settings &s, const QString &key)
+{
+    for (const QString &line : SettingsStore::settingsLines(s) + SettingsStore::settings2Lines(s)) {
+        if (line.section(u'=', 0, 0) == key)
+            return line;
+    }
+    return QString();
+}
+
+} // namespace
+
+class tst_Settings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundTripKeepsEveryKey();
+    void writtenForm();
+    void maximisedWindowWritesStateOnly();
+    void readLine_data();
+    void readLine();
+    void placement_data();
+    void placement();
+    void onlyMonoSpace_data();
+    void onlyMonoSpace();
+    void missingFilesGiveDefaults();
+    void setDefaultsKeepsWindowState();
+    void encodings();
+    void oleColors_data();
+    void oleColors();
+    void fuzzRandomLines();
+};
+
+void tst_Settings::roundTripKeepsEveryKey()
+{
+    QTemporaryDir dir;
+    const SettingsStore store(dir.path());
+    const Settings changed = everythingChanged();
+
+    const QStringList defaultLines = SettingsStore::settingsLines(Settings());
+    const QStringList changedLines = SettingsStore::settingsLines(changed);
+    QCOMPARE(changedLines.size(), 61);
+    for (int i = 0; i < defaultLines.size(); ++i)
+        QVERIFY2(defaultLines.at(i) != changedLines.at(i), qPrintable(defaultLines.at(i)));
+
+    QVERIFY(!store.SaveMySettings(changed));
+    QVERIFY(!store.SaveMySettings2(changed));
+    Settings loaded = store.LoadMySettings2(Settings());
+    loaded = store.LoadMySettings(loaded, SettingsLoad::Reload);
+    QCOMPARE(loaded, changed);
+}
+
+void tst_Settings::writtenForm()
+{
+    // A German default locale would write "7,5" if formatting followed the locale.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German));
+    Settings s;
+    s.FontSize = 7.5;
+    s.PrinterLeft = 25;
+    const QStringList lines = SettingsStore::settingsLines(s);
+    QLocale::setDefault(previous);
+
+    QCOMPARE(lines.first(), QStringLiteral("Font=Courier New"));
+    QCOMPARE(lines.last().section(u'=', 0, 0), QStringLiteral("ThirdPartyEditorPath"));
+    QCOMPARE(lineOf(s, "FontSize"), QStringLiteral("FontSize=7.5"));
+    QCOMPARE(lineOf(s, "BackColor"), QStringLiteral("BackColor=-2147483643"));
+    QCOMPARE(lineOf(s, "PrinterLeft"), QStringLiteral("PrinterLeft= 25"));
+    QCOMPARE(lineOf(s, "alwaysontop"), QStringLiteral("alwaysontop=0"));
+    QCOMPARE(lineOf(s, "enablesyntaxhighlightning"), QStringLiteral("enablesyntaxhighlightning=1"));
+    QCOMPARE(lineOf(Settings(), "FontSize"), QStringLiteral("FontSize=8"));
+
+    QTemporaryDir dir;
+    const SettingsStore store(dir.path());
+    QVERIFY(!store.SaveMySettings(s));
+    const QByteArray bytes = TestSupport::readFile(store.settingsPath());
+    QVERIFY(bytes.startsWith("Font=Courier New\r\nFontSize=7.5\r\n"));
+    QVERIFY(bytes.endsWith("\r\n"));
+    QCOMPARE(bytes.count("\r\n"), 61);
+
+    // A line break in a text value must not end the line and smuggle in another key.
+    s.LastOpenedFile = QStringLiteral("/tmp/a\nAutoIndent=0");
+    QCOMPARE(SettingsStore::readSettings2(Settings(), SettingsStore::settings2Lines(s).join("\r\n")).LastOpenedFile,
+             QStringLiteral("/tmp/a"));
+}
+
+void tst_Settings::maximisedWindowWritesStateOnly()
+{
+    Settings s;
+    s.placement = {true, 10, 20, 30, 40};
+    s.LastOpenedFile = QStringLiteral("/x.txt");
+    s.InitialFolder = QStringLiteral("/home/u/");
+    QCOMPARE(SettingsStore::settings2Lines(s),
+             QStringList({"lastoptionviewed=1", "state=2", "LastOpenedFile=/x.txt", "InitialFolder=/home/u/",
+                          "lastInsertedHTMLColor=16777215", "WordWrap=0"}));
+    s.placement = {false, 1440, 720.5, 10000, 7000};
+    QCOMPARE(SettingsStore::settings2Lines(s).mid(1, 4),
+             QStringList({"top=1440", "left=720.5", "width=10000", "height=7000"}));
+}
+
+void tst_Settings::readLine_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("TabWidth 0 loads as 1") << "TabWidth=0" << "TabWidth=1";
+    QTest::newRow("TabWidth 40 loads as 12") << "TabWidth=40" << "TabWidth=12";
+    QTest::newRow("TabWidth text keeps value") << "TabWidth=6\r\nTabWidth=abc" << "TabWidth=6";
+    QTest::newRow("FontSize 7 ignored") << "FontSize=7" << "FontSize=8";
+    QTest::newRow("FontSize 15 ignored") << "FontSize=15" << "FontSize=8";
+    QTest::newRow("FontSize 14 applied") << "FontSize=14" << "FontSize=14";
+    QTest::newRow("FontSize 7.5 applied") << "FontSize=7.5" << "FontSize=7.5";
+    QTest::newRow("FontSize comma not numeric") << "FontSize=9,5" << "FontSize=8";
+    QTest::newRow("PrinterLeft with blank") << "PrinterLeft= 25" << "PrinterLeft= 25";
+    QTest::newRow("PrinterTop abc falls back to 20") << "PrinterTop=33\r\nPrinterTop=abc" << "PrinterTop=20";
+    QTest::newRow("CurrentTip text falls back to 0") << "CurrentTip=9\r\nCurrentTip=x" << "CurrentTip=0";
+    QTest::newRow("Lucidity text keeps value") << "Lucidity=33\r\nLucidity=abc" << "Lucidity=33";
+    QTest::newRow("AutoIndent True") << "AutoIndent=0\r\nAutoIndent=True" << "AutoIndent=1";
+    QTest::newRow("autoindent TRUE") << "AutoIndent=0\r\nautoindent=TRUE" << "AutoIndent=1";
+    QTest::newRow("AUTOINDENT 1") << "AutoIndent=0\r\nAUTOINDENT=1" << "AutoIndent=1";
+    QTest::newRow("AutoIndent -1 is false") << "AutoIndent=-1" << "AutoIndent=0";
+    QTest::newRow("AutoIndent empty is false") << "AutoIndent=" << "AutoIndent=0";
+    QTest::newRow("path cut at second =") << "ThirdPartyEditorPath=/opt/a=b/ed" << "ThirdPartyEditorPath=/opt/a";
+    QTest::newRow("text keeps blanks") << "Font= Mono " << "Font= Mono ";
+    QTest::newRow("line without = ignored") << "TabWidth 6" << "TabWidth=4";
+    QTest::newRow("unknown key ignored") << "TabWidthX=6\r\n=6" << "TabWidth=4";
+    QTest::newRow("last duplicate wins") << "TabWidth=6\r\nTabWidth=8" << "TabWidth=8";
+    QTest::newRow("LF line ends") << "TabWidth=6\nFontSize=10" << "TabWidth=6";
+    QTest::newRow("lone CR line ends") << "FontSize=10\rTabWidth=6" << "TabWidth=6";
+    QTest::newRow("ForeColor colours gutter background") << "ForeColor=255" << "linenobackground=255";
+    QTest::newRow("later gutter key overrides ForeColor") << "ForeColor=255\r\nlinenobackground=7"
+                                                          << "linenobackground=7";
+    QTest::newRow("BackColor colours gutter numbers") << "BackColor=-2147483633" << "linenoforeground=-2147483633";
+    QTest::newRow("colour in unsigned form") << "BackColor=2147483653" << "BackColor=-2147483643";
+    QTest::newRow("colour beyond 32 bits keeps value") << "fcolor1=4294967296" << "fcolor1=16711680";
+    QTest::newRow("settings2 key in settings.ini ignored") << "WordWrap=1" << "WordWrap=0";
+}
+
+void tst_Settings::readLine()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    const Settings s = SettingsStore::readSettings(Settings(), text, SettingsLoad::StartUp);
+    QCOMPARE(lineOf(s, expected.section(u'=', 0, 0)), expected);
+}
+
+void tst_Settings::placement_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<double>("top");  // -1: centred
+    QTest::addColumn<double>("width");
+
+    QTest::newRow("top 0 ignored") << "top=0" << false << -1.0 << 10000.0;
+    QTest::newRow("top -300 ignored") << "top=-300" << false << -1.0 << 10000.0;
+    QTest::newRow("top abc ignored") << "top=abc" << false << -1.0 << 10000.0;
+    QTest::newRow("top and width applied") << "top=150\r\nwidth=12000.5" << false << 150.0 << 12000.5;
+    QTest::newRow("state 0 still maximises") << "state=0" << true << -1.0 << 10000.0;
+    QTest::newRow("state empty maximises") << "state=" << true << -1.0 << 10000.0;
+    QTest::newRow("placement after state ignored") << "state=2\r\ntop=150\r\nwidth=9000" << true << -1.0 << 10000.0;
+    QTest::newRow("state without = ignored") << "state" << false << -1.0 << 10000.0;
+}
+
+void tst_Settings::placement()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, maximized);
+    QFETCH(double, top);
+    QFETCH(double, width);
+    const Settings::Placement p = SettingsStore::readSettings2(Settings(), text).placement;
+    QCOMPARE(p.maximized, maximized);
+    QCOMPARE(p.top.value_or(-1), top);
+    QCOMPARE(p.width, width);
+}
+
+void tst_Settings::onlyMonoSpace_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<SettingsLoad>("load");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("start-up sets it") << "" << SettingsLoad::StartUp << true;
+    QTest::newRow("reload keeps it") << "" << SettingsLoad::Reload << false;
+    QTest::newRow("start-up then file clears it") << "OnlyMonoSpace=0" << SettingsLoad::StartUp << false;
+    QTest::newRow("reload reads the file") << "OnlyMonoSpace=1" << SettingsLoad::Reload << true;
+}
+
+void tst_Settings::onlyMonoSpace()
+{
+    QFETCH(QString, text);
+    QFETCH(SettingsLoad, load);
+    QFETCH(bool, expected);
+    Settings start;
+    start.OnlyMonoSpace = false;
+    QCOMPARE(SettingsStore::readSettings(start, text, load).OnlyMonoSpace, expected);
+
+    // The same through the files, including a missing settings.ini.
+    QTemporaryDir dir;
+    if (!text.isEmpty())
+        TestSupport::writeFile(dir, "settings.ini", text.toLatin1());
+    QCOMPARE(SettingsStore(dir.path()).LoadMySettings(start, load).OnlyMonoSpace, expected);
+}
+
+void tst_Settings::missingFilesGiveDefaults()
+{
+    QTemporaryDir dir;
+    const SettingsStore store(dir.path());
+    Settings start = everythingChanged();
+    start.OnlyMonoSpace = false;
+    const Settings loaded = store.LoadMySettings(store.LoadMySettings2(start), SettingsLoad::StartUp);
+    QCOMPARE(loaded, Settings());
+
+    TestSupport::writeFile(dir, "settings.ini", "");
+    QCOMPARE(store.LoadMySettings(Settings(), SettingsLoad::StartUp), Settings());
+
+    // A reload reads over the current values; keys the file lacks stay as they are.
+    TestSupport::writeFile(dir, "settings.ini", "TabWidth=9\r\n");
+    const Settings reloaded = store.LoadMySettings(everythingChanged(), SettingsLoad::Reload);
+    QCOMPARE(reloaded.TabWidth, qint16(9));
+    QCOMPARE(reloaded.Lucidity, everythingChanged().Lucidity);
+}
+
+void tst_Settings::setDefaultsKeepsWindowState()
+{
+    Settings s = everythingChanged();
+    QCOMPARE(SettingsStore::SetDefaults(s).placement, Settings::Placement());
+    s.placement = {true, 10, 20, 30, 40};
+    const Settings d = SettingsStore::SetDefaults(s);
+    QCOMPARE(d.placement, s.placement);
+    QCOMPARE(d.OnlyMonoSpace, false);
+    QCOMPARE(d.TabWidth, qint16(4));
+}
+
+void tst_Settings::encodings()
+{
+    QTemporaryDir dir;
+    const SettingsStore store(dir.path());
+    Settings s;
+    s.LastOpenedFile = QStringLiteral("/home/caf\u00e9.txt");
+    QVERIFY(!store.SaveMySettings2(s));
+    QVERIFY(TestSupport::readFile(store.settings2Path()).contains("LastOpenedFile=/home/caf\xe9.txt\r\n"));
+
+    s.LastOpenedFile = QStringLiteral("/home/caf\u00e9/\u65e5\u672c.txt");
+    QVERIFY(!store.SaveMySettings2(s));
+    QVERIFY(TestSupport::readFile(store.settings2Path()).contains("caf\xc3\xa9/\xe6\x97\xa5"));
+    QCOMPARE(store.LoadMySettings2(Settings()).LastOpenedFile, s.LastOpenedFile);
+
+    // A hand-written Latin-1 file whose high bytes are no valid UTF-8.
+    TestSupport::writeFile(dir, "settings.ini", "Font=Fran\xe7ois Mono\r\n");
+    QCOMPARE(store.LoadMySettings(Settings(), SettingsLoad::StartUp).Font, QStringLiteral("Fran\u00e7ois Mono"));
+}
+
+void tst_Settings::oleColors_data()
+{
+    QTest::addColumn<quint32>("ole");
+    QTest::addColumn<QColor>("expected");
+
+    QTest::newRow("red in the low byte") << quint32(0x0000FF) << QColor(255, 0, 0);
+    QTest::newRow("blue in the high byte") << quint32(0xFF0000) << QColor(0, 0, 255);
+    QTest::newRow("window background is Base") << quint32(0x80000005) << QColor(1, 1, 1);
+    QTest::newRow("button face is Button") << quint32(0x8000000F) << QColor(2, 2, 2);
+    QTest::newRow("button shadow is Dark") << quint32(0x80000010) << QColor(3, 3, 3);
+}
+
+void tst_Settings::oleColors()
+{
+    QFETCH(quint32, ole);
+    QFETCH(QColor, expected);
+    QPalette palette;
+    palette.setColor(QPalette::Base, QColor(1, 1, 1));
+    palette.setColor(QPalette::Button, QColor(2, 2, 2));
+    palette.setColor(QPalette::Dark, QColor(3, 3, 3));
+    QCOMPARE(OleColors::toQColor(ole, palette), expected);
+    if (!(ole & 0x80000000u))
+        QCOMPARE(OleColors::fromQColor(expected), ole);
+}
+
+void tst_Settings::fuzzRandomLines()
+{
+    QRandomGenerator rng(20240611);
+    const QStringList keys = SettingsStore::settingsLines(Settings()).replaceInStrings(QRegularExpression("=.*"), "")
+                             + QStringList{"lastoptionviewed", "state", "top", "left", "width", "height", "WordWrap"};
+    const QStringList values = {"", "1", "-1", "true", "abc", "7.5", " 25", "1e308", "nan", "inf", "-2147483648",
+                                "4294967295", "99999999999999999999", "=", "0x10", "\xe9"};
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int lines = int(rng.bounded(40));
+        for (int i = 0; i < lines; ++i) {
+            switch (rng.bounded(3)) {
+            case 0:
+                text += keys.at(rng.bounded(keys.size())) + u'=' + values.at(rng.bounded(values.size()));
+                break;
+            case 1:
+                text += keys.at(rng.bounded(keys.size())).toUpper() + u'=' + QString::number(rng.generateDouble() * 40);
+                break;
+            default:
+                for (int c = int(rng.bounded(30)); c > 0; --c)
+                    text += QChar(char16_t(rng.bounded(1, 0x3000)));
+            }
+            text += rng.bounded(2) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        }
+        const Settings s = SettingsStore::readSettings2(
+            SettingsStore::readSettings(Settings(), text, SettingsLoad::StartUp), text);
+        QVERIFY(s.TabWidth >= 1 && s.TabWidth <= 12);
+        QVERIFY(s.FontSize > 7 && s.FontSize < 15);
+        // Whatever was read survives a write and a read unchanged.
+        const QString written = (SettingsStore::settingsLines(s) + SettingsStore::settings2Lines(s)).join("\r\n");
+        Settings again = SettingsStore::readSettings2(
+            SettingsStore::readSettings(Settings(), written, SettingsLoad::StartUp), written);
+        // A maximised window keeps no rectangle in the file.
+        if (s.placement.maximized && again.placement.maximized)
+            again.placement = s.placement;
+        QVERIFY2(again == s, qPrintable(text));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"
