@@ -27,33 +27,6 @@ long long EditorSurface::sendMessage(int message, long long wParam, long long lP
 #include "FileIO.h"
 #include "RtfCodec.h"
 
-#include <QGuiApplication>
-#include <QPalette>
-
-QColor oleColorToQColor(OleColor color)
-{
-    if (color & 0x80000000u) {
-        const QPalette palette = QGuiApplication::palette();
-        switch (color & 0xFFu) {
-        case 15:
-            return palette.color(QPalette::Button);
-        case 16:
-            return palette.color(QPalette::Dark);
-        case 18:
-            return palette.color(QPalette::ButtonText);
-        case 8:
-            return palette.color(QPalette::Text);
-        default:
-            return palette.color(QPalette::Base);
-        }
-    }
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
-
-OleColor qColorToOleColor(const QColor &color)
-{
-    return OleColor(color.red()) | (OleColor(color.green()) << 8) | (OleColor(color.blue()) << 16);
-}
 
 QString EditorSurface::rtfOfRange(int start, int length) const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QColor>
+#include "OleColor.h"
+
 #include <QFont>
 #include <QPoint>
 #include <QString>
@@ -10,8 +11,6 @@
 #include <optional>
 #include <vector>
 
-// Colours are 0x00BBGGRR (red in the low byte), as stored in the settings files.
-using OleColor = std::uint32_t;
 
 struct CharFormat {
     OleColor color = 0;
@@ -22,11 +21,6 @@ struct CharFormat {
 
     bool operator==(const CharFormat &) const = default;
 };
-
-// A colour of the settings as a Qt colour; 0x80000000 + n names a system colour (5 window
-// background, 15 button face, 16 button shadow) taken from the application palette.
-QColor oleColorToQColor(OleColor color);
-OleColor qColorToOleColor(const QColor &color);
 
 // A stretch of characters sharing one format.
 struct FormatRun {

@@ -530,8 +530,8 @@ void ScintillaSurface::setSelFontSize(double size)
 void ScintillaSurface::applyStyle(int style, const CharFormat &format)
 {
     const auto s = static_cast<unsigned long>(style);
-    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(qColorToOleColor(oleColorToQColor(format.color))));
-    send(QsciScintillaBase::SCI_STYLESETBACK, s, long(qColorToOleColor(oleColorToQColor(m_backColor))));
+    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(OleColors::toQColor(format.color))));
+    send(QsciScintillaBase::SCI_STYLESETBACK, s, long(OleColors::fromQColor(OleColors::toQColor(m_backColor))));
     send(QsciScintillaBase::SCI_STYLESETBOLD, s, format.bold);
     send(QsciScintillaBase::SCI_STYLESETITALIC, s, format.italic);
     const QByteArray font = format.fontName.toUtf8();
