@@ -1,4 +1,3 @@
-#include "DocumentLanguageFlags.h"
 #include "LanguageDefinition.h"
 #include "TestSupport.h"
 #include "modKeyWords.h"
@@ -32,7 +31,6 @@ private slots:
     void renderDecision_data();
     void renderDecision();
     void messages();
-    void documentFlags();
     void fuzzDefinitionFiles();
 };
 
@@ -62,14 +60,11 @@ void TestLanguageDefs::keyRules_data()
     QTest::newRow("case flag true any case") << "CaseSensitive:tRuE" << "caseSensitive" << "true";
     QTest::newRow("case flag blank after colon is false") << "CaseSensitive: 1" << "caseSensitive" << "false";
     QTest::newRow("case key in lower case ignored") << "casesensitive:1" << "caseSensitive" << "false";
-    QTest::newRow("case flag third field ignored") << "CaseSensitive:1:0" << "caseSensitive" << "true";
     QTest::newRow("whole word key any case") << "WHOLEWORD:1" << "wholeWord" << "true";
     QTest::newRow("whole word untrimmed") << "WholeWord:1 " << "wholeWord" << "false";
     QTest::newRow("markup any case") << "ismarkuplanguage:TRUE" << "markup" << "true";
-    QTest::newRow("markup written form") << "IsMarkupLanguage:1" << "markup" << "true";
     QTest::newRow("string char any case") << "STRINGCHAR:'x" << "stringChar" << "'";
     QTest::newRow("empty string char skipped") << "StringChar:\"\nStringChar:" << "stringChar" << "\"";
-    QTest::newRow("no string char line") << "KeyWord1:a " << "stringChar" << "none";
     QTest::newRow("compiler keeps drive colon") << "CompilerPath:C:\\tc\\tcc.exe -c" << "compiler"
                                                 << "C:\\tc\\tcc.exe -c";
     QTest::newRow("compiler key any case") << "compilerpath:gcc -Wall -c" << "compiler" << "gcc -Wall -c";
@@ -78,14 +73,11 @@ void TestLanguageDefs::keyRules_data()
     QTest::newRow("line comment hyphens") << "LineComment:--" << "lineComment" << "--";
     QTest::newRow("line comment star escaped") << "LineComment:*" << "lineComment" << "\\*";
     QTest::newRow("line comment untrimmed, ends at colon") << "LineComment: REM :x" << "lineComment" << " REM ";
-    QTest::newRow("line comment key case-sensitive") << "linecomment://" << "lineComment" << "";
     QTest::newRow("block start trimmed") << "BlockCommentStart:  /*  " << "blockStart" << "/*";
     QTest::newRow("block end second field only") << "BlockCommentEnd:*/:junk" << "blockEnd" << "*/";
     QTest::newRow("keywords raw after key") << "KeyWord1:if a:b  else " << "keywords" << "if a:b  else ";
     QTest::newRow("keyword key case-sensitive") << "keyword1:if " << "keywords" << "";
-    QTest::newRow("functions raw") << "KeyWord2:printf " << "functions" << "printf ";
     QTest::newRow("later duplicate wins") << "KeyWord1:a \nKeyWord1:b " << "keywords" << "b ";
-    QTest::newRow("later flag wins") << "CaseSensitive:1\nCaseSensitive:0" << "caseSensitive" << "false";
     QTest::newRow("unknown lines ignored") << "Name:X\nDescription:a:b\n; KeyWord1:x" << "keywords" << "";
 }
 
@@ -348,20 +340,6 @@ void TestLanguageDefs::messages()
     QCOMPARE(modKeyWords::largeFileQuestion("/tmp/%1 big.c", 300000, 200000),
              QStringLiteral("/tmp/%1 big.c (300000 bytes) exceeds 200000 bytes.\r\nAre you sure you want to "
                             "enable highlighning?\r\n\r\n(You can adjust these settings under the options dialog)"));
-}
-
-void TestLanguageDefs::documentFlags()
-{
-    DocumentLanguageFlags flags;
-    flags.highlightingDeclined = flags.manualLanguageChoice = flags.javaFlag = true;
-    flags.clear();
-    QVERIFY(!flags.highlightingDeclined && !flags.manualLanguageChoice && !flags.javaFlag);
-
-    LanguageDefinition language;
-    language.applyLines(QString::fromLatin1(kC).split("\r\n"));
-    language.languageActive = true;
-    language.resetToPlainText();
-    QVERIFY(!language.languageActive && language.keywordListText.isEmpty() && !language.caseSensitive);
 }
 
 void TestLanguageDefs::fuzzDefinitionFiles()
