@@ -1,0 +1,46 @@
+#pragma once
+
+#include "FunctionHelp.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+// The current language: what a ".kw" file says plus the patterns built from it.
+struct LanguageDefinition {
+    QString keywordListText;        // "KeyWord1:" as written, each keyword followed by a blank
+    QString functionListText;       // "KeyWord2:"
+    QString lineComment;            // ready for a pattern: "*" escaped, "\:" turned into ":"
+    QString blockCommentStart;
+    QString blockCommentEnd;
+    bool caseSensitive = false;
+    bool wholeWord = false;
+    bool markup = false;
+    QChar stringChar;               // null when the language has none
+    bool languageActive = false;
+    QString languageName;
+    QString keywordPattern;
+    QString functionPattern;
+    bool keywordHyphen = false;     // the pattern holds "-": highlight on a copy with "-" as "_"
+    bool functionHyphen = false;
+    QString definitionPath;
+    QString compilerPath;
+    FunctionHelp functionHelp;
+
+    // Applies one line of a ".kw" file; lines matching no key are ignored, later keys win.
+    void applyLine(const QString &line);
+    void applyLines(const QStringList &lines);
+    // Builds the keyword and function patterns and their hyphen flags from the list texts.
+    void buildPatterns();
+    // "\bw1\b|\bw2\b|...": words go in unescaped.
+    static QString wordPattern(const QString &listText);
+
+    QStringList keywordEntries() const;     // the non-empty keywords in file order
+    QStringList functionEntries() const;
+    // The keyword list box: "@ " + each keyword, then "# " + each function.
+    QStringList variableListEntries() const;
+
+    // A new empty document: no language, nothing coloured.
+    void resetToPlainText();
+    bool isJava() const;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "LanguageDefinition.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Finding, listing and loading language definitions in a keywords folder. Nothing here touches a
+// window: the main window shows the results (menu, keyword list, hint, large-file question).
+namespace modKeyWords {
+
+// The characters after the last "." of the file name (the folder part never counts); empty without one.
+QString fileExtension(const QString &fileName);
+
+// The ".kw" files of the folder in the order the file system lists them.
+QStringList definitionFiles(const QString &keywordsFolder);
+
+struct FoundDefinition {
+    QString path;
+    QString languageName;
+};
+// The first definition whose "Extensions:" line lists the extension (letter case ignored).
+std::optional<FoundDefinition> findDefinitionForExtension(const QString &keywordsFolder, const QString &extension);
+
+// The language for a file name: a fresh definition, inactive when no definition lists its extension.
+LanguageDefinition loadLanguage(const QString &keywordsFolder, const QString &fileName);
+
+// The name the menu handler loads so that the finder picks the first definition for a tag.
+QString fileNameForMenuTag(const QString &tag);
+
+struct LanguageMenuEntry {
+    QString caption;        // "Name:"
+    QString tag;            // first extension; empty when the line lists none
+    bool matchesDocument = false;
+    QString path;
+};
+// One entry per "Extensions:" line, in folder order.
+QList<LanguageMenuEntry> languageMenuEntries(const QString &keywordsFolder, const QString &documentExtension);
+
+QString languageHint(const QString &languageName);
+QString largeFileQuestion(const QString &fileName, qsizetype textLength, qsizetype limit);
+
+struct RenderRequest {
+    bool highlightingEnabled = true;    // enablesyntaxhighlightning
+    bool renderNow = true;
+    bool highlightingDeclined = false;
+    bool promptWarningLargeFile = true; // PromptWarningLargeFile
+    qsizetype textLength = 0;
+    qsizetype colorFileSizeLimit = 0;   // ColorFileSizeLimit
+};
+enum class RenderDecision { None, AskFirst, Render };
+// After a load: colour now, ask about a large file first, or leave the document plain.
+RenderDecision renderDecision(const LanguageDefinition &language, const RenderRequest &request);
+
+} // namespace modKeyWords

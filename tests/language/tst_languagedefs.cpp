@@ -1,0 +1,378 @@
+#include "LanguageDefinition.h"
+#include "TestSupport.h"
+#include "modKeyWords.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestLanguageDefs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void keyRules_data();
+    void keyRules();
+    void patterns_data();
+    void patterns();
+    void keywordListEntries();
+    void functionHelp_data();
+    void functionHelp();
+    void functionHelpFile();
+    void fileExtension_data();
+    void fileExtension();
+    void finder();
+    void finderSkipsWhatIsNotADefinition();
+    void firstDefinitionInFolderOrderWins();
+    void loadFillsEverything();
+    void loadReplacesPreviousLanguage();
+    void menuEntries();
+    void renderDecision_data();
+    void renderDecision();
+    void messages();
+    void fuzzDefinitionFiles();
+};
+
+static QString field(const LanguageDefinition &d, const QString &name)
+{
+    const auto flag = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
+    if (name == "keywords") return d.keywordListText;
+    if (name == "functions") return d.functionListText;
+    if (name == "lineComment") return d.lineComment;
+    if (name == "blockStart") return d.blockCommentStart;
+    if (name == "blockEnd") return d.blockCommentEnd;
+    if (name == "caseSensitive") return flag(d.caseSensitive);
+    if (name == "wholeWord") return flag(d.wholeWord);
+    if (name == "markup") return flag(d.markup);
+    if (name == "stringChar") return d.stringChar.isNull() ? QStringLiteral("none") : QString(d.stringChar);
+    if (name == "compiler") return d.compilerPath;
+    return QStringLiteral("?");
+}
+
+void TestLanguageDefs::keyRules_data()
+{
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("case flag 1") << "CaseSensitive:1" << "caseSensitive" << "true";
+    QTest::newRow("case flag true any case") << "CaseSensitive:tRuE" << "caseSensitive" << "true";
+    QTest::newRow("case flag blank after colon is false") << "CaseSensitive: 1" << "caseSensitive" << "false";
+    QTest::newRow("case key in lower case ignored") << "casesensitive:1" << "caseSensitive" << "false";
+    QTest::newRow("whole word key any case") << "WHOLEWORD:1" << "wholeWord" << "true";
+    QTest::newRow("whole word untrimmed") << "WholeWord:1 " << "wholeWord" << "false";
+    QTest::newRow("markup any case") << "ismarkuplanguage:TRUE" << "markup" << "true";
+    QTest::newRow("string char any case") << "STRINGCHAR:'x" << "stringChar" << "'";
+    QTest::newRow("empty string char skipped") << "StringChar:\"\nStringChar:" << "stringChar" << "\"";
+    QTest::newRow("compiler keeps drive colon") << "CompilerPath:C:\\tc\\tcc.exe -c" << "compiler"
+                                                << "C:\\tc\\tcc.exe -c";
+    QTest::newRow("compiler key any case") << "compilerpath:gcc -Wall -c" << "compiler" << "gcc -Wall -c";
+    QTest::newRow("line comment backslash-colon") << "LineComment:\\:" << "lineComment" << ":";
+    QTest::newRow("line comment two colons") << "LineComment:\\:\\:" << "lineComment" << "::";
+    QTest::newRow("line comment hyphens") << "LineComment:--" << "lineComment" << "--";
+    QTest::newRow("line comment star escaped") << "LineComment:*" << "lineComment" << "\\*";
+    QTest::newRow("line comment untrimmed, ends at colon") << "LineComment: REM :x" << "lineComment" << " REM ";
+    QTest::newRow("block start trimmed") << "BlockCommentStart:  /*  " << "blockStart" << "/*";
+    QTest::newRow("block end second field only") << "BlockCommentEnd:*/:junk" << "blockEnd" << "*/";
+    QTest::newRow("keywords raw after key") << "KeyWord1:if a:b  else " << "keywords" << "if a:b  else ";
+    QTest::newRow("keyword key case-sensitive") << "keyword1:if " << "keywords" << "";
+    QTest::newRow("later duplicate wins") << "KeyWord1:a \nKeyWord1:b " << "keywords" << "b ";
+    QTest::newRow("unknown lines ignored") << "Name:X\nDescription:a:b\n; KeyWord1:x" << "keywords" << "";
+}
+
+void TestLanguageDefs::keyRules()
+{
+    QFETCH(QString, lines);
+    QFETCH(QString, field);
+    QFETCH(QString, expected);
+    LanguageDefinition definition;
+    definition.applyLines(lines.split(QLatin1Char('\n')));
+    QCOMPARE(::field(definition, field), expected);
+}
+
+void TestLanguageDefs::patterns_data()
+{
+    QTest::addColumn<QString>("keywords");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("hyphen");
+
+    QTest::newRow("written form with trailing blank") << "if else " << "\\bif\\b|\\belse\\b|\\b\\b" << false;
+    QTest::newRow("no trailing blank") << "if" << "\\bif\\b" << false;
+    QTest::newRow("hyphenated keyword") << "font-size color " << "\\bfont-size\\b|\\bcolor\\b|\\b\\b" << true;
+    QTest::newRow("unescaped metacharacters") << "c++ " << "\\bc++\\b|\\b\\b" << false;
+}
+
+void TestLanguageDefs::patterns()
+{
+    QFETCH(QString, keywords);
+    QFETCH(QString, pattern);
+    QFETCH(bool, hyphen);
+    LanguageDefinition definition;
+    definition.keywordListText = keywords;
+    definition.functionListText = keywords;
+    definition.buildPatterns();
+    QCOMPARE(definition.keywordPattern, pattern);
+    QCOMPARE(definition.functionPattern, pattern);
+    QCOMPARE(definition.keywordHyphen, hyphen);
+    QCOMPARE(definition.functionHyphen, hyphen);
+}
+
+void TestLanguageDefs::keywordListEntries()
+{
+    LanguageDefinition definition;
+    definition.applyLines({QStringLiteral("KeyWord1:if  else "), QStringLiteral("KeyWord2:printf ")});
+    QCOMPARE(definition.variableListEntries(), (QStringList{"@ if", "@ else", "# printf"}));
+}
+
+void TestLanguageDefs::functionHelp_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("one tab") << "strlen\t(const char *s)" << "strlen" << "(const char *s)";
+    QTest::newRow("two tabs") << "strlen\t\t(const char *s)" << "strlen" << "(const char *s)";
+    QTest::newRow("many tabs") << QStringLiteral("f") + QString(50, QLatin1Char('\t')) + "(x)" << "f" << "(x)";
+    QTest::newRow("third field dropped") << "f\t(x)\tnote" << "f" << "(x)";
+    QTest::newRow("name only skipped") << "strlen" << "" << "";
+    QTest::newRow("empty text skipped") << "strlen\t" << "" << "";
+    QTest::newRow("trailing tabs skipped") << "strlen\t\t\t" << "" << "";
+}
+
+void TestLanguageDefs::functionHelp()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    const FunctionHelp help = FunctionHelp::fromLines({line});
+    QCOMPARE(help.names(), name.isEmpty() ? QStringList() : QStringList{name});
+    QCOMPARE(help.texts(), text.isEmpty() ? QStringList() : QStringList{text});
+}
+
+void TestLanguageDefs::functionHelpFile()
+{
+    QTemporaryDir dir;
+    writeFile(dir, "c.a", "skipped\r\nprintf\t(const char *format, ...)\r\nPRINTF\t(second)\r\nputs\t(const char *s)");
+    const FunctionHelp help = FunctionHelp::load(FunctionHelp::pathForDefinition(dir.filePath("c.kw")));
+    QVERIFY(help.present());
+    QCOMPARE(help.names(), (QStringList{"printf", "PRINTF", "puts"}));
+    QCOMPARE(help.textFor("Printf").value_or("none"), QStringLiteral("(const char *format, ...)"));
+    QVERIFY(!help.textFor("strlen"));
+    QVERIFY(!FunctionHelp::load(dir.filePath("missing.a")).present());
+}
+
+void TestLanguageDefs::fileExtension_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("simple") << "main.c" << "c";
+    QTest::newRow("last dot") << "archive.tar.gz" << "gz";
+    QTest::newRow("no dot") << "Makefile" << "";
+    QTest::newRow("dot in folder only") << "/home/me/src.d/Makefile" << "";
+    QTest::newRow("trailing dot") << "file." << "";
+    QTest::newRow("hidden file") << "/home/me/.bashrc" << "bashrc";
+}
+
+void TestLanguageDefs::fileExtension()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, extension);
+    QCOMPARE(modKeyWords::fileExtension(name), extension);
+}
+
+static const QByteArray kC = "Name:C\r\nDescription:test\r\nCompilerPath:gcc -Wall -c\r\nLineComment://\r\n"
+                             "BlockCommentStart:/*\r\nBlockCommentEnd:*/\r\nExtensions:c h \r\nCaseSensitive:1\r\n"
+                             "StringChar:\"\r\nWholeWord:1\r\nKeyWord1:if else \r\nKeyWord2:printf \r\n";
+
+void TestLanguageDefs::finder()
+{
+    QTemporaryDir dir;
+    writeFile(dir, "c.kw", kC);
+    writeFile(dir, "late.kw", "Extensions:zz \r\nName:Late\r\n");
+    writeFile(dir, "noname.kw", "Extensions:nn \r\n");
+
+    QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "C")->languageName, QStringLiteral("C"));
+    QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "h")->path, dir.filePath("c.kw"));
+    QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "zz")->languageName, QStringLiteral("Late"));
+    QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "nn")->languageName, QString());
+    QVERIFY(!modKeyWords::findDefinitionForExtension(dir.path(), ""));
+    QVERIFY(!modKeyWords::findDefinitionForExtension(dir.path(), "cc"));
+    QVERIFY(!modKeyWords::findDefinitionForExtension(dir.filePath("missing"), "c"));
+    QVERIFY(!modKeyWords::findDefinitionForExtension(QString(), "c"));
+    QVERIFY(!modKeyWords::loadLanguage(dir.path(), "/src/Makefile").languageActive);
+}
+
+void TestLanguageDefs::finderSkipsWhatIsNotADefinition()
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("sub.kw");
+    writeFile(dir, "upper.KW", "Name:Upper\r\nExtensions:c \r\n");
+    writeFile(dir, "c.kw.bak", "Name:Backup\r\nExtensions:c \r\n");
+    writeFile(dir, "notes.txt", "Name:Notes\r\nExtensions:c \r\n");
+    QVERIFY(!modKeyWords::findDefinitionForExtension(dir.path(), "c"));
+    QVERIFY(modKeyWords::definitionFiles(dir.path()).isEmpty());
+}
+
+void TestLanguageDefs::firstDefinitionInFolderOrderWins()
+{
+    QTemporaryDir dir;
+    writeFile(dir, "one.kw", "Name:One\r\nExtensions:x \r\n");
+    writeFile(dir, "two.kw", "Name:Two\r\nExtensions:y X \r\n");
+    const QStringList order = modKeyWords::definitionFiles(dir.path());
+    QCOMPARE(order.size(), 2);
+    const QString first = order.first().endsWith("one.kw") ? "One" : "Two";
+    QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "x")->languageName, first);
+    const auto entries = modKeyWords::languageMenuEntries(dir.path(), "x");
+    QCOMPARE(entries.first().caption, first);
+}
+
+void TestLanguageDefs::loadFillsEverything()
+{
+    QTemporaryDir dir;
+    writeFile(dir, "c.kw", kC);
+    writeFile(dir, "c.a", "printf\t(const char *format, ...)\r\n");
+    const LanguageDefinition c = modKeyWords::loadLanguage(dir.path(), "/tmp/x.y/main.c");
+    QVERIFY(c.languageActive);
+    QCOMPARE(c.languageName, QStringLiteral("C"));
+    QCOMPARE(c.definitionPath, dir.filePath("c.kw"));
+    QCOMPARE(c.compilerPath, QStringLiteral("gcc -Wall -c"));
+    QCOMPARE(c.lineComment, QStringLiteral("//"));
+    QCOMPARE(c.blockCommentStart + c.blockCommentEnd, QStringLiteral("/**/"));
+    QVERIFY(c.caseSensitive && c.wholeWord && !c.markup);
+    QCOMPARE(c.stringChar, QLatin1Char('"'));
+    QCOMPARE(c.keywordPattern, QStringLiteral("\\bif\\b|\\belse\\b|\\b\\b"));
+    QCOMPARE(c.functionPattern, QStringLiteral("\\bprintf\\b|\\b\\b"));
+    QVERIFY(c.functionHelp.present());
+    QCOMPARE(c.functionHelp.names(), QStringList{"printf"});
+    QVERIFY(!c.isJava());
+}
+
+void TestLanguageDefs::loadReplacesPreviousLanguage()
+{
+    QTemporaryDir dir;
+    writeFile(dir, "c.kw", kC);
+    writeFile(dir, "java.kw", "Name:JAVA\r\nExtensions:java \r\nKeyWord2:println \r\n");
+    LanguageDefinition current = modKeyWords::loadLanguage(dir.path(), "a.c");
+    current = modKeyWords::loadLanguage(dir.path(), "A.JAVA");
+    QVERIFY(current.languageActive && current.isJava());
+    QVERIFY(current.stringChar.isNull());
+    QVERIFY(current.compilerPath.isEmpty() && current.lineComment.isEmpty() && !current.caseSensitive);
+    QVERIFY(current.keywordPattern.isEmpty());
+    QCOMPARE(current.functionPattern, QStringLiteral("\\bprintln\\b|\\b\\b"));
+    QVERIFY(!current.functionHelp.present());
+
+    current = modKeyWords::loadLanguage(dir.path(), "readme");
+    QVERIFY(!current.languageActive);
+    QVERIFY(current.languageName.isEmpty() && current.definitionPath.isEmpty());
+}
+
+void TestLanguageDefs::menuEntries()
+{
+    QTemporaryDir dir;
+    writeFile(dir, "c.kw", kC);
+    writeFile(dir, "blank.kw", "Name:Blank\r\nExtensions: txt \r\n");
+    writeFile(dir, "nameless.kw", "Extensions:nl \r\n");
+    QMap<QString, modKeyWords::LanguageMenuEntry> byCaption;
+    for (const auto &entry : modKeyWords::languageMenuEntries(dir.path(), "H"))
+        byCaption.insert(entry.caption, entry);
+    QCOMPARE(byCaption.keys(), (QStringList{"Blank", "C", "nameless"}));
+    QCOMPARE(byCaption["C"].tag, QStringLiteral("c"));
+    QVERIFY(byCaption["C"].matchesDocument);
+    QVERIFY(!byCaption["Blank"].matchesDocument);
+    QCOMPARE(byCaption["Blank"].tag, QString());
+    const QString picked = modKeyWords::fileNameForMenuTag(byCaption["Blank"].tag);
+    QVERIFY(!modKeyWords::loadLanguage(dir.path(), picked).languageActive);
+    QCOMPARE(modKeyWords::loadLanguage(dir.path(), modKeyWords::fileNameForMenuTag("c")).languageName,
+             QStringLiteral("C"));
+}
+
+void TestLanguageDefs::renderDecision_data()
+{
+    using modKeyWords::RenderDecision;
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<QString>("keywords");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("renderNow");
+    QTest::addColumn<bool>("declined");
+    QTest::addColumn<bool>("prompt");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<RenderDecision>("decision");
+
+    QTest::newRow("small file renders") << true << "if " << true << true << false << true << 10 << RenderDecision::Render;
+    QTest::newRow("at the limit renders") << true << "if " << true << true << false << true << 100 << RenderDecision::Render;
+    QTest::newRow("over the limit asks") << true << "if " << true << true << false << true << 101 << RenderDecision::AskFirst;
+    QTest::newRow("over the limit, no prompt") << true << "if " << true << true << false << false << 101 << RenderDecision::Render;
+    QTest::newRow("declined document") << true << "if " << true << true << true << true << 10 << RenderDecision::None;
+    QTest::newRow("highlighting off") << true << "if " << false << true << false << true << 10 << RenderDecision::None;
+    QTest::newRow("not now") << true << "if " << true << false << false << true << 10 << RenderDecision::None;
+    QTest::newRow("no keywords") << true << "" << true << true << false << true << 10 << RenderDecision::None;
+    QTest::newRow("no language") << false << "if " << true << true << false << true << 10 << RenderDecision::None;
+}
+
+void TestLanguageDefs::renderDecision()
+{
+    QFETCH(bool, active);
+    QFETCH(QString, keywords);
+    QFETCH(bool, enabled);
+    QFETCH(bool, renderNow);
+    QFETCH(bool, declined);
+    QFETCH(bool, prompt);
+    QFETCH(int, length);
+    QFETCH(modKeyWords::RenderDecision, decision);
+    LanguageDefinition language;
+    language.languageActive = active;
+    language.keywordListText = keywords;
+    modKeyWords::RenderRequest request;
+    request.highlightingEnabled = enabled;
+    request.renderNow = renderNow;
+    request.highlightingDeclined = declined;
+    request.promptWarningLargeFile = prompt;
+    request.textLength = length;
+    request.colorFileSizeLimit = 100;
+    QCOMPARE(modKeyWords::renderDecision(language, request), decision);
+}
+
+void TestLanguageDefs::messages()
+{
+    QCOMPARE(modKeyWords::languageHint("PHP"),
+             QStringLiteral("Press Ctrl+Space to get a list of available Key Words (PHP)"));
+    QCOMPARE(modKeyWords::largeFileQuestion("/tmp/%1 big.c", 300000, 200000),
+             QStringLiteral("/tmp/%1 big.c (300000 bytes) exceeds 200000 bytes.\r\nAre you sure you want to "
+                            "enable highlighning?\r\n\r\n(You can adjust these settings under the options dialog)"));
+}
+
+void TestLanguageDefs::fuzzDefinitionFiles()
+{
+    static const QList<QByteArray> keys = {"Name:", "Extensions:", "KeyWord1:", "KeyWord2:", "LineComment:",
+                                           "BlockCommentStart:", "BlockCommentEnd:", "CaseSensitive:", "wholeword:",
+                                           "IsMarkupLanguage:", "stringchar:", "CompilerPath:", ""};
+    QRandomGenerator rng(20240601);
+    QTemporaryDir dir;
+    for (int round = 0; round < 300; ++round) {
+        QByteArray kw, help;
+        const int lines = rng.bounded(12);
+        for (int i = 0; i < lines; ++i) {
+            kw += keys.at(rng.bounded(keys.size()));
+            const int len = rng.bounded(20);
+            for (int k = 0; k < len; ++k) {
+                const char pool[] = "ab:\\*;\t \r\n.-\x00\xff";
+                kw += pool[rng.bounded(int(sizeof pool))];
+                help += char(rng.bounded(256));
+            }
+            kw += rng.bounded(3) ? "\r\n" : "\n";
+            help += rng.bounded(2) ? "\t" : "\r\n";
+        }
+        kw += "Extensions:fz \r\n";
+        writeFile(dir, "fuzz.kw", kw);
+        writeFile(dir, "fuzz.a", help);
+        const LanguageDefinition language = modKeyWords::loadLanguage(dir.path(), "f.fz");
+        QVERIFY(language.languageActive);
+        QCOMPARE(language.functionHelp.names().size(), language.functionHelp.texts().size());
+        modKeyWords::languageMenuEntries(dir.path(), "fz");
+        language.variableListEntries();
+    }
+}
+
+QTEST_GUILESS_MAIN(TestLanguageDefs)
+#include "tst_languagedefs.moc"
