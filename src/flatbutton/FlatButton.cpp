@@ -176,7 +176,8 @@ FlatButton::FlatButton(QWidget *parent)
     , m_caption(kDefaultCaption)
 {
     setMouseTracking(true);
-    setFocusPolicy(Qt::TabFocus);
+    // A tool-bar button must not take the focus from the editor; the form route still sees Enter and Escape.
+    setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_timer.setInterval(kPollMs);
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -733,7 +734,11 @@ void FlatButton::mouseMoveEvent(QMouseEvent *event)
         event->ignore();
         return;
     }
-    trackHover(event->globalPosition().toPoint());
+    // While held, the button grabs the mouse and learns of leaving from the moves themselves.
+    if (m_leftPressed)
+        changeStyleAt(event->globalPosition().toPoint());
+    else
+        trackHover(event->globalPosition().toPoint());
     emit MouseMove();
 }
 
