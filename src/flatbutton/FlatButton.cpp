@@ -18,7 +18,7 @@
 namespace {
 
 const QString kDefaultCaption = QStringLiteral("FlatButton");
-const QString kVersion = QStringLiteral("0.1.0");
+const QString kVersion = QStringLiteral(PALISADE_VERSION);
 
 constexpr int kEdgeTwips = 25;
 constexpr int kGapTwips = 50;
