@@ -123,20 +123,26 @@ QString URLDecode(QStringView s, TextEncoding encoding)
     QString out(s.size(), Qt::Uninitialized);
     char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
     char16_t *dst = begin;
-    QByteArray pending; // escaped bytes of a Unicode document, decoded together
+    // A Unicode document decodes each run of escaped bytes together, as one UTF-8 sequence may span
+    // several escapes. Runs of ASCII bytes (the usual case) need no decoder.
+    QByteArray pending;
+    bool pendingAscii = true;
     const auto flush = [&] {
-        if (pending.isEmpty())
-            return;
-        // One byte per escape and at most one character per byte: it fits where the escapes were.
-        dst = put(dst, textOf(pending, encoding));
-        pending.clear();
+        if (pendingAscii || pending.isEmpty()) {
+            dst = std::copy(pending.cbegin(), pending.cend(), dst);
+        } else {
+            // One byte per escape and at most one character per byte: it fits where the escapes were.
+            dst = put(dst, textOf(pending, encoding));
+        }
+        pending.resize(0);
+        pendingAscii = true;
     };
     const qsizetype n = s.size();
     qsizetype i = 0;
     while (i < n) {
         const char16_t c = s[i].unicode();
         if (c != u'%') {
-            if (unicode)
+            if (!pending.isEmpty())
                 flush();
             *dst++ = c == u'+' ? u' ' : c;
             ++i;
@@ -152,13 +158,18 @@ QString URLDecode(QStringView s, TextEncoding encoding)
             else
                 value = value * 16 + digit;
         }
-        if (unicode)
+        if (unicode && value >= 0x80) {
+            pendingAscii = false;
             pending.append(char(value));
-        else
+        } else if (unicode && !pending.isEmpty()) {
+            pending.append(char(value));
+        } else {
             *dst++ = char16_t(value);
+        }
         i = k;
     }
-    flush();
+    if (!pending.isEmpty())
+        flush();
     out.truncate(dst - begin);
     return out;
 }

@@ -3,205 +3,141 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <functional>
+
 using Encoders::TextEncoding;
 
 class tst_Encoders : public QObject {
     Q_OBJECT
 
 private slots:
-    void base64Encode_data();
-    void base64Encode();
-    void base64Decode_data();
-    void base64Decode();
-    void urlEncode_data();
-    void urlEncode();
-    void urlDecode_data();
-    void urlDecode();
-    void l33t();
-    void roundTripsSingleByte();
-    void roundTripsUnicode();
+    void conversions_data();
+    void conversions();
+    void roundTrips_data();
+    void roundTrips();
     void decodersSurviveGarbage();
 };
 
-namespace {
-
-const QString crlf = QStringLiteral("\r\n");
-
-QString randomText(QRandomGenerator &rng, int length, bool wide)
+void tst_Encoders::conversions_data()
 {
-    QString s;
-    for (int i = 0; i < length; ++i) {
-        if (!wide || rng.bounded(3) == 0) {
-            s += QChar(char16_t(rng.bounded(256)));
-            continue;
-        }
-        char32_t cp = rng.bounded(2) ? rng.bounded(0x100, 0xD800) : rng.bounded(0x10000, 0x110000);
-        s += QString::fromUcs4(&cp, 1);
-    }
-    return s;
-}
-
-} // namespace
-
-void tst_Encoders::base64Encode_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<QString>("expected");
-    const int single = int(TextEncoding::SingleByte);
-    const int utf8 = int(TextEncoding::Utf8);
-    QTest::newRow("three bytes") << "Man" << single << "TWFu";
-    QTest::newRow("two bytes, one =") << "Ma" << single << "TWE=";
-    QTest::newRow("one byte, two =") << "M" << single << "TQ==";
-    QTest::newRow("empty") << "" << single << "";
-    QTest::newRow("48 chars: 64 and a break") << QString(48, u'M') << single << QString("TU1N").repeated(16) + crlf;
-    QTest::newRow("49 chars: break inside") << QString(49, u'M') << single
-                                            << QString("TU1N").repeated(16) + crlf + "TQ==";
-    QTest::newRow("CR LF is two codes") << "a\r\nb" << single << "YQ0KYg==";
-    QTest::newRow("Latin-1 code in single-byte") << QStringLiteral("\u00e9") << single << "6Q==";
-    QTest::newRow("UTF-8 bytes in UTF-8") << QStringLiteral("\u00e9") << utf8 << "w6k=";
-    QTest::newRow("UTF-16 document uses UTF-8") << QStringLiteral("\u00e9") << int(TextEncoding::Utf16) << "w6k=";
-    QTest::newRow("above 255 in single-byte: UTF-8, no '?'") << QStringLiteral("a\u20acb") << single << "YeKCrGI=";
-}
-
-void tst_Encoders::base64Encode()
-{
-    QFETCH(QString, input);
-    QFETCH(int, encoding);
-    QFETCH(QString, expected);
-    QCOMPARE(Encoders::Base64Encode(input, TextEncoding(encoding)), expected);
-}
-
-void tst_Encoders::base64Decode_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<QString>("expected");
-    const int single = int(TextEncoding::SingleByte);
-    const int utf8 = int(TextEncoding::Utf8);
-    QTest::newRow("groups across a break") << "TWFu\r\nTWE=" << single << "ManMa";
-    QTest::newRow("blanks and tabs ignored") << " T W\tF u " << single << "Man";
-    QTest::newRow("invalid group skipped") << "T!FuTWFu" << single << "Man";
-    QTest::newRow("padding mid-stream") << "TQ==TWFu" << single << "MMan";
-    QTest::newRow("short last group padded") << "TWFuTQ" << single << "ManM";
-    QTest::newRow("one char left: invalid") << "TWFuT" << single << "Man";
-    QTest::newRow("= in the first places invalid") << "=QQQ==AAT=Fu" << single << "";
-    QTest::newRow("= then a letter: three bytes") << "TW=A" << single << QStringLiteral("M`") + QChar(0);
-    QTest::newRow("non-ASCII char invalidates") << QStringLiteral("T\u00e9FuTWE=") << single << "Ma";
-    QTest::newRow("single-byte gives Latin-1") << "w6k=" << single << QStringLiteral("\u00c3\u00a9");
-    QTest::newRow("UTF-8 document gives UTF-8") << "w6k=" << utf8 << QStringLiteral("\u00e9");
-    QTest::newRow("invalid UTF-8 falls back to Latin-1") << "6Q==" << utf8 << QStringLiteral("\u00e9");
-    QTest::newRow("byte order mark kept") << "77u/YQ==" << utf8 << QStringLiteral("\ufeffa");
-    QTest::newRow("NUL bytes kept") << "AAA=" << single << QString(2, QChar(0));
-}
-
-void tst_Encoders::base64Decode()
-{
-    QFETCH(QString, input);
-    QFETCH(int, encoding);
-    QFETCH(QString, expected);
-    QCOMPARE(Encoders::Base64Decode(input, TextEncoding(encoding)), expected);
-}
-
-void tst_Encoders::urlEncode_data()
-{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<TextEncoding>("encoding");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("space, ampersand, percent") << "a b&c%" << "a%20b%26c%25";
-    QTest::newRow("unreserved marks escaped too") << "-._~" << "%2D%2E%5F%7E";
-    QTest::newRow("line break") << "a\r\nb" << "a%0D%0Ab";
-    QTest::newRow("control and DEL") << QStringLiteral("\u0001\u007f") << "%01%7F";
-    QTest::newRow("letters and digits stay") << "AZaz09" << "AZaz09";
-    QTest::newRow("128 and up stay") << QStringLiteral("\u00e9\u20ac\U0001F600") << QStringLiteral("\u00e9\u20ac\U0001F600");
+    const auto single = TextEncoding::SingleByte;
+    const auto utf8 = TextEncoding::Utf8;
+    const QString nul(1, QChar(0));
+    const auto row = [](const char *name, const char *operation, TextEncoding encoding, const QString &input,
+                        const QString &expected) {
+        QTest::newRow(name) << QString::fromLatin1(operation) << encoding << input << expected;
+    };
+    row("b64 Man", "b64", single, "Man", "TWFu");
+    row("b64 Ma: one =", "b64", single, "Ma", "TWE=");
+    row("b64 M: two =", "b64", single, "M", "TQ==");
+    row("b64 48 chars: 64 and CR LF", "b64", single, QString(48, u'M'), QString("TU1N").repeated(16) + "\r\n");
+    row("b64 49 chars: break inside", "b64", single, QString(49, u'M'), QString("TU1N").repeated(16) + "\r\nTQ==");
+    row("b64 Latin-1 code", "b64", single, QStringLiteral("\u00e9"), "6Q==");
+    row("b64 UTF-8 bytes", "b64", utf8, QStringLiteral("\u00e9"), "w6k=");
+    row("b64 UTF-16 document uses UTF-8", "b64", TextEncoding::Utf16, QStringLiteral("\u00e9"), "w6k=");
+    row("b64 above 255 in single-byte: UTF-8, no '?'", "b64", single, QStringLiteral("a\u20acb"), "YeKCrGI=");
+
+    row("unb64 across a break", "unb64", single, "TWFu\r\nTWE=", "ManMa");
+    row("unb64 blanks and tabs ignored", "unb64", single, " T W\tF u ", "Man");
+    row("unb64 invalid group skipped", "unb64", single, "T!FuTWFu", "Man");
+    row("unb64 padding mid-stream", "unb64", single, "TQ==TWFu", "MMan");
+    row("unb64 short last group padded", "unb64", single, "TWFuTQ", "ManM");
+    row("unb64 one char left is invalid", "unb64", single, "TWFuT", "Man");
+    row("unb64 = in first or second place", "unb64", single, "=QQQT=Fu", "");
+    row("unb64 = then a letter: three bytes", "unb64", single, "TW=A", QStringLiteral("M`") + nul);
+    row("unb64 non-ASCII invalidates", "unb64", single, QStringLiteral("T\u00e9FuTWE="), "Ma");
+    row("unb64 single-byte gives Latin-1", "unb64", single, "w6k=", QStringLiteral("\u00c3\u00a9"));
+    row("unb64 UTF-8 document gives UTF-8", "unb64", utf8, "w6k=", QStringLiteral("\u00e9"));
+    row("unb64 invalid UTF-8 falls back to Latin-1", "unb64", utf8, "6Q==", QStringLiteral("\u00e9"));
+    row("unb64 byte order mark kept", "unb64", utf8, "77u/YQ==", QStringLiteral("\ufeffa"));
+
+    row("url space, ampersand, percent", "url", single, "a b&c%", "a%20b%26c%25");
+    row("url unreserved marks too", "url", single, "-._~\r\n", "%2D%2E%5F%7E%0D%0A");
+    row("url control and DEL", "url", single, QStringLiteral("\u0001\u007f"), "%01%7F");
+    row("url 128 and up stay", "url", utf8, QStringLiteral("\u00e9\u20ac\U0001F600"), QStringLiteral("\u00e9\u20ac\U0001F600"));
+
+    row("unurl escape then letters", "unurl", single, "%41BC", "ABC");
+    row("unurl plus and %3D", "unurl", single, "1+1%3D2", "1 1=2");
+    row("unurl %2B is a plus", "unurl", single, "%2b", "+");
+    row("unurl %25 not decoded again", "unurl", single, "%2541", "%41");
+    row("unurl trailing %", "unurl", single, "ab%", "ab" + nul);
+    row("unurl one digit at the end", "unurl", single, "%4", QStringLiteral("\u0004"));
+    row("unurl bad second digit swallowed", "unurl", single, "%4Gx", QStringLiteral("\u0004x"));
+    row("unurl no digits: code 0", "unurl", single, "%zz1", nul + "1");
+    row("unurl single-byte: Latin-1", "unurl", single, "%C3%A9", QStringLiteral("\u00c3\u00a9"));
+    row("unurl UTF-8: bytes are UTF-8", "unurl", utf8, "%C3%A9", QStringLiteral("\u00e9"));
+    row("unurl UTF-8: lone bytes are Latin-1", "unurl", utf8, "%E9t%E9", QStringLiteral("\u00e9t\u00e9"));
+    row("unurl UTF-8: literal text untouched", "unurl", utf8, QStringLiteral("\u00e9\u20ac%20+"),
+        QStringLiteral("\u00e9\u20ac  "));
+    row("unurl UTF-8: only the bad run is Latin-1", "unurl", utf8, QStringLiteral("\u20ac%C3%A9%FF"),
+        QStringLiteral("\u20ac\u00c3\u00a9\u00ff"));
+
+    row("l33t", "l33t", single, "Tiger\r\nzoo", "7!63r!\r\n200");
+    row("unl33t", "unl33t", single, "7!63r!\r\n200", "tiger\r\nzoo");
+    row("l33t line ending in i", "l33t", single, "hi\r\n", "h!!\r\n");
+    row("unl33t line ending in i", "unl33t", single, "h!!\r\n", "hi\r\n");
+    row("unl33t digits already there", "unl33t", single, "R2D2 says 42!", "rzdz says azi");
 }
 
-void tst_Encoders::urlEncode()
+void tst_Encoders::conversions()
 {
+    QFETCH(QString, operation);
+    QFETCH(TextEncoding, encoding);
     QFETCH(QString, input);
     QFETCH(QString, expected);
-    QCOMPARE(Encoders::URLEncode(input), expected);
+    const QHash<QString, std::function<QString()>> operations{
+        {"b64", [&] { return Encoders::Base64Encode(input, encoding); }},
+        {"unb64", [&] { return Encoders::Base64Decode(input, encoding); }},
+        {"url", [&] { return Encoders::URLEncode(input); }},
+        {"unurl", [&] { return Encoders::URLDecode(input, encoding); }},
+        {"l33t", [&] { return Encoders::ToL33t(input); }},
+        {"unl33t", [&] { return Encoders::FromL33t(input); }},
+    };
+    QCOMPARE(operations.value(operation)(), expected);
 }
 
-void tst_Encoders::urlDecode_data()
+void tst_Encoders::roundTrips_data()
 {
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<QString>("expected");
-    const int single = int(TextEncoding::SingleByte);
-    const int utf8 = int(TextEncoding::Utf8);
-    const QChar nul(0);
-    QTest::newRow("escape then letters") << "%41BC" << single << "ABC";
-    QTest::newRow("plus is a space, %3D") << "1+1%3D2" << single << "1 1=2";
-    QTest::newRow("%2B is a plus") << "%2B" << single << "+";
-    QTest::newRow("lower-case hex") << "%3d" << single << "=";
-    QTest::newRow("%25 not decoded again") << "%2541" << single << "%41";
-    QTest::newRow("trailing %") << "ab%" << single << QString("ab") + nul;
-    QTest::newRow("one digit at the end") << "%4" << single << QStringLiteral("\u0004");
-    QTest::newRow("bad second digit swallowed") << "%4Gx" << single << QStringLiteral("\u0004x");
-    QTest::newRow("no digits: code 0, two swallowed") << "%zz1" << single << QString(nul) + "1";
-    QTest::newRow("percent then percent") << "%%41" << single << QString(nul) + "1";
-    QTest::newRow("single-byte: bytes are Latin-1") << "%C3%A9" << single << QStringLiteral("\u00c3\u00a9");
-    QTest::newRow("UTF-8: bytes are UTF-8") << "%C3%A9" << utf8 << QStringLiteral("\u00e9");
-    QTest::newRow("UTF-8: lone byte is Latin-1") << "%E9t%E9" << utf8 << QStringLiteral("\u00e9t\u00e9");
-    QTest::newRow("UTF-8: literal text untouched") << QStringLiteral("\u00e9\u20ac%20+") << utf8
-                                                   << QStringLiteral("\u00e9\u20ac  ");
-    QTest::newRow("UTF-8: bad run only is Latin-1") << QStringLiteral("\u20ac%C3%A9%FF") << utf8
-                                                    << QStringLiteral("\u20ac\u00c3\u00a9\u00ff");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<bool>("wide");
+    QTest::newRow("Latin-1 text, single-byte document") << TextEncoding::SingleByte << false;
+    QTest::newRow("text above 255, UTF-8 document") << TextEncoding::Utf8 << true;
+    QTest::newRow("text above 255, UTF-16 document") << TextEncoding::Utf16 << true;
 }
 
-void tst_Encoders::urlDecode()
+void tst_Encoders::roundTrips()
 {
-    QFETCH(QString, input);
-    QFETCH(int, encoding);
-    QFETCH(QString, expected);
-    QCOMPARE(Encoders::URLDecode(input, TextEncoding(encoding)), expected);
-}
-
-void tst_Encoders::l33t()
-{
-    QCOMPARE(Encoders::ToL33t(QStringLiteral("Tiger\r\nzoo")), QStringLiteral("7!63r!\r\n200"));
-    QCOMPARE(Encoders::FromL33t(QStringLiteral("7!63r!\r\n200")), QStringLiteral("tiger\r\nzoo"));
-    // A line ending in i keeps its own '!' apart from the marker.
-    QCOMPARE(Encoders::ToL33t(QStringLiteral("hi\r\n")), QStringLiteral("h!!\r\n"));
-    QCOMPARE(Encoders::FromL33t(QStringLiteral("h!!\r\n")), QStringLiteral("hi\r\n"));
-    QCOMPARE(Encoders::FromL33t(QStringLiteral("R2D2 says 42!")), QStringLiteral("rzdz says azi"));
-}
-
-void tst_Encoders::roundTripsSingleByte()
-{
+    QFETCH(TextEncoding, encoding);
+    QFETCH(bool, wide);
     QRandomGenerator rng(1234);
     for (int round = 0; round < 500; ++round) {
-        const QString s = randomText(rng, rng.bounded(200), false);
-        QCOMPARE(Encoders::Base64Decode(Encoders::Base64Encode(s, TextEncoding::SingleByte), TextEncoding::SingleByte), s);
-        QCOMPARE(Encoders::URLDecode(Encoders::URLEncode(s), TextEncoding::SingleByte), s);
-    }
-}
-
-void tst_Encoders::roundTripsUnicode()
-{
-    QRandomGenerator rng(5678);
-    for (int round = 0; round < 500; ++round) {
-        const QString s = randomText(rng, rng.bounded(200), true);
-        for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Utf16}) {
-            QCOMPARE(Encoders::Base64Decode(Encoders::Base64Encode(s, encoding), encoding), s);
-            QCOMPARE(Encoders::URLDecode(Encoders::URLEncode(s), encoding), s);
+        QString s;
+        for (int i = rng.bounded(200); i > 0; --i) {
+            char32_t cp = !wide || rng.bounded(3) == 0 ? rng.bounded(256)
+                          : rng.bounded(2)           ? rng.bounded(0x100, 0xD800)
+                                                     : rng.bounded(0x10000, 0x110000);
+            s += QString::fromUcs4(&cp, 1);
         }
+        QCOMPARE(Encoders::Base64Decode(Encoders::Base64Encode(s, encoding), encoding), s);
+        QCOMPARE(Encoders::URLDecode(Encoders::URLEncode(s), encoding), s);
     }
 }
 
 void tst_Encoders::decodersSurviveGarbage()
 {
     QRandomGenerator rng(91011);
-    const QString alphabet = QStringLiteral("%+=AZaz09/+!\r\n\t \u00e9\u20ac\xd800");
+    const QString alphabet = QStringLiteral("%+=AZaz09/!\r\n\t \u00e9\u20ac\xd800");
     for (int round = 0; round < 3000; ++round) {
         QString s;
-        const int length = rng.bounded(40);
-        for (int i = 0; i < length; ++i)
+        for (int i = rng.bounded(40); i > 0; --i)
             s += rng.bounded(4) ? alphabet[rng.bounded(alphabet.size())] : QChar(char16_t(rng.bounded(0x10000)));
         for (const TextEncoding encoding : {TextEncoding::SingleByte, TextEncoding::Utf8}) {
             QVERIFY(Encoders::URLDecode(s, encoding).size() <= s.size());
             QVERIFY(Encoders::Base64Decode(s, encoding).size() <= s.size());
-            Encoders::FromL33t(s);
             Encoders::Base64Encode(s, encoding);
         }
     }

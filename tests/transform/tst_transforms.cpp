@@ -8,6 +8,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <functional>
+
 using namespace TextTransforms;
 using LineSort::SortOrder;
 
@@ -15,16 +17,8 @@ class tst_Transforms : public QObject {
     Q_OBJECT
 
 private slots:
-    void caseCommands_data();
-    void caseCommands();
-    void addIndent_data();
-    void addIndent();
-    void removeIndent_data();
-    void removeIndent();
-    void trimTrailingBlanks_data();
-    void trimTrailingBlanks();
-    void tabsAndSpaces_data();
-    void tabsAndSpaces();
+    void transforms_data();
+    void transforms();
     void sortLines_data();
     void sortLines();
     void sortManyLinesMatchesCollator_data();
@@ -34,115 +28,66 @@ private slots:
     void statisticsText();
     void textToHtml_data();
     void textToHtml();
-    void textToHtmlFrameAndTitle();
+    void textToHtmlTitle();
 };
 
-void tst_Transforms::caseCommands_data()
+void tst_Transforms::transforms_data()
 {
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("invert mixed") << "invert" << "Hello World 42" << "hELLO wORLD 42";
-    QTest::newRow("invert outside the BMP") << "invert" << QStringLiteral("\U00010428x\U00010400")
-                                            << QStringLiteral("\U00010400X\U00010428");
-    QTest::newRow("capitalize") << "capitalize" << "hELLO wORLD" << "Hello World";
-    QTest::newRow("capitalize: ' and - inside words") << "capitalize" << "o'neil-smith" << "O'neil-smith";
-    QTest::newRow("capitalize: bracket starts a word") << "capitalize" << "(hELLO) x" << "(hello) X";
-    QTest::newRow("capitalize: tab and CR LF separate") << "capitalize" << "a\tb\r\nc\fd" << "A\tB\r\nC\fD";
-    QTest::newRow("capitalize: accented") << "capitalize" << QStringLiteral("\u00e9T\u00c9") << QStringLiteral("\u00c9t\u00e9");
-    QTest::newRow("upper") << "upper" << QStringLiteral("abc \u00e9 1") << QStringLiteral("ABC \u00c9 1");
-    QTest::newRow("lower") << "lower" << QStringLiteral("ABC \u00c9 1") << QStringLiteral("abc \u00e9 1");
+    const auto row = [](const char *name, const char *operation, const QString &input, const QString &expected) {
+        QTest::newRow(name) << QString::fromLatin1(operation) << input << expected;
+    };
+    row("invert mixed", "invert", "Hello World 42", "hELLO wORLD 42");
+    row("invert outside the BMP", "invert", QStringLiteral("\U00010428x\U00010400"), QStringLiteral("\U00010400X\U00010428"));
+    row("capitalize", "capitalize", "hELLO wORLD", "Hello World");
+    row("capitalize: ' and - inside words", "capitalize", "o'neil-smith", "O'neil-smith");
+    row("capitalize: bracket starts a word", "capitalize", "(hELLO) x", "(hello) X");
+    row("capitalize: tab, CR LF, FF separate", "capitalize", "a\tb\r\nc\fd", "A\tB\r\nC\fD");
+    row("upper accented", "upper", QStringLiteral("ab \u00e9"), QStringLiteral("AB \u00c9"));
+    row("lower accented", "lower", QStringLiteral("AB \u00c9"), QStringLiteral("ab \u00e9"));
+
+    row("indent two lines", "indent", "a\r\nb", "\ta\r\n\tb");
+    row("indent: final break gets none", "indent", "a\r\nb\r\n", "\ta\r\n\tb\r\n");
+    row("indent: empty lines too", "indent", "a\r\n\r\n", "\ta\r\n\t\r\n");
+    row("indent: lone CR before the end is no break", "indent", "a\r\nb\rc", "\ta\r\n\tb\rc");
+    row("outdent one of four spaces", "outdent", "    a\r\n    b", "   a\r\n   b");
+    row("outdent one tab, final break", "outdent", "\t\ta\r\nb\r\n", "\ta\r\nb\r\n");
+    row("outdent: lone CR before the end is no break", "outdent", " a\r\n b\rc", "a\r\nb\rc");
+
+    row("trim before breaks", "trim", "a  \r\n\t\r\nb", "a\r\n\r\nb");
+    row("trim at the end of text", "trim", "a \t ", "a");
+    row("trim keeps inner blanks", "trim", "a  b\r\n  c", "a  b\r\n  c");
+    row("trim: LF and lone CR end lines", "trim", "a \nb\t\rc", "a\nb\rc");
+    row("trim: other whitespace is no blank", "trim", QStringLiteral("a\u00a0\r\nb\f"), QStringLiteral("a\u00a0\r\nb\f"));
+
+    row("spaces to tabs: six spaces, width 4", "tabs4", "      x", "\t  x");
+    row("spaces to tabs: runs anywhere", "tabs4", "a    b     ", "a\tb\t ");
+    row("spaces to tabs: width 0", "tabs0", "  a", "  a");
+    row("tabs to spaces: width 3", "spaces3", "\ta\t\tb", "   a      b");
+    row("tabs to spaces: width 0 keeps tabs", "spaces0", "\ta", "\ta");
 }
 
-void tst_Transforms::caseCommands()
+void tst_Transforms::transforms()
 {
-    QFETCH(QString, command);
+    QFETCH(QString, operation);
     QFETCH(QString, input);
     QFETCH(QString, expected);
-    const QString result = command == "invert"       ? InvertCase(input)
-                           : command == "capitalize" ? Capitalize(input)
-                           : command == "upper"      ? ToUpperCase(input)
-                                                     : ToLowerCase(input);
-    QCOMPARE(result, expected);
-}
-
-void tst_Transforms::addIndent_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("indent");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("two lines") << "a\r\nb" << "\t" << "\ta\r\n\tb";
-    QTest::newRow("final break gets no indent") << "a\r\nb\r\n" << "\t" << "\ta\r\n\tb\r\n";
-    QTest::newRow("empty line inside indented") << "a\r\n\r\nb" << "  " << "  a\r\n  \r\n  b";
-    QTest::newRow("blank last line before break") << "a\r\n\r\n" << "\t" << "\ta\r\n\t\r\n";
-    QTest::newRow("spaces indent") << "x\r\ny" << IndentUnit(4, true) << "    x\r\n    y";
-    QTest::newRow("lone CR before the last char is no break") << "a\r\nb\rc" << "\t" << "\ta\r\n\tb\rc";
-}
-
-void tst_Transforms::addIndent()
-{
-    QFETCH(QString, input);
-    QFETCH(QString, indent);
-    QFETCH(QString, expected);
-    QCOMPARE(AddIndentToLines(input, indent), expected);
-}
-
-void tst_Transforms::removeIndent_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("one of four spaces") << "    a\r\n    b" << "   a\r\n   b";
-    QTest::newRow("one tab, then nothing") << "\t\ta\r\nb\r\n" << "\ta\r\nb\r\n";
-    QTest::newRow("blank-only line") << " \r\n x" << "\r\nx";
-    QTest::newRow("lone CR before the last char is no break") << " a\r\n b\rc" << "a\r\nb\rc";
-}
-
-void tst_Transforms::removeIndent()
-{
-    QFETCH(QString, input);
-    QFETCH(QString, expected);
-    QCOMPARE(RemoveIndentFromLines(input), expected);
-}
-
-void tst_Transforms::trimTrailingBlanks_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("blanks before breaks") << "a  \r\n\t\r\nb" << "a\r\n\r\nb";
-    QTest::newRow("blanks at the end of text") << "a \t " << "a";
-    QTest::newRow("inner blanks kept") << "a  b\r\n  c" << "a  b\r\n  c";
-    QTest::newRow("only blanks") << " \t " << "";
-    QTest::newRow("LF and lone CR end lines") << "a \nb\t\rc" << "a\nb\rc";
-    QTest::newRow("other whitespace is not a blank") << QStringLiteral("a\u00a0\r\nb\f") << QStringLiteral("a\u00a0\r\nb\f");
-}
-
-void tst_Transforms::trimTrailingBlanks()
-{
-    QFETCH(QString, input);
-    QFETCH(QString, expected);
-    QCOMPARE(TrimTrailingBlanks(input), expected);
-}
-
-void tst_Transforms::tabsAndSpaces_data()
-{
-    QTest::addColumn<bool>("toTabs");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("six spaces, width 4") << true << 4 << "      x" << "\t  x";
-    QTest::newRow("runs anywhere, no columns") << true << 2 << "a   b    " << "a\t b\t\t";
-    QTest::newRow("width 0 changes nothing") << true << 0 << "  a" << "  a";
-    QTest::newRow("tabs to 3 spaces") << false << 3 << "\ta\t\tb" << "   a      b";
-    QTest::newRow("tabs, width 0 keeps tabs") << false << 0 << "\ta" << "\ta";
-}
-
-void tst_Transforms::tabsAndSpaces()
-{
-    QFETCH(bool, toTabs);
-    QFETCH(int, width);
-    QFETCH(QString, input);
-    QFETCH(QString, expected);
-    QCOMPARE(toTabs ? SpacesToTabs(input, width) : TabsToSpaces(input, width), expected);
+    const QHash<QString, std::function<QString()>> operations{
+        {"invert", [&] { return InvertCase(input); }},
+        {"capitalize", [&] { return Capitalize(input); }},
+        {"upper", [&] { return ToUpperCase(input); }},
+        {"lower", [&] { return ToLowerCase(input); }},
+        {"indent", [&] { return AddIndentToLines(input, IndentUnit(4, false)); }},
+        {"outdent", [&] { return RemoveIndentFromLines(input); }},
+        {"trim", [&] { return TrimTrailingBlanks(input); }},
+        {"tabs4", [&] { return SpacesToTabs(input, 4); }},
+        {"tabs0", [&] { return SpacesToTabs(input, 0); }},
+        {"spaces3", [&] { return TabsToSpaces(input, 3); }},
+        {"spaces0", [&] { return TabsToSpaces(input, 0); }},
+    };
+    QCOMPARE(operations.value(operation)(), expected);
 }
 
 void tst_Transforms::sortLines_data()
@@ -216,31 +161,25 @@ void tst_Transforms::sortManyLinesMatchesCollator()
 void tst_Transforms::statistics_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<qsizetype>("characters");
-    QTest::addColumn<qsizetype>("words");
-    QTest::addColumn<qsizetype>("lines");
-    QTest::newRow("empty document") << "" << qsizetype(0) << qsizetype(0) << qsizetype(1);
-    QTest::newRow("two blanks, CR LF") << "a  b\r\nc" << qsizetype(7) << qsizetype(3) << qsizetype(2);
-    QTest::newRow("final break adds a line") << "a\r\n" << qsizetype(3) << qsizetype(1) << qsizetype(2);
-    QTest::newRow("LF and CR lines") << "a\nb\rc" << qsizetype(5) << qsizetype(3) << qsizetype(3);
-    QTest::newRow("control chars separate") << QStringLiteral("a\u0001b\u001fc") << qsizetype(5) << qsizetype(3)
-                                            << qsizetype(1);
-    QTest::newRow("punctuation is a word") << "- , ." << qsizetype(5) << qsizetype(3) << qsizetype(1);
-    QTest::newRow("Hangul words count") << QStringLiteral("\uc548\ub155 \uc138\uacc4") << qsizetype(5) << qsizetype(2)
-                                        << qsizetype(1);
-    QTest::newRow("surrogate pair is one word") << QStringLiteral("\U0001F600 x") << qsizetype(4) << qsizetype(2)
-                                                << qsizetype(1);
+    QTest::addColumn<TextStatistics::Statistics>("expected");
+    const auto row = [](const char *name, const QString &text, qsizetype characters, qsizetype words, qsizetype lines) {
+        QTest::newRow(name) << text << TextStatistics::Statistics{characters, words, lines};
+    };
+    row("empty document", "", 0, 0, 1);
+    row("two blanks, CR LF", "a  b\r\nc", 7, 3, 2);
+    row("final break adds a line", "a\r\n", 3, 1, 2);
+    row("LF and CR lines", "a\nb\rc", 5, 3, 3);
+    row("controls separate, punctuation is a word", QStringLiteral("a\u0001b\u001f, ."), 7, 4, 1);
+    row("Hangul words count", QStringLiteral("\uc548\ub155 \uc138\uacc4"), 5, 2, 1);
+    row("surrogate pair is one word", QStringLiteral("\U0001F600 x"), 4, 2, 1);
 }
 
 void tst_Transforms::statistics()
 {
     QFETCH(QString, text);
-    QFETCH(qsizetype, characters);
-    QFETCH(qsizetype, words);
-    QFETCH(qsizetype, lines);
-    const TextStatistics::Statistics expected{characters, words, lines};
+    QFETCH(TextStatistics::Statistics, expected);
     QCOMPARE(TextStatistics::Measure(text), expected);
-    QCOMPARE(clsWordCount().WordCount(text), words);
+    QCOMPARE(clsWordCount().WordCount(text), expected.words);
 }
 
 void tst_Transforms::statisticsText()
@@ -283,10 +222,9 @@ void tst_Transforms::textToHtml()
     QCOMPARE(TextToHtml::TextToHTML(input, u"Untitled"), frame.arg(body));
 }
 
-void tst_Transforms::textToHtmlFrameAndTitle()
+void tst_Transforms::textToHtmlTitle()
 {
-    QCOMPARE(TextToHtml::TextToHTML(u"", u"/home/me/docs/notes.txt"),
-             QStringLiteral("<html>\r\n<head><title>notes.txt</title></head>\r\n<body>\r\n<tt>\r\n\r\n</tt>\r\n</body>\r\n</html>"));
+    QVERIFY(TextToHtml::TextToHTML(u"x", u"/home/me/docs/notes.txt").startsWith("<html>\r\n<head><title>notes.txt</title>"));
 }
 
 QTEST_GUILESS_MAIN(tst_Transforms)
