@@ -1,14 +1,16 @@
 #pragma once
 
+#include "DocumentLoader.h"
+
 #include <QString>
 #include <QStringView>
 
 // Base64, URL (percent) encoding and l33t, as the Tools menu's Encoding/Decoding commands apply them.
 namespace Encoders {
 
-// What a character's code is: a single-byte document uses Latin-1 codes (a character above 255 counts
-// as its UTF-8 bytes); a Unicode document always uses the UTF-8 bytes of its text.
-enum class TextEncoding { SingleByte, Utf8, Utf16 };
+// The document's encoding decides what a character's code is: a single-byte document uses Latin-1
+// codes (a character above 255 counts as its UTF-8 bytes); a Unicode document always uses the UTF-8
+// bytes of its text.
 
 // Escapes '%' and every ASCII character that is not a letter or digit as %XX; characters from 128 up
 // stay as they are, whatever the encoding.

@@ -5,8 +5,6 @@
 
 #include <functional>
 
-using Encoders::TextEncoding;
-
 class tst_Encoders : public QObject {
     Q_OBJECT
 
