@@ -116,8 +116,8 @@ const QHash<QStringView, Word> &wordTable()
         {u"footerl", Word::SkippedDestination}, {u"footerr", Word::SkippedDestination},
         {u"footerf", Word::SkippedDestination}, {u"footnote", Word::SkippedDestination},
         {u"annotation", Word::SkippedDestination}, {u"atnid", Word::SkippedDestination},
-        {u"atnauthor", Word::SkippedDestination}, {u"object", Word::SkippedDestination},
-        {u"objdata", Word::SkippedDestination}, {u"fldinst", Word::SkippedDestination},
+        {u"atnauthor", Word::SkippedDestination}, {u"objdata", Word::SkippedDestination},
+        {u"objclass", Word::SkippedDestination}, {u"objname", Word::SkippedDestination}, {u"fldinst", Word::SkippedDestination},
         {u"nonshppict", Word::SkippedDestination}, {u"listtable", Word::SkippedDestination},
         {u"listoverridetable", Word::SkippedDestination}, {u"revtbl", Word::SkippedDestination},
         {u"rsidtbl", Word::SkippedDestination}, {u"filetbl", Word::SkippedDestination},
@@ -387,13 +387,14 @@ private:
         ++m_p;
         if (c == u'\'') {
             int value = -1;
-            if (m_p + 1 < m_end) {
-                const int hi = hexValue(m_p[0]);
-                const int lo = hexValue(m_p[1]);
-                if (hi >= 0 && lo >= 0) {
-                    value = hi * 16 + lo;
-                    m_p += 2;
-                }
+            const int hi = m_p < m_end ? hexValue(m_p[0]) : -1;
+            const int lo = m_p + 1 < m_end ? hexValue(m_p[1]) : -1;
+            if (hi >= 0 && lo >= 0) {
+                value = hi * 16 + lo;
+                m_p += 2;
+            } else if (hi >= 0) {
+                // Half a byte cannot be decoded; it is not text either.
+                ++m_p;
             }
             if (m_skip > 0) {
                 --m_skip;
