@@ -22,10 +22,12 @@ void appendInt(std::string &out, long long value)
     out.append(buffer, result.ptr);
 }
 
-// Everything outside printable ASCII goes out as \uN? so the file is pure ASCII whatever its
-// reader's code page. NUL, lone CR and lone LF of binary documents take the same road: \uN is
-// standard RTF (other readers show the character or the '?' fallback, never swallow text silently),
-// while \par and \line both mean a CR LF pair and could not tell the three apart.
+// Everything outside printable ASCII goes out as \uN with a '?' fallback, so the file is pure ASCII
+// whatever its reader's code page. The fallback is written \'3f: some readers skip the whole word
+// after \uN instead of one character, and would drop the "me" of "cr\u232?me".
+// NUL, lone CR and lone LF of binary documents take the same road: \uN is standard RTF (other
+// readers show the character or the fallback, never swallow text silently), while \par and \line
+// both mean a CR LF pair and could not tell the three apart.
 void appendChar(std::string &out, char16_t c)
 {
     switch (c) {
@@ -50,7 +52,7 @@ void appendChar(std::string &out, char16_t c)
     }
     out += "\\u";
     appendInt(out, static_cast<std::int16_t>(c));
-    out += '?';
+    out += "\\'3f";
 }
 
 void appendFontName(std::string &out, const QString &name)
@@ -60,7 +62,7 @@ void appendFontName(std::string &out, const QString &name)
         if (ch == u';')
             out += "\\'3b";
         else if (ch == u'\t')
-            out += "\\u9?";
+            out += "\\u9\\'3f";
         else
             appendChar(out, ch.unicode());
     }
