@@ -90,7 +90,7 @@ enum class Destination { Text, FontTable, ColorTable };
 enum class Word {
     Par, Tab, Emdash, Endash, Lquote, Rquote, Ldblquote, Rdblquote, Bullet, Emspace, Enspace, Qmspace,
     Zwj, Zwnj, Ltrmark, Rtlmark, Bold, Italic, Font, FontSize, ExactSize, Color, Plain, Unicode, UcSkip,
-    DefaultFont, AnsiCodePage, Ansi, Mac, Pc, Pca, FontCharset, Red, Green, Blue, Bin, FontTable,
+    DefaultFont, AnsiCodePage, Ansi, Mac, Pc, Pca, FontCharset, Red, Green, Blue, ColorHigh, Bin, FontTable,
     ColorTable, SkippedDestination,
 };
 
@@ -108,7 +108,7 @@ const QHash<QStringView, Word> &wordTable()
         {u"u", Word::Unicode}, {u"uc", Word::UcSkip}, {u"deff", Word::DefaultFont},
         {u"ansicpg", Word::AnsiCodePage}, {u"ansi", Word::Ansi}, {u"mac", Word::Mac}, {u"pc", Word::Pc},
         {u"pca", Word::Pca}, {u"fcharset", Word::FontCharset}, {u"red", Word::Red}, {u"green", Word::Green},
-        {u"blue", Word::Blue}, {u"bin", Word::Bin}, {u"fonttbl", Word::FontTable},
+        {u"blue", Word::Blue}, {u"orvhigh", Word::ColorHigh}, {u"bin", Word::Bin}, {u"fonttbl", Word::FontTable},
         {u"colortbl", Word::ColorTable},
         // Groups whose content is not document text.
         {u"stylesheet", Word::SkippedDestination}, {u"info", Word::SkippedDestination},
@@ -503,6 +503,7 @@ private:
         case Word::Red: colorComponent(0, value); break;
         case Word::Green: colorComponent(8, value); break;
         case Word::Blue: colorComponent(16, value); break;
+        case Word::ColorHigh: colorComponent(24, value); break;
         case Word::Bin: break;
         // A destination word at the document's own level is malformed; ignoring it keeps the text.
         case Word::FontTable:
@@ -740,12 +741,10 @@ QString RtfCodec::write(const QString &text, const std::vector<FormatRun> &runs,
             fonts.append(name);
         }
         segment.font = *font;
-        // Only the RGB bytes exist in the colour table.
-        const OleColor rgb = segment.format->color & 0xffffffu;
-        auto color = colorIndex.constFind(rgb);
+        auto color = colorIndex.constFind(segment.format->color);
         if (color == colorIndex.cend()) {
-            colors.push_back(rgb);
-            color = colorIndex.insert(rgb, static_cast<int>(colors.size()));
+            colors.push_back(segment.format->color);
+            color = colorIndex.insert(segment.format->color, static_cast<int>(colors.size()));
         }
         segment.color = *color;
     }
@@ -768,6 +767,11 @@ QString RtfCodec::write(const QString &text, const std::vector<FormatRun> &runs,
         appendInt(out, (color >> 8) & 0xff);
         out += "\\blue";
         appendInt(out, (color >> 16) & 0xff);
+        // System colours (0x80000000 + n) have no RGB here; a word of our own keeps the flag byte.
+        if (color >> 24) {
+            out += "\\orvhigh";
+            appendInt(out, color >> 24);
+        }
         out += ';';
     }
     out += "}\r\n\\pard";

@@ -123,6 +123,8 @@ void tst_RtfCodec::roundTrip_data()
                                           {1, fmt(0, false, false, QStringLiteral(" padded "))}};
     QTest::newRow("white, black and near colours")
         << QStringLiteral("abcd") << Runs{{1, fmt(0xffffff)}, {1, fmt(0x000000)}, {1, fmt(0x010000)}, {1, fmt(0x000001)}};
+    QTest::newRow("system colours keep their flag byte")
+        << QStringLiteral("abc") << Runs{{1, fmt(0x80000008)}, {1, fmt(0x00000008)}, {1, fmt(0x8000000f)}};
     QTest::newRow("bold and italic toggles")
         << QStringLiteral("abcdef")
         << Runs{{1, fmt(0, true)}, {1, fmt(0, true, true)}, {1, fmt(0, false, true)}, {1, fmt(0)}, {2, fmt(0, true)}};
@@ -161,7 +163,7 @@ void tst_RtfCodec::randomRoundTrip()
         Runs runs;
         for (int covered = 0; covered < length;) {
             const int runLength = 1 + random.bounded(12);
-            runs.push_back({runLength, fmt(random.bounded(0x1000000), random.bounded(2) == 1, random.bounded(2) == 1,
+            runs.push_back({runLength, fmt(random.generate(), random.bounded(2) == 1, random.bounded(2) == 1,
                                            fonts[random.bounded(fonts.size())], sizes[random.bounded(sizes.size())])});
             covered += runLength;
         }
