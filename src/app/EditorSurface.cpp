@@ -1,5 +1,7 @@
 #include "EditorSurface.h"
 
+#include <QHashFunctions>
+
 long long EditorSurface::sendMessage(int message, long long wParam, long long lParam)
 {
     switch (message) {
@@ -54,4 +56,9 @@ std::optional<QString> EditorSurface::writeFile(const QString &path, int format)
     // Format 1 is the single-byte form: callers put one character per byte into the surface.
     const QByteArray bytes = format == 0 ? textRTF().toLatin1() : text().toLatin1();
     return FileIO::writeAtomically(path, bytes);
+}
+
+TextFingerprint TextFingerprint::of(const char *data, qsizetype size)
+{
+    return {size, qHashBits(data, std::size_t(size), 0x9e3779b9u), qHashBits(data, std::size_t(size), 0x85ebca6bu)};
 }

@@ -22,6 +22,17 @@ struct CharFormat {
     bool operator==(const CharFormat &) const = default;
 };
 
+// Size and two independent hashes of a text's UTF-8 bytes: equal texts give equal prints, and an
+// accidental collision of different texts is out of reach.
+struct TextFingerprint {
+    qsizetype size = 0;
+    std::size_t first = 0;
+    std::size_t second = 0;
+
+    static TextFingerprint of(const char *data, qsizetype size);
+    bool operator==(const TextFingerprint &) const = default;
+};
+
 // A stretch of characters sharing one format.
 struct FormatRun {
     int length = 0;
@@ -77,8 +88,14 @@ public:
     // Loads the document from UTF-8 bytes in one step (the fast path of loading); isAscii promises
     // that every byte is below 0x80 so offsets equal byte positions.
     virtual void setTextUtf8(const QByteArray &utf8, bool isAscii) = 0;
+    // Loading in pieces: begin, append UTF-8 pieces, end. No second copy of a large file is needed.
+    virtual void beginBulkLoad(bool isAscii, qsizetype sizeHint) = 0;
+    virtual void appendUtf8(const char *data, qsizetype length) = 0;
+    virtual void endBulkLoad() = 0;
     // The document as UTF-8 bytes, without building a QString.
     virtual QByteArray textUtf8() const = 0;
+    // Identifies the text cheaply, for telling whether it still equals a saved copy.
+    virtual TextFingerprint fingerprint() const = 0;
     virtual QString textRange(int start, int length) const = 0;
 
     // Selection

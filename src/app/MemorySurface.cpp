@@ -61,6 +61,29 @@ void MemorySurface::setTextUtf8(const QByteArray &utf8, bool)
     setText(QString::fromUtf8(utf8));
 }
 
+void MemorySurface::beginBulkLoad(bool, qsizetype sizeHint)
+{
+    m_loading.clear();
+    m_loading.reserve(sizeHint);
+}
+
+void MemorySurface::appendUtf8(const char *data, qsizetype length)
+{
+    m_loading.append(data, length);
+}
+
+void MemorySurface::endBulkLoad()
+{
+    setText(QString::fromUtf8(m_loading));
+    m_loading = QByteArray();
+}
+
+TextFingerprint MemorySurface::fingerprint() const
+{
+    const QByteArray utf8 = m_text.toUtf8();
+    return TextFingerprint::of(utf8.constData(), utf8.size());
+}
+
 QString MemorySurface::textRange(int start, int length) const
 {
     return m_text.mid(start, length);

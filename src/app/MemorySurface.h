@@ -13,7 +13,11 @@ public:
     void setText(const QString &text) override;
     int textLength() const override { return int(m_text.size()); }
     void setTextUtf8(const QByteArray &utf8, bool isAscii) override;
+    void beginBulkLoad(bool isAscii, qsizetype sizeHint) override;
+    void appendUtf8(const char *data, qsizetype length) override;
+    void endBulkLoad() override;
     QByteArray textUtf8() const override { return m_text.toUtf8(); }
+    TextFingerprint fingerprint() const override;
     QString textRange(int start, int length) const override;
 
     int selStart() const override { return m_selStart; }
@@ -88,6 +92,7 @@ private:
     void notifyChange();
 
     QString m_text;
+    QByteArray m_loading;
     std::vector<int> m_formats;
     std::vector<CharFormat> m_palette;
     std::vector<int> m_lineStarts;

@@ -400,24 +400,50 @@ void ScintillaSurface::setText(const QString &text)
 
 void ScintillaSurface::setTextUtf8(const QByteArray &utf8, bool isAscii)
 {
+    beginBulkLoad(isAscii, utf8.size());
+    appendUtf8(utf8.constData(), utf8.size());
+    endBulkLoad();
+}
+
+void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
+{
+    // The widget's own change notifications would convert every inserted piece to a QString.
+    send(QsciScintillaBase::SCI_SETMODEVENTMASK, 0);
     send(QsciScintillaBase::SCI_CLEARALL);
     if (isAscii && m_utf16Index) {
         send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
         m_utf16Index = false;
     }
-    if (!isAscii)
-        ensureUtf16Index();
+    m_indexStale = false;
+    if (sizeHint > 0)
+        send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint + 1));
+    m_bulkAscii = isAscii;
     invalidateCaches();
-    if (!utf8.isEmpty()) {
-        send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(utf8.size() + 1));
-        m_view->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()),
-                              utf8.constData());
-    }
+}
+
+void ScintillaSurface::appendUtf8(const char *data, qsizetype length)
+{
+    if (length > 0)
+        m_view->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(length), data);
+}
+
+void ScintillaSurface::endBulkLoad()
+{
+    // Allocated after the text is in: one pass instead of an update per piece.
+    if (!m_bulkAscii)
+        ensureUtf16Index();
+    send(QsciScintillaBase::SCI_SETMODEVENTMASK, QsciScintillaBase::SC_MODEVENTMASKALL);
     send(QsciScintillaBase::SCI_SETSEL, 0, 0);
     m_typing = m_styles[0];
     invalidateCaches();
     if (m_events)
         m_events->surfaceChange();
+}
+
+TextFingerprint ScintillaSurface::fingerprint() const
+{
+    const char *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return TextFingerprint::of(data, byteLength());
 }
 
 int ScintillaSurface::selStart() const

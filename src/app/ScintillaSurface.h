@@ -47,7 +47,11 @@ public:
     void setText(const QString &text) override;
     int textLength() const override;
     void setTextUtf8(const QByteArray &utf8, bool isAscii) override;
+    void beginBulkLoad(bool isAscii, qsizetype sizeHint) override;
+    void appendUtf8(const char *data, qsizetype length) override;
+    void endBulkLoad() override;
     QByteArray textUtf8() const override;
+    TextFingerprint fingerprint() const override;
     QString textRange(int start, int length) const override;
 
     int selStart() const override;
@@ -148,4 +152,5 @@ private:
     mutable bool m_textCacheValid = false;
     mutable int m_length16 = -1;
     mutable bool m_indexStale = false;
+    bool m_bulkAscii = true;
 };

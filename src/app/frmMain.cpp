@@ -38,6 +38,42 @@ QString joinWithCrLf(const QStringList &items)
     return items.join(QStringLiteral("\r\n"));
 }
 
+struct DecodedLoad {
+    TextEncoding encoding;
+    bool utf8Bom;
+    LineEnding lineEnding;
+};
+
+// Puts an open file into the surface: mapped, scanned once, converted piece by piece into the widget.
+DecodedLoad loadInto(EditorSurface &s, QFile &file)
+{
+    const qint64 size = file.size();
+    uchar *mapped = size > 0 ? file.map(0, size) : nullptr;
+    QByteArray read;
+    if (!mapped && size > 0)
+        read = file.readAll();
+    const char *data = mapped ? reinterpret_cast<const char *>(mapped) : read.constData();
+    const qsizetype length = mapped ? qsizetype(size) : read.size();
+
+    s.setVisible(false);
+    DecodedLoad result{TextEncoding::SingleByte, false, LineEnding::Dos};
+    if (startsWithUtf16Mark(data, length)) {
+        const DecodedDocument doc = decodeDocument(QByteArray::fromRawData(data, length));
+        s.setTextUtf8(doc.utf8, doc.ascii);
+        result = {doc.encoding, doc.utf8Bom, doc.lineEnding};
+    } else {
+        const DecodePlan plan = planDecode(data, length);
+        s.beginBulkLoad(plan.ascii, length + length / 16);
+        convertForWidget(data, length, plan, [&s](const char *piece, qsizetype n) { s.appendUtf8(piece, n); });
+        s.endBulkLoad();
+        result = {plan.encoding, plan.utf8Bom, plan.lineEnding};
+    }
+    s.setVisible(true);
+    if (mapped)
+        file.unmap(mapped);
+    return result;
+}
+
 double twipsPerPixel(const QWidget *widget)
 {
     const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
@@ -189,7 +225,7 @@ void frmMain::updateXY(int shift)
 
 bool frmMain::textDiffersFromSaved() const
 {
-    return m_surface->textUtf8() != OriginalDoc;
+    return !(m_surface->fingerprint() == OriginalDoc);
 }
 
 void frmMain::resetDocumentState(const QString &path)
@@ -197,7 +233,7 @@ void frmMain::resetDocumentState(const QString &path)
     strfilename = path;
     isDocumentSaved = true;
     lngFileSize = surface().textLength();
-    OriginalDoc = m_surface->textUtf8();
+    OriginalDoc = m_surface->fingerprint();
     updateTitle();
 }
 
@@ -260,20 +296,16 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
             isLoading = false;
             return;
         }
-        DecodedDocument doc = decodeDocument(file.readAll());
+        const DecodedLoad loaded = loadInto(s, file);
         file.close();
-
-        s.setVisible(false);
-        s.setTextUtf8(doc.utf8, doc.ascii);
-        s.setVisible(true);
         fileTimeText = timeText;
-        encoding = doc.encoding;
-        utf8Bom = doc.utf8Bom;
-        isBinary = doc.lineEnding == LineEnding::Binary;
+        encoding = loaded.encoding;
+        utf8Bom = loaded.utf8Bom;
+        isBinary = loaded.lineEnding == LineEnding::Binary;
         if (!isBinary)
-            isUnix = doc.lineEnding == LineEnding::Unix;
-        lblOS->setText(lineEndingLabel(doc.lineEnding));
-        lblUC->setText(encodingLabel(doc.encoding));
+            isUnix = loaded.lineEnding == LineEnding::Unix;
+        lblOS->setText(lineEndingLabel(loaded.lineEnding));
+        lblUC->setText(encodingLabel(loaded.encoding));
 
         recentFiles.AddRecentFile(filename);
         refreshRecentMenu();
@@ -281,7 +313,7 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
         strfilename = filename;
         isDocumentSaved = true;
         lngFileSize = s.textLength();
-        OriginalDoc = std::move(doc.utf8);
+        OriginalDoc = s.fingerprint();
         updateTitle();
         openFiles.RegisterOpenFile(filename);
         setToolTipText(QString());
@@ -341,7 +373,7 @@ bool frmMain::FileSave()
         return false;
     }
     isDocumentSaved = true;
-    OriginalDoc = m_surface->textUtf8();
+    OriginalDoc = m_surface->fingerprint();
     lngFileSize = surface().textLength();
     fileTimeText = FileTimeText(strfilename);
     updateTitle();

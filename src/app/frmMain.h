@@ -54,7 +54,7 @@ public:
     // Per-document state
     QString strfilename = QStringLiteral("Untitled");
     bool isDocumentSaved = true;
-    QByteArray OriginalDoc;            // the text as last loaded or saved, as the widget holds it (UTF-8)
+    TextFingerprint OriginalDoc;       // the text as last loaded or saved
     qint64 lngFileSize = 0;
     QString fileTimeText;
     QString currentFolder;

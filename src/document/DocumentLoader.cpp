@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 struct ByteScan {
@@ -116,31 +119,6 @@ private:
     bool m_pendingCr = false;
 };
 
-QByteArray convertBytes(const char *data, qsizetype size, bool latin1, bool toCrLf, qsizetype extra)
-{
-    QByteArray out;
-    out.reserve(size + extra + 1);
-    if (!toCrLf && !latin1) {
-        out.append(data, size);
-        return out;
-    }
-    CrLfWriter<QByteArray, char> writer(out);
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        if (latin1 && c >= 0x80) {
-            writer.flush();
-            out.append(char(0xC0 | (c >> 6)));
-            out.append(char(0x80 | (c & 0x3F)));
-        } else if (toCrLf) {
-            writer.put(char(c));
-        } else {
-            out.append(char(c));
-        }
-    }
-    writer.flush();
-    return out;
-}
-
 bool hasUnpairedSurrogate(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -165,13 +143,96 @@ LineEnding lineEndingOf(bool nul, bool crlf, bool lf)
 
 } // namespace
 
+bool startsWithUtf16Mark(const char *data, qsizetype size)
+{
+    return size >= 2 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE && size % 2 == 0;
+}
+
+DecodePlan planDecode(const char *data, qsizetype size)
+{
+    DecodePlan plan;
+    const ByteScan s = scan(data, size);
+    plan.lineEnding = lineEndingOf(s.nul, s.crlf, s.lf);
+    plan.toCrLf = plan.lineEnding != LineEnding::Binary;
+    plan.ascii = !s.high;
+    if (s.high && !s.nul && isValidUtf8(data, size)) {
+        plan.encoding = TextEncoding::Utf8;
+        if (size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB && uchar(data[2]) == 0xBF) {
+            plan.utf8Bom = true;
+            plan.skip = 3;
+            plan.ascii = !scan(data + 3, size - 3).high;
+        }
+    } else {
+        plan.expandLatin1 = s.high;
+    }
+    return plan;
+}
+
+void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,
+                      const std::function<void(const char *, qsizetype)> &sink, qsizetype chunkSize)
+{
+    data += plan.skip;
+    size -= plan.skip;
+    if (!plan.toCrLf && !plan.expandLatin1) {
+        for (qsizetype at = 0; at < size; at += chunkSize)
+            sink(data + at, std::min(chunkSize, size - at));
+        return;
+    }
+    // Each input byte makes at most two output bytes, plus one pending CR.
+    std::vector<char> buffer(std::size_t(chunkSize) + 4);
+    char *const begin = buffer.data();
+    char *out = begin;
+    bool pendingCr = false;
+    const auto cr = [&] {
+        // A CR waiting for its partner collapses with this one (CR CR becomes CR).
+        if (pendingCr) {
+            *out++ = '\r';
+            pendingCr = false;
+        } else {
+            pendingCr = true;
+        }
+    };
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (plan.toCrLf && c == '\n') {
+            cr();
+            if (pendingCr) {
+                *out++ = '\r';
+                pendingCr = false;
+            }
+            *out++ = '\n';
+        } else if (plan.toCrLf && c == '\r') {
+            cr();
+        } else {
+            if (pendingCr) {
+                *out++ = '\r';
+                pendingCr = false;
+            }
+            if (plan.expandLatin1 && c >= 0x80) {
+                *out++ = char(0xC0 | (c >> 6));
+                *out++ = char(0x80 | (c & 0x3F));
+            } else {
+                *out++ = char(c);
+            }
+        }
+        if (out - begin >= chunkSize - 2) {
+            sink(begin, out - begin);
+            out = begin;
+        }
+    }
+    if (pendingCr)
+        *out++ = '\r';
+    if (out > begin)
+        sink(begin, out - begin);
+}
+
 DecodedDocument decodeDocument(const QByteArray &bytes)
 {
     DecodedDocument doc;
     const char *data = bytes.constData();
-    qsizetype size = bytes.size();
+    const qsizetype size = bytes.size();
 
-    if (size >= 2 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE && size % 2 == 0) {
+    if (startsWithUtf16Mark(data, size)) {
         QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(data + 2), (size - 2) / 2);
         // Text that UTF-16 cannot hold whole (a lone surrogate) stays single-byte so no byte is lost.
         if (!hasUnpairedSurrogate(text)) {
@@ -185,23 +246,13 @@ DecodedDocument decodeDocument(const QByteArray &bytes)
             return doc;
         }
     }
-
-    const ByteScan s = scan(data, size);
-    doc.lineEnding = lineEndingOf(s.nul, s.crlf, s.lf);
-    const bool toCrLf = doc.lineEnding != LineEnding::Binary;
-    if (s.high && !s.nul && isValidUtf8(data, size)) {
-        doc.encoding = TextEncoding::Utf8;
-        if (size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB && uchar(data[2]) == 0xBF) {
-            doc.utf8Bom = true;
-            data += 3;
-            size -= 3;
-        }
-        doc.utf8 = convertBytes(data, size, false, toCrLf, s.lf ? size / 16 : 0);
-        doc.ascii = scan(doc.utf8.constData(), doc.utf8.size()).high == false;
-        return doc;
-    }
-    doc.ascii = !s.high;
-    doc.utf8 = convertBytes(data, size, s.high, toCrLf, (s.high ? size / 4 : 0) + (s.lf ? size / 16 : 0));
+    const DecodePlan plan = planDecode(data, size);
+    doc.encoding = plan.encoding;
+    doc.utf8Bom = plan.utf8Bom;
+    doc.lineEnding = plan.lineEnding;
+    doc.ascii = plan.ascii;
+    doc.utf8.reserve(size + size / 8 + 1);
+    convertForWidget(data, size, plan, [&doc](const char *chunk, qsizetype length) { doc.utf8.append(chunk, length); });
     return doc;
 }
 

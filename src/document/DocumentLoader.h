@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 enum class TextEncoding { SingleByte, Utf8, Utf16 };
@@ -17,6 +18,24 @@ struct DecodedDocument {
     bool utf8Bom = false;
     LineEnding lineEnding = LineEnding::Dos;
 };
+
+// How a file's bytes become the widget's text, decided by one scan of the bytes (not for UTF-16).
+struct DecodePlan {
+    TextEncoding encoding = TextEncoding::SingleByte;
+    bool utf8Bom = false;
+    LineEnding lineEnding = LineEnding::Dos;
+    bool ascii = true;          // the converted text is pure ASCII
+    qsizetype skip = 0;         // leading bytes that are not text (a UTF-8 mark)
+    bool expandLatin1 = false;  // bytes above 0x7F are Latin-1 characters, written as two UTF-8 bytes
+    bool toCrLf = true;
+};
+
+bool startsWithUtf16Mark(const char *data, qsizetype size);
+DecodePlan planDecode(const char *data, qsizetype size);
+// Streams the converted text to sink in pieces of about chunkSize bytes, so no second copy of a
+// large file is ever held.
+void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,
+                      const std::function<void(const char *, qsizetype)> &sink, qsizetype chunkSize = qsizetype(1) << 22);
 
 // Decodes in one pass over the bytes into the buffer the widget receives: FF FE means UTF-16;
 // valid UTF-8 with a multi-byte sequence and no NUL means UTF-8; anything else is one character
