@@ -828,6 +828,12 @@ QPoint ScintillaSurface::caretPos() const
             int(send(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0, pos))};
 }
 
+int ScintillaSurface::lineTop(int line) const
+{
+    const long pos = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    return int(send(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0, pos));
+}
+
 int ScintillaSurface::lineHeight() const
 {
     return int(send(QsciScintillaBase::SCI_TEXTHEIGHT, 0));

@@ -113,6 +113,9 @@ public:
     void hideCaret() override;
     void showCaret() override;
 
+    // Pixel top of a document line inside the text area (negative above the view).
+    int lineTop(int line) const;
+
     // True while the document may hold non-ASCII text and offsets go through the UTF-16 index.
     bool usesUtf16Index() const { return m_utf16Index; }
 

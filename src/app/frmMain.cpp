@@ -2,6 +2,7 @@
 
 #include "FileIO.h"
 #include "FileLinks.h"
+#include "LineNumberGutter.h"
 #include "Launcher.h"
 #include "Prompter.h"
 #include "ScintillaSurface.h"
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
@@ -91,7 +93,16 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
     setObjectName(QStringLiteral("frmMain"));
-    setCentralWidget(m_surface->view());
+    auto *central = new QWidget(this);
+    auto *row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    PicLines = new LineNumberGutter(*m_surface, central);
+    row->addWidget(PicLines);
+    m_surface->view()->setParent(central);
+    row->addWidget(m_surface->view(), 1);
+    setCentralWidget(central);
+    lineBox = new CurrentLineBox(*m_surface, m_surface->view()->viewport());
     m_surface->setEventSink(this);
     buildMenus();
     buildStatusBar();
@@ -210,7 +221,7 @@ void frmMain::updateXY(int shift)
     const int line = s.getLineFromChar(start);
     const int column = start - s.lineIndex(line) + 1;
     QString xy = QStringLiteral("%1:%2").arg(line + 1).arg(column);
-    if (settings.WordWrap)
+    if (s.wordWrap())
         xy += QStringLiteral("(WW)");
     lblXY->setText(xy);
     const int factor = encoding == TextEncoding::Utf16 ? 2 : 1;
@@ -221,6 +232,28 @@ void frmMain::updateXY(int shift)
     else
         lblSize->setText(QStringLiteral("File Size : ") + locale.toString(qint64(s.textLength()) * factor)
                          + QStringLiteral(" bytes"));
+    lineBox->PlaceLineBox();
+    PicLines->update();
+}
+
+void frmMain::fitGutter()
+{
+    if (!PicLines->isVisible() && !settings.ShowLineNumbers)
+        return;
+    const int width = PicLines->preferredWidth();
+    if (PicLines->width() != width)
+        PicLines->setFixedWidth(width);
+    if (PicLines->lastLineCount() != surface().lineCount())
+        PicLines->DrawLineNumbers();
+}
+
+void frmMain::layoutWindow()
+{
+    PicLines->setVisible(settings.ShowLineNumbers);
+    lineBox->setVisible(settings.ShowCurrentLine);
+    fitGutter();
+    lineBox->PlaceLineBox();
+    PicLines->DrawLineNumbers();
 }
 
 bool frmMain::textDiffersFromSaved() const
@@ -320,6 +353,8 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
     }
     Q_UNUSED(byCommandLine);
     isLoading = false;
+    fitGutter();
+    PicLines->DrawLineNumbers();
     updateXY();
     currentFolder = FolderOf(filename);
     s.setFocus();
@@ -423,6 +458,7 @@ void frmMain::surfaceChange()
 {
     if (isLoading || !surface().isVisible())
         return;
+    fitGutter();
     if (isDocumentSaved && textDiffersFromSaved()) {
         isDocumentSaved = false;
         updateTitle();
@@ -432,6 +468,27 @@ void frmMain::surfaceChange()
 void frmMain::surfaceSelectionChanged()
 {
     updateXY();
+}
+
+void frmMain::surfaceScrolled()
+{
+    PicLines->DrawLineNumbers();
+    lineBox->PlaceLineBox();
+}
+
+void frmMain::surfaceKeyUp(int &, int &)
+{
+    PicLines->update();
+}
+
+void frmMain::surfaceMouseUp(int, int, int, int)
+{
+    PicLines->update();
+}
+
+void frmMain::surfaceGotFocus()
+{
+    lineBox->PlaceLineBox();
 }
 
 void frmMain::surfaceDragOver(const QStringList &, int)
@@ -490,6 +547,10 @@ void frmMain::applySettings()
     s.setBackColor(settings.BackColor);
     s.setTabStops(settings.TabWidth * 4);
     s.setWordWrap(settings.WordWrap);
+    PicLines->setColors(settings.linenobackground, settings.linenoforeground, settings.currlinebackground,
+                        settings.currlineforeground);
+    lineBox->setColor(settings.fcolor1);
+    layoutWindow();
 }
 
 void frmMain::SaveMySettings()

@@ -14,6 +14,8 @@
 class QAction;
 class QLabel;
 class QMenu;
+class CurrentLineBox;
+class LineNumberGutter;
 class ScintillaSurface;
 class ScintillaView;
 
@@ -73,6 +75,16 @@ public:
     // SurfaceEvents
     void surfaceChange() override;
     void surfaceSelectionChanged() override;
+    void surfaceScrolled() override;
+    void surfaceKeyUp(int &key, int &shift) override;
+    void surfaceMouseUp(int button, int shift, int x, int y) override;
+    void surfaceGotFocus() override;
+
+    LineNumberGutter *PicLines = nullptr;
+    CurrentLineBox *lineBox = nullptr;
+    // Re-fits the gutter to the line count and redraws it when the count changed.
+    void fitGutter();
+    void layoutWindow();
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
 

@@ -1,0 +1,134 @@
+#include "LineNumberGutter.h"
+
+#include "ScintillaSurface.h"
+
+#include <QPainter>
+
+LineNumberGutter::LineNumberGutter(ScintillaSurface &surface, QWidget *parent)
+    : QWidget(parent)
+    , m_surface(surface)
+{
+    setObjectName(QStringLiteral("PicLines"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setColors(0x804000, 0xFF8000, 0x804000, 0xFFFFFF);
+}
+
+void LineNumberGutter::setColors(OleColor background, OleColor numbers, OleColor markerBackground, OleColor markerText)
+{
+    m_background = OleColors::toQColor(background);
+    m_numbers = OleColors::toQColor(numbers);
+    m_markerBackground = OleColors::toQColor(markerBackground);
+    m_markerText = OleColors::toQColor(markerText);
+    update();
+}
+
+void LineNumberGutter::setBookmarkQuery(std::function<bool(int)> isBookmarked)
+{
+    m_isBookmarked = std::move(isBookmarked);
+    update();
+}
+
+QFont LineNumberGutter::surfaceFont() const
+{
+    const CharFormat format = m_surface.defaultFormat();
+    QFont font(format.fontName);
+    font.setPointSizeF(format.fontSize);
+    font.setBold(format.bold);
+    font.setItalic(format.italic);
+    return font;
+}
+
+int LineNumberGutter::preferredWidth() const
+{
+    const QFontMetrics metrics(surfaceFont());
+    return metrics.horizontalAdvance(QStringLiteral("  *") + QString::number(m_surface.lineCount())) + 4;
+}
+
+QString LineNumberGutter::rowText(int line) const
+{
+    const bool marked = m_isBookmarked && m_isBookmarked(line);
+    return (marked ? QStringLiteral("*") : QStringLiteral(" ")) + QString::number(line + 1);
+}
+
+void LineNumberGutter::DrawLineNumbers()
+{
+    update();
+}
+
+void LineNumberGutter::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_background);
+    // Nothing is drawn during a bulk change of the surface.
+    if (!m_surface.isVisible())
+        return;
+    const QFont font = surfaceFont();
+    painter.setFont(font);
+    const int lineHeight = std::max(1, m_surface.lineHeight());
+    // The rows follow the widget's text area, which starts below the view's frame.
+    const int offset = m_surface.view()->viewport()->geometry().top();
+    m_lastLineCount = m_surface.lineCount();
+
+    if (m_surface.wordWrap()) {
+        painter.setPen(m_numbers);
+        const QString banner = QStringLiteral("WORD WRAP IS ON");
+        for (int i = 0; i < banner.size(); ++i) {
+            const QRect row(0, offset + i * lineHeight, width(), lineHeight);
+            painter.drawText(row, Qt::AlignHCenter | Qt::AlignVCenter, QString(banner[i]));
+        }
+        return;
+    }
+
+    const int first = m_surface.firstVisibleLine();
+    const int last = std::min(m_lastLineCount - 1, first + m_surface.visibleLineCount() + 1);
+    const int current = m_surface.getLineFromChar(m_surface.selStart());
+    for (int line = first; line <= last; ++line) {
+        const int y = offset + m_surface.lineTop(line);
+        if (y > height())
+            break;
+        const QRect row(0, y, width(), lineHeight);
+        if (line == current) {
+            painter.fillRect(row, m_markerBackground);
+            painter.setPen(m_markerText);
+        } else {
+            painter.setPen(m_numbers);
+        }
+        painter.drawText(row.adjusted(4, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, rowText(line));
+    }
+}
+
+CurrentLineBox::CurrentLineBox(ScintillaSurface &surface, QWidget *viewport)
+    : QWidget(viewport)
+    , m_surface(surface)
+{
+    setObjectName(QStringLiteral("boxLine"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setColor(0xFF0000);
+}
+
+void CurrentLineBox::setColor(OleColor color)
+{
+    m_color = OleColors::toQColor(color);
+    update();
+}
+
+void CurrentLineBox::PlaceLineBox()
+{
+    if (parentWidget())
+        setGeometry(parentWidget()->rect());
+    const QPoint caret = m_surface.caretPos();
+    m_top = caret.y();
+    m_bottom = caret.y() + m_surface.lineHeight() - 1;
+    update();
+}
+
+void CurrentLineBox::paintEvent(QPaintEvent *)
+{
+    if (!m_surface.isVisible())
+        return;
+    QPainter painter(this);
+    painter.setPen(m_color);
+    painter.drawLine(0, m_top, width(), m_top);
+    painter.drawLine(0, m_bottom, width(), m_bottom);
+}

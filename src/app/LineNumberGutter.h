@@ -1,0 +1,63 @@
+#pragma once
+
+#include "OleColor.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class ScintillaSurface;
+
+// The line-number gutter PicLines with its current-line marker picLine, drawn by the program beside
+// the editing widget. Rows sit exactly where the widget draws its lines, at any font size.
+class LineNumberGutter : public QWidget {
+    Q_OBJECT
+public:
+    LineNumberGutter(ScintillaSurface &surface, QWidget *parent);
+
+    void setColors(OleColor background, OleColor numbers, OleColor markerBackground, OleColor markerText);
+    void setBookmarkQuery(std::function<bool(int line)> isBookmarked);
+    // Width for the current line count: two blanks, "*" and the count, in the surface's font.
+    int preferredWidth() const;
+    // The rows drawn at the last paint (first visible line and line count), for the redraw rule.
+    int lastLineCount() const { return m_lastLineCount; }
+    // The text of one row: "*" or a blank, then the one-based number.
+    QString rowText(int line) const;
+
+    void DrawLineNumbers();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QFont surfaceFont() const;
+
+    ScintillaSurface &m_surface;
+    std::function<bool(int)> m_isBookmarked;
+    QColor m_background;
+    QColor m_numbers;
+    QColor m_markerBackground;
+    QColor m_markerText;
+    int m_lastLineCount = 1;
+};
+
+// The two lines boxLine1 and boxLine2 above and below the caret's line, over the editing widget.
+class CurrentLineBox : public QWidget {
+    Q_OBJECT
+public:
+    CurrentLineBox(ScintillaSurface &surface, QWidget *viewport);
+    void setColor(OleColor color);
+    void PlaceLineBox();
+    // Pixel rows of the two lines inside the viewport (for tests).
+    int topLine() const { return m_top; }
+    int bottomLine() const { return m_bottom; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    ScintillaSurface &m_surface;
+    QColor m_color;
+    int m_top = -1;
+    int m_bottom = -1;
+};
