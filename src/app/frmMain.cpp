@@ -2,6 +2,7 @@
 
 #include "FileIO.h"
 #include "FileLinks.h"
+#include "KeyboardState.h"
 #include "LineNumberGutter.h"
 #include "Launcher.h"
 #include "Prompter.h"
@@ -18,6 +19,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
@@ -106,6 +108,18 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_surface->setEventSink(this);
     buildMenus();
     buildStatusBar();
+
+    tmrToolTip = new QTimer(this);
+    tmrToolTip->setObjectName(QStringLiteral("tmrToolTip"));
+    tmrToolTip->setInterval(700);
+    connect(tmrToolTip, &QTimer::timeout, this, &frmMain::toolTipTick);
+    activate = new QTimer(this);
+    activate->setObjectName(QStringLiteral("activate"));
+    activate->setInterval(500);
+    activate->setSingleShot(true);
+    connect(activate, &QTimer::timeout, this, &frmMain::finishStartUp);
+    lblOS->installEventFilter(this);
+    lblUC->installEventFilter(this);
 
     LastModifiedSettings = m_store.settingsFileStamp();
     LoadMySettings2();
@@ -398,21 +412,72 @@ void frmMain::FileOpen(const QString &path)
 
 bool frmMain::FileSave()
 {
-    if (strfilename == kUntitled || !FileExists(strfilename))
+    if (strfilename != kUntitled && FileExists(strfilename))
+        return WriteDocument(strfilename);
+    return FileSaveAs();
+}
+
+bool frmMain::FileSaveAs()
+{
+    QString name = FileNameOf(strfilename);
+    QString folder = FolderOf(strfilename);
+    if (strfilename == kUntitled || folder.isEmpty()) {
+        name = QStringLiteral("Untitled.txt");
+        folder = settings.UseFolder ? settings.InitialFolder : currentFolder;
+    }
+    const QString path = Prompter::instance().saveFile(this, QStringLiteral("Save As"), QStringLiteral("All Files (*.*) (*)"),
+                                                       folder, name, nullptr);
+    if (path.isEmpty())
         return false;
-    const auto bytes = encodeDocument(surface().text(), encoding, utf8Bom, isUnix && !isBinary);
-    if (!bytes)
-        return false;
-    if (const auto error = FileIO::writeAtomically(strfilename, *bytes)) {
+    return WriteDocument(path);
+}
+
+bool frmMain::WriteDocument(const QString &path)
+{
+    const QString text = surface().text();
+    auto bytes = encodeDocument(text, encoding, utf8Bom, isUnix && !isBinary);
+    if (!bytes) {
+        // Single-byte storage would lose these characters; never write a substitute silently.
+        const auto answer = askUser(this,
+                                    path + QStringLiteral(" contains characters that cannot be saved as single-byte text.")
+                                        + QStringLiteral("\r\n\r\nDo you want to save it as UTF-8 instead?"),
+                                    QString::fromLatin1(Title), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
+        if (answer != QMessageBox::Yes)
+            return false;
+        encoding = TextEncoding::Utf8;
+        lblUC->setText(encodingLabel(encoding));
+        bytes = encodeDocument(text, encoding, utf8Bom, isUnix && !isBinary);
+    }
+    openFiles.UnregisterOpenFile(strfilename);
+    if (const auto error = FileIO::writeAtomically(path, *bytes)) {
         askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
         return false;
     }
+    strfilename = path;
     isDocumentSaved = true;
-    OriginalDoc = m_surface->fingerprint();
     lngFileSize = surface().textLength();
-    fileTimeText = FileTimeText(strfilename);
+    OriginalDoc = m_surface->fingerprint();
     updateTitle();
+    recentFiles.AddRecentFile(path);
+    refreshRecentMenu();
+    settings.LastOpenedFile = path;
+    openFiles.RegisterOpenFile(path);
+    updateXY();
+    fileTimeText = FileTimeText(path);
+    currentFolder = FolderOf(path);
     return true;
+}
+
+bool frmMain::confirmDiscard()
+{
+    if (!surface().isEnabled() || !textDiffersFromSaved())
+        return true;
+    const auto answer = askUser(this, QStringLiteral("Save changes to ") + strfilename + QStringLiteral("?"),
+                                QString::fromLatin1(Title), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                QMessageBox::Information);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    return answer != QMessageBox::Yes || FileSave();
 }
 
 void frmMain::AddHistory()
@@ -476,8 +541,13 @@ void frmMain::surfaceScrolled()
     lineBox->PlaceLineBox();
 }
 
-void frmMain::surfaceKeyUp(int &, int &)
+void frmMain::surfaceKeyUp(int &key, int &)
 {
+    if (key == Qt::Key_Insert) {
+        const bool overwrite = txtText()->overwriteMode();
+        lblINS->setText(overwrite ? QStringLiteral("OVR") : QStringLiteral("INS"));
+        surface().setOverwriteCaret(overwrite);
+    }
     PicLines->update();
 }
 
@@ -488,6 +558,8 @@ void frmMain::surfaceMouseUp(int, int, int, int)
 
 void frmMain::surfaceGotFocus()
 {
+    if (lblINS->text() == QLatin1String("OVR"))
+        surface().setOverwriteCaret(true);
     lineBox->PlaceLineBox();
 }
 
@@ -598,8 +670,140 @@ void frmMain::storePlacement()
     p.height = height() * perPixel;
 }
 
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_startedUp) {
+        m_startedUp = true;
+        activate->start();
+    }
+}
+
+void frmMain::finishStartUp()
+{
+    activate->stop();
+    PicLines->DrawLineNumbers();
+    layoutWindow();
+    updateXY();
+    EditorSurface &s = surface();
+    s.setSelColor(settings.fcolor);
+    if (settings.WordWrap)
+        s.setWordWrap(true);
+    s.setFocus();
+}
+
+void frmMain::showHint(const QString &text)
+{
+    toolTipTicks = 0;
+    lblToolTip->setText(text);
+    lblToolTip->setVisible(true);
+    tmrToolTip->start();
+}
+
+void frmMain::toolTipTick()
+{
+    ++toolTipTicks;
+    if (toolTipTicks >= 20) {
+        lblToolTip->setText(toolTipCaption);
+        lblToolTip->setVisible(true);
+        tmrToolTip->stop();
+        toolTipTicks = 0;
+        return;
+    }
+    // Blinking draws the eye: shown on odd ticks, hidden on even ones.
+    lblToolTip->setVisible(!settings.BlinkAlert || toolTipTicks % 2 == 1);
+}
+
+void frmMain::refreshCapsLock()
+{
+    if (const auto on = capsLockState())
+        lblCaps->setVisible(*on);
+}
+
+void frmMain::surfaceKeyDown(int &key, int &)
+{
+    if (key == Qt::Key_CapsLock && !capsLockState())
+        lblCaps->setVisible(!lblCaps->isVisible());
+}
+
+void frmMain::afterConversion()
+{
+    isDocumentSaved = false;
+    updateTitle();
+}
+
+void frmMain::ConvertDosToUnix()
+{
+    isUnix = true;
+    lblOS->setText(QStringLiteral("UNIX"));
+    afterConversion();
+}
+
+void frmMain::ConvertUnixToDos()
+{
+    isUnix = false;
+    lblOS->setText(QStringLiteral("DOS"));
+    EditorSurface &s = surface();
+    const QString text = s.text();
+    const QString converted = ToCrLf(text);
+    if (converted != text) {
+        AddHistory();
+        s.setVisible(false);
+        s.setText(converted);
+        s.setVisible(true);
+    }
+    afterConversion();
+}
+
+void frmMain::ConvertAsciiToUnicode()
+{
+    encoding = TextEncoding::Utf16;
+    lblUC->setText(QStringLiteral("UNICODE"));
+    afterConversion();
+}
+
+void frmMain::ConvertUnicodeToAscii()
+{
+    encoding = TextEncoding::SingleByte;
+    lblUC->setText(QStringLiteral("ASCII"));
+    afterConversion();
+}
+
+void frmMain::ConvertToUtf8()
+{
+    encoding = TextEncoding::Utf8;
+    lblUC->setText(QStringLiteral("UTF-8"));
+    afterConversion();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == lblOS) {
+            const QString state = lblOS->text().toLower();
+            if (state == QLatin1String("dos"))
+                ConvertDosToUnix();
+            else if (state == QLatin1String("unix"))
+                ConvertUnixToDos();
+            return true;
+        }
+        if (watched == lblUC) {
+            if (lblUC->text().toLower() == QLatin1String("ascii"))
+                ConvertAsciiToUnicode();
+            else
+                ConvertUnicodeToAscii();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (!confirmDiscard()) {
+        event->ignore();
+        return;
+    }
     SaveMySettings2();
     if (settingsChanged || !QFileInfo::exists(m_store.settingsPath()))
         SaveMySettings();

@@ -14,6 +14,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 class CurrentLineBox;
 class LineNumberGutter;
 class ScintillaSurface;
@@ -36,8 +37,11 @@ public:
     // Documents
     void ReadFile(QString filename, bool byCommandLine);
     void FileOpen(const QString &path);
-    // Writes the document to its own path in its own modes; false when cancelled or failed.
+    // Save: to the document's own path when it exists, else Save As. False when cancelled or failed.
     bool FileSave();
+    bool FileSaveAs();
+    // Writes the text to path in the document's modes and makes path the document's path.
+    bool WriteDocument(const QString &path);
     void InsertContentFromFile(const QString &path = QString());
     void AddHistory();
 
@@ -79,6 +83,7 @@ public:
     void surfaceKeyUp(int &key, int &shift) override;
     void surfaceMouseUp(int button, int shift, int x, int y) override;
     void surfaceGotFocus() override;
+    void surfaceKeyDown(int &key, int &shift) override;
 
     LineNumberGutter *PicLines = nullptr;
     CurrentLineBox *lineBox = nullptr;
@@ -88,8 +93,29 @@ public:
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
 
+    // The four conversions of the line-ending and encoding modes (and one to UTF-8).
+    void ConvertDosToUnix();
+    void ConvertUnixToDos();
+    void ConvertAsciiToUnicode();
+    void ConvertUnicodeToAscii();
+    void ConvertToUtf8();
+
+    // A hint in lblToolTip that returns to the idle text after 20 ticks of tmrToolTip.
+    void showHint(const QString &text);
+    QString toolTipCaption;
+    QTimer *tmrToolTip = nullptr;
+    QTimer *activate = nullptr;
+    int toolTipTicks = 0;
+    void toolTipTick();
+    void refreshCapsLock();
+
+    // Asks "Save changes to ...?" when the text differs from the saved copy; false on Cancel.
+    bool confirmDiscard();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildMenus();
@@ -100,10 +126,13 @@ private:
     void openInOutsideEditor(const QString &path, qint64 size);
     void resetDocumentState(const QString &path);
     void applyPlacement();
+    void finishStartUp();
+    void afterConversion();
     void storePlacement();
 
     QString m_appFolder;
     SettingsStore m_store;
+    bool m_startedUp = false;
     std::unique_ptr<ScintillaSurface> m_surface;
 
 public:

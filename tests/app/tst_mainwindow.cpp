@@ -1,0 +1,209 @@
+#include "LineNumberGutter.h"
+#include "ScintillaSurface.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void captionForms();
+    void statusLabels();
+    void gutterFollowsTheText();
+    void closingAsksOnlyWhenChanged();
+    void maximisedWindowWritesState();
+    void labelDoubleClicksConvert();
+    void hintReturnsToIdleText();
+};
+
+void TestMainWindow::captionForms()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    frmMain window(app.path());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Untitled - Orvane"));
+    window.isDocumentSaved = false;
+    window.updateTitle();
+    QCOMPARE(window.windowTitle(), QStringLiteral("Untitled* - Orvane [NOT SAVED]"));
+    window.strfilename = QStringLiteral("/a/b.txt");
+    QCOMPARE(window.caption(), QStringLiteral("b.txt* @ /a - Orvane [NOT SAVED]"));
+    window.isDocumentSaved = true;
+    QCOMPARE(window.caption(), QStringLiteral("b.txt @ /a - Orvane"));
+
+    // Typing marks the document changed; typing it back does not make it saved again by itself.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.txtText()->setFocus();
+    QTest::keyClicks(window.txtText(), QStringLiteral("x"));
+    QCOMPARE(window.surface().text(), QStringLiteral("x"));
+    QVERIFY(!window.isDocumentSaved);
+    QVERIFY(window.windowTitle().endsWith(QStringLiteral(" [NOT SAVED]")));
+}
+
+void TestMainWindow::statusLabels()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    frmMain window(app.path());
+    EditorSurface &s = window.surface();
+    s.setText(QString(1234, QLatin1Char('x')) + QStringLiteral("\r\nabc"));
+    s.setSelStart(1238);
+    window.updateXY();
+    QCOMPARE(window.lblXY->text(), QStringLiteral("2:3"));
+    QCOMPARE(window.lblSize->text(), QStringLiteral("File Size : 1,239 bytes"));
+    s.setSelStart(0);
+    s.setSelLength(1234);
+    window.encoding = TextEncoding::Utf16;
+    window.updateXY();
+    QCOMPARE(window.lblSize->text(), QStringLiteral("Bytes Sel : 2,468"));
+    s.setWordWrap(true);
+    window.updateXY();
+    QCOMPARE(window.lblXY->text(), QStringLiteral("1:1(WW)"));
+}
+
+void TestMainWindow::gutterFollowsTheText()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    frmMain window(app.path());
+    window.resize(600, 400);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto &surface = static_cast<ScintillaSurface &>(window.surface());
+    QString text;
+    for (int i = 0; i < 500; ++i)
+        text += QStringLiteral("line\r\n");
+    surface.setText(text);
+    QTest::qWait(50);
+    // Wide enough for "  *500" in the editor's font.
+    QVERIFY(window.PicLines->width() >= QFontMetrics(window.PicLines->font()).horizontalAdvance(QStringLiteral("*500")));
+    for (const double size : {8.0, 14.0}) {
+        CharFormat format = surface.defaultFormat();
+        format.fontSize = size;
+        surface.setDefaultFormat(format);
+        surface.setFirstVisibleLine(100);
+        QTest::qWait(20);
+        QCOMPARE(surface.firstVisibleLine(), 100);
+        // Row 100 of the gutter starts exactly where the widget draws line 100.
+        QCOMPARE(surface.lineTop(100), 0);
+        QCOMPARE(surface.lineTop(101), surface.lineHeight());
+    }
+    QCOMPARE(window.PicLines->rowText(99), QStringLiteral(" 100"));
+}
+
+void TestMainWindow::closingAsksOnlyWhenChanged()
+{
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    const QString path = writeFile(docs, QStringLiteral("a.txt"), "saved");
+    PrompterGuard prompter;
+    {
+        frmMain window(app.path());
+        window.ReadFile(path, true);
+        window.show();
+        QVERIFY(window.close());
+        QVERIFY(prompter->asked.isEmpty());
+    }
+    {
+        frmMain window(app.path());
+        window.ReadFile(path, true);
+        window.show();
+        window.surface().setSelStart(5);
+        window.surface().setSelText(QStringLiteral("!"));
+        prompter->answers << QMessageBox::Cancel;
+        QVERIFY(!window.close());
+        QCOMPARE(prompter->asked.size(), 1);
+        QCOMPARE(prompter->asked[0].text, QStringLiteral("Save changes to ") + path + QStringLiteral("?"));
+        prompter->answers << QMessageBox::Yes;
+        QVERIFY(window.close());
+        QCOMPARE(prompter->asked.size(), 2);
+        QCOMPARE(readFile(path), QByteArray("saved!"));
+    }
+}
+
+void TestMainWindow::maximisedWindowWritesState()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    {
+        frmMain window(app.path());
+        window.showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.close();
+    }
+    const QByteArray settings2 = readFile(app.filePath(QStringLiteral("settings2.ini")));
+    QVERIFY(settings2.contains("\r\nstate=2\r\n"));
+    QVERIFY(!settings2.contains("top="));
+    QVERIFY(!settings2.contains("width="));
+    {
+        frmMain window(app.path());
+        QVERIFY(window.windowState() & Qt::WindowMaximized);
+        window.showNormal();
+        window.close();
+    }
+    const QByteArray normal = readFile(app.filePath(QStringLiteral("settings2.ini")));
+    QVERIFY(normal.contains("\r\nwidth="));
+    QVERIFY(!normal.contains("state="));
+}
+
+void TestMainWindow::labelDoubleClicksConvert()
+{
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    const QString path = writeFile(docs, QStringLiteral("u.txt"), "a\nb\n");
+    PrompterGuard prompter;
+    frmMain window(app.path());
+    window.ReadFile(path, true);
+    window.show();
+    QCOMPARE(window.lblOS->text(), QStringLiteral("UNIX"));
+    QTest::mouseDClick(window.lblOS, Qt::LeftButton);
+    QCOMPARE(window.lblOS->text(), QStringLiteral("DOS"));
+    QVERIFY(!window.isUnix);
+    QVERIFY(!window.isDocumentSaved);
+    QTest::mouseDClick(window.lblUC, Qt::LeftButton);
+    QCOMPARE(window.lblUC->text(), QStringLiteral("UNICODE"));
+    QVERIFY(window.FileSave());
+    QCOMPARE(readFile(path), QByteArray("\xFF\xFE" "a\0\r\0\n\0b\0\r\0\n\0", 14));
+
+    // Text a single byte cannot hold is never written as a substitute: the user chooses UTF-8.
+    QTest::mouseDClick(window.lblUC, Qt::LeftButton);
+    window.surface().setSelStart(0);
+    window.surface().setSelText(QStringLiteral("\u4e2d"));
+    prompter->answers << QMessageBox::No;
+    QVERIFY(!window.FileSave());
+    QCOMPARE(readFile(path).size(), 14);
+    prompter->answers << QMessageBox::Yes;
+    QVERIFY(window.FileSave());
+    QCOMPARE(readFile(path), QByteArray("\xE4\xB8\xAD" "a\r\nb\r\n"));
+    QCOMPARE(window.lblUC->text(), QStringLiteral("UTF-8"));
+}
+
+void TestMainWindow::hintReturnsToIdleText()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    frmMain window(app.path());
+    window.show();
+    window.toolTipCaption = QStringLiteral("C");
+    window.showHint(QStringLiteral("Save File (Ctrl+S)"));
+    QCOMPARE(window.lblToolTip->text(), QStringLiteral("Save File (Ctrl+S)"));
+    QCOMPARE(window.tmrToolTip->interval(), 700);
+    for (int tick = 1; tick < 20; ++tick) {
+        window.toolTipTick();
+        QCOMPARE(window.lblToolTip->isVisible(), tick % 2 == 1);
+    }
+    window.toolTipTick();
+    QCOMPARE(window.lblToolTip->text(), QStringLiteral("C"));
+    QVERIFY(!window.tmrToolTip->isActive());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
