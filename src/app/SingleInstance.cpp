@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -84,8 +85,9 @@ SingleInstance::Claim SingleInstance::follow(const QString &path)
         return Claim::NotListening;
 
     const QString name = serverName(path);
+    // No socket options: with them the socket is renamed over an existing one, so a second
+    // process would silently take the name from a live owner. A plain bind fails instead.
     auto *server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(name)) {
         if (server->serverError() != QAbstractSocket::AddressInUseError) {
             delete server;
@@ -104,6 +106,7 @@ SingleInstance::Claim SingleInstance::follow(const QString &path)
             return Claim::NotListening;
         }
     }
+    QFile::setPermissions(server->fullServerName(), QFile::ReadOwner | QFile::WriteOwner);
     connect(server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
     m_server = server;
     m_path = path;
