@@ -1,0 +1,172 @@
+#include "SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QWidget>
+
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kRaise = QByteArrayLiteral("raise\n");
+const QByteArray kAck = QByteArrayLiteral("ok\n");
+// A request is one short line; anything longer is not ours.
+constexpr qsizetype kMaxRequest = 64;
+
+QString documentKey(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(QWidget *window, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    stopListening();
+}
+
+QString SingleInstance::serverName(const QString &path)
+{
+    const QByteArray hash = QCryptographicHash::hash(documentKey(path).toUtf8(), QCryptographicHash::Sha1);
+    // Short enough for the socket path limit even under a long temporary folder.
+    return QStringLiteral("orvane-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash.toHex().left(24)));
+}
+
+bool SingleInstance::hasOwnerName(const QString &path)
+{
+    return path.contains(QLatin1Char('/'));
+}
+
+SingleInstance::HandOver SingleInstance::handOver(const QString &path, int ackTimeoutMs)
+{
+    if (!hasOwnerName(path))
+        return HandOver::NoOwner;
+    const QString name = serverName(path);
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(ackTimeoutMs)) {
+        // Refused: nobody listens, a crashed process left its socket file behind.
+        if (socket.error() == QLocalSocket::ConnectionRefusedError)
+            QLocalServer::removeServer(name);
+        return HandOver::NoOwner;
+    }
+    socket.write(kRaise);
+    socket.flush();
+    QByteArray reply;
+    while (!reply.contains('\n') && socket.waitForReadyRead(ackTimeoutMs))
+        reply += socket.readAll();
+    reply += socket.readAll();
+    if (reply.startsWith(kAck))
+        return HandOver::Raised;
+    // Connected but silent: the owner is alive and busy (a long load, a running compiler); it
+    // reads the request when it gets back to its event loop, so the file is still in good hands.
+    // Only an owner that went away without answering leaves the file to this process.
+    return socket.state() == QLocalSocket::ConnectedState ? HandOver::Raised : HandOver::NoOwner;
+}
+
+SingleInstance::Claim SingleInstance::follow(const QString &path)
+{
+    if (isListening() && documentKey(path) == documentKey(m_path) && hasOwnerName(path))
+        return Claim::Listening;
+    stopListening();
+    if (!hasOwnerName(path))
+        return Claim::NotListening;
+
+    const QString name = serverName(path);
+    // No socket options: with them the socket is renamed over an existing one, so a second
+    // process would silently take the name from a live owner. A plain bind fails instead.
+    auto *server = new QLocalServer(this);
+    if (!server->listen(name)) {
+        if (server->serverError() != QAbstractSocket::AddressInUseError) {
+            delete server;
+            return Claim::NotListening;
+        }
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        if (probe.waitForConnected(200)) {
+            probe.abort();
+            delete server;
+            return Claim::OwnedElsewhere;
+        }
+        QLocalServer::removeServer(name);
+        if (!server->listen(name)) {
+            delete server;
+            return Claim::NotListening;
+        }
+    }
+    QFile::setPermissions(server->fullServerName(), QFile::ReadOwner | QFile::WriteOwner);
+    connect(server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    m_server = server;
+    m_path = path;
+    return Claim::Listening;
+}
+
+bool SingleInstance::isListening() const
+{
+    return m_server && m_server->isListening();
+}
+
+void SingleInstance::stopListening()
+{
+    if (m_server) {
+        m_server->close();
+        delete m_server;
+        m_server = nullptr;
+    }
+    m_path.clear();
+}
+
+void SingleInstance::acceptConnections()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        if (socket->bytesAvailable() > 0)
+            readRequest(socket);
+    }
+}
+
+void SingleInstance::readRequest(QLocalSocket *socket)
+{
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > kMaxRequest) {
+            socket->abort();
+            socket->deleteLater();
+        }
+        return;
+    }
+    const QByteArray request = socket->readLine(kMaxRequest + 1);
+    if (request != kRaise) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    raiseWindow();
+    socket->write(kAck);
+    socket->flush();
+    socket->disconnectFromServer();
+}
+
+void SingleInstance::raiseWindow()
+{
+    if (m_window) {
+        if (m_window->isMinimized())
+            m_window->setWindowState((m_window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        m_window->show();
+        m_window->raise();
+        m_window->activateWindow();
+    }
+    emit raised();
+}

@@ -1,0 +1,254 @@
+#include "modStartUp.h"
+
+#include "AppFolder.h"
+#include "DocumentLoader.h"
+#include "Launcher.h"
+#include "Prompter.h"
+#include "SingleInstance.h"
+#include "frmMain.h"
+#include "modTransparent.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+namespace modStartUp {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Orvane");
+// Set only around the start of a process that must open its own argument.
+const char kForwardedVariable[] = "ORVANE_FORWARDED";
+
+QString withoutQuotes(QString token)
+{
+    return token.remove(QLatin1Char('"'));
+}
+
+QString withoutTrailingBlanks(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+// The quoting rule leaves a blank after a group quoted in one token; a file name seldom ends in
+// one, so the blank is only kept when a file of exactly that name exists.
+QString resolveArgument(const QString &argument, const QString &currentDir)
+{
+    if (FileExists(makeAbsolute(argument, currentDir)))
+        return argument;
+    return withoutTrailingBlanks(argument);
+}
+
+bool createEmptyFile(const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return true;
+    askUser(nullptr, QStringLiteral("Couldn't create ") + path + QStringLiteral(": ") + file.errorString(), kTitle,
+            QMessageBox::Ok, QMessageBox::Critical);
+    return false;
+}
+
+void showEmpty(frmMain &window)
+{
+    window.show();
+    window.updateTitle();
+}
+
+} // namespace
+
+QStringList splitCommandLine(const QString &commandLine)
+{
+    QStringList arguments;
+    QString group;
+    bool insideQuotes = false;
+    const QStringList tokens = commandLine.split(QLatin1Char(' '));
+    for (const QString &token : tokens) {
+        const bool hasQuote = token.contains(QLatin1Char('"'));
+        if (!insideQuotes) {
+            if (!hasQuote) {
+                arguments << token;
+            } else if (token.endsWith(QLatin1Char('"'))) {
+                arguments << withoutQuotes(token) + QLatin1Char(' ');
+            } else {
+                group = withoutQuotes(token) + QLatin1Char(' ');
+                insideQuotes = true;
+            }
+        } else if (!hasQuote) {
+            group += token + QLatin1Char(' ');
+        } else {
+            arguments << group + withoutQuotes(token);
+            group.clear();
+            insideQuotes = false;
+        }
+    }
+    return arguments;
+}
+
+QString wholeLine(const QStringList &arguments)
+{
+    return arguments.join(QLatin1Char(' '));
+}
+
+QString quoteArguments(const QStringList &arguments)
+{
+    QStringList quoted;
+    for (const QString &argument : arguments)
+        quoted << (argument.contains(QLatin1Char(' ')) ? QLatin1Char('"') + argument + QLatin1Char('"') : argument);
+    return quoted.join(QLatin1Char(' '));
+}
+
+QString makeAbsolute(const QString &path, const QString &currentDir)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    if (currentDir.endsWith(QLatin1Char('/')))
+        return currentDir + path;
+    return currentDir + QLatin1Char('/') + path;
+}
+
+QStringList commandLineAtStartup(const QStringList &arguments, bool reloadFileAtStartup,
+                                 const QString &lastOpenedFile, bool forwarded)
+{
+    // A last file that is gone would be cut into pieces by the quoting rule and every piece would
+    // start a process that reloads the same file again.
+    if (reloadFileAtStartup && !forwarded && FileExists(lastOpenedFile))
+        return {lastOpenedFile};
+    return arguments;
+}
+
+CommandLinePlan planCommandLine(const QStringList &arguments, const QString &currentDir)
+{
+    CommandLinePlan plan;
+    const QString line = wholeLine(arguments);
+    if (line.isEmpty())
+        return plan;
+    // Made absolute even here: a relative path in the recent files or opened_files would name
+    // another file once the program runs from another folder.
+    if (FileExists(makeAbsolute(line, currentDir))) {
+        plan.first = makeAbsolute(line, currentDir);
+        plan.firstAsGiven = line;
+        plan.firstExists = true;
+        return plan;
+    }
+    QStringList names;
+    for (const QString &argument : splitCommandLine(quoteArguments(arguments))) {
+        const QString name = resolveArgument(argument, currentDir);
+        if (!name.isEmpty())
+            names << name;
+    }
+    if (names.isEmpty())
+        return plan;
+    plan.firstAsGiven = names.takeFirst();
+    plan.first = makeAbsolute(plan.firstAsGiven, currentDir);
+    plan.firstExists = FileExists(plan.first);
+    plan.further = names;
+    return plan;
+}
+
+QString createFileQuestion(const QString &path)
+{
+    return path + QStringLiteral(" does not exist. \r\nDo you want to create a new file?");
+}
+
+StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, const QString &path)
+{
+    if (SingleInstance::handOver(path) == SingleInstance::HandOver::Raised)
+        return StartUpResult::HandedOver;
+    // Claiming the name before loading closes the gap in which two processes started at once
+    // for one file would both open it.
+    if (instance.follow(path) == SingleInstance::Claim::OwnedElsewhere
+        && SingleInstance::handOver(path) == SingleInstance::HandOver::Raised)
+        return StartUpResult::HandedOver;
+    window.show();
+    window.ReadFile(path, true);
+    window.updateTitle();
+    // The load may have failed or gone to the outside editor: listen for what the window shows.
+    instance.follow(window.strfilename);
+    return StartUpResult::WindowShown;
+}
+
+StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments, bool forwarded)
+{
+    // The window's constructor has read settings2.ini and settings.ini and recorded the
+    // settings file's time; what follows depends on them.
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, window.settings.AlwaysOnTop);
+    modTransparent::applyTranslucency(&window, window.settings.FormTransparent, window.settings.Lucidity);
+    followDocumentPath(window, instance);
+
+    const QStringList commandLine = commandLineAtStartup(arguments, window.settings.ReloadFileAtStartup,
+                                                         window.settings.LastOpenedFile, forwarded);
+    const CommandLinePlan plan = planCommandLine(commandLine, QDir::currentPath());
+    if (plan.first.isEmpty()) {
+        showEmpty(window);
+        return StartUpResult::WindowShown;
+    }
+
+    StartUpResult result = StartUpResult::NoWindow;
+    if (plan.firstExists) {
+        result = OpenFromCommandLine(window, instance, plan.first);
+    } else if (askUser(nullptr, createFileQuestion(plan.firstAsGiven), kTitle, QMessageBox::Yes | QMessageBox::No,
+                       QMessageBox::Information)
+                   == QMessageBox::Yes
+               && createEmptyFile(plan.first)) {
+        result = OpenFromCommandLine(window, instance, plan.first);
+    }
+
+    // Started even when the first file went to another process: those files were asked for too.
+    bool startedAny = false;
+    for (const QString &name : plan.further) {
+        if (startForwardedInstance(name))
+            startedAny = true;
+        else
+            askUser(nullptr, QStringLiteral("Couldn't start a new window for ") + name, QStringLiteral("Error"),
+                    QMessageBox::Ok, QMessageBox::Critical);
+    }
+    // Declining to create the first file leaves this process with nothing to show; an empty
+    // window is better than an invisible process, unless the other files have windows of their own.
+    if (result == StartUpResult::NoWindow && !startedAny) {
+        showEmpty(window);
+        result = StartUpResult::WindowShown;
+    }
+    return result;
+}
+
+void followDocumentPath(frmMain &window, SingleInstance &instance)
+{
+    // Every change of the document path re-captions the window.
+    QObject::connect(&window, &QWidget::windowTitleChanged, &instance,
+                     [&window, &instance] { instance.follow(window.strfilename); });
+}
+
+bool startForwardedInstance(const QString &path)
+{
+    const bool hadMark = qEnvironmentVariableIsSet(kForwardedVariable);
+    const QByteArray previous = qgetenv(kForwardedVariable);
+    qputenv(kForwardedVariable, QByteArrayLiteral("1"));
+    const bool started = Launcher::startInstance(path);
+    if (hadMark)
+        qputenv(kForwardedVariable, previous);
+    else
+        qunsetenv(kForwardedVariable);
+    return started;
+}
+
+bool takeForwardedMark()
+{
+    const bool forwarded = qEnvironmentVariableIsSet(kForwardedVariable);
+    qunsetenv(kForwardedVariable);
+    return forwarded;
+}
+
+int Main(QApplication &app)
+{
+    const bool forwarded = takeForwardedMark();
+    frmMain window(applicationFolder());
+    SingleInstance instance(&window);
+    if (StartUp(window, instance, QCoreApplication::arguments().mid(1), forwarded) != StartUpResult::WindowShown)
+        return 0;
+    return app.exec();
+}
+
+} // namespace modStartUp

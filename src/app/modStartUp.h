@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QApplication;
+class SingleInstance;
+class frmMain;
+
+// Start-up: reads the command line and either opens its first file in this process or hands it
+// to the process that already shows it; every further file gets a process of its own.
+namespace modStartUp {
+
+// The quoting rule: the line is cut at every single blank; a token holding a double quote opens a
+// group that runs to the next token holding one, and the group, quotes removed, is one argument.
+// A group complete in one token keeps a trailing blank; a group still open at the end is dropped.
+QStringList splitCommandLine(const QString &commandLine);
+
+// The arguments joined with blanks, for the test whether the whole line names a file.
+QString wholeLine(const QStringList &arguments);
+// The arguments as one line again, each holding a blank in double quotes, for splitCommandLine.
+QString quoteArguments(const QStringList &arguments);
+
+// A path that does not start with '/' gets the current directory and '/' in front.
+QString makeAbsolute(const QString &path, const QString &currentDir);
+
+// The command line start-up works on. ReloadFileAtStartup puts the last opened file in place of
+// whatever was given, when that file still exists; a process this program started for a file
+// (forwarded) always opens that file.
+QStringList commandLineAtStartup(const QStringList &arguments, bool reloadFileAtStartup,
+                                 const QString &lastOpenedFile, bool forwarded);
+
+struct CommandLinePlan {
+    QString first;              // the file for this process, absolute; empty when none
+    QString firstAsGiven;       // as the command line spelled it, for the create question
+    bool firstExists = false;   // false: ask whether to create it
+    QStringList further;        // one process each, in order
+};
+CommandLinePlan planCommandLine(const QStringList &arguments, const QString &currentDir);
+
+QString createFileQuestion(const QString &path);
+
+enum class StartUpResult { WindowShown, HandedOver, NoWindow };
+
+// Hands path to the process that shows it, or shows the window and loads it here.
+StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, const QString &path);
+
+// Everything after the window has read its settings; arguments are those after the program name.
+StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments,
+                      bool forwarded = false);
+
+// Keeps instance listening under the window's document path as that path changes.
+void followDocumentPath(frmMain &window, SingleInstance &instance);
+
+// Starts one more process for path that opens path whatever ReloadFileAtStartup says.
+bool startForwardedInstance(const QString &path);
+// True in a process started by startForwardedInstance; clears the mark so children don't inherit it.
+bool takeForwardedMark();
+
+// The program: creates the main window, runs start-up and the event loop; the exit code.
+int Main(QApplication &app);
+
+} // namespace modStartUp

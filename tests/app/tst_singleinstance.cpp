@@ -1,0 +1,268 @@
+#include "SingleInstance.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "modStartUp.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using Hand = SingleInstance::HandOver;
+using Claim = SingleInstance::Claim;
+
+namespace {
+
+// A socket file as a crashed process leaves it: bound, not listening, not removed.
+bool leaveStaleSocket(const QString &document)
+{
+    const QByteArray path = QFile::encodeName(QDir::tempPath() + u'/' + SingleInstance::serverName(document));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    memcpy(address.sun_path, path.constData(), size_t(qMin(path.size(), qsizetype(sizeof address.sun_path - 1))));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+// The process listening for a document, or -1 when none answers in time.
+qint64 ownerPid(const QString &document)
+{
+    for (QDeadlineTimer deadline(20000); !deadline.hasExpired(); QThread::msleep(100)) {
+        QLocalSocket socket;
+        socket.connectToServer(SingleInstance::serverName(document));
+        ucred peer{};
+        socklen_t length = sizeof peer;
+        if (socket.waitForConnected(200)
+            && ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0)
+            return peer.pid;
+    }
+    return -1;
+}
+
+// handOver blocks; from another thread an owner in this one can answer.
+Hand handOverFromAnotherThread(const QString &document)
+{
+    std::atomic<bool> done = false;
+    Hand result = Hand::NoOwner;
+    std::thread client([&] {
+        result = SingleInstance::handOver(document, 5000);
+        done = true;
+    });
+    for (QDeadlineTimer deadline(10000); !done && !deadline.hasExpired();)
+        QTest::qWait(10);
+    client.join();
+    return result;
+}
+
+// Runs copies of the built program, whose application folder is then a scratch folder; at the
+// end kills what still runs and removes the socket files killed processes leave.
+class Programs {
+public:
+    explicit Programs(const QStringList &documents)
+        : m_documents(documents)
+    {
+        const QString bin = qEnvironmentVariable("ORVANE_BIN", TestSupport::appDir() + QStringLiteral("/orvane"));
+        const QDir from = QFileInfo(bin).absoluteDir();
+        for (const QString &file : from.entryList({"orvane", "libpalisade.so*"}, QDir::Files))
+            QFile::copy(from.filePath(file), m_dir.filePath(file));
+        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("home/config")));
+        m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("home/data")));
+        m_environment.remove(QStringLiteral("ORVANE_FORWARDED"));
+    }
+    ~Programs()
+    {
+        for (const qint64 pid : m_detached)
+            ::kill(pid_t(pid), SIGKILL);
+        for (QProcess *process : m_processes) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+        qDeleteAll(m_processes);
+        for (const QString &document : m_documents)
+            QLocalServer::removeServer(SingleInstance::serverName(document));
+    }
+    bool available() const { return QFileInfo(m_dir.filePath(QStringLiteral("orvane"))).isExecutable(); }
+    QProcess *start(const QStringList &arguments, const QString &workingDir)
+    {
+        auto *process = new QProcess;
+        m_processes << process;
+        process->setProcessEnvironment(m_environment);
+        process->setWorkingDirectory(workingDir);
+        process->start(m_dir.filePath(QStringLiteral("orvane")), arguments);
+        process->waitForStarted(5000);
+        return process;
+    }
+    void adopt(qint64 pid) { m_detached << pid; }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_documents;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+    QList<QProcess *> m_processes;
+    QList<qint64> m_detached;
+};
+
+} // namespace
+
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+
+private slots:
+    void serverNames();
+    void staleSocketIsRemoved();
+    void raiseReachesMinimisedModifiedOwner();
+    void busyOwnerKeepsTheFile();
+    void junkRequestsAreDropped();
+    void followingRenamesAndYields();
+    void secondProcessRaisesFirst();
+    void secondFileGetsItsOwnProcess();
+
+private:
+    QString file(const QString &name) { return TestSupport::writeFile(m_dir, name, "text\r\n"); }
+    QTemporaryDir m_dir;
+};
+
+void TestSingleInstance::serverNames()
+{
+    const QString a = file(QStringLiteral("a.txt"));
+    QDir(m_dir.path()).mkdir(QStringLiteral("sub"));
+    QVERIFY(QFile::link(a, m_dir.filePath(QStringLiteral("link.txt"))));
+    const QString name = SingleInstance::serverName(a);
+    for (const char *spelling : {"/./a.txt", "/sub/../a.txt", "/link.txt"})
+        QCOMPARE(SingleInstance::serverName(m_dir.path() + QLatin1String(spelling)), name);
+    QVERIFY(SingleInstance::serverName(file(QStringLiteral("b.txt"))) != name);
+    QVERIFY(!SingleInstance::hasOwnerName(QStringLiteral("Untitled")));
+}
+
+void TestSingleInstance::staleSocketIsRemoved()
+{
+    const QString doc = file(QStringLiteral("crashed.txt"));
+    QVERIFY(leaveStaleSocket(doc));
+    QCOMPARE(SingleInstance::handOver(doc), Hand::NoOwner);
+    QVERIFY(!QFile::exists(QDir::tempPath() + u'/' + SingleInstance::serverName(doc)));
+    QVERIFY(leaveStaleSocket(doc));
+    SingleInstance instance(nullptr);
+    QCOMPARE(instance.follow(doc), Claim::Listening);
+}
+
+void TestSingleInstance::raiseReachesMinimisedModifiedOwner()
+{
+    const QString doc = file(QStringLiteral("doc.txt"));
+    TestSupport::PrompterGuard prompter;
+    QTemporaryDir app;
+    frmMain window(app.path());
+    SingleInstance instance(&window);
+    modStartUp::followDocumentPath(window, instance);
+    QCOMPARE(modStartUp::OpenFromCommandLine(window, instance, doc), modStartUp::StartUpResult::WindowShown);
+    window.isDocumentSaved = false;
+    window.updateTitle();
+    QVERIFY(window.windowTitle().endsWith(QStringLiteral("[NOT SAVED]")));
+    window.showMinimized();
+
+    QSignalSpy raised(&instance, &SingleInstance::raised);
+    QCOMPARE(handOverFromAnotherThread(doc), Hand::Raised);
+    QCOMPARE(raised.size(), 1);
+    QVERIFY(!window.isMinimized());
+}
+
+void TestSingleInstance::busyOwnerKeepsTheFile()
+{
+    const QString doc = file(QStringLiteral("busy.txt"));
+    SingleInstance owner(nullptr);
+    QCOMPARE(owner.follow(doc), Claim::Listening);
+    QSignalSpy raised(&owner, &SingleInstance::raised);
+    // This thread waits, so the owner cannot answer; it is alive, so the file stays with it.
+    QCOMPARE(SingleInstance::handOver(doc, 300), Hand::Raised);
+    QTRY_COMPARE(raised.size(), 1);
+}
+
+void TestSingleInstance::junkRequestsAreDropped()
+{
+    const QString doc = file(QStringLiteral("junk.txt"));
+    SingleInstance owner(nullptr);
+    QCOMPARE(owner.follow(doc), Claim::Listening);
+    QSignalSpy raised(&owner, &SingleInstance::raised);
+    for (const QByteArray &junk : {QByteArray("hello\n"), QByteArray(200, 'r'), QByteArray("raise")}) {
+        QLocalSocket socket;
+        socket.connectToServer(SingleInstance::serverName(doc));
+        QVERIFY(socket.waitForConnected(1000));
+        socket.write(junk);
+        socket.flush();
+        QTest::qWait(50);
+    }
+    QCOMPARE(raised.size(), 0);
+    QCOMPARE(handOverFromAnotherThread(doc), Hand::Raised);
+}
+
+void TestSingleInstance::followingRenamesAndYields()
+{
+    const QString a = file(QStringLiteral("a.txt"));
+    const QString b = file(QStringLiteral("b.txt"));
+    SingleInstance first(nullptr);
+    SingleInstance second(nullptr);
+    QCOMPARE(first.follow(a), Claim::Listening);
+    QCOMPARE(second.follow(a), Claim::OwnedElsewhere);
+    QCOMPARE(first.follow(b), Claim::Listening);
+    QCOMPARE(SingleInstance::handOver(a, 300), Hand::NoOwner);
+    QCOMPARE(second.follow(a), Claim::Listening);
+    QCOMPARE(first.follow(QStringLiteral("Untitled")), Claim::NotListening);
+    QCOMPARE(SingleInstance::handOver(b, 300), Hand::NoOwner);
+}
+
+void TestSingleInstance::secondProcessRaisesFirst()
+{
+    const QString doc = file(QStringLiteral("shared doc.txt"));
+    Programs programs({doc});
+    if (!programs.available())
+        QSKIP("the built program is not available");
+    QVERIFY(leaveStaleSocket(doc));
+    QProcess *first = programs.start({doc}, m_dir.path());
+    QCOMPARE(ownerPid(doc), first->processId());
+
+    // Once by full path, once relative to the folder: both go to the first and end at once.
+    for (const QString &argument : {doc, QStringLiteral("shared doc.txt")}) {
+        QProcess *second = programs.start({argument}, m_dir.path());
+        QVERIFY(second->waitForFinished(5000));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(first->state(), QProcess::Running);
+    }
+    QLocalSocket socket;
+    socket.connectToServer(SingleInstance::serverName(doc));
+    QVERIFY(socket.waitForConnected(2000));
+    socket.write("raise\n");
+    QVERIFY(socket.waitForReadyRead(2000));
+    QCOMPARE(socket.readAll(), QByteArray("ok\n"));
+}
+
+void TestSingleInstance::secondFileGetsItsOwnProcess()
+{
+    const QString a = file(QStringLiteral("a.txt"));
+    const QString b = file(QStringLiteral("b.txt"));
+    Programs programs({a, b});
+    if (!programs.available())
+        QSKIP("the built program is not available");
+    QProcess *first = programs.start({QStringLiteral("a.txt"), QStringLiteral("b.txt")}, m_dir.path());
+    QCOMPARE(ownerPid(a), first->processId());
+    const qint64 other = ownerPid(b);
+    if (other > 0)
+        programs.adopt(other);
+    QVERIFY(other > 0 && other != first->processId());
+}
+
+QTEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"

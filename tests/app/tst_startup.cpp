@@ -1,0 +1,237 @@
+#include "Launcher.h"
+#include "SingleInstance.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "modStartUp.h"
+#include "modTransparent.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace modStartUp;
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QDir::setCurrent(m_dir.path()); }
+    void quotingRule_data();
+    void quotingRule();
+    void quotingRuleSurvivesRandomLines();
+    void planCommandLine_data();
+    void planCommandLine();
+    void reloadFileAtStartup_data();
+    void reloadFileAtStartup();
+    void startUp_data();
+    void startUp();
+    void alpha_data();
+    void alpha();
+
+private:
+    QString touch(const QString &name, const QByteArray &bytes = "x") { return TestSupport::writeFile(m_dir, name, bytes); }
+    QTemporaryDir m_dir;
+};
+
+void TestStartUp::quotingRule_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("plain names") << "a.txt b.txt" << QStringList{"a.txt", "b.txt"};
+    QTest::newRow("quoted group between names") << "x \"a b c\" y" << QStringList{"x", "a b c", "y"};
+    QTest::newRow("group complete at once keeps its blank") << "\"a.txt\" b" << QStringList{"a.txt ", "b"};
+    QTest::newRow("closing quote alone completes at once") << "a.txt\"" << QStringList{"a.txt "};
+    QTest::newRow("two blanks give an empty token") << "a  b" << QStringList{"a", "", "b"};
+    QTest::newRow("two blanks inside quotes are kept") << "\"a  b\"" << QStringList{"a  b"};
+    QTest::newRow("group open at the end is dropped") << "a \"open group" << QStringList{"a"};
+    QTest::newRow("quote inside the closing token") << "\"a b\"c d" << QStringList{"a bc", "d"};
+    QTest::newRow("lone quote is a blank") << "\"" << QStringList{" "};
+    QTest::newRow("re-quoted arguments come back whole")
+        << quoteArguments({"/tmp/my file.txt", "b", "/x/two  blanks"})
+        << QStringList{"/tmp/my file.txt", "b", "/x/two  blanks"};
+}
+
+void TestStartUp::quotingRule()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, arguments);
+    QCOMPARE(splitCommandLine(line), arguments);
+}
+
+void TestStartUp::quotingRuleSurvivesRandomLines()
+{
+    QRandomGenerator rng(7);
+    const QString alphabet = QStringLiteral("ab \"  /.");
+    for (int round = 0; round < 2000; ++round) {
+        QString line;
+        for (int i = int(rng.bounded(30)); i > 0; --i)
+            line += alphabet[int(rng.bounded(int(alphabet.size())))];
+        for (const QString &argument : splitCommandLine(line))
+            QVERIFY(!argument.contains(QLatin1Char('"')));
+    }
+}
+
+void TestStartUp::planCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("first");   // as given; empty: none
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QStringList>("further");
+    QTest::newRow("only empty arguments") << QStringList{"", ""} << "" << false << QStringList{};
+    QTest::newRow("relative name made absolute") << QStringList{"a.txt"} << "a.txt" << true << QStringList{};
+    QTest::newRow("unquoted name with a blank, found whole")
+        << QStringList{"my", "file.txt"} << "my file.txt" << true << QStringList{};
+    QTest::newRow("name with a blank among others")
+        << QStringList{"my file.txt", "b.txt"} << "my file.txt" << true << QStringList{"b.txt"};
+    QTest::newRow("missing ones further on still go")
+        << QStringList{"a.txt", "gone.txt", "b.txt"} << "a.txt" << true << QStringList{"gone.txt", "b.txt"};
+    QTest::newRow("missing first") << QStringList{"new file.txt", "b.txt"} << "new file.txt" << false
+                                   << QStringList{"b.txt"};
+    QTest::newRow("literal quotes: the group's blank goes")
+        << QStringList{"\"a.txt\"", "b.txt"} << "a.txt" << true << QStringList{"b.txt"};
+    QTest::newRow("a name that really ends in a blank")
+        << QStringList{"t.txt ", "b.txt"} << "t.txt " << true << QStringList{"b.txt"};
+}
+
+void TestStartUp::planCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, first);
+    QFETCH(bool, exists);
+    QFETCH(QStringList, further);
+    for (const char *name : {"a.txt", "b.txt", "my file.txt", "t.txt "})
+        touch(QString::fromLatin1(name));
+    const CommandLinePlan plan = modStartUp::planCommandLine(arguments, m_dir.path());
+    QCOMPARE(plan.firstAsGiven, first);
+    QCOMPARE(plan.first, first.isEmpty() ? QString() : m_dir.filePath(first));
+    QCOMPARE(plan.firstExists, exists);
+    QCOMPARE(plan.further, further);
+}
+
+void TestStartUp::reloadFileAtStartup_data()
+{
+    QTest::addColumn<bool>("reload");
+    QTest::addColumn<bool>("lastExists");
+    QTest::addColumn<bool>("forwarded");
+    QTest::addColumn<bool>("lastWins");
+    QTest::newRow("off") << false << true << false << false;
+    QTest::newRow("on, last file there") << true << true << false << true;
+    QTest::newRow("on, last file gone") << true << false << false << false;
+    QTest::newRow("on, started by this program for a file") << true << true << true << false;
+}
+
+void TestStartUp::reloadFileAtStartup()
+{
+    QFETCH(bool, reload);
+    QFETCH(bool, lastExists);
+    QFETCH(bool, forwarded);
+    QFETCH(bool, lastWins);
+    const QString last = m_dir.filePath(QStringLiteral("last file.txt"));
+    QFile::remove(last);
+    if (lastExists)
+        touch(QStringLiteral("last file.txt"));
+    const QStringList given{"a.txt", "b.txt"};
+    QCOMPARE(commandLineAtStartup(given, reload, last, forwarded), lastWins ? QStringList{last} : given);
+}
+
+void TestStartUp::startUp_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("answer");           // to the create question; 0: none asked
+    QTest::addColumn<bool>("reload");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QStringList>("started");
+    QTest::addColumn<bool>("shown");
+    const int yes = QMessageBox::Yes, no = QMessageBox::No;
+    QTest::newRow("no arguments") << QStringList{} << 0 << false << "Untitled" << QStringList{} << true;
+    QTest::newRow("one here, one process each for the rest")
+        << QStringList{"a.txt", "b.txt", "c d.txt"} << 0 << false << "a.txt" << QStringList{"b.txt", "c d.txt"}
+        << true;
+    QTest::newRow("missing first, Yes creates it") << QStringList{"new.txt"} << yes << false << "new.txt"
+                                                   << QStringList{} << true;
+    QTest::newRow("missing first, No opens nothing") << QStringList{"new.txt"} << no << false << "Untitled"
+                                                     << QStringList{} << true;
+    QTest::newRow("missing first, No, the others have windows")
+        << QStringList{"new.txt", "b.txt"} << no << false << "Untitled" << QStringList{"b.txt"} << false;
+    QTest::newRow("reload replaces the named files") << QStringList{"a.txt", "b.txt"} << 0 << true << "last.txt"
+                                                     << QStringList{} << true;
+}
+
+void TestStartUp::startUp()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, answer);
+    QFETCH(bool, reload);
+    QFETCH(QString, opened);
+    QFETCH(QStringList, started);
+    QFETCH(bool, shown);
+    QTemporaryDir app;
+    QFile::remove(m_dir.filePath(QStringLiteral("new.txt")));
+    touch(QStringLiteral("a.txt"));
+    touch(QStringLiteral("b.txt"));
+    const QString last = touch(QStringLiteral("last.txt"));
+    if (reload) {
+        TestSupport::writeFile(app, QStringLiteral("settings.ini"), "ReloadFileAtStartup=1\r\n");
+        TestSupport::writeFile(app, QStringLiteral("settings2.ini"), "LastOpenedFile=" + last.toUtf8() + "\r\n");
+    }
+    TestSupport::PrompterGuard prompter;
+    if (answer)
+        prompter->answers << QMessageBox::StandardButton(answer);
+    QStringList launched;
+    Launcher::setStarter([&](const QString &program, const QStringList &arguments) {
+        launched += arguments;
+        return program == QCoreApplication::applicationFilePath() && qEnvironmentVariableIsSet("ORVANE_FORWARDED");
+    });
+
+    frmMain window(app.path());
+    SingleInstance instance(&window);
+    const StartUpResult result = StartUp(window, instance, arguments);
+    Launcher::setStarter({});
+
+    QCOMPARE(result, shown ? StartUpResult::WindowShown : StartUpResult::NoWindow);
+    QCOMPARE(window.isVisible(), shown);
+    QCOMPARE(launched, started);
+    QVERIFY(!qEnvironmentVariableIsSet("ORVANE_FORWARDED"));
+    const QString path = opened == QLatin1String("Untitled") ? opened : m_dir.filePath(opened);
+    QCOMPARE(window.strfilename, path);
+    QCOMPARE(instance.isListening(), path != QLatin1String("Untitled"));
+    QCOMPARE(prompter->asked.size(), answer ? 1 : 0);
+    if (answer) {
+        const auto &asked = prompter->asked.first();
+        QCOMPARE(asked.text, QStringLiteral("new.txt does not exist. \r\nDo you want to create a new file?"));
+        QCOMPARE(asked.title, QStringLiteral("Orvane"));
+        QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(asked.icon, QMessageBox::Information);
+        QCOMPARE(QFileInfo::exists(m_dir.filePath(QStringLiteral("new.txt"))), answer == QMessageBox::Yes);
+    }
+}
+
+void TestStartUp::alpha_data()
+{
+    QTest::addColumn<int>("lucidity");
+    QTest::addColumn<int>("alpha");
+    QTest::newRow("10") << 10 << 229;
+    QTest::newRow("20") << 20 << 204;
+    QTest::newRow("30") << 30 << 178;
+    QTest::newRow("1") << 1 << 252;
+    QTest::newRow("15") << 15 << 217;
+    QTest::newRow("0 counts as 10") << 0 << 229;
+    QTest::newRow("31 counts as 10") << 31 << 229;
+    QTest::newRow("100 counts as 10") << 100 << 229;
+    QTest::newRow("negative counts as 10") << -5 << 229;
+}
+
+void TestStartUp::alpha()
+{
+    QFETCH(int, lucidity);
+    QFETCH(int, alpha);
+    QCOMPARE(modTransparent::alphaFor(qint16(lucidity)), alpha);
+    QWidget window;
+    modTransparent::applyTranslucency(&window, true, qint16(lucidity));
+    QCOMPARE(qRound(window.windowOpacity() * 255), alpha);
+    modTransparent::applyTranslucency(&window, false, qint16(lucidity));
+    QCOMPARE(window.windowOpacity(), 1.0);
+}
+
+QTEST_MAIN(TestStartUp)
+#include "tst_startup.moc"
