@@ -5,6 +5,8 @@
 #include "KeyboardState.h"
 #include "LineNumberGutter.h"
 #include "Launcher.h"
+#include "modStartUp.h"
+#include "modTransparent.h"
 #include "Prompter.h"
 #include "ScintillaSurface.h"
 
@@ -403,11 +405,11 @@ void frmMain::FileOpen(const QString &path)
     const QString first = chosen.takeFirst();
     if ((strfilename == kUntitled && surface().textLength() == 0) || !settings.OpenFilesInNewWindow)
         ReadFile(first, false);
-    else if (!Launcher::startInstance(first))
+    else if (!modStartUp::startForwardedInstance(first))
         askUser(this, QStringLiteral("Couldn't start a new window for ") + first, QStringLiteral("Error"),
                 QMessageBox::Ok, QMessageBox::Critical);
     for (const QString &other : chosen)
-        Launcher::startInstance(other);
+        modStartUp::startForwardedInstance(other);
 }
 
 bool frmMain::FileSave()
@@ -608,6 +610,7 @@ void frmMain::LoadMySettings(bool reload)
 {
     settings = m_store.LoadMySettings(settings, reload ? SettingsLoad::Reload : SettingsLoad::StartUp);
     applySettings();
+    modTransparent::applyTranslucency(this, settings.FormTransparent, settings.Lucidity);
     recentFiles.LoadRecentFiles();
     refreshRecentMenu();
 }
