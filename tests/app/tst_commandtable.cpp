@@ -154,13 +154,9 @@ void TestCommandTable::designKeys_data()
     QTest::newRow("start tag on the comma key") << "mnuInsertStartTag" << "&Start Tag" << QKeySequence(Qt::CTRL | Qt::Key_Comma);
     QTest::newRow("end tag on the period key") << "mnuInsertEndTag" << "&End Tag" << QKeySequence(Qt::CTRL | Qt::Key_Period);
     QTest::newRow("font plus") << "mnuInsertFontPlus" << "Font Size &+ 1" << QKeySequence(Qt::CTRL | Qt::Key_Plus);
-    QTest::newRow("font minus") << "mnuInsertFontMinus" << "Font Size &- 1" << QKeySequence(Qt::CTRL | Qt::Key_Minus);
     QTest::newRow("non-breaking space")
         << "mnuInsertNBSP" << "&Non-breaking Space" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Space);
     QTest::newRow("tenth template on Alt+0") << "mnuInsertTemplates1_9" << "" << QKeySequence(Qt::ALT | Qt::Key_0);
-    QTest::newRow("word wrap") << "mnuFormatWordWrap" << "&Word Wrap" << QKeySequence(Qt::CTRL | Qt::Key_W);
-    QTest::newRow("hex view") << "mnuToolsHex" << "&Show HEX String..." << QKeySequence(Qt::CTRL | Qt::Key_H);
-    QTest::newRow("print") << "mnuFilePrint" << "&Print..." << QKeySequence(Qt::CTRL | Qt::Key_P);
     QTest::newRow("crop from the key handler") << "mnuEditCrop" << "Cr&op" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y);
     QTest::newRow("no key given") << "mnuSearchClearAllBookmarks" << "Clear All B&ookmarks" << QKeySequence();
 }
