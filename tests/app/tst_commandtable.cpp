@@ -38,8 +38,8 @@ private slots:
     void everyItemHasItsMenu();
     void toolButtons_data();
     void toolButtons();
-    void designKeys_data();
-    void designKeys();
+    void captionsAndKeys_data();
+    void captionsAndKeys();
     void builtActionsStartDisabled();
     void submenusSitAmongTheirItems();
     void keysOfTheEditorAreOnlyShown();
@@ -142,7 +142,7 @@ void TestCommandTable::toolButtons()
         QCOMPARE(info->shortcut, QKeySequence(tip.mid(open + 1, tip.size() - open - 2)));
 }
 
-void TestCommandTable::designKeys_data()
+void TestCommandTable::captionsAndKeys_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("text");
@@ -161,7 +161,7 @@ void TestCommandTable::designKeys_data()
     QTest::newRow("no key given") << "mnuSearchClearAllBookmarks" << "Clear All B&ookmarks" << QKeySequence();
 }
 
-void TestCommandTable::designKeys()
+void TestCommandTable::captionsAndKeys()
 {
     QFETCH(QString, command);
     QFETCH(QString, text);
