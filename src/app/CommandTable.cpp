@@ -1,0 +1,405 @@
+#include "CommandTable.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+#include <cstring>
+
+namespace CommandTable {
+
+namespace {
+
+// Builds a table row and reads like the menu it describes.
+struct Row {
+    CommandInfo info;
+
+    Row(const char *name, const char *menu, const char *caption, const char *key = nullptr)
+    {
+        info.objectName = name;
+        info.menu = menu;
+        info.caption = QString::fromUtf8(caption);
+        if (key)
+            info.shortcut = QKeySequence(QString::fromLatin1(key));
+    }
+    Row &text()
+    {
+        info.changesText = true;
+        return *this;
+    }
+    Row &check()
+    {
+        info.checkable = true;
+        return *this;
+    }
+    Row &sep()
+    {
+        info.separatorBefore = true;
+        return *this;
+    }
+    Row &shownOnly()
+    {
+        info.keyShownOnly = true;
+        return *this;
+    }
+    Row &alternate(const char *key)
+    {
+        info.alternateShortcut = QKeySequence(QString::fromLatin1(key));
+        return *this;
+    }
+};
+
+std::vector<MenuInfo> buildMenus()
+{
+    const auto menu = [](const char *name, const char *parent, const char *caption, const char *before = nullptr,
+                         bool separatorBefore = false) {
+        return MenuInfo{name, parent, QString::fromUtf8(caption), before, separatorBefore};
+    };
+    return {
+        menu("mnuFile", nullptr, "&File"),
+        menu("mnuFileConv", "mnuFile", "Con&vert", "mnuFilePageSetup", true),
+        menu("mnuEdit", nullptr, "&Edit"),
+        menu("mnuSearch", nullptr, "&Search"),
+        menu("mnuFormat", nullptr, "F&ormat"),
+        menu("mnuInsert", nullptr, "&Insert"),
+        menu("mnuInsertHTML", "mnuInsert", "&HTML Tags", "mnuInsertTable"),
+        menu("mnuInsertTemplates", "mnuInsert", "&Templates", nullptr, true),
+        menu("mnuTools", nullptr, "&Tools"),
+        menu("mnuToolsEncoding", "mnuTools", "&Encoding/Decoding", "mnuToolsSortLines", true),
+        // The language list of this menu is rebuilt every time it opens.
+        menu("mnuProgramming", nullptr, "S&yntax"),
+        menu("mnuHelp", nullptr, "&Help"),
+    };
+}
+
+std::vector<CommandInfo> buildCommands()
+{
+    std::vector<Row> rows = {
+        // File
+        Row("mnuFileNew", "mnuFile", "&New", "Ctrl+N"),
+        Row("mnuFileOpen", "mnuFile", "&Open...", "Ctrl+O"),
+        Row("mnuFileSave", "mnuFile", "&Save", "Ctrl+S").sep(),
+        Row("mnuFileSaveAs", "mnuFile", "Save &As...", "Ctrl+Shift+S"),
+        Row("mnuFileSaveSelection", "mnuFile", "Save Se&lection..."),
+        Row("mnuFileExportRich", "mnuFile", "&Export as Rich Text..."),
+        Row("mnuFileRevertToSaved", "mnuFile", "&Revert to Saved").sep(),
+        Row("mnuFileDeleteFile", "mnuFile", "&Delete File"),
+        Row("mnuFileClose", "mnuFile", "&Close"),
+        Row("mnuFileConvDOS2UNIX", "mnuFileConv", "&DOS to UNIX").text(),
+        Row("mnuFileConvUNIX2DOS", "mnuFileConv", "&UNIX to DOS").text(),
+        Row("mnuFileConvASCII2Unicode", "mnuFileConv", "&ASCII to Unicode").text().sep(),
+        Row("mnuFileConvUnicode2ASCII", "mnuFileConv", "U&nicode to ASCII").text(),
+        Row("mnuFilePageSetup", "mnuFile", "Page Set&up...").sep(),
+        Row("mnuFilePrint", "mnuFile", "&Print...", "Ctrl+P"),
+    };
+    // Recent files: captions come from lastfiles.dat at run time.
+    for (int n = 1; n <= RecentFileCount; ++n) {
+        static const char *const names[RecentFileCount] = {"mnuFile1", "mnuFile2", "mnuFile3", "mnuFile4",
+                                                           "mnuFile5", "mnuFile6", "mnuFile7", "mnuFile8",
+                                                           "mnuFile9", "mnuFile10"};
+        Row row(names[n - 1], "mnuFile", "");
+        if (n == 1)
+            row.sep();
+        rows.push_back(row);
+    }
+    const std::vector<Row> rest = {
+        Row("mnuFileExit", "mnuFile", "E&xit", "Ctrl+Q").sep(),
+
+        // Edit
+        Row("mnuEditUndo", "mnuEdit", "&Undo", "Ctrl+Z").text(),
+        Row("mnuEditRedo", "mnuEdit", "&Redo", "Ctrl+Shift+Z").text(),
+        Row("mnuEditCut", "mnuEdit", "Cu&t", "Ctrl+X").text().sep(),
+        Row("mnuEditCopy", "mnuEdit", "&Copy", "Ctrl+C"),
+        Row("mnuEditPaste", "mnuEdit", "&Paste", "Ctrl+V").text(),
+        Row("mnuEditDelete", "mnuEdit", "&Delete").text(),
+        Row("mnuEditCutAppend", "mnuEdit", "Cut Appe&nd", "Ctrl+Shift+X").text().sep(),
+        Row("mnuEditCopyAppend", "mnuEdit", "Copy &Append", "Ctrl+Shift+C"),
+        Row("mnuEditCutAsRichText", "mnuEdit", "Cut as Ric&h Text", "Ctrl+Alt+X").text(),
+        Row("mnuEditCopyAsRichText", "mnuEdit", "Copy as Rich Te&xt", "Ctrl+Alt+C"),
+        Row("mnuEditCopyColumn", "mnuEdit", "Copy Colu&mn", "Alt+C"),
+        Row("mnuEditCopyFileName", "mnuEdit", "Copy &File Name"),
+        Row("mnuEditDeleteLine", "mnuEdit", "Delete &Line").text().sep(),
+        Row("mnuEditCrop", "mnuEdit", "Cr&op", "Ctrl+Shift+Y").text(),
+        Row("mnuEditSelectWord", "mnuEdit", "Select &Word").sep(),
+        Row("mnuEditSelectLine", "mnuEdit", "Select Lin&e", "Ctrl+E"),
+        Row("mnuEditSelectAll", "mnuEdit", "&Select All", "Ctrl+A"),
+        Row("mnuEditDateTime", "mnuEdit", "Date/T&ime").text().sep(),
+
+        // Search
+        Row("mnuSearchFind", "mnuSearch", "&Find...", "Ctrl+F"),
+        Row("mnuSearchFindNext", "mnuSearch", "Find &Next", "F3"),
+        Row("mnuSearchFindPrev", "mnuSearch", "Find Pre&v", "Ctrl+F3"),
+        Row("mnuSearchReplace", "mnuSearch", "&Replace...", "Ctrl+R").text(),
+        Row("mnuSearchGotoLine", "mnuSearch", "&Goto Line", "Ctrl+G").sep(),
+        Row("mnuSearchMatchBracket", "mnuSearch", "&Match Bracket", "Ctrl+M"),
+        Row("mnuSearchToggleBookmark", "mnuSearch", "Toggle &Bookmark", "Ctrl+F2").sep(),
+        Row("mnuSearchNextBookmark", "mnuSearch", "Next Bookmar&k", "F2"),
+        Row("mnuSearchPreviousBookmark", "mnuSearch", "Pr&evious  Bookmark", "Ctrl+Shift+F2"),
+        Row("mnuSearchViewAllBookmarks", "mnuSearch", "View &All Bookmarks...", "Shift+F2"),
+        Row("mnuSearchClearAllBookmarks", "mnuSearch", "Clear All B&ookmarks"),
+
+        // Format
+        Row("mnuFormatToUpperCase", "mnuFormat", "T&o Upper Case", "Ctrl+Shift+F5").text(),
+        Row("mnuFormatToLowerCase", "mnuFormat", "To &Lower Case", "Ctrl+F5").text(),
+        Row("mnuFormatCapitalize", "mnuFormat", "C&apitalize", "F5").text(),
+        Row("mnuFormatInvertCase", "mnuFormat", "Invert &Case", "Shift+F5").text(),
+        Row("mnuFormatAddIndent", "mnuFormat", "Add &Indents", "Tab").text().shownOnly().sep(),
+        Row("mnuFormatRemoveIndent", "mnuFormat", "R&emove Indents", "Shift+Tab").text().shownOnly(),
+        Row("mnuFormatTabsToSpaces", "mnuFormat", "Ta&bs to Spaces").text().sep(),
+        Row("mnuFormatSpacesToTabs", "mnuFormat", "&Spaces to Tabs").text(),
+        Row("mnuFormatTrimTrailngSpaces", "mnuFormat", "Trim Trailn&g Spaces").text(),
+        Row("mnuFormatWordWrap", "mnuFormat", "&Word Wrap", "Ctrl+W").check().sep(),
+        Row("mnuFormatToggleLineNumbers", "mnuFormat", "Line &Numbers").check(),
+        Row("mnuFormatASCIITable", "mnuFormat", "ASCII &Table...").sep(),
+
+        // Insert > HTML Tags
+        Row("mnuInsertStartTag", "mnuInsertHTML", "&Start Tag", "Ctrl+,").text(),
+        Row("mnuInsertEndTag", "mnuInsertHTML", "&End Tag", "Ctrl+.").text(),
+        Row("mnuInsertAnchor", "mnuInsertHTML", "&Anchor", "Ctrl+Shift+A").text().sep(),
+        Row("mnuInsertImage", "mnuInsertHTML", "&Image", "Ctrl+Shift+I").text(),
+        Row("mnuInsertBold", "mnuInsertHTML", "&Bold").text().sep(),
+        Row("mnuInsertItalic", "mnuInsertHTML", "I&talic", "Ctrl+I").text(),
+        // Ctrl++ is Ctrl+Shift+= on many keyboards; the = key alone works as well.
+        Row("mnuInsertFontPlus", "mnuInsertHTML", "Font Size &+ 1", "Ctrl++").text().alternate("Ctrl+="),
+        Row("mnuInsertFontMinus", "mnuInsertHTML", "Font Size &- 1", "Ctrl+-").text(),
+        Row("mnuInsertBlockquote", "mnuInsertHTML", "B&lockquote", "Alt+B").text().sep(),
+        Row("mnuInsertBreak", "mnuInsertHTML", "B&reak", "Ctrl+Shift+B").text(),
+        Row("mnuInsertCenter", "mnuInsertHTML", "&Center", "Ctrl+Shift+E").text(),
+        Row("mnuInsertComment", "mnuInsertHTML", "HTML Co&mment", "Ctrl+Shift+M").text(),
+        Row("mnuInsertHR", "mnuInsertHTML", "&Horizontal Ruler", "Ctrl+Shift+H").text(),
+        Row("mnuInsertNBSP", "mnuInsertHTML", "&Non-breaking Space", "Ctrl+Shift+Space").text(),
+        Row("mnuInsertParagraph", "mnuInsertHTML", "&Paragraph", "Ctrl+Shift+P").text(),
+        Row("mnuInsertH1", "mnuInsertHTML", "Heading &1", "Ctrl+1").text().sep(),
+        Row("mnuInsertH2", "mnuInsertHTML", "Heading &2", "Ctrl+2").text(),
+        Row("mnuInsertH3", "mnuInsertHTML", "Heading &3", "Ctrl+3").text(),
+
+        // Insert
+        Row("mnuInsertTable", "mnuInsert", "Table...").text(),
+        Row("mnuInsertAnchorFromFile", "mnuInsert", "Anchor/Image/Stylesheet From &File...").text(),
+        Row("mnuInsertHTMLColor", "mnuInsert", "HTML C&olor...").text(),
+        Row("mnuInsertContentFromFile", "mnuInsert", "&Content From File...").text().sep(),
+        Row("mnuToolsURL", "mnuInsert", "Data From &URL...").text(),
+        Row("mnuInsertInsertComment", "mnuInsert", "&Insert Line Comment").text().sep(),
+        Row("mnuInsertRemoveComment", "mnuInsert", "&Remove Line Comment").text(),
+
+        // Insert > Templates
+        Row("mnuInsertTemplatesEdit", "mnuInsertTemplates", "&Edit Templates..."),
+    };
+    rows.insert(rows.end(), rest.begin(), rest.end());
+    // Template items: captions are the template names, set when the Insert menu opens.
+    for (int i = 0; i < TemplateCount; ++i) {
+        static const char *const names[TemplateCount] = {
+            "mnuInsertTemplates1_0", "mnuInsertTemplates1_1", "mnuInsertTemplates1_2", "mnuInsertTemplates1_3",
+            "mnuInsertTemplates1_4", "mnuInsertTemplates1_5", "mnuInsertTemplates1_6", "mnuInsertTemplates1_7",
+            "mnuInsertTemplates1_8", "mnuInsertTemplates1_9"};
+        static const char *const keys[TemplateCount] = {"Alt+1", "Alt+2", "Alt+3", "Alt+4", "Alt+5",
+                                                        "Alt+6", "Alt+7", "Alt+8", "Alt+9", "Alt+0"};
+        Row row(names[i], "mnuInsertTemplates", "", keys[i]);
+        row.text();
+        if (i == 0)
+            row.sep();
+        rows.push_back(row);
+    }
+    const std::vector<Row> tail = {
+        // Tools
+        Row("mnuToolsAutoIndet", "mnuTools", "Auto &Indent").check(),
+        Row("mnuToolsSmartIndent", "mnuTools", "Smar&t Indent").check(),
+        Row("mnuToolsInsertPairs", "mnuTools", "I&nsert Pairs").check(),
+        Row("mnuToolsAutoCompleteHTML", "mnuTools", "HTML/XML Auto &Completion").check(),
+        Row("mnuToolsURLEncode", "mnuToolsEncoding", "&URL Encode").text(),
+        Row("mnuToolsURLDecode", "mnuToolsEncoding", "U&RL Decode").text(),
+        Row("mnuToolsBase64Encode", "mnuToolsEncoding", "&Base 64 Encode").text().sep(),
+        Row("mnuToolsBase64Decode", "mnuToolsEncoding", "B&ase 64 Decode").text(),
+        Row("mnuToolsl33t", "mnuToolsEncoding", "&Plain Text to l33t").text().sep(),
+        Row("mnuToolsPlain", "mnuToolsEncoding", "&l33t to Plain Text").text(),
+        Row("mnuToolsSortLines", "mnuTools", "Sort Lines &Ascending").text(),
+        Row("mnuToolsSortLinesDec", "mnuTools", "Sort Lines &Descending").text(),
+        Row("mnuToolsWordCount", "mnuTools", "&Word Count..."),
+        Row("mnuToolsConvertTextToHTML", "mnuTools", "Convert Plain Text to &HTML").text(),
+        Row("mnuToolsHex", "mnuTools", "&Show HEX String...", "Ctrl+H"),
+        Row("mnuToolsNoHighLight", "mnuTools", "Remove Hi&ghlighting").sep(),
+        Row("mnuToolsClearUndoRedo", "mnuTools", "C&lear Undo/Redo"),
+        Row("mnuToolsKeyWordEditor", "mnuTools", "&Keyword Editor...").sep(),
+        Row("mnuToolsExplorer", "mnuTools", "E&xplorer...").sep(),
+        Row("mnuToolsCommandPrompt", "mnuTools", "Command &Prompt..."),
+        Row("mnuToolsKeyboardSettings", "mnuTools", "Keyboard &Settings..."),
+        Row("mnuToolsMouseSettings", "mnuTools", "&Mouse Settings..."),
+        Row("mnuToolsOpenFileInDefaultBrowser", "mnuTools", "Open File in Default &Web Browser..."),
+        Row("mnuFormatOptions", "mnuTools", "&Options...").sep(),
+
+        // Syntax: the languages follow these items, added at run time
+        Row("mnuSyntaxNoHighlight", "mnuProgramming", "&No Highlighting"),
+        Row("mnuToolsRefreshSyntax", "mnuProgramming", "&Refresh Highlighting"),
+        Row("mnuSyntaxFunctionList", "mnuProgramming", "&Keyword List", "Ctrl+Space").text().shownOnly(),
+        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep(),
+
+        // Help
+        Row("mnuHelpIndex", "mnuHelp", "&Index", "F1"),
+        Row("mnuHelpTipoftheDay", "mnuHelp", "&Tip of the Day..."),
+        Row("mnuHelpWebsite", "mnuHelp", "Visit Orvane's Web Site").sep(),
+        Row("mnuHelpAbout", "mnuHelp", "About Orvane...").sep(),
+    };
+    rows.insert(rows.end(), tail.begin(), tail.end());
+
+    std::vector<CommandInfo> result;
+    result.reserve(rows.size());
+    for (const Row &row : rows)
+        result.push_back(row.info);
+    return result;
+}
+
+bool sameName(const char *a, const char *b)
+{
+    return a && b && std::strcmp(a, b) == 0;
+}
+
+} // namespace
+
+const std::vector<MenuInfo> &menus()
+{
+    static const std::vector<MenuInfo> table = buildMenus();
+    return table;
+}
+
+const std::vector<CommandInfo> &commands()
+{
+    static const std::vector<CommandInfo> table = buildCommands();
+    return table;
+}
+
+const std::vector<ToolButtonInfo> &toolButtons()
+{
+    static const std::vector<ToolButtonInfo> table = {
+        {"cmdNew", "mnuFileNew", QStringLiteral("New Document (Ctrl+N)"), QStringLiteral("document-new")},
+        {"cmdOpen", "mnuFileOpen", QStringLiteral("Open an Existing File (Ctrl+O)"), QStringLiteral("document-open")},
+        {"cmdSave", "mnuFileSave", QStringLiteral("Save File (Ctrl+S)"), QStringLiteral("document-save")},
+        {"cmdCut", "mnuEditCut", QStringLiteral("Remove Selected Text and put it to Clipboard (Ctrl+X)"),
+         QStringLiteral("edit-cut")},
+        {"cmdCopy", "mnuEditCopy", QStringLiteral("Copy Selected Text to Clipboard (Ctrl+C)"),
+         QStringLiteral("edit-copy")},
+        {"cmdPaste", "mnuEditPaste", QStringLiteral("Insert Text from Clipboard (Ctrl+V)"),
+         QStringLiteral("edit-paste")},
+        {"cmdUndo", "mnuEditUndo", QStringLiteral("Undo (Ctrl+Z)"), QStringLiteral("edit-undo")},
+        {"cmdRedo", "mnuEditRedo", QStringLiteral("Redo (Ctrl+Shift+Z)"), QStringLiteral("edit-redo")},
+        {"cmdFind", "mnuSearchFind", QStringLiteral("Search for a String (Ctrl+F)"), QStringLiteral("edit-find")},
+        {"cmdReplace", "mnuSearchReplace", QStringLiteral("Search and Replace (Ctrl+R)"),
+         QStringLiteral("edit-find-replace")},
+        {"cmdOptions", "mnuFormatOptions", QStringLiteral("Adjust the Look and Feel of Orvane"),
+         QStringLiteral("preferences-system")},
+        {"cmdHelp", "mnuHelpIndex", QStringLiteral("Help Contents (F1)"), QStringLiteral("help-contents")},
+    };
+    return table;
+}
+
+const MenuInfo *menuInfo(const char *objectName)
+{
+    for (const MenuInfo &menu : menus()) {
+        if (sameName(menu.objectName, objectName))
+            return &menu;
+    }
+    return nullptr;
+}
+
+const CommandInfo *commandInfo(const char *objectName)
+{
+    for (const CommandInfo &command : commands()) {
+        if (sameName(command.objectName, objectName))
+            return &command;
+    }
+    return nullptr;
+}
+
+QString templateItemName(int index)
+{
+    return QStringLiteral("mnuInsertTemplates1_%1").arg(index);
+}
+
+QString actionText(const CommandInfo &command)
+{
+    if (command.keyShownOnly && !command.shortcut.isEmpty())
+        return command.caption + QLatin1Char('\t') + command.shortcut.toString(QKeySequence::NativeText);
+    return command.caption;
+}
+
+void buildMenuBar(QMenuBar *bar, QObject *actionParent)
+{
+    QHash<QByteArray, QMenu *> built;
+    for (const MenuInfo &info : menus()) {
+        QMenu *parentMenu = info.parent ? built.value(info.parent) : nullptr;
+        auto *menu = new QMenu(info.caption, parentMenu ? static_cast<QWidget *>(parentMenu) : bar);
+        menu->setObjectName(QLatin1String(info.objectName));
+        if (!parentMenu)
+            bar->addMenu(menu);
+        built.insert(info.objectName, menu);
+    }
+
+    QHash<QByteArray, QAction *> actions;
+    for (const CommandInfo &info : commands()) {
+        QMenu *menu = built.value(info.menu);
+        if (!menu)
+            continue;
+        if (info.separatorBefore && !menu->isEmpty())
+            menu->addSeparator();
+        auto *action = new QAction(actionText(info), actionParent);
+        action->setObjectName(QLatin1String(info.objectName));
+        if (!info.keyShownOnly) {
+            QList<QKeySequence> keys;
+            if (!info.shortcut.isEmpty())
+                keys << info.shortcut;
+            if (!info.alternateShortcut.isEmpty())
+                keys << info.alternateShortcut;
+            action->setShortcuts(keys);
+        }
+        action->setCheckable(info.checkable);
+        action->setEnabled(false);
+        menu->addAction(action);
+        actions.insert(info.objectName, action);
+    }
+
+    // Submenus take their place among the items of their parent.
+    for (const MenuInfo &info : menus()) {
+        if (!info.parent)
+            continue;
+        QMenu *parentMenu = built.value(info.parent);
+        QMenu *menu = built.value(info.objectName);
+        QAction *before = info.before ? actions.value(info.before) : nullptr;
+        const QList<QAction *> siblings = parentMenu->actions();
+        const qsizetype at = before ? siblings.indexOf(before) : -1;
+        if (at >= 0) {
+            // Stay above the separator that opens the next group.
+            if (at > 0 && siblings[at - 1]->isSeparator())
+                before = siblings[at - 1];
+            if (info.separatorBefore)
+                parentMenu->insertSeparator(before);
+            parentMenu->insertMenu(before, menu);
+        } else {
+            if (info.separatorBefore && !parentMenu->isEmpty())
+                parentMenu->addSeparator();
+            parentMenu->addMenu(menu);
+        }
+    }
+}
+
+QAction *findCommand(QWidget *window, const char *name)
+{
+    if (!window || !name)
+        return nullptr;
+    return window->findChild<QAction *>(QLatin1String(name));
+}
+
+QIcon toolIcon(const ToolButtonInfo &button, const QString &appFolder)
+{
+    QIcon fallback;
+    const QString base = QDir(appFolder).filePath(QStringLiteral("icons/") + button.iconThemeName);
+    for (const QString &file : {base + QStringLiteral(".png"), base + QStringLiteral("@2x.png")}) {
+        if (QFileInfo::exists(file))
+            fallback.addFile(file);
+    }
+    return QIcon::fromTheme(button.iconThemeName, fallback);
+}
+
+} // namespace CommandTable
