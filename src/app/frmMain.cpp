@@ -1,7 +1,9 @@
 #include "frmMain.h"
 
 #include "FileIO.h"
+#include "CommandTable.h"
 #include "FileLinks.h"
+#include "FlatButton.h"
 #include "KeyboardState.h"
 #include "LineNumberGutter.h"
 #include "Launcher.h"
@@ -22,6 +24,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 
 namespace {
 
@@ -108,8 +111,9 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     setCentralWidget(central);
     lineBox = new CurrentLineBox(*m_surface, m_surface->view()->viewport());
     m_surface->setEventSink(this);
-    buildMenus();
     buildStatusBar();
+    buildMenus();
+    buildToolBar();
 
     tmrToolTip = new QTimer(this);
     tmrToolTip->setObjectName(QStringLiteral("tmrToolTip"));
@@ -146,26 +150,147 @@ ScintillaView *frmMain::txtText() const
     return m_surface->view();
 }
 
+QAction *frmMain::wire(const char *name, const std::function<void()> &handler)
+{
+    QAction *action = CommandTable::findCommand(this, name);
+    if (!action)
+        return nullptr;
+    connect(action, &QAction::triggered, this, [this, handler] {
+        handler();
+        surface().setFocus();
+    });
+    action->setEnabled(true);
+    return action;
+}
+
 void frmMain::buildMenus()
 {
-    mnuFile = menuBar()->addMenu(tr("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuFileOpen = mnuFile->addAction(tr("&Open..."));
-    mnuFileOpen->setObjectName(QStringLiteral("mnuFileOpen"));
-    mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(mnuFileOpen, &QAction::triggered, this, [this] { FileOpen(QString()); });
-    mnuFile->addSeparator();
-    for (int n = 1; n <= RecentFiles::Count; ++n) {
-        QAction *entry = mnuFile->addAction(QString());
-        entry->setObjectName(QStringLiteral("mnuFile%1").arg(n));
-        connect(entry, &QAction::triggered, this, [this, n] { FileOpen(recentFiles.entry(n)); });
-        mnuFileRecent << entry;
+    CommandTable::buildMenuBar(menuBar(), this);
+    mnuFile = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFile"));
+    wire("mnuFileNew", [this] {
+        if (!Launcher::startInstance())
+            askUser(this, QStringLiteral("Couldn't start a new window."), QStringLiteral("Error"), QMessageBox::Ok,
+                    QMessageBox::Critical);
+    });
+    mnuFileOpen = wire("mnuFileOpen", [this] { FileOpen(QString()); });
+    wire("mnuFileSave", [this] { FileSave(); });
+    wire("mnuFileSaveAs", [this] { FileSaveAs(); });
+    wire("mnuFileRevertToSaved", [this] { RevertToSaved(); });
+    wire("mnuFileDeleteFile", [this] { DeleteFile(); });
+    wire("mnuFileClose", [this] { FileClose(true); });
+    wire("mnuFileConvDOS2UNIX", [this] { ConvertDosToUnix(); });
+    wire("mnuFileConvUNIX2DOS", [this] { ConvertUnixToDos(); });
+    wire("mnuFileConvASCII2Unicode", [this] { ConvertAsciiToUnicode(); });
+    wire("mnuFileConvUnicode2ASCII", [this] { ConvertUnicodeToAscii(); });
+    mnuFileExit = wire("mnuFileExit", [this] { close(); });
+    for (int n = 1; n <= RecentFiles::Count; ++n)
+        mnuFileRecent << wire(qPrintable(QStringLiteral("mnuFile%1").arg(n)), [this, n] { FileOpen(recentFiles.entry(n)); });
+    if (QAction *lines = wire("mnuFormatToggleLineNumbers", [this] { ToggleLineNumbers(); }))
+        lines->setChecked(true);
+    connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshFileMenu);
+}
+
+void frmMain::buildToolBar()
+{
+    toolBar = addToolBar(QStringLiteral("Tool Bar"));
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->toggleViewAction()->setVisible(false);
+    const QStringList separatedAfter{QStringLiteral("cmdSave"), QStringLiteral("cmdPaste"), QStringLiteral("cmdRedo"),
+                                     QStringLiteral("cmdReplace")};
+    for (const ToolButtonInfo &info : CommandTable::toolButtons()) {
+        auto *button = new FlatButton(toolBar);
+        button->setObjectName(QLatin1String(info.objectName));
+        button->setCaption(QString());
+        button->setPicAlign(3);
+        button->setButtonStyle(1);
+        button->setPicture(CommandTable::toolIcon(info, m_appFolder).pixmap(16, 16));
+        button->setToolTip(info.tip);
+        QAction *action = CommandTable::findCommand(this, info.command);
+        button->setEnabled(action && action->isEnabled());
+        if (action) {
+            connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+            connect(button, &FlatButton::Click, action, [this, action] {
+                action->trigger();
+                surface().setFocus();
+            });
+        }
+        const QString tip = info.tip;
+        connect(button, &FlatButton::MouseOver, this, [this, tip] { showHint(tip); });
+        toolBar->addWidget(button);
+        if (separatedAfter.contains(button->objectName())) {
+            auto *separator = new FlatButton(toolBar);
+            separator->setButtonType(9);
+            toolBar->addWidget(separator);
+        }
     }
-    mnuFile->addSeparator();
-    mnuFileExit = mnuFile->addAction(tr("E&xit"));
-    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
-    connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshRecentMenu);
+}
+
+void frmMain::refreshFileMenu()
+{
+    refreshRecentMenu();
+    const bool exists = strfilename != kUntitled && FileExists(strfilename);
+    if (QAction *revert = CommandTable::findCommand(this, "mnuFileRevertToSaved"))
+        revert->setEnabled(exists && !isDocumentSaved);
+    if (QAction *remove = CommandTable::findCommand(this, "mnuFileDeleteFile"))
+        remove->setEnabled(exists);
+    if (QAction *closeFile = CommandTable::findCommand(this, "mnuFileClose"))
+        closeFile->setEnabled(strfilename != kUntitled || !isDocumentSaved);
+}
+
+void frmMain::ToggleLineNumbers()
+{
+    QAction *action = CommandTable::findCommand(this, "mnuFormatToggleLineNumbers");
+    settings.ShowLineNumbers = action ? action->isChecked() : !settings.ShowLineNumbers;
+    settingsChanged = true;
+    layoutWindow();
+}
+
+void frmMain::RevertToSaved()
+{
+    if (askUser(this, QStringLiteral("Reload file and lose changes?"), QString::fromLatin1(Title),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
+        == QMessageBox::Yes)
+        ReadFile(strfilename, false);
+}
+
+void frmMain::DeleteFile()
+{
+    if (!FileExists(strfilename))
+        return;
+    if (askUser(this, QStringLiteral("Are you sure you want to delete ") + strfilename + QStringLiteral("?"),
+                QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
+        != QMessageBox::Yes)
+        return;
+    if (!QFile::remove(strfilename)) {
+        askUser(this, QStringLiteral("Couldn't delete ") + strfilename, QString::fromLatin1(Title), QMessageBox::Ok,
+                QMessageBox::Critical);
+        return;
+    }
+    isDocumentSaved = true;
+    FileClose(true);
+}
+
+void frmMain::FileClose(bool prompt)
+{
+    toolTipCaption.clear();
+    if (prompt && !confirmDiscard())
+        return;
+    openFiles.UnregisterOpenFile(strfilename);
+    EditorSurface &s = surface();
+    s.setText(QString());
+    lblOS->setText(QStringLiteral("DOS"));
+    resetDocumentState(kUntitled);
+    s.setSelColor(settings.fcolor);
+    s.setSelBold(settings.TextBold);
+    s.setSelItalic(settings.TextItalic);
+    encoding = TextEncoding::SingleByte;
+    utf8Bom = false;
+    isBinary = false;
+    lblUC->setText(QStringLiteral("ASCII"));
+    isUnix = false;
+    updateXY();
 }
 
 void frmMain::buildStatusBar()
@@ -267,6 +392,9 @@ void frmMain::layoutWindow()
 {
     PicLines->setVisible(settings.ShowLineNumbers);
     lineBox->setVisible(settings.ShowCurrentLine);
+    toolBar->setVisible(settings.ShowToolBar);
+    if (QAction *lines = CommandTable::findCommand(this, "mnuFormatToggleLineNumbers"))
+        lines->setChecked(settings.ShowLineNumbers);
     fitGutter();
     lineBox->PlaceLineBox();
     PicLines->DrawLineNumbers();

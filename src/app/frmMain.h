@@ -9,12 +9,14 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
+class QToolBar;
 class CurrentLineBox;
 class LineNumberGutter;
 class ScintillaSurface;
@@ -93,6 +95,11 @@ public:
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
 
+    void FileClose(bool prompt);
+    void RevertToSaved();
+    void DeleteFile();
+    void ToggleLineNumbers();
+
     // The four conversions of the line-ending and encoding modes (and one to UTF-8).
     void ConvertDosToUnix();
     void ConvertUnixToDos();
@@ -119,6 +126,10 @@ protected:
 
 private:
     void buildMenus();
+    void buildToolBar();
+    void refreshFileMenu();
+    // Connects a command of the menu table to its handler and enables it.
+    QAction *wire(const char *name, const std::function<void()> &handler);
     void buildStatusBar();
     void refreshRecentMenu();
     void setToolTipText(const QString &text);
@@ -144,6 +155,7 @@ public:
     QLabel *lblUC = nullptr;
     QLabel *lblINS = nullptr;
     QLabel *lblCaps = nullptr;
+    QToolBar *toolBar = nullptr;
     QMenu *mnuFile = nullptr;
     QAction *mnuFileOpen = nullptr;
     QAction *mnuFileExit = nullptr;
