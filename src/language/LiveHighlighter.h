@@ -35,7 +35,7 @@ public:
     // Also called by commands that changed the caret's line (keyword list, HTML colour, comments).
     void rehighlightCurrentLine();
 
-    // The caret's line through the CR that ends it, or through the end of the text.
+    // The caret's line through the line break that ends it, or through the end of the text.
     static Range currentLineRange(const EditorSurface &surface);
     // The block a paste re-renders; nothing when the pasted text holds no CR LF after its first character.
     static std::optional<Range> pastedRange(int caretAfterPaste, const QString &pasted);
