@@ -28,8 +28,13 @@ HighlightFormats::HighlightFormats(const Settings &settings, const CharFormat &d
 
 std::vector<FormatRun> HighlightFormats::runs(const StyleBuffer &styles) const
 {
-    std::vector<FormatRun> out;
     const std::size_t n = styles.size();
+    // Counted first: growing a vector of a million runs costs more than the passes.
+    std::size_t count = n == 0 ? 0 : 1;
+    for (std::size_t k = 1; k < n; ++k)
+        count += styles[k] != styles[k - 1];
+    std::vector<FormatRun> out;
+    out.reserve(count);
     std::size_t i = 0;
     while (i < n) {
         const TokenStyle style = styles[i];
