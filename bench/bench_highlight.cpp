@@ -7,6 +7,7 @@
 #include "Highlighter.h"
 #include "RenderClock.h"
 #include "LiveHighlighter.h"
+#include "MarkupHighlighter.h"
 #include "ScintillaSurface.h"
 #include "Settings.h"
 #include "modKeyWords.h"
@@ -153,8 +154,11 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // --quick: only the 10 MB C file, without the other tools (for profiling).
-    const bool quick = app.arguments().contains(QStringLiteral("--quick"));
+    // --quick [kind]: only the 10 MB file of one kind (c when not given), without the other tools.
+    const QStringList args = app.arguments();
+    const qsizetype quickAt = args.indexOf(QStringLiteral("--quick"));
+    const bool quick = quickAt >= 0;
+    const QString quickKind = quickAt >= 0 && quickAt + 1 < args.size() ? args.at(quickAt + 1) : QStringLiteral("c");
 
     const QString folder = keywordsFolder();
     if (folder.isEmpty()) {
@@ -176,7 +180,7 @@ int main(int argc, char **argv)
         const LanguageDefinition language =
             modKeyWords::loadLanguage(folder, QStringLiteral("bench.") + sample.kind);
         for (const int megabytes : {1, 10}) {
-            if (quick && (megabytes != 10 || sample.kind != QLatin1String("c")))
+            if (quick && (megabytes != 10 || sample.kind != quickKind))
                 continue;
             const QByteArray bytes = sample.generate(qsizetype(megabytes) * 1024 * 1024);
             const QString path = temp.filePath(QStringLiteral("bench%1.%2").arg(megabytes).arg(sample.kind));
@@ -218,7 +222,8 @@ int main(int argc, char **argv)
                 const double tText = step.nsecsElapsed() / 1e6;
                 step.restart();
                 RenderClock clock;
-                const auto styles = CodeHighlighter(language, true).styles(text, clock);
+                const auto styles = language.markup ? MarkupHighlighter(language.stringChar, true).styles(text, clock)
+                                                    : CodeHighlighter(language, true).styles(text, clock);
                 const double tPasses = step.nsecsElapsed() / 1e6;
                 step.restart();
                 const HighlightFormats formats(settings, surface.defaultFormat());

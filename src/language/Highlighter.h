@@ -48,7 +48,8 @@ public:
     // a whole-document one, which yields to the event loop while it works.
     RenderResult renderRange(int start, int length, bool focusReplaceDialog = false);
     RenderResult renderDocument() { return renderRange(1, 0); }
-    // The no-highlighting command: the whole text in the plain text style, the selection kept.
+    // The no-highlighting command after the caller loaded no language: the whole text in the plain
+    // text style (colour, bold and italic, so no bold keyword or italic comment is left), selection kept.
     void clearHighlighting();
 
     EditorSurface &surface() const { return m_surface; }
