@@ -1,0 +1,36 @@
+#pragma once
+
+#include "HighlightFormats.h"
+#include "HighlightPasses.h"
+#include "LanguageDefinition.h"
+
+#include <QString>
+
+#include <optional>
+
+class RenderClock;
+
+// The passes of the code highlighter over one subject: keywords, functions, numbers, hex colours,
+// strings, line comments, block comments, each overwriting the ones before. Touches no surface.
+class CodeHighlighter {
+public:
+    CodeHighlighter(const LanguageDefinition &language, bool highlightNumbers,
+                    HighlightPasses::Engine engine = HighlightPasses::Engine::Fast);
+
+    // The style of every character of the subject; nothing when the clock stopped the render.
+    std::optional<StyleBuffer> styles(QString subject, RenderClock &clock) const;
+
+private:
+    HighlightPasses::PassResult wordPass(QString &subject, const QString &listText, const QString &builtPattern,
+                                         bool hyphen, bool ignoreCase, bool nonAsciiFold, StyleBuffer &styles,
+                                         TokenStyle style, RenderClock &clock) const;
+    HighlightPasses::PassResult stringPass(const QString &subject, StyleBuffer &styles, RenderClock &clock) const;
+    HighlightPasses::PassResult lineCommentPass(const QString &subject, bool ignoreCase, bool nonAsciiFold,
+                                                StyleBuffer &styles, RenderClock &clock) const;
+    HighlightPasses::PassResult blockCommentPass(const QString &subject, StyleBuffer &styles,
+                                                 RenderClock &clock) const;
+
+    const LanguageDefinition &m_language;
+    bool m_highlightNumbers;
+    HighlightPasses::Engine m_engine;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "EditorSurface.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <vector>
+
+struct Settings;
+
+// What a highlighter pass gives a character; later passes overwrite earlier ones.
+enum class TokenStyle : quint8 { Plain, Keyword, Function, Number, String, Comment };
+
+using StyleBuffer = std::vector<TokenStyle>;
+
+// The character format of every token style, taken from the settings once per render.
+class HighlightFormats {
+public:
+    // Font name and size come from the surface's default font, so plain text keeps it.
+    HighlightFormats(const Settings &settings, const CharFormat &defaultFont);
+
+    const CharFormat &format(TokenStyle style) const { return m_formats[std::size_t(style)]; }
+
+    // Consecutive characters of one style become one run.
+    std::vector<FormatRun> runs(const StyleBuffer &styles) const;
+
+private:
+    std::array<CharFormat, 6> m_formats;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "DocumentLanguageFlags.h"
+#include "HighlightPasses.h"
+#include "LanguageDefinition.h"
+
+#include <QString>
+
+#include <functional>
+
+class EditorSurface;
+struct Settings;
+
+// What the main window lends a render: the hint label, the tool-tip timer, the event loop and
+// the replace dialog. Every hook may be left empty.
+struct HighlightHost {
+    std::function<QString()> hintCaption;
+    std::function<void(const QString &)> setHintCaption;
+    std::function<void()> enableToolTipTimer;
+    // Called about every 30 ms during whole-document renders; the main window runs pending events.
+    std::function<void()> yield;
+    int yieldIntervalMs = 30;
+    std::function<void()> focusReplaceDialog;
+};
+
+struct RenderResult {
+    enum class Outcome {
+        Rendered,
+        Declined,   // the user refused colouring this document
+        Stopped,    // the document changed while the render let events run; nothing was applied
+    };
+    Outcome outcome = Outcome::Rendered;
+    int start = 1;      // 1-based, as used
+    int length = 0;     // the length actually used
+    bool wholeDocument = false;
+};
+
+// Render range: colours a range of the document, or all of it, for the current language. The
+// passes compute a style per character into a buffer; the surface receives one batch of runs.
+class Highlighter {
+public:
+    Highlighter(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
+                const DocumentLanguageFlags &flags, HighlightHost host = {});
+
+    static const QString RenderingCaption;
+
+    // start is 1-based; a length of 0 or less means up to the end of the document and makes the call
+    // a whole-document one, which yields to the event loop while it works.
+    RenderResult renderRange(int start, int length, bool focusReplaceDialog = false);
+    RenderResult renderDocument() { return renderRange(1, 0); }
+    // The no-highlighting command after the caller loaded no language: the whole text in the plain
+    // text style (colour, bold and italic, so no bold keyword or italic comment is left), selection kept.
+    void clearHighlighting();
+
+    EditorSurface &surface() const { return m_surface; }
+    HighlightHost &host() { return m_host; }
+    // Tests run every pass through the pattern engine to compare it with the scanners.
+    void setEngine(HighlightPasses::Engine engine) { m_engine = engine; }
+
+private:
+    void finish(bool focusReplaceDialog, const QString &savedHint);
+
+    EditorSurface &m_surface;
+    const Settings &m_settings;
+    const LanguageDefinition &m_language;
+    const DocumentLanguageFlags &m_flags;
+    HighlightHost m_host;
+    HighlightPasses::Engine m_engine = HighlightPasses::Engine::Fast;
+};

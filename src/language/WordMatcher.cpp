@@ -1,0 +1,107 @@
+#include "WordMatcher.h"
+
+#include "RenderClock.h"
+
+namespace {
+
+char16_t lowerAscii(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
+
+// Characters between clock ticks while scanning.
+constexpr qsizetype TickSpan = 1 << 16;
+
+} // namespace
+
+std::size_t WordMatcher::Hash::operator()(std::u16string_view s) const noexcept
+{
+    std::size_t h = 1469598103934665603ull;
+    for (char16_t c : s) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+std::optional<WordMatcher> WordMatcher::fromListText(const QString &listText, bool caseSensitive)
+{
+    WordMatcher matcher;
+    matcher.m_caseSensitive = caseSensitive;
+    bool sawEmpty = false;
+    const QStringList entries = listText.split(QLatin1Char(' '));
+    for (const QString &entry : entries) {
+        if (entry.isEmpty()) {
+            sawEmpty = true;
+            continue;
+        }
+        if (sawEmpty)
+            return std::nullopt;
+        std::u16string word;
+        word.reserve(std::size_t(entry.size()));
+        for (QChar qc : entry) {
+            const char16_t c = qc.unicode();
+            if (!isWordChar(c))
+                return std::nullopt;
+            word.push_back(caseSensitive ? c : lowerAscii(c));
+        }
+        matcher.m_words.push_back(std::move(word));
+    }
+    if (matcher.m_words.empty())
+        return matcher;
+    matcher.m_minLength = matcher.m_words.front().size();
+    for (const std::u16string &w : matcher.m_words) {
+        matcher.m_minLength = std::min(matcher.m_minLength, w.size());
+        matcher.m_maxLength = std::max(matcher.m_maxLength, w.size());
+    }
+    matcher.m_set.reserve(matcher.m_words.size() * 2);
+    for (const std::u16string &w : matcher.m_words)
+        matcher.m_set.insert(std::u16string_view(w));
+    return matcher;
+}
+
+bool WordMatcher::contains(std::u16string_view word) const
+{
+    if (word.size() < m_minLength || word.size() > m_maxLength)
+        return false;
+    if (m_caseSensitive)
+        return m_set.count(word) != 0;
+    char16_t buffer[64];
+    std::u16string longWord;
+    char16_t *lowered = buffer;
+    if (word.size() > std::size(buffer)) {
+        longWord.resize(word.size());
+        lowered = longWord.data();
+    }
+    for (std::size_t i = 0; i < word.size(); ++i)
+        lowered[i] = lowerAscii(word[i]);
+    return m_set.count(std::u16string_view(lowered, word.size())) != 0;
+}
+
+bool WordMatcher::mark(QStringView subject, StyleBuffer &styles, TokenStyle style, RenderClock &clock) const
+{
+    if (m_words.empty())
+        return true;
+    const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
+    const qsizetype n = subject.size();
+    qsizetype nextTick = TickSpan;
+    qsizetype i = 0;
+    while (i < n) {
+        if (i >= nextTick) {
+            if (!clock.tick())
+                return false;
+            nextTick = i + TickSpan;
+        }
+        if (!isWordChar(text[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype j = i + 1;
+        while (j < n && isWordChar(text[j]))
+            ++j;
+        if (contains(std::u16string_view(text + i, std::size_t(j - i))))
+            std::fill(styles.begin() + i, styles.begin() + j, style);
+        i = j;
+    }
+    return true;
+}
