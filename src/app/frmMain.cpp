@@ -4,6 +4,9 @@
 #include "CommandTable.h"
 #include "FileLinks.h"
 #include "FlatButton.h"
+#include "Highlighter.h"
+#include "LiveHighlighter.h"
+#include "modKeyWords.h"
 #include "KeyboardState.h"
 #include "LineNumberGutter.h"
 #include "Launcher.h"
@@ -99,6 +102,13 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     , m_store(appFolder)
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
+    HighlightHost host;
+    host.hintCaption = [this] { return lblToolTip->text(); };
+    host.setHintCaption = [this](const QString &text) { lblToolTip->setText(text); };
+    host.enableToolTipTimer = [this] { tmrToolTip->start(); };
+    host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
+    m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     setObjectName(QStringLiteral("frmMain"));
     auto *central = new QWidget(this);
     auto *row = new QHBoxLayout(central);
@@ -188,6 +198,103 @@ void frmMain::buildMenus()
     if (QAction *lines = wire("mnuFormatToggleLineNumbers", [this] { ToggleLineNumbers(); }))
         lines->setChecked(true);
     connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshFileMenu);
+
+    wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
+    wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
+    wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
+    if (QMenu *programming = menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming")))
+        connect(programming, &QMenu::aboutToShow, this, &frmMain::buildLanguageMenu);
+}
+
+QString frmMain::keywordsFolder() const
+{
+    return m_appFolder + QStringLiteral("/keywords");
+}
+
+bool frmMain::languageActive() const
+{
+    return language.languageActive;
+}
+
+void frmMain::LoadLanguage(const QString &fileName, bool renderNow)
+{
+    language = modKeyWords::loadLanguage(keywordsFolder(), fileName);
+    if (!language.languageActive)
+        return;
+    toolTipCaption = modKeyWords::languageHint(language.languageName);
+    showHint(toolTipCaption);
+    docFlags.javaFlag = language.isJava();
+    modKeyWords::RenderRequest request;
+    request.highlightingEnabled = settings.enableSyntaxHighlightning;
+    request.renderNow = renderNow;
+    request.highlightingDeclined = docFlags.highlightingDeclined;
+    request.promptWarningLargeFile = settings.PromptWarningLargeFile;
+    request.textLength = surface().textLength();
+    request.colorFileSizeLimit = settings.ColorFileSizeLimit;
+    switch (modKeyWords::renderDecision(language, request)) {
+    case modKeyWords::RenderDecision::None:
+        return;
+    case modKeyWords::RenderDecision::AskFirst:
+        if (askUser(this, modKeyWords::largeFileQuestion(fileName, request.textLength, request.colorFileSizeLimit),
+                    QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
+            != QMessageBox::Yes) {
+            docFlags.highlightingDeclined = true;
+            return;
+        }
+        break;
+    case modKeyWords::RenderDecision::Render:
+        break;
+    }
+    m_highlighter->renderDocument();
+}
+
+void frmMain::RefreshHighlighting()
+{
+    if (!docFlags.highlightingDeclined && language.languageActive && settings.enableSyntaxHighlightning)
+        m_highlighter->renderDocument();
+}
+
+void frmMain::NoHighlighting()
+{
+    language = modKeyWords::loadLanguage(keywordsFolder(), QStringLiteral("noextension"));
+    m_highlighter->clearHighlighting();
+}
+
+void frmMain::buildLanguageMenu()
+{
+    QMenu *programming = menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming"));
+    if (!programming)
+        return;
+    if (QAction *refresh = CommandTable::findCommand(this, "mnuToolsRefreshSyntax"))
+        refresh->setEnabled(language.languageActive && settings.enableSyntaxHighlightning);
+    for (QAction *old : programming->actions()) {
+        if (old->objectName() == QLatin1String("mnuKeyWord") || old->objectName() == QLatin1String("mnuKeyWordSep"))
+            delete old;
+    }
+    const auto entries = modKeyWords::languageMenuEntries(keywordsFolder(), ExtensionOf(strfilename));
+    if (entries.isEmpty())
+        return;
+    QAction *separator = programming->addSeparator();
+    separator->setObjectName(QStringLiteral("mnuKeyWordSep"));
+    for (const auto &entry : entries) {
+        QAction *item = programming->addAction(entry.caption);
+        item->setObjectName(QStringLiteral("mnuKeyWord"));
+        item->setCheckable(true);
+        item->setData(entry.tag);
+        const bool checked = docFlags.manualLanguageChoice ? entry.path == language.definitionPath
+                                                           : entry.matchesDocument;
+        item->setChecked(checked);
+        const QString tag = entry.tag;
+        connect(item, &QAction::triggered, this, [this, tag, item, programming] {
+            LoadLanguage(modKeyWords::fileNameForMenuTag(tag), true);
+            for (QAction *other : programming->actions()) {
+                if (other->objectName() == QLatin1String("mnuKeyWord"))
+                    other->setChecked(other == item);
+            }
+            docFlags.manualLanguageChoice = true;
+            surface().setFocus();
+        });
+    }
 }
 
 void frmMain::buildToolBar()
@@ -274,9 +381,11 @@ void frmMain::DeleteFile()
 
 void frmMain::FileClose(bool prompt)
 {
-    toolTipCaption.clear();
     if (prompt && !confirmDiscard())
         return;
+    toolTipCaption.clear();
+    language.resetToPlainText();
+    docFlags.clear();
     openFiles.UnregisterOpenFile(strfilename);
     EditorSurface &s = surface();
     s.setText(QString());
@@ -494,6 +603,8 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
         updateTitle();
         openFiles.RegisterOpenFile(filename);
         setToolTipText(QString());
+        docFlags.clear();
+        LoadLanguage(filename, true);
     }
     Q_UNUSED(byCommandLine);
     isLoading = false;
@@ -579,6 +690,7 @@ bool frmMain::WriteDocument(const QString &path)
         bytes = encodeDocument(text, encoding, utf8Bom, isUnix && !isBinary);
     }
     openFiles.UnregisterOpenFile(strfilename);
+    const bool extensionChanged = ExtensionOf(path) != ExtensionOf(strfilename);
     if (const auto error = FileIO::writeAtomically(path, *bytes)) {
         askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
         return false;
@@ -595,6 +707,8 @@ bool frmMain::WriteDocument(const QString &path)
     updateXY();
     fileTimeText = FileTimeText(path);
     currentFolder = FolderOf(path);
+    if (extensionChanged)
+        LoadLanguage(path, true);
     return true;
 }
 
@@ -671,8 +785,9 @@ void frmMain::surfaceScrolled()
     lineBox->PlaceLineBox();
 }
 
-void frmMain::surfaceKeyUp(int &key, int &)
+void frmMain::surfaceKeyUp(int &key, int &shift)
 {
+    m_live->onKeyUp(key, shift);
     if (key == Qt::Key_Insert) {
         const bool overwrite = txtText()->overwriteMode();
         lblINS->setText(overwrite ? QStringLiteral("OVR") : QStringLiteral("INS"));
@@ -851,8 +966,9 @@ void frmMain::refreshCapsLock()
         lblCaps->setVisible(*on);
 }
 
-void frmMain::surfaceKeyDown(int &key, int &)
+void frmMain::surfaceKeyDown(int &key, int &shift)
 {
+    m_live->onKeyDown(key, shift);
     if (key == Qt::Key_CapsLock && !capsLockState())
         lblCaps->setVisible(!lblCaps->isVisible());
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "DocumentLanguageFlags.h"
 #include "DocumentLoader.h"
 #include "EditorSurface.h"
+#include "LanguageDefinition.h"
 #include "OpenFilesRegister.h"
 #include "RecentFiles.h"
 #include "Settings.h"
@@ -18,6 +20,8 @@ class QMenu;
 class QTimer;
 class QToolBar;
 class CurrentLineBox;
+class Highlighter;
+class LiveHighlighter;
 class LineNumberGutter;
 class ScintillaSurface;
 class ScintillaView;
@@ -95,6 +99,18 @@ public:
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
 
+    // Languages
+    QString keywordsFolder() const;
+    void LoadLanguage(const QString &fileName, bool renderNow);
+    void RefreshHighlighting();
+    void NoHighlighting();
+    void buildLanguageMenu();
+    bool languageActive() const;
+    LanguageDefinition language;
+    DocumentLanguageFlags docFlags;
+    Highlighter &highlighter() { return *m_highlighter; }
+    LiveHighlighter &liveHighlighter() { return *m_live; }
+
     void FileClose(bool prompt);
     void RevertToSaved();
     void DeleteFile();
@@ -144,6 +160,8 @@ private:
     QString m_appFolder;
     SettingsStore m_store;
     bool m_startedUp = false;
+    std::unique_ptr<Highlighter> m_highlighter;
+    std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<ScintillaSurface> m_surface;
 
 public:
