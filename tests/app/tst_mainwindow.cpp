@@ -1,3 +1,4 @@
+#include "AppFolder.h"
 #include "LineNumberGutter.h"
 #include "ScintillaSurface.h"
 #include "TestSupport.h"
@@ -22,6 +23,7 @@ private slots:
     void maximisedWindowWritesState();
     void labelDoubleClicksConvert();
     void hintReturnsToIdleText();
+    void languageFollowsTheDocument();
 };
 
 void TestMainWindow::captionForms()
@@ -203,6 +205,50 @@ void TestMainWindow::hintReturnsToIdleText()
     window.toolTipTick();
     QCOMPARE(window.lblToolTip->text(), QStringLiteral("C"));
     QVERIFY(!window.tmrToolTip->isActive());
+}
+
+void TestMainWindow::languageFollowsTheDocument()
+{
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    seedFolder(sourceDir() + QStringLiteral("/data"), app.path());
+    const QString path = writeFile(docs, QStringLiteral("a.c"), "int x;\n");
+    PrompterGuard prompter;
+    frmMain window(app.path());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.ReadFile(path, false);
+    EditorSurface &s = window.surface();
+    QVERIFY(window.language.languageActive);
+    QCOMPARE(s.formatAt(0).color, window.settings.fcolor1);
+    QVERIFY(s.formatAt(0).bold);
+    QCOMPARE(s.formatAt(4).color, window.settings.fcolor);
+
+    // A keyword typed and followed by a blank is coloured when the blank is released.
+    s.setSelStart(s.textLength());
+    window.txtText()->setFocus();
+    QTest::keyClicks(window.txtText(), QStringLiteral("return "));
+    const int at = s.textLength() - 7;
+    QCOMPARE(s.textRange(at, 6), QStringLiteral("return"));
+    QCOMPARE(s.formatAt(at).color, window.settings.fcolor1);
+
+    // Saving under another extension picks that language; the no-highlighting command clears colours.
+    QVERIFY(window.WriteDocument(docs.filePath(QStringLiteral("a.txt"))));
+    QVERIFY(!window.language.languageActive);
+    window.LoadLanguage(path, true);
+    QVERIFY(window.language.languageActive);
+    window.NoHighlighting();
+    QVERIFY(!window.language.languageActive);
+    QCOMPARE(s.formatAt(0).color, window.settings.fcolor);
+
+    // A document over the colouring limit asks first; No is remembered for the document.
+    window.settings.ColorFileSizeLimit = 3;
+    prompter->answers << QMessageBox::No;
+    window.LoadLanguage(path, true);
+    QCOMPARE(prompter->asked.last().title, QStringLiteral("Confirm"));
+    QVERIFY(prompter->asked.last().text.contains(QStringLiteral("Are you sure you want to enable highlighning?")));
+    QVERIFY(window.docFlags.highlightingDeclined);
+    QCOMPARE(s.formatAt(0).color, window.settings.fcolor);
 }
 
 QTEST_MAIN(TestMainWindow)
