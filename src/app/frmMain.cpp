@@ -925,9 +925,20 @@ void frmMain::showEvent(QShowEvent *event)
     }
 }
 
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_startedUp) {
+        surface().setTabStops(settings.TabWidth * 4);
+        layoutWindow();
+        surface().setFocus();
+    }
+}
+
 void frmMain::finishStartUp()
 {
     activate->stop();
+    refreshCapsLock();
     PicLines->DrawLineNumbers();
     layoutWindow();
     updateXY();

@@ -5,7 +5,10 @@
 #include "Launcher.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
+#include "CriticalError.h"
 #include "frmMain.h"
+
+#include <memory>
 #include "modTransparent.h"
 
 #include <QApplication>
@@ -244,10 +247,21 @@ bool takeForwardedMark()
 int Main(QApplication &app)
 {
     const bool forwarded = takeForwardedMark();
-    frmMain window(applicationFolder());
-    SingleInstance instance(&window);
-    if (StartUp(window, instance, QCoreApplication::arguments().mid(1), forwarded) != StartUpResult::WindowShown)
-        return 0;
+    const QString folder = applicationFolder();
+    std::unique_ptr<frmMain> window;
+    std::unique_ptr<SingleInstance> instance;
+    try {
+        window = std::make_unique<frmMain>(folder);
+        instance = std::make_unique<SingleInstance>(window.get());
+        if (StartUp(*window, *instance, QCoreApplication::arguments().mid(1), forwarded) != StartUpResult::WindowShown)
+            return 0;
+    } catch (const std::exception &error) {
+        // Going on is only possible when the window itself was built.
+        if (!CriticalError::report(window.get(), folder, 1, QString::fromLocal8Bit(error.what()),
+                                   QStringLiteral("frmMain")) || !window)
+            return 1;
+        window->show();
+    }
     return app.exec();
 }
 

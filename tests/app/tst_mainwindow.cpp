@@ -1,4 +1,5 @@
 #include "AppFolder.h"
+#include "CriticalError.h"
 #include "LineNumberGutter.h"
 #include "ScintillaSurface.h"
 #include "TestSupport.h"
@@ -24,6 +25,7 @@ private slots:
     void labelDoubleClicksConvert();
     void hintReturnsToIdleText();
     void languageFollowsTheDocument();
+    void criticalErrorReport();
 };
 
 void TestMainWindow::captionForms()
@@ -249,6 +251,23 @@ void TestMainWindow::languageFollowsTheDocument()
     QVERIFY(prompter->asked.last().text.contains(QStringLiteral("Are you sure you want to enable highlighning?")));
     QVERIFY(window.docFlags.highlightingDeclined);
     QCOMPARE(s.formatAt(0).color, window.settings.fcolor);
+}
+
+void TestMainWindow::criticalErrorReport()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    writeFile(app, QStringLiteral("error.txt"), "an old report that is much longer than the new one will be");
+    prompter->answers << QMessageBox::No;
+    QVERIFY(!CriticalError::report(nullptr, app.path(), 7, QStringLiteral("Out of memory"), QStringLiteral("frmMain")));
+    const QString text = CriticalError::reportText(7, QStringLiteral("Out of memory"), QStringLiteral("frmMain"));
+    QVERIFY(text.startsWith(QStringLiteral("A critical error occured, please report this error to ")));
+    QVERIFY(text.contains(QStringLiteral("\r\nErr number = 7\r\nErr description = Out of memory\r\nErr source = frmMain\r\n\r\n")));
+    QCOMPARE(prompter->asked[0].title, QStringLiteral("Critical Error"));
+    QCOMPARE(prompter->asked[0].text, text + QStringLiteral("\r\n\r\n(This info can be located in the error.txt file)"));
+    const QString written = QString::fromUtf8(readFile(app.filePath(QStringLiteral("error.txt"))));
+    QVERIFY(written.contains(QStringLiteral("\r\nVersion = ")));
+    QVERIFY(written.endsWith(text));
 }
 
 QTEST_MAIN(TestMainWindow)
