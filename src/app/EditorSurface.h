@@ -73,6 +73,8 @@ public:
     virtual void surfaceScrolled() {}
     virtual void surfaceDragOver(const QStringList &files, int shift) { (void)files; (void)shift; }
     virtual void surfaceDragDrop(const QStringList &files, int shift) { (void)files; (void)shift; }
+    // Text (not files) was dragged and dropped inside the document.
+    virtual void surfaceTextDropped() {}
 };
 
 // What the logic requires of the editing control. Offsets are UTF-16 code units of Text with a

@@ -241,6 +241,8 @@ void ScintillaView::dropEvent(QDropEvent *event)
     const QStringList files = localFilesOf(event->mimeData());
     if (files.isEmpty()) {
         QsciScintilla::dropEvent(event);
+        if (SurfaceEvents *sink = m_surface->eventSink())
+            sink->surfaceTextDropped();
         return;
     }
     event->acceptProposedAction();

@@ -844,6 +844,11 @@ void frmMain::surfaceDragDrop(const QStringList &files, int shift)
     updateTitle();
 }
 
+void frmMain::surfaceTextDropped()
+{
+    m_live->afterDrop();
+}
+
 void frmMain::LoadMySettings2()
 {
     settings = m_store.LoadMySettings2(settings);

@@ -98,6 +98,7 @@ public:
     void layoutWindow();
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
+    void surfaceTextDropped() override;
 
     // Languages
     QString keywordsFolder() const;
