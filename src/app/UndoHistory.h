@@ -18,7 +18,8 @@ public:
     static constexpr int Capacity = 200;
     static constexpr qsizetype SizeLimit = 500000;
 
-    // One record as the surface would show it.
+    // One record as the surface would show it; runs only for surfaces other than the editing widget,
+    // whose records keep its own style numbers.
     struct Record {
         int selStart = 0;
         int selLength = 0;
