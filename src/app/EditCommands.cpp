@@ -1,0 +1,230 @@
+#include "EditCommands.h"
+
+#include "DocumentLoader.h"
+#include "OleColor.h"
+
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace EditCommands {
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+int lastCrLfBefore(const QString &text, int caret)
+{
+    return caret < 2 ? -1 : int(text.lastIndexOf(CrLf, caret - 2));
+}
+
+} // namespace
+
+ColumnCopy copyColumn(const EditorSurface &surface, bool unixEndings)
+{
+    const int start = surface.selStart();
+    const int end = start + surface.selLength();
+    const int line1 = surface.getLineFromChar(start);
+    const int line2 = surface.getLineFromChar(end);
+    const int column1 = start - surface.lineIndex(line1) + 1;
+    const int column2 = end - surface.lineIndex(line2);
+    const int left = std::min(column1, column2);
+    const int width = std::max(column1, column2) - left + 1;
+
+    const int from = surface.lineIndex(line1);
+    const int to = line2 + 1 < surface.lineCount() ? surface.lineIndex(line2 + 1) : surface.textLength();
+    QString block = surface.textRange(from, to - from);
+    if (block.endsWith(CrLf))
+        block.chop(2);
+    const QString eol = unixEndings ? QStringLiteral("\n") : CrLf;
+    ColumnCopy result;
+    for (const QString &line : block.split(CrLf))
+        result.text += line.mid(std::max(0, left - 1), std::max(0, width)) + eol;
+    result.message = QStringLiteral("Text copied from %1:%2 - %3:%4").arg(line1 + 1).arg(column1).arg(line2 + 1).arg(column2);
+    return result;
+}
+
+bool isWordDelimiter(QChar c)
+{
+    static const QString delimiters = QStringLiteral("\"\t\r\n!\u00A4%&/()=?.,:;'*^\u00A8~ {[]}+\\\u00B4");
+    return delimiters.contains(c);
+}
+
+TextRange wordRange(const QString &text, int caret)
+{
+    caret = std::clamp(caret, 0, int(text.size()));
+    int start = caret;
+    while (start > 0 && !isWordDelimiter(text.at(start - 1)))
+        --start;
+    int end = caret;
+    while (end < text.size() && !isWordDelimiter(text.at(end)))
+        ++end;
+    return {start, end - start};
+}
+
+void selectWord(EditorSurface &surface)
+{
+    const TextRange word = wordRange(surface.text(), surface.selStart());
+    surface.setSelStart(word.start);
+    surface.setSelLength(word.length);
+}
+
+TextRange lineRange(const QString &text, int caret)
+{
+    caret = std::clamp(caret, 0, int(text.size()));
+    const int before = lastCrLfBefore(text, caret);
+    const int start = before < 0 ? 0 : before + 2;
+    // A caret between CR and LF belongs to the line the CR ends.
+    const int after = int(text.indexOf(CrLf, std::max(start, caret - 1)));
+    const int end = after < 0 ? int(text.size()) : after;
+    return {start, std::max(0, end - start)};
+}
+
+void selectLine(EditorSurface &surface)
+{
+    const TextRange line = lineRange(surface.text(), surface.selStart());
+    surface.setSelStart(line.start);
+    surface.setSelLength(line.length);
+}
+
+void selectAll(EditorSurface &surface)
+{
+    surface.setSelStart(0);
+    surface.setSelLength(surface.textLength());
+}
+
+TextRange deleteLineRange(const EditorSurface &surface)
+{
+    const int line = surface.getLineFromChar(surface.selStart());
+    const int start = surface.lineIndex(line);
+    const bool last = line + 1 >= surface.lineCount();
+    const int end = last ? surface.textLength() : surface.lineIndex(line + 1);
+    if (last && line > 0 && end - start <= 1) {
+        // Removing only the text would leave an empty line behind (or nothing at all to remove).
+        const int breakLength = surface.textRange(start - 2, 2) == CrLf ? 2 : 1;
+        return {start - breakLength, end - start + breakLength};
+    }
+    return {start, end - start};
+}
+
+bool deleteLine(EditorSurface &surface)
+{
+    const TextRange range = deleteLineRange(surface);
+    if (range.length == 0)
+        return false;
+    surface.setSelStart(range.start);
+    surface.setSelLength(range.length);
+    surface.setSelText(QString());
+    return true;
+}
+
+bool crop(EditorSurface &surface)
+{
+    const int length = surface.selLength();
+    if (length == 0)
+        return false;
+    const QString kept = surface.selText();
+    const std::vector<FormatRun> runs = surface.formatRuns(surface.selStart(), length);
+    surface.setVisible(false);
+    surface.setText(kept);
+    surface.applyFormatRuns(0, runs);
+    selectAll(surface);
+    surface.setVisible(true);
+    return true;
+}
+
+QString dateTimeText(const QDateTime &when, const QLocale &locale)
+{
+    return locale.toString(when.time(), QLocale::LongFormat).left(5) + QLatin1Char(' ')
+        + locale.toString(when.date(), QLocale::ShortFormat);
+}
+
+QString copiedText(const QString &selected, bool unixEndings)
+{
+    return unixEndings ? ToLf(selected) : selected;
+}
+
+QString appendedText(const QString &clipboard, const QString &selected, bool unixEndings)
+{
+    return copiedText(clipboard + selected, unixEndings);
+}
+
+QString pastedText(const QString &clipboard)
+{
+    return ToCrLf(clipboard);
+}
+
+QMimeData *richClipboardData(const QString &plainText, const QString &rtf, const QString &html)
+{
+    auto *data = new QMimeData;
+    data->setText(plainText);
+    data->setData(QStringLiteral("text/rtf"), rtf.toLatin1());
+    data->setData(QStringLiteral("application/rtf"), rtf.toLatin1());
+    data->setHtml(html);
+    return data;
+}
+
+QString htmlOfRuns(const QString &text, const std::vector<FormatRun> &runs)
+{
+    QString html = QStringLiteral("<html><body><pre style=\"margin:0\">");
+    auto escaped = [](const QString &piece) {
+        QString out = piece.toHtmlEscaped();
+        out.replace(QLatin1String("\r\n"), QLatin1String("<br>"));
+        out.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+        out.replace(QLatin1Char('\r'), QLatin1String("<br>"));
+        return out;
+    };
+    int at = 0;
+    int runEnd = 0;
+    for (const FormatRun &run : runs) {
+        runEnd += std::max(0, run.length);
+        int end = std::min(runEnd, int(text.size()));
+        // A CR LF pair split between two runs is still one line break.
+        if (end > at && end < text.size() && text.at(end - 1) == QLatin1Char('\r') && text.at(end) == QLatin1Char('\n'))
+            ++end;
+        if (end <= at)
+            continue;
+        const CharFormat &f = run.format;
+        QString style = QStringLiteral("color:%1").arg(OleColors::toQColor(f.color).name());
+        if (f.bold)
+            style += QStringLiteral(";font-weight:bold");
+        if (f.italic)
+            style += QStringLiteral(";font-style:italic");
+        if (!f.fontName.isEmpty()) {
+            QString family = f.fontName;
+            family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+            style += QStringLiteral(";font-family:'%1'").arg(family);
+        }
+        if (f.fontSize > 0)
+            style += QStringLiteral(";font-size:%1pt").arg(f.fontSize);
+        html += QStringLiteral("<span style=\"%1\">%2</span>").arg(style.toHtmlEscaped(), escaped(text.mid(at, end - at)));
+        at = end;
+    }
+    if (at < text.size())
+        html += escaped(text.mid(at));
+    html += QStringLiteral("</pre></body></html>");
+    return html;
+}
+
+EditMenuState editMenuState(bool hasSelection, bool clipboardHasText, bool canUndo, bool canRedo, const QString &path)
+{
+    EditMenuState state;
+    state.cut = state.copy = state.cutAppend = state.copyAppend = state.del = state.crop = hasSelection;
+    state.paste = clipboardHasText;
+    state.undo = canUndo;
+    state.redo = canRedo;
+    state.copyFileName = path != QStringLiteral("Untitled");
+    return state;
+}
+
+QString clearHistoryQuestion()
+{
+    return QStringLiteral("This will delete your undo/redo buffer, continue?");
+}
+
+QString clearHistoryTitle()
+{
+    return QStringLiteral("Confirm");
+}
+
+} // namespace EditCommands

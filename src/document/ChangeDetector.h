@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+
+// Notices, when the program becomes active again, that another program changed or deleted the open
+// file or that another process saved the settings. It decides; the window asks and acts.
+class ChangeDetector {
+public:
+    enum class DocumentAction {
+        None,
+        // Reload without asking and put the selection back.
+        Reload,
+        AskChanged,
+        AskDeleted,
+    };
+
+    struct Checks {
+        // Run LoadMySettings (the new settings time is already recorded).
+        bool reloadSettings = false;
+        bool reloadRecentFiles = false;
+        DocumentAction document = DocumentAction::None;
+        // The selection to restore after a reload.
+        int selStart = 0;
+        int selLength = 0;
+    };
+
+    struct Options {
+        bool disableFileChangeDetection = false;
+        bool autoUpdateChangedFiles = false;
+    };
+
+    explicit ChangeDetector(const QString &settingsPath = {});
+
+    void setSettingsPath(const QString &path);
+    // After start-up and after this process saved or reloaded the settings.
+    void recordSettingsTime();
+
+    // The application-state signal: returns true when the checks are due (first activation after a
+    // period without an active window).
+    bool applicationActive(bool active);
+
+    // ReadFile: the file time is recorded and a refused reload is forgotten.
+    void documentLoaded(const QString &path);
+    // After each write; the user's text is now what the file holds.
+    void documentSaved(const QString &path);
+    void setLoading(bool loading) { m_loading = loading; }
+    bool isLoading() const { return m_loading; }
+
+    Checks runChecks(const QString &path, int selStart, int selLength, const Options &options);
+
+    // Answer No to the changed question, or No (discard) to the deleted one.
+    void decline() { m_declined = true; }
+    bool isDeclined() const { return m_declined; }
+    QString documentTime() const { return m_documentTime; }
+
+    static QString changedMessage(const QString &path);
+    static QString changedTitle();
+    static QString deletedMessage(const QString &path);
+    static QString deletedTitle();
+
+private:
+    QString m_settingsPath;
+    QString m_settingsTime;
+    QString m_documentTime;
+    bool m_wasInactive = false;
+    bool m_declined = false;
+    bool m_loading = false;
+};

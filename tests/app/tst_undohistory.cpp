@@ -1,0 +1,306 @@
+#include "MemorySurface.h"
+#include "ScintillaSurface.h"
+#include "UndoHistory.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const CharFormat kRed{0x0000FF, true, false, QStringLiteral("Courier New"), 8};
+const CharFormat kGreen{0x008000, false, true, QStringLiteral("Liberation Mono"), 10};
+
+// Feeds the surface's Change events to the history, as the main window does.
+struct Sink : SurfaceEvents {
+    UndoHistory *history = nullptr;
+    void surfaceChange() override
+    {
+        if (history)
+            history->noteChange();
+    }
+};
+
+struct Fixture {
+    std::unique_ptr<EditorSurface> surface;
+    Sink sink;
+    std::unique_ptr<UndoHistory> history;
+
+    explicit Fixture(bool widget, const QString &text = {})
+    {
+        if (widget)
+            surface = std::make_unique<ScintillaSurface>();
+        else
+            surface = std::make_unique<MemorySurface>();
+        surface->setEventSink(&sink);
+        surface->setText(text);
+        history = std::make_unique<UndoHistory>(*surface);
+        sink.history = history.get();
+        history->setFileSize(text.size());
+    }
+};
+
+struct State {
+    QString text;
+    std::vector<FormatRun> runs;
+    int selStart = 0;
+    int selLength = 0;
+
+    bool operator==(const State &) const = default;
+};
+
+State stateOf(const EditorSurface &s)
+{
+    return {s.text(), s.formatRuns(0, s.textLength()), s.selStart(), s.selLength()};
+}
+
+void colour(EditorSurface &s, int start, int length, const CharFormat &format)
+{
+    s.applyFormatRuns(start, {{length, format}});
+}
+
+QString describe(const State &s)
+{
+    return QStringLiteral("%1 chars, %2 runs, sel %3+%4").arg(s.text.size()).arg(s.runs.size()).arg(s.selStart).arg(s.selLength);
+}
+
+QString randomPiece(QRandomGenerator &rng)
+{
+    static const QStringList pieces = {QStringLiteral("a"), QStringLiteral("word "), QStringLiteral("\r\n"),
+                                       QString(QChar(0xE9)), QStringLiteral("{}"), QStringLiteral("x")};
+    return pieces[int(rng.bounded(int(pieces.size())))];
+}
+
+} // namespace
+
+class TestUndoHistory : public QObject {
+    Q_OBJECT
+
+private slots:
+    void surfaces_data();
+    void undoAfterLoad_data() { surfaces_data(); }
+    void undoAfterLoad();
+    void formatsComeBack_data() { surfaces_data(); }
+    void formatsComeBack();
+    void randomEditsUndoAndRedo_data() { surfaces_data(); }
+    void randomEditsUndoAndRedo();
+    void keepsNewest200();
+    void sizeLimit();
+    void changedAndRestoringFlags();
+    void redoBranchEndsWithNewSnapshot();
+    void sharesUnchangedPieces();
+};
+
+void TestUndoHistory::surfaces_data()
+{
+    QTest::addColumn<bool>("widget");
+    QTest::newRow("memory surface") << false;
+    QTest::newRow("editor widget") << true;
+}
+
+void TestUndoHistory::undoAfterLoad()
+{
+    QFETCH(bool, widget);
+    const QString loaded = QStringLiteral("int main()\r\n{\r\n}\r\n");
+    Fixture f(widget, loaded);
+    colour(*f.surface, 0, 3, kRed);
+    QVERIFY(!f.history->canUndo());
+    QVERIFY(f.history->undo());
+    QCOMPARE(f.surface->text(), loaded);
+    // Record 0 is the plain text, in the surface's default format.
+    QCOMPARE(f.surface->formatRuns(0, f.surface->textLength()).size(), std::size_t(1));
+    QCOMPARE(f.history->position(), 0);
+}
+
+void TestUndoHistory::formatsComeBack()
+{
+    QFETCH(bool, widget);
+    Fixture f(widget, QStringLiteral("alpha beta\r\ngamma"));
+    colour(*f.surface, 0, 5, kRed);
+    f.surface->setSelStart(6);
+    f.surface->setSelLength(4);
+    const State before = stateOf(*f.surface);
+    QCOMPARE(f.history->AddHistory().taken, true);
+    f.surface->setSelText(QStringLiteral("BETA\r\nnew"));
+    colour(*f.surface, 6, 4, kGreen);
+    colour(*f.surface, 0, 5, CharFormat{});
+    const State after = stateOf(*f.surface);
+    QVERIFY(f.history->changedSinceSnapshot());
+
+    QVERIFY(f.history->undo());
+    QCOMPARE(stateOf(*f.surface), before);
+    QVERIFY(f.history->canRedo());
+    QVERIFY(f.history->redo());
+    QCOMPARE(stateOf(*f.surface), after);
+    QVERIFY(!f.history->canRedo());
+}
+
+void TestUndoHistory::randomEditsUndoAndRedo()
+{
+    QFETCH(bool, widget);
+    QRandomGenerator rng(widget ? 11 : 12);
+    QString start;
+    while (start.size() < 20000)
+        start += QStringLiteral("line of text %1\r\n").arg(start.size());
+    Fixture f(widget, start);
+    f.history->setFileSize(start.size());
+    colour(*f.surface, 0, 9000, kGreen);
+    std::vector<State> expected;
+    for (int step = 0; step < 60; ++step) {
+        expected.push_back(stateOf(*f.surface));
+        f.history->AddHistory();
+        EditorSurface &s = *f.surface;
+        const int length = s.textLength();
+        const int at = int(rng.bounded(length + 1));
+        switch (rng.bounded(5)) {
+        case 0:
+            s.setSelStart(at);
+            s.setSelText(randomPiece(rng));
+            break;
+        case 1:
+            s.setSelStart(at);
+            s.setSelLength(int(rng.bounded(200)));
+            s.setSelText(QString());
+            break;
+        case 2:
+            colour(s, at, std::min(length - at, int(rng.bounded(6000))), rng.bounded(2) ? kRed : CharFormat{});
+            break;
+        case 3:
+            // A whole-text replacement the widget does not report range by range.
+            s.setText(s.text().replace(QStringLiteral("line"), QStringLiteral("LINE")));
+            colour(s, 0, std::min(s.textLength(), 4000), kRed);
+            break;
+        default:
+            s.setSelStart(at);
+            s.setSelLength(int(rng.bounded(30)));
+            s.setSelColor(0x123456);
+            break;
+        }
+        s.setSelStart(int(rng.bounded(s.textLength() + 1)));
+    }
+    const State last = stateOf(*f.surface);
+    for (int i = int(expected.size()) - 1; i >= 0; --i) {
+        QVERIFY(f.history->undo());
+        const State now = stateOf(*f.surface);
+        QVERIFY2(now == expected[std::size_t(i)], qPrintable(QStringLiteral("undo to %1: %2, expected %3")
+                                                                  .arg(i).arg(describe(now), describe(expected[std::size_t(i)]))));
+    }
+    for (std::size_t i = 1; i <= expected.size(); ++i) {
+        QVERIFY(f.history->redo());
+        QCOMPARE(stateOf(*f.surface), i < expected.size() ? expected[i] : last);
+    }
+    QVERIFY(!f.history->redo());
+}
+
+void TestUndoHistory::keepsNewest200()
+{
+    Fixture f(false);
+    for (int k = 1; k <= 250; ++k) {
+        f.surface->setText(QString::number(k));
+        QVERIFY(f.history->AddHistory().taken);
+    }
+    QCOMPARE(f.history->recordCount(), 199);
+    QCOMPARE(f.history->position(), 199);
+    QCOMPARE(f.history->topMark(), 199);
+    QCOMPARE(f.history->record(0)->text, QStringLiteral("52"));
+    QCOMPARE(f.history->record(198)->text, QStringLiteral("250"));
+    // The first Undo keeps the current text too, which pushes out one more of the oldest.
+    f.surface->setText(QStringLiteral("now"));
+    int undos = 0;
+    while (f.history->position() > 0 && f.history->undo())
+        ++undos;
+    QCOMPARE(undos, 198);
+    QCOMPARE(f.surface->text(), QStringLiteral("53"));
+}
+
+void TestUndoHistory::sizeLimit()
+{
+    const QString big(int(UndoHistory::SizeLimit) + 1, QLatin1Char('a'));
+    Fixture f(false, big);
+    QVERIFY(!f.history->AddHistory().taken);
+    QCOMPARE(f.history->position(), 0);
+    f.surface->setSelStart(3);
+    f.surface->setSelText(QStringLiteral("edit"));
+    QVERIFY(f.history->undo());
+    QCOMPARE(f.surface->text(), big);
+    // The undone edit is not lost: Redo brings it back.
+    QVERIFY(f.history->redo());
+    QCOMPARE(f.surface->text().mid(3, 4), QStringLiteral("edit"));
+
+    f.history->setFileSize(UndoHistory::SizeLimit);
+    QVERIFY(f.history->AddHistory().taken);
+}
+
+void TestUndoHistory::changedAndRestoringFlags()
+{
+    Fixture f(false, QStringLiteral("abc"));
+    QCOMPARE(f.history->AddHistory().clearSavedFlag, false);
+    f.surface->setSelText(QStringLiteral("1"));
+    QVERIFY(f.history->changedSinceSnapshot());
+    QCOMPARE(f.history->AddHistory().clearSavedFlag, true);
+    f.surface->setSelText(QStringLiteral("2"));
+
+    QVERIFY(f.history->undo());
+    // The restore's own Change neither counts as an edit nor lingers for the next one.
+    QVERIFY(!f.history->changedSinceSnapshot());
+    QVERIFY(!f.history->isRestoring());
+    QCOMPARE(f.surface->text(), QStringLiteral("1abc"));
+    QVERIFY(f.history->canRedo());
+
+    f.surface->setSelText(QStringLiteral("typed"));
+    QVERIFY(f.history->changedSinceSnapshot());
+    // Redo would throw the typing away.
+    QVERIFY(!f.history->canRedo());
+    QVERIFY(!f.history->redo());
+    QCOMPARE(f.surface->text(), QStringLiteral("1typedabc"));
+    QVERIFY(f.history->undo());
+    QVERIFY(f.history->redo());
+    QCOMPARE(f.surface->text(), QStringLiteral("1typedabc"));
+}
+
+void TestUndoHistory::redoBranchEndsWithNewSnapshot()
+{
+    Fixture f(false, QStringLiteral("base"));
+    f.history->AddHistory();
+    f.surface->setText(QStringLiteral("one"));
+    f.history->AddHistory();
+    f.surface->setText(QStringLiteral("two"));
+    f.history->undo();
+    f.history->undo();
+    QCOMPARE(f.surface->text(), QStringLiteral("base"));
+    f.history->AddHistory();
+    f.surface->setText(QStringLiteral("other"));
+    QVERIFY(!f.history->canRedo());
+    f.history->undo();
+    QCOMPARE(f.surface->text(), QStringLiteral("base"));
+    f.history->redo();
+    QCOMPARE(f.surface->text(), QStringLiteral("other"));
+    QVERIFY(!f.history->redo());
+}
+
+void TestUndoHistory::sharesUnchangedPieces()
+{
+    QString text;
+    while (text.size() < 500000)
+        text += QStringLiteral("static int add(int a, int b) { return a + b; }\r\n");
+    text.truncate(500000);
+    Fixture f(true, text);
+    for (int i = 0; i < text.size(); i += 10)
+        colour(*f.surface, i, 4, i % 20 ? kRed : kGreen);
+    f.history->AddHistory();
+    const qsizetype first = f.history->bytesHeld();
+    QRandomGenerator rng(3);
+    for (int i = 0; i < 200; ++i) {
+        f.surface->setSelStart(int(rng.bounded(f.surface->textLength())));
+        f.surface->setSelText(QStringLiteral("z"));
+        f.history->AddHistory();
+    }
+    const qsizetype all = f.history->bytesHeld();
+    QVERIFY2(all - first < 4 * 1024 * 1024, qPrintable(QString::number(all - first)));
+    // The whole document is about 1 MB with its formats; 200 copies would be 200 MB.
+    QVERIFY2(first < 2 * 1024 * 1024, qPrintable(QString::number(first)));
+}
+
+QTEST_MAIN(TestUndoHistory)
+#include "tst_undohistory.moc"
