@@ -1,5 +1,6 @@
 #include "ScintillaSurface.h"
 
+#include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
@@ -124,6 +125,26 @@ void ScintillaView::removeKeyBinding(int key, Qt::KeyboardModifiers modifiers)
     if (modifiers & Qt::AltModifier)
         mods |= SCMOD_ALT;
     SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(sciKey | (mods << 16)));
+}
+
+bool ScintillaView::event(QEvent *event)
+{
+    // The widget claims every key of its own key map; a key that an enabled command of the
+    // window uses goes to that command instead.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        if (QWidget *top = window()) {
+            const QList<QAction *> actions = top->findChildren<QAction *>();
+            for (const QAction *action : actions) {
+                if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+                    event->ignore();
+                    return false;
+                }
+            }
+        }
+    }
+    return QsciScintilla::event(event);
 }
 
 void ScintillaView::keyPressEvent(QKeyEvent *event)

@@ -20,6 +20,7 @@ public:
     void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;

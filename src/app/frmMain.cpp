@@ -1,7 +1,10 @@
 #include "frmMain.h"
 
 #include "FileIO.h"
+#include "ChangeDetector.h"
 #include "CommandTable.h"
+#include "EditCommands.h"
+#include "UndoHistory.h"
 #include "FileLinks.h"
 #include "FlatButton.h"
 #include "Highlighter.h"
@@ -17,7 +20,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QMimeData>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -109,6 +114,12 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
+    m_history = std::make_unique<UndoHistory>(*m_surface);
+    m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (m_changes->applicationActive(state == Qt::ApplicationActive))
+            runFocusChecks();
+    });
     setObjectName(QStringLiteral("frmMain"));
     auto *central = new QWidget(this);
     auto *row = new QHBoxLayout(central);
@@ -198,6 +209,28 @@ void frmMain::buildMenus()
     if (QAction *lines = wire("mnuFormatToggleLineNumbers", [this] { ToggleLineNumbers(); }))
         lines->setChecked(true);
     connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshFileMenu);
+
+    wire("mnuEditUndo", [this] { Undo(); });
+    wire("mnuEditRedo", [this] { Redo(); });
+    wire("mnuEditCut", [this] { Cut(); });
+    wire("mnuEditCopy", [this] { Copy(); });
+    wire("mnuEditPaste", [this] { Paste(); });
+    wire("mnuEditDelete", [this] { DeleteSelection(); });
+    wire("mnuEditCutAppend", [this] { CopyAppend(true); });
+    wire("mnuEditCopyAppend", [this] { CopyAppend(false); });
+    wire("mnuEditCutAsRichText", [this] { CopyAsRichText(true); });
+    wire("mnuEditCopyAsRichText", [this] { CopyAsRichText(false); });
+    wire("mnuEditCopyColumn", [this] { CopyColumn(); });
+    wire("mnuEditCopyFileName", [this] { QGuiApplication::clipboard()->setText(strfilename); });
+    wire("mnuEditDeleteLine", [this] { DeleteLine(); });
+    wire("mnuEditCrop", [this] { Crop(); });
+    wire("mnuEditSelectWord", [this] { EditCommands::selectWord(surface()); });
+    wire("mnuEditSelectLine", [this] { EditCommands::selectLine(surface()); });
+    wire("mnuEditSelectAll", [this] { EditCommands::selectAll(surface()); });
+    wire("mnuEditDateTime", [this] { InsertDateTime(); });
+    wire("mnuToolsClearUndoRedo", [this] { ClearUndoRedo(); });
+    if (QMenu *edit = menuBar()->findChild<QMenu *>(QStringLiteral("mnuEdit")))
+        connect(edit, &QMenu::aboutToShow, this, &frmMain::refreshEditMenu);
 
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
@@ -391,6 +424,7 @@ void frmMain::FileClose(bool prompt)
     s.setText(QString());
     lblOS->setText(QStringLiteral("DOS"));
     resetDocumentState(kUntitled);
+    resetHistory();
     s.setSelColor(settings.fcolor);
     s.setSelBold(settings.TextBold);
     s.setSelItalic(settings.TextItalic);
@@ -540,6 +574,7 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
     while (filename.endsWith(QLatin1Char(' ')))
         filename.chop(1);
     isLoading = true;
+    m_changes->setLoading(true);
     EditorSurface &s = surface();
 
     if (!FileExists(filename) || QFileInfo(filename).isDir()) {
@@ -548,6 +583,7 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
                     + QStringLiteral(", please make sure that you have typed the correct path."),
                 QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
         resetDocumentState(kUntitled);
+        resetHistory();
     } else {
         const QString timeText = FileTimeText(filename);
         const QString name = FileNameOf(filename);
@@ -573,6 +609,7 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
         if (!loadHere) {
             setToolTipText(QString());
             isLoading = false;
+            m_changes->setLoading(false);
             return;
         }
         if (!file.open(QIODevice::ReadOnly)) {
@@ -580,6 +617,7 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
             askUser(this, QStringLiteral("Couldn't open ") + filename + QStringLiteral(": ") + file.errorString(),
                     QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
             isLoading = false;
+            m_changes->setLoading(false);
             return;
         }
         const DecodedLoad loaded = loadInto(s, file);
@@ -603,11 +641,14 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
         updateTitle();
         openFiles.RegisterOpenFile(filename);
         setToolTipText(QString());
+        resetHistory();
+        m_changes->documentLoaded(filename);
         docFlags.clear();
         LoadLanguage(filename, true);
     }
     Q_UNUSED(byCommandLine);
     isLoading = false;
+    m_changes->setLoading(false);
     fitGutter();
     PicLines->DrawLineNumbers();
     updateXY();
@@ -707,6 +748,8 @@ bool frmMain::WriteDocument(const QString &path)
     updateXY();
     fileTimeText = FileTimeText(path);
     currentFolder = FolderOf(path);
+    m_history->setFileSize(lngFileSize);
+    m_changes->documentSaved(path);
     if (extensionChanged)
         LoadLanguage(path, true);
     return true;
@@ -726,7 +769,207 @@ bool frmMain::confirmDiscard()
 
 void frmMain::AddHistory()
 {
-    // The undo history arrives with the edit commands.
+    const auto result = m_history->AddHistory();
+    if (result.clearSavedFlag && isDocumentSaved) {
+        isDocumentSaved = false;
+        updateTitle();
+    }
+}
+
+void frmMain::resetHistory()
+{
+    m_history->setFileSize(lngFileSize);
+    m_history->reset();
+}
+
+void frmMain::Undo()
+{
+    m_history->undo();
+    PicLines->DrawLineNumbers();
+    updateXY();
+}
+
+void frmMain::Redo()
+{
+    m_history->redo();
+    PicLines->DrawLineNumbers();
+    updateXY();
+}
+
+void frmMain::Copy()
+{
+    EditorSurface &s = surface();
+    const QString selected = s.selText();
+    if (selected.isEmpty())
+        return;
+    if (settings.CopyAsRichText)
+        putRichText(selected, s.selStart(), s.selLength());
+    else
+        QGuiApplication::clipboard()->setText(EditCommands::copiedText(selected, isUnix));
+}
+
+void frmMain::putRichText(const QString &text, int start, int length)
+{
+    EditorSurface &s = surface();
+    const auto runs = s.formatRuns(start, length);
+    QGuiApplication::clipboard()->setMimeData(
+        EditCommands::richClipboardData(text, s.selRTF(), EditCommands::htmlOfRuns(text, runs)));
+}
+
+void frmMain::Cut()
+{
+    AddHistory();
+    if (surface().selLength() == 0)
+        return;
+    Copy();
+    surface().setSelText(QString());
+}
+
+void frmMain::Paste()
+{
+    AddHistory();
+    EditorSurface &s = surface();
+    const QString text = EditCommands::pastedText(QGuiApplication::clipboard()->text());
+    s.setSelText(text);
+    s.setSelColor(settings.fcolor);
+    s.setSelBold(settings.TextBold);
+    m_live->afterPaste(text);
+}
+
+void frmMain::CopyAppend(bool cut)
+{
+    EditorSurface &s = surface();
+    const QString selected = s.selText();
+    if (selected.isEmpty())
+        return;
+    if (cut)
+        AddHistory();
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(EditCommands::appendedText(clipboard->text(), selected, isUnix));
+    if (cut)
+        s.setSelText(QString());
+}
+
+void frmMain::CopyAsRichText(bool cut)
+{
+    EditorSurface &s = surface();
+    if (cut)
+        AddHistory();
+    const QString selected = s.selText();
+    if (selected.isEmpty())
+        return;
+    putRichText(selected, s.selStart(), s.selLength());
+    if (cut)
+        s.setSelText(QString());
+}
+
+void frmMain::CopyColumn()
+{
+    const auto column = EditCommands::copyColumn(surface(), isUnix);
+    QGuiApplication::clipboard()->setText(column.text);
+    showHint(column.message);
+}
+
+void frmMain::DeleteSelection()
+{
+    AddHistory();
+    surface().setSelText(QString());
+    isDocumentSaved = false;
+    updateTitle();
+}
+
+void frmMain::DeleteLine()
+{
+    AddHistory();
+    if (EditCommands::deleteLine(surface())) {
+        isDocumentSaved = false;
+        updateTitle();
+    }
+}
+
+void frmMain::Crop()
+{
+    if (surface().selLength() == 0)
+        return;
+    AddHistory();
+    EditCommands::crop(surface());
+}
+
+void frmMain::InsertDateTime()
+{
+    AddHistory();
+    surface().setSelText(EditCommands::dateTimeText());
+}
+
+void frmMain::ClearUndoRedo()
+{
+    if (askUser(this, EditCommands::clearHistoryQuestion(), EditCommands::clearHistoryTitle(),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
+        == QMessageBox::Yes)
+        m_history->reset();
+}
+
+void frmMain::refreshEditMenu()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    const auto state = EditCommands::editMenuState(surface().selLength() > 0, mime && mime->hasText(),
+                                                   m_history->canUndo(), m_history->canRedo(), strfilename);
+    const std::pair<const char *, bool> items[] = {
+        {"mnuEditCut", state.cut}, {"mnuEditCopy", state.copy}, {"mnuEditPaste", state.paste},
+        {"mnuEditCutAppend", state.cutAppend}, {"mnuEditCopyAppend", state.copyAppend}, {"mnuEditDelete", state.del},
+        {"mnuEditCrop", state.crop}, {"mnuEditUndo", state.undo}, {"mnuEditRedo", state.redo},
+        {"mnuEditCopyFileName", state.copyFileName}};
+    for (const auto &[name, enabled] : items) {
+        if (QAction *action = CommandTable::findCommand(this, name))
+            action->setEnabled(enabled);
+    }
+}
+
+void frmMain::runFocusChecks()
+{
+    refreshCapsLock();
+    EditorSurface &s = surface();
+    const auto checks = m_changes->runChecks(strfilename, s.selStart(), s.selLength(),
+                                             {settings.DisableFileChangeDetection, settings.AutoUpdateChangedFiles});
+    if (checks.reloadRecentFiles) {
+        recentFiles.LoadRecentFiles();
+        refreshRecentMenu();
+    }
+    if (checks.reloadSettings) {
+        LoadMySettings(true);
+        RefreshHighlighting();
+    }
+    const auto reload = [&] {
+        ReadFile(strfilename, false);
+        s.setSelStart(checks.selStart);
+        s.setSelLength(checks.selLength);
+    };
+    switch (checks.document) {
+    case ChangeDetector::DocumentAction::None:
+        break;
+    case ChangeDetector::DocumentAction::Reload:
+        reload();
+        break;
+    case ChangeDetector::DocumentAction::AskChanged:
+        if (askUser(this, ChangeDetector::changedMessage(strfilename), ChangeDetector::changedTitle(),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
+            == QMessageBox::Yes)
+            reload();
+        else
+            m_changes->decline();
+        break;
+    case ChangeDetector::DocumentAction::AskDeleted:
+        if (askUser(this, ChangeDetector::deletedMessage(strfilename), ChangeDetector::deletedTitle(),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical)
+            == QMessageBox::Yes) {
+            isDocumentSaved = false;
+            updateTitle();
+        } else {
+            FileClose(false);
+            m_changes->decline();
+        }
+        break;
+    }
 }
 
 void frmMain::InsertContentFromFile(const QString &path)
@@ -765,6 +1008,7 @@ void frmMain::InsertContentFromFile(const QString &path)
 
 void frmMain::surfaceChange()
 {
+    m_history->noteChange();
     if (isLoading || !surface().isVisible())
         return;
     fitGutter();
@@ -880,6 +1124,7 @@ void frmMain::SaveMySettings()
 {
     m_store.SaveMySettings(settings);
     LastModifiedSettings = m_store.settingsFileStamp();
+    m_changes->recordSettingsTime();
 }
 
 void frmMain::SaveMySettings2()
@@ -984,6 +1229,18 @@ void frmMain::refreshCapsLock()
 
 void frmMain::surfaceKeyDown(int &key, int &shift)
 {
+    // Typing is undone in steps: the first key of a fresh history and every word or line break
+    // take a snapshot before the widget changes the text. Modifier and movement keys change
+    // nothing, so they take none (a snapshot would drop the redo records).
+    const bool command = (shift & CtrlMask) && !(shift & AltMask);
+    const bool editKey = key == Qt::Key_Tab || key == Qt::Key_Backspace || key == Qt::Key_Return
+        || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Delete;
+    const bool typesText = !command && (editKey || (key > 0 && key < Qt::Key_Escape));
+    if (typesText && m_history->position() == 0)
+        AddHistory();
+    else if (!command && (key == Qt::Key_Tab || key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter
+                          || key == Qt::Key_Space || (key == Qt::Key_Delete && surface().selLength() > 0)))
+        AddHistory();
     m_live->onKeyDown(key, shift);
     if (key == Qt::Key_CapsLock && !capsLockState())
         lblCaps->setVisible(!lblCaps->isVisible());

@@ -19,7 +19,9 @@ class QLabel;
 class QMenu;
 class QTimer;
 class QToolBar;
+class ChangeDetector;
 class CurrentLineBox;
+class UndoHistory;
 class Highlighter;
 class LiveHighlighter;
 class LineNumberGutter;
@@ -112,6 +114,26 @@ public:
     Highlighter &highlighter() { return *m_highlighter; }
     LiveHighlighter &liveHighlighter() { return *m_live; }
 
+    // Edit commands
+    void Undo();
+    void Redo();
+    void Copy();
+    void Cut();
+    void Paste();
+    void CopyAppend(bool cut);
+    void CopyAsRichText(bool cut);
+    void CopyColumn();
+    void DeleteSelection();
+    void DeleteLine();
+    void Crop();
+    void InsertDateTime();
+    void ClearUndoRedo();
+    UndoHistory &history() { return *m_history; }
+
+    // The focus checks for changes made by other programs, run when the program becomes active.
+    void runFocusChecks();
+    ChangeDetector &changeDetector() { return *m_changes; }
+
     void FileClose(bool prompt);
     void RevertToSaved();
     void DeleteFile();
@@ -162,6 +184,11 @@ private:
     QString m_appFolder;
     SettingsStore m_store;
     bool m_startedUp = false;
+    void refreshEditMenu();
+    void putRichText(const QString &text, int start, int length);
+    void resetHistory();
+    std::unique_ptr<UndoHistory> m_history;
+    std::unique_ptr<ChangeDetector> m_changes;
     std::unique_ptr<Highlighter> m_highlighter;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<ScintillaSurface> m_surface;
