@@ -1,0 +1,21 @@
+#pragma once
+
+#include "RegExp.h"
+
+#include <QList>
+
+#include <memory>
+#include <optional>
+
+// The expression and its match list shared by the find and replace dialogs. Rebuilt on the next
+// regular-expression step once dirty; keys, undo snapshots and find-box edits make it dirty.
+struct ExpressionCache {
+    std::unique_ptr<RegExp> expression;
+    QList<RegExp::Match> matches;
+    std::optional<RegExp::Match> current;
+    int matchIndex = 0;
+    bool lastStepUpward = false;
+    bool dirty = true;
+
+    void markDirty() { dirty = true; }
+};

@@ -1,0 +1,133 @@
+#include "LineNavigation.h"
+
+#include "FindEngine.h"
+
+#include <QStringMatcher>
+
+#include <cmath>
+#include <limits>
+
+namespace LineNavigation {
+
+namespace {
+
+const QString kBreak = QStringLiteral("\r\n");
+
+QString trimBlanks(const QString &line)
+{
+    qsizetype from = 0;
+    qsizetype to = line.size();
+    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (from < to && blank(line.at(from)))
+        ++from;
+    while (to > from && blank(line.at(to - 1)))
+        --to;
+    return line.mid(from, to - from);
+}
+
+int clampToInt(double value)
+{
+    if (value >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (value <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return int(std::lround(value));
+}
+
+} // namespace
+
+int LineStart(int line, const QString &text)
+{
+    if (line <= 1)
+        return 0;
+    qsizetype at = -2;
+    for (int n = 1; n < line; ++n) {
+        at = text.indexOf(kBreak, at + 2);
+        if (at < 0)
+            return int(text.size()) + 1;
+    }
+    return int(at) + 2;
+}
+
+int LineOfOffset(int offset, const QString &text)
+{
+    int line = 1;
+    for (qsizetype at = text.indexOf(kBreak); at >= 0 && at < offset; at = text.indexOf(kBreak, at + 2))
+        ++line;
+    return line;
+}
+
+std::optional<double> parseNumber(const QString &box)
+{
+    bool ok = false;
+    const double value = box.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+int GotoTarget(double line, double column, const QString &text)
+{
+    const int wanted = clampToInt(std::fabs(line));
+    const int col = qMax(1, clampToInt(column));
+    const int start = LineStart(wanted, text);
+    qint64 target = qint64(start) + col - 1;
+    if (target > text.size() || LineOfOffset(int(target), text) != wanted)
+        target = qint64(LineStart(wanted == std::numeric_limits<int>::max() ? wanted : wanted + 1, text)) - 2;
+    return int(qBound<qint64>(0, target, text.size()));
+}
+
+QString listEntry(int line, const QString &text)
+{
+    return QString::number(line) + QLatin1Char('\t') + trimBlanks(text);
+}
+
+LineList LinesContaining(const QString &text, const QString &searchText, bool matchCase, bool regExp)
+{
+    LineList list;
+    const QStringList lines = text.split(kBreak);
+    std::unique_ptr<RegExp> engine;
+    if (regExp) {
+        engine = FindEngine::newEngine(searchText, matchCase);
+        engine->setGlobal(false);
+    }
+    const QStringMatcher matcher(searchText, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        const bool qualifies = engine ? engine->Test(line) : matcher.indexIn(line) >= 0;
+        if (engine && engine->errorNumber() != 0) {
+            list.error = engine->errorDescription();
+            break;
+        }
+        if (!qualifies)
+            continue;
+        list.lineNumbers << int(i + 1);
+        list.entries << listEntry(int(i + 1), line);
+        list.texts << line;
+    }
+    return list;
+}
+
+LineList BookmarkedLines(const QString &text, const QList<int> &bookmarks)
+{
+    LineList list;
+    const QStringList lines = text.split(kBreak);
+    for (int n : bookmarks) {
+        if (n < 1 || n > lines.size())
+            continue;
+        list.lineNumbers << n;
+        list.entries << listEntry(n, lines.at(n - 1));
+        list.texts << lines.at(n - 1);
+    }
+    return list;
+}
+
+QString clipboardText(const LineList &list)
+{
+    QString out;
+    for (const QString &line : list.texts)
+        out += line + kBreak;
+    return out;
+}
+
+} // namespace LineNavigation

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+
+// Named controls for the search windows, so tests and the program find them by objectName.
+namespace SearchDialogParts {
+
+template <typename Widget, typename... Args>
+Widget *make(QWidget *parent, const char *name, Args &&...args)
+{
+    auto *w = new Widget(std::forward<Args>(args)..., parent);
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+// An editable drop-down list that keeps what is typed as typed.
+QComboBox *historyBox(QWidget *parent, const char *name);
+
+} // namespace SearchDialogParts

@@ -1,0 +1,200 @@
+#include "SearchWindows.h"
+
+#include "BracketMatcher.h"
+#include "EditorSurface.h"
+#include "LineNavigation.h"
+#include "Prompter.h"
+#include "SearchHost.h"
+#include "Settings.h"
+#include "SurfaceGeometry.h"
+#include "frmBookmarks.h"
+#include "frmFind.h"
+#include "frmGotoLine.h"
+#include "frmLines.h"
+#include "frmReplace.h"
+#include "picBracket.h"
+
+#include <QFontMetrics>
+
+SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
+    : QObject(parent)
+    , m_host(host)
+    , m_find(host.surface(), HistoryLists(host.appFolder()))
+    , m_replace(m_find, host)
+{
+}
+
+SearchWindows::~SearchWindows()
+{
+    delete m_tool.data();
+    delete m_marker.data();
+}
+
+void SearchWindows::closeToolWindow()
+{
+    if (m_tool) {
+        QDialog *old = m_tool;
+        m_tool.clear();
+        old->close();
+    }
+}
+
+void SearchWindows::openTool(QDialog *window)
+{
+    m_tool = window;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void SearchWindows::setRegExpSearch(bool on)
+{
+    m_host.settings().RegExpSearch = on;
+}
+
+void SearchWindows::Find()
+{
+    closeToolWindow();
+    openTool(new frmFind(*this, m_host.ownerWindow()));
+}
+
+void SearchWindows::FindNext()
+{
+    m_find.FindNextPlain();
+    m_host.refreshStatusBar();
+}
+
+void SearchWindows::FindPrevious()
+{
+    m_find.FindPreviousPlain();
+    m_host.refreshStatusBar();
+}
+
+void SearchWindows::Replace()
+{
+    closeToolWindow();
+    openTool(new frmReplace(*this, m_host.ownerWindow()));
+}
+
+void SearchWindows::GotoLine()
+{
+    EditorSurface &surface = m_host.surface();
+    const int current = surface.getLineFromChar(surface.selStart()) + 1;
+    closeToolWindow();
+    openTool(new frmGotoLine(*this, current, m_host.ownerWindow()));
+}
+
+void SearchWindows::LinesContaining()
+{
+    closeToolWindow();
+    auto *window = new frmLines(*this, m_host.ownerWindow());
+    openTool(window);
+    if (const auto error = window->error()) {
+        askUser(window,
+                QStringLiteral("Regular Expression Error : ") + *error
+                    + QStringLiteral("\r\n\r\nThe regular-expression engine is built into Orvane; "
+                                     "reinstalling Orvane from your distribution's packages restores it."),
+                QStringLiteral("Orvane"), QMessageBox::Ok, QMessageBox::Warning);
+    }
+}
+
+void SearchWindows::ViewAllBookmarks()
+{
+    closeToolWindow();
+    openTool(new frmBookmarks(*this, m_host.ownerWindow()));
+}
+
+void SearchWindows::goToLine(int line)
+{
+    EditorSurface &surface = m_host.surface();
+    surface.setSelStart(LineNavigation::LineStart(line, surface.text()));
+    m_host.refreshStatusBar();
+}
+
+void SearchWindows::ToggleBookmark()
+{
+    EditorSurface &surface = m_host.surface();
+    m_host.showHint(m_bookmarks.toggle(surface.getLineFromChar(surface.selStart()) + 1));
+    m_host.redrawGutter();
+}
+
+void SearchWindows::NextBookmark()
+{
+    if (const auto line = m_bookmarks.next())
+        goToLine(*line);
+}
+
+void SearchWindows::PreviousBookmark()
+{
+    if (const auto line = m_bookmarks.previous())
+        goToLine(*line);
+}
+
+void SearchWindows::ClearAllBookmarks()
+{
+    m_bookmarks.clear();
+    m_host.redrawGutter();
+}
+
+void SearchWindows::documentReset()
+{
+    m_bookmarks.clear();
+    m_find.markDirty();
+    onMouseEvent();
+}
+
+void SearchWindows::MatchBracket()
+{
+    const BracketMatch match = BracketMatcher::MatchBracket(m_host.surface(), true);
+    if (!match.target)
+        m_host.showHint(match.message);
+    m_host.refreshStatusBar();
+}
+
+void SearchWindows::onMouseEvent()
+{
+    if (m_marker)
+        m_marker->hide();
+}
+
+void SearchWindows::onCaretMoved(bool skipMarker)
+{
+    onMouseEvent();
+    const Settings &settings = m_host.settings();
+    EditorSurface &surface = m_host.surface();
+    if (skipMarker || !settings.AutoUnderlineBracket || surface.selLength() >= 2 || m_host.isBinaryMode())
+        return;
+    const int caret = surface.selStart();
+    if (caret >= surface.textLength())
+        return;
+    const auto partner = BracketMatcher::markerCharacter(surface.textRange(caret, 1).at(0), m_host.isMarkupLanguage());
+    if (!partner)
+        return;
+    // The target is found without moving the caret, so the view never scrolls to it and back.
+    const BracketMatch match = BracketMatcher::findMatch(surface.text(), caret);
+    if (!match.target) {
+        m_host.showHint(match.message);
+        return;
+    }
+    placeMarker(*partner, *match.target);
+}
+
+void SearchWindows::placeMarker(QChar partner, int target)
+{
+    EditorSurface &surface = m_host.surface();
+    QWidget *area = SurfaceGeometry::textArea(surface);
+    const auto cell = SurfaceGeometry::characterRect(surface, target);
+    if (!area || !cell)
+        return;
+    if (!m_marker)
+        m_marker = new picBracket(area);
+    const CharFormat format = surface.defaultFormat();
+    QFont font(format.fontName);
+    font.setPointSizeF(format.fontSize > 0 ? format.fontSize : 10);
+    m_marker->setTextFont(font, format.bold);
+    m_marker->setColors(OleColors::toQColor(m_host.settings().fcolor1), OleColors::toQColor(surface.backColor()));
+    m_marker->setCharacter(partner);
+    m_marker->setGeometry(*cell);
+    m_marker->show();
+    m_marker->raise();
+}
