@@ -17,6 +17,8 @@
 #include "modTransparent.h"
 #include "Prompter.h"
 #include "ScintillaSurface.h"
+#include "SearchHost.h"
+#include "SearchWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -91,6 +93,32 @@ DecodedLoad loadInto(EditorSurface &s, QFile &file)
     return result;
 }
 
+// What the search windows borrow from the main window.
+class MainSearchHost : public SearchHost {
+public:
+    explicit MainSearchHost(frmMain &window) : m_window(window) {}
+    EditorSurface &surface() override { return m_window.surface(); }
+    Settings &settings() override { return m_window.settings; }
+    QString appFolder() const override { return m_window.appFolder(); }
+    void AddHistory() override { m_window.AddHistory(); }
+    bool highlightingActive() const override
+    {
+        return m_window.settings.enableSyntaxHighlightning && m_window.language.languageActive
+            && !m_window.docFlags.highlightingDeclined;
+    }
+    void renderRange(int start, int length) override { m_window.highlighter().renderRange(start, length); }
+    void renderDocument() override { m_window.highlighter().renderDocument(); }
+    void showHint(const QString &text) override { m_window.showHint(text); }
+    bool isMarkupLanguage() const override { return m_window.language.languageActive && m_window.language.markup; }
+    bool isBinaryMode() const override { return m_window.isBinary; }
+    void refreshStatusBar() override { m_window.updateXY(1); }
+    void redrawGutter() override { m_window.PicLines->DrawLineNumbers(); }
+    QWidget *ownerWindow() override { return &m_window; }
+
+private:
+    frmMain &m_window;
+};
+
 double twipsPerPixel(const QWidget *widget)
 {
     const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
@@ -115,6 +143,8 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_history = std::make_unique<UndoHistory>(*m_surface);
+    m_searchHost = std::make_unique<MainSearchHost>(*this);
+    m_search = new SearchWindows(*m_searchHost, this);
     m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -135,6 +165,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     buildStatusBar();
     buildMenus();
     buildToolBar();
+    PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
 
     tmrToolTip = new QTimer(this);
     tmrToolTip->setObjectName(QStringLiteral("tmrToolTip"));
@@ -231,6 +262,32 @@ void frmMain::buildMenus()
     wire("mnuToolsClearUndoRedo", [this] { ClearUndoRedo(); });
     if (QMenu *edit = menuBar()->findChild<QMenu *>(QStringLiteral("mnuEdit")))
         connect(edit, &QMenu::aboutToShow, this, &frmMain::refreshEditMenu);
+
+    wire("mnuSearchFind", [this] { m_search->Find(); });
+    wire("mnuSearchFindNext", [this] { m_search->FindNext(); });
+    wire("mnuSearchFindPrev", [this] { m_search->FindPrevious(); });
+    wire("mnuSearchReplace", [this] { m_search->Replace(); });
+    wire("mnuSearchGotoLine", [this] { m_search->GotoLine(); });
+    wire("mnuSearchLinesContaining", [this] { m_search->LinesContaining(); });
+    wire("mnuSearchMatchBracket", [this] { m_search->MatchBracket(); });
+    wire("mnuSearchToggleBookmark", [this] { m_search->ToggleBookmark(); });
+    wire("mnuSearchNextBookmark", [this] { m_search->NextBookmark(); });
+    wire("mnuSearchPreviousBookmark", [this] { m_search->PreviousBookmark(); });
+    wire("mnuSearchViewAllBookmarks", [this] { m_search->ViewAllBookmarks(); });
+    wire("mnuSearchClearAllBookmarks", [this] { m_search->ClearAllBookmarks(); });
+    if (QMenu *searchMenu = menuBar()->findChild<QMenu *>(QStringLiteral("mnuSearch")))
+        connect(searchMenu, &QMenu::aboutToShow, this, [this] {
+            const std::pair<const char *, bool> items[] = {
+                {"mnuSearchFindNext", m_search->canFindAgain()}, {"mnuSearchFindPrev", m_search->canFindAgain()},
+                {"mnuSearchViewAllBookmarks", m_search->hasBookmarks()},
+                {"mnuSearchClearAllBookmarks", m_search->hasBookmarks()},
+                {"mnuSearchNextBookmark", m_search->hasBookmarks()},
+                {"mnuSearchPreviousBookmark", m_search->hasBookmarks()}};
+            for (const auto &[name, enabled] : items) {
+                if (QAction *action = CommandTable::findCommand(this, name))
+                    action->setEnabled(enabled);
+            }
+        });
 
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
@@ -499,7 +556,6 @@ void frmMain::updateTitle()
 
 void frmMain::updateXY(int shift)
 {
-    Q_UNUSED(shift);
     EditorSurface &s = surface();
     const int start = s.selStart();
     const int line = s.getLineFromChar(start);
@@ -518,6 +574,8 @@ void frmMain::updateXY(int shift)
                          + QStringLiteral(" bytes"));
     lineBox->PlaceLineBox();
     PicLines->update();
+    if (m_search)
+        m_search->onCaretMoved(shift);
 }
 
 void frmMain::fitGutter()
@@ -770,6 +828,8 @@ bool frmMain::confirmDiscard()
 void frmMain::AddHistory()
 {
     const auto result = m_history->AddHistory();
+    if (result.taken)
+        m_search->markDirty();
     if (result.clearSavedFlag && isDocumentSaved) {
         isDocumentSaved = false;
         updateTitle();
@@ -780,6 +840,7 @@ void frmMain::resetHistory()
 {
     m_history->setFileSize(lngFileSize);
     m_history->reset();
+    m_search->documentReset();
 }
 
 void frmMain::Undo()
@@ -1042,7 +1103,13 @@ void frmMain::surfaceKeyUp(int &key, int &shift)
 
 void frmMain::surfaceMouseUp(int, int, int, int)
 {
+    m_search->onMouseEvent();
     PicLines->update();
+}
+
+void frmMain::surfaceMouseDown(int, int, int, int)
+{
+    m_search->onMouseEvent();
 }
 
 void frmMain::surfaceGotFocus()
@@ -1241,6 +1308,7 @@ void frmMain::surfaceKeyDown(int &key, int &shift)
     else if (!command && (key == Qt::Key_Tab || key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter
                           || key == Qt::Key_Space || (key == Qt::Key_Delete && surface().selLength() > 0)))
         AddHistory();
+    m_search->markDirty();
     m_live->onKeyDown(key, shift);
     if (key == Qt::Key_CapsLock && !capsLockState())
         lblCaps->setVisible(!lblCaps->isVisible());

@@ -20,6 +20,8 @@ class QMenu;
 class QTimer;
 class QToolBar;
 class ChangeDetector;
+class SearchHost;
+class SearchWindows;
 class CurrentLineBox;
 class UndoHistory;
 class Highlighter;
@@ -90,6 +92,7 @@ public:
     void surfaceScrolled() override;
     void surfaceKeyUp(int &key, int &shift) override;
     void surfaceMouseUp(int button, int shift, int x, int y) override;
+    void surfaceMouseDown(int button, int shift, int x, int y) override;
     void surfaceGotFocus() override;
     void surfaceKeyDown(int &key, int &shift) override;
 
@@ -129,6 +132,8 @@ public:
     void InsertDateTime();
     void ClearUndoRedo();
     UndoHistory &history() { return *m_history; }
+
+    SearchWindows &search() { return *m_search; }
 
     // The focus checks for changes made by other programs, run when the program becomes active.
     void runFocusChecks();
@@ -190,6 +195,8 @@ private:
     std::unique_ptr<UndoHistory> m_history;
     std::unique_ptr<ChangeDetector> m_changes;
     std::unique_ptr<Highlighter> m_highlighter;
+    std::unique_ptr<SearchHost> m_searchHost;
+    SearchWindows *m_search = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<ScintillaSurface> m_surface;
 
