@@ -475,8 +475,10 @@ void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
         m_utf16Index = false;
     }
     m_indexStale = false;
+    // Two spare bytes: with only one, the first read of the whole text copies the document to make
+    // room for its terminating NUL.
     if (sizeHint > 0)
-        send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint + 1));
+        send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint + 2));
     m_bulkAscii = isAscii;
     invalidateCaches();
 }
@@ -663,41 +665,43 @@ void ScintillaSurface::styleUnits(int start, const quint8 *units, int count, con
         return;
     const CharSpot spot = spotOf(start);
     int byte = spot.byte;
-    QByteArray styles;
-    if (!m_utf16Index) {
-        styles.resize(count);
-        char *out = styles.data();
-        for (int k = 0; k < count; ++k)
-            out[k] = table[units[k]];
-    } else {
-        int k = spot.offset - start;
-        if (k < 0) {
-            // Starting on the second unit of a pair: the pair belongs to the unit before the range.
-            byte += 4;
-            k = 1;
-        }
-        const int span = std::min(byteLength() - byte, (count - k) * 3 + 1);
-        if (span <= 0)
-            return;
-        const auto *data = reinterpret_cast<const unsigned char *>(
-            send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(byte), span));
-        styles.resize(span);
-        char *out = styles.data();
-        int b = 0;
-        while (k < count && b < span) {
-            const Utf8Char c = utf8CharOf(data[b]);
-            const int end = std::min(span, b + c.bytes);
-            std::fill(out + b, out + end, table[units[k]]);
-            b = end;
-            k += c.units;
-        }
-        styles.truncate(b);
+    int k = spot.offset - start;
+    if (k < 0) {
+        // Starting on the second unit of a pair: the pair belongs to the unit before the range.
+        byte += 4;
+        k = 1;
     }
-    if (styles.isEmpty())
+    const int span = m_utf16Index ? std::min(byteLength() - byte, (count - k) * 3 + 1) : count;
+    if (span <= 0 || k >= count)
         return;
+    const auto *data = m_utf16Index ? reinterpret_cast<const unsigned char *>(send(
+                                          QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(byte), span))
+                                    : nullptr;
+    // Handed over in pieces: a buffer as large as the document would cost more to allocate than to fill.
+    constexpr int Piece = 1 << 16;
+    std::array<char, Piece + 4> styles;
     send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(byte), 0);
-    m_view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(styles.size()),
-                          styles.constData());
+    int b = 0;
+    while (k < count && b < span) {
+        int filled = 0;
+        if (!data) {
+            filled = std::min(Piece, count - k);
+            for (int i = 0; i < filled; ++i)
+                styles[std::size_t(i)] = table[units[k + i]];
+            k += filled;
+        } else {
+            while (filled < Piece && k < count && b < span) {
+                const Utf8Char c = utf8CharOf(data[b]);
+                const int bytes = std::min(c.bytes, span - b);
+                std::fill_n(styles.begin() + filled, bytes, table[units[k]]);
+                filled += bytes;
+                b += bytes;
+                k += c.units;
+            }
+        }
+        m_view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(filled),
+                              styles.data());
+    }
 }
 
 void ScintillaSurface::applyFormatRuns(int start, const std::vector<FormatRun> &runs)
