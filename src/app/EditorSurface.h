@@ -3,6 +3,7 @@
 #include "OleColor.h"
 
 #include <QFont>
+#include <QHashFunctions>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,11 @@ struct CharFormat {
 
     bool operator==(const CharFormat &) const = default;
 };
+
+inline size_t qHash(const CharFormat &format, size_t seed = 0)
+{
+    return qHashMulti(seed, format.color, format.bold, format.italic, format.fontName, format.fontSize);
+}
 
 // Size and two independent hashes of a text's UTF-8 bytes: equal texts give equal prints, and an
 // accidental collision of different texts is out of reach.
@@ -122,6 +128,12 @@ public:
 
     // Formats in bulk: the highlighter computes a range's formats and hands them over in one call.
     virtual void applyFormatRuns(int start, const std::vector<FormatRun> &runs) = 0;
+    // The compact form of the same: one palette index per UTF-16 code unit from start. Both units of
+    // a surrogate pair take the first unit's format (a buffer starting on the second unit leaves the
+    // pair alone); an index outside the palette means the default format; units past the end of the
+    // text are ignored.
+    virtual void applyStyleBuffer(int start, const std::vector<quint8> &styles,
+                                  const std::vector<CharFormat> &palette) = 0;
     virtual std::vector<FormatRun> formatRuns(int start, int length) const = 0;
     virtual CharFormat formatAt(int offset) const = 0;
 

@@ -171,6 +171,26 @@ void MemorySurface::applyFormatRuns(int start, const std::vector<FormatRun> &run
     }
 }
 
+void MemorySurface::applyStyleBuffer(int start, const std::vector<quint8> &styles,
+                                     const std::vector<CharFormat> &palette)
+{
+    std::vector<int> indices;
+    indices.reserve(palette.size());
+    for (const CharFormat &format : palette)
+        indices.push_back(formatIndex(format));
+    start = std::clamp(start, 0, textLength());
+    const int end = int(std::min<qsizetype>(textLength(), start + qsizetype(styles.size())));
+    for (int i = start; i < end; ++i) {
+        const quint8 style = styles[std::size_t(i - start)];
+        m_formats[std::size_t(i)] = style < indices.size() ? indices[style] : 0;
+    }
+    // The second unit of a pair follows the first, on both edges of the range.
+    for (int i = std::max(start, 1); i < std::min(end + 1, textLength()); ++i) {
+        if (m_text.at(i).isLowSurrogate() && m_text.at(i - 1).isHighSurrogate())
+            m_formats[std::size_t(i)] = m_formats[std::size_t(i - 1)];
+    }
+}
+
 std::vector<FormatRun> MemorySurface::formatRuns(int start, int length) const
 {
     std::vector<FormatRun> runs;

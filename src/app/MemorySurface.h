@@ -39,6 +39,7 @@ public:
     void setSelFontSize(double size) override;
 
     void applyFormatRuns(int start, const std::vector<FormatRun> &runs) override;
+    void applyStyleBuffer(int start, const std::vector<quint8> &styles, const std::vector<CharFormat> &palette) override;
     std::vector<FormatRun> formatRuns(int start, int length) const override;
     CharFormat formatAt(int offset) const override;
 

@@ -82,6 +82,37 @@ bool isAsciiText(const QString &text)
     return true;
 }
 
+// Bytes and UTF-16 units of the character a UTF-8 lead byte opens. A stray byte counts as one
+// character of one unit, as the widget's own index counts it.
+struct Utf8Char {
+    int bytes;
+    int units;
+};
+
+Utf8Char utf8CharOf(unsigned char lead)
+{
+    if (lead < 0xC0)
+        return {1, 1};
+    if (lead < 0xE0)
+        return {2, 1};
+    if (lead < 0xF0)
+        return {3, 1};
+    if (lead < 0xF8)
+        return {4, 2};
+    return {1, 1};
+}
+
+const std::array<char, 256> &identityStyles()
+{
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t{};
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = char(i);
+        return t;
+    }();
+    return table;
+}
+
 } // namespace
 
 // --- ScintillaView ---------------------------------------------------------------------------
@@ -341,6 +372,33 @@ void ScintillaSurface::ensureUtf16Index()
     m_utf16Index = true;
 }
 
+ScintillaSurface::CharSpot ScintillaSurface::spotOf(int offset) const
+{
+    refreshIndex();
+    offset = std::clamp(offset, 0, textLength());
+    if (!m_utf16Index)
+        return {offset, offset};
+    const auto utf16 = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16;
+    const long line = send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, static_cast<unsigned long>(offset), utf16);
+    const int lineStart16 = int(send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line), utf16));
+    const int lineStart = int(send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)));
+    CharSpot spot{lineStart, lineStart16};
+    if (offset == lineStart16)
+        return spot;
+    // At most three bytes per unit are passed, and the lead byte of the character found is read.
+    const int span = std::min(byteLength() - lineStart, (offset - lineStart16) * 3 + 1);
+    const auto *data = reinterpret_cast<const unsigned char *>(
+        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(lineStart), span));
+    while (spot.offset < offset && spot.byte - lineStart < span) {
+        const Utf8Char c = utf8CharOf(data[spot.byte - lineStart]);
+        if (spot.offset + c.units > offset)
+            break;
+        spot.byte += c.bytes;
+        spot.offset += c.units;
+    }
+    return spot;
+}
+
 int ScintillaSurface::toByte(int offset) const
 {
     refreshIndex();
@@ -438,8 +496,10 @@ void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
         m_utf16Index = false;
     }
     m_indexStale = false;
+    // Two spare bytes: with only one, the first read of the whole text copies the document to make
+    // room for its terminating NUL.
     if (sizeHint > 0)
-        send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint + 1));
+        send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint + 2));
     m_bulkAscii = isAscii;
     invalidateCaches();
 }
@@ -592,15 +652,13 @@ int ScintillaSurface::styleFor(const CharFormat &format)
 {
     if (format == m_styles[0])
         return 0;
-    for (int s = 1; s < 256; ++s) {
-        if (m_styleUsed[std::size_t(s)] && (s < QsciScintillaBase::STYLE_DEFAULT || s > QsciScintillaBase::STYLE_LASTPREDEFINED)
-            && m_styles[std::size_t(s)] == format)
-            return s;
-    }
+    if (const auto it = m_styleOf.constFind(format); it != m_styleOf.cend())
+        return *it;
     for (int s = 1; s < 256; ++s) {
         if (!m_styleUsed[std::size_t(s)]) {
             m_styleUsed[std::size_t(s)] = true;
             m_styles[std::size_t(s)] = format;
+            m_styleOf.insert(format, s);
             applyStyle(s, format);
             return s;
         }
@@ -622,27 +680,74 @@ void ScintillaSurface::styleBytes(int byteStart, int length, int style)
     send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(length), style);
 }
 
+void ScintillaSurface::styleUnits(int start, const quint8 *units, int count, const std::array<char, 256> &table)
+{
+    if (count <= 0)
+        return;
+    const CharSpot spot = spotOf(start);
+    int byte = spot.byte;
+    int k = spot.offset - start;
+    if (k < 0) {
+        // Starting on the second unit of a pair: the pair belongs to the unit before the range.
+        byte += 4;
+        k = 1;
+    }
+    const int span = m_utf16Index ? std::min(byteLength() - byte, (count - k) * 3 + 1) : count;
+    if (span <= 0 || k >= count)
+        return;
+    const auto *data = m_utf16Index ? reinterpret_cast<const unsigned char *>(send(
+                                          QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(byte), span))
+                                    : nullptr;
+    // Handed over in pieces: a buffer as large as the document would cost more to allocate than to fill.
+    constexpr int Piece = 1 << 16;
+    std::array<char, Piece + 4> styles;
+    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(byte), 0);
+    int b = 0;
+    while (k < count && b < span) {
+        int filled = 0;
+        if (!data) {
+            filled = std::min(Piece, count - k);
+            for (int i = 0; i < filled; ++i)
+                styles[std::size_t(i)] = table[units[k + i]];
+            k += filled;
+        } else {
+            while (filled < Piece && k < count && b < span) {
+                const Utf8Char c = utf8CharOf(data[b]);
+                const int bytes = std::min(c.bytes, span - b);
+                std::fill_n(styles.begin() + filled, bytes, table[units[k]]);
+                filled += bytes;
+                b += bytes;
+                k += c.units;
+            }
+        }
+        m_view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(filled),
+                              styles.data());
+    }
+}
+
 void ScintillaSurface::applyFormatRuns(int start, const std::vector<FormatRun> &runs)
 {
-    if (runs.empty())
-        return;
-    const int byteStart = toByte(start);
-    QByteArray styles;
-    int offset = std::clamp(start, 0, textLength());
-    int bytePos = byteStart;
+    start = std::clamp(start, 0, textLength());
+    const std::size_t room = std::size_t(textLength() - start);
+    std::vector<quint8> units;
     for (const FormatRun &run : runs) {
-        const int next = offset + std::max(0, run.length);
-        const int nextByte = toByte(next);
-        if (nextByte > bytePos)
-            styles.append(nextByte - bytePos, char(styleFor(run.format)));
-        offset = next;
-        bytePos = nextByte;
+        const std::size_t length = std::min(std::size_t(std::max(0, run.length)), room - units.size());
+        if (length > 0)
+            units.insert(units.end(), length, quint8(styleFor(run.format)));
     }
-    if (styles.isEmpty())
-        return;
-    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(byteStart), 0);
-    m_view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(styles.size()),
-                          styles.constData());
+    styleUnits(start, units.data(), int(units.size()), identityStyles());
+}
+
+void ScintillaSurface::applyStyleBuffer(int start, const std::vector<quint8> &styles,
+                                        const std::vector<CharFormat> &palette)
+{
+    // Indices outside the palette stay 0, the default style.
+    std::array<char, 256> table{};
+    for (std::size_t i = 0; i < std::min<std::size_t>(palette.size(), table.size()); ++i)
+        table[i] = char(styleFor(palette[i]));
+    start = std::clamp(start, 0, textLength());
+    const int count = int(std::min<qsizetype>(qsizetype(styles.size()), textLength() - start));
+    styleUnits(start, styles.data(), count, table);
 }
 
 std::vector<FormatRun> ScintillaSurface::formatRuns(int start, int length) const
@@ -686,7 +791,8 @@ CharFormat ScintillaSurface::formatAt(int offset) const
 {
     if (offset < 0 || offset >= textLength())
         return m_styles[0];
-    return m_styles[std::size_t(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(toByte(offset))) & 0xFF)];
+    const int byte = spotOf(offset).byte;
+    return m_styles[std::size_t(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(byte)) & 0xFF)];
 }
 
 QString ScintillaSurface::textRTF() const

@@ -4,6 +4,8 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QHash>
+
 #include <array>
 #include <vector>
 
@@ -74,6 +76,7 @@ public:
     void setSelFontSize(double size) override;
 
     void applyFormatRuns(int start, const std::vector<FormatRun> &runs) override;
+    void applyStyleBuffer(int start, const std::vector<quint8> &styles, const std::vector<CharFormat> &palette) override;
     std::vector<FormatRun> formatRuns(int start, int length) const override;
     CharFormat formatAt(int offset) const override;
 
@@ -124,6 +127,13 @@ private:
     friend class ScintillaView;
 
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
+    // The character holding a UTF-16 offset: its first byte and its own offset, which is one less
+    // than asked for on the second unit of a surrogate pair.
+    struct CharSpot {
+        int byte = 0;
+        int offset = 0;
+    };
+    CharSpot spotOf(int offset) const;
     int toByte(int offset) const;
     int toOffset(int bytePos) const;
     int byteLength() const;
@@ -132,6 +142,8 @@ private:
     int styleFor(const CharFormat &format);
     void applyStyle(int style, const CharFormat &format);
     void styleBytes(int byteStart, int byteLength, int style);
+    // Styles count code units from start with table[units[k]]; each character takes the style of its first unit.
+    void styleUnits(int start, const quint8 *units, int count, const std::array<char, 256> &table);
     CharFormat selFormat() const;
     template <typename Change> void changeSelFormat(Change change);
     void insertAtSelection(const QString &text);
@@ -147,6 +159,7 @@ private:
     ScintillaView *m_view;
     std::array<CharFormat, 256> m_styles;
     std::array<bool, 256> m_styleUsed{};
+    QHash<CharFormat, int> m_styleOf;
     CharFormat m_typing;
     OleColor m_backColor = 0x80000005;
     bool m_utf16Index = false;

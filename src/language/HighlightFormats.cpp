@@ -2,6 +2,8 @@
 
 #include "Settings.h"
 
+#include <algorithm>
+
 HighlightFormats::HighlightFormats(const Settings &settings, const CharFormat &defaultFont)
 {
     CharFormat plain = defaultFont;
@@ -26,23 +28,9 @@ HighlightFormats::HighlightFormats(const Settings &settings, const CharFormat &d
     m_formats[std::size_t(TokenStyle::Comment)] = comment;
 }
 
-std::vector<FormatRun> HighlightFormats::runs(const StyleBuffer &styles) const
+std::vector<quint8> HighlightFormats::paletteIndices(const StyleBuffer &styles)
 {
-    const std::size_t n = styles.size();
-    // Counted first: growing a vector of a million runs costs more than the passes.
-    std::size_t count = n == 0 ? 0 : 1;
-    for (std::size_t k = 1; k < n; ++k)
-        count += styles[k] != styles[k - 1];
-    std::vector<FormatRun> out;
-    out.reserve(count);
-    std::size_t i = 0;
-    while (i < n) {
-        const TokenStyle style = styles[i];
-        std::size_t j = i + 1;
-        while (j < n && styles[j] == style)
-            ++j;
-        out.push_back({int(j - i), format(style)});
-        i = j;
-    }
-    return out;
+    std::vector<quint8> indices(styles.size());
+    std::transform(styles.begin(), styles.end(), indices.begin(), [](TokenStyle s) { return quint8(s); });
+    return indices;
 }

@@ -22,8 +22,11 @@ public:
 
     const CharFormat &format(TokenStyle style) const { return m_formats[std::size_t(style)]; }
 
-    // Consecutive characters of one style become one run.
-    std::vector<FormatRun> runs(const StyleBuffer &styles) const;
+    // The formats in token-style order: a style buffer's values index it directly.
+    std::vector<CharFormat> palette() const { return {m_formats.begin(), m_formats.end()}; }
+
+    // The buffer as the surface takes it.
+    static std::vector<quint8> paletteIndices(const StyleBuffer &styles);
 
 private:
     std::array<CharFormat, 6> m_formats;

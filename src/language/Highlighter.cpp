@@ -93,7 +93,7 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
 
         if (styles) {
             const HighlightFormats formats(m_settings, m_surface.defaultFormat());
-            m_surface.applyFormatRuns(start - 1, formats.runs(*styles));
+            m_surface.applyStyleBuffer(start - 1, HighlightFormats::paletteIndices(*styles), formats.palette());
         } else {
             result.outcome = RenderResult::Outcome::Stopped;
         }

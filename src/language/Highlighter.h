@@ -36,7 +36,7 @@ struct RenderResult {
 };
 
 // Render range: colours a range of the document, or all of it, for the current language. The
-// passes compute a style per character into a buffer; the surface receives one batch of runs.
+// passes compute a style per character into a buffer; the surface receives that buffer in one call.
 class Highlighter {
 public:
     Highlighter(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,

@@ -12,7 +12,8 @@ namespace {
 const CharFormat kRed{0x0000FF, true, false, QStringLiteral("Courier New"), 8};
 const CharFormat kBlueItalic{0xFF0000, false, true, QStringLiteral("Liberation Mono"), 10.5};
 
-QString randomText(QRandomGenerator &rng, int maxLength)
+// The first eight pieces are ASCII.
+QString randomText(QRandomGenerator &rng, int maxLength, bool asciiOnly = false)
 {
     static const QList<QString> pieces = {
         QStringLiteral("a"), QStringLiteral("Z"), QStringLiteral(" "), QStringLiteral("\t"),
@@ -22,7 +23,7 @@ QString randomText(QRandomGenerator &rng, int maxLength)
     QString text;
     const int count = int(rng.bounded(maxLength + 1));
     for (int i = 0; i < count; ++i)
-        text += pieces[int(rng.bounded(int(pieces.size())))];
+        text += pieces[int(rng.bounded(asciiOnly ? 8 : int(pieces.size())))];
     return text;
 }
 
@@ -41,6 +42,40 @@ CharFormat randomFormat(QRandomGenerator &rng)
     return formats[int(rng.bounded(int(formats.size())))];
 }
 
+// Up to five formats out of a fixed set (the widget has fewer than 256 styles), and indices
+// that sometimes point past the palette.
+struct RandomStyles {
+    std::vector<quint8> styles;
+    std::vector<CharFormat> palette;
+};
+
+RandomStyles randomStyles(QRandomGenerator &rng, int maxLength)
+{
+    RandomStyles r;
+    const int colours = int(rng.bounded(6));
+    for (int i = 0; i < colours; ++i) {
+        const int pick = int(rng.bounded(8));
+        r.palette.push_back(pick < 4 ? randomFormat(rng)
+                                     : CharFormat{OleColor(0x101010 * pick), pick % 2 == 0, pick == 5,
+                                                  QStringLiteral("Courier New"), 8.0 + pick});
+    }
+    const int length = int(rng.bounded(maxLength + 1));
+    for (int i = 0; i < length; ++i)
+        r.styles.push_back(quint8(rng.bounded(colours + 2)));
+    return r;
+}
+
+QString letterMap(const EditorSurface &s)
+{
+    QString map;
+    for (int i = 0; i < s.textLength(); ++i) {
+        const CharFormat f = s.formatAt(i);
+        map += f == kRed ? QLatin1Char('r') : f == kBlueItalic ? QLatin1Char('b')
+             : f == s.defaultFormat() ? QLatin1Char('.') : QLatin1Char('?');
+    }
+    return map;
+}
+
 } // namespace
 
 class TestSurface : public QObject {
@@ -53,6 +88,8 @@ private slots:
     void tabStopsAndWrap();
     void bytesSurviveTheWidget();
     void differential();
+    void styleBufferEdges_data();
+    void styleBufferEdges();
     void rtfRoundTripThroughSurface();
 };
 
@@ -203,16 +240,21 @@ void TestSurface::differential()
     EditorSurface *both[] = {&memory, &widget};
 
     for (int round = 0; round < 60; ++round) {
-        const QString initial = randomText(rng, 40);
+        // Some rounds start as pure ASCII, where the widget skips its UTF-16 index.
+        const bool ascii = round % 3 == 0;
+        const QString initial = randomText(rng, 40, ascii);
         for (EditorSurface *s : both)
             s->setText(initial);
         for (int step = 0; step < 40; ++step) {
             const QString current = memory.text();
             const int length = int(current.size());
-            const int op = int(rng.bounded(6));
+            const int op = int(rng.bounded(8));
             const int a = snap(current, int(rng.bounded(length + 1)));
             const int b = snap(current, a + int(rng.bounded(length - a + 1))) - a;
-            const QString insert = randomText(rng, 4);
+            const QString insert = randomText(rng, 4, ascii && step < 30);
+            // Not snapped: a buffer may begin or end inside a surrogate pair.
+            const int bufferStart = int(rng.bounded(length + 2));
+            const RandomStyles buffer = randomStyles(rng, length - bufferStart + 3);
             const CharFormat format = randomFormat(rng);
             std::vector<FormatRun> runs;
             for (int r = 0, pos = a; r < 3 && pos < length; ++r) {
@@ -245,6 +287,10 @@ void TestSurface::differential()
                     s->setSelBold(true);
                     s->setSelText(insert);
                     break;
+                case 5:
+                case 6:
+                    s->applyStyleBuffer(bufferStart, buffer.styles, buffer.palette);
+                    break;
                 default:
                     s->setText(insert + current.left(a));
                     break;
@@ -265,6 +311,54 @@ void TestSurface::differential()
             QVERIFY2(widget.formatRuns(0, widget.textLength()) == memory.formatRuns(0, memory.textLength()),
                      qPrintable(context));
         }
+    }
+}
+
+void TestSurface::styleBufferEdges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QList<int>>("styles");
+    QTest::addColumn<QString>("expected");
+
+    // The text starts all blue; palette 0 is the default format, 1 red, 2 blue.
+    QTest::newRow("ascii") << QStringLiteral("int x;") << 0 << QList<int>{1, 1, 1, 0, 2} << QStringLiteral("rrr.bb");
+    QTest::newRow("crlf and non-ascii") << QStringLiteral("\u00e9\r\n\u4e2dx") << 1 << QList<int>{1, 1, 0}
+                                       << QStringLiteral("brr.b");
+    QTest::newRow("index outside the palette is the default") << QStringLiteral("abc") << 0 << QList<int>{1, 7, 255}
+                                                              << QStringLiteral("r..");
+    QTest::newRow("pair takes its first unit's style") << QStringLiteral("a\U0001F600b") << 1 << QList<int>{1, 0, 1}
+                                                       << QStringLiteral("brrr");
+    QTest::newRow("buffer ending on a first unit colours the pair")
+        << QStringLiteral("a\U0001F600b") << 0 << QList<int>{0, 1} << QStringLiteral(".rrb");
+    QTest::newRow("buffer starting on a second unit leaves the pair")
+        << QStringLiteral("a\U0001F600b") << 2 << QList<int>{0, 1} << QStringLiteral("bbbr");
+    QTest::newRow("pairs in a row") << QStringLiteral("\U0001F600\U0001F600\r\n\U0001F600") << 0
+                                    << QList<int>{1, 2, 0, 0, 1, 1, 2, 2} << QStringLiteral("rr..rrbb");
+    QTest::newRow("past the end is ignored") << QStringLiteral("ab") << 1 << QList<int>{1, 1, 1}
+                                             << QStringLiteral("br");
+    QTest::newRow("start past the end") << QStringLiteral("ab") << 5 << QList<int>{1} << QStringLiteral("bb");
+    QTest::newRow("empty buffer") << QStringLiteral("ab") << 0 << QList<int>{} << QStringLiteral("bb");
+}
+
+void TestSurface::styleBufferEdges()
+{
+    QFETCH(QString, text);
+    QFETCH(int, start);
+    QFETCH(QList<int>, styles);
+    QFETCH(QString, expected);
+    std::vector<quint8> buffer;
+    for (int style : styles)
+        buffer.push_back(quint8(style));
+
+    MemorySurface memory;
+    ScintillaSurface widget;
+    for (EditorSurface *s : std::initializer_list<EditorSurface *>{&memory, &widget}) {
+        s->setText(text);
+        s->applyFormatRuns(0, {{int(text.size()), kBlueItalic}});
+        s->applyStyleBuffer(start, buffer, {CharFormat{}, kRed, kBlueItalic});
+        // Every unit is probed, the second one of a pair included.
+        QCOMPARE(letterMap(*s), expected);
     }
 }
 
