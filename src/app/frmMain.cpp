@@ -16,7 +16,12 @@
 #include "modStartUp.h"
 #include "modTransparent.h"
 #include "Prompter.h"
+#include "Encoders.h"
+#include "LineSort.h"
 #include "ScintillaSurface.h"
+#include "TextStatistics.h"
+#include "TextToHtml.h"
+#include "TextTransforms.h"
 #include "SearchHost.h"
 #include "SearchWindows.h"
 
@@ -287,6 +292,56 @@ void frmMain::buildMenus()
                 if (QAction *action = CommandTable::findCommand(this, name))
                     action->setEnabled(enabled);
             }
+        });
+
+    wire("mnuFormatToUpperCase", [this] { ChangeCase([](const QString &t) { return TextTransforms::ToUpperCase(t); }); });
+    wire("mnuFormatToLowerCase", [this] { ChangeCase([](const QString &t) { return TextTransforms::ToLowerCase(t); }); });
+    wire("mnuFormatCapitalize", [this] { ChangeCase([](const QString &t) { return TextTransforms::Capitalize(t); }); });
+    wire("mnuFormatInvertCase", [this] { ChangeCase([](const QString &t) { return TextTransforms::InvertCase(t); }); });
+    wire("mnuFormatAddIndent", [this] { ChangeIndent(true); });
+    wire("mnuFormatRemoveIndent", [this] { ChangeIndent(false); });
+    wire("mnuFormatTabsToSpaces", [this] {
+        transformText(Scope::SelectionOrText, [this](const QString &t) { return TextTransforms::TabsToSpaces(t, settings.TabWidth); });
+        RefreshHighlighting();
+    });
+    wire("mnuFormatSpacesToTabs", [this] {
+        transformText(Scope::SelectionOrText, [this](const QString &t) { return TextTransforms::SpacesToTabs(t, settings.TabWidth); });
+        RefreshHighlighting();
+    });
+    wire("mnuFormatTrimTrailngSpaces", [this] {
+        transformText(Scope::SelectionOrText, [](const QString &t) { return TextTransforms::TrimTrailingBlanks(t); });
+        RefreshHighlighting();
+    });
+    wire("mnuFormatWordWrap", [this] { ToggleWordWrap(); });
+    wire("mnuToolsURLEncode", [this] {
+        transformText(Scope::SelectionOrText, [](const QString &t) { return Encoders::URLEncode(t); });
+    });
+    wire("mnuToolsURLDecode", [this] {
+        transformText(Scope::SelectionOrText, [this](const QString &t) { return Encoders::URLDecode(t, encoding); });
+    });
+    wire("mnuToolsBase64Encode", [this] {
+        transformText(Scope::SelectionOrText, [this](const QString &t) { return Encoders::Base64Encode(t, encoding); });
+        surface().setTabStops(settings.TabWidth * 4);
+    });
+    wire("mnuToolsBase64Decode", [this] {
+        transformText(Scope::SelectionOrText, [this](const QString &t) { return Encoders::Base64Decode(t, encoding); });
+        surface().setTabStops(settings.TabWidth * 4);
+    });
+    wire("mnuToolsl33t", [this] { transformText(Scope::WholeText, [](const QString &t) { return Encoders::ToL33t(t); }); });
+    wire("mnuToolsPlain", [this] { transformText(Scope::WholeText, [](const QString &t) { return Encoders::FromL33t(t); }); });
+    wire("mnuToolsSortLines", [this] { SortLines(true); });
+    wire("mnuToolsSortLinesDec", [this] { SortLines(false); });
+    wire("mnuToolsWordCount", [this] { WordCount(); });
+    wire("mnuToolsConvertTextToHTML", [this] { ConvertTextToHTML(); });
+    if (QMenu *format = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFormat")))
+        connect(format, &QMenu::aboutToShow, this, [this] {
+            const bool selected = surface().selLength() > 0;
+            for (const char *name : {"mnuFormatToUpperCase", "mnuFormatToLowerCase", "mnuFormatCapitalize", "mnuFormatInvertCase"})
+                if (QAction *action = CommandTable::findCommand(this, name))
+                    action->setEnabled(selected);
+            for (const char *name : {"mnuFormatAddIndent", "mnuFormatRemoveIndent"})
+                if (QAction *action = CommandTable::findCommand(this, name))
+                    action->setEnabled(selectionHasInnerLineBreak());
         });
 
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
@@ -596,6 +651,8 @@ void frmMain::layoutWindow()
     toolBar->setVisible(settings.ShowToolBar);
     if (QAction *lines = CommandTable::findCommand(this, "mnuFormatToggleLineNumbers"))
         lines->setChecked(settings.ShowLineNumbers);
+    if (QAction *wrap = CommandTable::findCommand(this, "mnuFormatWordWrap"))
+        wrap->setChecked(settings.WordWrap);
     fitGutter();
     lineBox->PlaceLineBox();
     PicLines->DrawLineNumbers();
@@ -1158,6 +1215,109 @@ void frmMain::surfaceDragDrop(const QStringList &files, int shift)
 void frmMain::surfaceTextDropped()
 {
     m_live->afterDrop();
+}
+
+void frmMain::transformText(Scope scope, const std::function<QString(const QString &)> &f)
+{
+    EditorSurface &s = surface();
+    const int start = s.selStart();
+    const int length = s.selLength();
+    AddHistory();
+    if (scope == Scope::Selection || (scope == Scope::SelectionOrText && length > 0)) {
+        s.setSelText(f(s.selText()));
+    } else {
+        const QString changed = f(s.text());
+        s.setVisible(false);
+        s.setText(changed);
+        s.setVisible(true);
+        // The whole-text commands keep the selection as numbers, though the text changed length.
+        s.setSelStart(start);
+        s.setSelLength(length);
+    }
+    isDocumentSaved = false;
+    updateTitle();
+    PicLines->DrawLineNumbers();
+    updateXY();
+}
+
+void frmMain::ChangeCase(const std::function<QString(const QString &)> &f)
+{
+    EditorSurface &s = surface();
+    if (s.selLength() == 0)
+        return;
+    const int start = s.selStart();
+    const int length = s.selLength();
+    transformText(Scope::Selection, f);
+    s.setSelStart(start);
+    s.setSelLength(length);
+    if (settings.enableSyntaxHighlightning && language.languageActive && !docFlags.highlightingDeclined)
+        m_highlighter->renderRange(start + 1, length);
+}
+
+bool frmMain::selectionHasInnerLineBreak() const
+{
+    const QString selected = m_surface->selText();
+    return selected.indexOf(QLatin1String("\r\n")) >= 1;
+}
+
+void frmMain::ChangeIndent(bool add)
+{
+    EditorSurface &s = surface();
+    if (selectionHasInnerLineBreak()) {
+        const int start = s.selStart();
+        const QString indent = TextTransforms::IndentUnit(settings.TabWidth, settings.UseSpacesInsteadOfTabs);
+        transformText(Scope::Selection, [add, &indent](const QString &t) {
+            return add ? TextTransforms::AddIndentToLines(t, indent) : TextTransforms::RemoveIndentFromLines(t);
+        });
+        const int end = s.selStart();
+        s.setSelStart(start);
+        s.setSelLength(end - start);
+    }
+    if (settings.enableSyntaxHighlightning && language.languageActive && !docFlags.highlightingDeclined)
+        m_highlighter->renderRange(s.selStart() + 1, s.selLength());
+}
+
+void frmMain::SortLines(bool ascending)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    EditorSurface &s = surface();
+    AddHistory();
+    const QString sorted = LineSort::SortLines(s.text(), ascending ? LineSort::SortOrder::Ascending
+                                                                   : LineSort::SortOrder::Descending);
+    s.setVisible(false);
+    s.setText(sorted);
+    s.setTabStops(settings.TabWidth * 4);
+    s.setVisible(true);
+    s.setSelStart(0);
+    isDocumentSaved = false;
+    updateTitle();
+    PicLines->DrawLineNumbers();
+    updateXY();
+    QApplication::restoreOverrideCursor();
+}
+
+void frmMain::WordCount()
+{
+    TextStatistics::Statistics statistics = TextStatistics::Measure(surface().text());
+    statistics.lines = surface().lineCount();
+    askUser(this, TextStatistics::StatisticsText(statistics), QString::fromLatin1(Title), QMessageBox::Ok,
+            QMessageBox::Information);
+}
+
+void frmMain::ToggleWordWrap()
+{
+    settings.WordWrap = !surface().wordWrap();
+    surface().setWordWrap(settings.WordWrap);
+    if (QAction *action = CommandTable::findCommand(this, "mnuFormatWordWrap"))
+        action->setChecked(settings.WordWrap);
+    PicLines->DrawLineNumbers();
+    updateXY();
+}
+
+void frmMain::ConvertTextToHTML()
+{
+    transformText(Scope::WholeText, [this](const QString &t) { return TextToHtml::TextToHTML(t, strfilename); });
+    surface().setTabStops(settings.TabWidth * 4);
 }
 
 void frmMain::LoadMySettings2()

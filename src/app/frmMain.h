@@ -135,6 +135,18 @@ public:
 
     SearchWindows &search() { return *m_search; }
 
+    // Text transformations
+    enum class Scope { Selection, SelectionOrText, WholeText };
+    // Snapshot, replace the scope's text by f of it, and re-colour as the command needs.
+    void transformText(Scope scope, const std::function<QString(const QString &)> &f);
+    void ChangeCase(const std::function<QString(const QString &)> &f);
+    void ChangeIndent(bool add);
+    void SortLines(bool ascending);
+    void WordCount();
+    void ToggleWordWrap();
+    void ConvertTextToHTML();
+    bool selectionHasInnerLineBreak() const;
+
     // The focus checks for changes made by other programs, run when the program becomes active.
     void runFocusChecks();
     ChangeDetector &changeDetector() { return *m_changes; }
