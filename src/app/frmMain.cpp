@@ -233,6 +233,8 @@ void frmMain::buildMenus()
     wire("mnuFileSave", [this] { FileSave(); });
     wire("mnuFileSaveAs", [this] { FileSaveAs(); });
     wire("mnuFileRevertToSaved", [this] { RevertToSaved(); });
+    wire("mnuFileSaveSelection", [this] { SaveSelection(); });
+    wire("mnuFileExportRich", [this] { ExportRichText(); });
     wire("mnuFileDeleteFile", [this] { DeleteFile(); });
     wire("mnuFileClose", [this] { FileClose(true); });
     wire("mnuFileConvDOS2UNIX", [this] { ConvertDosToUnix(); });
@@ -487,6 +489,8 @@ void frmMain::refreshFileMenu()
         revert->setEnabled(exists && !isDocumentSaved);
     if (QAction *remove = CommandTable::findCommand(this, "mnuFileDeleteFile"))
         remove->setEnabled(exists);
+    if (QAction *selection = CommandTable::findCommand(this, "mnuFileSaveSelection"))
+        selection->setEnabled(surface().selLength() > 0);
     if (QAction *closeFile = CommandTable::findCommand(this, "mnuFileClose"))
         closeFile->setEnabled(strfilename != kUntitled || !isDocumentSaved);
 }
@@ -819,7 +823,7 @@ bool frmMain::FileSaveAs()
     QString name = FileNameOf(strfilename);
     QString folder = FolderOf(strfilename);
     if (strfilename == kUntitled || folder.isEmpty()) {
-        name = QStringLiteral("Untitled.txt");
+        name = docFlags.javaFlag ? javaClassFileName(surface().text()) : QStringLiteral("Untitled.txt");
         folder = settings.UseFolder ? settings.InitialFolder : currentFolder;
     }
     const QString path = Prompter::instance().saveFile(this, QStringLiteral("Save As"), QStringLiteral("All Files (*.*) (*)"),
@@ -827,6 +831,57 @@ bool frmMain::FileSaveAs()
     if (path.isEmpty())
         return false;
     return WriteDocument(path);
+}
+
+QString frmMain::javaClassFileName(const QString &text)
+{
+    qsizetype at = -1;
+    for (const QString &keyword : {QStringLiteral("public class "), QStringLiteral("private class "), QStringLiteral("class ")}) {
+        at = text.indexOf(keyword);
+        if (at >= 0)
+            break;
+    }
+    const qsizetype brace = at < 0 ? -1 : text.indexOf(QLatin1Char('{'), at);
+    if (at < 0 || brace < 0)
+        return QStringLiteral("noclass.java");
+    QString head = text.mid(at, brace - at + 1);
+    for (const QString &breaker : {QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("{")})
+        head.replace(breaker, QStringLiteral(" "));
+    const QStringList words = head.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const qsizetype keyword = words.indexOf(QStringLiteral("class"));
+    if (keyword < 0 || keyword + 1 >= words.size())
+        return QStringLiteral("noclass.java");
+    return words[keyword + 1] + QStringLiteral(".java");
+}
+
+void frmMain::SaveSelection()
+{
+    const QString folder = settings.UseFolder ? settings.InitialFolder : currentFolder;
+    const QString path = Prompter::instance().saveFile(this, QStringLiteral("Save As"), QStringLiteral("All Files (*.*) (*)"),
+                                                       folder, QString(), nullptr);
+    if (path.isEmpty())
+        return;
+    const QString text = surface().selText() + QStringLiteral("\r\n");
+    // The selection is written one byte per character; text beyond that is kept as UTF-8, never replaced.
+    const auto bytes = encodeDocument(text, TextEncoding::SingleByte, false, false);
+    if (const auto error = FileIO::writeAtomically(path, bytes ? *bytes : text.toUtf8()))
+        askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
+}
+
+void frmMain::ExportRichText()
+{
+    QString name = FileNameOf(strfilename);
+    if (name.isEmpty())
+        name = strfilename;
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    name = dot > 0 ? name.left(dot) + QStringLiteral(".rtf") : name + QStringLiteral(".rtf");
+    const QString path = Prompter::instance().saveFile(this, QStringLiteral("Export as Rich Text"),
+                                                       QStringLiteral("Rich Text (*.rtf)"), FolderOf(strfilename), name, nullptr);
+    if (path.isEmpty())
+        return;
+    const QString target = path.endsWith(QLatin1String(".rtf")) ? path : path + QStringLiteral(".rtf");
+    if (const auto error = surface().saveFile(target, 0))
+        askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
 }
 
 bool frmMain::WriteDocument(const QString &path)

@@ -151,6 +151,11 @@ public:
     void runFocusChecks();
     ChangeDetector &changeDetector() { return *m_changes; }
 
+    void SaveSelection();
+    void ExportRichText();
+    // The Save As name of an Untitled Java document: its class name and ".java".
+    static QString javaClassFileName(const QString &text);
+
     void FileClose(bool prompt);
     void RevertToSaved();
     void DeleteFile();

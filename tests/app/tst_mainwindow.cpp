@@ -26,6 +26,7 @@ private slots:
     void hintReturnsToIdleText();
     void languageFollowsTheDocument();
     void criticalErrorReport();
+    void saveAsProposals();
 };
 
 void TestMainWindow::captionForms()
@@ -268,6 +269,29 @@ void TestMainWindow::criticalErrorReport()
     const QString written = QString::fromUtf8(readFile(app.filePath(QStringLiteral("error.txt"))));
     QVERIFY(written.contains(QStringLiteral("\r\nVersion = ")));
     QVERIFY(written.endsWith(text));
+}
+
+void TestMainWindow::saveAsProposals()
+{
+    QCOMPARE(frmMain::javaClassFileName(QStringLiteral("import x;\r\npublic class Foo extends Bar\r\n{")), QStringLiteral("Foo.java"));
+    QCOMPARE(frmMain::javaClassFileName(QStringLiteral("final class Baz\r\n{")), QStringLiteral("Baz.java"));
+    QCOMPARE(frmMain::javaClassFileName(QStringLiteral("int x;")), QStringLiteral("noclass.java"));
+
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    const QString path = writeFile(docs, QStringLiteral("report.old.txt"), "text");
+    PrompterGuard prompter;
+    frmMain window(app.path());
+    window.ReadFile(path, false);
+    prompter->saveAnswers << docs.filePath(QStringLiteral("out"));
+    window.ExportRichText();
+    QVERIFY(readFile(docs.filePath(QStringLiteral("out.rtf"))).startsWith("{\\rtf1"));
+    window.surface().setSelStart(0);
+    window.surface().setSelLength(2);
+    prompter->saveAnswers << docs.filePath(QStringLiteral("sel.txt"));
+    window.SaveSelection();
+    QCOMPARE(readFile(docs.filePath(QStringLiteral("sel.txt"))), QByteArray("te\r\n"));
+    QCOMPARE(window.strfilename, path);
 }
 
 QTEST_MAIN(TestMainWindow)
