@@ -100,7 +100,8 @@ public:
     virtual void beginBulkLoad(bool isAscii, qsizetype sizeHint) = 0;
     virtual void appendUtf8(const char *data, qsizetype length) = 0;
     virtual void endBulkLoad() = 0;
-    // The document as UTF-8 bytes, without building a QString.
+    // The document as UTF-8 bytes, without building a QString. The widget lends its own buffer:
+    // valid until the document changes, so callers copy what they keep.
     virtual QByteArray textUtf8() const = 0;
     // Identifies the text cheaply, for telling whether it still equals a saved copy.
     virtual TextFingerprint fingerprint() const = 0;

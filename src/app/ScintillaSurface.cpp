@@ -443,7 +443,7 @@ QByteArray ScintillaSurface::textUtf8() const
 {
     const int length = byteLength();
     const char *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
-    return QByteArray(data, length);
+    return QByteArray::fromRawData(data, length);
 }
 
 int ScintillaSurface::textLength() const

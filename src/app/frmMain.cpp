@@ -886,8 +886,7 @@ void frmMain::ExportRichText()
 
 bool frmMain::WriteDocument(const QString &path)
 {
-    const QString text = surface().text();
-    auto bytes = encodeDocument(text, encoding, utf8Bom, isUnix && !isBinary);
+    auto bytes = encodeDocumentUtf8(m_surface->textUtf8(), encoding, utf8Bom, isUnix && !isBinary);
     if (!bytes) {
         // Single-byte storage would lose these characters; never write a substitute silently.
         const auto answer = askUser(this,
@@ -898,7 +897,7 @@ bool frmMain::WriteDocument(const QString &path)
             return false;
         encoding = TextEncoding::Utf8;
         lblUC->setText(encodingLabel(encoding));
-        bytes = encodeDocument(text, encoding, utf8Bom, isUnix && !isBinary);
+        bytes = encodeDocumentUtf8(m_surface->textUtf8(), encoding, utf8Bom, isUnix && !isBinary);
     }
     openFiles.UnregisterOpenFile(strfilename);
     const bool extensionChanged = ExtensionOf(path) != ExtensionOf(strfilename);

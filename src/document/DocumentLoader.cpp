@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -277,6 +278,42 @@ std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encod
     return stored.toLatin1();
 }
 
+std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings)
+{
+    if (encoding == TextEncoding::Utf16)
+        return encodeDocument(QString::fromUtf8(utf8), encoding, utf8Bom, unixEndings);
+    QByteArray out;
+    const qsizetype bom = (encoding == TextEncoding::Utf8 && utf8Bom) ? 3 : 0;
+    out.resize(utf8.size() + bom);
+    char *write = out.data();
+    if (bom) {
+        std::memcpy(write, "\xEF\xBB\xBF", 3);
+        write += 3;
+    }
+    const auto *read = reinterpret_cast<const unsigned char *>(utf8.constData());
+    const auto *end = read + utf8.size();
+    const bool singleByte = encoding == TextEncoding::SingleByte;
+    while (read < end) {
+        const unsigned char c = *read;
+        if (c == '\r' && unixEndings && read + 1 < end && read[1] == '\n') {
+            ++read;
+            continue;
+        }
+        if (c < 0x80 || !singleByte) {
+            *write++ = char(c);
+            ++read;
+            continue;
+        }
+        // Single-byte storage holds U+0080 to U+00FF only (two-byte UTF-8 led by C2 or C3).
+        if ((c != 0xC2 && c != 0xC3) || read + 1 >= end)
+            return std::nullopt;
+        *write++ = char(((c & 0x03) << 6) | (read[1] & 0x3F));
+        read += 2;
+    }
+    out.truncate(write - out.constData());
+    return out;
+}
+
 bool IsUnicodeText(const QString &text)
 {
     return text.size() >= 2 && text[0].unicode() == 0xFF && text[1].unicode() == 0xFE;
@@ -305,8 +342,17 @@ QString ToCrLf(const QString &text)
 
 QString ToLf(const QString &text)
 {
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    // One forward pass: replacing in place moves the rest of the text for every match.
+    QString out(text.size(), Qt::Uninitialized);
+    QChar *write = out.data();
+    const QChar *read = text.constData();
+    const QChar *end = read + text.size();
+    for (; read < end; ++read) {
+        if (*read == QLatin1Char('\r') && read + 1 < end && read[1] == QLatin1Char('\n'))
+            continue;
+        *write++ = *read;
+    }
+    out.truncate(write - out.constData());
     return out;
 }
 

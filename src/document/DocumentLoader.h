@@ -46,6 +46,9 @@ DecodedDocument decodeDocument(const QByteArray &bytes);
 // hold a character of the text (the caller asks before anything is lost).
 std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encoding, bool utf8Bom, bool unixEndings);
 
+// The same from the widget's UTF-8 bytes, without building a QString for single-byte and UTF-8 documents.
+std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings);
+
 bool IsUnicodeText(const QString &text);
 bool IsBinaryText(const QString &text);
 bool IsUnixText(const QString &text);
