@@ -1,5 +1,7 @@
 #include "RtfCodec.h"
 
+#include "HexDigit.h"
+
 #include <QHash>
 #include <QStringDecoder>
 #include <QStringView>
@@ -170,17 +172,6 @@ bool isAsciiLetter(char16_t c)
 bool isDigit(char16_t c)
 {
     return c >= u'0' && c <= u'9';
-}
-
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
 }
 
 int codePageOfCharset(int charset)
@@ -389,8 +380,8 @@ private:
         ++m_p;
         if (c == u'\'') {
             int value = -1;
-            const int hi = m_p < m_end ? hexValue(m_p[0]) : -1;
-            const int lo = m_p + 1 < m_end ? hexValue(m_p[1]) : -1;
+            const int hi = m_p < m_end ? hexDigitValue(m_p[0]) : -1;
+            const int lo = m_p + 1 < m_end ? hexDigitValue(m_p[1]) : -1;
             if (hi >= 0 && lo >= 0) {
                 value = hi * 16 + lo;
                 m_p += 2;

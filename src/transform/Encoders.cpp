@@ -1,5 +1,7 @@
 #include "Encoders.h"
 
+#include "HexDigit.h"
+
 #include <QByteArray>
 #include <QStringDecoder>
 
@@ -38,17 +40,6 @@ constexpr std::array<bool, 128> makeUrlEscaped()
     return escaped;
 }
 constexpr std::array<bool, 128> kUrlEscaped = makeUrlEscaped();
-
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
 
 QByteArray codesOf(QStringView s, TextEncoding encoding)
 {
@@ -152,7 +143,7 @@ QString URLDecode(QStringView s, TextEncoding encoding)
         bool digits = true;
         qsizetype k = i + 1;
         for (; k < n && k <= i + 2; ++k) {
-            const int digit = digits ? hexValue(s[k].unicode()) : -1;
+            const int digit = digits ? hexDigitValue(s[k].unicode()) : -1;
             if (digit < 0)
                 digits = false;
             else
