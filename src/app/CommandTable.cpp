@@ -93,6 +93,7 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuFileConvUNIX2DOS", "mnuFileConv", "&UNIX to DOS").text(),
         Row("mnuFileConvASCII2Unicode", "mnuFileConv", "&ASCII to Unicode").text().sep(),
         Row("mnuFileConvUnicode2ASCII", "mnuFileConv", "U&nicode to ASCII").text(),
+        Row("mnuFileConvToUTF8", "mnuFileConv", "To U&TF-8").text(),
         Row("mnuFilePageSetup", "mnuFile", "Page Set&up...").sep(),
         Row("mnuFilePrint", "mnuFile", "&Print...", "Ctrl+P"),
     };

@@ -241,6 +241,7 @@ void frmMain::buildMenus()
     wire("mnuFileConvUNIX2DOS", [this] { ConvertUnixToDos(); });
     wire("mnuFileConvASCII2Unicode", [this] { ConvertAsciiToUnicode(); });
     wire("mnuFileConvUnicode2ASCII", [this] { ConvertUnicodeToAscii(); });
+    wire("mnuFileConvToUTF8", [this] { ConvertToUtf8(); });
     mnuFileExit = wire("mnuFileExit", [this] { close(); });
     for (int n = 1; n <= RecentFiles::Count; ++n)
         mnuFileRecent << wire(qPrintable(QStringLiteral("mnuFile%1").arg(n)), [this, n] { FileOpen(recentFiles.entry(n)); });

@@ -189,6 +189,16 @@ void TestMainWindow::labelDoubleClicksConvert()
     QVERIFY(window.FileSave());
     QCOMPARE(readFile(path), QByteArray("\xE4\xB8\xAD" "a\r\nb\r\n"));
     QCOMPARE(window.lblUC->text(), QStringLiteral("UTF-8"));
+
+    // The UTF-8 conversion of the File menu: a single-byte document is written as UTF-8 from then on.
+    QTest::mouseDClick(window.lblUC, Qt::LeftButton);
+    QCOMPARE(window.lblUC->text(), QStringLiteral("ASCII"));
+    window.surface().setSelStart(0);
+    window.surface().setSelText(QStringLiteral("\u00e9"));
+    window.findChild<QAction *>(QStringLiteral("mnuFileConvToUTF8"))->trigger();
+    QCOMPARE(window.lblUC->text(), QStringLiteral("UTF-8"));
+    QVERIFY(window.FileSave());
+    QCOMPARE(readFile(path), QByteArray("\xC3\xA9\xE4\xB8\xAD" "a\r\nb\r\n"));
 }
 
 void TestMainWindow::hintReturnsToIdleText()
