@@ -225,6 +225,13 @@ QList<RegExp::Match> RegExp::Execute(const QString &subject)
     return matches;
 }
 
+qsizetype RegExp::Count(const QString &subject)
+{
+    qsizetype count = 0;
+    forEachMatch(subject, [&count](const QRegularExpressionMatch &) { ++count; });
+    return count;
+}
+
 QString RegExp::Replace(const QString &subject, const QString &replacement)
 {
     QString out;

@@ -34,6 +34,8 @@ public:
     bool Test(const QString &subject);
     // Every match when Global is on, else at most the first one.
     QList<Match> Execute(const QString &subject);
+    // The number of matches Execute would return, without building them.
+    qsizetype Count(const QString &subject);
     // Replaces every match when Global is on, else the first; $1..$99, $&, $`, $' and $$ are expanded.
     // An invalid pattern leaves the subject unchanged.
     QString Replace(const QString &subject, const QString &replacement);

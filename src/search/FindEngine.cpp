@@ -186,7 +186,7 @@ CountOutcome FindEngine::CountRegExpMatches(const QString &text, const QString &
     CountOutcome outcome;
     auto engine = newEngine(pattern, matchCase);
     Responsive::run(text.size() >= Responsive::LargeText,
-                    [&] { outcome.count = int(engine->Execute(text).size()); });
+                    [&] { outcome.count = int(engine->Count(text)); });
     outcome.error = engineError(*engine);
     return outcome;
 }
