@@ -88,7 +88,6 @@ private slots:
     void keepsNewest200();
     void sizeLimit();
     void changedAndRestoringFlags();
-    void redoBranchEndsWithNewSnapshot();
     void sharesUnchangedPieces();
 };
 
@@ -257,26 +256,6 @@ void TestUndoHistory::changedAndRestoringFlags()
     QVERIFY(f.history->undo());
     QVERIFY(f.history->redo());
     QCOMPARE(f.surface->text(), QStringLiteral("1typedabc"));
-}
-
-void TestUndoHistory::redoBranchEndsWithNewSnapshot()
-{
-    Fixture f(false, QStringLiteral("base"));
-    f.history->AddHistory();
-    f.surface->setText(QStringLiteral("one"));
-    f.history->AddHistory();
-    f.surface->setText(QStringLiteral("two"));
-    f.history->undo();
-    f.history->undo();
-    QCOMPARE(f.surface->text(), QStringLiteral("base"));
-    f.history->AddHistory();
-    f.surface->setText(QStringLiteral("other"));
-    QVERIFY(!f.history->canRedo());
-    f.history->undo();
-    QCOMPARE(f.surface->text(), QStringLiteral("base"));
-    f.history->redo();
-    QCOMPARE(f.surface->text(), QStringLiteral("other"));
-    QVERIFY(!f.history->redo());
 }
 
 void TestUndoHistory::sharesUnchangedPieces()

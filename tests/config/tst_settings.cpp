@@ -201,7 +201,6 @@ void tst_Settings::readLine_data()
     QTest::newRow("PrinterTop abc falls back to 20") << "PrinterTop=33\r\nPrinterTop=abc" << "PrinterTop=20";
     QTest::newRow("CurrentTip text falls back to 0") << "CurrentTip=9\r\nCurrentTip=x" << "CurrentTip=0";
     QTest::newRow("Lucidity text keeps value") << "Lucidity=33\r\nLucidity=abc" << "Lucidity=33";
-    QTest::newRow("AutoIndent True") << "AutoIndent=0\r\nAutoIndent=True" << "AutoIndent=1";
     QTest::newRow("autoindent TRUE") << "AutoIndent=0\r\nautoindent=TRUE" << "AutoIndent=1";
     QTest::newRow("AUTOINDENT 1") << "AutoIndent=0\r\nAUTOINDENT=1" << "AutoIndent=1";
     QTest::newRow("AutoIndent -1 is false") << "AutoIndent=-1" << "AutoIndent=0";

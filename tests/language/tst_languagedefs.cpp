@@ -69,7 +69,6 @@ void TestLanguageDefs::keyRules_data()
                                                 << "C:\\tc\\tcc.exe -c";
     QTest::newRow("compiler key any case") << "compilerpath:gcc -Wall -c" << "compiler" << "gcc -Wall -c";
     QTest::newRow("line comment backslash-colon") << "LineComment:\\:" << "lineComment" << ":";
-    QTest::newRow("line comment two colons") << "LineComment:\\:\\:" << "lineComment" << "::";
     QTest::newRow("line comment hyphens") << "LineComment:--" << "lineComment" << "--";
     QTest::newRow("line comment star escaped") << "LineComment:*" << "lineComment" << "\\*";
     QTest::newRow("line comment untrimmed, ends at colon") << "LineComment: REM :x" << "lineComment" << " REM ";
@@ -132,7 +131,6 @@ void TestLanguageDefs::functionHelp_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("one tab") << "strlen\t(const char *s)" << "strlen" << "(const char *s)";
-    QTest::newRow("two tabs") << "strlen\t\t(const char *s)" << "strlen" << "(const char *s)";
     QTest::newRow("many tabs") << QStringLiteral("f") + QString(50, QLatin1Char('\t')) + "(x)" << "f" << "(x)";
     QTest::newRow("third field dropped") << "f\t(x)\tnote" << "f" << "(x)";
     QTest::newRow("name only skipped") << "strlen" << "" << "";
