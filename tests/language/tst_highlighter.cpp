@@ -69,9 +69,22 @@ const QStringList cLanguage = {
     QStringLiteral("KeyWord2:printf strlen "),
 };
 
-struct Rendered {
+const QStringList markupLanguage = {QStringLiteral("IsMarkupLanguage:1"), QStringLiteral("KeyWord1:a div "),
+                                     QStringLiteral("StringChar:\"")};
+
+// A document with the settings, language and flags the main window would hand the highlighter.
+struct Doc {
+    Settings settings;
+    LanguageDefinition lang;
+    DocumentLanguageFlags flags;
     MemorySurface surface;
-    RenderResult result;
+    Highlighter highlighter{surface, settings, lang, flags};
+
+    explicit Doc(const QString &text, const QStringList &definition = cLanguage, bool numbers = false)
+        : settings(colourSettings(numbers)), lang(language(definition))
+    {
+        surface.setText(text);
+    }
 };
 
 } // namespace
@@ -88,8 +101,6 @@ private slots:
     void partialRangeTouchesOnlyItself();
     void wholeRenderYieldsAndStopsWhenTextChanges();
     void clearHighlighting();
-    void markupPasses_data();
-    void markupPasses();
     void scannersMatchPatternsOnRandomText();
     void scintillaSurfaceMatchesMemorySurface();
 };
@@ -147,6 +158,26 @@ void TestHighlighter::codePasses_data()
         << QStringList{QStringLiteral("CaseSensitive:0"), QStringLiteral("LineComment:REM"),
                        QStringLiteral("KeyWord1:echo ")}
         << false << "rem x\r\necho" << "CCCCC..KKKK";
+    QTest::newRow("markup: tag, attributes, value") << markupLanguage << false
+        << "<a href=\"x.html\" width=5>Go</a>" << "KK.FFFFFSSSSSSSS.FFFFFF.K..KKKK";
+    QTest::newRow("markup: upper-case tags and attributes") << markupLanguage << false << "<DIV CLASS=\"c\">"
+                                                            << "KKKK.FFFFFFSSSK";
+    QTest::newRow("markup: comment across lines with trailing white space") << markupLanguage << false
+        << "<!-- a\r\n<b> -->\r\n<p>" << "CCCCCCCCCCCCCCCCCKKK";
+    QTest::newRow("markup: empty declaration, doctype is a tag") << markupLanguage << false
+        << "<!> <!DOCTYPE html>" << "CCCCKKKKKKKKK.....K";
+    QTest::newRow("markup: self-closing tag in two pieces") << markupLanguage << false << "<br/>" << "KKK.K";
+    QTest::newRow("markup: hex colour inside a value is recoloured as string") << markupLanguage << true
+        << "<font color=\"#aB12Cd\">" << "KKKKK.FFFFFFSSSSSSSSSK";
+    QTest::newRow("markup: attribute after a line break covers the LF") << markupLanguage << false
+        << "<a\r\nb=1>" << "KK.FFF.K";
+    QTest::newRow("markup: attribute after a tab is not coloured") << markupLanguage << false << "<a\tb=\"1\">"
+                                                                   << "KK...SSSK";
+    QTest::newRow("markup: no string character, values stay plain") << markupLanguage.mid(0, 2) << false
+        << "<a b=\"1\">" << "KK.FF...K";
+    QTest::newRow("markup: single-quote string ends at the last quote before a double quote")
+        << markupLanguage.mid(0, 2) + QStringList{QStringLiteral("StringChar:'")} << false
+        << "x 'a' b 'c\" d'" << "..SSSSSSS.....";
 }
 
 void TestHighlighter::codePasses()
@@ -155,220 +186,119 @@ void TestHighlighter::codePasses()
     QFETCH(bool, numbers);
     QFETCH(QString, text);
     QFETCH(QString, expected);
-
-    const Settings settings = colourSettings(numbers);
-    const LanguageDefinition lang = language(definition);
-    const DocumentLanguageFlags flags;
-    MemorySurface surface;
-    surface.setText(text);
-    Highlighter highlighter(surface, settings, lang, flags);
-    const RenderResult result = highlighter.renderDocument();
-    QCOMPARE(result.outcome, RenderResult::Outcome::Rendered);
-    QCOMPARE(colourMap(surface), expected);
-
-    // The pattern engine colours the same.
-    MemorySurface reference;
-    reference.setText(text);
-    Highlighter patterns(reference, settings, lang, flags);
-    patterns.setEngine(HighlightPasses::Engine::PatternOnly);
-    patterns.renderDocument();
-    QCOMPARE(colourMap(reference), expected);
+    // The pattern engine is the reference the fast scanners must agree with.
+    for (auto engine : {HighlightPasses::Engine::Fast, HighlightPasses::Engine::PatternOnly}) {
+        Doc d(text, definition, numbers);
+        d.highlighter.setEngine(engine);
+        QCOMPARE(d.highlighter.renderDocument().outcome, RenderResult::Outcome::Rendered);
+        QCOMPARE(colourMap(d.surface), expected);
+    }
 }
 
 void TestHighlighter::attributes()
 {
-    Settings settings = colourSettings(true);
-    settings.TextItalic = true;
-    settings.TextBold = false;
-    settings.ItalicComments = false;
-    const LanguageDefinition lang = language(cLanguage);
-    const DocumentLanguageFlags flags;
-    MemorySurface surface;
-    surface.setText(QStringLiteral("int x; // c"));
-    Highlighter(surface, settings, lang, flags).renderDocument();
+    Doc d(QStringLiteral("int x; // c"));
+    d.settings.TextItalic = true;
+    d.settings.TextBold = false;
+    d.settings.ItalicComments = false;
+    d.highlighter.renderDocument();
 
-    const CharFormat keyword = surface.formatAt(0);
+    const CharFormat keyword = d.surface.formatAt(0);
     QVERIFY(keyword.bold);
     QVERIFY2(keyword.italic, "tokens keep the italic of plain text");
-    const CharFormat plain = surface.formatAt(4);
-    QCOMPARE(plain.color, settings.fcolor);
+    const CharFormat plain = d.surface.formatAt(4);
+    QCOMPARE(plain.color, d.settings.fcolor);
     QVERIFY(!plain.bold);
     QVERIFY(plain.italic);
-    const CharFormat comment = surface.formatAt(8);
+    const CharFormat comment = d.surface.formatAt(8);
     QVERIFY(comment.bold);
     QVERIFY(!comment.italic);
-    QCOMPARE(comment.fontName, surface.defaultFormat().fontName);
+    QCOMPARE(comment.fontName, d.surface.defaultFormat().fontName);
 }
 
 void TestHighlighter::frameRestoresSelectionHintAndFocus()
 {
-    const Settings settings = colourSettings(false);
-    const LanguageDefinition lang = language(cLanguage);
-    const DocumentLanguageFlags flags;
-    MemorySurface surface;
-    surface.setText(QStringLiteral("int a;\r\nreturn b;"));
-    surface.setSelStart(5);
-    surface.setSelLength(4);
-
+    Doc d(QStringLiteral("int a;\r\nreturn b;"));
+    d.surface.setSelStart(5);
+    d.surface.setSelLength(4);
     QString hint = QStringLiteral("language hint");
     QStringList captionsSeen;
     int timerStarts = 0;
-    HighlightHost host;
+    HighlightHost &host = d.highlighter.host();
     host.hintCaption = [&] { return hint; };
     host.setHintCaption = [&](const QString &c) { hint = c; captionsSeen << c; };
     host.enableToolTipTimer = [&] { ++timerStarts; };
-    Highlighter highlighter(surface, settings, lang, flags, host);
-    highlighter.renderDocument();
+    d.highlighter.renderDocument();
 
-    QCOMPARE(surface.selStart(), 5);
-    QCOMPARE(surface.selLength(), 4);
-    QVERIFY(surface.isVisible());
+    QCOMPARE(d.surface.selStart(), 5);
+    QCOMPARE(d.surface.selLength(), 4);
+    QVERIFY(d.surface.isVisible());
     QCOMPARE(captionsSeen, (QStringList{Highlighter::RenderingCaption, QStringLiteral("language hint")}));
     QCOMPARE(timerStarts, 1);
 }
 
 void TestHighlighter::declinedDocumentStaysPlain()
 {
-    const Settings settings = colourSettings(false);
-    const LanguageDefinition lang = language(cLanguage);
-    DocumentLanguageFlags flags;
-    flags.highlightingDeclined = true;
-    MemorySurface surface;
-    surface.setText(QStringLiteral("int"));
-    const RenderResult result = Highlighter(surface, settings, lang, flags).renderDocument();
-    QCOMPARE(result.outcome, RenderResult::Outcome::Declined);
-    QCOMPARE(surface.formatAt(0), surface.defaultFormat());
+    Doc d(QStringLiteral("int"));
+    d.flags.highlightingDeclined = true;
+    QCOMPARE(d.highlighter.renderDocument().outcome, RenderResult::Outcome::Declined);
+    QCOMPARE(d.surface.formatAt(0), d.surface.defaultFormat());
 }
 
 void TestHighlighter::partialRangeTouchesOnlyItself()
 {
-    const Settings settings = colourSettings(false);
-    const LanguageDefinition lang = language(cLanguage);
-    const DocumentLanguageFlags flags;
-    MemorySurface surface;
-    surface.setText(QStringLiteral("int a\r\nint b\r\nint"));
-    Highlighter highlighter(surface, settings, lang, flags);
-
-    const RenderResult middle = highlighter.renderRange(8, 6);
-    QVERIFY(!middle.wholeDocument);
-    QCOMPARE(colourMap(surface).mid(7, 6), QStringLiteral("KKK..."));
-    QCOMPARE(surface.formatAt(0), surface.defaultFormat());
-    QCOMPARE(surface.formatAt(14), surface.defaultFormat());
+    Doc d(QStringLiteral("int a\r\nint b\r\nint"));
+    QVERIFY(!d.highlighter.renderRange(8, 6).wholeDocument);
+    QCOMPARE(colourMap(d.surface).mid(7, 6), QStringLiteral("KKK..."));
+    QCOMPARE(d.surface.formatAt(0), d.surface.defaultFormat());
+    QCOMPARE(d.surface.formatAt(14), d.surface.defaultFormat());
 
     // Past the end: the subject is just shorter.
-    const RenderResult tail = highlighter.renderRange(15, 100);
-    QCOMPARE(tail.length, 3);
-    QCOMPARE(colourMap(surface).mid(14), QStringLiteral("KKK"));
+    QCOMPARE(d.highlighter.renderRange(15, 100).length, 3);
+    QCOMPARE(colourMap(d.surface).mid(14), QStringLiteral("KKK"));
 }
 
 void TestHighlighter::wholeRenderYieldsAndStopsWhenTextChanges()
 {
-    const Settings settings = colourSettings(false);
-    const LanguageDefinition lang = language(cLanguage);
-    const DocumentLanguageFlags flags;
     const QString text = QStringLiteral("int a; // one\r\nint b; // two\r\n");
-
-    MemorySurface surface;
-    surface.setText(text);
+    Doc d(text);
     int yields = 0;
-    HighlightHost host;
-    host.yieldIntervalMs = 0;
-    host.yield = [&] {
-        QVERIFY2(!surface.isVisible(), "the surface is locked while events run");
+    d.highlighter.host().yieldIntervalMs = 0;
+    d.highlighter.host().yield = [&] {
+        QVERIFY2(!d.surface.isVisible(), "the surface is locked while events run");
         ++yields;
     };
-    Highlighter highlighter(surface, settings, lang, flags, host);
-    QCOMPARE(highlighter.renderDocument().outcome, RenderResult::Outcome::Rendered);
+    QCOMPARE(d.highlighter.renderDocument().outcome, RenderResult::Outcome::Rendered);
     QVERIFY(yields > 0);
-    QVERIFY(surface.isVisible());
+    QVERIFY(d.surface.isVisible());
 
     yields = 0;
-    highlighter.renderRange(1, 6);
+    d.highlighter.renderRange(1, 6);
     QCOMPARE(yields, 0);
 
     // Typing during the render: its formats are stale, nothing is applied.
-    MemorySurface typed;
-    typed.setText(text);
-    HighlightHost typing;
-    typing.yieldIntervalMs = 0;
-    typing.yield = [&] {
-        typed.setSelStart(0);
-        typed.setSelText(QStringLiteral("x"));
+    Doc typed(text);
+    typed.highlighter.host().yieldIntervalMs = 0;
+    typed.highlighter.host().yield = [&] {
+        typed.surface.setSelStart(0);
+        typed.surface.setSelText(QStringLiteral("x"));
     };
-    const RenderResult stopped = Highlighter(typed, settings, lang, flags, typing).renderDocument();
-    QCOMPARE(stopped.outcome, RenderResult::Outcome::Stopped);
-    QCOMPARE(typed.formatAt(1), typed.defaultFormat());
+    QCOMPARE(typed.highlighter.renderDocument().outcome, RenderResult::Outcome::Stopped);
+    QCOMPARE(typed.surface.formatAt(1), typed.surface.defaultFormat());
 }
 
 void TestHighlighter::clearHighlighting()
 {
-    const Settings settings = colourSettings(false);
-    const LanguageDefinition lang = language(cLanguage);
-    const DocumentLanguageFlags flags;
-    MemorySurface surface;
-    surface.setText(QStringLiteral("int a; // c"));
-    surface.setSelStart(2);
-    surface.setSelLength(3);
-    Highlighter highlighter(surface, settings, lang, flags);
-    highlighter.renderDocument();
-    highlighter.clearHighlighting();
-    QCOMPARE(colourMap(surface), QStringLiteral("..........."));
-    QVERIFY(!surface.formatAt(0).bold);
-    QVERIFY(!surface.formatAt(9).italic);
-    QCOMPARE(surface.selStart(), 2);
-    QCOMPARE(surface.selLength(), 3);
-}
-
-void TestHighlighter::markupPasses_data()
-{
-    QTest::addColumn<bool>("numbers");
-    QTest::addColumn<QString>("stringChar");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("tag, attributes, value") << false << "\""
-        << "<a href=\"x.html\" width=5>Go</a>"
-        << "KK.FFFFFSSSSSSSS.FFFFFF.K..KKKK";
-    QTest::newRow("upper-case tags and attributes") << false << "\"" << "<DIV CLASS=\"c\">"
-                                                    << "KKKK.FFFFFFSSSK";
-    QTest::newRow("comment across lines with trailing white space") << false << "\""
-        << "<!-- a\r\n<b> -->\r\n<p>" << "CCCCCCCCCCCCCCCCCKKK";
-    QTest::newRow("empty declaration, doctype is a tag") << false << "\"" << "<!> <!DOCTYPE html>"
-                                                         << "CCCCKKKKKKKKK.....K";
-    QTest::newRow("self-closing tag in two pieces") << false << "\"" << "<br/>" << "KKK.K";
-    QTest::newRow("hex colour inside a value is recoloured as string") << true << "\""
-        << "<font color=\"#aB12Cd\">" << "KKKKK.FFFFFFSSSSSSSSSK";
-    QTest::newRow("attribute after a line break covers the LF") << false << "\"" << "<a\r\nb=1>"
-                                                                 << "KK.FFF.K";
-    QTest::newRow("attribute after a tab is not coloured") << false << "\"" << "<a\tb=\"1\">"
-                                                           << "KK...SSSK";
-    QTest::newRow("no string character: values stay plain") << false << "" << "<a b=\"1\">"
-                                                             << "KK.FF...K";
-    QTest::newRow("single-quote string character ends at the last quote before a double quote")
-        << false << "'" << "x 'a' b 'c\" d'" << "..SSSSSSS.....";
-}
-
-void TestHighlighter::markupPasses()
-{
-    QFETCH(bool, numbers);
-    QFETCH(QString, stringChar);
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-
-    const Settings settings = colourSettings(numbers);
-    QStringList definition = {QStringLiteral("IsMarkupLanguage:1"), QStringLiteral("KeyWord1:a div ")};
-    if (!stringChar.isEmpty())
-        definition << QStringLiteral("StringChar:") + stringChar;
-    const LanguageDefinition lang = language(definition);
-    const DocumentLanguageFlags flags;
-    for (auto engine : {HighlightPasses::Engine::Fast, HighlightPasses::Engine::PatternOnly}) {
-        MemorySurface surface;
-        surface.setText(text);
-        Highlighter highlighter(surface, settings, lang, flags);
-        highlighter.setEngine(engine);
-        highlighter.renderDocument();
-        QCOMPARE(colourMap(surface), expected);
-    }
+    Doc d(QStringLiteral("int a; // c"));
+    d.surface.setSelStart(2);
+    d.surface.setSelLength(3);
+    d.highlighter.renderDocument();
+    d.highlighter.clearHighlighting();
+    QCOMPARE(colourMap(d.surface), QStringLiteral("..........."));
+    QVERIFY(!d.surface.formatAt(0).bold);
+    QVERIFY(!d.surface.formatAt(9).italic);
+    QCOMPARE(d.surface.selStart(), 2);
+    QCOMPARE(d.surface.selLength(), 3);
 }
 
 void TestHighlighter::scannersMatchPatternsOnRandomText()
@@ -429,24 +359,19 @@ void TestHighlighter::scannersMatchPatternsOnRandomText()
 
 void TestHighlighter::scintillaSurfaceMatchesMemorySurface()
 {
-    const Settings settings = colourSettings(true);
-    const LanguageDefinition lang = language(cLanguage);
-    const DocumentLanguageFlags flags;
     for (const QString &text : {QStringLiteral("int f() { return printf(\"if %d\", 42); } // if\r\n/* a\r\n */ x"),
                                 QStringLiteral("int é = 1; // ünïcode 😀\r\nreturn \"ß\"; /* ✓ */ int")}) {
-        MemorySurface memory;
-        memory.setText(text);
-        Highlighter(memory, settings, lang, flags).renderDocument();
-
+        Doc memory(text, cLanguage, true);
+        memory.highlighter.renderDocument();
         ScintillaSurface scintilla;
         scintilla.setText(text);
-        scintilla.setDefaultFormat(memory.defaultFormat());
-        Highlighter(scintilla, settings, lang, flags).renderDocument();
+        scintilla.setDefaultFormat(memory.surface.defaultFormat());
+        Highlighter(scintilla, memory.settings, memory.lang, memory.flags).renderDocument();
 
-        QCOMPARE(scintilla.textLength(), memory.textLength());
-        for (int i = 0; i < memory.textLength(); ++i) {
+        QCOMPARE(scintilla.textLength(), memory.surface.textLength());
+        for (int i = 0; i < text.size(); ++i) {
             // The second half of a surrogate pair has no byte of its own in the widget.
-            if (!text.at(i).isLowSurrogate() && scintilla.formatAt(i) != memory.formatAt(i))
+            if (!text.at(i).isLowSurrogate() && scintilla.formatAt(i) != memory.surface.formatAt(i))
                 QFAIL(qPrintable(QStringLiteral("format differs at %1 in %2").arg(i).arg(text)));
         }
     }
