@@ -65,6 +65,13 @@ RandomStyles randomStyles(QRandomGenerator &rng, int maxLength)
     return r;
 }
 
+std::unique_ptr<EditorSurface> makeSurface(bool widget)
+{
+    if (widget)
+        return std::make_unique<ScintillaSurface>();
+    return std::make_unique<MemorySurface>();
+}
+
 QString letterMap(const EditorSurface &s)
 {
     QString map;
@@ -82,8 +89,10 @@ class TestSurface : public QObject {
     Q_OBJECT
 
 private slots:
-    void contractEdgeCases_data();
+    void surfaces_data();
+    void contractEdgeCases_data() { surfaces_data(); }
     void contractEdgeCases();
+    void typingFormatFollowsSelection_data() { surfaces_data(); }
     void typingFormatFollowsSelection();
     void tabStopsAndWrap();
     void bytesSurviveTheWidget();
@@ -93,7 +102,7 @@ private slots:
     void rtfRoundTripThroughSurface();
 };
 
-void TestSurface::contractEdgeCases_data()
+void TestSurface::surfaces_data()
 {
     QTest::addColumn<bool>("scintilla");
     QTest::newRow("memory") << false;
@@ -103,11 +112,7 @@ void TestSurface::contractEdgeCases_data()
 void TestSurface::contractEdgeCases()
 {
     QFETCH(bool, scintilla);
-    std::unique_ptr<EditorSurface> owned;
-    if (scintilla)
-        owned = std::make_unique<ScintillaSurface>();
-    else
-        owned = std::make_unique<MemorySurface>();
+    const auto owned = makeSurface(scintilla);
     EditorSurface &s = *owned;
 
     QCOMPARE(s.sendMessage(EM_GETLINECOUNT, 0, 0), 1);
@@ -147,38 +152,33 @@ void TestSurface::contractEdgeCases()
 
 void TestSurface::typingFormatFollowsSelection()
 {
-    for (bool scintilla : {false, true}) {
-        std::unique_ptr<EditorSurface> owned;
-        if (scintilla)
-            owned = std::make_unique<ScintillaSurface>();
-        else
-            owned = std::make_unique<MemorySurface>();
-        EditorSurface &s = *owned;
-        s.setText(QStringLiteral("hello world"));
-        s.setSelStart(6);
-        s.setSelLength(5);
-        s.setSelColor(kRed.color);
-        s.setSelBold(true);
-        QCOMPARE(s.formatAt(6).color, kRed.color);
-        QVERIFY(s.formatAt(10).bold);
-        QCOMPARE(s.formatAt(5).color, OleColor(0));
+    QFETCH(bool, scintilla);
+    const auto owned = makeSurface(scintilla);
+    EditorSurface &s = *owned;
+    s.setText(QStringLiteral("hello world"));
+    s.setSelStart(6);
+    s.setSelLength(5);
+    s.setSelColor(kRed.color);
+    s.setSelBold(true);
+    QCOMPARE(s.formatAt(6).color, kRed.color);
+    QVERIFY(s.formatAt(10).bold);
+    QCOMPARE(s.formatAt(5).color, OleColor(0));
 
-        // Empty selection: the format applies to the text inserted next, until the caret moves.
-        s.setSelStart(0);
-        s.setSelColor(kBlueItalic.color);
-        s.setSelText(QStringLiteral(">>"));
-        QCOMPARE(s.formatAt(0).color, kBlueItalic.color);
-        QCOMPARE(s.selColor(), kBlueItalic.color);
-        s.setSelStart(0);
-        QCOMPARE(s.selColor(), OleColor(0));
+    // Empty selection: the format applies to the text inserted next, until the caret moves.
+    s.setSelStart(0);
+    s.setSelColor(kBlueItalic.color);
+    s.setSelText(QStringLiteral(">>"));
+    QCOMPARE(s.formatAt(0).color, kBlueItalic.color);
+    QCOMPARE(s.selColor(), kBlueItalic.color);
+    s.setSelStart(0);
+    QCOMPARE(s.selColor(), OleColor(0));
 
-        // Unformatted text follows the default format when it changes.
-        CharFormat base = s.defaultFormat();
-        base.color = 0x123456;
-        s.setDefaultFormat(base);
-        QCOMPARE(s.formatAt(3).color, OleColor(0x123456));
-        QCOMPARE(s.formatAt(8).color, kRed.color);
-    }
+    // Unformatted text follows the default format when it changes.
+    CharFormat base = s.defaultFormat();
+    base.color = 0x123456;
+    s.setDefaultFormat(base);
+    QCOMPARE(s.formatAt(3).color, OleColor(0x123456));
+    QCOMPARE(s.formatAt(8).color, kRed.color);
 }
 
 void TestSurface::tabStopsAndWrap()
