@@ -2,7 +2,6 @@
 #include "MemorySurface.h"
 #include "ScintillaSurface.h"
 
-#include <QMimeData>
 #include <QtTest>
 
 #include <memory>
@@ -37,7 +36,6 @@ private slots:
     void cropKeepsFormatting_data();
     void cropKeepsFormatting();
     void html();
-    void richClipboard();
     void dateTime();
     void menuState();
 };
@@ -184,14 +182,6 @@ void TestEditCommands::html()
     QVERIFY(html.contains(QStringLiteral("a&lt;b&gt;<br></span>")));
     QVERIFY(html.contains(QStringLiteral("&amp;c")));
     QCOMPARE(html.count(QStringLiteral("<br>")), 1);
-}
-
-void TestEditCommands::richClipboard()
-{
-    std::unique_ptr<QMimeData> data(richClipboardData(QStringLiteral("x"), QStringLiteral("{\\rtf1 x}"), QStringLiteral("<b>x</b>")));
-    QCOMPARE(data->text(), QStringLiteral("x"));
-    QCOMPARE(data->data(QStringLiteral("text/rtf")), QByteArray("{\\rtf1 x}"));
-    QCOMPARE(data->html(), QStringLiteral("<b>x</b>"));
 }
 
 void TestEditCommands::dateTime()
