@@ -40,7 +40,7 @@ private slots:
     void neverChecked();
     void settingsReload();
     void savingForgetsRefusal();
-    void messages();
+    void deletedMessage();
 
 private:
     QTemporaryDir m_dir;
@@ -170,15 +170,11 @@ void TestChangeDetector::savingForgetsRefusal()
     QCOMPARE(d.runChecks(m_doc, 0, 0, {}).document, Action::AskChanged);
 }
 
-void TestChangeDetector::messages()
+void TestChangeDetector::deletedMessage()
 {
-    QCOMPARE(ChangeDetector::changedMessage(QStringLiteral("/a/b.txt")),
-             QStringLiteral("/a/b.txt has been modified by another application.\r\n\r\nDo you want to reload it?"));
     QCOMPARE(ChangeDetector::deletedMessage(QStringLiteral("/a/b.txt")),
              QStringLiteral("/a/b.txt has been deleted, or is no longer available\r\n\r\n"
                             "Click Yes to keep the file, click No to discard it."));
-    QCOMPARE(ChangeDetector::changedTitle(), QStringLiteral("File changed, reload file?"));
-    QCOMPARE(ChangeDetector::deletedTitle(), QStringLiteral("File deleted, keep file?"));
 }
 
 QTEST_GUILESS_MAIN(TestChangeDetector)
