@@ -202,7 +202,6 @@ void tst_Settings::readLine_data()
     QTest::newRow("CurrentTip text falls back to 0") << "CurrentTip=9\r\nCurrentTip=x" << "CurrentTip=0";
     QTest::newRow("Lucidity text keeps value") << "Lucidity=33\r\nLucidity=abc" << "Lucidity=33";
     QTest::newRow("autoindent TRUE") << "AutoIndent=0\r\nautoindent=TRUE" << "AutoIndent=1";
-    QTest::newRow("AUTOINDENT 1") << "AutoIndent=0\r\nAUTOINDENT=1" << "AutoIndent=1";
     QTest::newRow("AutoIndent -1 is false") << "AutoIndent=-1" << "AutoIndent=0";
     QTest::newRow("AutoIndent empty is false") << "AutoIndent=" << "AutoIndent=0";
     QTest::newRow("path cut at second =") << "ThirdPartyEditorPath=/opt/a=b/ed" << "ThirdPartyEditorPath=/opt/a";
