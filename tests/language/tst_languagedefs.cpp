@@ -69,7 +69,6 @@ void TestLanguageDefs::keyRules_data()
                                                 << "C:\\tc\\tcc.exe -c";
     QTest::newRow("compiler key any case") << "compilerpath:gcc -Wall -c" << "compiler" << "gcc -Wall -c";
     QTest::newRow("line comment backslash-colon") << "LineComment:\\:" << "lineComment" << ":";
-    QTest::newRow("line comment hyphens") << "LineComment:--" << "lineComment" << "--";
     QTest::newRow("line comment star escaped") << "LineComment:*" << "lineComment" << "\\*";
     QTest::newRow("line comment untrimmed, ends at colon") << "LineComment: REM :x" << "lineComment" << " REM ";
     QTest::newRow("block start trimmed") << "BlockCommentStart:  /*  " << "blockStart" << "/*";
