@@ -217,7 +217,6 @@ void TestStartUp::alpha_data()
     QTest::newRow("15") << 15 << 217;
     QTest::newRow("0 counts as 10") << 0 << 229;
     QTest::newRow("31 counts as 10") << 31 << 229;
-    QTest::newRow("100 counts as 10") << 100 << 229;
     QTest::newRow("negative counts as 10") << -5 << 229;
 }
 
