@@ -2,6 +2,8 @@
 // `cat FILE >/dev/null`. Each measurement runs in a child process so its peak memory is its own.
 #include "frmMain.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,35 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-QByteArray generateC(qint64 bytes, bool crlf)
-{
-    static const char *lines[] = {
-        "#include <stdio.h>", "/* a block comment about the next function */", "static int add(int a, int b)",
-        "{", "    int total = a + b; // sum", "    printf(\"%d\\n\", total);", "    return total * 42;", "}", ""};
-    const char *eol = crlf ? "\r\n" : "\n";
-    QByteArray out;
-    out.reserve(bytes + 64);
-    int i = 0;
-    while (out.size() < bytes) {
-        out += lines[i % 9];
-        out += eol;
-        ++i;
-    }
-    return out;
-}
-
-qint64 peakRssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
 
 double runCat(const QString &path)
 {
@@ -59,12 +32,12 @@ int measure(const QString &path)
     QTemporaryDir app;
     frmMain window(app.path());
     window.settings.OpenFileInThirdPartyEditor = false;
-    const qint64 before = peakRssKb();
+    const qint64 before = bench::peakRssKb();
     QElapsedTimer timer;
     timer.start();
     window.ReadFile(path, true);
     const double loadMs = double(timer.nsecsElapsed()) / 1e6;
-    const qint64 peak = peakRssKb();
+    const qint64 peak = bench::peakRssKb();
 
     EditorSurface &s = window.surface();
     const int length = s.textLength();
@@ -102,7 +75,7 @@ int main(int argc, char *argv[])
                 QFile file(path);
                 if (!file.open(QIODevice::WriteOnly))
                     return 1;
-                file.write(generateC(qint64(mb) * 1024 * 1024, crlf));
+                file.write(bench::generateC(qint64(mb) * 1024 * 1024, crlf));
             }
             runCat(path);
             const double catMs = runCat(path);

@@ -4,6 +4,8 @@
 #include "FileIO.h"
 #include "frmMain.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,38 +17,6 @@
 #include <functional>
 
 namespace {
-
-constexpr int kRuns = 3;
-
-QByteArray generateC(qint64 bytes, bool crlf)
-{
-    static const char *lines[] = {
-        "#include <stdio.h>", "/* a block comment about the next function */", "static int add(int a, int b)",
-        "{", "    int total = a + b; // sum", "    printf(\"%d\\n\", total);", "    return total * 42;", "}", ""};
-    const char *eol = crlf ? "\r\n" : "\n";
-    QByteArray out;
-    out.reserve(bytes + 64);
-    int i = 0;
-    while (out.size() < bytes) {
-        out += lines[i % 9];
-        out += eol;
-        ++i;
-    }
-    return out;
-}
-
-// The best of a few runs: the least disturbed by the other work on the machine.
-double bestMs(const std::function<void()> &work)
-{
-    double best = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 // Types a character at the end and deletes it: the text is as before, but anything cached from it
 // is not, as after any real edit.
@@ -64,7 +34,7 @@ void touch(EditorSurface &surface)
 double bestEditedMs(EditorSurface &surface, const std::function<void()> &work)
 {
     double best = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < bench::kRuns; ++run) {
         touch(surface);
         QElapsedTimer timer;
         timer.start();
@@ -85,14 +55,14 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     QTemporaryDir appFolder;
     constexpr qint64 size = qint64(50) * 1024 * 1024;
-    std::printf("best of %d runs, 50 MB, target for WriteDocument: 500 ms\n", kRuns);
+    std::printf("best of %d runs, 50 MB, target for WriteDocument: 500 ms\n", bench::kRuns);
     std::printf("%-6s %12s %10s %8s %10s %10s %10s %12s %12s %8s\n", "ends", "WriteDocument", "cp", "ratio", "text()",
                 "encode", "write", "fingerprint", "textUtf8()", "verdict");
     for (const bool crlf : {false, true}) {
         const QString source = dir.filePath(crlf ? QStringLiteral("crlf.c") : QStringLiteral("lf.c"));
         const QString saved = dir.filePath(crlf ? QStringLiteral("crlf-saved.c") : QStringLiteral("lf-saved.c"));
         const QString copied = dir.filePath(crlf ? QStringLiteral("crlf-cp.c") : QStringLiteral("lf-cp.c"));
-        const QByteArray original = generateC(size, crlf);
+        const QByteArray original = bench::generateC(size, crlf);
         {
             QFile file(source);
             if (!file.open(QIODevice::WriteOnly) || file.write(original) != original.size()) {
@@ -108,7 +78,7 @@ int main(int argc, char *argv[])
         const double writeMs = bestEditedMs(window.surface(), [&] { window.WriteDocument(saved); });
         const bool same = FileIO::readAll(saved).value_or(QByteArray()) == original;
 
-        const double cpMs = bestMs([&] {
+        const double cpMs = bench::bestOf([&] {
             QProcess cp;
             cp.start(QStringLiteral("cp"), {source, copied});
             cp.waitForFinished(60000);
@@ -117,12 +87,12 @@ int main(int argc, char *argv[])
         QString text;
         const double textMs = bestEditedMs(window.surface(), [&] { text = window.surface().text(); });
         QByteArray bytes;
-        const double encodeMs = bestMs([&] {
+        const double encodeMs = bench::bestOf([&] {
             bytes = encodeDocument(text, TextEncoding::SingleByte, false, !crlf).value_or(QByteArray());
         });
-        const double fileMs = bestMs([&] { FileIO::writeAtomically(copied, bytes); });
-        const double fingerprintMs = bestMs([&] { window.surface().fingerprint(); });
-        const double rawMs = bestMs([&] { bytes = window.surface().textUtf8(); });
+        const double fileMs = bench::bestOf([&] { FileIO::writeAtomically(copied, bytes); });
+        const double fingerprintMs = bench::bestOf([&] { window.surface().fingerprint(); });
+        const double rawMs = bench::bestOf([&] { bytes = window.surface().textUtf8(); });
 
         std::printf("%-6s %10.1fms %8.1fms %8.1f %8.1fms %8.1fms %8.1fms %10.1fms %10.1fms %8s%s\n",
                     crlf ? "CR LF" : "LF", writeMs, cpMs, writeMs / std::max(cpMs, 0.001), textMs, encodeMs, fileMs,

@@ -10,6 +10,8 @@
 #include "TextTransforms.h"
 #include "clsWordCount.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,8 +26,6 @@
 #include <optional>
 
 namespace {
-
-constexpr int kRuns = 3;
 
 const char *const kWords[] = {"alpha", "Beta", "gamma", "DELTA", "epsilon", "zeta", "Eta", "theta", "iota",
                               "kappa", "lambda", "Mu", "nu", "xi", "omicron", "pi", "rho", "sigma", "tau",
@@ -92,35 +92,6 @@ QByteArray unixLines(const QString &text)
     return lf.toLatin1();
 }
 
-double bestOf(const std::function<void()> &work)
-{
-    double best = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
-// Best time of a shell command line, or nothing when it cannot run.
-std::optional<double> peerTime(const QString &command)
-{
-    double best = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
-        QProcess process;
-        QElapsedTimer timer;
-        timer.start();
-        process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
-        if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit
-            || process.exitCode() != 0)
-            return std::nullopt;
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 void report(const char *what, double ours, const QString &peerName, std::optional<double> peer)
 {
     if (peer) {
@@ -157,50 +128,50 @@ int main(int argc, char *argv[])
     const auto single = TextEncoding::SingleByte;
     const auto utf8 = TextEncoding::Utf8;
     QString encoded;
-    report("Base64 encode (single-byte)", bestOf([&] { encoded = Encoders::Base64Encode(text, single); }),
-           "base64 text.txt", peerTime(QStringLiteral("base64 '%1' > '%2'").arg(path("text.txt"), path("b64.txt"))));
-    report("Base64 encode (UTF-8)", bestOf([&] { encoded = Encoders::Base64Encode(text, utf8); }),
-           "base64 text.txt", peerTime(QStringLiteral("base64 '%1' > '%2'").arg(path("text.txt"), path("b64.txt"))));
+    report("Base64 encode (single-byte)", bench::bestOf([&] { encoded = Encoders::Base64Encode(text, single); }),
+           "base64 text.txt", bench::peerTime(QStringLiteral("base64 '%1' > '%2'").arg(path("text.txt"), path("b64.txt"))));
+    report("Base64 encode (UTF-8)", bench::bestOf([&] { encoded = Encoders::Base64Encode(text, utf8); }),
+           "base64 text.txt", bench::peerTime(QStringLiteral("base64 '%1' > '%2'").arg(path("text.txt"), path("b64.txt"))));
     QString decoded;
-    report("Base64 decode (single-byte)", bestOf([&] { decoded = Encoders::Base64Decode(encoded, single); }),
-           "base64 -d", peerTime(QStringLiteral("base64 -d '%1' > '%2'").arg(path("b64.txt"), path("back.txt"))));
-    report("Base64 decode (UTF-8)", bestOf([&] { decoded = Encoders::Base64Decode(encoded, utf8); }), "base64 -d",
-           peerTime(QStringLiteral("base64 -d '%1' > '%2'").arg(path("b64.txt"), path("back.txt"))));
+    report("Base64 decode (single-byte)", bench::bestOf([&] { decoded = Encoders::Base64Decode(encoded, single); }),
+           "base64 -d", bench::peerTime(QStringLiteral("base64 -d '%1' > '%2'").arg(path("b64.txt"), path("back.txt"))));
+    report("Base64 decode (UTF-8)", bench::bestOf([&] { decoded = Encoders::Base64Decode(encoded, utf8); }), "base64 -d",
+           bench::peerTime(QStringLiteral("base64 -d '%1' > '%2'").arg(path("b64.txt"), path("back.txt"))));
     if (decoded != text)
         std::printf("  (Base64 round trip differs!)\n");
 
     QString url;
-    report("URL encode", bestOf([&] { url = Encoders::URLEncode(text); }), "base64 text.txt (for scale)",
-           peerTime(QStringLiteral("base64 '%1' > '%2'").arg(path("text.txt"), path("b64.txt"))));
-    report("URL decode (UTF-8)", bestOf([&] { decoded = Encoders::URLDecode(url, utf8); }),
+    report("URL encode", bench::bestOf([&] { url = Encoders::URLEncode(text); }), "base64 text.txt (for scale)",
+           bench::peerTime(QStringLiteral("base64 '%1' > '%2'").arg(path("text.txt"), path("b64.txt"))));
+    report("URL decode (UTF-8)", bench::bestOf([&] { decoded = Encoders::URLDecode(url, utf8); }),
            "base64 -d (for scale)",
-           peerTime(QStringLiteral("base64 -d '%1' > '%2'").arg(path("b64.txt"), path("back.txt"))));
+           bench::peerTime(QStringLiteral("base64 -d '%1' > '%2'").arg(path("b64.txt"), path("back.txt"))));
 
     QString sorted;
-    report("Sort 1,000,000 lines", bestOf([&] { sorted = LineSort::SortLines(sortText, LineSort::SortOrder::Ascending); }),
+    report("Sort 1,000,000 lines", bench::bestOf([&] { sorted = LineSort::SortLines(sortText, LineSort::SortOrder::Ascending); }),
            "LC_ALL=C.UTF-8 sort -f",
-           peerTime(QStringLiteral("LC_ALL=C.UTF-8 sort -f '%1' > '%2'").arg(path("sort-lf.txt"), path("sorted.txt"))));
+           bench::peerTime(QStringLiteral("LC_ALL=C.UTF-8 sort -f '%1' > '%2'").arg(path("sort-lf.txt"), path("sorted.txt"))));
     report("Sort 1,000,000 lines (en_US)",
-           bestOf([&] { sorted = LineSort::SortLines(sortText, LineSort::SortOrder::Ascending, QLocale("en_US")); }),
+           bench::bestOf([&] { sorted = LineSort::SortLines(sortText, LineSort::SortOrder::Ascending, QLocale("en_US")); }),
            "sort -f (default locale)",
-           peerTime(QStringLiteral("sort -f '%1' > '%2'").arg(path("sort-lf.txt"), path("sorted.txt"))));
+           bench::peerTime(QStringLiteral("sort -f '%1' > '%2'").arg(path("sort-lf.txt"), path("sorted.txt"))));
 
     qsizetype words = 0;
-    report("Word count", bestOf([&] { words = clsWordCount().WordCount(text); }), "wc -w",
-           peerTime(QStringLiteral("wc -w '%1' > '%2'").arg(path("text.txt"), path("wc.txt"))));
-    report("Word count box figures", bestOf([&] { words = TextStatistics::Measure(text).words; }), "wc -lwm",
-           peerTime(QStringLiteral("wc -lwm '%1' > '%2'").arg(path("text.txt"), path("wc.txt"))));
+    report("Word count", bench::bestOf([&] { words = clsWordCount().WordCount(text); }), "wc -w",
+           bench::peerTime(QStringLiteral("wc -w '%1' > '%2'").arg(path("text.txt"), path("wc.txt"))));
+    report("Word count box figures", bench::bestOf([&] { words = TextStatistics::Measure(text).words; }), "wc -lwm",
+           bench::peerTime(QStringLiteral("wc -lwm '%1' > '%2'").arg(path("text.txt"), path("wc.txt"))));
 
     QString changed;
-    report("Trim trailing blanks", bestOf([&] { changed = TextTransforms::TrimTrailingBlanks(text); }),
+    report("Trim trailing blanks", bench::bestOf([&] { changed = TextTransforms::TrimTrailingBlanks(text); }),
            "sed -E 's/[ \\t]+$//'",
-           peerTime(QStringLiteral("sed -E 's/[ \\t]+$//' '%1' > '%2'").arg(path("text-lf.txt"), path("sed.txt"))));
-    report("Tabs to spaces", bestOf([&] { changed = TextTransforms::TabsToSpaces(text, 4); }), "sed 's/\\t/    /g'",
-           peerTime(QStringLiteral("sed 's/\\t/    /g' '%1' > '%2'").arg(path("text.txt"), path("sed.txt"))));
-    report("Spaces to tabs", bestOf([&] { changed = TextTransforms::SpacesToTabs(text, 4); }), "sed 's/    /\\t/g'",
-           peerTime(QStringLiteral("sed 's/    /\\t/g' '%1' > '%2'").arg(path("text.txt"), path("sed.txt"))));
-    report("Add indents", bestOf([&] { changed = TextTransforms::AddIndentToLines(text, u"\t"); }), "sed 's/^/\\t/'",
-           peerTime(QStringLiteral("sed 's/^/\\t/' '%1' > '%2'").arg(path("text.txt"), path("sed.txt"))));
+           bench::peerTime(QStringLiteral("sed -E 's/[ \\t]+$//' '%1' > '%2'").arg(path("text-lf.txt"), path("sed.txt"))));
+    report("Tabs to spaces", bench::bestOf([&] { changed = TextTransforms::TabsToSpaces(text, 4); }), "sed 's/\\t/    /g'",
+           bench::peerTime(QStringLiteral("sed 's/\\t/    /g' '%1' > '%2'").arg(path("text.txt"), path("sed.txt"))));
+    report("Spaces to tabs", bench::bestOf([&] { changed = TextTransforms::SpacesToTabs(text, 4); }), "sed 's/    /\\t/g'",
+           bench::peerTime(QStringLiteral("sed 's/    /\\t/g' '%1' > '%2'").arg(path("text.txt"), path("sed.txt"))));
+    report("Add indents", bench::bestOf([&] { changed = TextTransforms::AddIndentToLines(text, u"\t"); }), "sed 's/^/\\t/'",
+           bench::peerTime(QStringLiteral("sed 's/^/\\t/' '%1' > '%2'").arg(path("text.txt"), path("sed.txt"))));
     std::printf("\n(%lld words)\n", qlonglong(words));
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Orvane needs to build, test and run, when any is missing.
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqscintilla2-qt6-dev libgl-dev
+packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqscintilla2-qt6-dev libpcre2-dev libgl-dev
           qt6-qpa-plugins fonts-liberation xvfb xauth x11-utils imagemagick)
 missing=()
 for p in "${packages[@]}"; do

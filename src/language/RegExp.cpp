@@ -1,6 +1,26 @@
 #include "RegExp.h"
 
+#include <pcre2.h>
+
 #include <QStringView>
+
+#include <algorithm>
+
+struct RegExpProgram {
+    pcre2_code *code = nullptr;
+    pcre2_match_data *data = nullptr;
+    int groups = 0;
+    bool jit = false;
+
+    RegExpProgram() = default;
+    RegExpProgram(const RegExpProgram &) = delete;
+    RegExpProgram &operator=(const RegExpProgram &) = delete;
+    ~RegExpProgram()
+    {
+        pcre2_match_data_free(data);
+        pcre2_code_free(code);
+    }
+};
 
 namespace {
 
@@ -62,19 +82,94 @@ QString validUtf16(const QString &subject)
     return copy;
 }
 
-RegExp::Match toMatch(const QRegularExpressionMatch &m, int groups)
+PCRE2_SPTR units(const QString &text)
 {
-    RegExp::Match match;
-    match.FirstIndex = m.capturedStart(0);
-    match.Length = m.capturedLength(0);
-    match.Value = m.captured(0);
-    for (int g = 1; g <= groups; ++g)
-        match.SubMatches << m.captured(g);
-    return match;
+    return reinterpret_cast<PCRE2_SPTR>(text.utf16());
 }
 
-void appendExpanded(QString &out, const QString &replacement, const QString &subject,
-                    const QRegularExpressionMatch &m, int groups)
+struct CompileResult {
+    std::unique_ptr<RegExpProgram> program;
+    int errorCode = 0;
+    qsizetype errorOffset = 0;
+};
+
+CompileResult compile(const QString &pattern, uint32_t options)
+{
+    CompileResult result;
+    PCRE2_SIZE offset = 0;
+    pcre2_code *code = pcre2_compile(units(pattern), PCRE2_SIZE(pattern.size()), options | PCRE2_UTF,
+                                     &result.errorCode, &offset, nullptr);
+    result.errorOffset = qsizetype(offset);
+    if (!code)
+        return result;
+    result.program = std::make_unique<RegExpProgram>();
+    result.program->code = code;
+    result.program->jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+    result.program->data = pcre2_match_data_create_from_pattern(code, nullptr);
+    uint32_t groups = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &groups);
+    result.program->groups = int(groups);
+    return result;
+}
+
+QString errorMessage(int code)
+{
+    PCRE2_UCHAR buffer[256];
+    const int length = pcre2_get_error_message(code, buffer, std::size(buffer));
+    if (length < 0)
+        return QStringLiteral("error %1").arg(code);
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), length);
+}
+
+// Deeply nested patterns over long subjects outgrow JIT's default stack; each thread keeps one that
+// can grow, and a match that still runs out is retried by the interpreter on the heap.
+class MatchContext {
+public:
+    MatchContext()
+        : m_context(pcre2_match_context_create(nullptr))
+        , m_stack(pcre2_jit_stack_create(32 * 1024, 4 * 1024 * 1024, nullptr))
+    {
+        if (m_context && m_stack)
+            pcre2_jit_stack_assign(m_context, nullptr, m_stack);
+    }
+    ~MatchContext()
+    {
+        pcre2_jit_stack_free(m_stack);
+        pcre2_match_context_free(m_context);
+    }
+    MatchContext(const MatchContext &) = delete;
+    MatchContext &operator=(const MatchContext &) = delete;
+    pcre2_match_context *get() const { return m_context; }
+
+private:
+    pcre2_match_context *m_context;
+    pcre2_jit_stack *m_stack;
+};
+
+bool matchAt(const RegExpProgram &program, PCRE2_SPTR subject, qsizetype length, qsizetype offset)
+{
+    thread_local MatchContext context;
+    int rc = program.jit ? pcre2_jit_match(program.code, subject, PCRE2_SIZE(length), PCRE2_SIZE(offset), 0,
+                                           program.data, context.get())
+                         : pcre2_match(program.code, subject, PCRE2_SIZE(length), PCRE2_SIZE(offset),
+                                       PCRE2_NO_UTF_CHECK, program.data, context.get());
+    if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+        rc = pcre2_match(program.code, subject, PCRE2_SIZE(length), PCRE2_SIZE(offset),
+                         PCRE2_NO_UTF_CHECK | PCRE2_NO_JIT, program.data, context.get());
+    // Resource limits and the like end the walk as "no further match", as a script engine would.
+    return rc > 0;
+}
+
+QStringView group(QStringView subject, const PCRE2_SIZE *ovector, int g)
+{
+    const PCRE2_SIZE start = ovector[2 * g];
+    if (start == PCRE2_UNSET)
+        return {};
+    return subject.mid(qsizetype(start), qsizetype(ovector[2 * g + 1] - start));
+}
+
+void appendExpanded(QString &out, const QString &replacement, QStringView subject, const PCRE2_SIZE *ovector,
+                    int groups)
 {
     const qsizetype n = replacement.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -88,13 +183,13 @@ void appendExpanded(QString &out, const QString &replacement, const QString &sub
             out += QLatin1Char('$');
             ++i;
         } else if (next == QLatin1Char('&')) {
-            out += m.capturedView(0);
+            out += group(subject, ovector, 0);
             ++i;
         } else if (next == QLatin1Char('`')) {
-            out += QStringView(subject).left(m.capturedStart(0));
+            out += subject.left(qsizetype(ovector[0]));
             ++i;
         } else if (next == QLatin1Char('\'')) {
-            out += QStringView(subject).mid(m.capturedEnd(0));
+            out += subject.mid(qsizetype(ovector[1]));
             ++i;
         } else if (next.isDigit() && next.unicode() < 128) {
             const int one = next.unicode() - '0';
@@ -102,10 +197,10 @@ void appendExpanded(QString &out, const QString &replacement, const QString &sub
                 && replacement.at(i + 2).unicode() <= '9';
             const int two = twoDigits ? one * 10 + (replacement.at(i + 2).unicode() - '0') : 0;
             if (twoDigits && two >= 1 && two <= groups) {
-                out += m.capturedView(two);
+                out += group(subject, ovector, two);
                 i += 2;
             } else if (one >= 1 && one <= groups) {
-                out += m.capturedView(one);
+                out += group(subject, ovector, one);
                 ++i;
             } else {
                 out += c;
@@ -117,6 +212,15 @@ void appendExpanded(QString &out, const QString &replacement, const QString &sub
 }
 
 } // namespace
+
+RegExp::RegExp() = default;
+
+RegExp::RegExp(const QString &pattern)
+    : m_pattern(pattern)
+{
+}
+
+RegExp::~RegExp() = default;
 
 void RegExp::setPattern(const QString &pattern)
 {
@@ -147,32 +251,28 @@ void RegExp::setMultiLine(bool on)
     }
 }
 
-const QRegularExpression *RegExp::compiled()
+const RegExpProgram *RegExp::compiled()
 {
+    const uint32_t options = (m_ignoreCase ? PCRE2_CASELESS : 0u) | (m_multiLine ? PCRE2_MULTILINE : 0u);
     if (m_dirty) {
-        QRegularExpression::PatternOptions options = QRegularExpression::NoPatternOption;
-        if (m_ignoreCase)
-            options |= QRegularExpression::CaseInsensitiveOption;
-        if (m_multiLine)
-            options |= QRegularExpression::MultilineOption;
-        m_compiled.setPatternOptions(options);
-        m_compiled.setPattern(kNewlineVerb + (m_multiLine ? m_pattern : dollarAtEndOnly(m_pattern)));
-        m_compiled.optimize();
         m_dirty = false;
+        CompileResult result = compile(kNewlineVerb + (m_multiLine ? m_pattern : dollarAtEndOnly(m_pattern)), options);
+        m_program = std::move(result.program);
+        if (!m_program) {
+            // Report the error and its offset within the pattern as the user wrote it.
+            const CompileResult plain = compile(kNewlineVerb + m_pattern, options);
+            const CompileResult &shown = plain.program ? result : plain;
+            m_errorDescription = QStringLiteral("Syntax error in regular expression: %1 at offset %2")
+                                     .arg(errorMessage(shown.errorCode))
+                                     .arg(qMax<qsizetype>(0, shown.errorOffset - kNewlineVerb.size()));
+        }
     }
-    if (m_compiled.isValid()) {
+    if (m_program && m_program->data) {
         m_errorNumber = 0;
         m_errorDescription.clear();
-        return &m_compiled;
+        return m_program.get();
     }
-    // Report the offset within the pattern as the user wrote it.
-    const QRegularExpression plain(kNewlineVerb + m_pattern, m_compiled.patternOptions());
-    const qsizetype offset = plain.isValid() ? m_compiled.patternErrorOffset()
-                                             : plain.patternErrorOffset();
     m_errorNumber = SyntaxErrorNumber;
-    m_errorDescription = QStringLiteral("Syntax error in regular expression: %1 at offset %2")
-                             .arg(plain.isValid() ? m_compiled.errorString() : plain.errorString())
-                             .arg(qMax<qsizetype>(0, offset - kNewlineVerb.size()));
     return nullptr;
 }
 
@@ -182,69 +282,126 @@ bool RegExp::isValid()
 }
 
 template <typename Visit>
-void RegExp::forEachMatch(const QString &subject, Visit visit)
+void RegExp::forEachMatch(const QString &subject, Visit visit, qsizetype from)
 {
-    const QRegularExpression *re = compiled();
-    if (!re)
+    const RegExpProgram *program = compiled();
+    if (!program)
         return;
     const QString text = validUtf16(subject);
-    qsizetype offset = 0;
-    while (offset <= text.size()) {
-        const QRegularExpressionMatch m = re->match(text, offset, QRegularExpression::NormalMatch,
-                                                    QRegularExpression::DontCheckSubjectStringMatchOption);
-        if (!m.hasMatch())
+    const PCRE2_SPTR units16 = units(text);
+    const qsizetype n = text.size();
+    const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(program->data);
+    qsizetype offset = from;
+    while (offset <= n && matchAt(*program, units16, n, offset)) {
+        if (!visit(ovector, program->groups, offset) || !m_global)
             return;
-        visit(m);
-        if (!m_global)
-            return;
-        offset = m.capturedEnd(0);
-        if (m.capturedLength(0) == 0) {
+        const qsizetype start = qsizetype(ovector[0]);
+        qsizetype next = qsizetype(ovector[1]);
+        if (next <= start) {
             // An empty match moves on by one character, so a global search always ends.
-            const bool pair = offset + 1 < text.size() && text.at(offset).isHighSurrogate()
-                && text.at(offset + 1).isLowSurrogate();
-            offset += pair ? 2 : 1;
+            const bool pair = next + 1 < n && text.at(next).isHighSurrogate() && text.at(next + 1).isLowSurrogate();
+            next = start + (pair ? 2 : 1);
         }
+        offset = std::max(next, offset + 1);
     }
 }
 
 bool RegExp::Test(const QString &subject)
 {
-    const QRegularExpression *re = compiled();
-    if (!re)
+    const RegExpProgram *program = compiled();
+    if (!program)
         return false;
-    return re->match(validUtf16(subject), 0, QRegularExpression::NormalMatch,
-                     QRegularExpression::DontCheckSubjectStringMatchOption).hasMatch();
+    const QString text = validUtf16(subject);
+    return matchAt(*program, units(text), text.size(), 0);
 }
 
 QList<RegExp::Match> RegExp::Execute(const QString &subject)
 {
     QList<Match> matches;
-    forEachMatch(subject, [&](const QRegularExpressionMatch &m) {
-        matches << toMatch(m, m_compiled.captureCount());
+    forEachMatch(subject, [&](const PCRE2_SIZE *ovector, int groups, qsizetype) {
+        Match match;
+        match.FirstIndex = qsizetype(ovector[0]);
+        match.Length = qsizetype(ovector[1] - ovector[0]);
+        match.Value = group(subject, ovector, 0).toString();
+        for (int g = 1; g <= groups; ++g)
+            match.SubMatches << group(subject, ovector, g).toString();
+        matches << std::move(match);
+        return true;
     });
     return matches;
+}
+
+QList<RegExp::Span> RegExp::Locate(const QString &subject)
+{
+    QList<Span> spans;
+    forEachMatch(subject, [&spans](const PCRE2_SIZE *ovector, int, qsizetype) {
+        spans.append(Span{qsizetype(ovector[0]), qsizetype(ovector[1] - ovector[0])});
+        return true;
+    });
+    return spans;
 }
 
 qsizetype RegExp::Count(const QString &subject)
 {
     qsizetype count = 0;
-    forEachMatch(subject, [&count](const QRegularExpressionMatch &) { ++count; });
+    forEachMatch(subject, [&count](const PCRE2_SIZE *, int, qsizetype) {
+        ++count;
+        return true;
+    });
     return count;
+}
+
+RegExp::MatchIndex RegExp::Index(const QString &subject)
+{
+    MatchIndex index;
+    forEachMatch(subject, [&index](const PCRE2_SIZE *, int, qsizetype searchedFrom) {
+        if (index.count % MatchIndex::Stride == 0)
+            index.resumeAt.append(searchedFrom);
+        ++index.count;
+        return true;
+    });
+    return index;
+}
+
+std::optional<RegExp::Span> RegExp::Nth(const QString &subject, const MatchIndex &index, qsizetype n)
+{
+    if (n < 0 || n >= index.count || n / MatchIndex::Stride >= index.resumeAt.size())
+        return std::nullopt;
+    qsizetype skip = n % MatchIndex::Stride;
+    std::optional<Span> found;
+    forEachMatch(
+        subject,
+        [&](const PCRE2_SIZE *ovector, int, qsizetype) {
+            if (skip-- > 0)
+                return true;
+            found = Span{qsizetype(ovector[0]), qsizetype(ovector[1] - ovector[0])};
+            return false;
+        },
+        index.resumeAt.at(n / MatchIndex::Stride));
+    return found;
+}
+
+RegExp::Replaced RegExp::ReplaceCounted(const QString &subject, const QString &replacement)
+{
+    Replaced result;
+    qsizetype copied = 0;
+    forEachMatch(subject, [&](const PCRE2_SIZE *ovector, int groups, qsizetype) {
+        if (result.count++ == 0)
+            result.text.reserve(subject.size() + subject.size() / 8);
+        result.text += QStringView(subject).mid(copied, qsizetype(ovector[0]) - copied);
+        appendExpanded(result.text, replacement, subject, ovector, groups);
+        copied = qsizetype(ovector[1]);
+        return true;
+    });
+    if (result.count == 0) {
+        result.text = subject;
+        return result;
+    }
+    result.text += QStringView(subject).mid(copied);
+    return result;
 }
 
 QString RegExp::Replace(const QString &subject, const QString &replacement)
 {
-    QString out;
-    qsizetype copied = 0;
-    bool any = false;
-    forEachMatch(subject, [&](const QRegularExpressionMatch &m) {
-        any = true;
-        out += QStringView(subject).mid(copied, m.capturedStart(0) - copied);
-        appendExpanded(out, replacement, subject, m, m_compiled.captureCount());
-        copied = m.capturedEnd(0);
-    });
-    if (!any)
-        return subject;
-    out += QStringView(subject).mid(copied);
-    return out;
+    return ReplaceCounted(subject, replacement).text;
 }

@@ -11,8 +11,8 @@
 // regular-expression step once dirty; keys, undo snapshots and find-box edits make it dirty.
 struct ExpressionCache {
     std::unique_ptr<RegExp> expression;
-    QList<RegExp::Match> matches;
-    std::optional<RegExp::Match> current;
+    RegExp::MatchIndex matches;
+    std::optional<RegExp::Span> current;
     int matchIndex = 0;
     bool lastStepUpward = false;
     bool dirty = true;

@@ -93,42 +93,47 @@ FindOutcome FindEngine::FindRegExp(bool matchCase, const QString &pattern, bool 
     FindOutcome outcome;
     const QString text = m_surface.text();
     ExpressionCache &c = m_cache;
-    if (c.dirty) {
+    const bool rebuild = c.dirty;
+    if (rebuild) {
         c.expression = newEngine(pattern, matchCase);
         RegExp &engine = *c.expression;
-        Responsive::run(text.size() >= Responsive::LargeText, [&] { c.matches = engine.Execute(text); });
+        Responsive::run(text.size() >= Responsive::LargeText, [&] { c.matches = engine.Index(text); });
         c.current.reset();
         c.matchIndex = 0;
         c.lastStepUpward = false;
         c.dirty = false;
     }
     RegExp &engine = *c.expression;
-    const int count = int(c.matches.size());
+    const int count = int(c.matches.count);
     // A list left from an earlier text can be empty while the text now matches: nothing to walk.
-    if (!engine.Test(text) || count == 0) {
+    const bool any = count > 0 && (rebuild || engine.Test(text));
+    int number = 0;
+    if (any && downward) {
+        if (c.lastStepUpward)
+            ++c.matchIndex;
+        ++c.matchIndex;
+        if (c.matchIndex > count || c.matchIndex < 1)
+            c.matchIndex = 1;
+        number = c.matchIndex;
+        c.lastStepUpward = false;
+    } else if (any) {
+        if (!c.lastStepUpward)
+            --c.matchIndex;
+        --c.matchIndex;
+        if (c.matchIndex < 0 || c.matchIndex >= count)
+            c.matchIndex = count - 1;
+        number = c.matchIndex + 1;
+        c.lastStepUpward = true;
+    }
+    // The index describes the text it was built from; an edit the cache did not hear of can leave
+    // fewer matches than it counted.
+    c.current = any ? engine.Nth(text, c.matches, number - 1) : std::nullopt;
+    if (!c.current) {
         outcome.info = QStringLiteral("Expression not found!");
     } else {
-        if (downward) {
-            if (c.lastStepUpward)
-                ++c.matchIndex;
-            ++c.matchIndex;
-            if (c.matchIndex > count || c.matchIndex < 1)
-                c.matchIndex = 1;
-            c.current = c.matches.at(c.matchIndex - 1);
-            outcome.info = QStringLiteral("Match %1 of %2").arg(c.matchIndex).arg(count);
-            c.lastStepUpward = false;
-        } else {
-            if (!c.lastStepUpward)
-                --c.matchIndex;
-            --c.matchIndex;
-            if (c.matchIndex < 0 || c.matchIndex >= count)
-                c.matchIndex = count - 1;
-            c.current = c.matches.at(c.matchIndex);
-            outcome.info = QStringLiteral("Match %1 of %2").arg(c.matchIndex + 1).arg(count);
-            c.lastStepUpward = true;
-        }
+        outcome.info = QStringLiteral("Match %1 of %2").arg(number).arg(count);
         select(int(c.current->FirstIndex), int(c.current->Length));
-        m_state.SearchText = c.current->Value;
+        m_state.SearchText = text.mid(c.current->FirstIndex, c.current->Length);
         outcome.found = true;
     }
     if (const auto error = engineError(engine))

@@ -59,7 +59,7 @@ FindOutcome ReplaceEngine::Replace(const ReplaceRequest &request)
         if (cache.expression) {
             const QString text = surface.text();
             RegExp &engine = *cache.expression;
-            Responsive::run(text.size() >= Responsive::LargeText, [&] { cache.matches = engine.Execute(text); });
+            Responsive::run(text.size() >= Responsive::LargeText, [&] { cache.matches = engine.Index(text); });
             // The replaced match left the list; the next one took its number.
             if (request.downward)
                 --cache.matchIndex;
@@ -105,8 +105,9 @@ ReplaceAllResult ReplaceEngine::replaceAllRegExp(const QString &text, const QStr
 {
     ReplaceAllResult result;
     auto engine = FindEngine::newEngine(pattern, matchCase);
-    result.count = int(engine->Execute(text).size());
-    result.text = result.count > 0 ? engine->Replace(text, replacement) : text;
+    RegExp::Replaced replaced = engine->ReplaceCounted(text, replacement);
+    result.count = int(replaced.count);
+    result.text = std::move(replaced.text);
     result.error = FindEngine::engineError(*engine);
     if (result.error) {
         result.text = text;

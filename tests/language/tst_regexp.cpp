@@ -17,6 +17,7 @@ private slots:
     void flagsChangeRecompiles();
     void loneSurrogateSubject();
     void randomPatternsNeverHang();
+    void indexFindsEveryMatchAgain();
 };
 
 // Matches are written "index:value" joined by "|".
@@ -217,6 +218,35 @@ void TestRegExp::randomPatternsNeverHang()
         QVERIFY(matches.size() <= subject.size() + 1);
         re.Replace(subject, QStringLiteral("$1$&$$"));
         QVERIFY(re.errorNumber() == 0 || re.errorNumber() == RegExp::SyntaxErrorNumber);
+    }
+}
+
+// The sparse index must give back exactly the matches of a full walk, across its resume points,
+// including empty matches and ones after astral characters.
+void TestRegExp::indexFindsEveryMatchAgain()
+{
+    QString subject;
+    QRandomGenerator rng(99);
+    const QStringList pieces = {"12", " ", "ab", "\r\n", QString::fromUtf8("😀"), "x", "345"};
+    while (subject.size() < 12000)
+        subject += pieces.at(rng.bounded(pieces.size()));
+    for (const QString pattern : {"\\b[0-9]+\\b", "x*", "(?=a)|$", "^\\w", "[^\\r\\n]*"}) {
+        RegExp re(pattern);
+        re.setGlobal(true);
+        re.setMultiLine(true);
+        const auto matches = re.Execute(subject);
+        const RegExp::MatchIndex index = re.Index(subject);
+        QCOMPARE(index.count, matches.size());
+        QVERIFY2(index.count > RegExp::MatchIndex::Stride, qPrintable(pattern));
+        QCOMPARE(re.Count(subject), index.count);
+        for (qsizetype i = 0; i < matches.size(); ++i) {
+            const auto span = re.Nth(subject, index, i);
+            QVERIFY(span);
+            QCOMPARE(span->FirstIndex, matches[i].FirstIndex);
+            QCOMPARE(span->Length, matches[i].Length);
+        }
+        QVERIFY(!re.Nth(subject, index, index.count));
+        QVERIFY(!re.Nth(subject, index, -1));
     }
 }
 
