@@ -714,7 +714,9 @@ void frmMain::ReadFile(QString filename, bool byCommandLine)
         QFile file(filename);
         const qint64 size = QFileInfo(filename).size();
         bool loadHere = true;
-        if (settings.OpenFileInThirdPartyEditor && size > settings.ThirdPartyEditorSize) {
+        // Without an outside editor on this machine there is nobody to hand the file to.
+        const bool haveOutsideEditor = !settings.ThirdPartyEditorPath.trimmed().isEmpty();
+        if (settings.OpenFileInThirdPartyEditor && haveOutsideEditor && size > settings.ThirdPartyEditorSize) {
             openInOutsideEditor(filename, size);
             if (Launcher::startCommand(settings.ThirdPartyEditorPath, filename)) {
                 loadHere = false;

@@ -144,11 +144,24 @@ void TestReadFile::outsideEditorForLargeFiles()
         LauncherGuard launcher(false);
         frmMain window(app.path());
         window.settings.ThirdPartyEditorSize = 1000;
+        window.settings.ThirdPartyEditorPath = QStringLiteral("missing-editor");
         window.ReadFile(path, false);
         QCOMPARE(prompter->asked.size(), 2);
         QVERIFY(prompter->asked[1].text.contains(QStringLiteral("could not be started")));
         QCOMPARE(window.surface().textLength(), 2000);
         QCOMPARE(window.strfilename, path);
+    }
+    {
+        // No outside editor configured or found: nothing to announce, the file opens here.
+        PrompterGuard prompter;
+        LauncherGuard launcher;
+        frmMain window(app.path());
+        window.settings.ThirdPartyEditorSize = 1000;
+        window.settings.ThirdPartyEditorPath = QStringLiteral(" ");
+        window.ReadFile(path, false);
+        QVERIFY(prompter->asked.isEmpty());
+        QVERIFY(launcher.started.isEmpty());
+        QCOMPARE(window.surface().textLength(), 2000);
     }
 }
 
