@@ -122,15 +122,18 @@ QString errorMessage(int code)
 }
 
 // Deeply nested patterns over long subjects outgrow JIT's default stack; each thread keeps one that
-// can grow, and a match that still runs out is retried by the interpreter on the heap.
+// can grow, and a match that still runs out is retried by the interpreter within a bounded heap, so a
+// pathological pattern fails in a moment instead of taking gigabytes.
 class MatchContext {
 public:
     MatchContext()
         : m_context(pcre2_match_context_create(nullptr))
-        , m_stack(pcre2_jit_stack_create(32 * 1024, 4 * 1024 * 1024, nullptr))
+        , m_stack(pcre2_jit_stack_create(32 * 1024, 16 * 1024 * 1024, nullptr))
     {
         if (m_context && m_stack)
             pcre2_jit_stack_assign(m_context, nullptr, m_stack);
+        if (m_context)
+            pcre2_set_heap_limit(m_context, 64 * 1024);
     }
     ~MatchContext()
     {
@@ -146,7 +149,9 @@ private:
     pcre2_jit_stack *m_stack;
 };
 
-bool matchAt(const RegExpProgram &program, PCRE2_SPTR subject, qsizetype length, qsizetype offset)
+enum class MatchResult { Found, NotFound, OutOfResources };
+
+MatchResult matchAt(const RegExpProgram &program, PCRE2_SPTR subject, qsizetype length, qsizetype offset)
 {
     thread_local MatchContext context;
     int rc = program.jit ? pcre2_jit_match(program.code, subject, PCRE2_SIZE(length), PCRE2_SIZE(offset), 0,
@@ -156,8 +161,11 @@ bool matchAt(const RegExpProgram &program, PCRE2_SPTR subject, qsizetype length,
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
         rc = pcre2_match(program.code, subject, PCRE2_SIZE(length), PCRE2_SIZE(offset),
                          PCRE2_NO_UTF_CHECK | PCRE2_NO_JIT, program.data, context.get());
-    // Resource limits and the like end the walk as "no further match", as a script engine would.
-    return rc > 0;
+    if (rc > 0)
+        return MatchResult::Found;
+    if (rc == PCRE2_ERROR_NOMATCH || rc == PCRE2_ERROR_PARTIAL)
+        return MatchResult::NotFound;
+    return MatchResult::OutOfResources;
 }
 
 QStringView group(QStringView subject, const PCRE2_SIZE *ovector, int g)
@@ -292,7 +300,12 @@ void RegExp::forEachMatch(const QString &subject, Visit visit, qsizetype from)
     const qsizetype n = text.size();
     const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(program->data);
     qsizetype offset = from;
-    while (offset <= n && matchAt(*program, units16, n, offset)) {
+    while (offset <= n) {
+        const MatchResult result = matchAt(*program, units16, n, offset);
+        if (result == MatchResult::OutOfResources)
+            failOutOfResources();
+        if (result != MatchResult::Found)
+            return;
         if (!visit(ovector, program->groups, offset) || !m_global)
             return;
         const qsizetype start = qsizetype(ovector[0]);
@@ -312,7 +325,16 @@ bool RegExp::Test(const QString &subject)
     if (!program)
         return false;
     const QString text = validUtf16(subject);
-    return matchAt(*program, units(text), text.size(), 0);
+    const MatchResult result = matchAt(*program, units(text), text.size(), 0);
+    if (result == MatchResult::OutOfResources)
+        failOutOfResources();
+    return result == MatchResult::Found;
+}
+
+void RegExp::failOutOfResources()
+{
+    m_errorNumber = OutOfStackErrorNumber;
+    m_errorDescription = QStringLiteral("Out of stack space");
 }
 
 QList<RegExp::Match> RegExp::Execute(const QString &subject)

@@ -18,6 +18,7 @@ private slots:
     void loneSurrogateSubject();
     void randomPatternsNeverHang();
     void indexFindsEveryMatchAgain();
+    void deepBacktrackingFindsOrFailsClearly();
 };
 
 // Matches are written "index:value" joined by "|".
@@ -248,6 +249,31 @@ void TestRegExp::indexFindsEveryMatchAgain()
         QVERIFY(!re.Nth(subject, index, index.count));
         QVERIFY(!re.Nth(subject, index, -1));
     }
+}
+
+// A repeated group over a long run needs far more backtracking memory than the default JIT stack:
+// it still matches on 200,000 characters, and on millions it stops in a moment with an error
+// instead of claiming there is no match or eating the machine's memory.
+void TestRegExp::deepBacktrackingFindsOrFailsClearly()
+{
+    RegExp re(QStringLiteral("(a|b)*c"));
+    re.setGlobal(true);
+    const QString medium = QStringLiteral("ab").repeated(100000) + QLatin1Char('c');
+    QCOMPARE(re.Count(medium), 1);
+    QCOMPARE(re.errorNumber(), 0);
+
+    const QString huge = QStringLiteral("ab").repeated(3000000) + QLatin1Char('c');
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(re.Count(huge), 0);
+    QCOMPARE(re.errorNumber(), RegExp::OutOfStackErrorNumber);
+    QCOMPARE(re.errorDescription(), QStringLiteral("Out of stack space"));
+    QVERIFY(!re.Test(huge));
+    QCOMPARE(re.Replace(huge, QStringLiteral("x")), huge);
+    QVERIFY(timer.elapsed() < 20000);
+    // The next subject starts afresh.
+    QCOMPARE(re.Count(medium), 1);
+    QCOMPARE(re.errorNumber(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestRegExp)
