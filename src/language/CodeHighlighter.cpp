@@ -73,7 +73,7 @@ PassResult CodeHighlighter::stringPass(const QString &subject, StyleBuffer &styl
     const QString pattern = QString(quote) + QLatin1String("[^") + quote + QLatin1String("\\r\\n]*") + quote;
     // A string runs from the quote to the next one on the same line; an unclosed one colours nothing.
     return quotedStrings(subject, quote, pattern, m_engine, styles, clock,
-                         [q = quote.unicode()](const char16_t *text, qsizetype n, qsizetype i) {
+                         [](const char16_t *text, qsizetype n, qsizetype i, char16_t q) {
                              qsizetype j = i + 1;
                              while (j < n && text[j] != q && text[j] != u'\r' && text[j] != u'\n')
                                  ++j;

@@ -27,17 +27,19 @@ inline constexpr qsizetype TickSpan = 1 << 16;
 template <typename Step>
 PassResult scanTicking(qsizetype end, RenderClock &clock, Step step)
 {
-    qsizetype nextTick = TickSpan;
     qsizetype i = 0;
-    while (i < end) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return PassResult::Stopped;
-            nextTick = i + TickSpan;
-        }
-        i = step(i);
+    qsizetype nextTick = TickSpan;
+    for (;;) {
+        // One bound per character on the hot path; the tick check runs once a span.
+        const qsizetype stop = std::min(end, nextTick);
+        while (i < stop)
+            i = step(i);
+        if (i >= end)
+            return PassResult::Done;
+        if (!clock.tick())
+            return PassResult::Stopped;
+        nextTick = i + TickSpan;
     }
-    return PassResult::Done;
 }
 
 void fill(StyleBuffer &styles, qsizetype start, qsizetype length, TokenStyle style);
@@ -68,9 +70,9 @@ struct StringEnd {
     bool closed;
 };
 
-// Colours the strings opened by quote, each ending where endOf(text, length, openingIndex) says.
-// The pattern, which has to find the same strings, runs instead when the scanner cannot stand in
-// for it.
+// Colours the strings opened by quote, each ending where endOf(text, length, openingIndex, quote)
+// says. The pattern, which has to find the same strings, runs instead when the scanner cannot stand
+// in for it.
 template <typename EndRule>
 PassResult quotedStrings(const QString &subject, QChar quote, const QString &pattern, Engine engine,
                          StyleBuffer &styles, RenderClock &clock, EndRule endOf)
@@ -80,10 +82,11 @@ PassResult quotedStrings(const QString &subject, QChar quote, const QString &pat
     const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
     const char16_t q = quote.unicode();
     const qsizetype n = subject.size();
-    return scanTicking(n, clock, [&](qsizetype i) {
+    // By value and with the quote handed to the rule, so all fits in registers on the hot path.
+    return scanTicking(n, clock, [text, q, n, &styles, endOf](qsizetype i) {
         if (text[i] != q)
             return i + 1;
-        const StringEnd end = endOf(text, n, i);
+        const StringEnd end = endOf(text, n, i, q);
         if (end.closed)
             std::fill(styles.begin() + i, styles.begin() + end.next, TokenStyle::String);
         return end.next;

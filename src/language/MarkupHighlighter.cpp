@@ -111,7 +111,7 @@ PassResult MarkupHighlighter::strings(const QString &subject, StyleBuffer &style
     // The excluded class names the double quote whatever the string character is.
     const QString pattern = QString(quote) + QLatin1String("[^\"\\r\\n]*") + quote;
     return quotedStrings(subject, quote, pattern, m_engine, styles, clock,
-                         [q = quote.unicode()](const char16_t *text, qsizetype n, qsizetype i) {
+                         [](const char16_t *text, qsizetype n, qsizetype i, char16_t q) {
                              qsizetype e = i + 1;
                              while (e < n && text[e] != u'"' && text[e] != u'\r' && text[e] != u'\n')
                                  ++e;
