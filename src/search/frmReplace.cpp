@@ -55,8 +55,8 @@ frmReplace::frmReplace(SearchWindows &windows, QWidget *owner)
 
     connect(cboReplace, &QComboBox::editTextChanged, this, [this] { m_historyAdded = false; });
     connect(cmdFindNext, &QPushButton::clicked, this, &frmReplace::findNext);
-    connect(cmdReplace, &QPushButton::clicked, this, &frmReplace::replace);
-    connect(cmdReplaceAll, &QPushButton::clicked, this, &frmReplace::replaceAll);
+    connect(cmdReplace, &QPushButton::clicked, this, [this] { replace(false); });
+    connect(cmdReplaceAll, &QPushButton::clicked, this, [this] { replace(true); });
 }
 
 ReplaceRequest frmReplace::request() const
@@ -89,23 +89,13 @@ void frmReplace::findNext()
     m_windows.host().refreshStatusBar();
 }
 
-void frmReplace::replace()
+void frmReplace::replace(bool all)
 {
     const ReplaceRequest r = request();
     if (r.findText.isEmpty())
         return;
-    const FindOutcome outcome = m_windows.replacer().Replace(r);
-    m_historyAdded = outcome.historyAdded;
-    lblInfo->setText(outcome.info);
-    m_windows.host().refreshStatusBar();
-}
-
-void frmReplace::replaceAll()
-{
-    const ReplaceRequest r = request();
-    if (r.findText.isEmpty())
-        return;
-    const FindOutcome outcome = m_windows.replacer().ReplaceAll(r);
+    ReplaceEngine &replacer = m_windows.replacer();
+    const FindOutcome outcome = all ? replacer.ReplaceAll(r) : replacer.Replace(r);
     m_historyAdded = outcome.historyAdded;
     lblInfo->setText(outcome.info);
     m_windows.host().refreshStatusBar();

@@ -19,7 +19,7 @@ public:
 
 private:
     void findNext();
-    void replace();
-    void replaceAll();
+    // The one occurrence found, or all of them.
+    void replace(bool all);
     ReplaceRequest request() const;
 };
