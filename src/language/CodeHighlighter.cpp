@@ -5,12 +5,6 @@
 
 using namespace HighlightPasses;
 
-namespace {
-
-constexpr qsizetype TickSpan = 1 << 16;
-
-} // namespace
-
 CodeHighlighter::CodeHighlighter(const LanguageDefinition &language, bool highlightNumbers, Engine engine)
     : m_language(language), m_highlightNumbers(highlightNumbers), m_engine(engine)
 {
@@ -37,16 +31,8 @@ std::optional<StyleBuffer> CodeHighlighter::styles(QString subject, RenderClock 
         return std::nullopt;
     if (m_highlightNumbers) {
         ignoreCase = true;
-        if (m_engine == Engine::Fast) {
-            if (stopped(numbers(subject, styles, clock)) || stopped(hexColours(subject, styles, clock)))
-                return std::nullopt;
-        } else if (stopped(patternPass(subject, QStringLiteral("\\b[0-9]+\\b"), true, styles, TokenStyle::Number,
-                                       clock))
-                   || stopped(patternPass(subject,
-                                          QStringLiteral("#[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]"),
-                                          true, styles, TokenStyle::Number, clock))) {
+        if (stopped(numberPasses(subject, m_engine, styles, clock)))
             return std::nullopt;
-        }
     }
     if (!m_language.stringChar.isNull()) {
         ignoreCase = true;
@@ -84,37 +70,15 @@ PassResult CodeHighlighter::wordPass(QString &subject, const QString &listText, 
 PassResult CodeHighlighter::stringPass(const QString &subject, StyleBuffer &styles, RenderClock &clock) const
 {
     const QChar quote = m_language.stringChar;
-    if (m_engine == Engine::PatternOnly || !isPlainPunctuation(quote)) {
-        const QString pattern = QString(quote) + QLatin1String("[^") + quote + QLatin1String("\\r\\n]*") + quote;
-        return patternPass(subject, pattern, true, styles, TokenStyle::String, clock);
-    }
+    const QString pattern = QString(quote) + QLatin1String("[^") + quote + QLatin1String("\\r\\n]*") + quote;
     // A string runs from the quote to the next one on the same line; an unclosed one colours nothing.
-    const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
-    const char16_t q = quote.unicode();
-    const qsizetype n = subject.size();
-    qsizetype nextTick = TickSpan;
-    qsizetype i = 0;
-    while (i < n) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return PassResult::Stopped;
-            nextTick = i + TickSpan;
-        }
-        if (text[i] != q) {
-            ++i;
-            continue;
-        }
-        qsizetype j = i + 1;
-        while (j < n && text[j] != q && text[j] != u'\r' && text[j] != u'\n')
-            ++j;
-        if (j < n && text[j] == q) {
-            std::fill(styles.begin() + i, styles.begin() + j + 1, TokenStyle::String);
-            i = j + 1;
-        } else {
-            i = j;
-        }
-    }
-    return PassResult::Done;
+    return quotedStrings(subject, quote, pattern, m_engine, styles, clock,
+                         [](const char16_t *text, qsizetype n, qsizetype i, char16_t q) {
+                             qsizetype j = i + 1;
+                             while (j < n && text[j] != q && text[j] != u'\r' && text[j] != u'\n')
+                                 ++j;
+                             return j < n && text[j] == q ? StringEnd{j + 1, true} : StringEnd{j, false};
+                         });
 }
 
 PassResult CodeHighlighter::lineCommentPass(const QString &subject, bool ignoreCase, bool nonAsciiFold,

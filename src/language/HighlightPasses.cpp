@@ -1,15 +1,10 @@
 #include "HighlightPasses.h"
 
 #include "RegExp.h"
-#include "RenderClock.h"
-
-#include <algorithm>
 
 namespace HighlightPasses {
 
 namespace {
-
-constexpr qsizetype TickSpan = 1 << 16;
 
 bool isDigit(char16_t c)
 {
@@ -70,18 +65,9 @@ PassResult numbers(QStringView subject, StyleBuffer &styles, RenderClock &clock)
 {
     const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
     const qsizetype n = subject.size();
-    qsizetype nextTick = TickSpan;
-    qsizetype i = 0;
-    while (i < n) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return PassResult::Stopped;
-            nextTick = i + TickSpan;
-        }
-        if (!isWordChar(text[i])) {
-            ++i;
-            continue;
-        }
+    return scanTicking(n, clock, [&](qsizetype i) {
+        if (!isWordChar(text[i]))
+            return i + 1;
         qsizetype j = i;
         bool digitsOnly = true;
         while (j < n && isWordChar(text[j])) {
@@ -90,31 +76,33 @@ PassResult numbers(QStringView subject, StyleBuffer &styles, RenderClock &clock)
         }
         if (digitsOnly)
             std::fill(styles.begin() + i, styles.begin() + j, TokenStyle::Number);
-        i = j;
-    }
-    return PassResult::Done;
+        return j;
+    });
 }
 
 PassResult hexColours(QStringView subject, StyleBuffer &styles, RenderClock &clock)
 {
     const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
-    const qsizetype n = subject.size();
-    qsizetype nextTick = TickSpan;
-    qsizetype i = 0;
-    while (i + 7 <= n) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return PassResult::Stopped;
-            nextTick = i + TickSpan;
-        }
-        if (text[i] == u'#' && std::all_of(text + i + 1, text + i + 7, isHexDigit)) {
-            std::fill(styles.begin() + i, styles.begin() + i + 7, TokenStyle::Number);
-            i += 7;
-        } else {
-            ++i;
-        }
-    }
-    return PassResult::Done;
+    // A colour takes seven characters, so none starts in the last six.
+    return scanTicking(subject.size() - 6, clock, [&](qsizetype i) {
+        if (text[i] != u'#' || !std::all_of(text + i + 1, text + i + 7, isHexDigit))
+            return i + 1;
+        std::fill(styles.begin() + i, styles.begin() + i + 7, TokenStyle::Number);
+        return i + 7;
+    });
+}
+
+PassResult numberPasses(const QString &subject, Engine engine, StyleBuffer &styles, RenderClock &clock)
+{
+    const bool fast = engine == Engine::Fast;
+    const PassResult decimal = fast ? numbers(subject, styles, clock)
+                                    : patternPass(subject, QStringLiteral("\\b[0-9]+\\b"), true, styles,
+                                                  TokenStyle::Number, clock);
+    if (decimal == PassResult::Stopped)
+        return decimal;
+    return fast ? hexColours(subject, styles, clock)
+                : patternPass(subject, QStringLiteral("#[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]"), true,
+                              styles, TokenStyle::Number, clock);
 }
 
 bool isPlainPunctuation(QChar c)

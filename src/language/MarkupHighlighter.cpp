@@ -10,8 +10,6 @@ const QString MarkupHighlighter::CommentPattern = QStringLiteral("<!(?:--[\\s\\S
 
 namespace {
 
-constexpr qsizetype TickSpan = 1 << 16;
-
 bool isNameChar(char16_t c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'
@@ -50,18 +48,8 @@ std::optional<StyleBuffer> MarkupHighlighter::styles(const QString &subject, Ren
     if (stopped(namesFast ? attributes(subject, styles, clock)
                           : patternPass(subject, AttributePattern, true, styles, TokenStyle::Function, clock, 1, 1)))
         return std::nullopt;
-    if (m_highlightNumbers) {
-        if (fast) {
-            if (stopped(numbers(subject, styles, clock)) || stopped(hexColours(subject, styles, clock)))
-                return std::nullopt;
-        } else if (stopped(patternPass(subject, QStringLiteral("\\b[0-9]+\\b"), true, styles, TokenStyle::Number,
-                                       clock))
-                   || stopped(patternPass(subject,
-                                          QStringLiteral("#[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]"),
-                                          true, styles, TokenStyle::Number, clock))) {
-            return std::nullopt;
-        }
-    }
+    if (m_highlightNumbers && stopped(numberPasses(subject, m_engine, styles, clock)))
+        return std::nullopt;
     if (!m_stringChar.isNull() && stopped(strings(subject, styles, clock)))
         return std::nullopt;
     if (stopped(fast ? comments(subject, styles, clock)
@@ -74,112 +62,66 @@ PassResult MarkupHighlighter::tags(QStringView subject, StyleBuffer &styles, Ren
 {
     const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
     const qsizetype n = subject.size();
-    qsizetype nextTick = TickSpan;
-    qsizetype i = 0;
-    while (i < n) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return PassResult::Stopped;
-            nextTick = i + TickSpan;
-        }
+    return scanTicking(n, clock, [&](qsizetype i) {
         if (text[i] == u'>') {
             styles[std::size_t(i)] = TokenStyle::Keyword;
-            ++i;
-            continue;
+            return i + 1;
         }
-        if (text[i] != u'<') {
-            ++i;
-            continue;
-        }
+        if (text[i] != u'<')
+            return i + 1;
         qsizetype j = i + 1;
         if (j < n && (text[j] == u'/' || text[j] == u'?' || text[j] == u'!' || text[j] == u'%'))
             ++j;
         qsizetype e = j;
         while (e < n && isNameChar(text[e]))
             ++e;
-        if (e > j) {
-            std::fill(styles.begin() + i, styles.begin() + e, TokenStyle::Keyword);
-            i = e;
-        } else {
-            ++i;
-        }
-    }
-    return PassResult::Done;
+        if (e == j)
+            return i + 1;
+        std::fill(styles.begin() + i, styles.begin() + e, TokenStyle::Keyword);
+        return e;
+    });
 }
 
 PassResult MarkupHighlighter::attributes(QStringView subject, StyleBuffer &styles, RenderClock &clock) const
 {
     const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
     const qsizetype n = subject.size();
-    qsizetype nextTick = TickSpan;
-    qsizetype i = 0;
-    while (i < n) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return PassResult::Stopped;
-            nextTick = i + TickSpan;
-        }
+    return scanTicking(n, clock, [&](qsizetype i) {
         qsizetype name;
         if (text[i] == u' ')
             name = i + 1;
         else if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
             name = i + 2;
-        else {
-            ++i;
-            continue;
-        }
+        else
+            return i + 1;
         qsizetype k = name;
         while (k < n && isNameChar(text[k]))
             ++k;
-        if (k > name && k + 1 < n && text[k] == u'=' && (text[k + 1] == u'"' || isDigit(text[k + 1]))) {
-            // The blank (or the CR) and the value's first character stay out of the colour.
-            std::fill(styles.begin() + i + 1, styles.begin() + k + 1, TokenStyle::Function);
-            i = k + 2;
-        } else {
-            ++i;
-        }
-    }
-    return PassResult::Done;
+        if (k == name || k + 1 >= n || text[k] != u'=' || (text[k + 1] != u'"' && !isDigit(text[k + 1])))
+            return i + 1;
+        // The blank (or the CR) and the value's first character stay out of the colour.
+        std::fill(styles.begin() + i + 1, styles.begin() + k + 1, TokenStyle::Function);
+        return k + 2;
+    });
 }
 
 PassResult MarkupHighlighter::strings(const QString &subject, StyleBuffer &styles, RenderClock &clock) const
 {
     const QChar quote = m_stringChar;
-    if (m_engine == Engine::PatternOnly || !isPlainPunctuation(quote)) {
-        // The excluded class names the double quote whatever the string character is.
-        const QString pattern = QString(quote) + QLatin1String("[^\"\\r\\n]*") + quote;
-        return patternPass(subject, pattern, true, styles, TokenStyle::String, clock);
-    }
-    const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
-    const char16_t q = quote.unicode();
-    const qsizetype n = subject.size();
-    qsizetype nextTick = TickSpan;
-    qsizetype i = 0;
-    while (i < n) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return PassResult::Stopped;
-            nextTick = i + TickSpan;
-        }
-        if (text[i] != q) {
-            ++i;
-            continue;
-        }
-        qsizetype e = i + 1;
-        while (e < n && text[e] != u'"' && text[e] != u'\r' && text[e] != u'\n')
-            ++e;
-        // Greedy: the value ends at the last string character before a double quote or line end.
-        qsizetype r = std::min(e, n - 1);
-        while (r > i && text[r] != q)
-            --r;
-        if (r > i) {
-            std::fill(styles.begin() + i, styles.begin() + r + 1, TokenStyle::String);
-            i = r + 1;
-        } else {
-            ++i;
-        }
-    }
-    return PassResult::Done;
+    // The excluded class names the double quote whatever the string character is.
+    const QString pattern = QString(quote) + QLatin1String("[^\"\\r\\n]*") + quote;
+    return quotedStrings(subject, quote, pattern, m_engine, styles, clock,
+                         [](const char16_t *text, qsizetype n, qsizetype i, char16_t q) {
+                             qsizetype e = i + 1;
+                             while (e < n && text[e] != u'"' && text[e] != u'\r' && text[e] != u'\n')
+                                 ++e;
+                             // Greedy: the value ends at the last string character before a double
+                             // quote or line end.
+                             qsizetype r = std::min(e, n - 1);
+                             while (r > i && text[r] != q)
+                                 --r;
+                             return r > i ? StringEnd{r + 1, true} : StringEnd{i + 1, false};
+                         });
 }
 
 PassResult MarkupHighlighter::comments(QStringView subject, StyleBuffer &styles, RenderClock &clock) const

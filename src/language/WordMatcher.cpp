@@ -1,6 +1,6 @@
 #include "WordMatcher.h"
 
-#include "RenderClock.h"
+#include "HighlightPasses.h"
 
 namespace {
 
@@ -8,9 +8,6 @@ char16_t lowerAscii(char16_t c)
 {
     return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
 }
-
-// Characters between clock ticks while scanning.
-constexpr qsizetype TickSpan = 1 << 16;
 
 } // namespace
 
@@ -84,24 +81,15 @@ bool WordMatcher::mark(QStringView subject, StyleBuffer &styles, TokenStyle styl
         return true;
     const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
     const qsizetype n = subject.size();
-    qsizetype nextTick = TickSpan;
-    qsizetype i = 0;
-    while (i < n) {
-        if (i >= nextTick) {
-            if (!clock.tick())
-                return false;
-            nextTick = i + TickSpan;
-        }
-        if (!isWordChar(text[i])) {
-            ++i;
-            continue;
-        }
+    const auto result = HighlightPasses::scanTicking(n, clock, [&](qsizetype i) {
+        if (!isWordChar(text[i]))
+            return i + 1;
         qsizetype j = i + 1;
         while (j < n && isWordChar(text[j]))
             ++j;
         if (contains(std::u16string_view(text + i, std::size_t(j - i))))
             std::fill(styles.begin() + i, styles.begin() + j, style);
-        i = j;
-    }
-    return true;
+        return j;
+    });
+    return result == HighlightPasses::PassResult::Done;
 }

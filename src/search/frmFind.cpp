@@ -6,39 +6,22 @@
 #include "SearchWindows.h"
 #include "Settings.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLineEdit>
 #include <QVBoxLayout>
 
 using SearchDialogParts::make;
 
 frmFind::frmFind(SearchWindows &windows, QWidget *owner)
-    : QDialog(owner)
-    , m_windows(windows)
+    : SearchDialogBase(windows, owner, QStringLiteral("frmFind"), QStringLiteral("Find"))
 {
-    setObjectName(QStringLiteral("frmFind"));
-    setWindowTitle(QStringLiteral("Find"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
-    SearchHost &host = windows.host();
-    setWindowFlag(Qt::WindowStaysOnTopHint, host.settings().AlwaysOnTop);
-
     auto *label = make<QLabel>(this, "Label1", QStringLiteral("&Find :"));
     cboFind = SearchDialogParts::historyBox(this, "cboFind");
     label->setBuddy(cboFind);
     chkMatchCase = make<QCheckBox>(this, "chkMatchCase", QStringLiteral("Match &Case"));
     chkRegExp = make<QCheckBox>(this, "chkRegExp", QStringLiteral("&Regular Expression"));
     chkListLines = make<QCheckBox>(this, "chkListLines", QStringLiteral("&List Lines Containing String"));
-    auto *frame = make<QGroupBox>(this, "Frame1", QStringLiteral("Direction"));
-    optUp = make<QRadioButton>(frame, "optUp", QStringLiteral("&Up"));
-    optDown = make<QRadioButton>(frame, "optDown", QStringLiteral("&Down"));
-    optDown->setChecked(true);
-    auto *directions = new QHBoxLayout(frame);
-    directions->addWidget(optUp);
-    directions->addWidget(optDown);
+    QGroupBox *frame = makeDirectionFrame();
     cmdFindNext = make<QPushButton>(this, "cmdFindNext", QStringLiteral("Find &Next"));
     cmdCountAll = make<QPushButton>(this, "cmdCountAll", QStringLiteral("Count &All"));
     cmdCancel = make<QPushButton>(this, "cmdCancel", QStringLiteral("Cancel"));
@@ -62,55 +45,10 @@ frmFind::frmFind(SearchWindows &windows, QWidget *owner)
     buttons->addStretch();
     grid->addLayout(buttons, 0, 2, 4, 1);
 
-    const FindEngine &engine = windows.engine();
-    cboFind->addItems(engine.histories().LoadHistory(HistoryLists::SearchStrings));
-    const QString selected = host.surface().selText();
-    cboFind->setEditText(!selected.isEmpty() ? selected : engine.state().SearchText);
-    optUp->setChecked(engine.state().SearchBackwards);
-    chkMatchCase->setChecked(engine.state().MatchCase);
-    chkRegExp->setChecked(host.settings().RegExpSearch);
-    findTextChanged();
+    finishSetup({cmdFindNext, cmdCountAll});
 
-    connect(cboFind, &QComboBox::editTextChanged, this, &frmFind::findTextChanged);
-    connect(cboFind, &QComboBox::activated, this, &frmFind::findTextChanged);
-    connect(chkMatchCase, &QCheckBox::clicked, this, [this] { m_windows.markDirty(); });
     connect(cmdFindNext, &QPushButton::clicked, this, &frmFind::findNext);
     connect(cmdCountAll, &QPushButton::clicked, this, &frmFind::countAll);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
-}
-
-void frmFind::findTextChanged()
-{
-    const bool any = !cboFind->currentText().isEmpty();
-    cmdFindNext->setEnabled(any);
-    cmdCountAll->setEnabled(any);
-    m_historyAdded = false;
-    m_windows.markDirty();
-}
-
-void frmFind::focusFindBox()
-{
-    cboFind->setFocus();
-    cboFind->lineEdit()->selectAll();
-}
-
-void frmFind::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    focusFindBox();
-}
-
-void frmFind::changeEvent(QEvent *event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        focusFindBox();
-}
-
-void frmFind::closeEvent(QCloseEvent *event)
-{
-    m_windows.setRegExpSearch(chkRegExp->isChecked());
-    QDialog::closeEvent(event);
 }
 
 void frmFind::findNext()

@@ -1,31 +1,19 @@
 #include "frmReplace.h"
 
-#include "EditorSurface.h"
 #include "SearchDialogParts.h"
 #include "SearchHost.h"
 #include "SearchWindows.h"
 #include "Settings.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLineEdit>
 #include <QVBoxLayout>
 
 using SearchDialogParts::make;
 
 frmReplace::frmReplace(SearchWindows &windows, QWidget *owner)
-    : QDialog(owner)
-    , m_windows(windows)
+    : SearchDialogBase(windows, owner, QStringLiteral("frmReplace"), QStringLiteral("Replace"))
 {
-    setObjectName(QStringLiteral("frmReplace"));
-    setWindowTitle(QStringLiteral("Replace"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
-    SearchHost &host = windows.host();
-    setWindowFlag(Qt::WindowStaysOnTopHint, host.settings().AlwaysOnTop);
-
     auto *label1 = make<QLabel>(this, "Label1", QStringLiteral("&Find What :"));
     cboFind = SearchDialogParts::historyBox(this, "cboFind");
     label1->setBuddy(cboFind);
@@ -34,13 +22,7 @@ frmReplace::frmReplace(SearchWindows &windows, QWidget *owner)
     label2->setBuddy(cboReplace);
     chkMatchCase = make<QCheckBox>(this, "chkMatchCase", QStringLiteral("Match &Case"));
     chkRegExp = make<QCheckBox>(this, "chkRegExp", QStringLiteral("Regular E&xpression"));
-    auto *frame = make<QGroupBox>(this, "Frame1", QStringLiteral("Direction"));
-    optUp = make<QRadioButton>(frame, "optUp", QStringLiteral("&Up"));
-    optDown = make<QRadioButton>(frame, "optDown", QStringLiteral("&Down"));
-    optDown->setChecked(true);
-    auto *directions = new QHBoxLayout(frame);
-    directions->addWidget(optUp);
-    directions->addWidget(optDown);
+    QGroupBox *frame = makeDirectionFrame();
     cmdFindNext = make<QPushButton>(this, "cmdFindNext", QStringLiteral("Find &Next"));
     cmdReplace = make<QPushButton>(this, "cmdReplace", QStringLiteral("R&eplace"));
     cmdReplaceAll = make<QPushButton>(this, "cmdReplaceAll", QStringLiteral("Replace &All"));
@@ -67,60 +49,14 @@ frmReplace::frmReplace(SearchWindows &windows, QWidget *owner)
     buttons->addStretch();
     grid->addLayout(buttons, 0, 2, 5, 1);
 
-    const FindEngine &engine = windows.engine();
-    cboFind->addItems(engine.histories().LoadHistory(HistoryLists::SearchStrings));
-    cboReplace->addItems(engine.histories().LoadHistory(HistoryLists::ReplaceStrings));
+    cboReplace->addItems(windows.engine().histories().LoadHistory(HistoryLists::ReplaceStrings));
     cboReplace->setEditText(QString());
-    const QString selected = host.surface().selText();
-    cboFind->setEditText(!selected.isEmpty() ? selected : engine.state().SearchText);
-    optUp->setChecked(engine.state().SearchBackwards);
-    chkMatchCase->setChecked(engine.state().MatchCase);
-    chkRegExp->setChecked(host.settings().RegExpSearch);
-    findTextChanged();
+    finishSetup({cmdFindNext, cmdReplace, cmdReplaceAll});
 
-    connect(cboFind, &QComboBox::editTextChanged, this, &frmReplace::findTextChanged);
-    connect(cboFind, &QComboBox::activated, this, &frmReplace::findTextChanged);
     connect(cboReplace, &QComboBox::editTextChanged, this, [this] { m_historyAdded = false; });
-    connect(chkMatchCase, &QCheckBox::clicked, this, [this] { m_windows.markDirty(); });
     connect(cmdFindNext, &QPushButton::clicked, this, &frmReplace::findNext);
-    connect(cmdReplace, &QPushButton::clicked, this, &frmReplace::replace);
-    connect(cmdReplaceAll, &QPushButton::clicked, this, &frmReplace::replaceAll);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
-}
-
-void frmReplace::findTextChanged()
-{
-    m_windows.markDirty();
-    const bool any = !cboFind->currentText().isEmpty();
-    cmdFindNext->setEnabled(any);
-    cmdReplace->setEnabled(any);
-    cmdReplaceAll->setEnabled(any);
-    m_historyAdded = false;
-}
-
-void frmReplace::focusFindBox()
-{
-    cboFind->setFocus();
-    cboFind->lineEdit()->selectAll();
-}
-
-void frmReplace::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    focusFindBox();
-}
-
-void frmReplace::changeEvent(QEvent *event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        focusFindBox();
-}
-
-void frmReplace::closeEvent(QCloseEvent *event)
-{
-    m_windows.setRegExpSearch(chkRegExp->isChecked());
-    QDialog::closeEvent(event);
+    connect(cmdReplace, &QPushButton::clicked, this, [this] { replace(false); });
+    connect(cmdReplaceAll, &QPushButton::clicked, this, [this] { replace(true); });
 }
 
 ReplaceRequest frmReplace::request() const
@@ -153,23 +89,13 @@ void frmReplace::findNext()
     m_windows.host().refreshStatusBar();
 }
 
-void frmReplace::replace()
+void frmReplace::replace(bool all)
 {
     const ReplaceRequest r = request();
     if (r.findText.isEmpty())
         return;
-    const FindOutcome outcome = m_windows.replacer().Replace(r);
-    m_historyAdded = outcome.historyAdded;
-    lblInfo->setText(outcome.info);
-    m_windows.host().refreshStatusBar();
-}
-
-void frmReplace::replaceAll()
-{
-    const ReplaceRequest r = request();
-    if (r.findText.isEmpty())
-        return;
-    const FindOutcome outcome = m_windows.replacer().ReplaceAll(r);
+    ReplaceEngine &replacer = m_windows.replacer();
+    const FindOutcome outcome = all ? replacer.ReplaceAll(r) : replacer.Replace(r);
     m_historyAdded = outcome.historyAdded;
     lblInfo->setText(outcome.info);
     m_windows.host().refreshStatusBar();
