@@ -45,8 +45,8 @@ PassResult patternPass(const QString &subject, const QString &pattern, bool igno
     re.setMultiLine(true);
     if (!re.isValid())
         return PassResult::Done;
-    const QList<RegExp::Match> matches = re.Execute(subject);
-    for (const RegExp::Match &m : matches) {
+    const QList<RegExp::Span> matches = re.Locate(subject);
+    for (const RegExp::Span &m : matches) {
         if (!clock.tick())
             return PassResult::Stopped;
         fill(styles, m.FirstIndex + trimFront, m.Length - trimFront - trimBack, style);
