@@ -84,17 +84,23 @@ inline QByteArray generateC(qint64 bytes, bool crlf)
     return out;
 }
 
-// The process's peak resident set in KB, or -1.
-inline qint64 peakRssKb()
+// A memory figure of this process in KB from /proc/self/status ("VmHWM:", "VmRSS:"), or -1.
+inline qint64 statusKb(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toLongLong();
     }
     return -1;
+}
+
+// The process's peak resident set in KB, or -1.
+inline qint64 peakRssKb()
+{
+    return statusKb("VmHWM:");
 }
 
 } // namespace bench

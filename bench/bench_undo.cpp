@@ -3,6 +3,8 @@
 #include "ScintillaSurface.h"
 #include "UndoHistory.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,18 +15,6 @@
 #include <vector>
 
 namespace {
-
-qint64 rssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
 
 QString generateText(int length)
 {
@@ -109,7 +99,7 @@ int main(int argc, char **argv)
     history.AddHistory();
     std::printf("first snapshot (reads everything): %.3f ms\n", ms(timer));
 
-    const qint64 rssBefore = rssKb();
+    const qint64 rssBefore = bench::statusKb("VmRSS:");
     const qsizetype heldBefore = history.bytesHeld();
     QRandomGenerator random(7);
     std::vector<double> snapshots;
@@ -123,7 +113,7 @@ int main(int argc, char **argv)
         history.AddHistory();
         snapshots.push_back(ms(timer));
     }
-    const qint64 rssAfter = rssKb();
+    const qint64 rssAfter = bench::statusKb("VmRSS:");
     const qsizetype heldAfter = history.bytesHeld();
 
     surface.setSelStart(10);

@@ -18,11 +18,7 @@ LineListWindow::LineListWindow(SearchWindows &windows, QWidget *owner, const QSt
     : QDialog(owner)
     , m_windows(windows)
 {
-    setObjectName(name);
-    setWindowTitle(caption);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
-    setWindowFlag(Qt::WindowStaysOnTopHint, windows.host().settings().AlwaysOnTop);
+    SearchDialogParts::setUpToolWindow(this, name, caption, windows.host().settings().AlwaysOnTop);
 
     lstLines = make<QListWidget>(this, "lstLines");
     cmdGoto = make<QPushButton>(this, "cmdGoto", QStringLiteral("&Goto"));

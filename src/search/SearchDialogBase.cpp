@@ -17,11 +17,7 @@ SearchDialogBase::SearchDialogBase(SearchWindows &windows, QWidget *owner, const
     : QDialog(owner)
     , m_windows(windows)
 {
-    setObjectName(name);
-    setWindowTitle(title);
-    setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
-    setWindowFlag(Qt::WindowStaysOnTopHint, windows.host().settings().AlwaysOnTop);
+    SearchDialogParts::setUpToolWindow(this, name, title, windows.host().settings().AlwaysOnTop);
 }
 
 QGroupBox *SearchDialogBase::makeDirectionFrame()

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +18,10 @@ Widget *make(QWidget *parent, const char *name, Args &&...args)
     w->setObjectName(QLatin1String(name));
     return w;
 }
+
+// Names a search tool window and makes it modeless, deleted on close, and on top when the user
+// keeps the main window on top.
+void setUpToolWindow(QDialog *dialog, const QString &name, const QString &title, bool alwaysOnTop);
 
 // An editable drop-down list that keeps what is typed as typed.
 QComboBox *historyBox(QWidget *parent, const char *name);

@@ -21,12 +21,9 @@ frmGotoLine::frmGotoLine(SearchWindows &windows, int currentLine, QWidget *owner
     , m_windows(windows)
     , m_line(currentLine)
 {
-    setObjectName(QStringLiteral("frmGotoLine"));
-    setWindowTitle(QStringLiteral("Goto"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
     SearchHost &host = windows.host();
-    setWindowFlag(Qt::WindowStaysOnTopHint, host.settings().AlwaysOnTop);
+    SearchDialogParts::setUpToolWindow(this, QStringLiteral("frmGotoLine"), QStringLiteral("Goto"),
+                                       host.settings().AlwaysOnTop);
 
     auto *label1 = make<QLabel>(this, "Label1", QStringLiteral("Goto &Line :"));
     txtLine = make<QLineEdit>(this, "txtLine");
