@@ -149,7 +149,11 @@ private:
     pcre2_jit_stack *m_stack;
 };
 
-enum class MatchResult { Found, NotFound, OutOfResources };
+// A match reports whether it found something; a resource failure carries the engine's error code.
+struct MatchResult {
+    bool found = false;
+    int error = 0;
+};
 
 MatchResult matchAt(const RegExpProgram &program, PCRE2_SPTR subject, qsizetype length, qsizetype offset)
 {
@@ -162,10 +166,10 @@ MatchResult matchAt(const RegExpProgram &program, PCRE2_SPTR subject, qsizetype 
         rc = pcre2_match(program.code, subject, PCRE2_SIZE(length), PCRE2_SIZE(offset),
                          PCRE2_NO_UTF_CHECK | PCRE2_NO_JIT, program.data, context.get());
     if (rc > 0)
-        return MatchResult::Found;
+        return {true, 0};
     if (rc == PCRE2_ERROR_NOMATCH || rc == PCRE2_ERROR_PARTIAL)
-        return MatchResult::NotFound;
-    return MatchResult::OutOfResources;
+        return {};
+    return {false, rc};
 }
 
 QStringView group(QStringView subject, const PCRE2_SIZE *ovector, int g)
@@ -302,9 +306,9 @@ void RegExp::forEachMatch(const QString &subject, Visit visit, qsizetype from)
     qsizetype offset = from;
     while (offset <= n) {
         const MatchResult result = matchAt(*program, units16, n, offset);
-        if (result == MatchResult::OutOfResources)
-            failOutOfResources();
-        if (result != MatchResult::Found)
+        if (result.error)
+            failMatch(result.error);
+        if (!result.found)
             return;
         if (!visit(ovector, program->groups, offset) || !m_global)
             return;
@@ -326,15 +330,15 @@ bool RegExp::Test(const QString &subject)
         return false;
     const QString text = validUtf16(subject);
     const MatchResult result = matchAt(*program, units(text), text.size(), 0);
-    if (result == MatchResult::OutOfResources)
-        failOutOfResources();
-    return result == MatchResult::Found;
+    if (result.error)
+        failMatch(result.error);
+    return result.found;
 }
 
-void RegExp::failOutOfResources()
+void RegExp::failMatch(int engineError)
 {
-    m_errorNumber = OutOfStackErrorNumber;
-    m_errorDescription = QStringLiteral("Out of stack space");
+    m_errorNumber = engineError;
+    m_errorDescription = errorMessage(engineError);
 }
 
 QList<RegExp::Match> RegExp::Execute(const QString &subject)

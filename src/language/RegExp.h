@@ -38,8 +38,6 @@ public:
     };
 
     static constexpr int SyntaxErrorNumber = 5017;
-    // A pattern that needs more backtracking memory than a match may take on this subject.
-    static constexpr int OutOfStackErrorNumber = 28;
 
     RegExp();
     explicit RegExp(const QString &pattern);
@@ -73,15 +71,15 @@ public:
     // Replace, also telling how many matches were replaced.
     Replaced ReplaceCounted(const QString &subject, const QString &replacement);
 
-    // 0 after a successful operation; SyntaxErrorNumber when the pattern is invalid, OutOfStackErrorNumber
-    // when a match gave up for lack of memory (the results then stop there).
+    // 0 after a successful operation; SyntaxErrorNumber when the pattern is invalid; PCRE2's own (negative)
+    // error code when a match gave up, e.g. for lack of backtracking memory (the results then stop there).
     int errorNumber() const { return m_errorNumber; }
     QString errorDescription() const { return m_errorDescription; }
     bool isValid();
 
 private:
     const RegExpProgram *compiled();
-    void failOutOfResources();
+    void failMatch(int engineError);
     // Calls visit(ovector, groups, searchedFrom) for each match from `from` on, while it returns true.
     template <typename Visit>
     void forEachMatch(const QString &subject, Visit visit, qsizetype from = 0);

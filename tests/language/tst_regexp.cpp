@@ -266,8 +266,8 @@ void TestRegExp::deepBacktrackingFindsOrFailsClearly()
     QElapsedTimer timer;
     timer.start();
     QCOMPARE(re.Count(huge), 0);
-    QCOMPARE(re.errorNumber(), RegExp::OutOfStackErrorNumber);
-    QCOMPARE(re.errorDescription(), QStringLiteral("Out of stack space"));
+    QVERIFY(re.errorNumber() < 0);
+    QVERIFY2(re.errorDescription().contains(QStringLiteral("limit")), qPrintable(re.errorDescription()));
     QVERIFY(!re.Test(huge));
     QCOMPARE(re.Replace(huge, QStringLiteral("x")), huge);
     QVERIFY(timer.elapsed() < 20000);
