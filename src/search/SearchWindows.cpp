@@ -14,6 +14,7 @@
 #include "frmReplace.h"
 #include "picBracket.h"
 
+#include <QDialog>
 #include <QFontMetrics>
 
 SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
@@ -42,6 +43,14 @@ void SearchWindows::closeToolWindow()
 void SearchWindows::openTool(QDialog *window)
 {
     m_tool = window;
+    // Keys go back to the document when a tool window is done, even where no window manager
+    // hands the activation back.
+    connect(window, &QDialog::finished, this, [this] {
+        if (QWidget *owner = m_host.ownerWindow(); owner && owner->isVisible()) {
+            owner->activateWindow();
+            m_host.surface().setFocus();
+        }
+    });
     window->show();
     window->raise();
     window->activateWindow();
