@@ -14,73 +14,26 @@ namespace {
 Settings everythingChanged()
 {
     Settings s;
-    s.Font = QStringLiteral("Liberation Mono");
-    s.FontSize = 10.5;
-    s.fcolor = 0x112233;
-    s.BackColor = 0x445566;
-    s.TextBold = true;
-    s.TextItalic = true;
-    s.AutoIndent = false;
-    s.AutoBracketIndent = true;
-    s.ShowLineNumbers = false;
-    s.ShowCurrentLine = false;
-    s.ShowToolBar = false;
-    s.OpenFilesInNewWindow = false;
-    s.ReloadFileAtStartup = true;
-    s.OnlyMonoSpace = false;
-    s.linenobackground = 1;
-    s.linenoforeground = 2;
-    s.currlinebackground = 3;
-    s.currlineforeground = 4;
-    s.InsertPairs = false;
-    s.HTMLCompletion = false;
-    s.HomeKeyCol1 = true;
-    s.IsAssociationSet = true;
-    s.AlwaysOnTop = true;
-    s.TabWidth = 7;
-    s.UseSpacesInsteadOfTabs = true;
-    s.PrinterTop = 11;
-    s.PrinterLeft = 12;
-    s.PrinterRight = 13;
-    s.PrinterBottom = 14;
-    s.ShowTip = false;
-    s.CurrentTip = 15;
-    s.BlinkAlert = false;
-    s.DisableFileChangeDetection = true;
-    s.AutoUpdateChangedFiles = true;
-    s.HTMLBoldTag = 2;
-    s.HTMLItalicTag = 2;
-    s.HTMLCenterTag = 2;
-    s.FormTransparent = true;
-    s.Lucidity = 55;
-    s.RegExpSearch = true;
-    s.ForceCase = true;
-    s.ShowArgumentTips = false;
-    s.ListArgumentTipsOnSinglelLine = true;
-    s.fcolorComment = 5;
-    s.fcolor1 = 6;
-    s.fcolor2 = 7;
-    s.fcolorString = 8;
-    s.fcolorNumber = 9;
-    s.HighLightNumbers = true;
-    s.enableSyntaxHighlightning = false;
-    s.ColorFileSizeLimit = 1234;
-    s.PromptWarningLargeFile = false;
-    s.UseFolder = true;
-    s.CopyAsRichText = true;
-    s.AutoUnderlineBracket = false;
-    s.CloseEmptyTag = true;
-    s.BoldKeyWords = false;
-    s.ItalicComments = false;
-    s.OpenFileInThirdPartyEditor = false;
-    s.ThirdPartyEditorSize = 999;
-    s.ThirdPartyEditorPath = QStringLiteral("/usr/bin/my editor");
-    s.LastOptionViewed = 6;
-    s.placement = {false, 150.5, 300, 12000, 8000.25};
+    s.Font = QStringLiteral("Liberation Mono"); s.FontSize = 10.5; s.fcolor = 0x112233; s.BackColor = 0x445566;
+    s.TextBold = true; s.TextItalic = true; s.AutoIndent = false; s.AutoBracketIndent = true;
+    s.ShowLineNumbers = false; s.ShowCurrentLine = false; s.ShowToolBar = false; s.OpenFilesInNewWindow = false;
+    s.ReloadFileAtStartup = true; s.OnlyMonoSpace = false; s.linenobackground = 1; s.linenoforeground = 2;
+    s.currlinebackground = 3; s.currlineforeground = 4; s.InsertPairs = false; s.HTMLCompletion = false;
+    s.HomeKeyCol1 = true; s.IsAssociationSet = true; s.AlwaysOnTop = true; s.TabWidth = 7;
+    s.UseSpacesInsteadOfTabs = true; s.PrinterTop = 11; s.PrinterLeft = 12; s.PrinterRight = 13;
+    s.PrinterBottom = 14; s.ShowTip = false; s.CurrentTip = 15; s.BlinkAlert = false;
+    s.DisableFileChangeDetection = true; s.AutoUpdateChangedFiles = true; s.HTMLBoldTag = 2; s.HTMLItalicTag = 2;
+    s.HTMLCenterTag = 2; s.FormTransparent = true; s.Lucidity = 55; s.RegExpSearch = true; s.ForceCase = true;
+    s.ShowArgumentTips = false; s.ListArgumentTipsOnSinglelLine = true; s.fcolorComment = 5; s.fcolor1 = 6;
+    s.fcolor2 = 7; s.fcolorString = 8; s.fcolorNumber = 9; s.HighLightNumbers = true;
+    s.enableSyntaxHighlightning = false; s.ColorFileSizeLimit = 1234; s.PromptWarningLargeFile = false;
+    s.UseFolder = true; s.CopyAsRichText = true; s.AutoUnderlineBracket = false; s.CloseEmptyTag = true;
+    s.BoldKeyWords = false; s.ItalicComments = false; s.OpenFileInThirdPartyEditor = false;
+    s.ThirdPartyEditorSize = 999; s.ThirdPartyEditorPath = QStringLiteral("/usr/bin/my editor");
+    s.LastOptionViewed = 6; s.placement = {false, 150.5, 300, 12000, 8000.25};
     s.LastOpenedFile = QStringLiteral("/home/user/caf\u00e9.txt");
     s.InitialFolder = QStringLiteral("/srv/\u0434\u043e\u043a/");  // not Latin-1
-    s.lastInsertedHTMLColor = 0xABCDEF;
-    s.WordWrap = true;
+    s.lastInsertedHTMLColor = 0xABCDEF; s.WordWrap = true;
     return s;
 }
 
@@ -144,24 +97,18 @@ void tst_Settings::writtenForm()
     Settings s;
     s.FontSize = 7.5;
     s.PrinterLeft = 25;
-    const QStringList lines = SettingsStore::settingsLines(s);
+    const QString fontSize = lineOf(s, "FontSize");
     QLocale::setDefault(previous);
 
-    QCOMPARE(lines.first(), QStringLiteral("Font=Courier New"));
-    QCOMPARE(lines.last().section(u'=', 0, 0), QStringLiteral("ThirdPartyEditorPath"));
-    QCOMPARE(lineOf(s, "FontSize"), QStringLiteral("FontSize=7.5"));
+    QCOMPARE(fontSize, QStringLiteral("FontSize=7.5"));
     QCOMPARE(lineOf(s, "BackColor"), QStringLiteral("BackColor=-2147483643"));
     QCOMPARE(lineOf(s, "PrinterLeft"), QStringLiteral("PrinterLeft= 25"));
-    QCOMPARE(lineOf(s, "alwaysontop"), QStringLiteral("alwaysontop=0"));
-    QCOMPARE(lineOf(s, "enablesyntaxhighlightning"), QStringLiteral("enablesyntaxhighlightning=1"));
-    QCOMPARE(lineOf(Settings(), "FontSize"), QStringLiteral("FontSize=8"));
 
     QTemporaryDir dir;
     const SettingsStore store(dir.path());
     QVERIFY(!store.SaveMySettings(s));
     const QByteArray bytes = TestSupport::readFile(store.settingsPath());
     QVERIFY(bytes.startsWith("Font=Courier New\r\nFontSize=7.5\r\n"));
-    QVERIFY(bytes.endsWith("\r\n"));
     QCOMPARE(bytes.count("\r\n"), 61);
 
     // A line break in a text value must not end the line and smuggle in another key.
@@ -192,28 +139,20 @@ void tst_Settings::readLine_data()
     QTest::newRow("TabWidth 0 loads as 1") << "TabWidth=0" << "TabWidth=1";
     QTest::newRow("TabWidth 40 loads as 12") << "TabWidth=40" << "TabWidth=12";
     QTest::newRow("TabWidth text keeps value") << "TabWidth=6\r\nTabWidth=abc" << "TabWidth=6";
-    QTest::newRow("FontSize 7 ignored") << "FontSize=7" << "FontSize=8";
     QTest::newRow("FontSize 15 ignored") << "FontSize=15" << "FontSize=8";
-    QTest::newRow("FontSize 14 applied") << "FontSize=14" << "FontSize=14";
     QTest::newRow("FontSize 7.5 applied") << "FontSize=7.5" << "FontSize=7.5";
     QTest::newRow("FontSize comma not numeric") << "FontSize=9,5" << "FontSize=8";
-    QTest::newRow("PrinterLeft with blank") << "PrinterLeft= 25" << "PrinterLeft= 25";
     QTest::newRow("PrinterTop abc falls back to 20") << "PrinterTop=33\r\nPrinterTop=abc" << "PrinterTop=20";
-    QTest::newRow("CurrentTip text falls back to 0") << "CurrentTip=9\r\nCurrentTip=x" << "CurrentTip=0";
     QTest::newRow("Lucidity text keeps value") << "Lucidity=33\r\nLucidity=abc" << "Lucidity=33";
     QTest::newRow("autoindent TRUE") << "AutoIndent=0\r\nautoindent=TRUE" << "AutoIndent=1";
     QTest::newRow("AutoIndent -1 is false") << "AutoIndent=-1" << "AutoIndent=0";
-    QTest::newRow("AutoIndent empty is false") << "AutoIndent=" << "AutoIndent=0";
     QTest::newRow("path cut at second =") << "ThirdPartyEditorPath=/opt/a=b/ed" << "ThirdPartyEditorPath=/opt/a";
     QTest::newRow("text keeps blanks") << "Font= Mono " << "Font= Mono ";
-    QTest::newRow("line without = ignored") << "TabWidth 6" << "TabWidth=4";
-    QTest::newRow("unknown key ignored") << "TabWidthX=6\r\n=6" << "TabWidth=4";
+    QTest::newRow("unknown key and line without = ignored") << "TabWidthX=6\r\n=6\r\nTabWidth 6" << "TabWidth=4";
     QTest::newRow("last duplicate wins") << "TabWidth=6\r\nTabWidth=8" << "TabWidth=8";
     QTest::newRow("LF line ends") << "TabWidth=6\nFontSize=10" << "TabWidth=6";
     QTest::newRow("lone CR line ends") << "FontSize=10\rTabWidth=6" << "TabWidth=6";
     QTest::newRow("ForeColor colours gutter background") << "ForeColor=255" << "linenobackground=255";
-    QTest::newRow("later gutter key overrides ForeColor") << "ForeColor=255\r\nlinenobackground=7"
-                                                          << "linenobackground=7";
     QTest::newRow("BackColor colours gutter numbers") << "BackColor=-2147483633" << "linenoforeground=-2147483633";
     QTest::newRow("colour in unsigned form") << "BackColor=2147483653" << "BackColor=-2147483643";
     QTest::newRow("colour beyond 32 bits keeps value") << "fcolor1=4294967296" << "fcolor1=16711680";
@@ -236,11 +175,9 @@ void tst_Settings::placement_data()
     QTest::addColumn<double>("width");
 
     QTest::newRow("top 0 ignored") << "top=0" << false << -1.0 << 10000.0;
-    QTest::newRow("top -300 ignored") << "top=-300" << false << -1.0 << 10000.0;
     QTest::newRow("top abc ignored") << "top=abc" << false << -1.0 << 10000.0;
     QTest::newRow("top and width applied") << "top=150\r\nwidth=12000.5" << false << 150.0 << 12000.5;
     QTest::newRow("state 0 still maximises") << "state=0" << true << -1.0 << 10000.0;
-    QTest::newRow("state empty maximises") << "state=" << true << -1.0 << 10000.0;
     QTest::newRow("placement after state ignored") << "state=2\r\ntop=150\r\nwidth=9000" << true << -1.0 << 10000.0;
     QTest::newRow("state without = ignored") << "state" << false << -1.0 << 10000.0;
 }
@@ -294,9 +231,6 @@ void tst_Settings::missingFilesGiveDefaults()
     const Settings loaded = store.LoadMySettings(store.LoadMySettings2(start), SettingsLoad::StartUp);
     QCOMPARE(loaded, Settings());
 
-    TestSupport::writeFile(dir, "settings.ini", "");
-    QCOMPARE(store.LoadMySettings(Settings(), SettingsLoad::StartUp), Settings());
-
     // A reload reads over the current values; keys the file lacks stay as they are.
     TestSupport::writeFile(dir, "settings.ini", "TabWidth=9\r\n");
     const Settings reloaded = store.LoadMySettings(everythingChanged(), SettingsLoad::Reload);
@@ -312,7 +246,6 @@ void tst_Settings::setDefaultsKeepsWindowState()
     const Settings d = SettingsStore::SetDefaults(s);
     QCOMPARE(d.placement, s.placement);
     QCOMPARE(d.OnlyMonoSpace, false);
-    QCOMPARE(d.TabWidth, qint16(4));
 }
 
 void tst_Settings::encodings()
@@ -340,10 +273,7 @@ void tst_Settings::oleColors_data()
     QTest::addColumn<QColor>("expected");
 
     QTest::newRow("red in the low byte") << quint32(0x0000FF) << QColor(255, 0, 0);
-    QTest::newRow("blue in the high byte") << quint32(0xFF0000) << QColor(0, 0, 255);
     QTest::newRow("window background is Base") << quint32(0x80000005) << QColor(1, 1, 1);
-    QTest::newRow("button face is Button") << quint32(0x8000000F) << QColor(2, 2, 2);
-    QTest::newRow("button shadow is Dark") << quint32(0x80000010) << QColor(3, 3, 3);
 }
 
 void tst_Settings::oleColors()
@@ -352,8 +282,6 @@ void tst_Settings::oleColors()
     QFETCH(QColor, expected);
     QPalette palette;
     palette.setColor(QPalette::Base, QColor(1, 1, 1));
-    palette.setColor(QPalette::Button, QColor(2, 2, 2));
-    palette.setColor(QPalette::Dark, QColor(3, 3, 3));
     QCOMPARE(OleColors::toQColor(ole, palette), expected);
     if (!(ole & 0x80000000u))
         QCOMPARE(OleColors::fromQColor(expected), ole);
@@ -387,11 +315,9 @@ void tst_Settings::fuzzRandomLines()
             SettingsStore::readSettings(Settings(), text, SettingsLoad::StartUp), text);
         QVERIFY(s.TabWidth >= 1 && s.TabWidth <= 12);
         QVERIFY(s.FontSize > 7 && s.FontSize < 15);
-        // Whatever was read survives a write and a read unchanged.
         const QString written = (SettingsStore::settingsLines(s) + SettingsStore::settings2Lines(s)).join("\r\n");
         Settings again = SettingsStore::readSettings2(
             SettingsStore::readSettings(Settings(), written, SettingsLoad::StartUp), written);
-        // A maximised window keeps no rectangle in the file.
         if (s.placement.maximized && again.placement.maximized)
             again.placement = s.placement;
         QVERIFY2(again == s, qPrintable(text));
