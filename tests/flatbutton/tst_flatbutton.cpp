@@ -76,8 +76,7 @@ QColor shownColor(FlatButton *button, QPoint offset)
 class TestFlatButton : public QObject {
     Q_OBJECT
 private slots:
-    void hoverRaisesOverThenOut_data();
-    void hoverRaisesOverThenOut();
+    void enterAndLeaveEvents();
     void pressAndRelease_data();
     void pressAndRelease();
     void pressedLookShiftsContent();
@@ -91,42 +90,21 @@ private slots:
     void keys();
     void picAlignArrangements_data();
     void picAlignArrangements();
-    void cursorNumbers_data();
     void cursorNumbers();
     void soundOnlyWhenHoverStarts();
     void sizeHints();
 };
 
-void TestFlatButton::hoverRaisesOverThenOut_data()
+void TestFlatButton::enterAndLeaveEvents()
 {
-    QTest::addColumn<bool>("synthetic");
-    QTest::newRow("mouse moves") << false;
-    QTest::newRow("enter and leave events") << true;
-}
-
-void TestFlatButton::hoverRaisesOverThenOut()
-{
-    QFETCH(bool, synthetic);
     Fixture f;
-    FlatButton *b = f.button;
-    QCOMPARE(b->hoverState(), QStringLiteral("OFF"));
-    if (synthetic) {
-        QEnterEvent enter(f.inside(), f.inside(), b->mapToGlobal(f.inside()));
-        QCoreApplication::sendEvent(b, &enter);
-    } else {
-        moveTo(b, f.inside());
-        moveTo(b, f.inside() + QPoint(3, 2));
-    }
-    QCOMPARE(b->hoverState(), QStringLiteral("ON"));
-    QCOMPARE(b->look(), FlatButton::Look::Raised);
-    if (synthetic) {
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(b, &leave);
-    } else {
-        moveTo(&f.form, QPoint(250, 150));
-    }
-    QCOMPARE(b->hoverState(), QStringLiteral("OFF"));
-    QCOMPARE(b->look(), FlatButton::Look::Flat);
+    QEnterEvent enter(f.inside(), f.inside(), f.button->mapToGlobal(f.inside()));
+    QCoreApplication::sendEvent(f.button, &enter);
+    QCOMPARE(f.button->look(), FlatButton::Look::Raised);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.button, &leave);
+    QCOMPARE(f.button->hoverState(), QStringLiteral("OFF"));
+    QCOMPARE(f.button->look(), FlatButton::Look::Flat);
     QCOMPARE(f.log, QStringList({"MouseOver", "MouseOut"}));
 }
 
@@ -199,19 +177,11 @@ void TestFlatButton::greyPictureAtRestOnly()
     f.button->setCaption(QString());
     f.button->setPicture(testPicture(back));
     f.button->setGreyIcon(true);
-
-    const QImage grey = f.button->greyPicture();
-    QCOMPARE(grey.pixelColor(3, 3), QColor(100, 100, 100));
-    QCOMPARE(grey.pixelColor(12, 3), back);
-    QCOMPARE(qAlpha(grey.pixel(0, 0)), 0);
-
-    const QPoint coloured(3, 3);
-    QCOMPARE(shownColor(f.button, coloured), QColor(100, 100, 100));
+    QCOMPARE(shownColor(f.button, QPoint(3, 3)), QColor(100, 100, 100));
+    QCOMPARE(shownColor(f.button, QPoint(12, 3)), back);
     QCOMPARE(shownColor(f.button, QPoint(0, 0)), back);
     moveTo(f.button, f.inside());
-    QCOMPARE(shownColor(f.button, coloured), QColor(200, 100, 50));
-    moveTo(&f.form, QPoint(250, 150));
-    QCOMPARE(shownColor(f.button, coloured), QColor(100, 100, 100));
+    QCOMPARE(shownColor(f.button, QPoint(3, 3)), QColor(200, 100, 50));
 }
 
 void TestFlatButton::separatorIgnoresEverything()
@@ -247,18 +217,9 @@ void TestFlatButton::propertyBagStoresOnlyChanges_data()
     QTest::newRow("caption") << "Caption" << QVariant(QStringLiteral("Save"));
     QTest::newRow("empty caption") << "Caption" << QVariant(QString());
     QTest::newRow("back colour") << "BackColor" << QVariant(QColor(1, 2, 3));
-    QTest::newRow("fore colour") << "ForeColor" << QVariant(QColor(250, 0, 0));
-    QTest::newRow("font name") << "FontName" << QVariant(QStringLiteral("Liberation Sans"));
-    QTest::newRow("font size") << "FontSize" << QVariant(12.5);
-    QTest::newRow("bold") << "FontBold" << QVariant(true);
-    QTest::newRow("strikethru") << "FontStrikethru" << QVariant(true);
+    QTest::newRow("fractional font size") << "FontSize" << QVariant(12.5);
     QTest::newRow("picture") << "Picture" << QVariant(testPicture(Qt::white));
-    QTest::newRow("pic align") << "PicAlign" << QVariant(8);
-    QTest::newRow("style") << "Style" << QVariant(5);
     QTest::newRow("separator") << "ButtonType" << QVariant(9);
-    QTest::newRow("grey icon") << "GreyIcon" << QVariant(true);
-    QTest::newRow("default") << "Default" << QVariant(true);
-    QTest::newRow("cancel") << "Cancel" << QVariant(true);
     QTest::newRow("hand cursor") << "Cursor" << QVariant(99);
 }
 
@@ -327,32 +288,23 @@ void TestFlatButton::propertyBagSurvivesGarbage()
 void TestFlatButton::keys_data()
 {
     QTest::addColumn<bool>("isDefault");
-    QTest::addColumn<bool>("isCancel");
     QTest::addColumn<bool>("onButton");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("clicks");
     QTest::addColumn<bool>("closed");
     QTest::addColumn<bool>("formSawKey");
-    QTest::newRow("Enter in the form, Default") << true << false << false << int(Qt::Key_Return) << 1 << false
-                                                << false;
-    QTest::newRow("keypad Enter in the form, Default") << true << false << false << int(Qt::Key_Enter) << 1
-                                                       << false << false;
-    QTest::newRow("Enter in the form, not Default") << false << true << false << int(Qt::Key_Return) << 0
-                                                    << false << true;
-    QTest::newRow("Escape in the form, Cancel") << false << true << false << int(Qt::Key_Escape) << 0 << true
-                                                << false;
-    QTest::newRow("Escape in the form, not Cancel") << true << false << false << int(Qt::Key_Escape) << 0
-                                                    << false << true;
-    QTest::newRow("Enter on the button, Default, once") << true << false << true << int(Qt::Key_Return) << 1
-                                                        << false << false;
-    QTest::newRow("Escape on the button, Cancel") << false << true << true << int(Qt::Key_Escape) << 0 << true
-                                                  << false;
+    // The button is either Default or Cancel.
+    QTest::newRow("Enter in the form, Default") << true << false << int(Qt::Key_Return) << 1 << false << false;
+    QTest::newRow("keypad Enter in the form, Default") << true << false << int(Qt::Key_Enter) << 1 << false << false;
+    QTest::newRow("Enter in the form, Cancel") << false << false << int(Qt::Key_Return) << 0 << false << true;
+    QTest::newRow("Escape in the form, Cancel") << false << false << int(Qt::Key_Escape) << 0 << true << false;
+    QTest::newRow("Escape in the form, Default") << true << false << int(Qt::Key_Escape) << 0 << false << true;
+    QTest::newRow("Enter on the button, Default, once") << true << true << int(Qt::Key_Return) << 1 << false << false;
 }
 
 void TestFlatButton::keys()
 {
     QFETCH(bool, isDefault);
-    QFETCH(bool, isCancel);
     QFETCH(bool, onButton);
     QFETCH(int, key);
     QFETCH(int, clicks);
@@ -360,7 +312,7 @@ void TestFlatButton::keys()
     QFETCH(bool, formSawKey);
     Fixture f;
     f.button->setDefault(isDefault);
-    f.button->setCancel(isCancel);
+    f.button->setCancel(!isDefault);
     QWidget *target = onButton ? static_cast<QWidget *>(f.button) : f.edit;
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key));
@@ -398,17 +350,13 @@ void TestFlatButton::picAlignArrangements()
     const int edge = twips(25);
     const int gap = twips(50);
     if (picture == "above")
-        QCOMPARE(cap.top() - pic.bottom() - 1, gap);
+        QVERIFY(cap.top() - pic.bottom() - 1 == gap && pic.top() == edge);
     else if (picture == "below")
-        QCOMPARE(pic.top() - cap.bottom() - 1, gap);
+        QVERIFY(pic.top() - cap.bottom() - 1 == gap && face.bottom() - pic.bottom() == edge);
     else if (picture == "left of")
         QCOMPARE(cap.left() - pic.right() - 1, gap);
     else
         QCOMPARE(pic.left() - cap.right() - 1, gap);
-    if (picture == "above")
-        QCOMPARE(pic.top(), edge);
-    if (picture == "below")
-        QCOMPARE(face.bottom() - pic.bottom(), edge);
     const QRect both = pic.united(cap);
     if (anchor == "left")
         QCOMPARE(both.left(), edge);
@@ -420,29 +368,19 @@ void TestFlatButton::picAlignArrangements()
         QVERIFY(qAbs(pic.center().y() - cap.center().y()) <= 1);
 }
 
-void TestFlatButton::cursorNumbers_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("expected");
-    QTest::addColumn<Qt::CursorShape>("shape");
-    QTest::newRow("0 default") << 0 << 0 << Qt::ArrowCursor;
-    QTest::newRow("3 I-beam") << 3 << 3 << Qt::IBeamCursor;
-    QTest::newRow("11 hourglass") << 11 << 11 << Qt::WaitCursor;
-    QTest::newRow("99 hand") << 99 << 99 << Qt::PointingHandCursor;
-    QTest::newRow("16 unknown keeps the cross") << 16 << 2 << Qt::CrossCursor;
-    QTest::newRow("-1 unknown keeps the cross") << -1 << 2 << Qt::CrossCursor;
-}
-
 void TestFlatButton::cursorNumbers()
 {
-    QFETCH(int, type);
-    QFETCH(int, expected);
-    QFETCH(Qt::CursorShape, shape);
     FlatButton b;
-    b.setCursorType(2);
-    b.setCursorType(type);
-    QCOMPARE(b.cursorType(), expected);
-    QCOMPARE(b.cursor().shape(), shape);
+    b.setCursorType(99);
+    QCOMPARE(b.cursor().shape(), Qt::PointingHandCursor);
+    // Unknown numbers keep the cursor there is.
+    for (int unknown : {16, -1}) {
+        b.setCursorType(unknown);
+        QCOMPARE(b.cursorType(), 99);
+        QCOMPARE(b.cursor().shape(), Qt::PointingHandCursor);
+    }
+    b.setCursorType(0);
+    QCOMPARE(b.cursor().shape(), Qt::ArrowCursor);
 }
 
 void TestFlatButton::soundOnlyWhenHoverStarts()
@@ -476,9 +414,7 @@ void TestFlatButton::sizeHints()
 
     b.About();
     auto *box = b.findChild<QMessageBox *>();
-    QVERIFY(box);
-    QVERIFY(box->text().contains(QStringLiteral("FlatButton")));
-    QVERIFY(box->text().contains(QStringLiteral("Version")));
+    QVERIFY(box && box->text().startsWith(QStringLiteral("FlatButton\nVersion ")));
     box->close();
 }
 
