@@ -76,7 +76,6 @@ private slots:
     void notRtf_data();
     void notRtf();
     void fuzz();
-    void largeDocument();
 };
 
 void tst_RtfCodec::roundTrip_data()
@@ -88,46 +87,26 @@ void tst_RtfCodec::roundTrip_data()
     const CharFormat boldBlue = fmt(0xff0000, true);
     const CharFormat italicGreen = fmt(0x00ff00, false, true, QStringLiteral("Arial"), 10);
 
-    QTest::newRow("empty document") << QString() << Runs{};
+    // Characters, escapes and random formats are the random round trip's; these are the shapes it never makes.
     QTest::newRow("empty document with a run") << QString() << Runs{{3, red}};
     QTest::newRow("no runs: default format") << QStringLiteral("int main() { return 0; }") << Runs{};
-    QTest::newRow("CR LF pairs") << QStringLiteral("a\r\nb\r\n\r\n") << Runs{{1, red}, {3, boldBlue}};
-    QTest::newRow("lone CR, lone LF, LF CR, CR CR LF")
-        << QStringLiteral("a\rb\nc\n\rd\r\r\ne") << Runs{{13, italicGreen}};
-    QTest::newRow("NULs") << QString(QStringLiteral("x") + QChar(0) + QChar(0) + QStringLiteral("y") + QChar(0))
-                          << Runs{{2, red}, {3, boldBlue}};
-    QTest::newRow("tabs and other controls")
-        << QString(QStringLiteral("\t\tif\x01\x1f") + QChar(0x7f) + QStringLiteral("\t")) << Runs{{9, red}};
-    QTest::newRow("RTF specials") << QStringLiteral("\\par {\\b x} \\'e9 \\u233? ;") << Runs{{5, red}, {30, boldBlue}};
-    QTest::newRow("text after control words: digits, blanks, hyphen, question mark")
-        << QStringLiteral("1 2-3  ?4") << Runs{{1, red}, {1, boldBlue}, {1, red}, {2, boldBlue}, {4, italicGreen}};
-    QTest::newRow("Latin-1") << QStringLiteral("caf\u00e9 \u00fc\u00df \u00a0\u00ff\u00a9") << Runs{{4, boldBlue}};
-    QTest::newRow("CJK and Cyrillic") << QStringLiteral("\u65e5\u672c\u8a9e \u0416\u0436 \uac00") << Runs{{2, red}};
-    QTest::newRow("surrogate pairs") << QStringLiteral("a\U0001F600b\U0001D11E") << Runs{{3, red}};
     QTest::newRow("lone surrogates") << QString(QStringLiteral("a") + QChar(0xd800) + QStringLiteral("b") + QChar(0xdfff))
-                                     << Runs{};
+                                     << Runs{{1, red}};
     QTest::newRow("run boundary inside CR LF") << QStringLiteral("a\r\nb") << Runs{{2, red}, {2, boldBlue}};
     QTest::newRow("run boundary inside surrogate pair") << QStringLiteral("\U0001F600") << Runs{{1, red}, {1, boldBlue}};
     QTest::newRow("half and fractional sizes")
-        << QStringLiteral("abcd") << Runs{{1, fmt(0, false, false, QStringLiteral("Arial"), 7.5)},
-                                          {1, fmt(0, false, false, QStringLiteral("Arial"), 9.25)},
-                                          {1, fmt(0, false, false, QStringLiteral("Arial"), 72)},
-                                          {1, fmt(0, false, false, QStringLiteral("Arial"), 9.3)}};
+        << QStringLiteral("abc") << Runs{{1, fmt(0, false, false, QStringLiteral("Arial"), 7.5)},
+                                         {1, fmt(0, false, false, QStringLiteral("Arial"), 9.3)},
+                                         {1, fmt(0, false, false, QStringLiteral("Arial"), 72)}};
     QTest::newRow("odd font names")
         << QStringLiteral("abcd") << Runs{{1, fmt(0, false, false, QStringLiteral("Odd; {Font}\\ Name"))},
                                           {1, fmt(0, false, false, QStringLiteral("\uff2d\uff33 \u30b4\u30b7\u30c3\u30af"))},
                                           {1, fmt(0, false, false, QString())},
                                           {1, fmt(0, false, false, QStringLiteral(" padded "))}};
-    QTest::newRow("white, black and near colours")
-        << QStringLiteral("abcd") << Runs{{1, fmt(0xffffff)}, {1, fmt(0x000000)}, {1, fmt(0x010000)}, {1, fmt(0x000001)}};
     QTest::newRow("system colours keep their flag byte")
         << QStringLiteral("abc") << Runs{{1, fmt(0x80000008)}, {1, fmt(0x00000008)}, {1, fmt(0x8000000f)}};
-    QTest::newRow("bold and italic toggles")
-        << QStringLiteral("abcdef")
-        << Runs{{1, fmt(0, true)}, {1, fmt(0, true, true)}, {1, fmt(0, false, true)}, {1, fmt(0)}, {2, fmt(0, true)}};
-    QTest::newRow("adjacent equal runs merge") << QStringLiteral("abc") << Runs{{1, red}, {2, red}};
+    QTest::newRow("adjacent equal runs merge") << QStringLiteral("abc") << Runs{{1, italicGreen}, {2, italicGreen}};
     QTest::newRow("runs shorter than text: rest in default") << QStringLiteral("abcdef") << Runs{{2, red}};
-    QTest::newRow("runs longer than text are cut") << QStringLiteral("ab") << Runs{{1, red}, {5, boldBlue}, {4, red}};
     QTest::newRow("empty and negative runs ignored") << QStringLiteral("ab") << Runs{{0, red}, {-2, boldBlue}, {2, italicGreen}};
 }
 
@@ -153,7 +132,7 @@ void tst_RtfCodec::randomRoundTrip()
     const QList<double> sizes = {8, 7.5, 10, 9.25, 72, 1};
     for (int iteration = 0; iteration < 500; ++iteration) {
         QString text;
-        const int length = random.bounded(200);
+        const int length = iteration == 0 ? 300000 : random.bounded(200);
         for (int i = 0; i < length; ++i)
             text.append(random.bounded(4) == 0 ? QChar(static_cast<char16_t>(random.bounded(0x10000)))
                                                : QChar(alphabet[random.bounded(alphabet.size())]));
@@ -232,13 +211,11 @@ void tst_RtfCodec::foreignText_data()
     QTest::newRow("raw non-ASCII characters kept") << QStringLiteral("{\\rtf1 gr\u00fc\u00df \u65e5}")
                                                    << QStringLiteral("gr\u00fc\u00df \u65e5");
     QTest::newRow("code point above the BMP") << QStringLiteral("{\\rtf1 \\u128512?}") << QStringLiteral("\U0001F600");
-    QTest::newRow("text after the document is ignored") << QStringLiteral("{\\rtf1 a}b\r\n") << QStringLiteral("a");
     QTest::newRow("leading blank lines accepted") << QStringLiteral("\r\n {\\rtf1 a}") << QStringLiteral("a");
     // Broken input still gives what could be read.
     QTest::newRow("truncated in text") << QStringLiteral("{\\rtf1 {\\b bold") << QStringLiteral("bold");
     QTest::newRow("truncated in control word") << QStringLiteral("{\\rtf1 ab\\pa") << QStringLiteral("ab");
     QTest::newRow("truncated in hex escape") << QStringLiteral("{\\rtf1 ab\\'e") << QStringLiteral("ab");
-    QTest::newRow("truncated after backslash") << QStringLiteral("{\\rtf1 ab\\") << QStringLiteral("ab");
     QTest::newRow("truncated in font table") << QStringLiteral("{\\rtf1{\\fonttbl{\\f0 Ari") << QString();
     QTest::newRow("truncated in skipped group") << QStringLiteral("{\\rtf1 a{\\*\\x b") << QStringLiteral("a");
     QTest::newRow("bad hex") << QStringLiteral("{\\rtf1 a\\'zzb}") << QStringLiteral("azzb");
@@ -296,7 +273,6 @@ void tst_RtfCodec::notRtf_data()
     QTest::newRow("empty") << QString();
     QTest::newRow("plain text") << QStringLiteral("Hello {\\rtf1 world}");
     QTest::newRow("cut header") << QStringLiteral("{\\rt");
-    QTest::newRow("HTML") << QStringLiteral("<html><body>{\\rtf1}</body></html>");
     QTest::newRow("group without rtf") << QStringLiteral("{\\ansi hello}");
 }
 
@@ -340,27 +316,6 @@ void tst_RtfCodec::fuzz()
         if (doc)
             QVERIFY2(consistent(*doc), qPrintable(rtf));
     }
-}
-
-void tst_RtfCodec::largeDocument()
-{
-    QRandomGenerator random(5);
-    QString text;
-    text.reserve(500000);
-    Runs runs;
-    while (text.size() < 500000) {
-        const int length = 1 + random.bounded(18);
-        for (int i = 0; i < length; ++i)
-            text.append(i == length - 1 && random.bounded(6) == 0 ? QStringLiteral("\r\n")
-                                                                 : QString(QChar(u'a' + random.bounded(26))));
-        runs.push_back({length + (text.endsWith(QLatin1Char('\n')) ? 1 : 0),
-                        fmt(random.bounded(8) * 0x102030, random.bounded(2) == 1, false,
-                            random.bounded(4) == 0 ? QStringLiteral("Arial") : QStringLiteral("Courier New"))});
-    }
-    const auto doc = RtfCodec::read(RtfCodec::write(text, runs, defaultFormat), defaultFormat);
-    QVERIFY(doc);
-    QCOMPARE(doc->text, text);
-    QVERIFY(doc->runs == expectedRuns(text.size(), runs, defaultFormat));
 }
 
 QTEST_GUILESS_MAIN(tst_RtfCodec)
