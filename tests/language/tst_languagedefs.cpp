@@ -17,15 +17,11 @@ private slots:
     void patterns_data();
     void patterns();
     void keywordListEntries();
-    void functionHelp_data();
-    void functionHelp();
     void functionHelpFile();
     void fileExtension_data();
     void fileExtension();
     void finder();
-    void finderSkipsWhatIsNotADefinition();
     void firstDefinitionInFolderOrderWins();
-    void loadFillsEverything();
     void loadReplacesPreviousLanguage();
     void menuEntries();
     void renderDecision_data();
@@ -38,13 +34,10 @@ static QString field(const LanguageDefinition &d, const QString &name)
 {
     const auto flag = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
     if (name == "keywords") return d.keywordListText;
-    if (name == "functions") return d.functionListText;
     if (name == "lineComment") return d.lineComment;
     if (name == "blockStart") return d.blockCommentStart;
-    if (name == "blockEnd") return d.blockCommentEnd;
     if (name == "caseSensitive") return flag(d.caseSensitive);
     if (name == "wholeWord") return flag(d.wholeWord);
-    if (name == "markup") return flag(d.markup);
     if (name == "stringChar") return d.stringChar.isNull() ? QStringLiteral("none") : QString(d.stringChar);
     if (name == "compiler") return d.compilerPath;
     return QStringLiteral("?");
@@ -56,27 +49,18 @@ void TestLanguageDefs::keyRules_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("case flag 1") << "CaseSensitive:1" << "caseSensitive" << "true";
     QTest::newRow("case flag true any case") << "CaseSensitive:tRuE" << "caseSensitive" << "true";
     QTest::newRow("case flag blank after colon is false") << "CaseSensitive: 1" << "caseSensitive" << "false";
     QTest::newRow("case key in lower case ignored") << "casesensitive:1" << "caseSensitive" << "false";
-    QTest::newRow("whole word key any case") << "WHOLEWORD:1" << "wholeWord" << "true";
     QTest::newRow("whole word untrimmed") << "WholeWord:1 " << "wholeWord" << "false";
-    QTest::newRow("markup any case") << "ismarkuplanguage:TRUE" << "markup" << "true";
-    QTest::newRow("string char any case") << "STRINGCHAR:'x" << "stringChar" << "'";
     QTest::newRow("empty string char skipped") << "StringChar:\"\nStringChar:" << "stringChar" << "\"";
     QTest::newRow("compiler keeps drive colon") << "CompilerPath:C:\\tc\\tcc.exe -c" << "compiler"
                                                 << "C:\\tc\\tcc.exe -c";
-    QTest::newRow("compiler key any case") << "compilerpath:gcc -Wall -c" << "compiler" << "gcc -Wall -c";
     QTest::newRow("line comment backslash-colon") << "LineComment:\\:" << "lineComment" << ":";
-    QTest::newRow("line comment star escaped") << "LineComment:*" << "lineComment" << "\\*";
     QTest::newRow("line comment untrimmed, ends at colon") << "LineComment: REM :x" << "lineComment" << " REM ";
     QTest::newRow("block start trimmed") << "BlockCommentStart:  /*  " << "blockStart" << "/*";
-    QTest::newRow("block end second field only") << "BlockCommentEnd:*/:junk" << "blockEnd" << "*/";
     QTest::newRow("keywords raw after key") << "KeyWord1:if a:b  else " << "keywords" << "if a:b  else ";
     QTest::newRow("keyword key case-sensitive") << "keyword1:if " << "keywords" << "";
-    QTest::newRow("later duplicate wins") << "KeyWord1:a \nKeyWord1:b " << "keywords" << "b ";
-    QTest::newRow("unknown lines ignored") << "Name:X\nDescription:a:b\n; KeyWord1:x" << "keywords" << "";
 }
 
 void TestLanguageDefs::keyRules()
@@ -123,37 +107,16 @@ void TestLanguageDefs::keywordListEntries()
     QCOMPARE(definition.variableListEntries(), (QStringList{"@ if", "@ else", "# printf"}));
 }
 
-void TestLanguageDefs::functionHelp_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("one tab") << "strlen\t(const char *s)" << "strlen" << "(const char *s)";
-    QTest::newRow("many tabs") << QStringLiteral("f") + QString(50, QLatin1Char('\t')) + "(x)" << "f" << "(x)";
-    QTest::newRow("third field dropped") << "f\t(x)\tnote" << "f" << "(x)";
-    QTest::newRow("name only skipped") << "strlen" << "" << "";
-    QTest::newRow("empty text skipped") << "strlen\t" << "" << "";
-    QTest::newRow("trailing tabs skipped") << "strlen\t\t\t" << "" << "";
-}
-
-void TestLanguageDefs::functionHelp()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    const FunctionHelp help = FunctionHelp::fromLines({line});
-    QCOMPARE(help.names(), name.isEmpty() ? QStringList() : QStringList{name});
-    QCOMPARE(help.texts(), text.isEmpty() ? QStringList() : QStringList{text});
-}
-
 void TestLanguageDefs::functionHelpFile()
 {
     QTemporaryDir dir;
-    writeFile(dir, "c.a", "skipped\r\nprintf\t(const char *format, ...)\r\nPRINTF\t(second)\r\nputs\t(const char *s)");
+    // Lines without a text are skipped; a third field is dropped.
+    writeFile(dir, "c.a", "skipped\r\nprintf\t(const char *format, ...)\r\nPRINTF\t(second)\r\nstrlen\t\t\t\r\n"
+                          "f\t\t\t(x)\tnote\r\nputs\t(const char *s)");
     const FunctionHelp help = FunctionHelp::load(FunctionHelp::pathForDefinition(dir.filePath("c.kw")));
     QVERIFY(help.present());
-    QCOMPARE(help.names(), (QStringList{"printf", "PRINTF", "puts"}));
+    QCOMPARE(help.names(), (QStringList{"printf", "PRINTF", "f", "puts"}));
+    QCOMPARE(help.textFor("f").value_or("none"), QStringLiteral("(x)"));
     QCOMPARE(help.textFor("Printf").value_or("none"), QStringLiteral("(const char *format, ...)"));
     QVERIFY(!help.textFor("strlen"));
     QVERIFY(!FunctionHelp::load(dir.filePath("missing.a")).present());
@@ -163,7 +126,6 @@ void TestLanguageDefs::fileExtension_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("extension");
-    QTest::newRow("simple") << "main.c" << "c";
     QTest::newRow("last dot") << "archive.tar.gz" << "gz";
     QTest::newRow("no dot") << "Makefile" << "";
     QTest::newRow("dot in folder only") << "/home/me/src.d/Makefile" << "";
@@ -188,27 +150,20 @@ void TestLanguageDefs::finder()
     writeFile(dir, "c.kw", kC);
     writeFile(dir, "late.kw", "Extensions:zz \r\nName:Late\r\n");
     writeFile(dir, "noname.kw", "Extensions:nn \r\n");
+    // Not definitions: another case of the extension, a backup, a text file, a folder.
+    writeFile(dir, "upper.KW", "Name:Upper\r\nExtensions:q \r\n");
+    writeFile(dir, "c.kw.bak", "Name:Backup\r\nExtensions:q \r\n");
+    writeFile(dir, "notes.txt", "Name:Notes\r\nExtensions:q \r\n");
+    QDir(dir.path()).mkdir("sub.kw");
 
     QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "C")->languageName, QStringLiteral("C"));
     QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "h")->path, dir.filePath("c.kw"));
     QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "zz")->languageName, QStringLiteral("Late"));
     QCOMPARE(modKeyWords::findDefinitionForExtension(dir.path(), "nn")->languageName, QString());
     QVERIFY(!modKeyWords::findDefinitionForExtension(dir.path(), ""));
-    QVERIFY(!modKeyWords::findDefinitionForExtension(dir.path(), "cc"));
+    QVERIFY(!modKeyWords::findDefinitionForExtension(dir.path(), "q"));
+    QCOMPARE(modKeyWords::definitionFiles(dir.path()).size(), 3);
     QVERIFY(!modKeyWords::findDefinitionForExtension(dir.filePath("missing"), "c"));
-    QVERIFY(!modKeyWords::findDefinitionForExtension(QString(), "c"));
-    QVERIFY(!modKeyWords::loadLanguage(dir.path(), "/src/Makefile").languageActive);
-}
-
-void TestLanguageDefs::finderSkipsWhatIsNotADefinition()
-{
-    QTemporaryDir dir;
-    QDir(dir.path()).mkdir("sub.kw");
-    writeFile(dir, "upper.KW", "Name:Upper\r\nExtensions:c \r\n");
-    writeFile(dir, "c.kw.bak", "Name:Backup\r\nExtensions:c \r\n");
-    writeFile(dir, "notes.txt", "Name:Notes\r\nExtensions:c \r\n");
-    QVERIFY(!modKeyWords::findDefinitionForExtension(dir.path(), "c"));
-    QVERIFY(modKeyWords::definitionFiles(dir.path()).isEmpty());
 }
 
 void TestLanguageDefs::firstDefinitionInFolderOrderWins()
@@ -224,33 +179,20 @@ void TestLanguageDefs::firstDefinitionInFolderOrderWins()
     QCOMPARE(entries.first().caption, first);
 }
 
-void TestLanguageDefs::loadFillsEverything()
-{
-    QTemporaryDir dir;
-    writeFile(dir, "c.kw", kC);
-    writeFile(dir, "c.a", "printf\t(const char *format, ...)\r\n");
-    const LanguageDefinition c = modKeyWords::loadLanguage(dir.path(), "/tmp/x.y/main.c");
-    QVERIFY(c.languageActive);
-    QCOMPARE(c.languageName, QStringLiteral("C"));
-    QCOMPARE(c.definitionPath, dir.filePath("c.kw"));
-    QCOMPARE(c.compilerPath, QStringLiteral("gcc -Wall -c"));
-    QCOMPARE(c.lineComment, QStringLiteral("//"));
-    QCOMPARE(c.blockCommentStart + c.blockCommentEnd, QStringLiteral("/**/"));
-    QVERIFY(c.caseSensitive && c.wholeWord && !c.markup);
-    QCOMPARE(c.stringChar, QLatin1Char('"'));
-    QCOMPARE(c.keywordPattern, QStringLiteral("\\bif\\b|\\belse\\b|\\b\\b"));
-    QCOMPARE(c.functionPattern, QStringLiteral("\\bprintf\\b|\\b\\b"));
-    QVERIFY(c.functionHelp.present());
-    QCOMPARE(c.functionHelp.names(), QStringList{"printf"});
-    QVERIFY(!c.isJava());
-}
-
 void TestLanguageDefs::loadReplacesPreviousLanguage()
 {
     QTemporaryDir dir;
     writeFile(dir, "c.kw", kC);
     writeFile(dir, "java.kw", "Name:JAVA\r\nExtensions:java \r\nKeyWord2:println \r\n");
-    LanguageDefinition current = modKeyWords::loadLanguage(dir.path(), "a.c");
+    writeFile(dir, "c.a", "printf\t(const char *format, ...)\r\n");
+    LanguageDefinition current = modKeyWords::loadLanguage(dir.path(), "/tmp/x.y/main.c");
+    QVERIFY(current.languageActive && !current.isJava());
+    QCOMPARE(current.languageName, QStringLiteral("C"));
+    QCOMPARE(current.definitionPath, dir.filePath("c.kw"));
+    QCOMPARE(current.compilerPath, QStringLiteral("gcc -Wall -c"));
+    QCOMPARE(current.keywordPattern, QStringLiteral("\\bif\\b|\\belse\\b|\\b\\b"));
+    QCOMPARE(current.functionHelp.names(), QStringList{"printf"});
+
     current = modKeyWords::loadLanguage(dir.path(), "A.JAVA");
     QVERIFY(current.languageActive && current.isJava());
     QVERIFY(current.stringChar.isNull());
@@ -287,44 +229,33 @@ void TestLanguageDefs::menuEntries()
 void TestLanguageDefs::renderDecision_data()
 {
     using modKeyWords::RenderDecision;
-    QTest::addColumn<bool>("active");
-    QTest::addColumn<QString>("keywords");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("renderNow");
-    QTest::addColumn<bool>("declined");
-    QTest::addColumn<bool>("prompt");
-    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("change");  // from an active language, on, now, not declined, prompting
+    QTest::addColumn<int>("length");      // the limit is 100
     QTest::addColumn<RenderDecision>("decision");
 
-    QTest::newRow("small file renders") << true << "if " << true << true << false << true << 10 << RenderDecision::Render;
-    QTest::newRow("at the limit renders") << true << "if " << true << true << false << true << 100 << RenderDecision::Render;
-    QTest::newRow("over the limit asks") << true << "if " << true << true << false << true << 101 << RenderDecision::AskFirst;
-    QTest::newRow("over the limit, no prompt") << true << "if " << true << true << false << false << 101 << RenderDecision::Render;
-    QTest::newRow("declined document") << true << "if " << true << true << true << true << 10 << RenderDecision::None;
-    QTest::newRow("highlighting off") << true << "if " << false << true << false << true << 10 << RenderDecision::None;
-    QTest::newRow("not now") << true << "if " << true << false << false << true << 10 << RenderDecision::None;
-    QTest::newRow("no keywords") << true << "" << true << true << false << true << 10 << RenderDecision::None;
-    QTest::newRow("no language") << false << "if " << true << true << false << true << 10 << RenderDecision::None;
+    QTest::newRow("at the limit renders") << "" << 100 << RenderDecision::Render;
+    QTest::newRow("over the limit asks") << "" << 101 << RenderDecision::AskFirst;
+    QTest::newRow("over the limit, no prompt") << "no prompt" << 101 << RenderDecision::Render;
+    QTest::newRow("declined document") << "declined" << 10 << RenderDecision::None;
+    QTest::newRow("highlighting off") << "off" << 10 << RenderDecision::None;
+    QTest::newRow("not now") << "later" << 10 << RenderDecision::None;
+    QTest::newRow("no keywords") << "no keywords" << 10 << RenderDecision::None;
+    QTest::newRow("no language") << "inactive" << 10 << RenderDecision::None;
 }
 
 void TestLanguageDefs::renderDecision()
 {
-    QFETCH(bool, active);
-    QFETCH(QString, keywords);
-    QFETCH(bool, enabled);
-    QFETCH(bool, renderNow);
-    QFETCH(bool, declined);
-    QFETCH(bool, prompt);
+    QFETCH(QString, change);
     QFETCH(int, length);
     QFETCH(modKeyWords::RenderDecision, decision);
     LanguageDefinition language;
-    language.languageActive = active;
-    language.keywordListText = keywords;
+    language.languageActive = change != "inactive";
+    language.keywordListText = change == "no keywords" ? "" : "if ";
     modKeyWords::RenderRequest request;
-    request.highlightingEnabled = enabled;
-    request.renderNow = renderNow;
-    request.highlightingDeclined = declined;
-    request.promptWarningLargeFile = prompt;
+    request.highlightingEnabled = change != "off";
+    request.renderNow = change != "later";
+    request.highlightingDeclined = change == "declined";
+    request.promptWarningLargeFile = change != "no prompt";
     request.textLength = length;
     request.colorFileSizeLimit = 100;
     QCOMPARE(modKeyWords::renderDecision(language, request), decision);
