@@ -28,224 +28,148 @@ class tst_Lists : public QObject {
     Q_OBJECT
 
 private slots:
-    void reopenedEntryMovesToTop();
-    void eleventhFileDropsTheLast();
-    void recentFileIsAlwaysTenLines();
-    void loadRecentFiles_data();
-    void loadRecentFiles();
-    void shortForm_data();
-    void shortForm();
-    void captions_data();
-    void captions();
-    void historyIgnoresLetterCase();
-    void historyFiles_data();
-    void historyFiles();
-    void openFilesRegister();
-    void unregisterFromLongRegister();
+    void reopenedEntryMovesToTop()
+    {
+        QTemporaryDir dir;
+        RecentFiles recent = filledRecentFiles(dir.path());
+        QVERIFY(!recent.AddRecentFile(path(4)));
+        QCOMPARE(recent.entries(), QStringList({path(4), path(1), path(2), path(3), path(5), path(6), path(7), path(8),
+                                                path(9), path(10)}));
+        QVERIFY(!recent.IsRecentFile(QStringLiteral("/DOCS/file4.txt")));
+        // An eleventh file drops the last.
+        QVERIFY(!recent.AddRecentFile(path(11)));
+        QCOMPARE(recent.entry(1), path(11));
+        QCOMPARE(recent.entry(10), path(9));
+        // Another process sees the same list.
+        RecentFiles other(dir.path());
+        other.LoadRecentFiles();
+        QCOMPARE(other.entries(), recent.entries());
+    }
+
+    void recentFileIsAlwaysTenLines()
+    {
+        QTemporaryDir dir;
+        RecentFiles recent(dir.path());
+        recent.AddRecentFile(QStringLiteral("/a.txt"));
+        QCOMPARE(TestSupport::readFile(recent.filePath()), QByteArray("/a.txt\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n"));
+        // A path outside Latin-1 survives the file.
+        const QString cyrillic = QStringLiteral("/home/\u0438\u0432\u0430\u043d/\u0444.txt");
+        recent.AddRecentFile(cyrillic);
+        RecentFiles other(dir.path());
+        other.LoadRecentFiles();
+        QCOMPARE(other.entry(1), cyrillic);
+    }
+
+    void loadRecentFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");  // empty: no file
+        QTest::addColumn<QStringList>("expected");
+        QByteArray twelveLines;
+        QStringList firstTen;
+        for (int n = 1; n <= 12; ++n) {
+            twelveLines += path(n).toLatin1() + "\r\n";
+            if (n <= 10)
+                firstTen << path(n);
+        }
+        const QStringList two = {"/x", "/y", "", "", "", "", "", "", "", ""};
+        QTest::newRow("missing file empties the list") << QByteArray() << QStringList(10);
+        QTest::newRow("lines after the tenth ignored") << twelveLines << firstTen;
+        QTest::newRow("short file clears stale entries") << QByteArray("/x\r\n/y\r\n") << two;
+        QTest::newRow("LF line ends") << QByteArray("/x\n/y\n") << two;
+    }
+    void loadRecentFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        RecentFiles recent = filledRecentFiles(dir.path());
+        QFile::remove(recent.filePath());
+        if (!content.isEmpty())
+            TestSupport::writeFile(dir, "lastfiles.dat", content);
+        recent.LoadRecentFiles();
+        QCOMPARE(recent.entries(), expected);
+    }
+
+    void captions_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("three slashes shown whole") << 1 << "/a/b/c.txt" << "&1 /a/b/c.txt";
+        QTest::newRow("deep path keeps three folders") << 9 << "/home/u/a/b/c/d/e.txt" << "&9 ../b/c/d/e.txt";
+        QTest::newRow("tenth") << 10 << "/a.txt" << "1&0 /a.txt";
+        QTest::newRow("trailing blanks removed") << 2 << "/a/b.txt  " << "&2 /a/b.txt";
+        QTest::newRow("slashes only") << 2 << "////" << "&2 ..////";
+        QTest::newRow("ampersand shown as itself") << 3 << "/R&D.txt" << "&3 /R&&D.txt";
+    }
+    void captions()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(RecentFiles::captionFor(number, path), expected);
+    }
+
+    void historyIgnoresLetterCase()
+    {
+        QTemporaryDir dir;
+        const HistoryLists history(dir.path());
+        for (const char *entry : {"Needle", "nEEDLE", "\xc3\x89t\xc3\xa9", "\xc3\xa9t\xc3\xa9", "other"})
+            QVERIFY(!history.AddToHistory(QString::fromUtf8(entry), HistoryLists::SearchStrings));
+        QCOMPARE(history.LoadHistory(HistoryLists::SearchStrings), QStringList({"Needle", "\u00c9t\u00e9", "other"}));
+        QCOMPARE(TestSupport::readFile(dir.filePath("searchstrings")), QByteArray("Needle\r\n\xc9t\xe9\r\nother\r\n"));
+        // Lists are separate files.
+        QVERIFY(!history.IsInHistory(QStringLiteral("needle"), HistoryLists::ReplaceStrings));
+    }
+
+    void historyFiles()
+    {
+        QTemporaryDir dir;
+        const HistoryLists history(dir.path());
+        QCOMPARE(history.HistoryFilePath(4), dir.filePath("urls"));
+        QCOMPARE(history.HistoryFilePath(5), QString());
+        QVERIFY(!history.AddToHistory(QStringLiteral("x"), 5));
+        // A hand-edited list: blank lines are not offered, the others keep their blanks.
+        TestSupport::writeFile(dir, "urls", "one\r\n\r\n   \r\n two \r\n");
+        QCOMPARE(history.LoadHistory(4), QStringList({"one", " two "}));
+        for (const char *entry : {"x", "   ", "a\nb"})
+            QVERIFY(!history.AddToHistory(QString::fromLatin1(entry), 4));
+        QCOMPARE(history.LoadHistory(4), QStringList({"one", " two ", "x"}));
+    }
+
+    void openFilesRegister()
+    {
+        QTemporaryDir dir;
+        const OpenFilesRegister opened(dir.path());
+        QVERIFY(!opened.UnregisterOpenFile(path(1)));
+        QVERIFY(!opened.RegisterOpenFile(path(1)));
+        QVERIFY(!opened.RegisterOpenFile(path(2)));
+        QVERIFY(!opened.RegisterOpenFile(path(1)));
+        QVERIFY(!opened.RegisterOpenFile(QStringLiteral("Untitled")));
+        QCOMPARE(TestSupport::readFile(opened.filePath()), (path(1) + "\r\n" + path(2) + "\r\n" + path(1) + "\r\n").toLatin1());
+        QVERIFY(!opened.UnregisterOpenFile(path(1)));
+        QVERIFY(!opened.isFileAllreadyOpened(path(1)));
+        QVERIFY(opened.isFileAllreadyOpened(path(2)));
+    }
+
+    void unregisterFromLongRegister()
+    {
+        // Processes that end without unloading leave their lines behind, so the register grows.
+        QTemporaryDir dir;
+        const OpenFilesRegister opened(dir.path());
+        QStringList lines;
+        QStringList expected;
+        for (int n = 0; n < 250; ++n) {
+            const QString line = n % 50 == 7 ? path(0) : path(n);
+            lines << line;
+            if (line != path(0))
+                expected << line;
+        }
+        TestSupport::writeFile(dir, "opened_files", lines.join("\r\n").toLatin1() + "\r\n");
+        QVERIFY(!opened.UnregisterOpenFile(path(0)));
+        QCOMPARE(TestSupport::readFile(opened.filePath()), (expected.join("\r\n") + "\r\n").toLatin1());
+    }
 };
-
-void tst_Lists::reopenedEntryMovesToTop()
-{
-    QTemporaryDir dir;
-    RecentFiles recent = filledRecentFiles(dir.path());
-    QVERIFY(!recent.AddRecentFile(path(4)));
-    QCOMPARE(recent.entries(), QStringList({path(4), path(1), path(2), path(3), path(5), path(6), path(7), path(8),
-                                            path(9), path(10)}));
-    QVERIFY(recent.IsRecentFile(path(4)));
-    QVERIFY(!recent.IsRecentFile(QStringLiteral("/DOCS/file4.txt")));
-}
-
-void tst_Lists::eleventhFileDropsTheLast()
-{
-    QTemporaryDir dir;
-    RecentFiles recent = filledRecentFiles(dir.path());
-    QVERIFY(!recent.AddRecentFile(path(11)));
-    QCOMPARE(recent.entry(1), path(11));
-    QCOMPARE(recent.entry(10), path(9));
-    QVERIFY(!recent.IsRecentFile(path(10)));
-
-    // Another process sees the same list.
-    RecentFiles other(dir.path());
-    other.LoadRecentFiles();
-    QCOMPARE(other.entries(), recent.entries());
-}
-
-void tst_Lists::recentFileIsAlwaysTenLines()
-{
-    QTemporaryDir dir;
-    RecentFiles recent(dir.path());
-    recent.AddRecentFile(QStringLiteral("/a.txt"));
-    QCOMPARE(TestSupport::readFile(recent.filePath()), QByteArray("/a.txt\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n"));
-
-    // A path outside Latin-1 survives the file.
-    const QString cyrillic = QStringLiteral("/home/\u0438\u0432\u0430\u043d/\u0444.txt");
-    recent.AddRecentFile(cyrillic);
-    RecentFiles other(dir.path());
-    other.LoadRecentFiles();
-    QCOMPARE(other.entry(1), cyrillic);
-    QCOMPARE(other.entry(2), QStringLiteral("/a.txt"));
-}
-
-void tst_Lists::loadRecentFiles_data()
-{
-    QTest::addColumn<QByteArray>("content");  // empty: no file
-    QTest::addColumn<QStringList>("expected");
-
-    QByteArray twelveLines;
-    QStringList firstTen;
-    for (int n = 1; n <= 12; ++n) {
-        twelveLines += path(n).toLatin1() + "\r\n";
-        if (n <= 10)
-            firstTen << path(n);
-    }
-    const QStringList two = {"/x", "/y", "", "", "", "", "", "", "", ""};
-    QTest::newRow("missing file empties the list") << QByteArray() << QStringList(10);
-    QTest::newRow("lines after the tenth ignored") << twelveLines << firstTen;
-    QTest::newRow("short file clears stale entries") << QByteArray("/x\r\n/y\r\n") << two;
-    QTest::newRow("LF line ends") << QByteArray("/x\n/y\n") << two;
-}
-
-void tst_Lists::loadRecentFiles()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QStringList, expected);
-    QTemporaryDir dir;
-    RecentFiles recent = filledRecentFiles(dir.path());
-    QFile::remove(recent.filePath());
-    if (!content.isEmpty())
-        TestSupport::writeFile(dir, "lastfiles.dat", content);
-    recent.LoadRecentFiles();
-    QCOMPARE(recent.entries(), expected);
-}
-
-void tst_Lists::shortForm_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("three slashes shown whole") << "/a/b/c.txt" << "/a/b/c.txt";
-    QTest::newRow("four slashes") << "/a/b/c/d.txt" << "../a/b/c/d.txt";
-    QTest::newRow("deep path keeps three folders") << "/home/u/a/b/c/d/e.txt" << "../b/c/d/e.txt";
-    QTest::newRow("trailing blanks removed") << "/a/b.txt  " << "/a/b.txt";
-    QTest::newRow("leading blanks kept") << "  b.txt" << "  b.txt";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("slashes only") << "////" << "..////";
-}
-
-void tst_Lists::shortForm()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, expected);
-    QCOMPARE(RecentFiles::shortForm(path), expected);
-}
-
-void tst_Lists::captions_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("first") << 1 << "/a.txt" << "&1 /a.txt";
-    QTest::newRow("ninth") << 9 << "/home/u/a/b/c.txt" << "&9 ../u/a/b/c.txt";
-    QTest::newRow("tenth") << 10 << "/a.txt" << "1&0 /a.txt";
-    QTest::newRow("empty entry") << 2 << "" << "&2 ";
-    QTest::newRow("ampersand shown as itself") << 3 << "/R&D.txt" << "&3 /R&&D.txt";
-}
-
-void tst_Lists::captions()
-{
-    QFETCH(int, number);
-    QFETCH(QString, path);
-    QFETCH(QString, expected);
-    QCOMPARE(RecentFiles::captionFor(number, path), expected);
-}
-
-void tst_Lists::historyIgnoresLetterCase()
-{
-    QTemporaryDir dir;
-    const HistoryLists history(dir.path());
-    QVERIFY(!history.AddToHistory(QStringLiteral("Needle"), HistoryLists::SearchStrings));
-    QVERIFY(!history.AddToHistory(QStringLiteral("nEEDLE"), HistoryLists::SearchStrings));
-    QVERIFY(!history.AddToHistory(QStringLiteral("\u00c9t\u00e9"), HistoryLists::SearchStrings));
-    QVERIFY(history.IsInHistory(QStringLiteral("\u00e9T\u00c9"), HistoryLists::SearchStrings));
-    QVERIFY(!history.AddToHistory(QStringLiteral("\u00e9t\u00e9"), HistoryLists::SearchStrings));
-    QVERIFY(!history.AddToHistory(QStringLiteral("other"), HistoryLists::SearchStrings));
-    QCOMPARE(history.LoadHistory(HistoryLists::SearchStrings),
-             QStringList({"Needle", "\u00c9t\u00e9", "other"}));
-    QCOMPARE(TestSupport::readFile(dir.filePath("searchstrings")), QByteArray("Needle\r\n\xc9t\xe9\r\nother\r\n"));
-    // Lists are separate files.
-    QVERIFY(!history.IsInHistory(QStringLiteral("needle"), HistoryLists::ReplaceStrings));
-}
-
-void tst_Lists::historyFiles_data()
-{
-    QTest::addColumn<int>("list");
-    QTest::addColumn<QString>("name");
-
-    QTest::newRow("1 search") << 1 << "searchstrings";
-    QTest::newRow("2 replace") << 2 << "replacestrings";
-    QTest::newRow("3 commands") << 3 << "commands";
-    QTest::newRow("4 urls") << 4 << "urls";
-    QTest::newRow("0 none") << 0 << "";
-    QTest::newRow("5 none") << 5 << "";
-}
-
-void tst_Lists::historyFiles()
-{
-    QFETCH(int, list);
-    QFETCH(QString, name);
-    QTemporaryDir dir;
-    const HistoryLists history(dir.path());
-    QCOMPARE(history.HistoryFilePath(list), name.isEmpty() ? QString() : dir.filePath(name));
-
-    // A hand-edited list: blank lines are not offered, the others keep their blanks.
-    if (!name.isEmpty()) {
-        TestSupport::writeFile(dir, name, "one\r\n\r\n   \r\n two \r\n");
-        QCOMPARE(history.LoadHistory(list), QStringList({"one", " two "}));
-    }
-    QVERIFY(!history.AddToHistory(QStringLiteral("x"), list));
-    QVERIFY(!history.AddToHistory(QStringLiteral("   "), list));
-    QVERIFY(!history.AddToHistory(QStringLiteral("a\nb"), list));
-    QCOMPARE(history.LoadHistory(list).count(QStringLiteral("x")), name.isEmpty() ? 0 : 1);
-    QCOMPARE(history.LoadHistory(list).size(), name.isEmpty() ? 0 : 3);
-}
-
-void tst_Lists::openFilesRegister()
-{
-    QTemporaryDir dir;
-    const OpenFilesRegister opened(dir.path());
-    QVERIFY(!opened.isFileAllreadyOpened(path(1)));
-    QVERIFY(!opened.UnregisterOpenFile(path(1)));
-    QVERIFY(!opened.RegisterOpenFile(path(1)));
-    QVERIFY(!opened.RegisterOpenFile(path(2)));
-    QVERIFY(!opened.RegisterOpenFile(path(1)));
-    QVERIFY(!opened.RegisterOpenFile(QStringLiteral("Untitled")));
-    QCOMPARE(TestSupport::readFile(opened.filePath()), (path(1) + "\r\n" + path(2) + "\r\n" + path(1) + "\r\n").toLatin1());
-    QVERIFY(opened.isFileAllreadyOpened(path(1)));
-
-    QVERIFY(!opened.UnregisterOpenFile(QStringLiteral("Untitled")));
-    QVERIFY(!opened.UnregisterOpenFile(path(1)));
-    QVERIFY(!opened.isFileAllreadyOpened(path(1)));
-    QVERIFY(opened.isFileAllreadyOpened(path(2)));
-}
-
-void tst_Lists::unregisterFromLongRegister()
-{
-    // Processes that end without unloading leave their lines behind, so the register grows.
-    QTemporaryDir dir;
-    const OpenFilesRegister opened(dir.path());
-    QStringList lines;
-    QStringList expected;
-    for (int n = 0; n < 250; ++n) {
-        const QString line = n % 50 == 7 ? path(0) : path(n);
-        lines << line;
-        if (line != path(0))
-            expected << line;
-    }
-    TestSupport::writeFile(dir, "opened_files", lines.join("\r\n").toLatin1() + "\r\n");
-    QVERIFY(!opened.UnregisterOpenFile(path(0)));
-    QCOMPARE(TestSupport::readFile(opened.filePath()), (expected.join("\r\n") + "\r\n").toLatin1());
-}
 
 QTEST_GUILESS_MAIN(tst_Lists)
 #include "tst_lists.moc"
