@@ -73,14 +73,10 @@ void TestLiveHighlight::currentLineRange_data()
     QTest::addColumn<int>("length");
 
     // Ranges are 1-based and run through the line break that ends the line.
-    QTest::newRow("middle line") << "ab\r\ncd\r\nef" << 5 << 5 << 4;
     QTest::newRow("caret at a line start") << "ab\r\ncd\r\nef" << 4 << 5 << 4;
-    QTest::newRow("first line") << "ab\r\ncd" << 1 << 1 << 4;
     QTest::newRow("end of document without a line break") << "ab\r\ncd" << 6 << 5 << 3;
     QTest::newRow("end of document after a line break") << "ab\r\n" << 4 << 5 << 1;
-    QTest::newRow("last line, caret inside") << "ab\r\ncd" << 5 << 5 << 3;
     QTest::newRow("empty document") << "" << 0 << 1 << 1;
-    QTest::newRow("single line, caret at end") << "int" << 3 << 1 << 4;
     QTest::newRow("lone LF lines run to the next CR LF") << "a\nb\nc\r\nd" << 2 << 3 << 5;
     QTest::newRow("long line spans several search pieces")
         << QString(300, QLatin1Char('x')) + "\r\n" + QString(600, QLatin1Char('y')) + "\r\nz" << 700 << 303 << 602;
@@ -107,33 +103,20 @@ void TestLiveHighlight::refreshDecision_data()
     QTest::addColumn<bool>("refresh");
 
     QTest::newRow("letter") << int(Qt::Key_A) << 0 << true;
-    QTest::newRow("Shift+letter") << int(Qt::Key_A) << 1 << true;
     QTest::newRow("Ctrl+letter is a command") << int(Qt::Key_A) << 2 << false;
     QTest::newRow("Alt+letter is a command") << int(Qt::Key_A) << 4 << false;
     QTest::newRow("Ctrl+Alt+letter types an AltGr character") << int(Qt::Key_Q) << 6 << true;
-    QTest::newRow("Ctrl+Shift+letter") << int(Qt::Key_A) << 3 << false;
     QTest::newRow("blank") << int(Qt::Key_Space) << 0 << true;
-    QTest::newRow("Tab") << int(Qt::Key_Tab) << 0 << true;
-    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << 1 << true;
     QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0 << true;
-    QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << true;
     QTest::newRow("Enter was handled on key down") << int(Qt::Key_Return) << 0 << false;
-    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << 0 << false;
     QTest::newRow("arrow") << int(Qt::Key_Left) << 0 << false;
     QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0 << false;
     QTest::newRow("Page Down is not an exception") << int(Qt::Key_PageDown) << 0 << true;
-    QTest::newRow("Home") << int(Qt::Key_Home) << 0 << false;
-    QTest::newRow("Shift+End") << int(Qt::Key_End) << 1 << false;
-    QTest::newRow("F5") << int(Qt::Key_F5) << 0 << false;
     QTest::newRow("Shift key itself") << int(Qt::Key_Shift) << 1 << false;
-    QTest::newRow("Ctrl key itself") << int(Qt::Key_Control) << 0 << false;
-    QTest::newRow("Alt key itself") << int(Qt::Key_Alt) << 0 << false;
-    QTest::newRow("Insert") << int(Qt::Key_Insert) << 0 << false;
-    // As Qt keys these share numbers with Page Up, End, Home, the arrows and Insert.
+    // As Qt keys these share numbers with Page Up, Home and an arrow.
     QTest::newRow("exclamation mark") << int(Qt::Key_Exclam) << 1 << true;
     QTest::newRow("dollar") << int(Qt::Key_Dollar) << 1 << true;
     QTest::newRow("opening parenthesis") << int(Qt::Key_ParenLeft) << 1 << true;
-    QTest::newRow("minus") << int(Qt::Key_Minus) << 0 << true;
 }
 
 void TestLiveHighlight::refreshDecision()
@@ -195,22 +178,15 @@ void TestLiveHighlight::pasteRanges()
 
 void TestLiveHighlight::nothingWhileInactiveOrDeclined()
 {
-    Editor off(QStringLiteral("int "), 4);
-    off.settings.enableSyntaxHighlightning = false;
-    off.live.onKeyUp(Qt::Key_Space, 0);
-    off.live.afterDrop();
-
-    Editor inactive(QStringLiteral("int "), 4);
-    inactive.language.languageActive = false;
-    inactive.live.onKeyUp(Qt::Key_Space, 0);
-
-    Editor declined(QStringLiteral("int "), 4);
-    declined.flags.highlightingDeclined = true;
-    declined.live.onKeyUp(Qt::Key_Space, 0);
-
-    for (const Editor *editor : {&off, &inactive, &declined})
-        QCOMPARE(editor->map(), QStringLiteral("...."));
-
+    for (int off = 0; off < 3; ++off) {
+        Editor editor(QStringLiteral("int "), 4);
+        editor.settings.enableSyntaxHighlightning = off != 0;
+        editor.language.languageActive = off != 1;
+        editor.flags.highlightingDeclined = off == 2;
+        editor.live.onKeyUp(Qt::Key_Space, 0);
+        editor.live.afterDrop();
+        QCOMPARE(editor.map(), QStringLiteral("...."));
+    }
     Editor empty(QString(), 0);
     empty.live.onKeyUp(Qt::Key_A, 0);
     QCOMPARE(empty.surface.textLength(), 0);
