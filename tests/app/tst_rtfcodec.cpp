@@ -44,20 +44,6 @@ bool consistent(const RtfCodec::RtfDocument &doc)
     return total == doc.text.size();
 }
 
-QString describe(const Runs &runs)
-{
-    QStringList parts;
-    for (const FormatRun &run : runs)
-        parts << QStringLiteral("%1x[%2 %3%4 %5 %6]")
-                     .arg(run.length)
-                     .arg(run.format.color, 6, 16, QLatin1Char('0'))
-                     .arg(run.format.bold ? "B" : "")
-                     .arg(run.format.italic ? "I" : "")
-                     .arg(run.format.fontName)
-                     .arg(run.format.fontSize, 0, 'g', QLocale::FloatingPointShortest);
-    return parts.join(QLatin1Char(' '));
-}
-
 const CharFormat defaultFormat = fmt(0x000000);
 
 } // namespace
@@ -119,7 +105,7 @@ void tst_RtfCodec::roundTrip()
     const auto doc = RtfCodec::read(rtf, defaultFormat);
     QVERIFY(doc);
     QCOMPARE(doc->text, text);
-    QCOMPARE(describe(doc->runs), describe(expectedRuns(text.size(), runs, defaultFormat)));
+    QVERIFY(doc->runs == expectedRuns(text.size(), runs, defaultFormat));
 }
 
 void tst_RtfCodec::randomRoundTrip()
@@ -146,7 +132,7 @@ void tst_RtfCodec::randomRoundTrip()
         const auto doc = RtfCodec::read(RtfCodec::write(text, runs, defaultFormat), defaultFormat);
         QVERIFY(doc);
         QCOMPARE(doc->text, text);
-        QVERIFY2(doc->runs == expectedRuns(text.size(), runs, defaultFormat), qPrintable(describe(runs)));
+        QVERIFY2(doc->runs == expectedRuns(text.size(), runs, defaultFormat), qPrintable(QString::number(iteration)));
     }
 }
 
@@ -264,7 +250,7 @@ void tst_RtfCodec::foreignFormatting()
     const Runs expected = {{1, base},           {1, red},     {1, boldBlue}, {1, boldItalicBlue},
                            {1, boldBlue},       {1, red},     {1, arial15},  {3, base}, // \plain, auto, unknown font
                            {1, courier12}};
-    QCOMPARE(describe(doc->runs), describe(expected));
+    QVERIFY(doc->runs == expected);
 }
 
 void tst_RtfCodec::notRtf_data()
