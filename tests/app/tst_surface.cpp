@@ -197,11 +197,6 @@ void TestSurface::tabStopsAndWrap()
     s.sendMessage(EM_SCROLL, 0, 0);
     QCOMPARE(s.firstVisibleLine(), 0);
     QCOMPARE(s.selStart(), 0);
-
-    s.setVisible(false);
-    QVERIFY(!s.view()->updatesEnabled());
-    s.setVisible(true);
-    QVERIFY(s.view()->updatesEnabled());
 }
 
 void TestSurface::bytesSurviveTheWidget()
