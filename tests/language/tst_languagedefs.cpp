@@ -14,8 +14,6 @@ class TestLanguageDefs : public QObject {
 private slots:
     void keyRules_data();
     void keyRules();
-    void patterns_data();
-    void patterns();
     void keywordListEntries();
     void functionHelpFile();
     void fileExtension_data();
@@ -71,33 +69,6 @@ void TestLanguageDefs::keyRules()
     LanguageDefinition definition;
     definition.applyLines(lines.split(QLatin1Char('\n')));
     QCOMPARE(::field(definition, field), expected);
-}
-
-void TestLanguageDefs::patterns_data()
-{
-    QTest::addColumn<QString>("keywords");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<bool>("hyphen");
-
-    QTest::newRow("written form with trailing blank") << "if else " << "\\bif\\b|\\belse\\b|\\b\\b" << false;
-    QTest::newRow("no trailing blank") << "if" << "\\bif\\b" << false;
-    QTest::newRow("hyphenated keyword") << "font-size color " << "\\bfont-size\\b|\\bcolor\\b|\\b\\b" << true;
-    QTest::newRow("unescaped metacharacters") << "c++ " << "\\bc++\\b|\\b\\b" << false;
-}
-
-void TestLanguageDefs::patterns()
-{
-    QFETCH(QString, keywords);
-    QFETCH(QString, pattern);
-    QFETCH(bool, hyphen);
-    LanguageDefinition definition;
-    definition.keywordListText = keywords;
-    definition.functionListText = keywords;
-    definition.buildPatterns();
-    QCOMPARE(definition.keywordPattern, pattern);
-    QCOMPARE(definition.functionPattern, pattern);
-    QCOMPARE(definition.keywordHyphen, hyphen);
-    QCOMPARE(definition.functionHyphen, hyphen);
 }
 
 void TestLanguageDefs::keywordListEntries()
