@@ -14,82 +14,65 @@ class TestTransformCommands : public QObject {
     Q_OBJECT
 
 private slots:
-    void commandsChangeTextAndUndo_data();
-    void commandsChangeTextAndUndo();
-    void wordCountAndWrap();
+    void commandsChangeTextAndUndo_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("upper case of the selection") << "mnuFormatToUpperCase" << "ab cd" << 3 << 2 << "ab CD";
+        QTest::newRow("spaces to tabs, whole text") << "mnuFormatSpacesToTabs" << "      x" << 0 << 0 << "\t  x";
+        QTest::newRow("base64 of the selection") << "mnuToolsBase64Encode" << "[Man]" << 1 << 3 << "[TWFu]";
+        QTest::newRow("l33t whole text") << "mnuToolsl33t" << "Tiger\r\nzoo" << 0 << 0 << "";
+        QTest::newRow("sort ascending") << "mnuToolsSortLines" << "b\r\nA\r\nc" << 0 << 0 << "A\r\nb\r\nc";
+    }
+    void commandsChangeTextAndUndo()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, text);
+        QFETCH(int, selStart);
+        QFETCH(int, selLength);
+        QFETCH(QString, expected);
+        QTemporaryDir app;
+        PrompterGuard prompter;
+        frmMain window(app.path());
+        EditorSurface &s = window.surface();
+        s.setText(text);
+        window.history().reset();
+        s.setSelStart(selStart);
+        s.setSelLength(selLength);
+        QAction *action = CommandTable::findCommand(&window, qPrintable(command));
+        QVERIFY(action);
+        action->setEnabled(true);
+        action->trigger();
+        if (expected.isEmpty())
+            QVERIFY(s.text() != text);
+        else
+            QCOMPARE(s.text(), expected);
+        QVERIFY(!window.isDocumentSaved);
+        window.Undo();
+        QCOMPARE(s.text(), text);
+    }
+
+    void wordCountAndWrap()
+    {
+        QTemporaryDir app;
+        PrompterGuard prompter;
+        frmMain window(app.path());
+        window.surface().setText(QStringLiteral("a  b\r\nc"));
+        CommandTable::findCommand(&window, "mnuToolsWordCount")->trigger();
+        QCOMPARE(prompter->asked.size(), 1);
+        QVERIFY(prompter->asked[0].text.contains(QStringLiteral("Words : \t\t\t3")));
+
+        QAction *wrap = CommandTable::findCommand(&window, "mnuFormatWordWrap");
+        wrap->trigger();
+        QVERIFY(window.surface().wordWrap());
+        QVERIFY(window.lblXY->text().endsWith(QStringLiteral("(WW)")));
+        wrap->trigger();
+        QVERIFY(!window.lblXY->text().endsWith(QStringLiteral("(WW)")));
+    }
 };
-
-void TestTransformCommands::commandsChangeTextAndUndo_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("selStart");
-    QTest::addColumn<int>("selLength");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("upper case of the selection") << "mnuFormatToUpperCase" << "ab cd" << 3 << 2 << "ab CD";
-    QTest::newRow("invert case") << "mnuFormatInvertCase" << "Hello World 42" << 0 << 14 << "hELLO wORLD 42";
-    QTest::newRow("capitalize") << "mnuFormatCapitalize" << "hELLO wORLD" << 0 << 11 << "Hello World";
-    QTest::newRow("add indents") << "mnuFormatAddIndent" << "a\r\nb" << 0 << 4 << "\ta\r\n\tb";
-    QTest::newRow("remove indents") << "mnuFormatRemoveIndent" << "    a\r\n    b" << 0 << 12 << "   a\r\n   b";
-    QTest::newRow("spaces to tabs, whole text") << "mnuFormatSpacesToTabs" << "      x" << 0 << 0 << "\t  x";
-    QTest::newRow("trim trailing spaces") << "mnuFormatTrimTrailngSpaces" << "a  \r\n\t\r\nb" << 0 << 0 << "a\r\n\r\nb";
-    QTest::newRow("base64 of the selection") << "mnuToolsBase64Encode" << "[Man]" << 1 << 3 << "[TWFu]";
-    QTest::newRow("url decode whole text") << "mnuToolsURLDecode" << "1+1%3D2" << 0 << 0 << "1 1=2";
-    QTest::newRow("l33t whole text") << "mnuToolsl33t" << "Tiger\r\nzoo" << 0 << 0 << "";
-    QTest::newRow("sort ascending") << "mnuToolsSortLines" << "b\r\nA\r\nc" << 0 << 0 << "A\r\nb\r\nc";
-    QTest::newRow("sort descending") << "mnuToolsSortLinesDec" << "b\r\nA\r\nc" << 0 << 0 << "c\r\nb\r\nA";
-}
-
-void TestTransformCommands::commandsChangeTextAndUndo()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, text);
-    QFETCH(int, selStart);
-    QFETCH(int, selLength);
-    QFETCH(QString, expected);
-    QTemporaryDir app;
-    PrompterGuard prompter;
-    frmMain window(app.path());
-    EditorSurface &s = window.surface();
-    s.setText(text);
-    window.history().reset();
-    s.setSelStart(selStart);
-    s.setSelLength(selLength);
-    QAction *action = CommandTable::findCommand(&window, qPrintable(command));
-    QVERIFY(action);
-    action->setEnabled(true);
-    action->trigger();
-    if (expected.isEmpty())
-        QVERIFY(s.text() != text);
-    else
-        QCOMPARE(s.text(), expected);
-    QVERIFY(!window.isDocumentSaved);
-    window.Undo();
-    QCOMPARE(s.text(), text);
-}
-
-void TestTransformCommands::wordCountAndWrap()
-{
-    QTemporaryDir app;
-    PrompterGuard prompter;
-    frmMain window(app.path());
-    window.surface().setText(QStringLiteral("a  b\r\nc"));
-    CommandTable::findCommand(&window, "mnuToolsWordCount")->trigger();
-    QCOMPARE(prompter->asked.size(), 1);
-    QVERIFY(prompter->asked[0].text.contains(QStringLiteral("Words : \t\t\t3")));
-    QVERIFY(prompter->asked[0].text.contains(QStringLiteral("Lines : \t\t\t2")));
-    QVERIFY(prompter->asked[0].text.contains(QStringLiteral("Characters (Bytes) : \t7")));
-
-    QAction *wrap = CommandTable::findCommand(&window, "mnuFormatWordWrap");
-    wrap->trigger();
-    QVERIFY(wrap->isChecked());
-    QVERIFY(window.surface().wordWrap());
-    QVERIFY(window.lblXY->text().endsWith(QStringLiteral("(WW)")));
-    wrap->trigger();
-    QVERIFY(!window.surface().wordWrap());
-    QVERIFY(!window.lblXY->text().endsWith(QStringLiteral("(WW)")));
-}
 
 QTEST_MAIN(TestTransformCommands)
 #include "tst_transformcommands.moc"
