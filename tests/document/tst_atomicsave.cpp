@@ -51,84 +51,61 @@ int runWriter(const QString &path, int previous)
 class TestAtomicSave : public QObject {
     Q_OBJECT
 
-private slots:
-    void killedWhileSaving_data();
-    void killedWhileSaving();
-    void cleanupTestCase();
-
-private:
     QTemporaryDir m_dir;
-    int m_killsDuringSave = 0;
-    int m_leftovers = 0;
-};
 
-void TestAtomicSave::killedWhileSaving_data()
-{
-    QTest::addColumn<int>("delayMs");
-    QTest::addColumn<int>("firstGeneration");  // the child's first save writes the one after
-    // Spread over the child's start-up, its first save and many saves later.
-    QRandomGenerator *rng = QRandomGenerator::global();
-    for (int round = 0; round < 8; ++round) {
-        const int delay = round * 60 + int(rng->bounded(60));
-        QTest::addRow("kill after %d ms", delay) << delay << round * 30 + 1;
+private slots:
+    void killedWhileSaving_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("firstGeneration");  // the child's first save writes the one after
+        // Spread over the child's start-up, its first save and many saves later.
+        QRandomGenerator *rng = QRandomGenerator::global();
+        for (int round = 0; round < 8; ++round) {
+            const int delay = round * 60 + int(rng->bounded(60));
+            QTest::addRow("kill after %d ms", delay) << delay << round * 30 + 1;
+        }
     }
-}
+    void killedWhileSaving()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(int, firstGeneration);
+        QDir folder(m_dir.path());
+        for (const QString &name : folder.entryList(QDir::Files))
+            folder.remove(name);
+        const QString target = m_dir.filePath(QStringLiteral("large.c"));
+        QCOMPARE(FileIO::writeAtomically(target, generation(firstGeneration)), std::nullopt);
 
-void TestAtomicSave::killedWhileSaving()
-{
-    QFETCH(int, delayMs);
-    QFETCH(int, firstGeneration);
-    QVERIFY(m_dir.isValid());
-    QDir folder(m_dir.path());
-    for (const QString &name : folder.entryList(QDir::Files))
-        folder.remove(name);
-    const QString target = m_dir.filePath(QStringLiteral("large.c"));
-    QCOMPARE(FileIO::writeAtomically(target, generation(firstGeneration)), std::nullopt);
-
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QString::fromLatin1(kWriterArgument), target, QString::number(firstGeneration)});
-    const auto killChild = qScopeGuard([&child] {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QString::fromLatin1(kWriterArgument), target, QString::number(firstGeneration)});
+        const auto killChild = qScopeGuard([&child] {
+            child.kill();
+            child.waitForFinished(5000);
+        });
+        QVERIFY(child.waitForReadyRead(10000));
+        QThread::msleep(delayMs);
+        QCOMPARE(child.state(), QProcess::Running);
         child.kill();
-        child.waitForFinished(5000);
-    });
-    QVERIFY2(child.waitForStarted(10000), qPrintable(child.errorString()));
-    QVERIFY(child.waitForReadyRead(10000));
-    QThread::msleep(delayMs);
-    QCOMPARE(child.state(), QProcess::Running);
-    child.kill();
-    QVERIFY(child.waitForFinished(10000));
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QVERIFY(child.waitForFinished(10000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
 
-    // The file holds the last generation reported saved, or the one after it when the kill came
-    // between its rename and its report; never anything torn.
-    int lastSaved = firstGeneration;
-    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
-        if (!line.isEmpty() && line != "ready")
-            lastSaved = line.toInt();
+        // The file holds the last generation reported saved, or the one after it when the kill came
+        // between its rename and its report; never anything torn.
+        int lastSaved = firstGeneration;
+        for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+            if (!line.isEmpty() && line != "ready")
+                lastSaved = line.toInt();
+        }
+        const QByteArray bytes = TestSupport::readFile(target);
+        QCOMPARE(bytes.size(), kFileSize);
+        const int found = uchar(bytes.front());
+        QVERIFY2(found == lastSaved || found == generationAfter(lastSaved),
+                 qPrintable(QStringLiteral("generation %1 after %2 was saved").arg(found).arg(lastSaved)));
+        const qsizetype mixed = bytes.size() - bytes.count(bytes.front());
+        QVERIFY2(mixed == 0, qPrintable(QStringLiteral("%1 bytes of another generation").arg(mixed)));
     }
-    const QByteArray bytes = TestSupport::readFile(target);
-    QCOMPARE(bytes.size(), kFileSize);
-    const int found = uchar(bytes.front());
-    QVERIFY2(found == lastSaved || found == generationAfter(lastSaved),
-             qPrintable(QStringLiteral("generation %1 after %2 was saved").arg(found).arg(lastSaved)));
-    const qsizetype mixed = bytes.size() - bytes.count(bytes.front());
-    QVERIFY2(mixed == 0, qPrintable(QStringLiteral("%1 bytes of another generation").arg(mixed)));
-    if (found == lastSaved)
-        ++m_killsDuringSave;
-
-    // A temporary file cut short may be left beside the target, never under its name.
-    const QStringList names = folder.entryList(QDir::Files);
-    QVERIFY(names.contains(QStringLiteral("large.c")));
-    m_leftovers += int(names.size()) - 1;
-}
-
-void TestAtomicSave::cleanupTestCase()
-{
-    // A run where no kill landed mid-write proves little; say so rather than fail on timing.
-    qInfo("kills during a save: %d, temporary files left: %d", m_killsDuringSave, m_leftovers);
-}
+};
 
 int main(int argc, char *argv[])
 {
