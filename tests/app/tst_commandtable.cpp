@@ -37,8 +37,6 @@ private slots:
     void keysAreUnique();
     void captionsAndKeys_data();
     void captionsAndKeys();
-    void builtActionsStartDisabled();
-    void keysOfTheEditorAreOnlyShown();
     void toolButtonsMatchTheirCommands();
 };
 
@@ -99,6 +97,8 @@ void TestCommandTable::captionsAndKeys_data()
     QTest::newRow("upper case key moved out of the caption")
         << "mnuFormatToUpperCase" << "T&o Upper Case" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5);
     QTest::newRow("tenth template on Alt+0") << "mnuInsertTemplates1_9" << "" << QKeySequence(Qt::ALT | Qt::Key_0);
+    // Binding Tab to a menu action would stop Tab from reaching the editor.
+    QTest::newRow("Tab is only shown") << "mnuFormatAddIndent" << "Add &Indents\tTab" << QKeySequence();
     QTest::newRow("crop from the key handler") << "mnuEditCrop" << "Cr&op" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y);
 }
 
@@ -113,33 +113,6 @@ void TestCommandTable::captionsAndKeys()
     QVERIFY(action);
     QCOMPARE(action->text(), text);
     QCOMPARE(action->shortcut(), key);
-}
-
-void TestCommandTable::builtActionsStartDisabled()
-{
-    QMainWindow window;
-    buildMenuBar(window.menuBar(), &window);
-    for (const CommandInfo &info : commands()) {
-        QAction *action = findCommand(&window, info.objectName);
-        QVERIFY2(action, info.objectName);
-        QVERIFY2(!action->isEnabled(), info.objectName);
-        QCOMPARE(action->isCheckable(), info.checkable);
-        auto *menu = window.findChild<QMenu *>(name(info.menu));
-        QVERIFY2(menu && menu->actions().contains(action), info.objectName);
-    }
-    QVERIFY(!findCommand(&window, "mnuNoSuchCommand"));
-}
-
-void TestCommandTable::keysOfTheEditorAreOnlyShown()
-{
-    // Binding Tab to a menu action would stop Tab from reaching the editor.
-    QMainWindow window;
-    buildMenuBar(window.menuBar(), &window);
-    QAction *indent = findCommand(&window, "mnuFormatAddIndent");
-    QVERIFY(indent->shortcut().isEmpty());
-    QCOMPARE(indent->text(), QStringLiteral("Add &Indents\tTab"));
-    QVERIFY(findCommand(&window, "mnuSyntaxFunctionList")->shortcut().isEmpty());
-    QCOMPARE(findCommand(&window, "mnuInsertFontPlus")->shortcuts().size(), 2);
 }
 
 void TestCommandTable::toolButtonsMatchTheirCommands()
