@@ -160,7 +160,6 @@ void TestEditCommands::html()
 void TestEditCommands::dateTime()
 {
     const QDateTime when(QDate(2024, 3, 9), QTime(7, 5, 33));
-    QCOMPARE(dateTimeText(when, QLocale::c()).left(6), QStringLiteral("07:05 "));
     QCOMPARE(dateTimeText(when, QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("07:05 09.03.24"));
 }
 
