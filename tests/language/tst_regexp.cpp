@@ -51,11 +51,8 @@ void TestRegExp::execute_data()
                                               << "2:// one|12:// two";
     QTest::newRow("multiline ^ after CR LF") << "^\\w" << false << true << "ab\r\ncd\ref\ngh"
                                              << "0:a|4:c|7:e|10:g";
-    QTest::newRow("no multiline: ^ only at start") << "^\\w" << false << false << "ab\r\ncd" << "0:a";
     QTest::newRow("no multiline: $ only at very end") << "b$" << false << false << "ab\n" << "";
-    QTest::newRow("escaped $ kept") << "\\$\\w" << false << false << "$y" << "0:$y";
     QTest::newRow("empty matches step by one") << "x*" << false << false << "axxb" << "0:|1:xx|3:|4:";
-    QTest::newRow("utf-16 indexes past astral") << "b" << false << false << QString::fromUtf8("😀b") << "2:b";
     QTest::newRow("empty match after astral") << "(?=b)|$" << false << false << QString::fromUtf8("😀b")
                                               << "2:|3:";
 }
@@ -97,8 +94,6 @@ void TestRegExp::replace_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("first only without Global") << "o" << false << "foo" << "0" << "f0o";
-    QTest::newRow("all with Global") << "o" << true << "foo" << "0" << "f00";
-    QTest::newRow("swap groups") << "(\\w+) (\\w+)" << false << "hello world" << "$2 $1" << "world hello";
     QTest::newRow("$& whole match") << "\\d+" << true << "a1b22" << "[$&]" << "a[1]b[22]";
     QTest::newRow("$$ is a dollar") << "x" << false << "x" << "$$1" << "$1";
     QTest::newRow("$` and $'") << "b" << false << "abc" << "<$`|$'>" << "a<a|c>c";
