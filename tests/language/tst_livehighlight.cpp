@@ -58,7 +58,6 @@ private slots:
     void currentLineRange();
     void refreshDecision_data();
     void refreshDecision();
-    void typingKeywordThenBlank();
     void enterColoursTheLineBeingFinished();
     void pasteRanges_data();
     void pasteRanges();
@@ -125,18 +124,6 @@ void TestLiveHighlight::refreshDecision()
     QFETCH(int, shift);
     QFETCH(bool, refresh);
     QCOMPARE(LiveHighlighter::refreshOnKeyUp(LiveHighlighter::virtualKey(key), shift), refresh);
-}
-
-void TestLiveHighlight::typingKeywordThenBlank()
-{
-    Editor editor(QStringLiteral("int a;\r\nint "), 12);
-    editor.live.onKeyUp(Qt::Key_Space, 0);
-    QCOMPARE(editor.map(), QStringLiteral("........KKK."));
-    QCOMPARE(editor.renders, 1);
-
-    editor.live.onKeyUp(Qt::Key_Left, 0);
-    editor.live.onKeyUp(Qt::Key_C, CtrlMask);
-    QCOMPARE(editor.renders, 1);
 }
 
 void TestLiveHighlight::enterColoursTheLineBeingFinished()
