@@ -16,18 +16,22 @@ struct StartedProcess {
     QStringList arguments;
 };
 
-// Records instead of starting programs.
-class LauncherGuard {
-public:
-    explicit LauncherGuard(bool succeed = true)
+// A window with scratch folders that records programs instead of starting them.
+struct Session {
+    explicit Session(bool launches = true)
     {
-        Launcher::setStarter([this, succeed](const QString &program, const QStringList &arguments) {
+        Launcher::setStarter([this, launches](const QString &program, const QStringList &arguments) {
             started.append({program, arguments});
-            return succeed;
+            return launches;
         });
     }
-    ~LauncherGuard() { Launcher::setStarter(nullptr); }
+    ~Session() { Launcher::setStarter(nullptr); }
+    QString file(const QString &name, const QByteArray &bytes) { return writeFile(docs, name, bytes); }
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    PrompterGuard prompter;
     QList<StartedProcess> started;
+    frmMain window{app.path()};
 };
 
 } // namespace
@@ -67,42 +71,36 @@ void TestReadFile::loadsIntoTheSurface()
     QFETCH(QString, text);
     QFETCH(QString, os);
     QFETCH(QString, uc);
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    PrompterGuard prompter;
-    const QString path = writeFile(docs, QStringLiteral("doc.c"), bytes);
-    frmMain window(app.path());
-    window.ReadFile(path + QStringLiteral("  "), false);
+    Session f;
+    const QString path = f.file(QStringLiteral("doc.c"), bytes);
+    f.window.ReadFile(path + QStringLiteral("  "), false);
 
-    QCOMPARE(window.surface().text(), text);
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("lblOS"))->text(), os);
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("lblUC"))->text(), uc);
-    QCOMPARE(window.strfilename, path);
-    QVERIFY(window.isDocumentSaved);
-    QCOMPARE(window.windowTitle(), QStringLiteral("doc.c @ ") + docs.path() + QStringLiteral(" - Orvane"));
-    QVERIFY(window.openFiles.isFileAllreadyOpened(path));
-    QVERIFY(prompter->asked.isEmpty());
+    QCOMPARE(f.window.surface().text(), text);
+    QCOMPARE(f.window.findChild<QLabel *>(QStringLiteral("lblOS"))->text(), os);
+    QCOMPARE(f.window.findChild<QLabel *>(QStringLiteral("lblUC"))->text(), uc);
+    QCOMPARE(f.window.strfilename, path);
+    QVERIFY(f.window.isDocumentSaved);
+    QCOMPARE(f.window.windowTitle(), QStringLiteral("doc.c @ ") + f.docs.path() + QStringLiteral(" - Orvane"));
+    QVERIFY(f.window.openFiles.isFileAllreadyOpened(path));
+    QVERIFY(f.prompter->asked.isEmpty());
 
     // Saving an unchanged document writes the same bytes back; mixed line ends come back as CR LF.
-    QVERIFY(window.FileSave());
+    QVERIFY(f.window.FileSave());
     QCOMPARE(readFile(path), QByteArray(QTest::currentDataTag()) == "mixed" ? QByteArray("x\r\ny\r\nz") : bytes);
 }
 
 void TestReadFile::missingFileBecomesUntitled()
 {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    PrompterGuard prompter;
-    frmMain window(app.path());
-    window.surface().setText(QStringLiteral("kept"));
-    const QString missing = docs.filePath(QStringLiteral("nope.txt"));
-    window.ReadFile(missing, false);
-    QCOMPARE(prompter->asked.size(), 1);
-    QCOMPARE(prompter->asked[0].text,
+    Session f;
+    f.window.surface().setText(QStringLiteral("kept"));
+    const QString missing = f.docs.filePath(QStringLiteral("nope.txt"));
+    f.window.ReadFile(missing, false);
+    QCOMPARE(f.prompter->asked.size(), 1);
+    QCOMPARE(f.prompter->asked[0].text,
              QStringLiteral("Couldn't find ") + missing + QStringLiteral(", please make sure that you have typed the correct path."));
-    QCOMPARE(window.surface().text(), QStringLiteral("kept"));
-    QCOMPARE(window.strfilename, QStringLiteral("Untitled"));
-    QCOMPARE(window.currentFolder, docs.path());
+    QCOMPARE(f.window.surface().text(), QStringLiteral("kept"));
+    QCOMPARE(f.window.strfilename, QStringLiteral("Untitled"));
+    QCOMPARE(f.window.currentFolder, f.docs.path());
 }
 
 void TestReadFile::outsideEditorForLargeFiles_data()
@@ -120,126 +118,109 @@ void TestReadFile::outsideEditorForLargeFiles()
     QFETCH(QString, editor);
     QFETCH(bool, starts);
     QFETCH(int, messages);
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    const QString path = writeFile(docs, QStringLiteral("big.txt"), QByteArray(2000, 'x'));
-    PrompterGuard prompter;
-    LauncherGuard launcher(starts);
-    frmMain window(app.path());
-    window.settings.ThirdPartyEditorSize = 1000;
-    window.settings.ThirdPartyEditorPath = editor;
-    window.surface().setText(QStringLiteral("old"));
-    window.ReadFile(path, false);
+    Session f(starts);
+    const QString path = f.file(QStringLiteral("big.txt"), QByteArray(2000, 'x'));
+    f.window.settings.ThirdPartyEditorSize = 1000;
+    f.window.settings.ThirdPartyEditorPath = editor;
+    f.window.surface().setText(QStringLiteral("old"));
+    f.window.ReadFile(path, false);
     const bool handedOver = starts && messages > 0;
-    QCOMPARE(window.strfilename, handedOver ? QStringLiteral("Untitled") : path);
-    QCOMPARE(window.surface().textLength(), handedOver ? 3 : 2000);
-    QCOMPARE(prompter->asked.size(), messages);
-    QCOMPARE(launcher.started.size(), messages > 0 ? 1 : 0);
+    QCOMPARE(f.window.strfilename, handedOver ? QStringLiteral("Untitled") : path);
+    QCOMPARE(f.window.surface().textLength(), handedOver ? 3 : 2000);
+    QCOMPARE(f.prompter->asked.size(), messages);
+    QCOMPARE(f.started.size(), messages > 0 ? 1 : 0);
     if (messages > 0) {
         const QStringList words = editor.split(QLatin1Char(' '));
-        QCOMPARE(launcher.started[0].program, words[0]);
-        QCOMPARE(launcher.started[0].arguments, words.mid(1) + QStringList{path});
-        QCOMPARE(prompter->asked[0].title, QStringLiteral("Orvane, file too large"));
-        QCOMPARE(prompter->asked[0].text, path + QStringLiteral(" has a file size of 2000 bytes and will be opened by ") + editor
-                                              + QStringLiteral(".\r\n\r\nYou can change these settings under the options menu."
-                                                               "\r\nYour current limit is 1000 bytes."));
+        QCOMPARE(f.started[0].program, words[0]);
+        QCOMPARE(f.started[0].arguments, words.mid(1) + QStringList{path});
+        QCOMPARE(f.prompter->asked[0].title, QStringLiteral("Orvane, file too large"));
+        QCOMPARE(f.prompter->asked[0].text, path + QStringLiteral(" has a file size of 2000 bytes and will be opened by ") + editor
+                                                + QStringLiteral(".\r\n\r\nYou can change these settings under the options menu."
+                                                                 "\r\nYour current limit is 1000 bytes."));
     }
     if (messages > 1)
-        QVERIFY(prompter->asked[1].text.contains(QStringLiteral("could not be started")));
+        QVERIFY(f.prompter->asked[1].text.contains(QStringLiteral("could not be started")));
 }
 
 void TestReadFile::fileOpenRules()
 {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    const QString a = writeFile(docs, QStringLiteral("a.txt"), "A");
-    const QString b = writeFile(docs, QStringLiteral("b.txt"), "B");
-    const QString c = writeFile(docs, QStringLiteral("c.txt"), "C");
-    PrompterGuard prompter;
-    LauncherGuard launcher;
-    frmMain window(app.path());
+    Session f;
+    const QString a = f.file(QStringLiteral("a.txt"), "A");
+    const QString b = f.file(QStringLiteral("b.txt"), "B");
+    const QString c = f.file(QStringLiteral("c.txt"), "C");
 
     // An empty Untitled document takes the file even when files open in new windows.
-    window.FileOpen(a);
-    QCOMPARE(window.strfilename, a);
+    f.window.FileOpen(a);
+    QCOMPARE(f.window.strfilename, a);
     // The current file again does nothing.
-    window.FileOpen(a);
-    QVERIFY(launcher.started.isEmpty());
+    f.window.FileOpen(a);
+    QVERIFY(f.started.isEmpty());
     // Further files go to new processes; from the dialog the first in a window style, the rest after it.
-    prompter->openAnswers << (b + QLatin1Char('\n') + c);
-    window.FileOpen(QString());
-    QCOMPARE(launcher.started.size(), 2);
-    QCOMPARE(launcher.started[0].arguments, QStringList{b});
-    QCOMPARE(launcher.started[1].arguments, QStringList{c});
-    QCOMPARE(window.strfilename, a);
+    f.prompter->openAnswers << (b + QLatin1Char('\n') + c);
+    f.window.FileOpen(QString());
+    QCOMPARE(f.started.size(), 2);
+    QCOMPARE(f.started[0].arguments, QStringList{b});
+    QCOMPARE(f.started[1].arguments, QStringList{c});
+    QCOMPARE(f.window.strfilename, a);
 
     // In this window: a changed document asks first; Cancel keeps everything.
-    window.settings.OpenFilesInNewWindow = false;
-    window.surface().setText(QStringLiteral("changed"));
-    window.isDocumentSaved = false;
-    prompter->answers << QMessageBox::Cancel;
-    window.FileOpen(b);
-    QCOMPARE(prompter->asked.last().text, QStringLiteral("Save changes to ") + a + QStringLiteral("?"));
-    QCOMPARE(window.strfilename, a);
-    prompter->answers << QMessageBox::No;
-    window.FileOpen(b);
-    QCOMPARE(window.strfilename, b);
-    QVERIFY(!window.openFiles.isFileAllreadyOpened(a));
-    QCOMPARE(window.recentFiles.entry(1), b);
-    QCOMPARE(window.recentFiles.entry(2), a);
+    f.window.settings.OpenFilesInNewWindow = false;
+    f.window.surface().setText(QStringLiteral("changed"));
+    f.window.isDocumentSaved = false;
+    f.prompter->answers << QMessageBox::Cancel;
+    f.window.FileOpen(b);
+    QCOMPARE(f.prompter->asked.last().text, QStringLiteral("Save changes to ") + a + QStringLiteral("?"));
+    QCOMPARE(f.window.strfilename, a);
+    f.prompter->answers << QMessageBox::No;
+    f.window.FileOpen(b);
+    QCOMPARE(f.window.strfilename, b);
+    QVERIFY(!f.window.openFiles.isFileAllreadyOpened(a));
+    QCOMPARE(f.window.recentFiles.entry(1), b);
+    QCOMPARE(f.window.recentFiles.entry(2), a);
 }
 
 void TestReadFile::dropModifiers()
 {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    const QString png = writeFile(docs, QStringLiteral("logo.png"), "PNG");
-    const QString css = writeFile(docs, QStringLiteral("main.css"), "body{}");
-    const QString txt = writeFile(docs, QStringLiteral("notes.txt"), "line1\nline2");
-    PrompterGuard prompter;
-    LauncherGuard launcher;
-    frmMain window(app.path());
-    EditorSurface &s = window.surface();
+    Session f;
+    const QString png = f.file(QStringLiteral("logo.png"), "PNG");
+    const QString css = f.file(QStringLiteral("main.css"), "body{}");
+    const QString txt = f.file(QStringLiteral("notes.txt"), "line1\nline2");
+    EditorSurface &s = f.window.surface();
     const QStringList files{png, css};
 
-    window.surfaceDragOver(files, ShiftMask);
-    QCOMPARE(window.lblToolTip->text(),
+    f.window.surfaceDragOver(files, ShiftMask);
+    QCOMPARE(f.window.lblToolTip->text(),
              QStringLiteral("Press Shift to insert filename, Ctrl to insert HTML tag, Shift+Ctrl to insert content"));
-    window.surfaceDragDrop(files, ShiftMask);
-    QCOMPARE(window.lblToolTip->text(), QString());
+    f.window.surfaceDragDrop(files, ShiftMask);
+    QCOMPARE(f.window.lblToolTip->text(), QString());
     QCOMPARE(s.text(), png + QStringLiteral("\r\n") + css);
 
     s.setText(QString());
-    window.surfaceDragDrop(files, CtrlMask);
+    f.window.surfaceDragDrop(files, CtrlMask);
     QCOMPARE(s.text(), QStringLiteral("<img alt=\"logo.png\" src=\"./logo.png\">\r\n"
                                       "<link rel=\"stylesheet\" type=\"text/css\" href=\"./main.css\">"));
 
     s.setText(QStringLiteral("[]"));
     s.setSelStart(1);
-    window.surfaceDragDrop({txt}, ShiftMask | CtrlMask);
+    f.window.surfaceDragDrop({txt}, ShiftMask | CtrlMask);
     QCOMPARE(s.text(), QStringLiteral("[line1\r\nline2]"));
-    QVERIFY(!window.isDocumentSaved);
+    QVERIFY(!f.window.isDocumentSaved);
 
     // No modifier opens the files: here the document is not empty, so new processes.
-    window.surfaceDragDrop({txt}, 0);
-    QCOMPARE(launcher.started.size(), 1);
+    f.window.surfaceDragDrop({txt}, 0);
+    QCOMPARE(f.started.size(), 1);
 }
 
 void TestReadFile::settingsAndListsWrittenOnClose()
 {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    const QString a = writeFile(docs, QStringLiteral("a.txt"), "A");
-    PrompterGuard prompter;
-    {
-        frmMain window(app.path());
-        window.ReadFile(a, true);
-        window.settings.TabWidth = 7;
-        window.close();
-    }
-    QVERIFY(readFile(app.filePath(QStringLiteral("opened_files"))).isEmpty());
+    Session f;
+    const QString a = f.file(QStringLiteral("a.txt"), "A");
+    f.window.ReadFile(a, true);
+    f.window.settings.TabWidth = 7;
+    f.window.close();
+    QVERIFY(readFile(f.app.filePath(QStringLiteral("opened_files"))).isEmpty());
 
-    frmMain again(app.path());
+    frmMain again(f.app.path());
     QCOMPARE(again.settings.TabWidth, qint16(7));
     QCOMPARE(again.settings.LastOpenedFile, a);
     QCOMPARE(again.mnuFileRecent[0]->text(), QStringLiteral("&1 ") + RecentFiles::shortForm(a));
