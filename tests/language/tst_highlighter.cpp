@@ -3,7 +3,6 @@
 #include "MarkupHighlighter.h"
 #include "MemorySurface.h"
 #include "RenderClock.h"
-#include "ScintillaSurface.h"
 #include "Settings.h"
 
 #include <QRandomGenerator>
@@ -100,7 +99,6 @@ private slots:
     void wholeRenderYieldsAndStopsWhenTextChanges();
     void attributesAndClearHighlighting();
     void scannersMatchPatternsOnRandomText();
-    void scintillaSurfaceMatchesMemorySurface();
 };
 
 void TestHighlighter::codePasses_data()
@@ -113,8 +111,6 @@ void TestHighlighter::codePasses_data()
     QTest::newRow("C sample, numbers on") << cLanguage << true
         << "int f() { return printf(\"if %d\", 42); } // if x\r\n/* int\r\n */ x1 0x1F"
         << "KKK.......KKKKKK.FFFFFF.SSSSSSS..NN.....CCCCCCC..CCCCCCCCCCC........";
-    QTest::newRow("keyword inside a word is not coloured") << cLanguage << false << "integer int_x int"
-                                                           << "..............KKK";
     QTest::newRow("comment marker inside a string starts a comment") << cLanguage << false
         << "\"a // b\" int" << "SSSCCCCCCCCC";
     QTest::newRow("block comment inside a line comment") << cLanguage << false << "// a /* b */ c\r\nint"
@@ -226,10 +222,6 @@ void TestHighlighter::wholeRenderYieldsAndStopsWhenTextChanges()
     QCOMPARE(d.highlighter.renderDocument().outcome, RenderResult::Outcome::Rendered);
     QVERIFY(yields > 0);
 
-    yields = 0;
-    d.highlighter.renderRange(1, 6);
-    QCOMPARE(yields, 0);
-
     // Typing during the render: its formats are stale, nothing is applied.
     Doc typed(text);
     typed.highlighter.host().yieldIntervalMs = 0;
@@ -317,26 +309,6 @@ void TestHighlighter::scannersMatchPatternsOnRandomText()
             MarkupHighlighter(lang.stringChar, numbers, HighlightPasses::Engine::PatternOnly).styles(text, clock);
         QVERIFY(markupFast && markupSlow);
         QVERIFY2(*markupFast == *markupSlow, qPrintable(text));
-    }
-}
-
-void TestHighlighter::scintillaSurfaceMatchesMemorySurface()
-{
-    for (const QString &text : {QStringLiteral("int f() { return printf(\"if %d\", 42); } // if\r\n/* a\r\n */ x"),
-                                QStringLiteral("int é = 1; // ünïcode 😀\r\nreturn \"ß\"; /* ✓ */ int")}) {
-        Doc memory(text, cLanguage, true);
-        memory.highlighter.renderDocument();
-        ScintillaSurface scintilla;
-        scintilla.setText(text);
-        scintilla.setDefaultFormat(memory.surface.defaultFormat());
-        Highlighter(scintilla, memory.settings, memory.lang, memory.flags).renderDocument();
-
-        QCOMPARE(scintilla.textLength(), memory.surface.textLength());
-        for (int i = 0; i < text.size(); ++i) {
-            // The second half of a surrogate pair has no byte of its own in the widget.
-            if (!text.at(i).isLowSurrogate() && scintilla.formatAt(i) != memory.surface.formatAt(i))
-                QFAIL(qPrintable(QStringLiteral("format differs at %1 in %2").arg(i).arg(text)));
-        }
     }
 }
 
