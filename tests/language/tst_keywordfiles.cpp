@@ -46,7 +46,7 @@ void TestKeywordFiles::everyDefinitionLoads()
             owner.insert(extension.toLower(), path);
             const LanguageDefinition language = modKeyWords::loadLanguage(m_folder, "file." + extension);
             QCOMPARE(language.definitionPath, path);
-                    QVERIFY2(!language.keywordListText.isEmpty(), qPrintable(path));
+            QVERIFY2(!language.keywordListText.isEmpty(), qPrintable(path));
             QVERIFY(!language.stringChar.isNull());
             QVERIFY2(compiles(language.keywordPattern), qPrintable(path));
             QVERIFY2(language.functionListText.isEmpty() || compiles(language.functionPattern), qPrintable(path));
