@@ -31,7 +31,6 @@ private slots:
     void selectWordOrLine();
     void deleteLine_data();
     void deleteLine();
-    void cropKeepsFormatting_data();
     void cropKeepsFormatting();
     void html();
     void dateTime();
@@ -105,7 +104,6 @@ void TestEditCommands::deleteLine_data()
     QTest::newRow("last line") << "a\r\nbcd" << 5 << "a\r\n" << true;
     QTest::newRow("empty last line takes the break") << "ab\r\n" << 4 << "ab" << true;
     QTest::newRow("one-character last line") << "ab\r\nx" << 5 << "ab" << true;
-    QTest::newRow("empty line after empty first") << "\r\n" << 2 << "" << true;
     QTest::newRow("empty document") << "" << 0 << "" << false;
 }
 
@@ -120,18 +118,9 @@ void TestEditCommands::deleteLine()
     QCOMPARE(s.text(), after);
 }
 
-void TestEditCommands::cropKeepsFormatting_data()
-{
-    QTest::addColumn<bool>("widget");
-    QTest::newRow("memory surface") << false;
-    QTest::newRow("editor widget") << true;
-}
-
 void TestEditCommands::cropKeepsFormatting()
 {
-    QFETCH(bool, widget);
-    const std::unique_ptr<EditorSurface> s =
-        widget ? std::unique_ptr<EditorSurface>(new ScintillaSurface) : std::make_unique<MemorySurface>();
+    const auto s = std::make_unique<ScintillaSurface>();
     s->setText(QStringLiteral("keep this\r\nand drop"));
     const CharFormat red{0x0000FF, true, false, QStringLiteral("Courier New"), 8};
     s->applyFormatRuns(5, {{4, red}});
