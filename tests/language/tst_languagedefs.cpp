@@ -3,7 +3,6 @@
 #include "modKeyWords.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -25,7 +24,6 @@ private slots:
     void renderDecision_data();
     void renderDecision();
     void messages();
-    void fuzzDefinitionFiles();
 };
 
 static QString field(const LanguageDefinition &d, const QString &name)
@@ -35,7 +33,6 @@ static QString field(const LanguageDefinition &d, const QString &name)
     if (name == "lineComment") return d.lineComment;
     if (name == "blockStart") return d.blockCommentStart;
     if (name == "caseSensitive") return flag(d.caseSensitive);
-    if (name == "wholeWord") return flag(d.wholeWord);
     if (name == "stringChar") return d.stringChar.isNull() ? QStringLiteral("none") : QString(d.stringChar);
     if (name == "compiler") return d.compilerPath;
     return QStringLiteral("?");
@@ -50,7 +47,6 @@ void TestLanguageDefs::keyRules_data()
     QTest::newRow("case flag true any case") << "CaseSensitive:tRuE" << "caseSensitive" << "true";
     QTest::newRow("case flag blank after colon is false") << "CaseSensitive: 1" << "caseSensitive" << "false";
     QTest::newRow("case key in lower case ignored") << "casesensitive:1" << "caseSensitive" << "false";
-    QTest::newRow("whole word untrimmed") << "WholeWord:1 " << "wholeWord" << "false";
     QTest::newRow("empty string char skipped") << "StringChar:\"\nStringChar:" << "stringChar" << "\"";
     QTest::newRow("compiler keeps drive colon") << "CompilerPath:C:\\tc\\tcc.exe -c" << "compiler"
                                                 << "C:\\tc\\tcc.exe -c";
@@ -98,7 +94,6 @@ void TestLanguageDefs::fileExtension_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("extension");
     QTest::newRow("last dot") << "archive.tar.gz" << "gz";
-    QTest::newRow("no dot") << "Makefile" << "";
     QTest::newRow("dot in folder only") << "/home/me/src.d/Makefile" << "";
     QTest::newRow("trailing dot") << "file." << "";
     QTest::newRow("hidden file") << "/home/me/.bashrc" << "bashrc";
@@ -239,38 +234,6 @@ void TestLanguageDefs::messages()
     QCOMPARE(modKeyWords::largeFileQuestion("/tmp/%1 big.c", 300000, 200000),
              QStringLiteral("/tmp/%1 big.c (300000 bytes) exceeds 200000 bytes.\r\nAre you sure you want to "
                             "enable highlighning?\r\n\r\n(You can adjust these settings under the options dialog)"));
-}
-
-void TestLanguageDefs::fuzzDefinitionFiles()
-{
-    static const QList<QByteArray> keys = {"Name:", "Extensions:", "KeyWord1:", "KeyWord2:", "LineComment:",
-                                           "BlockCommentStart:", "BlockCommentEnd:", "CaseSensitive:", "wholeword:",
-                                           "IsMarkupLanguage:", "stringchar:", "CompilerPath:", ""};
-    QRandomGenerator rng(20240601);
-    QTemporaryDir dir;
-    for (int round = 0; round < 300; ++round) {
-        QByteArray kw, help;
-        const int lines = rng.bounded(12);
-        for (int i = 0; i < lines; ++i) {
-            kw += keys.at(rng.bounded(keys.size()));
-            const int len = rng.bounded(20);
-            for (int k = 0; k < len; ++k) {
-                const char pool[] = "ab:\\*;\t \r\n.-\x00\xff";
-                kw += pool[rng.bounded(int(sizeof pool))];
-                help += char(rng.bounded(256));
-            }
-            kw += rng.bounded(3) ? "\r\n" : "\n";
-            help += rng.bounded(2) ? "\t" : "\r\n";
-        }
-        kw += "Extensions:fz \r\n";
-        writeFile(dir, "fuzz.kw", kw);
-        writeFile(dir, "fuzz.a", help);
-        const LanguageDefinition language = modKeyWords::loadLanguage(dir.path(), "f.fz");
-        QVERIFY(language.languageActive);
-        QCOMPARE(language.functionHelp.names().size(), language.functionHelp.texts().size());
-        modKeyWords::languageMenuEntries(dir.path(), "fz");
-        language.variableListEntries();
-    }
 }
 
 QTEST_GUILESS_MAIN(TestLanguageDefs)
