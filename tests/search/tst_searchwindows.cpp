@@ -173,7 +173,6 @@ private slots:
         QTest::newRow("( shows ) over the last bracket") << "(a(b)c)" << 0 << false << 6 << ")";
         QTest::newRow("< outside markup: none") << "<a>" << 0 << false << -1 << "";
         QTest::newRow("< in markup") << "<a>" << 0 << true << 2 << ">";
-        QTest::newRow("unmatched: none") << "(ab" << 0 << false << -1 << "";
     }
     void bracketMarker()
     {
