@@ -60,7 +60,6 @@ private slots:
         QTest::newRow("LF") << "a\nb" << "a\r\nb" << true;
         QTest::newRow("CR CR") << "a\r\rb" << "a\rb" << false;
         QTest::newRow("CR CR CR LF") << "\r\r\r\n" << "\r\r\n" << false;
-        QTest::newRow("no breaks") << "ab" << "ab" << false;
     }
     void lineBreakRules()
     {
