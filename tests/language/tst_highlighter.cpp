@@ -57,16 +57,8 @@ LanguageDefinition language(const QStringList &lines)
     return lang;
 }
 
-const QStringList cLanguage = {
-    QStringLiteral("Name:C"),
-    QStringLiteral("LineComment://"),
-    QStringLiteral("BlockCommentStart:/*"),
-    QStringLiteral("BlockCommentEnd:*/"),
-    QStringLiteral("CaseSensitive:1"),
-    QStringLiteral("StringChar:\""),
-    QStringLiteral("KeyWord1:int return if "),
-    QStringLiteral("KeyWord2:printf strlen "),
-};
+const QStringList cLanguage = {"LineComment://", "BlockCommentStart:/*", "BlockCommentEnd:*/", "CaseSensitive:1",
+                               "StringChar:\"", "KeyWord1:int return if ", "KeyWord2:printf strlen "};
 
 const QStringList markupLanguage = {QStringLiteral("IsMarkupLanguage:1"), QStringLiteral("KeyWord1:a div "),
                                      QStringLiteral("StringChar:\"")};
