@@ -138,13 +138,11 @@ void tst_Settings::readLine_data()
     QTest::newRow("TabWidth 0 loads as 1") << "TabWidth=0" << "TabWidth=1";
     QTest::newRow("TabWidth 40 loads as 12") << "TabWidth=40" << "TabWidth=12";
     QTest::newRow("FontSize 15 ignored") << "FontSize=15" << "FontSize=8";
-    QTest::newRow("FontSize 7.5 applied") << "FontSize=7.5" << "FontSize=7.5";
     QTest::newRow("PrinterTop abc falls back to 20") << "PrinterTop=33\r\nPrinterTop=abc" << "PrinterTop=20";
     QTest::newRow("Lucidity text keeps value") << "Lucidity=33\r\nLucidity=abc" << "Lucidity=33";
     QTest::newRow("AutoIndent -1 is false") << "AutoIndent=-1" << "AutoIndent=0";
     QTest::newRow("path cut at second =") << "ThirdPartyEditorPath=/opt/a=b/ed" << "ThirdPartyEditorPath=/opt/a";
     QTest::newRow("unknown key and line without = ignored") << "TabWidthX=6\r\n=6\r\nTabWidth 6" << "TabWidth=4";
-    QTest::newRow("last duplicate wins") << "TabWidth=6\r\nTabWidth=8" << "TabWidth=8";
     QTest::newRow("LF line ends") << "TabWidth=6\nFontSize=10" << "TabWidth=6";
     QTest::newRow("lone CR line ends") << "FontSize=10\rTabWidth=6" << "TabWidth=6";
     QTest::newRow("ForeColor colours gutter background") << "ForeColor=255" << "linenobackground=255";
@@ -170,7 +168,6 @@ void tst_Settings::placement_data()
     QTest::addColumn<double>("width");
 
     QTest::newRow("top abc ignored") << "top=abc" << false << -1.0 << 10000.0;
-    QTest::newRow("top and width applied") << "top=150\r\nwidth=12000.5" << false << 150.0 << 12000.5;
     QTest::newRow("state 0 still maximises") << "state=0" << true << -1.0 << 10000.0;
     QTest::newRow("placement after state ignored") << "state=2\r\ntop=150\r\nwidth=9000" << true << -1.0 << 10000.0;
 }
