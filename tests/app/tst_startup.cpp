@@ -24,8 +24,7 @@ private slots:
     void reloadFileAtStartup();
     void startUp_data();
     void startUp();
-    void alpha_data();
-    void alpha();
+    void translucency();
 
 private:
     QString touch(const QString &name, const QByteArray &bytes = "x") { return TestSupport::writeFile(m_dir, name, bytes); }
@@ -168,29 +167,18 @@ void TestStartUp::startUp()
     QCOMPARE(window.strfilename, path);
     QCOMPARE(instance.isListening(), path != QLatin1String("Untitled"));
     QCOMPARE(prompter->asked.size(), answer ? 1 : 0);
-    if (answer) {
-        const auto &asked = prompter->asked.first();
-        QCOMPARE(asked.text, QStringLiteral("new.txt does not exist. \r\nDo you want to create a new file?"));
-        QCOMPARE(QFileInfo::exists(m_dir.filePath(QStringLiteral("new.txt"))), answer == QMessageBox::Yes);
-    }
+    if (answer)
+        QCOMPARE(prompter->asked[0].text, QStringLiteral("new.txt does not exist. \r\nDo you want to create a new file?"));
+    QCOMPARE(QFileInfo::exists(m_dir.filePath(QStringLiteral("new.txt"))), answer == QMessageBox::Yes);
 }
 
-void TestStartUp::alpha_data()
+void TestStartUp::translucency()
 {
-    QTest::addColumn<int>("lucidity");
-    QTest::addColumn<int>("alpha");
-    QTest::newRow("10") << 10 << 229;
-    QTest::newRow("31 counts as 10") << 31 << 229;
-}
-
-void TestStartUp::alpha()
-{
-    QFETCH(int, lucidity);
-    QFETCH(int, alpha);
-    QCOMPARE(modTransparent::alphaFor(qint16(lucidity)), alpha);
+    QCOMPARE(modTransparent::alphaFor(10), 229);
+    // Out of range counts as 10.
     QWidget window;
-    modTransparent::applyTranslucency(&window, true, qint16(lucidity));
-    QCOMPARE(qRound(window.windowOpacity() * 255), alpha);
+    modTransparent::applyTranslucency(&window, true, 31);
+    QCOMPARE(qRound(window.windowOpacity() * 255), 229);
 }
 
 QTEST_MAIN(TestStartUp)
