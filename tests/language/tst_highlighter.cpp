@@ -86,10 +86,9 @@ class TestHighlighter : public QObject {
 private slots:
     void codePasses_data();
     void codePasses();
-    void frameRestoresSelectionHintAndFocus();
     void partialRangeTouchesOnlyItself();
     void wholeRenderYieldsAndStopsWhenTextChanges();
-    void attributesAndClearHighlighting();
+    void frameAttributesAndClearHighlighting();
     void scannersMatchPatternsOnRandomText();
 };
 
@@ -168,26 +167,6 @@ void TestHighlighter::codePasses()
     }
 }
 
-void TestHighlighter::frameRestoresSelectionHintAndFocus()
-{
-    Doc d(QStringLiteral("int a;\r\nreturn b;"));
-    d.surface.setSelStart(5);
-    d.surface.setSelLength(4);
-    QString hint = QStringLiteral("language hint");
-    QStringList captionsSeen;
-    int timerStarts = 0;
-    HighlightHost &host = d.highlighter.host();
-    host.hintCaption = [&] { return hint; };
-    host.setHintCaption = [&](const QString &c) { hint = c; captionsSeen << c; };
-    host.enableToolTipTimer = [&] { ++timerStarts; };
-    d.highlighter.renderDocument();
-
-    QCOMPARE(QPoint(d.surface.selStart(), d.surface.selLength()), QPoint(5, 4));
-    QVERIFY(d.surface.isVisible());
-    QCOMPARE(captionsSeen, (QStringList{Highlighter::RenderingCaption, QStringLiteral("language hint")}));
-    QCOMPARE(timerStarts, 1);
-}
-
 void TestHighlighter::partialRangeTouchesOnlyItself()
 {
     Doc d(QStringLiteral("int a\r\nint b\r\nint"));
@@ -225,7 +204,7 @@ void TestHighlighter::wholeRenderYieldsAndStopsWhenTextChanges()
     QCOMPARE(typed.surface.formatAt(1), typed.surface.defaultFormat());
 }
 
-void TestHighlighter::attributesAndClearHighlighting()
+void TestHighlighter::frameAttributesAndClearHighlighting()
 {
     Doc d(QStringLiteral("int x; // c"));
     d.settings.TextItalic = true;
@@ -233,7 +212,20 @@ void TestHighlighter::attributesAndClearHighlighting()
     d.settings.ItalicComments = false;
     d.surface.setSelStart(2);
     d.surface.setSelLength(3);
+    QString hint = QStringLiteral("language hint");
+    QStringList captionsSeen;
+    int timerStarts = 0;
+    HighlightHost &host = d.highlighter.host();
+    host.hintCaption = [&] { return hint; };
+    host.setHintCaption = [&](const QString &c) { hint = c; captionsSeen << c; };
+    host.enableToolTipTimer = [&] { ++timerStarts; };
     d.highlighter.renderDocument();
+    // The frame restores selection, focus and the hint, and restarts the hint timer.
+    QCOMPARE(QPoint(d.surface.selStart(), d.surface.selLength()), QPoint(2, 3));
+    QVERIFY(d.surface.isVisible());
+    QCOMPARE(captionsSeen, (QStringList{Highlighter::RenderingCaption, QStringLiteral("language hint")}));
+    QCOMPARE(timerStarts, 1);
+
     QVERIFY(d.surface.formatAt(0).bold);
     QVERIFY2(d.surface.formatAt(0).italic, "tokens keep the italic of plain text");
     const CharFormat plain = d.surface.formatAt(4);
