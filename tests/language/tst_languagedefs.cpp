@@ -13,7 +13,6 @@ class TestLanguageDefs : public QObject {
 private slots:
     void keyRules_data();
     void keyRules();
-    void keywordListEntries();
     void functionHelpFile();
     void fileExtension_data();
     void fileExtension();
@@ -35,6 +34,7 @@ static QString field(const LanguageDefinition &d, const QString &name)
     if (name == "caseSensitive") return flag(d.caseSensitive);
     if (name == "stringChar") return d.stringChar.isNull() ? QStringLiteral("none") : QString(d.stringChar);
     if (name == "compiler") return d.compilerPath;
+    if (name == "entries") return d.variableListEntries().join(u',');
     return QStringLiteral("?");
 }
 
@@ -54,6 +54,8 @@ void TestLanguageDefs::keyRules_data()
     QTest::newRow("line comment untrimmed, ends at colon") << "LineComment: REM :x" << "lineComment" << " REM ";
     QTest::newRow("block start trimmed") << "BlockCommentStart:  /*  " << "blockStart" << "/*";
     QTest::newRow("keywords raw after key") << "KeyWord1:if a:b  else " << "keywords" << "if a:b  else ";
+    QTest::newRow("list entries skip double blanks") << "KeyWord1:if  else \nKeyWord2:printf " << "entries"
+                                                     << "@ if,@ else,# printf";
     QTest::newRow("keyword key case-sensitive") << "keyword1:if " << "keywords" << "";
 }
 
@@ -65,13 +67,6 @@ void TestLanguageDefs::keyRules()
     LanguageDefinition definition;
     definition.applyLines(lines.split(QLatin1Char('\n')));
     QCOMPARE(::field(definition, field), expected);
-}
-
-void TestLanguageDefs::keywordListEntries()
-{
-    LanguageDefinition definition;
-    definition.applyLines({QStringLiteral("KeyWord1:if  else "), QStringLiteral("KeyWord2:printf ")});
-    QCOMPARE(definition.variableListEntries(), (QStringList{"@ if", "@ else", "# printf"}));
 }
 
 void TestLanguageDefs::functionHelpFile()
