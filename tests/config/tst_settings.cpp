@@ -62,8 +62,7 @@ private slots:
     void placement();
     void onlyMonoSpace_data();
     void onlyMonoSpace();
-    void missingFilesGiveDefaults();
-    void setDefaultsKeepsWindowState();
+    void missingFilesAndSetDefaults();
     void encodings();
     void oleColors();
     void fuzzRandomLines();
@@ -209,7 +208,7 @@ void tst_Settings::onlyMonoSpace()
     QCOMPARE(SettingsStore(dir.path()).LoadMySettings(start, load).OnlyMonoSpace, expected);
 }
 
-void tst_Settings::missingFilesGiveDefaults()
+void tst_Settings::missingFilesAndSetDefaults()
 {
     QTemporaryDir dir;
     const SettingsStore store(dir.path());
@@ -223,10 +222,8 @@ void tst_Settings::missingFilesGiveDefaults()
     const Settings reloaded = store.LoadMySettings(everythingChanged(), SettingsLoad::Reload);
     QCOMPARE(reloaded.TabWidth, qint16(9));
     QCOMPARE(reloaded.Lucidity, everythingChanged().Lucidity);
-}
 
-void tst_Settings::setDefaultsKeepsWindowState()
-{
+    // Restoring the defaults keeps a maximised window as it is.
     Settings s = everythingChanged();
     QCOMPARE(SettingsStore::SetDefaults(s).placement, Settings::Placement());
     s.placement = {true, 10, 20, 30, 40};
