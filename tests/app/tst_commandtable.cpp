@@ -12,10 +12,7 @@ using namespace CommandTable;
 
 namespace {
 
-QString name(const char *s)
-{
-    return QString::fromLatin1(s);
-}
+QString name(const char *s) { return QString::fromLatin1(s); }
 
 // Alt plus the mnemonic letter of a caption, or an empty sequence.
 QKeySequence mnemonicKey(const QString &caption)
