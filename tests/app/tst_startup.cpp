@@ -71,14 +71,11 @@ void TestStartUp::planCommandLine_data()
     QTest::addColumn<bool>("exists");
     QTest::addColumn<QStringList>("further");
     QTest::newRow("only empty arguments") << QStringList{"", ""} << "" << false << QStringList{};
-    QTest::newRow("unquoted name with a blank, found whole")
-        << QStringList{"my", "file.txt"} << "my file.txt" << true << QStringList{};
+    QTest::newRow("unquoted name with a blank, found whole") << QStringList{"my", "file.txt"} << "my file.txt" << true << QStringList{};
     QTest::newRow("missing ones further on still go")
         << QStringList{"a.txt", "gone.txt", "b.txt"} << "a.txt" << true << QStringList{"gone.txt", "b.txt"};
-    QTest::newRow("literal quotes: the group's blank goes")
-        << QStringList{"\"a.txt\"", "b.txt"} << "a.txt" << true << QStringList{"b.txt"};
-    QTest::newRow("a name that really ends in a blank")
-        << QStringList{"t.txt ", "b.txt"} << "t.txt " << true << QStringList{"b.txt"};
+    QTest::newRow("literal quotes: the group's blank goes") << QStringList{"\"a.txt\"", "b.txt"} << "a.txt" << true << QStringList{"b.txt"};
+    QTest::newRow("a name that really ends in a blank") << QStringList{"t.txt ", "b.txt"} << "t.txt " << true << QStringList{"b.txt"};
 }
 
 void TestStartUp::planCommandLine()
