@@ -59,23 +59,17 @@ void TestCommandTable::keysAreUnique()
 {
     // A key may open one menu or run one command, never two things at once.
     QHash<QKeySequence, QString> owner;
-    const auto claim = [&owner](const QKeySequence &key, const QString &who) {
-        if (key.isEmpty())
-            return true;
-        if (key.count() != 1 || key[0].key() == Qt::Key_unknown || owner.contains(key)) {
-            qWarning() << key << "of" << who << "clashes with" << owner.value(key);
-            return false;
-        }
-        owner.insert(key, who);
-        return true;
+    const auto claim = [&owner](const QKeySequence &key, const char *who) {
+        const bool clash = key.count() != 1 || key[0].key() == Qt::Key_unknown || owner.contains(key);
+        if (!key.isEmpty() && !clash)
+            owner.insert(key, name(who));
+        return key.isEmpty() || !clash;
     };
-    for (const MenuInfo &menu : menus()) {
-        if (!menu.parent)
-            QVERIFY(claim(mnemonicKey(menu.caption), name(menu.objectName)));
-    }
+    for (const MenuInfo &menu : menus())
+        QVERIFY2(menu.parent || claim(mnemonicKey(menu.caption), menu.objectName), menu.objectName);
     for (const CommandInfo &command : commands()) {
-        QVERIFY(claim(command.shortcut, name(command.objectName)));
-        QVERIFY(claim(command.alternateShortcut, name(command.objectName)));
+        QVERIFY2(claim(command.shortcut, command.objectName), command.objectName);
+        QVERIFY2(claim(command.alternateShortcut, command.objectName), command.objectName);
     }
 }
 
