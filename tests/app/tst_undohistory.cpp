@@ -57,9 +57,8 @@ class TestUndoHistory : public QObject {
     Q_OBJECT
 
 private slots:
-    void surfaces_data();
     void undoAfterLoad();
-    void randomEditsUndoAndRedo_data() { surfaces_data(); }
+    void randomEditsUndoAndRedo_data();
     void randomEditsUndoAndRedo();
     void keepsNewest200();
     void sizeLimit();
@@ -67,7 +66,7 @@ private slots:
     void sharesUnchangedPieces();
 };
 
-void TestUndoHistory::surfaces_data()
+void TestUndoHistory::randomEditsUndoAndRedo_data()
 {
     QTest::addColumn<bool>("widget");
     QTest::newRow("memory surface") << false;
