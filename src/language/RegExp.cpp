@@ -265,9 +265,9 @@ void RegExp::setMultiLine(bool on)
 
 const RegExpProgram *RegExp::compiled()
 {
-    const uint32_t options = (m_ignoreCase ? PCRE2_CASELESS : 0u) | (m_multiLine ? PCRE2_MULTILINE : 0u);
     if (m_dirty) {
         m_dirty = false;
+        const uint32_t options = (m_ignoreCase ? PCRE2_CASELESS : 0u) | (m_multiLine ? PCRE2_MULTILINE : 0u);
         CompileResult result = compile(kNewlineVerb + (m_multiLine ? m_pattern : dollarAtEndOnly(m_pattern)), options);
         m_program = std::move(result.program);
         if (!m_program) {

@@ -2,17 +2,13 @@
 
 #include "RegExp.h"
 
-#include <QList>
-
 #include <memory>
-#include <optional>
 
-// The expression and its match list shared by the find and replace dialogs. Rebuilt on the next
+// The expression and its match index shared by the find and replace dialogs. Rebuilt on the next
 // regular-expression step once dirty; keys, undo snapshots and find-box edits make it dirty.
 struct ExpressionCache {
     std::unique_ptr<RegExp> expression;
     RegExp::MatchIndex matches;
-    std::optional<RegExp::Span> current;
     int matchIndex = 0;
     bool lastStepUpward = false;
     bool dirty = true;

@@ -93,20 +93,18 @@ FindOutcome FindEngine::FindRegExp(bool matchCase, const QString &pattern, bool 
     FindOutcome outcome;
     const QString text = m_surface.text();
     ExpressionCache &c = m_cache;
-    const bool rebuild = c.dirty;
-    if (rebuild) {
+    if (c.dirty) {
         c.expression = newEngine(pattern, matchCase);
         RegExp &engine = *c.expression;
         Responsive::run(text.size() >= Responsive::LargeText, [&] { c.matches = engine.Index(text); });
-        c.current.reset();
         c.matchIndex = 0;
         c.lastStepUpward = false;
         c.dirty = false;
     }
     RegExp &engine = *c.expression;
     const int count = int(c.matches.count);
-    // A list left from an earlier text can be empty while the text now matches: nothing to walk.
-    const bool any = count > 0 && (rebuild || engine.Test(text));
+    // An index left from an earlier text can be empty while the text now matches: nothing to walk.
+    const bool any = count > 0;
     int number = 0;
     if (any && downward) {
         if (c.lastStepUpward)
@@ -126,14 +124,14 @@ FindOutcome FindEngine::FindRegExp(bool matchCase, const QString &pattern, bool 
         c.lastStepUpward = true;
     }
     // The index describes the text it was built from; an edit the cache did not hear of can leave
-    // fewer matches than it counted.
-    c.current = any ? engine.Nth(text, c.matches, number - 1) : std::nullopt;
-    if (!c.current) {
+    // fewer matches than it counted, or none.
+    const std::optional<RegExp::Span> match = any ? engine.Nth(text, c.matches, number - 1) : std::nullopt;
+    if (!match) {
         outcome.info = QStringLiteral("Expression not found!");
     } else {
         outcome.info = QStringLiteral("Match %1 of %2").arg(number).arg(count);
-        select(int(c.current->FirstIndex), int(c.current->Length));
-        m_state.SearchText = text.mid(c.current->FirstIndex, c.current->Length);
+        select(int(match->FirstIndex), int(match->Length));
+        m_state.SearchText = text.mid(match->FirstIndex, match->Length);
         outcome.found = true;
     }
     if (const auto error = engineError(engine))
