@@ -33,7 +33,6 @@ private slots:
     void deleteLine();
     void cropKeepsFormatting();
     void html();
-    void dateTime();
 };
 
 void TestEditCommands::copyColumn_data()
@@ -144,12 +143,6 @@ void TestEditCommands::html()
     QVERIFY(html.contains(QStringLiteral("a&lt;b&gt;<br></span>")));
     QVERIFY(html.contains(QStringLiteral("&amp;c")));
     QCOMPARE(html.count(QStringLiteral("<br>")), 1);
-}
-
-void TestEditCommands::dateTime()
-{
-    const QDateTime when(QDate(2024, 3, 9), QTime(7, 5, 33));
-    QCOMPARE(dateTimeText(when, QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("07:05 09.03.24"));
 }
 
 QTEST_MAIN(TestEditCommands)
