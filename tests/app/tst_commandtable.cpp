@@ -80,8 +80,6 @@ void TestCommandTable::captionsAndKeys_data()
     QTest::addColumn<QKeySequence>("key");
     QTest::newRow("previous bookmark keeps its two blanks")
         << "mnuSearchPreviousBookmark" << "Pr&evious  Bookmark" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F2);
-    QTest::newRow("upper case key moved out of the caption")
-        << "mnuFormatToUpperCase" << "T&o Upper Case" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5);
     QTest::newRow("tenth template on Alt+0") << "mnuInsertTemplates1_9" << "" << QKeySequence(Qt::ALT | Qt::Key_0);
     // Binding Tab to a menu action would stop Tab from reaching the editor.
     QTest::newRow("Tab is only shown") << "mnuFormatAddIndent" << "Add &Indents\tTab" << QKeySequence();
