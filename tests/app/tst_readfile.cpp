@@ -193,6 +193,10 @@ void TestReadFile::dropModifiers()
     QCOMPARE(s.text(), QStringLiteral("<img alt=\"logo.png\" src=\"./logo.png\">\r\n"
                                       "<link rel=\"stylesheet\" type=\"text/css\" href=\"./main.css\">"));
 
+    s.setText(QString());
+    f.window.surfaceDragDrop(files, AltMask);
+    QCOMPARE(s.text(), QStringLiteral("logo.png\r\nmain.css"));
+
     s.setText(QStringLiteral("[]"));
     s.setSelStart(1);
     f.window.surfaceDragDrop({txt}, ShiftMask | CtrlMask);
