@@ -6,7 +6,9 @@
 #include "TestSupport.h"
 #include "frmMain.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -55,6 +57,13 @@ private slots:
         QVERIFY(m.show(QStringLiteral("alpha beta\r\ngamma beta")));
         QDialog *find = m.open(Qt::Key_F, "frmFind");
         QVERIFY(find);
+        // An invalid pattern shows the engine's message and leaves the dialog open.
+        child<QCheckBox>(find, "chkRegExp")->setChecked(true);
+        child<QComboBox>(find, "cboFind")->setEditText(QStringLiteral("(beta"));
+        QTest::mouseClick(child<QPushButton>(find, "cmdFindNext"), Qt::LeftButton);
+        QVERIFY(child<QLabel>(find, "lblInfo")->text().endsWith(QStringLiteral(" (5017)")));
+        QCOMPARE(m.window.search().toolWindow(), find);
+        child<QCheckBox>(find, "chkRegExp")->setChecked(false);
         child<QComboBox>(find, "cboFind")->setEditText(QStringLiteral("beta"));
         QTest::mouseClick(child<QPushButton>(find, "cmdFindNext"), Qt::LeftButton);
         QCOMPARE(m.s.selStart(), 6);
