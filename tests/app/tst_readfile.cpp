@@ -89,6 +89,7 @@ void TestReadFile::missingFileBecomesUntitled()
     Session f;
     f.window.surface().setText(QStringLiteral("kept"));
     const QString missing = f.docs.filePath(QStringLiteral("nope.txt"));
+    f.prompter->answers << QMessageBox::Ok;
     f.window.ReadFile(missing, false);
     QCOMPARE(f.prompter->asked.size(), 1);
     QCOMPARE(f.prompter->asked[0].text,
@@ -118,6 +119,8 @@ void TestReadFile::outsideEditorForLargeFiles()
     f.window.settings.ThirdPartyEditorSize = 1000;
     f.window.settings.ThirdPartyEditorPath = editor;
     f.window.surface().setText(QStringLiteral("old"));
+    for (int n = 0; n < messages; ++n)
+        f.prompter->answers << QMessageBox::Ok;
     f.window.ReadFile(path, false);
     const bool handedOver = starts && messages > 0;
     QCOMPARE(f.window.strfilename, handedOver ? QStringLiteral("Untitled") : path);

@@ -58,6 +58,7 @@ private slots:
         PrompterGuard prompter;
         frmMain window(app.path());
         window.surface().setText(QStringLiteral("a  b\r\nc"));
+        prompter->answers << QMessageBox::Ok;
         CommandTable::findCommand(&window, "mnuToolsWordCount")->trigger();
         QCOMPARE(prompter->asked.size(), 1);
         QVERIFY(prompter->asked[0].text.contains(QStringLiteral("Words : \t\t\t3")));
