@@ -38,6 +38,14 @@ QString fileExtension(const QString &fileName)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
+QString languageExtension(const QString &fileName)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    if (name == QLatin1String("Makefile") || name == QLatin1String("GNUmakefile") || name == QLatin1String("makefile"))
+        return QStringLiteral("mk");
+    return fileExtension(fileName);
+}
+
 QStringList definitionFiles(const QString &keywordsFolder)
 {
     QStringList files;
@@ -78,7 +86,7 @@ std::optional<FoundDefinition> findDefinitionForExtension(const QString &keyword
 LanguageDefinition loadLanguage(const QString &keywordsFolder, const QString &fileName)
 {
     LanguageDefinition language;
-    const auto found = findDefinitionForExtension(keywordsFolder, fileExtension(fileName));
+    const auto found = findDefinitionForExtension(keywordsFolder, languageExtension(fileName));
     if (!found)
         return language;
     language.languageActive = true;

@@ -15,6 +15,10 @@ namespace modKeyWords {
 // The characters after the last "." of the file name (the folder part never counts); empty without one.
 QString fileExtension(const QString &fileName);
 
+// The extension the language of a file is chosen by: its own, or "mk" for the names make looks for
+// by default, which have none.
+QString languageExtension(const QString &fileName);
+
 // The ".kw" files of the folder in the order the file system lists them.
 QStringList definitionFiles(const QString &keywordsFolder);
 

@@ -1,4 +1,6 @@
+#include "CodeHighlighter.h"
 #include "RegExp.h"
+#include "RenderClock.h"
 #include "TestSupport.h"
 #include "modKeyWords.h"
 
@@ -15,6 +17,10 @@ private slots:
     void extensionsMapToLanguages();
     void functionHelpFiles_data();
     void functionHelpFiles();
+    void lineComments_data();
+    void lineComments();
+    void keywordsAreColoured_data();
+    void keywordsAreColoured();
 
 private:
     QString m_folder;
@@ -69,6 +75,13 @@ void TestKeywordFiles::extensionsMapToLanguages_data()
     QTest::newRow(".cpp is not C") << "main.cpp" << "C++" << false;
     QTest::newRow(".java") << "Main.java" << "Java" << false;
     QTest::newRow(".svg shares XML") << "logo.svg" << "XML" << true;
+    QTest::newRow(".conf is INI") << "app.conf" << "INI" << false;
+    QTest::newRow(".desktop is INI") << "orvane.desktop" << "INI" << false;
+    QTest::newRow("Makefile") << "Makefile" << "Makefile" << false;
+    QTest::newRow("GNUmakefile") << "GNUmakefile" << "Makefile" << false;
+    QTest::newRow("makefile in a dotted folder") << "x.d/makefile" << "Makefile" << false;
+    QTest::newRow("MAKEFILE is not a make name") << "MAKEFILE" << "" << false;
+    QTest::newRow("Makefile.bak has its own extension") << "Makefile.bak" << "" << false;
 }
 
 void TestKeywordFiles::extensionsMapToLanguages()
@@ -77,7 +90,7 @@ void TestKeywordFiles::extensionsMapToLanguages()
     QFETCH(QString, language);
     QFETCH(bool, markup);
     const LanguageDefinition loaded = modKeyWords::loadLanguage(m_folder, "/home/u/src/" + fileName);
-    QVERIFY(loaded.languageActive);
+    QCOMPARE(loaded.languageActive, !language.isEmpty());
     QCOMPARE(loaded.languageName, language);
     QCOMPARE(loaded.markup, markup);
     QCOMPARE(loaded.isJava(), language == "Java");
@@ -106,6 +119,98 @@ void TestKeywordFiles::functionHelpFiles()
         QVERIFY2(functions.contains(name), qPrintable(name));
     for (const QString &text : help.texts())
         QVERIFY2(text.startsWith('(') && text.contains(')'), qPrintable(text));
+}
+
+// "C" for every character in a comment, "." for the rest; both engines have to agree.
+static QString commentMap(const LanguageDefinition &language, const QString &text)
+{
+    QString result;
+    for (const auto engine : {HighlightPasses::Engine::Fast, HighlightPasses::Engine::PatternOnly}) {
+        RenderClock clock;
+        const std::optional<StyleBuffer> styles = CodeHighlighter(language, true, engine).styles(text, clock);
+        if (!styles)
+            return QStringLiteral("stopped");
+        QString map;
+        for (const TokenStyle style : *styles)
+            map += style == TokenStyle::Comment ? 'C' : '.';
+        if (!result.isNull() && map != result)
+            return QStringLiteral("engines differ: ") + result + " / " + map;
+        result = map;
+    }
+    return result;
+}
+
+void TestKeywordFiles::lineComments_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("comments");
+
+    QTest::newRow("batch REM") << "a.bat" << "REM note" << "CCCCCCCC";
+    QTest::newRow("batch @rem, indented") << "a.cmd" << "  @rem x" << "CCCCCCCC";
+    QTest::newRow("batch REMOVE is a command") << "a.bat" << "REMOVE x" << "........";
+    QTest::newRow("batch remark inside a command") << "a.bat" << "echo remark" << "...........";
+    QTest::newRow("batch rem as an argument") << "a.bat" << "echo rem" << "........";
+    QTest::newRow("batch rem after &") << "a.bat" << "cd x & rem y" << "......CCCCCC";
+    QTest::newRow("batch ::") << "a.bat" << ":: note" << "CCCCCCC";
+    QTest::newRow("batch a label") << "a.bat" << ":end" << "....";
+    QTest::newRow("batch lines after the first") << "a.bat" << "cd\r\nrem a\r\n::b" << "....CCCCC..CCC";
+    QTest::newRow("ini ;") << "a.ini" << "; x\r\nk=v" << "CCC.....";
+    QTest::newRow("conf #") << "a.conf" << "  # x" << "CCCCC";
+    QTest::newRow("desktop ; separates values") << "a.desktop" << "MimeType=text/plain;" << "....................";
+    QTest::newRow("desktop # inside a value") << "a.desktop" << "Name=C# IDE" << "...........";
+    QTest::newRow("makefile #") << "Makefile" << "all: # x" << ".....CCC";
+}
+
+void TestKeywordFiles::lineComments()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, text);
+    QFETCH(QString, comments);
+    const LanguageDefinition language = modKeyWords::loadLanguage(m_folder, fileName);
+    QVERIFY(language.languageActive);
+    QCOMPARE(commentMap(language, text), comments);
+}
+
+void TestKeywordFiles::keywordsAreColoured_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("words");
+
+    QTest::newRow("C23") << "a.c"
+                         << "bool true false nullptr constexpr static_assert thread_local alignas alignof typeof "
+                            "typeof_unqual _BitInt _Decimal64 elifdef embed";
+    QTest::newRow("PHP constructs, any letter case") << "a.php" << "die exit eval Exit DIE __halt_compiler __DIR__";
+    QTest::newRow("SQL set operations and windows")
+        << "a.sql" << "except INTERSECT OVER PARTITION WINDOW WITH RECURSIVE ROWS UNBOUNDED PRECEDING LAG";
+    QTest::newRow("CSS flex and grid") << "a.css"
+                                       << "flex-grow flex-shrink flex-basis align-self order grid-template-areas "
+                                          "grid-column grid-row-start column-gap";
+    QTest::newRow("CSS transitions, transforms, animations")
+        << "a.css"
+        << "transition-duration transition-timing-function transform-origin perspective animation-name "
+           "animation-iteration-count ease-in-out";
+    QTest::newRow("CSS boxes and text")
+        << "a.css" << "border-top border-bottom-left-radius background-size text-overflow overflow-x object-fit";
+}
+
+// Every character of every word is coloured as a keyword or a function.
+void TestKeywordFiles::keywordsAreColoured()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, words);
+    const LanguageDefinition language = modKeyWords::loadLanguage(m_folder, fileName);
+    RenderClock clock;
+    const std::optional<StyleBuffer> styles = CodeHighlighter(language, true).styles(words, clock);
+    QVERIFY(styles);
+    qsizetype start = 0;
+    for (const QString &word : words.split(' ')) {
+        for (qsizetype i = start; i < start + word.size(); ++i) {
+            const TokenStyle style = styles->at(std::size_t(i));
+            QVERIFY2(style == TokenStyle::Keyword || style == TokenStyle::Function, qPrintable(word));
+        }
+        start += word.size() + 1;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestKeywordFiles)
