@@ -3,6 +3,7 @@
 #include "FileIO.h"
 #include "ChangeDetector.h"
 #include "CommandTable.h"
+#include "DesktopIntegration.h"
 #include "EditCommands.h"
 #include "UndoHistory.h"
 #include "FileLinks.h"
@@ -132,12 +133,13 @@ double twipsPerPixel(const QWidget *widget)
 
 } // namespace
 
-frmMain::frmMain(const QString &appFolder, QWidget *parent)
+frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)
-    , recentFiles(appFolder)
-    , openFiles(appFolder)
-    , m_appFolder(appFolder)
-    , m_store(appFolder)
+    , recentFiles(folders.dataFolder())
+    , openFiles(folders.dataFolder())
+    , m_appFolder(folders.dataFolder())
+    , m_folders(folders)
+    , m_store(folders.configFolder())
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
     HighlightHost host;
@@ -150,7 +152,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_search = new SearchWindows(*m_searchHost, this);
-    m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
+    m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
             runFocusChecks();
@@ -171,6 +173,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     buildMenus();
     buildToolBar();
     PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
+    DesktopIntegration::nameControls(*this);
 
     tmrToolTip = new QTimer(this);
     tmrToolTip->setObjectName(QStringLiteral("tmrToolTip"));
@@ -356,7 +359,12 @@ void frmMain::buildMenus()
 
 QString frmMain::keywordsFolder() const
 {
-    return m_appFolder + QStringLiteral("/keywords");
+    return m_folders.writablePath(QStringLiteral("keywords"));
+}
+
+QStringList frmMain::keywordsFolders() const
+{
+    return m_folders.searchFolders(QStringLiteral("keywords"));
 }
 
 bool frmMain::languageActive() const
@@ -366,7 +374,7 @@ bool frmMain::languageActive() const
 
 void frmMain::LoadLanguage(const QString &fileName, bool renderNow)
 {
-    language = modKeyWords::loadLanguage(keywordsFolder(), fileName);
+    language = modKeyWords::loadLanguage(keywordsFolders(), fileName);
     if (!language.languageActive)
         return;
     toolTipCaption = modKeyWords::languageHint(language.languageName);
@@ -404,7 +412,7 @@ void frmMain::RefreshHighlighting()
 
 void frmMain::NoHighlighting()
 {
-    language = modKeyWords::loadLanguage(keywordsFolder(), QStringLiteral("noextension"));
+    language = modKeyWords::loadLanguage(keywordsFolders(), QStringLiteral("noextension"));
     m_highlighter->clearHighlighting();
 }
 
@@ -419,7 +427,7 @@ void frmMain::buildLanguageMenu()
         if (old->objectName() == QLatin1String("mnuKeyWord") || old->objectName() == QLatin1String("mnuKeyWordSep"))
             delete old;
     }
-    const auto entries = modKeyWords::languageMenuEntries(keywordsFolder(), ExtensionOf(strfilename));
+    const auto entries = modKeyWords::languageMenuEntries(keywordsFolders(), ExtensionOf(strfilename));
     if (entries.isEmpty())
         return;
     QAction *separator = programming->addSeparator();
@@ -460,7 +468,7 @@ void frmMain::buildToolBar()
         button->setCaption(QString());
         button->setPicAlign(3);
         button->setButtonStyle(1);
-        button->setPicture(CommandTable::toolIcon(info, m_appFolder).pixmap(16, 16));
+        button->setPicture(CommandTable::toolIcon(info, m_folders.shippedFolder()).pixmap(16, 16));
         button->setToolTip(info.tip);
         QAction *action = CommandTable::findCommand(this, info.command);
         button->setEnabled(action && action->isEnabled());
@@ -520,7 +528,7 @@ void frmMain::DeleteFile()
                 QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
         != QMessageBox::Yes)
         return;
-    if (!QFile::remove(strfilename)) {
+    if (DesktopIntegration::moveToTrash(strfilename) == DesktopIntegration::Removal::Failed) {
         askUser(this, QStringLiteral("Couldn't delete ") + strfilename, QString::fromLatin1(Title), QMessageBox::Ok,
                 QMessageBox::Critical);
         return;
