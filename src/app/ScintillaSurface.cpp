@@ -161,6 +161,9 @@ void ScintillaView::removeKeyBinding(int key, Qt::KeyboardModifiers modifiers)
 
 bool ScintillaView::event(QEvent *event)
 {
+    // Colours that name the system's follow a desktop switching between light and dark.
+    if (event->type() == QEvent::PaletteChange)
+        m_surface->followPalette();
     // The widget claims every key of its own key map; a key that an enabled command of the
     // window uses goes to that command instead.
     if (event->type() == QEvent::ShortcutOverride) {
@@ -382,6 +385,8 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
     send(QsciScintillaBase::SCI_STYLECLEARALL);
     applyStyle(0, m_styles[0]);
+    applyCaretColor();
+    m_constructed = true;
 
     QObject::connect(m_view, &QsciScintillaBase::SCN_MODIFIED, m_view,
                      [this](int position, int type, const char *text, int length, int, int, int, int, int, int) {
@@ -684,7 +689,7 @@ void ScintillaSurface::setSelFontSize(double size)
 void ScintillaSurface::applyStyle(int style, const CharFormat &format)
 {
     const auto s = static_cast<unsigned long>(style);
-    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(OleColors::toQColor(format.color))));
+    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(OleColors::textColor(format.color, m_backColor))));
     send(QsciScintillaBase::SCI_STYLESETBACK, s, long(OleColors::fromQColor(OleColors::toQColor(m_backColor))));
     send(QsciScintillaBase::SCI_STYLESETBOLD, s, format.bold);
     send(QsciScintillaBase::SCI_STYLESETITALIC, s, format.italic);
@@ -945,6 +950,7 @@ void ScintillaSurface::setDefaultFormat(const CharFormat &format)
     m_styles[0] = format;
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, format);
     applyStyle(0, format);
+    applyCaretColor();
     if (typingWasDefault)
         m_typing = format;
 }
@@ -957,6 +963,24 @@ void ScintillaSurface::setBackColor(OleColor color)
         if (m_styleUsed[std::size_t(s)] && (s < QsciScintillaBase::STYLE_DEFAULT || s > QsciScintillaBase::STYLE_LASTPREDEFINED))
             applyStyle(s, m_styles[std::size_t(s)]);
     }
+    applyCaretColor();
+}
+
+void ScintillaSurface::applyCaretColor()
+{
+    // Scintilla's caret is black whatever the background: on a dark one it would vanish.
+    const QColor caret = OleColors::textColor(m_styles[0].color, m_backColor);
+    send(QsciScintillaBase::SCI_SETCARETFORE, OleColors::fromQColor(caret));
+}
+
+void ScintillaSurface::followPalette()
+{
+    if (!m_constructed)
+        return;
+    const QPalette palette = m_view->palette();
+    m_view->setSelectionBackgroundColor(palette.color(QPalette::Active, QPalette::Highlight));
+    m_view->setSelectionForegroundColor(palette.color(QPalette::Active, QPalette::HighlightedText));
+    setBackColor(m_backColor);
 }
 
 void ScintillaSurface::setVisible(bool visible)

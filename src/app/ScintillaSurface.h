@@ -142,6 +142,8 @@ private:
     void ensureUtf16Index();
     void invalidateCaches();
     int styleFor(const CharFormat &format);
+    void applyCaretColor();
+    void followPalette();
     void applyStyle(int style, const CharFormat &format);
     void styleBytes(int byteStart, int byteLength, int style);
     // Styles count code units from start with table[units[k]]; each character takes the style of its first unit.
@@ -158,6 +160,8 @@ private:
     void typedRange(int byteStart, int byteEnd);
     void resetTypingFormat();
 
+    // Palette events reach the view while it is still being built; they wait for the styles.
+    bool m_constructed = false;
     ScintillaView *m_view;
     std::array<CharFormat, 256> m_styles;
     std::array<bool, 256> m_styleUsed{};

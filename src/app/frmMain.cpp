@@ -4,6 +4,7 @@
 #include "ChangeDetector.h"
 #include "CommandController.h"
 #include "CommandTable.h"
+#include "DesktopIntegration.h"
 #include "EditCommands.h"
 #include "EditController.h"
 #include "LanguageMenu.h"
@@ -99,12 +100,13 @@ DecodedLoad loadInto(EditorSurface &s, QFile &file)
 
 } // namespace
 
-frmMain::frmMain(const QString &appFolder, QWidget *parent)
+frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)
-    , recentFiles(appFolder)
-    , openFiles(appFolder)
-    , m_appFolder(appFolder)
-    , m_store(appFolder)
+    , recentFiles(folders.dataFolder())
+    , openFiles(folders.dataFolder())
+    , m_appFolder(folders.dataFolder())
+    , m_folders(folders)
+    , m_store(folders.configFolder())
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
     HighlightHost host;
@@ -144,7 +146,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
                                  [this] { return m_languages->highlightingActive(); },
                                  [this](int start, int length) { m_highlighter->renderRange(start, length); },
                                  [this] { m_highlighter->renderDocument(); }};
-    m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolder(),
+    m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolders(),
                                                  [this](const QString &text) { m_status->setIdleHint(text); });
     m_transforms = std::make_unique<TransformCommands>(context);
     m_edit = std::make_unique<EditController>(
@@ -155,7 +157,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
                                   updateXY();
                               },
                               [this](const QString &text) { m_live->afterPaste(text); }});
-    m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
+    m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
             runFocusChecks();
@@ -173,9 +175,10 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     lineBox = new CurrentLineBox(*m_surface, m_surface->view()->viewport());
     m_surface->setEventSink(this);
     buildMenus();
-    toolBar = MainToolBar::build(this, m_appFolder, [this](const QString &tip) { showHint(tip); },
+    toolBar = MainToolBar::build(this, m_folders.shippedFolder(), [this](const QString &tip) { showHint(tip); },
                                  [this] { surface().setFocus(); });
     PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
+    DesktopIntegration::nameControls(*this);
 
     activate = new QTimer(this);
     activate->setObjectName(QStringLiteral("activate"));
@@ -305,7 +308,12 @@ void frmMain::buildMenus()
 
 QString frmMain::keywordsFolder() const
 {
-    return m_appFolder + QStringLiteral("/keywords");
+    return m_folders.writablePath(QStringLiteral("keywords"));
+}
+
+QStringList frmMain::keywordsFolders() const
+{
+    return m_folders.searchFolders(QStringLiteral("keywords"));
 }
 
 bool frmMain::languageActive() const
@@ -352,7 +360,7 @@ void frmMain::DeleteFile()
                 QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
         != QMessageBox::Yes)
         return;
-    if (!QFile::remove(strfilename)) {
+    if (DesktopIntegration::moveToTrash(strfilename) == DesktopIntegration::Removal::Failed) {
         askUser(this, QStringLiteral("Couldn't delete ") + strfilename, QString::fromLatin1(Title), QMessageBox::Ok,
                 QMessageBox::Critical);
         return;

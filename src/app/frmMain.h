@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppFolders.h"
 #include "DocumentLanguageFlags.h"
 #include "DocumentLoader.h"
 #include "EditorSurface.h"
@@ -40,13 +41,19 @@ class ScintillaView;
 class frmMain : public QMainWindow, public SurfaceEvents {
     Q_OBJECT
 public:
-    // appFolder holds the settings, the lists and the shipped data files.
-    explicit frmMain(const QString &appFolder, QWidget *parent = nullptr);
+    explicit frmMain(const AppFolders &folders, QWidget *parent = nullptr);
+    // One self-contained folder for the settings, the lists and the shipped data files.
+    explicit frmMain(const QString &appFolder, QWidget *parent = nullptr)
+        : frmMain(AppFolders::selfContained(appFolder), parent)
+    {
+    }
     ~frmMain() override;
 
     static constexpr const char *Title = "Orvane";
 
+    // Where the lists and the user's own files go.
     QString appFolder() const { return m_appFolder; }
+    const AppFolders &folders() const { return m_folders; }
     EditorSurface &surface();
     ScintillaView *txtText() const;
 
@@ -115,7 +122,9 @@ public:
     void surfaceAboutToPaste() override;
 
     // Languages
+    // Where new and edited definitions go; keywordsFolders() are read, the user's first.
     QString keywordsFolder() const;
+    QStringList keywordsFolders() const;
     void LoadLanguage(const QString &fileName, bool renderNow);
     void RefreshHighlighting();
     void NoHighlighting();
@@ -191,6 +200,7 @@ private:
     void storePlacement();
 
     QString m_appFolder;
+    AppFolders m_folders;
     SettingsStore m_store;
     bool m_startedUp = false;
     void resetHistory();

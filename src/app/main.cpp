@@ -1,9 +1,24 @@
+#include "CommandLineOptions.h"
 #include "modStartUp.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    // Answered before the toolkit starts, so they work without a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLineOptions::Parsed options = CommandLineOptions::parse(arguments);
+    if (options.action != CommandLineOptions::Action::Run) {
+        const QString text = options.action == CommandLineOptions::Action::ShowHelp
+            ? CommandLineOptions::usageText(QStringLiteral("orvane"))
+            : CommandLineOptions::versionText();
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane"));
     return modStartUp::Main(app);

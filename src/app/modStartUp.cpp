@@ -1,6 +1,8 @@
 #include "modStartUp.h"
 
-#include "AppFolder.h"
+#include "AppFolders.h"
+#include "CommandLineOptions.h"
+#include "DesktopIntegration.h"
 #include "DocumentLoader.h"
 #include "Launcher.h"
 #include "Prompter.h"
@@ -247,17 +249,22 @@ bool takeForwardedMark()
 int Main(QApplication &app)
 {
     const bool forwarded = takeForwardedMark();
-    const QString folder = applicationFolder();
+    DesktopIntegration::prepareApplication();
+    const AppFolders folders = AppFolders::forThisProcess();
+    // A folder that cannot be made shows up later as the lists' and settings' own write errors.
+    folders.createWritableFolders();
+    // The toolkit has taken its own options out of the arguments by now.
+    const QStringList files = CommandLineOptions::parse(QCoreApplication::arguments().mid(1)).files;
     std::unique_ptr<frmMain> window;
     std::unique_ptr<SingleInstance> instance;
     try {
-        window = std::make_unique<frmMain>(folder);
+        window = std::make_unique<frmMain>(folders);
         instance = std::make_unique<SingleInstance>(window.get());
-        if (StartUp(*window, *instance, QCoreApplication::arguments().mid(1), forwarded) != StartUpResult::WindowShown)
+        if (StartUp(*window, *instance, files, forwarded) != StartUpResult::WindowShown)
             return 0;
     } catch (const std::exception &error) {
         // Going on is only possible when the window itself was built.
-        if (!CriticalError::report(window.get(), folder, 1, QString::fromLocal8Bit(error.what()),
+        if (!CriticalError::report(window.get(), folders.dataFolder(), 1, QString::fromLocal8Bit(error.what()),
                                    QStringLiteral("frmMain")) || !window)
             return 1;
         window->show();

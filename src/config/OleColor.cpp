@@ -30,4 +30,16 @@ OleColor fromQColor(const QColor &color)
     return OleColor(rgb.red()) | (OleColor(rgb.green()) << 8) | (OleColor(rgb.blue()) << 16);
 }
 
+QColor textColor(OleColor text, OleColor background, const QPalette &palette)
+{
+    if (text == 0 && (background & 0x80000000u))
+        return palette.color(QPalette::Text);
+    return toQColor(text, palette);
+}
+
+QColor textColor(OleColor text, OleColor background)
+{
+    return textColor(text, background, QGuiApplication::palette());
+}
+
 } // namespace OleColors

@@ -21,4 +21,9 @@ QColor toQColor(OleColor color, const QPalette &palette);
 QColor toQColor(OleColor color);
 OleColor fromQColor(const QColor &color);
 
+// The colour text is drawn in. Black on a system background is the default pair: it follows the
+// palette, so a dark desktop gets light text. Any other colour is the user's choice, used as it is.
+QColor textColor(OleColor text, OleColor background, const QPalette &palette);
+QColor textColor(OleColor text, OleColor background);
+
 } // namespace OleColors

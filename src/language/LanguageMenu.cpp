@@ -11,13 +11,13 @@
 #include <QMenu>
 
 LanguageMenu::LanguageMenu(CommandContext context, LanguageDefinition &language, DocumentLanguageFlags &flags,
-                           Highlighter &highlighter, QString keywordsFolder,
+                           Highlighter &highlighter, QStringList keywordsFolders,
                            std::function<void(const QString &)> setIdleHint)
     : m_context(std::move(context))
     , m_language(language)
     , m_flags(flags)
     , m_highlighter(highlighter)
-    , m_keywordsFolder(std::move(keywordsFolder))
+    , m_keywordsFolders(std::move(keywordsFolders))
     , m_setIdleHint(std::move(setIdleHint))
 {
 }
@@ -29,7 +29,7 @@ bool LanguageMenu::highlightingActive() const
 
 void LanguageMenu::LoadLanguage(const QString &fileName, bool renderNow)
 {
-    m_language = modKeyWords::loadLanguage(m_keywordsFolder, fileName);
+    m_language = modKeyWords::loadLanguage(m_keywordsFolders, fileName);
     if (!m_language.languageActive) {
         // The previous document's language name would claim a colouring that is not there.
         m_setIdleHint(QString());
@@ -73,7 +73,7 @@ void LanguageMenu::RefreshHighlighting()
 
 void LanguageMenu::NoHighlighting()
 {
-    m_language = modKeyWords::loadLanguage(m_keywordsFolder, QStringLiteral("noextension"));
+    m_language = modKeyWords::loadLanguage(m_keywordsFolders, QStringLiteral("noextension"));
     m_highlighter.clearHighlighting();
     m_setIdleHint(QString());
 }
@@ -86,7 +86,7 @@ void LanguageMenu::buildLanguageMenu(QMenu *programming)
         if (old->objectName() == QLatin1String("mnuKeyWord") || old->objectName() == QLatin1String("mnuKeyWordSep"))
             delete old;
     }
-    const auto entries = modKeyWords::languageMenuEntries(m_keywordsFolder, ExtensionOf(m_context.path));
+    const auto entries = modKeyWords::languageMenuEntries(m_keywordsFolders, ExtensionOf(m_context.path));
     if (entries.isEmpty())
         return;
     QAction *separator = programming->addSeparator();

@@ -15,7 +15,7 @@ class LanguageMenu {
 public:
     // setIdleHint: the hint label's resting text (the language's name, or nothing).
     LanguageMenu(CommandContext context, LanguageDefinition &language, DocumentLanguageFlags &flags,
-                 Highlighter &highlighter, QString keywordsFolder, std::function<void(const QString &)> setIdleHint);
+                 Highlighter &highlighter, QStringList keywordsFolders, std::function<void(const QString &)> setIdleHint);
 
     void LoadLanguage(const QString &fileName, bool renderNow);
     void RefreshHighlighting();
@@ -29,6 +29,6 @@ private:
     LanguageDefinition &m_language;
     DocumentLanguageFlags &m_flags;
     Highlighter &m_highlighter;
-    QString m_keywordsFolder;
+    QStringList m_keywordsFolders;
     std::function<void(const QString &)> m_setIdleHint;
 };

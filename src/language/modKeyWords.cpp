@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 
 namespace modKeyWords {
 
@@ -46,25 +47,26 @@ QString languageExtension(const QString &fileName)
     return fileExtension(fileName);
 }
 
-QStringList definitionFiles(const QString &keywordsFolder)
+QStringList definitionFiles(const QStringList &keywordsFolders)
 {
-    QStringList files;
-    if (keywordsFolder.isEmpty())
-        return files;
-    const QDir dir(keywordsFolder);
-    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
-    for (const QFileInfo &entry : entries) {
-        if (entry.fileName().endsWith(QLatin1String(".kw"), Qt::CaseSensitive))
-            files << entry.filePath();
+    QMap<QString, QString> byName;
+    for (const QString &folder : keywordsFolders) {
+        if (folder.isEmpty())
+            continue;
+        const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+        for (const QFileInfo &entry : entries) {
+            if (entry.fileName().endsWith(QLatin1String(".kw"), Qt::CaseSensitive) && !byName.contains(entry.fileName()))
+                byName.insert(entry.fileName(), entry.filePath());
+        }
     }
-    return files;
+    return byName.values();
 }
 
-std::optional<FoundDefinition> findDefinitionForExtension(const QString &keywordsFolder, const QString &extension)
+std::optional<FoundDefinition> findDefinitionForExtension(const QStringList &keywordsFolders, const QString &extension)
 {
     if (extension.isEmpty())
         return std::nullopt;
-    for (const QString &path : definitionFiles(keywordsFolder)) {
+    for (const QString &path : definitionFiles(keywordsFolders)) {
         const QStringList lines = FileIO::readLines(path);
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (!lines.at(i).startsWith(kExtensions) || !lists(listedExtensions(lines.at(i)), extension))
@@ -83,10 +85,10 @@ std::optional<FoundDefinition> findDefinitionForExtension(const QString &keyword
     return std::nullopt;
 }
 
-LanguageDefinition loadLanguage(const QString &keywordsFolder, const QString &fileName)
+LanguageDefinition loadLanguage(const QStringList &keywordsFolders, const QString &fileName)
 {
     LanguageDefinition language;
-    const auto found = findDefinitionForExtension(keywordsFolder, languageExtension(fileName));
+    const auto found = findDefinitionForExtension(keywordsFolders, languageExtension(fileName));
     if (!found)
         return language;
     language.languageActive = true;
@@ -103,10 +105,10 @@ QString fileNameForMenuTag(const QString &tag)
     return QStringLiteral("dummy.") + tag;
 }
 
-QList<LanguageMenuEntry> languageMenuEntries(const QString &keywordsFolder, const QString &documentExtension)
+QList<LanguageMenuEntry> languageMenuEntries(const QStringList &keywordsFolders, const QString &documentExtension)
 {
     QList<LanguageMenuEntry> entries;
-    for (const QString &path : definitionFiles(keywordsFolder)) {
+    for (const QString &path : definitionFiles(keywordsFolders)) {
         QString caption = QFileInfo(path).completeBaseName();
         for (const QString &line : FileIO::readLines(path)) {
             if (line.startsWith(kName)) {

@@ -19,18 +19,29 @@ QString fileExtension(const QString &fileName);
 // by default, which have none.
 QString languageExtension(const QString &fileName);
 
-// The ".kw" files of the folder in the order the file system lists them.
-QStringList definitionFiles(const QString &keywordsFolder);
+// The ".kw" files of the folders in file-name order, so menus and the first match do not depend on
+// the file system. A name in an earlier folder hides the same name in a later one: the user's own
+// copy of a definition stands in for the shipped one.
+QStringList definitionFiles(const QStringList &keywordsFolders);
+inline QStringList definitionFiles(const QString &keywordsFolder) { return definitionFiles(QStringList{keywordsFolder}); }
 
 struct FoundDefinition {
     QString path;
     QString languageName;
 };
 // The first definition whose "Extensions:" line lists the extension (letter case ignored).
-std::optional<FoundDefinition> findDefinitionForExtension(const QString &keywordsFolder, const QString &extension);
+std::optional<FoundDefinition> findDefinitionForExtension(const QStringList &keywordsFolders, const QString &extension);
+inline std::optional<FoundDefinition> findDefinitionForExtension(const QString &keywordsFolder, const QString &extension)
+{
+    return findDefinitionForExtension(QStringList{keywordsFolder}, extension);
+}
 
 // The language for a file name: a fresh definition, inactive when no definition lists its extension.
-LanguageDefinition loadLanguage(const QString &keywordsFolder, const QString &fileName);
+LanguageDefinition loadLanguage(const QStringList &keywordsFolders, const QString &fileName);
+inline LanguageDefinition loadLanguage(const QString &keywordsFolder, const QString &fileName)
+{
+    return loadLanguage(QStringList{keywordsFolder}, fileName);
+}
 
 // The name the menu handler loads so that the finder picks the first definition for a tag.
 QString fileNameForMenuTag(const QString &tag);
@@ -41,8 +52,12 @@ struct LanguageMenuEntry {
     bool matchesDocument = false;
     QString path;
 };
-// One entry per "Extensions:" line, in folder order.
-QList<LanguageMenuEntry> languageMenuEntries(const QString &keywordsFolder, const QString &documentExtension);
+// One entry per "Extensions:" line, in the order of definitionFiles.
+QList<LanguageMenuEntry> languageMenuEntries(const QStringList &keywordsFolders, const QString &documentExtension);
+inline QList<LanguageMenuEntry> languageMenuEntries(const QString &keywordsFolder, const QString &documentExtension)
+{
+    return languageMenuEntries(QStringList{keywordsFolder}, documentExtension);
+}
 
 QString languageHint(const QString &languageName);
 QString largeFileQuestion(const QString &fileName, qsizetype textLength, qsizetype limit);

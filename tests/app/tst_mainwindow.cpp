@@ -1,4 +1,3 @@
-#include "AppFolder.h"
 #include "CriticalError.h"
 #include "LineNumberGutter.h"
 #include "StatusBar.h"

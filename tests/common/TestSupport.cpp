@@ -1,7 +1,10 @@
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTest>
+#include <QFileInfo>
 
 namespace TestSupport {
 
@@ -22,6 +25,20 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
     return path;
+}
+
+void seedFolder(const QString &source, const QString &target)
+{
+    const QDir from(source);
+    QDirIterator it(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString destination = target + QLatin1Char('/') + from.relativeFilePath(file);
+        if (QFileInfo::exists(destination))
+            continue;
+        QDir().mkpath(QFileInfo(destination).absolutePath());
+        QFile::copy(file, destination);
+    }
 }
 
 QByteArray readFile(const QString &path)

@@ -19,6 +19,8 @@ QString appDir();
 // Writes bytes to dir/name and returns the full path.
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+// Copies every file under source into target that target does not have yet (shipped data for a test folder).
+void seedFolder(const QString &source, const QString &target);
 
 // Answers questions from a queue and records what was asked.
 class ScriptedPrompter : public Prompter {
