@@ -24,6 +24,8 @@
 #include "TextTransforms.h"
 #include "SearchHost.h"
 #include "SearchWindows.h"
+#include "MainViewerHost.h"
+#include "ViewerWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,6 +152,8 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_search = new SearchWindows(*m_searchHost, this);
+    m_viewerHost = std::make_unique<MainViewerHost>(*this);
+    m_viewers = new ViewerWindows(*m_viewerHost, this);
     m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -347,6 +351,15 @@ void frmMain::buildMenus()
                     action->setEnabled(selectionHasInnerLineBreak());
         });
 
+    wire("mnuToolsHex", [this] { m_viewers->ShowHex(); });
+    wire("mnuFormatASCIITable", [this] { m_viewers->ShowASCIITable(); });
+    wire("mnuFilePageSetup", [this] { m_viewers->PageSetup(); });
+    wire("mnuFilePrint", [this] { m_viewers->Print(); });
+    wire("mnuHelpIndex", [this] { m_viewers->HelpIndex(); });
+    wire("mnuHelpTipoftheDay", [this] { m_viewers->ShowTip(); });
+    wire("mnuHelpAbout", [this] { m_viewers->About(); });
+    if (QMenu *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp")))
+        connect(help, &QMenu::aboutToShow, this, [this, help] { m_viewers->refreshHelpMenu(help); });
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });

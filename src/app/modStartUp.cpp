@@ -5,6 +5,7 @@
 #include "Launcher.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
+#include "ViewerWindows.h"
 #include "CriticalError.h"
 #include "frmMain.h"
 
@@ -255,6 +256,7 @@ int Main(QApplication &app)
         instance = std::make_unique<SingleInstance>(window.get());
         if (StartUp(*window, *instance, QCoreApplication::arguments().mid(1), forwarded) != StartUpResult::WindowShown)
             return 0;
+        window->viewers().ShowTipAtStartUp();
     } catch (const std::exception &error) {
         // Going on is only possible when the window itself was built.
         if (!CriticalError::report(window.get(), folder, 1, QString::fromLocal8Bit(error.what()),
