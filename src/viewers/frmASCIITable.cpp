@@ -48,14 +48,17 @@ public:
     }
 
 private:
-    // Control characters have no glyph of their own: their pictures stand in for them.
+    // Control characters have no glyph of their own: caret notation stands in for them (^A for
+    // code 1, ^? for DEL); the tab's column stays blank, as does the C1 range.
     static QString shown(const QString &character)
     {
         const char16_t c = character.isEmpty() ? 0 : character[0].unicode();
+        if (c == u'\t')
+            return QString();
         if (c < 0x20)
-            return QString(QChar(char16_t(0x2400 + c)));
+            return QStringLiteral("^") + QChar(char16_t(c + 0x40));
         if (c == 0x7F)
-            return QString(QChar(char16_t(0x2421)));
+            return QStringLiteral("^?");
         if (c >= 0x80 && c < 0xA0)
             return QString();
         return character;

@@ -148,7 +148,7 @@ void frmPrinters::ok()
                                                                  : m_session.lastPdfFile;
         pdfFile = Prompter::instance().saveFile(this, QStringLiteral("Print to PDF file"),
                                                 QStringLiteral("PDF files (*.pdf)"), QFileInfo(proposed).path(),
-                                                proposed, nullptr);
+                                                QFileInfo(proposed).fileName(), nullptr);
         if (pdfFile.isEmpty()) {
             reject();
             return;
