@@ -2,7 +2,9 @@
 // window) and the hex string alone, beside xxd and od dumping the same bytes from a file in the
 // same run, and prints the ratios. The peers read the file from the page cache, write their dump
 // to a file and include their process start. Numbers, not a test: nothing here fails on timing.
-// Run with QT_QPA_PLATFORM=offscreen when no display is at hand.
+// Run with QT_QPA_PLATFORM=offscreen when no display is at hand. The string-only line keeps the
+// previous result alive while building the next, so each run pays for fresh pages of 40 MB; on a
+// machine with slow page faults that is most of its time.
 
 #include "BytePane.h"
 #include "HexView.h"
