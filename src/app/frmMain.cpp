@@ -28,6 +28,8 @@
 #include "ScintillaSurface.h"
 #include "SearchHost.h"
 #include "SearchWindows.h"
+#include "MainViewerHost.h"
+#include "ViewerWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -157,6 +159,8 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
                                   updateXY();
                               },
                               [this](const QString &text) { m_live->afterPaste(text); }});
+    m_viewerHost = std::make_unique<MainViewerHost>(*this);
+    m_viewers = new ViewerWindows(*m_viewerHost, this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -299,6 +303,15 @@ void frmMain::buildMenus()
     wire("mnuSearchPreviousBookmark", [this] { m_search->PreviousBookmark(); });
     wire("mnuSearchViewAllBookmarks", [this] { m_search->ViewAllBookmarks(); });
     wire("mnuSearchClearAllBookmarks", [this] { m_search->ClearAllBookmarks(); });
+    wire("mnuToolsHex", [this] { m_viewers->ShowHex(); });
+    wire("mnuFormatASCIITable", [this] { m_viewers->ShowASCIITable(); });
+    wire("mnuFilePageSetup", [this] { m_viewers->PageSetup(); });
+    wire("mnuFilePrint", [this] { m_viewers->Print(); });
+    wire("mnuHelpIndex", [this] { m_viewers->HelpIndex(); });
+    wire("mnuHelpTipoftheDay", [this] { m_viewers->ShowTip(); });
+    wire("mnuHelpAbout", [this] { m_viewers->About(); });
+    if (QMenu *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp")))
+        connect(help, &QMenu::aboutToShow, this, [this, help] { m_viewers->refreshHelpMenu(help); });
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });

@@ -36,6 +36,8 @@ class LiveHighlighter;
 class LineNumberGutter;
 class ScintillaSurface;
 class ScintillaView;
+class MainViewerHost;
+class ViewerWindows;
 
 // The main window: one document in the editor surface txtText, the status labels, the menus.
 class frmMain : public QMainWindow, public SurfaceEvents {
@@ -143,6 +145,7 @@ public:
     UndoHistory &history() { return *m_history; }
 
     SearchWindows &search() { return *m_search; }
+    ViewerWindows &viewers() { return *m_viewers; }
 
     TransformCommands &transforms() { return *m_transforms; }
 
@@ -209,6 +212,8 @@ private:
     std::unique_ptr<Highlighter> m_highlighter;
     std::unique_ptr<SearchHost> m_searchHost;
     SearchWindows *m_search = nullptr;
+    std::unique_ptr<MainViewerHost> m_viewerHost;
+    ViewerWindows *m_viewers = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<ScintillaSurface> m_surface;
     CommandController *m_commands = nullptr;

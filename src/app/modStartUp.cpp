@@ -7,6 +7,7 @@
 #include "Launcher.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
+#include "ViewerWindows.h"
 #include "CriticalError.h"
 #include "frmMain.h"
 
@@ -262,6 +263,7 @@ int Main(QApplication &app)
         instance = std::make_unique<SingleInstance>(window.get());
         if (StartUp(*window, *instance, files, forwarded) != StartUpResult::WindowShown)
             return 0;
+        window->viewers().ShowTipAtStartUp();
     } catch (const std::exception &error) {
         // Going on is only possible when the window itself was built.
         if (!CriticalError::report(window.get(), folders.dataFolder(), 1, QString::fromLocal8Bit(error.what()),

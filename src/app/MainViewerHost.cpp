@@ -1,0 +1,54 @@
+#include "MainViewerHost.h"
+
+#include "frmMain.h"
+
+EditorSurface &MainViewerHost::surface()
+{
+    return m_window.surface();
+}
+
+Settings &MainViewerHost::settings()
+{
+    return m_window.settings;
+}
+
+QString MainViewerHost::appFolder() const
+{
+    return m_window.appFolder();
+}
+
+QString MainViewerHost::documentName() const
+{
+    return m_window.strfilename;
+}
+
+HexView::StorageMode MainViewerHost::storageMode() const
+{
+    return {m_window.encoding, m_window.utf8Bom, m_window.isUnix};
+}
+
+void MainViewerHost::AddHistory()
+{
+    m_window.AddHistory();
+}
+
+void MainViewerHost::markChanged()
+{
+    m_window.isDocumentSaved = false;
+    m_window.updateTitle();
+}
+
+void MainViewerHost::settingsEdited()
+{
+    m_window.settingsChanged = true;
+}
+
+void MainViewerHost::SaveMySettings()
+{
+    m_window.SaveMySettings();
+}
+
+QWidget *MainViewerHost::ownerWindow()
+{
+    return &m_window;
+}

@@ -1,0 +1,34 @@
+#include "AboutInfo.h"
+
+#include <Qsci/qsciglobal.h>
+
+#include <QDir>
+
+namespace AboutInfo {
+
+QString version()
+{
+    return QStringLiteral("%1.%2.%3").arg(ORVANE_VERSION_MAJOR).arg(ORVANE_VERSION_MINOR).arg(ORVANE_VERSION_PATCH);
+}
+
+QString aboutCaption()
+{
+    return QStringLiteral("About ") + QLatin1String(ProductName) + QStringLiteral("...");
+}
+
+QString aboutText()
+{
+    return QStringLiteral("%1 %2\n\nA text editor for scripting, programming and HTML work.\n\n"
+                          "Built with Qt %3 (running on Qt %4) and QScintilla %5.\n\n"
+                          "This program is free software: you can redistribute it and/or modify it under the terms "
+                          "of the GNU General Public License, version 3 or later. It comes with ABSOLUTELY NO WARRANTY.")
+        .arg(QLatin1String(ProductName), version(), QLatin1String(QT_VERSION_STR), QLatin1String(qVersion()),
+             QLatin1String(QSCINTILLA_VERSION_STR));
+}
+
+QString helpIndexPath(const QString &appFolder)
+{
+    return QDir(appFolder).filePath(QStringLiteral("help/index.html"));
+}
+
+} // namespace AboutInfo

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// The about box: product name and version, the libraries it is built on, the licence.
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    frmAbout(const QString &appFolder, QWidget *owner);
+
+    QLabel *lblTitle;
+    QLabel *lblText;
+    QPushButton *cmdOK;
+};
