@@ -2,6 +2,8 @@
 
 #include "FileIO.h"
 #include "ChangeDetector.h"
+#include "ExternalTools.h"
+#include "MainToolsHost.h"
 #include "CommandTable.h"
 #include "EditCommands.h"
 #include "UndoHistory.h"
@@ -150,6 +152,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_search = new SearchWindows(*m_searchHost, this);
+    m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
     m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -352,6 +355,16 @@ void frmMain::buildMenus()
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
     if (QMenu *programming = menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming")))
         connect(programming, &QMenu::aboutToShow, this, &frmMain::buildLanguageMenu);
+
+    wire("mnuToolsCompile", [this] { m_tools->compiler().Compile(); });
+    wire("mnuToolsExplorer", [this] { m_tools->shell().Explorer(); });
+    wire("mnuToolsCommandPrompt", [this] { m_tools->shell().CommandPrompt(); });
+    wire("mnuToolsKeyboardSettings", [this] { m_tools->shell().KeyboardSettings(); });
+    wire("mnuToolsMouseSettings", [this] { m_tools->shell().MouseSettings(); });
+    wire("mnuToolsOpenFileInDefaultBrowser", [this] { m_tools->shell().OpenFileInDefaultBrowser(); });
+    wire("mnuHelpWebsite", [this] { m_tools->shell().VisitWebsite(); });
+    wire("mnuToolsURL", [this] { m_tools->DataFromUrl(); });
+    m_tools->adjustMenus(this);
 }
 
 QString frmMain::keywordsFolder() const

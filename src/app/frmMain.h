@@ -22,6 +22,7 @@ class QToolBar;
 class ChangeDetector;
 class SearchHost;
 class SearchWindows;
+class ExternalTools;
 class CurrentLineBox;
 class UndoHistory;
 class Highlighter;
@@ -134,6 +135,7 @@ public:
     UndoHistory &history() { return *m_history; }
 
     SearchWindows &search() { return *m_search; }
+    ExternalTools &tools() { return *m_tools; }
 
     // Text transformations
     enum class Scope { Selection, SelectionOrText, WholeText };
@@ -214,6 +216,7 @@ private:
     std::unique_ptr<Highlighter> m_highlighter;
     std::unique_ptr<SearchHost> m_searchHost;
     SearchWindows *m_search = nullptr;
+    ExternalTools *m_tools = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<ScintillaSurface> m_surface;
 
