@@ -3,6 +3,8 @@
 #include "FileIO.h"
 #include "ChangeDetector.h"
 #include "CommandController.h"
+#include "ExternalTools.h"
+#include "MainToolsHost.h"
 #include "CommandTable.h"
 #include "DesktopIntegration.h"
 #include "EditCommands.h"
@@ -161,6 +163,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
                               [this](const QString &text) { m_live->afterPaste(text); }});
     m_viewerHost = std::make_unique<MainViewerHost>(*this);
     m_viewers = new ViewerWindows(*m_viewerHost, this);
+    m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -317,6 +320,15 @@ void frmMain::buildMenus()
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
     if (QMenu *programming = menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming")))
         connect(programming, &QMenu::aboutToShow, this, [this, programming] { m_languages->buildLanguageMenu(programming); });
+    wire("mnuToolsCompile", [this] { m_tools->compiler().Compile(); });
+    wire("mnuToolsExplorer", [this] { m_tools->shell().Explorer(); });
+    wire("mnuToolsCommandPrompt", [this] { m_tools->shell().CommandPrompt(); });
+    wire("mnuToolsKeyboardSettings", [this] { m_tools->shell().KeyboardSettings(); });
+    wire("mnuToolsMouseSettings", [this] { m_tools->shell().MouseSettings(); });
+    wire("mnuToolsOpenFileInDefaultBrowser", [this] { m_tools->shell().OpenFileInDefaultBrowser(); });
+    wire("mnuHelpWebsite", [this] { m_tools->shell().VisitWebsite(); });
+    wire("mnuToolsURL", [this] { m_tools->DataFromUrl(); });
+    m_tools->adjustMenus(this);
 }
 
 QString frmMain::keywordsFolder() const

@@ -29,6 +29,7 @@ class TransformCommands;
 struct CommandState;
 class SearchHost;
 class SearchWindows;
+class ExternalTools;
 class CurrentLineBox;
 class UndoHistory;
 class Highlighter;
@@ -146,6 +147,7 @@ public:
 
     SearchWindows &search() { return *m_search; }
     ViewerWindows &viewers() { return *m_viewers; }
+    ExternalTools &tools() { return *m_tools; }
 
     TransformCommands &transforms() { return *m_transforms; }
 
@@ -214,6 +216,7 @@ private:
     SearchWindows *m_search = nullptr;
     std::unique_ptr<MainViewerHost> m_viewerHost;
     ViewerWindows *m_viewers = nullptr;
+    ExternalTools *m_tools = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<ScintillaSurface> m_surface;
     CommandController *m_commands = nullptr;

@@ -1,0 +1,105 @@
+#include "UrlFetcher.h"
+
+#include "modURLRetrieve.h"
+
+#include <QCursor>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+namespace {
+
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+UrlFetcher::UrlFetcher(QObject *parent) : QObject(parent) {}
+
+UrlFetcher::~UrlFetcher()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+FetchResult UrlFetcher::FetchUrl(const QString &address)
+{
+    FetchResult result;
+    if (m_reply) {
+        result.error = QStringLiteral("Another download is running");
+        return result;
+    }
+    const QUrl url = modURLRetrieve::urlFor(address);
+    if (!url.isValid()) {
+        result.error = url.errorString();
+        return result;
+    }
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(UserAgent));
+
+    WaitCursor wait;
+    m_cancelled = false;
+    bool timedOut = false;
+    QByteArray body;
+    QEventLoop loop;
+    QTimer idle;
+    idle.setSingleShot(true);
+    idle.setInterval(m_timeoutMs);
+
+    QNetworkReply *reply = m_network->get(request);
+    m_reply = reply;
+    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        body += reply->readAll();
+        idle.start();
+    });
+    connect(reply, &QNetworkReply::metaDataChanged, &idle, qOverload<>(&QTimer::start));
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    connect(&idle, &QTimer::timeout, reply, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    idle.start();
+    if (!reply->isFinished())
+        loop.exec();
+    if (reply->isOpen())
+        body += reply->readAll();
+    m_reply = nullptr;
+
+    result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (timedOut) {
+        result.outcome = FetchResult::Outcome::TimedOut;
+    } else if (m_cancelled) {
+        result.outcome = FetchResult::Outcome::Cancelled;
+    } else if (result.httpStatus >= 400) {
+        result.outcome = FetchResult::Outcome::HttpError;
+    } else if (reply->error() != QNetworkReply::NoError) {
+        result.outcome = FetchResult::Outcome::Failed;
+    } else {
+        result.outcome = FetchResult::Outcome::Ok;
+        result.text = modURLRetrieve::decodeBody(body, reply->rawHeader("Content-Type"));
+    }
+    if (result.outcome != FetchResult::Outcome::Ok)
+        result.error = reply->errorString();
+    reply->deleteLater();
+    return result;
+}
+
+void UrlFetcher::cancel()
+{
+    if (!m_reply)
+        return;
+    m_cancelled = true;
+    m_reply->abort();
+}
