@@ -12,6 +12,7 @@
 #include "modKeyWords.h"
 #include "KeyboardState.h"
 #include "LineNumberGutter.h"
+#include "MainOptionsHost.h"
 #include "Launcher.h"
 #include "modStartUp.h"
 #include "modTransparent.h"
@@ -150,6 +151,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_search = new SearchWindows(*m_searchHost, this);
+    m_options = std::make_unique<MainOptionsHost>(*this);
     m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -347,6 +349,9 @@ void frmMain::buildMenus()
                     action->setEnabled(selectionHasInnerLineBreak());
         });
 
+    wire("mnuFormatOptions", [this] { m_options->showOptions(); });
+    wire("mnuInsertTemplatesEdit", [this] { m_options->showOptions(6); });
+    wire("mnuToolsKeyWordEditor", [this] { m_options->showKeywordEditor(); });
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
@@ -1404,11 +1409,12 @@ void frmMain::applySettings()
     layoutWindow();
 }
 
-void frmMain::SaveMySettings()
+std::optional<QString> frmMain::SaveMySettings()
 {
-    m_store.SaveMySettings(settings);
+    std::optional<QString> error = m_store.SaveMySettings(settings);
     LastModifiedSettings = m_store.settingsFileStamp();
     m_changes->recordSettingsTime();
+    return error;
 }
 
 void frmMain::SaveMySettings2()

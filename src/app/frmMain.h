@@ -27,6 +27,7 @@ class UndoHistory;
 class Highlighter;
 class LiveHighlighter;
 class LineNumberGutter;
+class MainOptionsHost;
 class ScintillaSurface;
 class ScintillaView;
 
@@ -63,7 +64,7 @@ public:
     // Settings
     void LoadMySettings2();
     void LoadMySettings(bool reload);
-    void SaveMySettings();
+    std::optional<QString> SaveMySettings();
     void SaveMySettings2();
     void applySettings();
 
@@ -215,6 +216,7 @@ private:
     std::unique_ptr<SearchHost> m_searchHost;
     SearchWindows *m_search = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
+    std::unique_ptr<MainOptionsHost> m_options;
     std::unique_ptr<ScintillaSurface> m_surface;
 
 public:

@@ -67,7 +67,7 @@ std::optional<QString> ScriptedPrompter::inputText(QWidget *, const QString &, c
 
 std::optional<QColor> ScriptedPrompter::pickColor(QWidget *, const QColor &, const QString &)
 {
-    return std::nullopt;
+    return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.takeFirst();
 }
 
 std::optional<QFont> ScriptedPrompter::pickFont(QWidget *, const QFont &, const QString &)

@@ -35,6 +35,7 @@ public:
     QStringList saveAnswers;
     QStringList saveFilterAnswers;
     QList<std::optional<QString>> inputAnswers;
+    QList<std::optional<QColor>> colorAnswers;    // popped front; cancel when empty
 
     QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &title,
                                         QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override;
