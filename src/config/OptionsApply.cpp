@@ -173,7 +173,9 @@ QStringList apply(OptionsHost &host, OptionsState &state, const std::function<vo
     host.setLineNumbersVisible(edited.ShowLineNumbers);
     host.setToolBarVisible(edited.ShowToolBar);
 
-    applyEditorFont(host.surface(), edited, state.formatChanged);
+    // A new text colour that came from a scheme or Defaults must reach the text too: an uncoloured
+    // document would otherwise keep, say, black text on the scheme's dark background.
+    applyEditorFont(host.surface(), edited, state.formatChanged || edited.fcolor != host.settings().fcolor);
 
     copyEdited(edited, host.settings());
     host.applyGutterColors();

@@ -97,6 +97,9 @@ QString TemplatesPage::entryText(const TemplateEntry &entry, int index)
 void TemplatesPage::InitTemps(TemplateSource *source)
 {
     m_templates = source ? source->loadTemplates() : TemplateSource::defaultTemplates();
+    // Without a store an edit could not be saved; the fields say so instead of dropping it on Apply.
+    m_name->setEnabled(source != nullptr);
+    m_content->setEnabled(source != nullptr);
     while (m_templates.size() < TemplateSource::Count)
         m_templates.append(TemplateEntry{});
     m_templates.resize(TemplateSource::Count);

@@ -102,6 +102,8 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     m_wholeWord = choice("cboWholeWord", this);
     m_isMarkup = choice("cboIsMarkup", this);
     QPushButton *browse = button("cmdBrowseExe", QStringLiteral("..."), this);
+    browse->setFixedWidth(32);
+    m_name->setMinimumWidth(240);
     auto *compilerRow = new QHBoxLayout;
     compilerRow->addWidget(m_compiler, 1);
     compilerRow->addWidget(browse);
@@ -136,7 +138,7 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     extGrid->addWidget(removeExt, 2, 0);
     extGrid->addWidget(clearExt, 2, 1);
     fields->addWidget(extFrame, row++, 0, 1, 2);
-    columns->addLayout(fields);
+    columns->addLayout(fields, 3);
 
     const auto wordFrame = [this](const char *title, QListWidget *&words, const char *listName, QLineEdit *&box,
                                   const char *boxName, QLabel *&count, const char *countName, QPushButton *&add,
@@ -172,9 +174,9 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     moves->addWidget(toFunctions);
     moves->addWidget(toKeywords);
     moves->addStretch();
-    columns->addWidget(kw1, 1);
+    columns->addWidget(kw1, 2);
     columns->addLayout(moves);
-    columns->addWidget(kw2, 1);
+    columns->addWidget(kw2, 2);
     outer->addLayout(columns, 1);
 
     m_helpFrame = new QGroupBox(QStringLiteral("Function Help Text"), this);

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedLayout>
@@ -71,6 +72,28 @@ QString otherFont(QComboBox *fonts)
     return {};
 }
 
+// A template store that remembers what it was given.
+struct RecordingTemplates : TemplateSource {
+    QList<QList<TemplateEntry>> saves;
+    QList<TemplateEntry> loadTemplates() override
+    {
+        QList<TemplateEntry> entries = defaultTemplates();
+        entries[2] = {QStringLiteral("Header"), QStringLiteral("a\r\nb")};
+        return entries;
+    }
+    std::optional<QString> saveTemplates(const QList<TemplateEntry> &templates) override
+    {
+        saves << templates;
+        return std::nullopt;
+    }
+};
+
+struct HostWithTemplates : MainOptionsHost {
+    using MainOptionsHost::MainOptionsHost;
+    RecordingTemplates store;
+    TemplateSource *templateSource() override { return &store; }
+};
+
 } // namespace
 
 class TestOptions : public QObject {
@@ -90,6 +113,7 @@ private slots:
     void applyFont();
     void applyRehighlightsSavesAndKeepsOtherKeys();
     void templatesPageIsRemembered();
+    void templatesPageSavesThroughItsStore();
     void schemeChosenInTheDialog();
 };
 
@@ -361,10 +385,31 @@ void TestOptions::templatesPageIsRemembered()
     QCOMPARE(w.window->settings.LastOptionViewed, qint16(2));
 }
 
+void TestOptions::templatesPageSavesThroughItsStore()
+{
+    Window w;
+    HostWithTemplates host(*w.window);
+    frmSettings dialog(host, w.window.get());
+    auto *list = child<QComboBox>(&dialog, "cboTempName");
+    QCOMPARE(list->itemText(2), QStringLiteral("Header - 3"));
+    QCOMPARE(list->itemText(9), QStringLiteral("User Template 10 - 10"));
+    emit list->activated(2);
+    QCOMPARE(child<QPlainTextEdit>(&dialog, "txtContent")->toPlainText(), QStringLiteral("a\nb"));
+    QTest::keyClicks(child<QLineEdit>(&dialog, "txtTempName"), QStringLiteral("X"));
+    QCOMPARE(list->itemText(2), QStringLiteral("HeaderX - 3"));
+    QVERIFY(child<QPushButton>(&dialog, "cmdOK")->isEnabled());
+    dialog.Apply();
+    dialog.Apply();
+    QCOMPARE(host.store.saves.size(), 1);
+    QCOMPARE(host.store.saves.at(0).at(2), (TemplateEntry{QStringLiteral("HeaderX"), QStringLiteral("a\r\nb")}));
+    QCOMPARE(host.store.saves.at(0).size(), TemplateSource::Count);
+}
+
 void TestOptions::schemeChosenInTheDialog()
 {
     Window w;
     writeFile(w.app, QStringLiteral("schemes/dark.blue.scheme"), "lineforeground=16777215\r\nbackcolor=3355443\r\n");
+    w.window->surface().setText(QStringLiteral("plain text"));
     auto dialog = w.dialog();
     auto *schemes = child<QComboBox>(dialog.get(), "cboColorSchemes");
     QVERIFY(schemes->findText(QStringLiteral("dark")) >= 0);
@@ -379,6 +424,8 @@ void TestOptions::schemeChosenInTheDialog()
     dialog->Apply();
     QCOMPARE(w.window->surface().backColor(), child<ColorSwatch>(dialog.get(), "picBackGround")->color());
     QVERIFY(qGray(OleColors::toQColor(w.window->surface().backColor()).rgb()) < 64);
+    QCOMPARE(w.window->surface().formatAt(0).color, child<ColorSwatch>(dialog.get(), "picForeColor")->color());
+    QVERIFY(qGray(OleColors::toQColor(w.window->surface().formatAt(0).color).rgb()) > 160);
 
     w.prompter->inputAnswers << QStringLiteral("mine");
     child<QPushButton>(dialog.get(), "cmdSaveColorScheme")->click();
