@@ -23,6 +23,7 @@
 #include "modKeyWords.h"
 #include "KeyboardState.h"
 #include "LineNumberGutter.h"
+#include "MainOptionsHost.h"
 #include "Launcher.h"
 #include "modStartUp.h"
 #include "modTransparent.h"
@@ -164,6 +165,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_viewerHost = std::make_unique<MainViewerHost>(*this);
     m_viewers = new ViewerWindows(*m_viewerHost, this);
     m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
+    m_options = std::make_unique<MainOptionsHost>(*this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -315,6 +317,9 @@ void frmMain::buildMenus()
     wire("mnuHelpAbout", [this] { m_viewers->About(); });
     if (QMenu *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp")))
         connect(help, &QMenu::aboutToShow, this, [this, help] { m_viewers->refreshHelpMenu(help); });
+    wire("mnuFormatOptions", [this] { m_options->showOptions(); });
+    wire("mnuInsertTemplatesEdit", [this] { m_options->showOptions(6); });
+    wire("mnuToolsKeyWordEditor", [this] { m_options->showKeywordEditor(); });
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
@@ -1008,11 +1013,12 @@ void frmMain::applySettings()
     layoutWindow();
 }
 
-void frmMain::SaveMySettings()
+std::optional<QString> frmMain::SaveMySettings()
 {
-    m_store.SaveMySettings(settings);
+    std::optional<QString> error = m_store.SaveMySettings(settings);
     LastModifiedSettings = m_store.settingsFileStamp();
     m_changes->recordSettingsTime();
+    return error;
 }
 
 void frmMain::SaveMySettings2()

@@ -35,6 +35,7 @@ class UndoHistory;
 class Highlighter;
 class LiveHighlighter;
 class LineNumberGutter;
+class MainOptionsHost;
 class ScintillaSurface;
 class ScintillaView;
 class MainViewerHost;
@@ -79,7 +80,7 @@ public:
     // Settings
     void LoadMySettings2();
     void LoadMySettings(bool reload);
-    void SaveMySettings();
+    std::optional<QString> SaveMySettings();
     void SaveMySettings2();
     void applySettings();
 
@@ -218,6 +219,7 @@ private:
     ViewerWindows *m_viewers = nullptr;
     ExternalTools *m_tools = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
+    std::unique_ptr<MainOptionsHost> m_options;
     std::unique_ptr<ScintillaSurface> m_surface;
     CommandController *m_commands = nullptr;
     StatusBar *m_status = nullptr;

@@ -1,0 +1,125 @@
+#include "MainOptionsHost.h"
+
+#include "frmKeyWordEditor.h"
+#include "frmMain.h"
+#include "frmSettings.h"
+#include "Highlighter.h"
+#include "LineNumberGutter.h"
+#include "modTransparent.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QToolBar>
+
+void MainOptionsHost::showOptions(int page)
+{
+    if (page >= 1 && page <= frmSettings::PageCount)
+        m_window.settings.LastOptionViewed = qint16(page);
+    frmSettings dialog(*this, &m_window);
+    dialog.exec();
+}
+
+void MainOptionsHost::showKeywordEditor()
+{
+    QWidget *owner = QApplication::activeModalWidget();
+    frmKeyWordEditor editor(m_window.keywordsFolder(), m_window.language.definitionPath, owner ? owner : &m_window);
+    editor.exec();
+    if (m_window.strfilename != QLatin1String("Untitled") && m_window.languageActive())
+        m_window.LoadLanguage(m_window.strfilename, true);
+}
+
+Settings &MainOptionsHost::settings()
+{
+    return m_window.settings;
+}
+
+EditorSurface &MainOptionsHost::surface()
+{
+    return m_window.surface();
+}
+
+QString MainOptionsHost::appFolder() const
+{
+    return m_window.appFolder();
+}
+
+QWidget *MainOptionsHost::ownerWindow()
+{
+    return &m_window;
+}
+
+void MainOptionsHost::setLineNumbersVisible(bool visible)
+{
+    m_window.PicLines->setVisible(visible);
+}
+
+void MainOptionsHost::setToolBarVisible(bool visible)
+{
+    m_window.toolBar->setVisible(visible);
+}
+
+void MainOptionsHost::applyGutterColors()
+{
+    const Settings &s = m_window.settings;
+    m_window.PicLines->setColors(s.linenobackground, s.linenoforeground, s.currlinebackground, s.currlineforeground);
+}
+
+void MainOptionsHost::applyWindowFlags(bool translucent, qint16 lucidity, bool alwaysOnTop)
+{
+    modTransparent::applyTranslucency(&m_window, translucent, lucidity);
+    if (m_window.testAttribute(Qt::WA_WState_Created)
+        && m_window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == alwaysOnTop)
+        return;
+    // Changing the flag re-creates the native window, which hides it.
+    const bool visible = m_window.isVisible();
+    m_window.setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTop);
+    if (visible)
+        m_window.show();
+}
+
+void MainOptionsHost::setCurrentLineVisible(bool visible)
+{
+    m_window.lineBox->setVisible(visible);
+}
+
+void MainOptionsHost::setTabWidth(int tabWidth)
+{
+    m_window.surface().setTabStops(tabWidth * 4);
+    m_window.layoutWindow();
+}
+
+std::optional<QString> MainOptionsHost::SaveMySettings()
+{
+    return m_window.SaveMySettings();
+}
+
+bool MainOptionsHost::highlightingActive() const
+{
+    return m_window.settings.enableSyntaxHighlightning && m_window.languageActive()
+        && !m_window.docFlags.highlightingDeclined;
+}
+
+void MainOptionsHost::renderDocument()
+{
+    m_window.highlighter().renderDocument();
+}
+
+void MainOptionsHost::AddIgnoreElements()
+{
+    // The tag completion reads ignoreclosetag.txt when it is built; nothing is cached here yet.
+}
+
+TemplateSource *MainOptionsHost::templateSource()
+{
+    return nullptr;
+}
+
+void MainOptionsHost::openKeywordEditor()
+{
+    showKeywordEditor();
+}
+
+void MainOptionsHost::optionsClosed()
+{
+    m_window.lblToolTip->clear();
+}

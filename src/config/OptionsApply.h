@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Settings.h"
+#include "TemplateSource.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class EditorSurface;
+class OptionsHost;
+
+// The options dialog's copy of everything it edits.
+struct OptionsState {
+    Settings edited;
+    bool formatChanged = false;     // font name, bold, italic, text or highlight colour changed
+    QString ignoreText;             // txtIgnore
+    bool templatesChanged = false;
+    QList<TemplateEntry> templates;
+};
+
+// The logic behind the dialog's Defaults and Apply, without a window.
+namespace OptionsApply {
+
+// The Defaults button: the listed controls back to their defaults, every other one as it is.
+Settings defaults(const Settings &current);
+
+// Copies what the dialog edits; the keys it has no control for keep the main window's values.
+void copyEdited(const Settings &from, Settings &to);
+
+QString ignoreFilePath(const QString &appFolder);
+// txtIgnore as ignoreclosetag.txt holds it: lower case, empty lines dropped, CR LF after each line.
+QByteArray ignoreFileBytes(const QString &ignoreText);
+// The file's text for txtIgnore; empty when missing.
+QString readIgnoreFile(const QString &appFolder);
+
+// The editor font of the settings on the whole text, the text colour only when recolour is set;
+// the selection is kept and the surface redrawn once.
+void applyEditorFont(EditorSurface &surface, const Settings &settings, bool recolour);
+
+// Apply in its nine steps. The errors of the writes that failed, in order; the rest still ran.
+QStringList apply(OptionsHost &host, OptionsState &state, const std::function<void()> &applyAssociations);
+
+} // namespace OptionsApply

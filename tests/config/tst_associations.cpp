@@ -1,0 +1,152 @@
+#include "FileAssociations.h"
+#include "FileTypesPage.h"
+#include "MainOptionsHost.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "frmSettings.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace {
+
+// What the desktop's own tool answers; empty when it is not installed.
+QString xdgDefault(const QString &mimeType)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (tool.isEmpty())
+        return QStringLiteral("<no xdg-mime>");
+    QProcess process;
+    process.start(tool, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class TestAssociations : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void extensionsFile();
+    void associateAndRestore();
+    void anotherProgramsChoiceIsLeftAlone();
+    void dialogMovesApplyOnlyOnApply();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    QString m_config;
+    QString m_data;
+};
+
+void TestAssociations::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    m_config = m_home->filePath(QStringLiteral("config"));
+    m_data = m_home->filePath(QStringLiteral("data"));
+    QDir().mkpath(m_data + QStringLiteral("/applications"));
+    QDir().mkpath(m_config);
+    qputenv("XDG_CONFIG_HOME", m_config.toUtf8());
+    qputenv("XDG_DATA_HOME", m_data.toUtf8());
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    // The browser that was the default before.
+    writeFile(*m_home, QStringLiteral("data/applications/previous.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Previous Browser\nExec=/bin/true %u\n");
+    writeFile(*m_home, QStringLiteral("config/mimeapps.list"),
+              "[Added Associations]\ntext/html=previous.desktop;\n\n[Default Applications]\ntext/html=previous.desktop\n");
+}
+
+void TestAssociations::extensionsFile()
+{
+    QTemporaryDir app;
+    writeFile(app, QStringLiteral("extensions.dat"), QByteArray("html\r\n\r\n.TXT\r\nhtml\r\n\x00\xff/x\r\nphp", 29));
+    QCOMPARE(FileAssociations::readExtensions(app.path()),
+             (QStringList{QStringLiteral("html"), QStringLiteral("TXT"), QStringLiteral("php")}));
+    QVERIFY(FileAssociations::readExtensions(m_home->path()).isEmpty());
+    QCOMPARE(FileAssociations::mimeTypeFor(QStringLiteral(".html")), QStringLiteral("text/html"));
+    QVERIFY(FileAssociations::mimeTypeFor(QStringLiteral("nosuchextension")).isEmpty());
+}
+
+void TestAssociations::associateAndRestore()
+{
+    const QByteArray before = readFile(m_config + QStringLiteral("/mimeapps.list"));
+    const QString previousAnswer = xdgDefault(QStringLiteral("text/html"));
+    FileAssociations associations(m_home->path(), QStringLiteral("/opt/orvane/orvane"));
+    QCOMPARE(associations.ShowAssociation(QStringLiteral(".html")).opensWith, QStringLiteral("Previous Browser"));
+    QVERIFY(!associations.IsAssociated(QStringLiteral(".html")));
+    QVERIFY(!associations.Associate(QStringLiteral(".html")));
+    QVERIFY(associations.IsAssociated(QStringLiteral("html")));
+    QVERIFY(!associations.Associate(QStringLiteral(".html")));
+    const QString desktop = QString::fromUtf8(readFile(associations.desktopFilePath()));
+    QVERIFY(desktop.contains(QStringLiteral("\nExec=/opt/orvane/orvane %f\n")));
+    QVERIFY(desktop.contains(QStringLiteral("\nMimeType=text/html;\n")));
+    QCOMPARE(associations.defaultApplication(QStringLiteral("text/html")), QStringLiteral("orvane.desktop"));
+    const QByteArray associated = readFile(associations.mimeAppsPath());
+    QVERIFY(associated.contains("[Added Associations]\ntext/html=previous.desktop;\n"));
+    if (previousAnswer != QLatin1String("<no xdg-mime>")) {
+        // xdg-mime only accepts an application whose program exists.
+        FileAssociations real(m_home->path(), QStringLiteral("/bin/true"));
+        QVERIFY(!real.Unassociate(QStringLiteral(".html")));
+        QVERIFY(!real.Associate(QStringLiteral(".html")));
+        QCOMPARE(xdgDefault(QStringLiteral("text/html")), QStringLiteral("orvane.desktop"));
+    }
+    QVERIFY(!associations.Unassociate(QStringLiteral(".html")));
+    QVERIFY(!associations.IsAssociated(QStringLiteral(".html")));
+    QCOMPARE(readFile(associations.mimeAppsPath()), before);
+    QCOMPARE(xdgDefault(QStringLiteral("text/html")), previousAnswer);
+
+    // Without any earlier choice the type's line goes away again.
+    QVERIFY(!associations.Associate(QStringLiteral(".txt")));
+    QVERIFY(!associations.Unassociate(QStringLiteral(".txt")));
+    QCOMPARE(readFile(associations.mimeAppsPath()), before);
+}
+
+void TestAssociations::anotherProgramsChoiceIsLeftAlone()
+{
+    FileAssociations associations(m_home->path(), QStringLiteral("/opt/orvane/orvane"));
+    QVERIFY(!associations.Associate(QStringLiteral("html")));
+    QByteArray list = readFile(associations.mimeAppsPath());
+    list.replace("text/html=orvane.desktop", "text/html=other.desktop");
+    writeFile(*m_home, QStringLiteral("config/mimeapps.list"), list);
+    QVERIFY(!associations.Unassociate(QStringLiteral("html")));
+    QCOMPARE(readFile(associations.mimeAppsPath()), list);
+}
+
+void TestAssociations::dialogMovesApplyOnlyOnApply()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    writeFile(app, QStringLiteral("extensions.dat"), "html\r\ntxt\r\n");
+    frmMain window(app.path());
+    MainOptionsHost host(window);
+    const QByteArray before = readFile(m_config + QStringLiteral("/mimeapps.list"));
+    {
+        frmSettings dialog(host, &window);
+        auto *notAss = dialog.findChild<QListWidget *>(QStringLiteral("lstNotAss"));
+        QCOMPARE(notAss->count(), 2);
+        notAss->setCurrentRow(0);
+        dialog.findChild<QPushButton *>(QStringLiteral("cmdAss"))->click();
+        QCOMPARE(dialog.findChild<QListWidget *>(QStringLiteral("lstAss"))->item(0)->text(), QStringLiteral(".html"));
+        QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"))->isEnabled());
+        dialog.reject();
+    }
+    QCOMPARE(readFile(m_config + QStringLiteral("/mimeapps.list")), before);
+    frmSettings dialog(host, &window);
+    auto *notAss = dialog.findChild<QListWidget *>(QStringLiteral("lstNotAss"));
+    emit notAss->itemDoubleClicked(notAss->item(0));
+    dialog.findChild<QPushButton *>(QStringLiteral("cmdApply"))->click();
+    QVERIFY(FileAssociations(app.path(), QString()).IsAssociated(QStringLiteral("html")));
+    QVERIFY(!FileAssociations(app.path(), QString()).IsAssociated(QStringLiteral("txt")));
+    frmSettings again(host, &window);
+    QCOMPARE(again.findChild<QListWidget *>(QStringLiteral("lstAss"))->count(), 1);
+}
+
+QTEST_MAIN(TestAssociations)
+#include "tst_associations.moc"
