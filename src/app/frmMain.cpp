@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "FileIO.h"
+#include "Authoring.h"
 #include "ChangeDetector.h"
 #include "CommandTable.h"
 #include "EditCommands.h"
@@ -150,6 +151,11 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_search = new SearchWindows(*m_searchHost, this);
+    m_authoring = std::make_unique<Authoring>(this, *m_surface, settings, language, appFolder, AuthoringHost{
+        [this] { AddHistory(); }, [this] { isDocumentSaved = false; updateTitle(); },
+        [this] { return m_searchHost->highlightingActive(); },
+        [this](int start, int length) { m_highlighter->renderRange(start, length); },
+        [this] { m_live->rehighlightCurrentLine(); }, [this] { return strfilename; }});
     m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -346,6 +352,12 @@ void frmMain::buildMenus()
                 if (QAction *action = CommandTable::findCommand(this, name))
                     action->setEnabled(selectionHasInnerLineBreak());
         });
+
+    for (const auto &[name, run] : m_authoring->commands())
+        wire(name, run);
+    wire("mnuInsertContentFromFile", [this] { InsertContentFromFile(); });
+    if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
+        connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
 
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
@@ -1389,6 +1401,7 @@ void frmMain::LoadMySettings(bool reload)
     modTransparent::applyTranslucency(this, settings.FormTransparent, settings.Lucidity);
     recentFiles.LoadRecentFiles();
     refreshRecentMenu();
+    m_authoring->LoadTemplates();
 }
 
 void frmMain::applySettings()

@@ -19,6 +19,7 @@ class QLabel;
 class QMenu;
 class QTimer;
 class QToolBar;
+class Authoring;
 class ChangeDetector;
 class SearchHost;
 class SearchWindows;
@@ -134,6 +135,7 @@ public:
     UndoHistory &history() { return *m_history; }
 
     SearchWindows &search() { return *m_search; }
+    Authoring &authoring() { return *m_authoring; }
 
     // Text transformations
     enum class Scope { Selection, SelectionOrText, WholeText };
@@ -215,6 +217,7 @@ private:
     std::unique_ptr<SearchHost> m_searchHost;
     SearchWindows *m_search = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
+    std::unique_ptr<Authoring> m_authoring;
     std::unique_ptr<ScintillaSurface> m_surface;
 
 public:
