@@ -60,7 +60,7 @@ void HtmlCommands::InsertTag(const QString &startText, const QString &endName, i
         m_surface.setSelLength(0);
     } else {
         // The start tag is the first ">" from the insertion point: the former selection follows it.
-        const QString head = m_surface.textRange(start, int(startText.size()) + 3);
+        const QString head = m_surface.textRange(start, int(startText.size()) + 4);
         const int afterTag = int(head.indexOf(QLatin1Char('>')));
         m_surface.setSelStart(start + afterTag + 1);
         m_surface.setSelLength(int(selected.size()));
