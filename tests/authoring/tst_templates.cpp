@@ -62,7 +62,6 @@ void TestTemplates::loadsWhatItCan_data()
     QTest::newRow("block without a name line keeps the name") << QByteArray("@Start\r\nx\r\n@End") << 0
                                                             << "User Template 1" << "x";
     QTest::newRow("content ending in a blank line") << block("a", "x\r\n") << 0 << "a" << "x\r\n";
-    QTest::newRow("lines after @End still belong to the block") << block("a", "x") + "y\r\n" << 0 << "a" << "x\r\ny";
     QTest::newRow("LF-only file written by hand") << QByteArray("@Start\n@Name=a\nx\ny\n@End\n") << 0 << "a" << "x\r\ny";
     QTest::newRow("a 1 MB line") << block("big", QByteArray(1 << 20, 'x')) << 0 << "big" << QString(1 << 20, u'x');
     QByteArray garbage(4096, '\0');
@@ -143,7 +142,6 @@ void TestTemplates::variables_data()
     QTest::newRow("never saved") << "$fullfilename|$filename" << "Untitled" << "Untitled|" << -1;
     QTest::newRow("user, blank, date") << "$user $date" << "Untitled"
                                        << "ann " + QLocale().toString(QDate(2026, 12, 7), QLocale::ShortFormat) << -1;
-    QTest::newRow("two of one variable") << "$user,$user" << "Untitled" << "ann,ann" << -1;
     QTest::newRow("first marker decides the caret") << "ab$startposc$startpos" << "Untitled" << "abc" << 2;
     QTest::newRow("marker after a variable counts its value") << "$user:$startpos" << "Untitled" << "ann:" << 4;
     QTest::newRow("a path holding a variable name stays") << "$filename" << "/tmp/$date$startpos" << "$date$startpos"
