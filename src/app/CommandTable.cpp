@@ -48,7 +48,26 @@ struct Row {
     }
     Row &alternate(const char *key)
     {
-        info.alternateShortcut = QKeySequence(QString::fromLatin1(key));
+        info.alternateShortcuts << QKeySequence(QString::fromLatin1(key));
+        return *this;
+    }
+    // Every key the platform offers for a standard action, beside the main one.
+    Row &platform(QKeySequence::StandardKey standard)
+    {
+        for (const QKeySequence &key : QKeySequence::keyBindings(standard)) {
+            if (key != info.shortcut && !info.alternateShortcuts.contains(key))
+                info.alternateShortcuts << key;
+        }
+        return *this;
+    }
+    Row &when(Enable rule)
+    {
+        info.enable = rule;
+        return *this;
+    }
+    Row &byKey()
+    {
+        info.keyAlways = true;
         return *this;
     }
 };
@@ -83,12 +102,12 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuFileNew", "mnuFile", "&New", "Ctrl+N"),
         Row("mnuFileOpen", "mnuFile", "&Open...", "Ctrl+O"),
         Row("mnuFileSave", "mnuFile", "&Save", "Ctrl+S").sep(),
-        Row("mnuFileSaveAs", "mnuFile", "Save &As...", "Ctrl+Shift+S"),
-        Row("mnuFileSaveSelection", "mnuFile", "Save Se&lection..."),
+        Row("mnuFileSaveAs", "mnuFile", "Save &As...", "Ctrl+Shift+S").byKey(),
+        Row("mnuFileSaveSelection", "mnuFile", "Save Se&lection...").when(Enable::Selection),
         Row("mnuFileExportRich", "mnuFile", "&Export as Rich Text..."),
-        Row("mnuFileRevertToSaved", "mnuFile", "&Revert to Saved").sep(),
-        Row("mnuFileDeleteFile", "mnuFile", "&Delete File"),
-        Row("mnuFileClose", "mnuFile", "&Close"),
+        Row("mnuFileRevertToSaved", "mnuFile", "&Revert to Saved").sep().when(Enable::Revertible),
+        Row("mnuFileDeleteFile", "mnuFile", "&Delete File").when(Enable::FileOnDisk),
+        Row("mnuFileClose", "mnuFile", "&Close").when(Enable::Closable),
         Row("mnuFileConvDOS2UNIX", "mnuFileConv", "&DOS to UNIX").text(),
         Row("mnuFileConvUNIX2DOS", "mnuFileConv", "&UNIX to DOS").text(),
         Row("mnuFileConvASCII2Unicode", "mnuFileConv", "&ASCII to Unicode").text().sep(),
@@ -111,45 +130,45 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuFileExit", "mnuFile", "E&xit", "Ctrl+Q").sep(),
 
         // Edit
-        Row("mnuEditUndo", "mnuEdit", "&Undo", "Ctrl+Z").text(),
-        Row("mnuEditRedo", "mnuEdit", "&Redo", "Ctrl+Shift+Z").text(),
-        Row("mnuEditCut", "mnuEdit", "Cu&t", "Ctrl+X").text().sep(),
-        Row("mnuEditCopy", "mnuEdit", "&Copy", "Ctrl+C"),
-        Row("mnuEditPaste", "mnuEdit", "&Paste", "Ctrl+V").text(),
-        Row("mnuEditDelete", "mnuEdit", "&Delete").text(),
-        Row("mnuEditCutAppend", "mnuEdit", "Cut Appe&nd", "Ctrl+Shift+X").text().sep(),
-        Row("mnuEditCopyAppend", "mnuEdit", "Copy &Append", "Ctrl+Shift+C"),
-        Row("mnuEditCutAsRichText", "mnuEdit", "Cut as Ric&h Text", "Ctrl+Alt+X").text(),
-        Row("mnuEditCopyAsRichText", "mnuEdit", "Copy as Rich Te&xt", "Ctrl+Alt+C"),
-        Row("mnuEditCopyColumn", "mnuEdit", "Copy Colu&mn", "Alt+C"),
-        Row("mnuEditCopyFileName", "mnuEdit", "Copy &File Name"),
+        Row("mnuEditUndo", "mnuEdit", "&Undo", "Ctrl+Z").text().when(Enable::CanUndo).byKey(),
+        Row("mnuEditRedo", "mnuEdit", "&Redo", "Ctrl+Shift+Z").text().when(Enable::CanRedo).byKey(),
+        Row("mnuEditCut", "mnuEdit", "Cu&t", "Ctrl+X").text().sep().when(Enable::Selection).byKey().platform(QKeySequence::Cut),
+        Row("mnuEditCopy", "mnuEdit", "&Copy", "Ctrl+C").when(Enable::Selection).byKey().platform(QKeySequence::Copy),
+        Row("mnuEditPaste", "mnuEdit", "&Paste", "Ctrl+V").text().when(Enable::Clipboard).byKey().platform(QKeySequence::Paste),
+        Row("mnuEditDelete", "mnuEdit", "&Delete").text().when(Enable::Selection),
+        Row("mnuEditCutAppend", "mnuEdit", "Cut Appe&nd", "Ctrl+Shift+X").text().sep().when(Enable::Selection).byKey(),
+        Row("mnuEditCopyAppend", "mnuEdit", "Copy &Append", "Ctrl+Shift+C").when(Enable::Selection).byKey(),
+        Row("mnuEditCutAsRichText", "mnuEdit", "Cut as Ric&h Text", "Ctrl+Alt+X").text().byKey(),
+        Row("mnuEditCopyAsRichText", "mnuEdit", "Copy as Rich Te&xt", "Ctrl+Alt+C").byKey(),
+        Row("mnuEditCopyColumn", "mnuEdit", "Copy Colu&mn", "Alt+C").byKey(),
+        Row("mnuEditCopyFileName", "mnuEdit", "Copy &File Name").when(Enable::Named),
         Row("mnuEditDeleteLine", "mnuEdit", "Delete &Line").text().sep(),
-        Row("mnuEditCrop", "mnuEdit", "Cr&op", "Ctrl+Shift+Y").text(),
+        Row("mnuEditCrop", "mnuEdit", "Cr&op", "Ctrl+Shift+Y").text().when(Enable::Selection).byKey(),
         Row("mnuEditSelectWord", "mnuEdit", "Select &Word").sep(),
-        Row("mnuEditSelectLine", "mnuEdit", "Select Lin&e", "Ctrl+E"),
+        Row("mnuEditSelectLine", "mnuEdit", "Select Lin&e", "Ctrl+E").byKey(),
         Row("mnuEditSelectAll", "mnuEdit", "&Select All", "Ctrl+A"),
         Row("mnuEditDateTime", "mnuEdit", "Date/T&ime").text().sep(),
 
         // Search
         Row("mnuSearchFind", "mnuSearch", "&Find...", "Ctrl+F"),
-        Row("mnuSearchFindNext", "mnuSearch", "Find &Next", "F3"),
-        Row("mnuSearchFindPrev", "mnuSearch", "Find Pre&v", "Ctrl+F3"),
-        Row("mnuSearchReplace", "mnuSearch", "&Replace...", "Ctrl+R").text(),
+        Row("mnuSearchFindNext", "mnuSearch", "Find &Next", "F3").when(Enable::SearchText),
+        Row("mnuSearchFindPrev", "mnuSearch", "Find Pre&v", "Ctrl+F3").when(Enable::SearchText),
+        Row("mnuSearchReplace", "mnuSearch", "&Replace...", "Ctrl+R").text().byKey(),
         Row("mnuSearchGotoLine", "mnuSearch", "&Goto Line", "Ctrl+G").sep(),
-        Row("mnuSearchMatchBracket", "mnuSearch", "&Match Bracket", "Ctrl+M"),
+        Row("mnuSearchMatchBracket", "mnuSearch", "&Match Bracket", "Ctrl+M").byKey(),
         Row("mnuSearchToggleBookmark", "mnuSearch", "Toggle &Bookmark", "Ctrl+F2").sep(),
-        Row("mnuSearchNextBookmark", "mnuSearch", "Next Bookmar&k", "F2"),
-        Row("mnuSearchPreviousBookmark", "mnuSearch", "Pr&evious  Bookmark", "Ctrl+Shift+F2"),
-        Row("mnuSearchViewAllBookmarks", "mnuSearch", "View &All Bookmarks...", "Shift+F2"),
-        Row("mnuSearchClearAllBookmarks", "mnuSearch", "Clear All B&ookmarks"),
+        Row("mnuSearchNextBookmark", "mnuSearch", "Next Bookmar&k", "F2").when(Enable::Bookmarks),
+        Row("mnuSearchPreviousBookmark", "mnuSearch", "Pr&evious  Bookmark", "Ctrl+Shift+F2").when(Enable::Bookmarks),
+        Row("mnuSearchViewAllBookmarks", "mnuSearch", "View &All Bookmarks...", "Shift+F2").when(Enable::Bookmarks),
+        Row("mnuSearchClearAllBookmarks", "mnuSearch", "Clear All B&ookmarks").when(Enable::Bookmarks),
 
         // Format
-        Row("mnuFormatToUpperCase", "mnuFormat", "T&o Upper Case", "Ctrl+Shift+F5").text(),
-        Row("mnuFormatToLowerCase", "mnuFormat", "To &Lower Case", "Ctrl+F5").text(),
-        Row("mnuFormatCapitalize", "mnuFormat", "C&apitalize", "F5").text(),
-        Row("mnuFormatInvertCase", "mnuFormat", "Invert &Case", "Shift+F5").text(),
-        Row("mnuFormatAddIndent", "mnuFormat", "Add &Indents", "Tab").text().shownOnly().sep(),
-        Row("mnuFormatRemoveIndent", "mnuFormat", "R&emove Indents", "Shift+Tab").text().shownOnly(),
+        Row("mnuFormatToUpperCase", "mnuFormat", "T&o Upper Case", "Ctrl+Shift+F5").text().when(Enable::Selection),
+        Row("mnuFormatToLowerCase", "mnuFormat", "To &Lower Case", "Ctrl+F5").text().when(Enable::Selection),
+        Row("mnuFormatCapitalize", "mnuFormat", "C&apitalize", "F5").text().when(Enable::Selection),
+        Row("mnuFormatInvertCase", "mnuFormat", "Invert &Case", "Shift+F5").text().when(Enable::Selection),
+        Row("mnuFormatAddIndent", "mnuFormat", "Add &Indents", "Tab").text().shownOnly().sep().when(Enable::SelectedLines),
+        Row("mnuFormatRemoveIndent", "mnuFormat", "R&emove Indents", "Shift+Tab").text().shownOnly().when(Enable::SelectedLines),
         Row("mnuFormatTabsToSpaces", "mnuFormat", "Ta&bs to Spaces").text().sep(),
         Row("mnuFormatSpacesToTabs", "mnuFormat", "&Spaces to Tabs").text(),
         Row("mnuFormatTrimTrailngSpaces", "mnuFormat", "Trim Trailn&g Spaces").text(),
@@ -158,25 +177,25 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuFormatASCIITable", "mnuFormat", "ASCII &Table...").sep(),
 
         // Insert > HTML Tags
-        Row("mnuInsertStartTag", "mnuInsertHTML", "&Start Tag", "Ctrl+,").text(),
-        Row("mnuInsertEndTag", "mnuInsertHTML", "&End Tag", "Ctrl+.").text(),
-        Row("mnuInsertAnchor", "mnuInsertHTML", "&Anchor", "Ctrl+Shift+A").text().sep(),
-        Row("mnuInsertImage", "mnuInsertHTML", "&Image", "Ctrl+Shift+I").text(),
+        Row("mnuInsertStartTag", "mnuInsertHTML", "&Start Tag", "Ctrl+,").text().byKey(),
+        Row("mnuInsertEndTag", "mnuInsertHTML", "&End Tag", "Ctrl+.").text().byKey(),
+        Row("mnuInsertAnchor", "mnuInsertHTML", "&Anchor", "Ctrl+Shift+A").text().sep().byKey(),
+        Row("mnuInsertImage", "mnuInsertHTML", "&Image", "Ctrl+Shift+I").text().byKey(),
         Row("mnuInsertBold", "mnuInsertHTML", "&Bold").text().sep(),
-        Row("mnuInsertItalic", "mnuInsertHTML", "I&talic", "Ctrl+I").text(),
+        Row("mnuInsertItalic", "mnuInsertHTML", "I&talic", "Ctrl+I").text().byKey(),
         // Ctrl++ is Ctrl+Shift+= on many keyboards; the = key alone works as well.
-        Row("mnuInsertFontPlus", "mnuInsertHTML", "Font Size &+ 1", "Ctrl++").text().alternate("Ctrl+="),
-        Row("mnuInsertFontMinus", "mnuInsertHTML", "Font Size &- 1", "Ctrl+-").text(),
-        Row("mnuInsertBlockquote", "mnuInsertHTML", "B&lockquote", "Alt+B").text().sep(),
-        Row("mnuInsertBreak", "mnuInsertHTML", "B&reak", "Ctrl+Shift+B").text(),
-        Row("mnuInsertCenter", "mnuInsertHTML", "&Center", "Ctrl+Shift+E").text(),
-        Row("mnuInsertComment", "mnuInsertHTML", "HTML Co&mment", "Ctrl+Shift+M").text(),
-        Row("mnuInsertHR", "mnuInsertHTML", "&Horizontal Ruler", "Ctrl+Shift+H").text(),
-        Row("mnuInsertNBSP", "mnuInsertHTML", "&Non-breaking Space", "Ctrl+Shift+Space").text(),
-        Row("mnuInsertParagraph", "mnuInsertHTML", "&Paragraph", "Ctrl+Shift+P").text(),
-        Row("mnuInsertH1", "mnuInsertHTML", "Heading &1", "Ctrl+1").text().sep(),
-        Row("mnuInsertH2", "mnuInsertHTML", "Heading &2", "Ctrl+2").text(),
-        Row("mnuInsertH3", "mnuInsertHTML", "Heading &3", "Ctrl+3").text(),
+        Row("mnuInsertFontPlus", "mnuInsertHTML", "Font Size &+ 1", "Ctrl++").text().alternate("Ctrl+=").byKey(),
+        Row("mnuInsertFontMinus", "mnuInsertHTML", "Font Size &- 1", "Ctrl+-").text().byKey(),
+        Row("mnuInsertBlockquote", "mnuInsertHTML", "B&lockquote", "Alt+B").text().sep().byKey(),
+        Row("mnuInsertBreak", "mnuInsertHTML", "B&reak", "Ctrl+Shift+B").text().byKey(),
+        Row("mnuInsertCenter", "mnuInsertHTML", "&Center", "Ctrl+Shift+E").text().byKey(),
+        Row("mnuInsertComment", "mnuInsertHTML", "HTML Co&mment", "Ctrl+Shift+M").text().byKey(),
+        Row("mnuInsertHR", "mnuInsertHTML", "&Horizontal Ruler", "Ctrl+Shift+H").text().byKey(),
+        Row("mnuInsertNBSP", "mnuInsertHTML", "&Non-breaking Space", "Ctrl+Shift+Space").text().byKey(),
+        Row("mnuInsertParagraph", "mnuInsertHTML", "&Paragraph", "Ctrl+Shift+P").text().byKey(),
+        Row("mnuInsertH1", "mnuInsertHTML", "Heading &1", "Ctrl+1").text().sep().byKey(),
+        Row("mnuInsertH2", "mnuInsertHTML", "Heading &2", "Ctrl+2").text().byKey(),
+        Row("mnuInsertH3", "mnuInsertHTML", "Heading &3", "Ctrl+3").text().byKey(),
 
         // Insert
         Row("mnuInsertTable", "mnuInsert", "Table...").text(),
@@ -184,8 +203,8 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuInsertHTMLColor", "mnuInsert", "HTML C&olor...").text(),
         Row("mnuInsertContentFromFile", "mnuInsert", "&Content From File...").text().sep(),
         Row("mnuToolsURL", "mnuInsert", "Data From &URL...").text(),
-        Row("mnuInsertInsertComment", "mnuInsert", "&Insert Line Comment").text().sep(),
-        Row("mnuInsertRemoveComment", "mnuInsert", "&Remove Line Comment").text(),
+        Row("mnuInsertInsertComment", "mnuInsert", "&Insert Line Comment").text().sep().when(Enable::LineComment),
+        Row("mnuInsertRemoveComment", "mnuInsert", "&Remove Line Comment").text().when(Enable::LineComment),
 
         // Insert > Templates
         Row("mnuInsertTemplatesEdit", "mnuInsertTemplates", "&Edit Templates..."),
@@ -200,7 +219,7 @@ std::vector<CommandInfo> buildCommands()
         static const char *const keys[TemplateCount] = {"Alt+1", "Alt+2", "Alt+3", "Alt+4", "Alt+5",
                                                         "Alt+6", "Alt+7", "Alt+8", "Alt+9", "Alt+0"};
         Row row(names[i], "mnuInsertTemplates", "", keys[i]);
-        row.text();
+        row.text().byKey();
         if (i == 0)
             row.sep();
         rows.push_back(row);
@@ -234,9 +253,9 @@ std::vector<CommandInfo> buildCommands()
 
         // Syntax: the languages follow these items, added at run time
         Row("mnuSyntaxNoHighlight", "mnuProgramming", "&No Highlighting"),
-        Row("mnuToolsRefreshSyntax", "mnuProgramming", "&Refresh Highlighting"),
-        Row("mnuSyntaxFunctionList", "mnuProgramming", "&Keyword List", "Ctrl+Space").text().shownOnly(),
-        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep(),
+        Row("mnuToolsRefreshSyntax", "mnuProgramming", "&Refresh Highlighting").when(Enable::Highlighting),
+        Row("mnuSyntaxFunctionList", "mnuProgramming", "&Keyword List", "Ctrl+Space").text().shownOnly().when(Enable::KeywordList),
+        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep().when(Enable::Compiler),
 
         // Help
         Row("mnuHelpIndex", "mnuHelp", "&Index", "F1"),
@@ -321,9 +340,38 @@ QString templateItemName(int index)
 
 QString actionText(const CommandInfo &command)
 {
-    if (command.keyShownOnly && !command.shortcut.isEmpty())
+    if (!command.shortcut.isEmpty())
         return command.caption + QLatin1Char('\t') + command.shortcut.toString(QKeySequence::NativeText);
     return command.caption;
+}
+
+bool isEnabled(Enable rule, const CommandState &state)
+{
+    switch (rule) {
+    case Enable::Always: return true;
+    case Enable::Selection: return state.selection;
+    case Enable::Clipboard: return state.clipboardText;
+    case Enable::CanUndo: return state.canUndo;
+    case Enable::CanRedo: return state.canRedo;
+    case Enable::Named: return state.named;
+    case Enable::FileOnDisk: return state.fileOnDisk;
+    case Enable::Revertible: return state.fileOnDisk && state.unsaved;
+    case Enable::Closable: return state.named || state.unsaved;
+    case Enable::SearchText: return state.searchText;
+    case Enable::Bookmarks: return state.bookmarks;
+    case Enable::SelectedLines: return state.selectedLines;
+    case Enable::Highlighting: return state.highlighting;
+    case Enable::Language: return state.language;
+    case Enable::KeywordList: return state.keywordList;
+    case Enable::LineComment: return state.lineComment;
+    case Enable::Compiler: return state.compiler;
+    }
+    return true;
+}
+
+bool keyRuns(const CommandInfo &command, const CommandState &state)
+{
+    return command.keyAlways || isEnabled(command.enable, state);
 }
 
 void buildMenuBar(QMenuBar *bar, QObject *actionParent)
@@ -347,14 +395,6 @@ void buildMenuBar(QMenuBar *bar, QObject *actionParent)
             menu->addSeparator();
         auto *action = new QAction(actionText(info), actionParent);
         action->setObjectName(QLatin1String(info.objectName));
-        if (!info.keyShownOnly) {
-            QList<QKeySequence> keys;
-            if (!info.shortcut.isEmpty())
-                keys << info.shortcut;
-            if (!info.alternateShortcut.isEmpty())
-                keys << info.alternateShortcut;
-            action->setShortcuts(keys);
-        }
         action->setCheckable(info.checkable);
         action->setEnabled(false);
         menu->addAction(action);

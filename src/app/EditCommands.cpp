@@ -206,15 +206,18 @@ QString htmlOfRuns(const QString &text, const std::vector<FormatRun> &runs)
     return html;
 }
 
-EditMenuState editMenuState(bool hasSelection, bool clipboardHasText, bool canUndo, bool canRedo, const QString &path)
+bool selectionHasInnerLineBreak(const EditorSurface &surface)
 {
-    EditMenuState state;
-    state.cut = state.copy = state.cutAppend = state.copyAppend = state.del = state.crop = hasSelection;
-    state.paste = clipboardHasText;
-    state.undo = canUndo;
-    state.redo = canRedo;
-    state.copyFileName = path != QStringLiteral("Untitled");
-    return state;
+    constexpr int Probe = 4096;
+    const int start = surface.selStart();
+    const int length = surface.selLength();
+    if (length < 3)
+        return false;
+    const qsizetype at = surface.textRange(start, std::min(length, Probe)).indexOf(QLatin1String("\r\n"));
+    if (at >= 0 || length <= Probe)
+        return at >= 1;
+    // The first line break lies beyond the probe, so after the first character, if there is one.
+    return surface.getLineFromChar(start + length) > surface.getLineFromChar(start + Probe);
 }
 
 QString clearHistoryQuestion()

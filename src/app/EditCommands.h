@@ -62,22 +62,9 @@ QMimeData *richClipboardData(const QString &plainText, const QString &rtf, const
 // Simple HTML of formatted text: one span per run, <br> for line breaks, everything escaped.
 QString htmlOfRuns(const QString &text, const std::vector<FormatRun> &runs);
 
-struct EditMenuState {
-    bool cut = false;
-    bool copy = false;
-    bool paste = false;
-    bool cutAppend = false;
-    bool copyAppend = false;
-    bool del = false;
-    bool crop = false;
-    bool undo = false;
-    bool redo = false;
-    bool copyFileName = false;
-
-    bool operator==(const EditMenuState &) const = default;
-};
-
-EditMenuState editMenuState(bool hasSelection, bool clipboardHasText, bool canUndo, bool canRedo, const QString &path);
+// The selection holds a CR LF after its first character (what block indenting needs). Reads only the
+// start of a long selection.
+bool selectionHasInnerLineBreak(const EditorSurface &surface);
 
 QString clearHistoryQuestion();
 QString clearHistoryTitle();

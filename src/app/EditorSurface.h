@@ -79,8 +79,14 @@ public:
     virtual void surfaceScrolled() {}
     virtual void surfaceDragOver(const QStringList &files, int shift) { (void)files; (void)shift; }
     virtual void surfaceDragDrop(const QStringList &files, int shift) { (void)files; (void)shift; }
+    // A drag of files left without a drop.
+    virtual void surfaceDragLeave() {}
     // Text (not files) was dragged and dropped inside the document.
     virtual void surfaceTextDropped() {}
+    // The widget's own menu is never shown: the program shows its Edit menu here instead.
+    virtual void surfaceContextMenu(const QPoint &globalPos) { (void)globalPos; }
+    // The widget is about to paste on its own (the middle mouse button pastes the primary selection).
+    virtual void surfaceAboutToPaste() {}
 };
 
 // What the logic requires of the editing control. Offsets are UTF-16 code units of Text with a

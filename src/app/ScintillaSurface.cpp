@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -240,6 +241,10 @@ void ScintillaView::inputMethodEvent(QInputMethodEvent *event)
 
 void ScintillaView::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::MiddleButton) {
+        if (SurfaceEvents *sink = m_surface->eventSink())
+            sink->surfaceAboutToPaste();
+    }
     QsciScintilla::mousePressEvent(event);
     m_surface->resetTypingFormat();
     if (SurfaceEvents *sink = m_surface->eventSink()) {
@@ -255,6 +260,24 @@ void ScintillaView::mouseReleaseEvent(QMouseEvent *event)
         const QPoint p = event->position().toPoint();
         sink->surfaceMouseUp(mouseButtonOf(event->button()), shiftStateOf(event->modifiers()), p.x(), p.y());
     }
+}
+
+void ScintillaView::contextMenuEvent(QContextMenuEvent *event)
+{
+    SurfaceEvents *sink = m_surface->eventSink();
+    if (!sink) {
+        QsciScintilla::contextMenuEvent(event);
+        return;
+    }
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const long pos = SendScintilla(SCI_GETCURRENTPOS);
+        const QPoint caret(int(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, pos)),
+                           int(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, pos)) + textHeight(0));
+        at = viewport()->mapToGlobal(caret);
+    }
+    event->accept();
+    sink->surfaceContextMenu(at);
 }
 
 void ScintillaView::focusInEvent(QFocusEvent *event)
@@ -288,10 +311,20 @@ void ScintillaView::dragMoveEvent(QDragMoveEvent *event)
         sink->surfaceDragOver(files, shiftStateOf(event->modifiers()));
 }
 
+void ScintillaView::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    QsciScintilla::dragLeaveEvent(event);
+    if (SurfaceEvents *sink = m_surface->eventSink())
+        sink->surfaceDragLeave();
+}
+
 void ScintillaView::dropEvent(QDropEvent *event)
 {
     const QStringList files = localFilesOf(event->mimeData());
     if (files.isEmpty()) {
+        // Dropped text is an edit like a paste: the program takes its snapshot first.
+        if (SurfaceEvents *sink = m_surface->eventSink())
+            sink->surfaceAboutToPaste();
         QsciScintilla::dropEvent(event);
         if (SurfaceEvents *sink = m_surface->eventSink())
             sink->surfaceTextDropped();
@@ -328,11 +361,23 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
     send(QsciScintillaBase::SCI_SETSCROLLWIDTH, 1);
     send(QsciScintillaBase::SCI_SETLAYOUTCACHE, QsciScintillaBase::SC_CACHE_PAGE);
     send(QsciScintillaBase::SCI_SETTABWIDTH, 4);
-    // The program keeps its own history; the widget's undo keys would only confuse.
-    for (const auto &[key, mods] : {std::pair{int(Qt::Key_Z), Qt::KeyboardModifiers(Qt::ControlModifier)},
-                                    std::pair{int(Qt::Key_Y), Qt::KeyboardModifiers(Qt::ControlModifier)},
-                                    std::pair{int(Qt::Key_Z), Qt::ControlModifier | Qt::ShiftModifier},
-                                    std::pair{int(Qt::Key_Backspace), Qt::KeyboardModifiers(Qt::AltModifier)}})
+    // The program keeps its own history and its own clipboard commands: the widget's undo keys, and
+    // its keys that cut, paste or rewrite lines, would change the text behind the program's back.
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    for (const auto &[key, mods] : {std::pair{int(Qt::Key_Z), ctrl}, std::pair{int(Qt::Key_Y), ctrl},
+                                    std::pair{int(Qt::Key_Z), ctrlShift}, std::pair{int(Qt::Key_Y), ctrlShift},
+                                    std::pair{int(Qt::Key_Backspace), Qt::KeyboardModifiers(Qt::AltModifier)},
+                                    std::pair{int(Qt::Key_Backspace), Qt::AltModifier | Qt::ShiftModifier},
+                                    std::pair{int(Qt::Key_X), ctrl}, std::pair{int(Qt::Key_C), ctrl},
+                                    std::pair{int(Qt::Key_V), ctrl},
+                                    std::pair{int(Qt::Key_Delete), Qt::KeyboardModifiers(Qt::ShiftModifier)},
+                                    std::pair{int(Qt::Key_Insert), ctrl},
+                                    std::pair{int(Qt::Key_Insert), Qt::KeyboardModifiers(Qt::ShiftModifier)},
+                                    std::pair{int(Qt::Key_L), ctrl}, std::pair{int(Qt::Key_L), ctrlShift},
+                                    std::pair{int(Qt::Key_T), ctrl}, std::pair{int(Qt::Key_T), ctrlShift},
+                                    std::pair{int(Qt::Key_D), ctrl}, std::pair{int(Qt::Key_U), ctrl},
+                                    std::pair{int(Qt::Key_U), ctrlShift}})
         m_view->removeKeyBinding(key, mods);
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
     send(QsciScintillaBase::SCI_STYLECLEARALL);

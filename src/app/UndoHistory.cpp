@@ -365,6 +365,9 @@ void UndoHistory::reset()
     m_position = 0;
     m_topMark = 0;
     m_slots[0] = {m_surface.selStart(), m_surface.selLength(), plainImage()};
+    m_changed = false;
+    m_restoring = false;
+    m_onRecord = false;
     // The surface may already be coloured: the next snapshot reads every style.
     m_base = m_slots[0].image;
     forgetTracking(false);
@@ -385,6 +388,11 @@ UndoHistory::SnapshotResult UndoHistory::AddHistory()
 {
     if (m_fileSize > SizeLimit)
         return {};
+    // The record the user went back to stays; the new state goes above it.
+    if (m_onRecord) {
+        ++m_position;
+        m_onRecord = false;
+    }
     store(m_position);
     ++m_position;
     // A new edit ends the redo branch: redoing into it would drop the edit.
@@ -407,6 +415,7 @@ bool UndoHistory::undo()
             store(1);
             clearAbove(2);
             m_position = 1;
+            m_onRecord = false;
         } else {
             AddHistory();
             --m_position;
@@ -420,6 +429,7 @@ bool UndoHistory::undo()
         return false;
     }
     restore(slot);
+    m_onRecord = true;
     return true;
 }
 
@@ -431,6 +441,7 @@ bool UndoHistory::redo()
     m_restoring = true;
     ++m_position;
     restore(m_slots[std::size_t(m_position)]);
+    m_onRecord = true;
     return true;
 }
 

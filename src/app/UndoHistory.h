@@ -104,4 +104,6 @@ private:
     qsizetype m_fileSize = 0;
     bool m_changed = false;
     bool m_restoring = false;
+    // The surface shows record m_position as it was restored: the next snapshot goes above it.
+    bool m_onRecord = false;
 };

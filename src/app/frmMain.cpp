@@ -3,11 +3,19 @@
 #include "FileIO.h"
 #include "Authoring.h"
 #include "ChangeDetector.h"
+#include "CommandController.h"
 #include "CommandTable.h"
 #include "EditCommands.h"
+#include "EditController.h"
+#include "LanguageMenu.h"
+#include "MainSearchHost.h"
+#include "MainToolBar.h"
+#include "StatusBar.h"
+#include "TransformCommands.h"
+#include "WindowCaption.h"
+#include "WindowPlacement.h"
 #include "UndoHistory.h"
-#include "FileLinks.h"
-#include "FlatButton.h"
+#include "FileDrop.h"
 #include "Highlighter.h"
 #include "LiveHighlighter.h"
 #include "modKeyWords.h"
@@ -17,12 +25,7 @@
 #include "modStartUp.h"
 #include "modTransparent.h"
 #include "Prompter.h"
-#include "Encoders.h"
-#include "LineSort.h"
 #include "ScintillaSurface.h"
-#include "TextStatistics.h"
-#include "TextToHtml.h"
-#include "TextTransforms.h"
 #include "SearchHost.h"
 #include "SearchWindows.h"
 
@@ -37,6 +40,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -56,11 +60,6 @@ QString openFilter()
                           "C files (*.c, *.cpp, *.h, *.hpp) (*.c *.cpp *.h *.hpp);;"
                           "Java files (*.java, *.jav) (*.java *.jav);;"
                           "HTML files (*.html, *.htm, *.css) (*.html *.htm *.css)");
-}
-
-QString joinWithCrLf(const QStringList &items)
-{
-    return items.join(QStringLiteral("\r\n"));
 }
 
 struct DecodedLoad {
@@ -99,38 +98,6 @@ DecodedLoad loadInto(EditorSurface &s, QFile &file)
     return result;
 }
 
-// What the search windows borrow from the main window.
-class MainSearchHost : public SearchHost {
-public:
-    explicit MainSearchHost(frmMain &window) : m_window(window) {}
-    EditorSurface &surface() override { return m_window.surface(); }
-    Settings &settings() override { return m_window.settings; }
-    QString appFolder() const override { return m_window.appFolder(); }
-    void AddHistory() override { m_window.AddHistory(); }
-    bool highlightingActive() const override
-    {
-        return m_window.settings.enableSyntaxHighlightning && m_window.language.languageActive
-            && !m_window.docFlags.highlightingDeclined;
-    }
-    void renderRange(int start, int length) override { m_window.highlighter().renderRange(start, length); }
-    void renderDocument() override { m_window.highlighter().renderDocument(); }
-    void showHint(const QString &text) override { m_window.showHint(text); }
-    bool isMarkupLanguage() const override { return m_window.language.languageActive && m_window.language.markup; }
-    bool isBinaryMode() const override { return m_window.isBinary; }
-    void refreshStatusBar() override { m_window.updateXY(1); }
-    void redrawGutter() override { m_window.PicLines->DrawLineNumbers(); }
-    QWidget *ownerWindow() override { return &m_window; }
-
-private:
-    frmMain &m_window;
-};
-
-double twipsPerPixel(const QWidget *widget)
-{
-    const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
-    return 1440.0 / dpi;
-}
-
 } // namespace
 
 frmMain::frmMain(const QString &appFolder, QWidget *parent)
@@ -151,11 +118,45 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_search = new SearchWindows(*m_searchHost, this);
-    m_authoring = std::make_unique<Authoring>(this, *m_surface, settings, language, appFolder, AuthoringHost{
-        [this] { AddHistory(); }, [this] { isDocumentSaved = false; updateTitle(); },
-        [this] { return m_searchHost->highlightingActive(); },
-        [this](int start, int length) { m_highlighter->renderRange(start, length); },
-        [this] { m_live->rehighlightCurrentLine(); }, [this] { return strfilename; }});
+    m_status = new StatusBar(this, settings);
+    lblToolTip = m_status->lblToolTip;
+    lblXY = m_status->lblXY;
+    lblSize = m_status->lblSize;
+    lblOS = m_status->lblOS;
+    lblUC = m_status->lblUC;
+    lblINS = m_status->lblINS;
+    lblCaps = m_status->lblCaps;
+    tmrToolTip = m_status->tmrToolTip;
+    const CommandContext context{*m_surface, settings, this, strfilename, encoding, isUnix,
+                                 [this] { AddHistory(); },
+                                 [this] {
+                                     isDocumentSaved = false;
+                                     updateTitle();
+                                     PicLines->DrawLineNumbers();
+                                     updateXY();
+                                 },
+                                 [this] {
+                                     if (QAction *wrap = CommandTable::findCommand(this, "mnuFormatWordWrap"))
+                                         wrap->setChecked(settings.WordWrap);
+                                     PicLines->DrawLineNumbers();
+                                     updateXY();
+                                 },
+                                 [this](const QString &text) { showHint(text); },
+                                 [this] { return m_languages->highlightingActive(); },
+                                 [this](int start, int length) { m_highlighter->renderRange(start, length); },
+                                 [this] { m_highlighter->renderDocument(); }};
+    m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolder(),
+                                                 [this](const QString &text) { m_status->setIdleHint(text); });
+    m_transforms = std::make_unique<TransformCommands>(context);
+    m_authoring = std::make_unique<Authoring>(context, language, appFolder, [this] { m_live->rehighlightCurrentLine(); });
+    m_edit = std::make_unique<EditController>(
+        context, *m_history,
+        EditController::Hooks{[this] { m_search->markDirty(); },
+                              [this] {
+                                  PicLines->DrawLineNumbers();
+                                  updateXY();
+                              },
+                              [this](const QString &text) { m_live->afterPaste(text); }});
     m_changes = std::make_unique<ChangeDetector>(appFolder + QStringLiteral("/settings.ini"));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -173,15 +174,11 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     setCentralWidget(central);
     lineBox = new CurrentLineBox(*m_surface, m_surface->view()->viewport());
     m_surface->setEventSink(this);
-    buildStatusBar();
     buildMenus();
-    buildToolBar();
+    toolBar = MainToolBar::build(this, m_appFolder, [this](const QString &tip) { showHint(tip); },
+                                 [this] { surface().setFocus(); });
     PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
 
-    tmrToolTip = new QTimer(this);
-    tmrToolTip->setObjectName(QStringLiteral("tmrToolTip"));
-    tmrToolTip->setInterval(700);
-    connect(tmrToolTip, &QTimer::timeout, this, &frmMain::toolTipTick);
     activate = new QTimer(this);
     activate->setObjectName(QStringLiteral("activate"));
     activate->setInterval(500);
@@ -215,20 +212,48 @@ ScintillaView *frmMain::txtText() const
 
 QAction *frmMain::wire(const char *name, const std::function<void()> &handler)
 {
-    QAction *action = CommandTable::findCommand(this, name);
-    if (!action)
-        return nullptr;
-    connect(action, &QAction::triggered, this, [this, handler] {
-        handler();
-        surface().setFocus();
-    });
-    action->setEnabled(true);
-    return action;
+    return m_commands->wire(name, handler);
+}
+
+CommandState frmMain::commandState() const
+{
+    const EditorSurface &s = *m_surface;
+    CommandState state;
+    state.selection = s.selLength() > 0;
+    state.clipboardText = m_clipboardText;
+    state.canUndo = m_history->canUndo();
+    state.canRedo = m_history->canRedo();
+    state.named = strfilename != kUntitled;
+    state.fileOnDisk = state.named && FileExists(strfilename);
+    state.unsaved = !isDocumentSaved;
+    state.searchText = m_search->canFindAgain();
+    state.bookmarks = m_search->hasBookmarks();
+    state.selectedLines = EditCommands::selectionHasInnerLineBreak(s);
+    state.language = language.languageActive;
+    state.highlighting = language.languageActive && settings.enableSyntaxHighlightning;
+    state.keywordList = language.languageActive && !language.keywordListText.trimmed().isEmpty();
+    state.lineComment = language.languageActive && !language.lineComment.isEmpty();
+    state.compiler = language.languageActive && !language.compilerPath.trimmed().isEmpty();
+    return state;
 }
 
 void frmMain::buildMenus()
 {
     CommandTable::buildMenuBar(menuBar(), this);
+    m_commands = new CommandController(this, [this] { return commandState(); });
+    m_commands->setAfterCommand([this] { surface().setFocus(); });
+    // The widget's own binding of a key the program defines would act behind the program's back.
+    for (const QKeySequence &key : CommandController::commandKeys()) {
+        const QKeyCombination combination = key[0];
+        txtText()->removeKeyBinding(int(combination.key()), combination.keyboardModifiers());
+    }
+    const auto noteClipboard = [this] {
+        const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+        m_clipboardText = mime && mime->hasText();
+        m_commands->scheduleRefresh();
+    };
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, noteClipboard);
+    noteClipboard();
     mnuFile = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFile"));
     wire("mnuFileNew", [this] {
         if (!Launcher::startInstance())
@@ -253,29 +278,15 @@ void frmMain::buildMenus()
         mnuFileRecent << wire(qPrintable(QStringLiteral("mnuFile%1").arg(n)), [this, n] { FileOpen(recentFiles.entry(n)); });
     if (QAction *lines = wire("mnuFormatToggleLineNumbers", [this] { ToggleLineNumbers(); }))
         lines->setChecked(true);
-    connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshFileMenu);
+    connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshRecentMenu);
 
-    wire("mnuEditUndo", [this] { Undo(); });
-    wire("mnuEditRedo", [this] { Redo(); });
-    wire("mnuEditCut", [this] { Cut(); });
-    wire("mnuEditCopy", [this] { Copy(); });
-    wire("mnuEditPaste", [this] { Paste(); });
-    wire("mnuEditDelete", [this] { DeleteSelection(); });
-    wire("mnuEditCutAppend", [this] { CopyAppend(true); });
-    wire("mnuEditCopyAppend", [this] { CopyAppend(false); });
-    wire("mnuEditCutAsRichText", [this] { CopyAsRichText(true); });
-    wire("mnuEditCopyAsRichText", [this] { CopyAsRichText(false); });
-    wire("mnuEditCopyColumn", [this] { CopyColumn(); });
-    wire("mnuEditCopyFileName", [this] { QGuiApplication::clipboard()->setText(strfilename); });
-    wire("mnuEditDeleteLine", [this] { DeleteLine(); });
-    wire("mnuEditCrop", [this] { Crop(); });
-    wire("mnuEditSelectWord", [this] { EditCommands::selectWord(surface()); });
-    wire("mnuEditSelectLine", [this] { EditCommands::selectLine(surface()); });
-    wire("mnuEditSelectAll", [this] { EditCommands::selectAll(surface()); });
-    wire("mnuEditDateTime", [this] { InsertDateTime(); });
-    wire("mnuToolsClearUndoRedo", [this] { ClearUndoRedo(); });
-    if (QMenu *edit = menuBar()->findChild<QMenu *>(QStringLiteral("mnuEdit")))
-        connect(edit, &QMenu::aboutToShow, this, &frmMain::refreshEditMenu);
+    const WireCommand wireCommand = [this](const char *name, std::function<void()> handler) { wire(name, handler); };
+    m_edit->registerCommands(wireCommand);
+    m_transforms->registerCommands(wireCommand);
+    m_authoring->registerCommands(wireCommand);
+    wire("mnuInsertContentFromFile", [this] { InsertContentFromFile(); });
+    if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
+        connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
 
     wire("mnuSearchFind", [this] { m_search->Find(); });
     wire("mnuSearchFindNext", [this] { m_search->FindNext(); });
@@ -289,81 +300,11 @@ void frmMain::buildMenus()
     wire("mnuSearchPreviousBookmark", [this] { m_search->PreviousBookmark(); });
     wire("mnuSearchViewAllBookmarks", [this] { m_search->ViewAllBookmarks(); });
     wire("mnuSearchClearAllBookmarks", [this] { m_search->ClearAllBookmarks(); });
-    if (QMenu *searchMenu = menuBar()->findChild<QMenu *>(QStringLiteral("mnuSearch")))
-        connect(searchMenu, &QMenu::aboutToShow, this, [this] {
-            const std::pair<const char *, bool> items[] = {
-                {"mnuSearchFindNext", m_search->canFindAgain()}, {"mnuSearchFindPrev", m_search->canFindAgain()},
-                {"mnuSearchViewAllBookmarks", m_search->hasBookmarks()},
-                {"mnuSearchClearAllBookmarks", m_search->hasBookmarks()},
-                {"mnuSearchNextBookmark", m_search->hasBookmarks()},
-                {"mnuSearchPreviousBookmark", m_search->hasBookmarks()}};
-            for (const auto &[name, enabled] : items) {
-                if (QAction *action = CommandTable::findCommand(this, name))
-                    action->setEnabled(enabled);
-            }
-        });
-
-    wire("mnuFormatToUpperCase", [this] { ChangeCase([](const QString &t) { return TextTransforms::ToUpperCase(t); }); });
-    wire("mnuFormatToLowerCase", [this] { ChangeCase([](const QString &t) { return TextTransforms::ToLowerCase(t); }); });
-    wire("mnuFormatCapitalize", [this] { ChangeCase([](const QString &t) { return TextTransforms::Capitalize(t); }); });
-    wire("mnuFormatInvertCase", [this] { ChangeCase([](const QString &t) { return TextTransforms::InvertCase(t); }); });
-    wire("mnuFormatAddIndent", [this] { ChangeIndent(true); });
-    wire("mnuFormatRemoveIndent", [this] { ChangeIndent(false); });
-    wire("mnuFormatTabsToSpaces", [this] {
-        transformText(Scope::SelectionOrText, [this](const QString &t) { return TextTransforms::TabsToSpaces(t, settings.TabWidth); });
-        RefreshHighlighting();
-    });
-    wire("mnuFormatSpacesToTabs", [this] {
-        transformText(Scope::SelectionOrText, [this](const QString &t) { return TextTransforms::SpacesToTabs(t, settings.TabWidth); });
-        RefreshHighlighting();
-    });
-    wire("mnuFormatTrimTrailngSpaces", [this] {
-        transformText(Scope::SelectionOrText, [](const QString &t) { return TextTransforms::TrimTrailingBlanks(t); });
-        RefreshHighlighting();
-    });
-    wire("mnuFormatWordWrap", [this] { ToggleWordWrap(); });
-    wire("mnuToolsURLEncode", [this] {
-        transformText(Scope::SelectionOrText, [](const QString &t) { return Encoders::URLEncode(t); });
-    });
-    wire("mnuToolsURLDecode", [this] {
-        transformText(Scope::SelectionOrText, [this](const QString &t) { return Encoders::URLDecode(t, encoding); });
-    });
-    wire("mnuToolsBase64Encode", [this] {
-        transformText(Scope::SelectionOrText, [this](const QString &t) { return Encoders::Base64Encode(t, encoding); });
-        surface().setTabStops(settings.TabWidth * 4);
-    });
-    wire("mnuToolsBase64Decode", [this] {
-        transformText(Scope::SelectionOrText, [this](const QString &t) { return Encoders::Base64Decode(t, encoding); });
-        surface().setTabStops(settings.TabWidth * 4);
-    });
-    wire("mnuToolsl33t", [this] { transformText(Scope::WholeText, [](const QString &t) { return Encoders::ToL33t(t); }); });
-    wire("mnuToolsPlain", [this] { transformText(Scope::WholeText, [](const QString &t) { return Encoders::FromL33t(t); }); });
-    wire("mnuToolsSortLines", [this] { SortLines(true); });
-    wire("mnuToolsSortLinesDec", [this] { SortLines(false); });
-    wire("mnuToolsWordCount", [this] { WordCount(); });
-    wire("mnuToolsConvertTextToHTML", [this] { ConvertTextToHTML(); });
-    if (QMenu *format = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFormat")))
-        connect(format, &QMenu::aboutToShow, this, [this] {
-            const bool selected = surface().selLength() > 0;
-            for (const char *name : {"mnuFormatToUpperCase", "mnuFormatToLowerCase", "mnuFormatCapitalize", "mnuFormatInvertCase"})
-                if (QAction *action = CommandTable::findCommand(this, name))
-                    action->setEnabled(selected);
-            for (const char *name : {"mnuFormatAddIndent", "mnuFormatRemoveIndent"})
-                if (QAction *action = CommandTable::findCommand(this, name))
-                    action->setEnabled(selectionHasInnerLineBreak());
-        });
-
-    for (const auto &[name, run] : m_authoring->commands())
-        wire(name, run);
-    wire("mnuInsertContentFromFile", [this] { InsertContentFromFile(); });
-    if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
-        connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
-
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
     if (QMenu *programming = menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming")))
-        connect(programming, &QMenu::aboutToShow, this, &frmMain::buildLanguageMenu);
+        connect(programming, &QMenu::aboutToShow, this, [this, programming] { m_languages->buildLanguageMenu(programming); });
 }
 
 QString frmMain::keywordsFolder() const
@@ -378,134 +319,17 @@ bool frmMain::languageActive() const
 
 void frmMain::LoadLanguage(const QString &fileName, bool renderNow)
 {
-    language = modKeyWords::loadLanguage(keywordsFolder(), fileName);
-    if (!language.languageActive)
-        return;
-    toolTipCaption = modKeyWords::languageHint(language.languageName);
-    showHint(toolTipCaption);
-    docFlags.javaFlag = language.isJava();
-    modKeyWords::RenderRequest request;
-    request.highlightingEnabled = settings.enableSyntaxHighlightning;
-    request.renderNow = renderNow;
-    request.highlightingDeclined = docFlags.highlightingDeclined;
-    request.promptWarningLargeFile = settings.PromptWarningLargeFile;
-    request.textLength = surface().textLength();
-    request.colorFileSizeLimit = settings.ColorFileSizeLimit;
-    switch (modKeyWords::renderDecision(language, request)) {
-    case modKeyWords::RenderDecision::None:
-        return;
-    case modKeyWords::RenderDecision::AskFirst:
-        if (askUser(this, modKeyWords::largeFileQuestion(fileName, request.textLength, request.colorFileSizeLimit),
-                    QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
-            != QMessageBox::Yes) {
-            docFlags.highlightingDeclined = true;
-            return;
-        }
-        break;
-    case modKeyWords::RenderDecision::Render:
-        break;
-    }
-    m_highlighter->renderDocument();
+    m_languages->LoadLanguage(fileName, renderNow);
 }
 
 void frmMain::RefreshHighlighting()
 {
-    if (!docFlags.highlightingDeclined && language.languageActive && settings.enableSyntaxHighlightning)
-        m_highlighter->renderDocument();
+    m_languages->RefreshHighlighting();
 }
 
 void frmMain::NoHighlighting()
 {
-    language = modKeyWords::loadLanguage(keywordsFolder(), QStringLiteral("noextension"));
-    m_highlighter->clearHighlighting();
-}
-
-void frmMain::buildLanguageMenu()
-{
-    QMenu *programming = menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming"));
-    if (!programming)
-        return;
-    if (QAction *refresh = CommandTable::findCommand(this, "mnuToolsRefreshSyntax"))
-        refresh->setEnabled(language.languageActive && settings.enableSyntaxHighlightning);
-    for (QAction *old : programming->actions()) {
-        if (old->objectName() == QLatin1String("mnuKeyWord") || old->objectName() == QLatin1String("mnuKeyWordSep"))
-            delete old;
-    }
-    const auto entries = modKeyWords::languageMenuEntries(keywordsFolder(), ExtensionOf(strfilename));
-    if (entries.isEmpty())
-        return;
-    QAction *separator = programming->addSeparator();
-    separator->setObjectName(QStringLiteral("mnuKeyWordSep"));
-    for (const auto &entry : entries) {
-        QAction *item = programming->addAction(entry.caption);
-        item->setObjectName(QStringLiteral("mnuKeyWord"));
-        item->setCheckable(true);
-        item->setData(entry.tag);
-        const bool checked = docFlags.manualLanguageChoice ? entry.path == language.definitionPath
-                                                           : entry.matchesDocument;
-        item->setChecked(checked);
-        const QString tag = entry.tag;
-        connect(item, &QAction::triggered, this, [this, tag, item, programming] {
-            LoadLanguage(modKeyWords::fileNameForMenuTag(tag), true);
-            for (QAction *other : programming->actions()) {
-                if (other->objectName() == QLatin1String("mnuKeyWord"))
-                    other->setChecked(other == item);
-            }
-            docFlags.manualLanguageChoice = true;
-            surface().setFocus();
-        });
-    }
-}
-
-void frmMain::buildToolBar()
-{
-    toolBar = addToolBar(QStringLiteral("Tool Bar"));
-    toolBar->setObjectName(QStringLiteral("toolBar"));
-    toolBar->setMovable(false);
-    toolBar->setFloatable(false);
-    toolBar->toggleViewAction()->setVisible(false);
-    const QStringList separatedAfter{QStringLiteral("cmdSave"), QStringLiteral("cmdPaste"), QStringLiteral("cmdRedo"),
-                                     QStringLiteral("cmdReplace")};
-    for (const ToolButtonInfo &info : CommandTable::toolButtons()) {
-        auto *button = new FlatButton(toolBar);
-        button->setObjectName(QLatin1String(info.objectName));
-        button->setCaption(QString());
-        button->setPicAlign(3);
-        button->setButtonStyle(1);
-        button->setPicture(CommandTable::toolIcon(info, m_appFolder).pixmap(16, 16));
-        button->setToolTip(info.tip);
-        QAction *action = CommandTable::findCommand(this, info.command);
-        button->setEnabled(action && action->isEnabled());
-        if (action) {
-            connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
-            connect(button, &FlatButton::Click, action, [this, action] {
-                action->trigger();
-                surface().setFocus();
-            });
-        }
-        const QString tip = info.tip;
-        connect(button, &FlatButton::MouseOver, this, [this, tip] { showHint(tip); });
-        toolBar->addWidget(button);
-        if (separatedAfter.contains(button->objectName())) {
-            auto *separator = new FlatButton(toolBar);
-            separator->setButtonType(9);
-            toolBar->addWidget(separator);
-        }
-    }
-}
-
-void frmMain::refreshFileMenu()
-{
-    refreshRecentMenu();
-    const bool exists = strfilename != kUntitled && FileExists(strfilename);
-    if (QAction *revert = CommandTable::findCommand(this, "mnuFileRevertToSaved"))
-        revert->setEnabled(exists && !isDocumentSaved);
-    if (QAction *remove = CommandTable::findCommand(this, "mnuFileDeleteFile"))
-        remove->setEnabled(exists);
-    if (QAction *selection = CommandTable::findCommand(this, "mnuFileSaveSelection"))
-        selection->setEnabled(surface().selLength() > 0);
-    if (QAction *closeFile = CommandTable::findCommand(this, "mnuFileClose"))
-        closeFile->setEnabled(strfilename != kUntitled || !isDocumentSaved);
+    m_languages->NoHighlighting();
 }
 
 void frmMain::ToggleLineNumbers()
@@ -545,7 +369,7 @@ void frmMain::FileClose(bool prompt)
 {
     if (prompt && !confirmDiscard())
         return;
-    toolTipCaption.clear();
+    m_status->setIdleHint(QString());
     language.resetToPlainText();
     docFlags.clear();
     openFiles.UnregisterOpenFile(strfilename);
@@ -565,31 +389,6 @@ void frmMain::FileClose(bool prompt)
     updateXY();
 }
 
-void frmMain::buildStatusBar()
-{
-    const auto label = [this](const char *name, const QString &text, bool permanent) {
-        auto *l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        if (permanent) {
-            l->setFrameShape(QFrame::StyledPanel);
-            l->setAlignment(Qt::AlignCenter);
-            statusBar()->addPermanentWidget(l);
-        } else {
-            statusBar()->addWidget(l, 1);
-        }
-        return l;
-    };
-    statusBar()->setObjectName(QStringLiteral("sBar"));
-    lblToolTip = label("lblToolTip", QString(), false);
-    lblXY = label("lblXY", QStringLiteral("1:1"), true);
-    lblSize = label("lblSize", QString(), true);
-    lblOS = label("lblOS", QStringLiteral("DOS"), true);
-    lblUC = label("lblUC", QStringLiteral("ASCII"), true);
-    lblINS = label("lblINS", QStringLiteral("INS"), true);
-    lblCaps = label("lblCaps", QStringLiteral("CAPS"), true);
-    lblCaps->setVisible(false);
-}
-
 void frmMain::refreshRecentMenu()
 {
     for (int n = 1; n <= RecentFiles::Count; ++n) {
@@ -603,51 +402,30 @@ void frmMain::refreshRecentMenu()
 
 void frmMain::setToolTipText(const QString &text)
 {
-    lblToolTip->setText(text);
+    m_status->setText(text);
 }
 
 QString frmMain::caption() const
 {
-    const QString title = QString::fromLatin1(Title);
-    const qsizetype slash = strfilename.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0) {
-        return isDocumentSaved ? strfilename + QStringLiteral(" - ") + title
-                               : strfilename + QStringLiteral("* - ") + title + QStringLiteral(" [NOT SAVED]");
-    }
-    const QString name = strfilename.mid(slash + 1);
-    const QString folder = strfilename.left(slash);
-    return isDocumentSaved ? name + QStringLiteral(" @ ") + folder + QStringLiteral(" - ") + title
-                           : name + QStringLiteral("* @ ") + folder + QStringLiteral(" - ") + title
-                                 + QStringLiteral(" [NOT SAVED]");
+    return windowCaption(strfilename, isDocumentSaved, QString::fromLatin1(Title));
 }
 
 void frmMain::updateTitle()
 {
     setWindowTitle(caption());
+    if (m_commands)
+        m_commands->scheduleRefresh();
 }
 
 void frmMain::updateXY(int shift)
 {
-    EditorSurface &s = surface();
-    const int start = s.selStart();
-    const int line = s.getLineFromChar(start);
-    const int column = start - s.lineIndex(line) + 1;
-    QString xy = QStringLiteral("%1:%2").arg(line + 1).arg(column);
-    if (s.wordWrap())
-        xy += QStringLiteral("(WW)");
-    lblXY->setText(xy);
-    const int factor = encoding == TextEncoding::Utf16 ? 2 : 1;
-    const QLocale locale;
-    const int selected = s.selLength();
-    if (selected > 0)
-        lblSize->setText(QStringLiteral("Bytes Sel : ") + locale.toString(qint64(selected) * factor));
-    else
-        lblSize->setText(QStringLiteral("File Size : ") + locale.toString(qint64(s.textLength()) * factor)
-                         + QStringLiteral(" bytes"));
+    m_status->showCaret(surface(), encoding);
     lineBox->PlaceLineBox();
     PicLines->update();
     if (m_search)
         m_search->onCaretMoved(shift);
+    if (m_commands)
+        m_commands->scheduleRefresh();
 }
 
 void frmMain::fitGutter()
@@ -971,160 +749,38 @@ void frmMain::resetHistory()
 
 void frmMain::Undo()
 {
-    m_history->undo();
-    PicLines->DrawLineNumbers();
-    updateXY();
-}
-
-void frmMain::Redo()
-{
-    m_history->redo();
-    PicLines->DrawLineNumbers();
-    updateXY();
-}
-
-void frmMain::Copy()
-{
-    EditorSurface &s = surface();
-    const QString selected = s.selText();
-    if (selected.isEmpty())
-        return;
-    if (settings.CopyAsRichText)
-        putRichText(selected, s.selStart(), s.selLength());
-    else
-        QGuiApplication::clipboard()->setText(EditCommands::copiedText(selected, isUnix));
-}
-
-void frmMain::putRichText(const QString &text, int start, int length)
-{
-    EditorSurface &s = surface();
-    const auto runs = s.formatRuns(start, length);
-    QGuiApplication::clipboard()->setMimeData(
-        EditCommands::richClipboardData(text, s.selRTF(), EditCommands::htmlOfRuns(text, runs)));
-}
-
-void frmMain::Cut()
-{
-    AddHistory();
-    if (surface().selLength() == 0)
-        return;
-    Copy();
-    surface().setSelText(QString());
-}
-
-void frmMain::Paste()
-{
-    AddHistory();
-    EditorSurface &s = surface();
-    const QString text = EditCommands::pastedText(QGuiApplication::clipboard()->text());
-    s.setSelText(text);
-    s.setSelColor(settings.fcolor);
-    s.setSelBold(settings.TextBold);
-    m_live->afterPaste(text);
-}
-
-void frmMain::CopyAppend(bool cut)
-{
-    EditorSurface &s = surface();
-    const QString selected = s.selText();
-    if (selected.isEmpty())
-        return;
-    if (cut)
-        AddHistory();
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->setText(EditCommands::appendedText(clipboard->text(), selected, isUnix));
-    if (cut)
-        s.setSelText(QString());
-}
-
-void frmMain::CopyAsRichText(bool cut)
-{
-    EditorSurface &s = surface();
-    if (cut)
-        AddHistory();
-    const QString selected = s.selText();
-    if (selected.isEmpty())
-        return;
-    putRichText(selected, s.selStart(), s.selLength());
-    if (cut)
-        s.setSelText(QString());
-}
-
-void frmMain::CopyColumn()
-{
-    const auto column = EditCommands::copyColumn(surface(), isUnix);
-    QGuiApplication::clipboard()->setText(column.text);
-    showHint(column.message);
-}
-
-void frmMain::DeleteSelection()
-{
-    AddHistory();
-    surface().setSelText(QString());
-    isDocumentSaved = false;
-    updateTitle();
-}
-
-void frmMain::DeleteLine()
-{
-    AddHistory();
-    if (EditCommands::deleteLine(surface())) {
-        isDocumentSaved = false;
-        updateTitle();
-    }
+    m_edit->Undo();
 }
 
 void frmMain::Crop()
 {
-    if (surface().selLength() == 0)
-        return;
-    AddHistory();
-    EditCommands::crop(surface());
+    m_edit->Crop();
 }
 
-void frmMain::InsertDateTime()
+void frmMain::CopyAsRichText(bool cut)
 {
-    AddHistory();
-    surface().setSelText(EditCommands::dateTimeText());
-}
-
-void frmMain::ClearUndoRedo()
-{
-    if (askUser(this, EditCommands::clearHistoryQuestion(), EditCommands::clearHistoryTitle(),
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
-        == QMessageBox::Yes)
-        m_history->reset();
-}
-
-void frmMain::refreshEditMenu()
-{
-    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
-    const auto state = EditCommands::editMenuState(surface().selLength() > 0, mime && mime->hasText(),
-                                                   m_history->canUndo(), m_history->canRedo(), strfilename);
-    const std::pair<const char *, bool> items[] = {
-        {"mnuEditCut", state.cut}, {"mnuEditCopy", state.copy}, {"mnuEditPaste", state.paste},
-        {"mnuEditCutAppend", state.cutAppend}, {"mnuEditCopyAppend", state.copyAppend}, {"mnuEditDelete", state.del},
-        {"mnuEditCrop", state.crop}, {"mnuEditUndo", state.undo}, {"mnuEditRedo", state.redo},
-        {"mnuEditCopyFileName", state.copyFileName}};
-    for (const auto &[name, enabled] : items) {
-        if (QAction *action = CommandTable::findCommand(this, name))
-            action->setEnabled(enabled);
-    }
+    m_edit->CopyAsRichText(cut);
 }
 
 void frmMain::runFocusChecks()
 {
+    // A question of an earlier round is still open: its answer settles this round too.
+    if (m_inFocusChecks)
+        return;
+    const QScopedValueRollback guard(m_inFocusChecks, true);
     refreshCapsLock();
     EditorSurface &s = surface();
+    // The settings decide what happens to the document, so another window's save comes first.
+    if (m_changes->settingsChanged()) {
+        LoadMySettings(true);
+        RefreshHighlighting();
+    }
     const auto checks = m_changes->runChecks(strfilename, s.selStart(), s.selLength(),
-                                             {settings.DisableFileChangeDetection, settings.AutoUpdateChangedFiles});
+                                             {settings.DisableFileChangeDetection, settings.AutoUpdateChangedFiles,
+                                              textDiffersFromSaved()});
     if (checks.reloadRecentFiles) {
         recentFiles.LoadRecentFiles();
         refreshRecentMenu();
-    }
-    if (checks.reloadSettings) {
-        LoadMySettings(true);
-        RefreshHighlighting();
     }
     const auto reload = [&] {
         ReadFile(strfilename, false);
@@ -1196,6 +852,7 @@ void frmMain::InsertContentFromFile(const QString &path)
 void frmMain::surfaceChange()
 {
     m_history->noteChange();
+    m_commands->scheduleRefresh();
     if (isLoading || !surface().isVisible())
         return;
     fitGutter();
@@ -1224,7 +881,9 @@ void frmMain::surfaceKeyUp(int &key, int &shift)
         lblINS->setText(overwrite ? QStringLiteral("OVR") : QStringLiteral("INS"));
         surface().setOverwriteCaret(overwrite);
     }
-    PicLines->update();
+    if (key == Qt::Key_CapsLock)
+        refreshCapsLock();
+    updateXY(shift);
 }
 
 void frmMain::surfaceMouseUp(int, int, int, int)
@@ -1250,35 +909,31 @@ void frmMain::surfaceDragOver(const QStringList &, int)
     setToolTipText(QStringLiteral("Press Shift to insert filename, Ctrl to insert HTML tag, Shift+Ctrl to insert content"));
 }
 
+void frmMain::surfaceDragLeave()
+{
+    m_status->setText(m_status->toolTipCaption);
+}
+
 void frmMain::surfaceDragDrop(const QStringList &files, int shift)
 {
     setToolTipText(QString());
-    EditorSurface &s = surface();
-    const bool withShift = shift & ShiftMask;
-    const bool withCtrl = shift & CtrlMask;
-    QStringList pieces;
-    if (withShift && withCtrl) {
-        for (const QString &file : files)
-            InsertContentFromFile(file);
-        return;
-    }
-    if (withShift) {
-        pieces = files;
-    } else if (withCtrl) {
-        for (const QString &file : files)
-            pieces << MakeFileLink(file, FileNameOf(file));
-    } else if (shift & AltMask) {
-        for (const QString &file : files)
-            pieces << FileNameOf(file);
-    } else {
+    const FileDrop::Plan plan = FileDrop::plan(files, shift);
+    switch (plan.action) {
+    case FileDrop::Action::Open:
         for (const QString &file : files)
             FileOpen(file);
         return;
+    case FileDrop::Action::InsertContent:
+        for (const QString &file : files)
+            InsertContentFromFile(file);
+        return;
+    case FileDrop::Action::InsertText:
+        AddHistory();
+        surface().setSelText(plan.text);
+        isDocumentSaved = false;
+        updateTitle();
+        return;
     }
-    AddHistory();
-    s.setSelText(joinWithCrLf(pieces));
-    isDocumentSaved = false;
-    updateTitle();
 }
 
 void frmMain::surfaceTextDropped()
@@ -1286,107 +941,15 @@ void frmMain::surfaceTextDropped()
     m_live->afterDrop();
 }
 
-void frmMain::transformText(Scope scope, const std::function<QString(const QString &)> &f)
+void frmMain::surfaceContextMenu(const QPoint &globalPos)
 {
-    EditorSurface &s = surface();
-    const int start = s.selStart();
-    const int length = s.selLength();
+    if (QMenu *edit = menuBar()->findChild<QMenu *>(QStringLiteral("mnuEdit")))
+        edit->popup(globalPos);
+}
+
+void frmMain::surfaceAboutToPaste()
+{
     AddHistory();
-    if (scope == Scope::Selection || (scope == Scope::SelectionOrText && length > 0)) {
-        s.setSelText(f(s.selText()));
-    } else {
-        const QString changed = f(s.text());
-        s.setVisible(false);
-        s.setText(changed);
-        s.setVisible(true);
-        // The whole-text commands keep the selection as numbers, though the text changed length.
-        s.setSelStart(start);
-        s.setSelLength(length);
-    }
-    isDocumentSaved = false;
-    updateTitle();
-    PicLines->DrawLineNumbers();
-    updateXY();
-}
-
-void frmMain::ChangeCase(const std::function<QString(const QString &)> &f)
-{
-    EditorSurface &s = surface();
-    if (s.selLength() == 0)
-        return;
-    const int start = s.selStart();
-    const int length = s.selLength();
-    transformText(Scope::Selection, f);
-    s.setSelStart(start);
-    s.setSelLength(length);
-    if (settings.enableSyntaxHighlightning && language.languageActive && !docFlags.highlightingDeclined)
-        m_highlighter->renderRange(start + 1, length);
-}
-
-bool frmMain::selectionHasInnerLineBreak() const
-{
-    const QString selected = m_surface->selText();
-    return selected.indexOf(QLatin1String("\r\n")) >= 1;
-}
-
-void frmMain::ChangeIndent(bool add)
-{
-    EditorSurface &s = surface();
-    if (selectionHasInnerLineBreak()) {
-        const int start = s.selStart();
-        const QString indent = TextTransforms::IndentUnit(settings.TabWidth, settings.UseSpacesInsteadOfTabs);
-        transformText(Scope::Selection, [add, &indent](const QString &t) {
-            return add ? TextTransforms::AddIndentToLines(t, indent) : TextTransforms::RemoveIndentFromLines(t);
-        });
-        const int end = s.selStart();
-        s.setSelStart(start);
-        s.setSelLength(end - start);
-    }
-    if (settings.enableSyntaxHighlightning && language.languageActive && !docFlags.highlightingDeclined)
-        m_highlighter->renderRange(s.selStart() + 1, s.selLength());
-}
-
-void frmMain::SortLines(bool ascending)
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    EditorSurface &s = surface();
-    AddHistory();
-    const QString sorted = LineSort::SortLines(s.text(), ascending ? LineSort::SortOrder::Ascending
-                                                                   : LineSort::SortOrder::Descending);
-    s.setVisible(false);
-    s.setText(sorted);
-    s.setTabStops(settings.TabWidth * 4);
-    s.setVisible(true);
-    s.setSelStart(0);
-    isDocumentSaved = false;
-    updateTitle();
-    PicLines->DrawLineNumbers();
-    updateXY();
-    QApplication::restoreOverrideCursor();
-}
-
-void frmMain::WordCount()
-{
-    TextStatistics::Statistics statistics = TextStatistics::Measure(surface().text());
-    statistics.lines = surface().lineCount();
-    askUser(this, TextStatistics::StatisticsText(statistics), QString::fromLatin1(Title), QMessageBox::Ok,
-            QMessageBox::Information);
-}
-
-void frmMain::ToggleWordWrap()
-{
-    settings.WordWrap = !surface().wordWrap();
-    surface().setWordWrap(settings.WordWrap);
-    if (QAction *action = CommandTable::findCommand(this, "mnuFormatWordWrap"))
-        action->setChecked(settings.WordWrap);
-    PicLines->DrawLineNumbers();
-    updateXY();
-}
-
-void frmMain::ConvertTextToHTML()
-{
-    transformText(Scope::WholeText, [this](const QString &t) { return TextToHtml::TextToHTML(t, strfilename); });
-    surface().setTabStops(settings.TabWidth * 4);
 }
 
 void frmMain::LoadMySettings2()
@@ -1432,35 +995,12 @@ void frmMain::SaveMySettings2()
 
 void frmMain::applyPlacement()
 {
-    const Settings::Placement &p = settings.placement;
-    if (p.maximized) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-        return;
-    }
-    const double perPixel = twipsPerPixel(this);
-    const int width = int(p.width / perPixel);
-    const int height = int(p.height / perPixel);
-    resize(width, height);
-    if (p.left && p.top) {
-        move(int(*p.left / perPixel), int(*p.top / perPixel));
-    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
-    }
+    WindowPlacement::apply(this, settings.placement);
 }
 
 void frmMain::storePlacement()
 {
-    Settings::Placement &p = settings.placement;
-    p.maximized = isMaximized() || isMinimized();
-    if (p.maximized)
-        return;
-    const double perPixel = twipsPerPixel(this);
-    const QRect frame = frameGeometry();
-    p.left = frame.x() * perPixel;
-    p.top = frame.y() * perPixel;
-    p.width = width() * perPixel;
-    p.height = height() * perPixel;
+    WindowPlacement::store(this, settings.placement);
 }
 
 void frmMain::showEvent(QShowEvent *event)
@@ -1498,24 +1038,12 @@ void frmMain::finishStartUp()
 
 void frmMain::showHint(const QString &text)
 {
-    toolTipTicks = 0;
-    lblToolTip->setText(text);
-    lblToolTip->setVisible(true);
-    tmrToolTip->start();
+    m_status->showHint(text);
 }
 
 void frmMain::toolTipTick()
 {
-    ++toolTipTicks;
-    if (toolTipTicks >= 20) {
-        lblToolTip->setText(toolTipCaption);
-        lblToolTip->setVisible(true);
-        tmrToolTip->stop();
-        toolTipTicks = 0;
-        return;
-    }
-    // Blinking draws the eye: shown on odd ticks, hidden on even ones.
-    lblToolTip->setVisible(!settings.BlinkAlert || toolTipTicks % 2 == 1);
+    m_status->tick();
 }
 
 void frmMain::refreshCapsLock()
@@ -1529,14 +1057,21 @@ void frmMain::surfaceKeyDown(int &key, int &shift)
     // Typing is undone in steps: the first key of a fresh history and every word or line break
     // take a snapshot before the widget changes the text. Modifier and movement keys change
     // nothing, so they take none (a snapshot would drop the redo records).
+    if (key == Qt::Key_Menu) {
+        const QPoint caret = surface().caretPos();
+        surfaceContextMenu(txtText()->viewport()->mapToGlobal(QPoint(caret.x(), caret.y() + txtText()->textHeight(0))));
+        key = 0;
+        return;
+    }
     const bool command = (shift & CtrlMask) && !(shift & AltMask);
-    const bool editKey = key == Qt::Key_Tab || key == Qt::Key_Backspace || key == Qt::Key_Return
-        || key == Qt::Key_Enter || key == Qt::Key_Space || key == Qt::Key_Delete;
-    const bool typesText = !command && (editKey || (key > 0 && key < Qt::Key_Escape));
+    // Ctrl+Backspace and Ctrl+Delete delete words: edits like any other.
+    const bool deletes = key == Qt::Key_Backspace || key == Qt::Key_Delete;
+    const bool editKey = key == Qt::Key_Tab || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    const bool typesText = deletes || (!command && (editKey || (key > 0 && key < Qt::Key_Escape)));
     if (typesText && m_history->position() == 0)
         AddHistory();
-    else if (!command && (key == Qt::Key_Tab || key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter
-                          || key == Qt::Key_Space || (key == Qt::Key_Delete && surface().selLength() > 0)))
+    else if ((!command && (editKey || key == Qt::Key_Backspace || (key == Qt::Key_Delete && surface().selLength() > 0)))
+             || (command && deletes))
         AddHistory();
     m_search->markDirty();
     m_live->onKeyDown(key, shift);
@@ -1548,6 +1083,7 @@ void frmMain::afterConversion()
 {
     isDocumentSaved = false;
     updateTitle();
+    updateXY();
 }
 
 void frmMain::ConvertDosToUnix()

@@ -21,6 +21,12 @@ class QTimer;
 class QToolBar;
 class Authoring;
 class ChangeDetector;
+class CommandController;
+class EditController;
+class LanguageMenu;
+class StatusBar;
+class TransformCommands;
+struct CommandState;
 class SearchHost;
 class SearchWindows;
 class CurrentLineBox;
@@ -104,15 +110,18 @@ public:
     void layoutWindow();
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
+    void surfaceDragLeave() override;
     void surfaceTextDropped() override;
+    void surfaceContextMenu(const QPoint &globalPos) override;
+    void surfaceAboutToPaste() override;
 
     // Languages
     QString keywordsFolder() const;
     void LoadLanguage(const QString &fileName, bool renderNow);
     void RefreshHighlighting();
     void NoHighlighting();
-    void buildLanguageMenu();
     bool languageActive() const;
+    LanguageMenu &languages() { return *m_languages; }
     LanguageDefinition language;
     DocumentLanguageFlags docFlags;
     Highlighter &highlighter() { return *m_highlighter; }
@@ -120,34 +129,15 @@ public:
 
     // Edit commands
     void Undo();
-    void Redo();
-    void Copy();
-    void Cut();
-    void Paste();
-    void CopyAppend(bool cut);
-    void CopyAsRichText(bool cut);
-    void CopyColumn();
-    void DeleteSelection();
-    void DeleteLine();
     void Crop();
-    void InsertDateTime();
-    void ClearUndoRedo();
+    void CopyAsRichText(bool cut);
+    EditController &edit() { return *m_edit; }
     UndoHistory &history() { return *m_history; }
 
     SearchWindows &search() { return *m_search; }
     Authoring &authoring() { return *m_authoring; }
 
-    // Text transformations
-    enum class Scope { Selection, SelectionOrText, WholeText };
-    // Snapshot, replace the scope's text by f of it, and re-colour as the command needs.
-    void transformText(Scope scope, const std::function<QString(const QString &)> &f);
-    void ChangeCase(const std::function<QString(const QString &)> &f);
-    void ChangeIndent(bool add);
-    void SortLines(bool ascending);
-    void WordCount();
-    void ToggleWordWrap();
-    void ConvertTextToHTML();
-    bool selectionHasInnerLineBreak() const;
+    TransformCommands &transforms() { return *m_transforms; }
 
     // The focus checks for changes made by other programs, run when the program becomes active.
     void runFocusChecks();
@@ -172,10 +162,9 @@ public:
 
     // A hint in lblToolTip that returns to the idle text after 20 ticks of tmrToolTip.
     void showHint(const QString &text);
-    QString toolTipCaption;
+    StatusBar &statusLabels() { return *m_status; }
     QTimer *tmrToolTip = nullptr;
     QTimer *activate = nullptr;
-    int toolTipTicks = 0;
     void toolTipTick();
     void refreshCapsLock();
 
@@ -190,11 +179,9 @@ protected:
 
 private:
     void buildMenus();
-    void buildToolBar();
-    void refreshFileMenu();
     // Connects a command of the menu table to its handler and enables it.
     QAction *wire(const char *name, const std::function<void()> &handler);
-    void buildStatusBar();
+    CommandState commandState() const;
     void refreshRecentMenu();
     void setToolTipText(const QString &text);
     bool textDiffersFromSaved() const;
@@ -208,8 +195,6 @@ private:
     QString m_appFolder;
     SettingsStore m_store;
     bool m_startedUp = false;
-    void refreshEditMenu();
-    void putRichText(const QString &text, int start, int length);
     void resetHistory();
     std::unique_ptr<UndoHistory> m_history;
     std::unique_ptr<ChangeDetector> m_changes;
@@ -219,6 +204,13 @@ private:
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<Authoring> m_authoring;
     std::unique_ptr<ScintillaSurface> m_surface;
+    CommandController *m_commands = nullptr;
+    StatusBar *m_status = nullptr;
+    std::unique_ptr<LanguageMenu> m_languages;
+    std::unique_ptr<TransformCommands> m_transforms;
+    std::unique_ptr<EditController> m_edit;
+    bool m_clipboardText = false;
+    bool m_inFocusChecks = false;
 
 public:
     // Status bar labels and menus (objectName as the program names them)

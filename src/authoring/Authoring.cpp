@@ -25,16 +25,23 @@ QString fileFilter()
                           "HTML files (*.html, *.htm, *.css) (*.html *.htm *.css)");
 }
 
+AuthoringHost hostOf(const CommandContext &context, std::function<void()> rehighlightCurrentLine)
+{
+    const QString &path = context.path;
+    return {context.addHistory, context.textChanged, context.highlightingActive, context.renderRange,
+            std::move(rehighlightCurrentLine), [&path] { return path; }};
+}
+
 } // namespace
 
-Authoring::Authoring(QWidget *window, EditorSurface &surface, Settings &settings, const LanguageDefinition &language,
-                     const QString &appFolder, AuthoringHost host)
-    : m_window(window)
-    , m_settings(settings)
+Authoring::Authoring(const CommandContext &context, const LanguageDefinition &language, const QString &appFolder,
+                     std::function<void()> rehighlightCurrentLine)
+    : m_window(context.window)
+    , m_settings(context.settings)
     , m_appFolder(appFolder)
-    , m_host(host)
-    , m_html(surface, settings, language, host)
-    , m_inserter(surface, m_templates, host)
+    , m_host(hostOf(context, std::move(rehighlightCurrentLine)))
+    , m_html(context.surface, context.settings, language, m_host)
+    , m_inserter(context.surface, m_templates, m_host)
 {
 }
 
@@ -43,10 +50,10 @@ Authoring::~Authoring()
     delete m_table.data();
 }
 
-std::vector<Authoring::Command> Authoring::commands()
+void Authoring::registerCommands(const WireCommand &wire)
 {
     HtmlCommands &h = m_html;
-    std::vector<Command> result = {
+    const std::pair<const char *, std::function<void()>> commands[] = {
         {"mnuInsertStartTag", [&h] { h.StartTag(); }},
         {"mnuInsertEndTag", [&h] { h.EndTag(); }},
         {"mnuInsertAnchor", [&h] { h.Anchor(); }},
@@ -75,9 +82,10 @@ std::vector<Authoring::Command> Authoring::commands()
         "mnuInsertTemplates1_0", "mnuInsertTemplates1_1", "mnuInsertTemplates1_2", "mnuInsertTemplates1_3",
         "mnuInsertTemplates1_4", "mnuInsertTemplates1_5", "mnuInsertTemplates1_6", "mnuInsertTemplates1_7",
         "mnuInsertTemplates1_8", "mnuInsertTemplates1_9"};
+    for (const auto &[name, run] : commands)
+        wire(name, run);
     for (int i = 0; i < TemplateStore::Count; ++i)
-        result.emplace_back(templateItems[i], [this, i] { m_inserter.insert(i); });
-    return result;
+        wire(templateItems[i], [this, i] { m_inserter.insert(i); });
 }
 
 void Authoring::refreshInsertMenu()
@@ -85,11 +93,6 @@ void Authoring::refreshInsertMenu()
     for (int i = 0; i < TemplateStore::Count; ++i) {
         if (QAction *item = CommandTable::findCommand(m_window, qPrintable(CommandTable::templateItemName(i))))
             item->setText(m_templates.menuCaption(i));
-    }
-    const bool hasMarker = !m_html.lineCommentMarker().isEmpty();
-    for (const char *name : {"mnuInsertInsertComment", "mnuInsertRemoveComment"}) {
-        if (QAction *item = CommandTable::findCommand(m_window, name))
-            item->setEnabled(hasMarker);
     }
 }
 

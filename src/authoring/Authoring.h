@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AuthoringHost.h"
+#include "CommandContext.h"
 #include "HtmlCommands.h"
 #include "TemplateInserter.h"
 #include "TemplateStore.h"
@@ -9,10 +10,7 @@
 #include <QString>
 
 #include <functional>
-#include <utility>
-#include <vector>
 
-class EditorSurface;
 class QWidget;
 class frmHTMLTable;
 struct LanguageDefinition;
@@ -22,15 +20,15 @@ struct Settings;
 // the templates, with the dialogs they ask through. The window connects the commands by name.
 class Authoring {
 public:
-    Authoring(QWidget *window, EditorSurface &surface, Settings &settings, const LanguageDefinition &language,
-              const QString &appFolder, AuthoringHost host);
+    // rehighlightCurrentLine re-colours the caret's line after a command changed it.
+    Authoring(const CommandContext &context, const LanguageDefinition &language, const QString &appFolder,
+              std::function<void()> rehighlightCurrentLine);
     ~Authoring();
 
-    using Command = std::pair<const char *, std::function<void()>>;
     // Every command of the Insert menu this class runs, by the objectName of its action.
-    std::vector<Command> commands();
+    void registerCommands(const WireCommand &wire);
 
-    // Sets the template captions and the line-comment items; call when the Insert menu opens.
+    // Sets the template captions; call when the Insert menu opens.
     void refreshInsertMenu();
     void LoadTemplates();
 

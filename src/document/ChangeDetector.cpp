@@ -2,6 +2,10 @@
 
 #include "DocumentLoader.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 ChangeDetector::ChangeDetector(const QString &settingsPath)
 {
     setSettingsPath(settingsPath);
@@ -15,7 +19,29 @@ void ChangeDetector::setSettingsPath(const QString &path)
 
 void ChangeDetector::recordSettingsTime()
 {
-    m_settingsTime = m_settingsPath.isEmpty() ? QString() : FileTimeText(m_settingsPath);
+    m_settingsTime = m_settingsPath.isEmpty() ? QString() : fileStamp(m_settingsPath);
+}
+
+QString ChangeDetector::fileStamp(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QString();
+    return QStringLiteral("%1.%2/%3")
+        .arg(qint64(info.st_mtim.tv_sec))
+        .arg(qint64(info.st_mtim.tv_nsec), 9, 10, QLatin1Char('0'))
+        .arg(qint64(info.st_size));
+}
+
+bool ChangeDetector::settingsChanged()
+{
+    if (m_settingsPath.isEmpty())
+        return false;
+    const QString stamp = fileStamp(m_settingsPath);
+    if (stamp == m_settingsTime)
+        return false;
+    m_settingsTime = stamp;
+    return true;
 }
 
 bool ChangeDetector::applicationActive(bool active)
@@ -46,13 +72,7 @@ ChangeDetector::Checks ChangeDetector::runChecks(const QString &path, int selSta
 {
     Checks checks;
     checks.reloadRecentFiles = !m_loading;
-    if (!m_settingsPath.isEmpty()) {
-        const QString settingsTime = FileTimeText(m_settingsPath);
-        if (settingsTime != m_settingsTime) {
-            m_settingsTime = settingsTime;
-            checks.reloadSettings = true;
-        }
-    }
+    checks.reloadSettings = settingsChanged();
     // A half-loaded document has no recorded time yet.
     if (m_loading || path == QStringLiteral("Untitled") || path.isEmpty() || options.disableFileChangeDetection)
         return checks;
@@ -61,7 +81,7 @@ ChangeDetector::Checks ChangeDetector::runChecks(const QString &path, int selSta
     if (FileExists(path)) {
         if (FileTimeText(path) == m_documentTime)
             return checks;
-        if (options.autoUpdateChangedFiles)
+        if (options.autoUpdateChangedFiles && !options.unsavedEdits)
             checks.document = DocumentAction::Reload;
         else if (!m_declined)
             checks.document = DocumentAction::AskChanged;

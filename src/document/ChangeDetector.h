@@ -27,6 +27,8 @@ public:
     struct Options {
         bool disableFileChangeDetection = false;
         bool autoUpdateChangedFiles = false;
+        // Edits not yet saved are never thrown away by a silent reload: the user is asked instead.
+        bool unsavedEdits = false;
     };
 
     explicit ChangeDetector(const QString &settingsPath = {});
@@ -46,7 +48,13 @@ public:
     void setLoading(bool loading) { m_loading = loading; }
     bool isLoading() const { return m_loading; }
 
+    // Whether another process saved the settings since they were last read (and records the new
+    // stamp). The window reloads them before it runs the document checks, which read them.
+    bool settingsChanged();
     Checks runChecks(const QString &path, int selStart, int selLength, const Options &options);
+
+    // Modification time in nanoseconds and size: two saves within one second still differ.
+    static QString fileStamp(const QString &path);
 
     // Answer No to the changed question, or No (discard) to the deleted one.
     void decline() { m_declined = true; }

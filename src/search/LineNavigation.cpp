@@ -71,10 +71,15 @@ int GotoTarget(double line, double column, const QString &text)
     const int wanted = clampToInt(std::fabs(line));
     const int col = qMax(1, clampToInt(column));
     const int start = LineStart(wanted, text);
-    qint64 target = qint64(start) + col - 1;
-    if (target > text.size() || LineOfOffset(int(target), text) != wanted)
-        target = qint64(LineStart(wanted == std::numeric_limits<int>::max() ? wanted : wanted + 1, text)) - 2;
-    return int(qBound<qint64>(0, target, text.size()));
+    if (start > text.size()) {
+        // A line past the last one: before the last character, as the line-start rule gives.
+        return int(qBound<qint64>(0, qint64(text.size()) - 1, text.size()));
+    }
+    qsizetype end = text.indexOf(kBreak, start);
+    if (end < 0)
+        end = text.size();
+    // A column past the end of its line stops at the line's end, the last line included.
+    return int(std::min<qint64>(qint64(start) + col - 1, end));
 }
 
 QString listEntry(int line, const QString &text)
@@ -96,8 +101,15 @@ LineList LinesContaining(const QString &text, const QString &searchText, bool ma
         const QString &line = lines.at(i);
         const bool qualifies = engine ? engine->Test(line) : matcher.indexIn(line) >= 0;
         if (engine && engine->errorNumber() != 0) {
-            list.error = engine->errorDescription();
-            break;
+            // A pattern that does not compile fails on every line; one the engine gives up on
+            // (too much backtracking, say) fails on that line only, and the rest still count.
+            if (!engine->isValid()) {
+                list.error = engine->errorDescription();
+                break;
+            }
+            if (!list.error)
+                list.error = engine->errorDescription();
+            continue;
         }
         if (!qualifies)
             continue;

@@ -1,9 +1,15 @@
+#include "CommandTable.h"
+#include "FlatButton.h"
 #include "ScintillaSurface.h"
+#include "SearchWindows.h"
 #include "TestSupport.h"
 #include "UndoHistory.h"
 #include "frmMain.h"
 
+#include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,6 +24,10 @@ private slots:
     void clipboardCommands();
     void outsideChangeAsksOnce();
     void outsideChangeReloadsSilently();
+    void keysWorkWhateverMenusShowed();
+    void menuStateFollowsTheDocument();
+    void undoKeepsTheStateReturnedTo();
+    void contextMenuIsTheEditMenu();
 };
 
 namespace {
@@ -157,6 +167,151 @@ void TestEditWindow::outsideChangeReloadsSilently()
     QCOMPARE(window.surface().text(), QStringLiteral("second version"));
     QCOMPARE(window.surface().selStart(), 6);
     QCOMPARE(window.surface().selLength(), 3);
+
+    // Unsaved edits are never thrown away without a question.
+    window.surface().setSelText(QStringLiteral("mine"));
+    rewriteLater(window.path, "third version");
+    window.prompter->answers << QMessageBox::No;
+    activateAgain();
+    QCOMPARE(window.prompter->asked.size(), 1);
+    QCOMPARE(window.prompter->asked[0].title, QStringLiteral("File changed, reload file?"));
+    QVERIFY(window.surface().text().contains(QStringLiteral("mine")));
+}
+
+namespace {
+
+void showEveryMenu(frmMain &window)
+{
+    for (QMenu *menu : window.findChildren<QMenu *>()) {
+        emit menu->aboutToShow();
+        emit menu->aboutToHide();
+    }
+}
+
+} // namespace
+
+// Each state leaves some menu items greyed; none of that may cost a key its command.
+void TestEditWindow::keysWorkWhateverMenusShowed()
+{
+    Window window("alpha beta alpha\ngamma\n");
+    window.showExposed();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    EditorSurface &s = window.surface();
+
+    // No search text, no bookmarks, no selection, nothing to undo: every menu greys something.
+    showEveryMenu(window);
+    for (const CommandInfo &info : CommandTable::commands()) {
+        if (info.keyShownOnly || info.keys().isEmpty())
+            continue;
+        QAction *key = window.findChild<QAction *>(QLatin1String(info.objectName) + QStringLiteral("Key"));
+        QVERIFY2(key && key->isEnabled() && key->shortcuts() == info.keys(), info.objectName);
+    }
+
+    // The Search menu seen first, then a search: F3 goes on to the next match.
+    window.search().engine().state().SearchText = QStringLiteral("alpha");
+    showEveryMenu(window);
+    s.setSelStart(0);
+    QTest::keyClick(view, Qt::Key_F3);
+    QCOMPARE(s.selText(), QStringLiteral("alpha"));
+    const int first = s.selStart();
+    QTest::keyClick(view, Qt::Key_F3);
+    QCOMPARE(s.selText(), QStringLiteral("alpha"));
+    QVERIFY(s.selStart() != first);
+    QTest::keyClick(view, Qt::Key_F3, Qt::ControlModifier);
+    QCOMPARE(s.selStart(), first);
+
+    // The Format menu seen without a selection, then F5 capitalizes a selection.
+    s.setSelStart(6);
+    showEveryMenu(window);
+    s.setSelLength(4);
+    QTest::keyClick(view, Qt::Key_F5, Qt::ShiftModifier);
+    QCOMPARE(s.text().mid(6, 4), QStringLiteral("BETA"));
+
+    // The Edit menu seen with one snapshot only: Ctrl+Z still undoes the typing.
+    window.ReadFile(window.path, false);
+    showEveryMenu(window);
+    s.setSelStart(0);
+    QTest::keyClicks(view, QStringLiteral("x"));
+    showEveryMenu(window);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), QStringLiteral("alpha beta alpha\r\ngamma\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(s.text(), QStringLiteral("xalpha beta alpha\r\ngamma\r\n"));
+
+    // Bookmarks: F2 works once one exists, though the menu was seen without any.
+    s.setSelStart(0);
+    QTest::keyClick(view, Qt::Key_F2, Qt::ControlModifier);
+    s.setSelStart(s.textLength());
+    QTest::keyClick(view, Qt::Key_F2);
+    QCOMPARE(s.selStart(), 0);
+}
+
+void TestEditWindow::menuStateFollowsTheDocument()
+{
+    Window window("alpha");
+    window.showExposed();
+    EditorSurface &s = window.surface();
+    QAction *copy = CommandTable::findCommand(&window, "mnuEditCopy");
+    QAction *copyName = CommandTable::findCommand(&window, "mnuEditCopyFileName");
+    QList<FlatButton *> buttons = window.findChildren<FlatButton *>(QStringLiteral("cmdCopy"));
+    QCOMPARE(buttons.size(), 1);
+    s.setSelStart(0);
+    QCoreApplication::processEvents();
+    QVERIFY(!copy->isEnabled());
+    QVERIFY(!buttons[0]->isEnabled());
+    QVERIFY(copyName->isEnabled());
+    // No menu opens in between: the state alone greys and enables.
+    s.setSelLength(3);
+    QCoreApplication::processEvents();
+    QVERIFY(copy->isEnabled());
+    QVERIFY(buttons[0]->isEnabled());
+    window.prompter->answers << QMessageBox::No;
+    window.FileClose(true);
+    QCoreApplication::processEvents();
+    QVERIFY(!copyName->isEnabled());
+}
+
+void TestEditWindow::undoKeepsTheStateReturnedTo()
+{
+    Window window("");
+    window.showExposed();
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    QTest::keyClicks(view, QStringLiteral("aa bb"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window.surface().text(), QStringLiteral("aa"));
+    QTest::keyClicks(view, QStringLiteral("X"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window.surface().text(), QStringLiteral("aa"));
+    // Ctrl+Backspace deletes a word: undone like any other edit.
+    QTest::keyClick(view, Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(window.surface().text(), QString());
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window.surface().text(), QStringLiteral("aa"));
+}
+
+void TestEditWindow::contextMenuIsTheEditMenu()
+{
+    Window window("text");
+    window.showExposed();
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted "));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), view->viewport()->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(view->viewport(), &event);
+    auto *edit = window.findChild<QMenu *>(QStringLiteral("mnuEdit"));
+    QTRY_VERIFY(edit->isVisible());
+    QAction *paste = CommandTable::findCommand(&window, "mnuEditPaste");
+    QVERIFY(paste->isEnabled());
+    window.surface().setSelStart(0);
+    paste->trigger();
+    edit->hide();
+    QCOMPARE(window.surface().text(), QStringLiteral("pasted text"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window.surface().text(), QStringLiteral("text"));
 }
 
 QTEST_MAIN(TestEditWindow)

@@ -204,7 +204,7 @@ void TestMainWindow::hintReturnsToIdleText()
 {
     Window window;
     window.show();
-    window.toolTipCaption = QStringLiteral("C");
+    window.statusLabels().toolTipCaption = QStringLiteral("C");
     window.showHint(QStringLiteral("Save File (Ctrl+S)"));
     QCOMPARE(window.lblToolTip->text(), QStringLiteral("Save File (Ctrl+S)"));
     for (int tick = 1; tick < 20; ++tick) {

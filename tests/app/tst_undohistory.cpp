@@ -196,6 +196,15 @@ void TestUndoHistory::changedAndRestoringFlags()
     QVERIFY(f.history->undo());
     QVERIFY(f.history->redo());
     QCOMPARE(f.surface->text(), QStringLiteral("1typedabc"));
+    // The state the user had gone back to before typing is still one Undo away.
+    QVERIFY(f.history->undo());
+    QCOMPARE(f.surface->text(), QStringLiteral("1abc"));
+
+    // A load resets the history: nothing of the old document's flags survives it.
+    f.surface->setSelText(QStringLiteral("more"));
+    f.history->reset();
+    QVERIFY(!f.history->changedSinceSnapshot());
+    QVERIFY(!f.history->isRestoring());
 }
 
 void TestUndoHistory::sharesUnchangedPieces()

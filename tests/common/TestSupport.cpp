@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QTest>
 
 namespace TestSupport {
 
@@ -31,53 +32,92 @@ QByteArray readFile(const QString &path)
     return file.readAll();
 }
 
+namespace {
+
+void unexpected(const QString &what)
+{
+    QTest::qFail(qPrintable(QStringLiteral("unexpected %1").arg(what)), __FILE__, __LINE__);
+}
+
+} // namespace
+
 QMessageBox::StandardButton ScriptedPrompter::message(QWidget *, const QString &text, const QString &title,
                                                       QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {
     asked.append({text, title, buttons, icon});
-    if (!answers.isEmpty())
-        return answers.takeFirst();
-    if (buttons & QMessageBox::Ok)
-        return QMessageBox::Ok;
-    if (buttons & QMessageBox::No)
-        return QMessageBox::No;
-    return QMessageBox::Cancel;
+    if (answers.isEmpty()) {
+        unexpected(QStringLiteral("question \"%1\" (%2)").arg(text, title));
+        return (buttons & QMessageBox::Cancel) ? QMessageBox::Cancel
+             : (buttons & QMessageBox::No)     ? QMessageBox::No
+                                               : QMessageBox::Ok;
+    }
+    return answers.takeFirst();
 }
 
-QStringList ScriptedPrompter::openFiles(QWidget *, const QString &, const QString &, const QString &, bool)
+QStringList ScriptedPrompter::openFiles(QWidget *, const QString &title, const QString &filter, const QString &folder,
+                                        bool)
 {
-    if (openAnswers.isEmpty())
+    dialogs.append({title, folder, filter, QString()});
+    if (openAnswers.isEmpty()) {
+        unexpected(QStringLiteral("open dialog \"%1\"").arg(title));
         return {};
+    }
     const QString answer = openAnswers.takeFirst();
     return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
 }
 
-QString ScriptedPrompter::saveFile(QWidget *, const QString &, const QString &, const QString &, const QString &,
-                                   QString *selectedFilter)
+QString ScriptedPrompter::saveFile(QWidget *, const QString &title, const QString &filter, const QString &folder,
+                                   const QString &defaultName, QString *selectedFilter)
 {
+    dialogs.append({title, folder, filter, defaultName});
+    if (saveAnswers.isEmpty()) {
+        unexpected(QStringLiteral("save dialog \"%1\"").arg(title));
+        return {};
+    }
     if (selectedFilter && !saveFilterAnswers.isEmpty())
         *selectedFilter = saveFilterAnswers.takeFirst();
-    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    return saveAnswers.takeFirst();
 }
 
-std::optional<QString> ScriptedPrompter::inputText(QWidget *, const QString &, const QString &, const QString &)
+std::optional<QString> ScriptedPrompter::inputText(QWidget *, const QString &prompt, const QString &title,
+                                                   const QString &initial)
 {
-    return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
+    dialogs.append({title, QString(), prompt, initial});
+    if (inputAnswers.isEmpty()) {
+        unexpected(QStringLiteral("input box \"%1\"").arg(prompt));
+        return std::nullopt;
+    }
+    return inputAnswers.takeFirst();
 }
 
-std::optional<QColor> ScriptedPrompter::pickColor(QWidget *, const QColor &, const QString &)
+std::optional<QColor> ScriptedPrompter::pickColor(QWidget *, const QColor &start, const QString &title)
 {
-    return std::nullopt;
+    dialogs.append({title, QString(), QString(), start.name()});
+    if (colorAnswers.isEmpty()) {
+        unexpected(QStringLiteral("colour dialog \"%1\"").arg(title));
+        return std::nullopt;
+    }
+    return colorAnswers.takeFirst();
 }
 
-std::optional<QFont> ScriptedPrompter::pickFont(QWidget *, const QFont &, const QString &)
+std::optional<QFont> ScriptedPrompter::pickFont(QWidget *, const QFont &start, const QString &title)
 {
-    return std::nullopt;
+    dialogs.append({title, QString(), QString(), start.family()});
+    if (fontAnswers.isEmpty()) {
+        unexpected(QStringLiteral("font dialog \"%1\"").arg(title));
+        return std::nullopt;
+    }
+    return fontAnswers.takeFirst();
 }
 
-QString ScriptedPrompter::pickFolder(QWidget *, const QString &, const QString &)
+QString ScriptedPrompter::pickFolder(QWidget *, const QString &title, const QString &start)
 {
-    return {};
+    dialogs.append({title, start, QString(), QString()});
+    if (folderAnswers.isEmpty()) {
+        unexpected(QStringLiteral("folder dialog \"%1\"").arg(title));
+        return {};
+    }
+    return folderAnswers.takeFirst();
 }
 
 PrompterGuard::PrompterGuard()

@@ -29,12 +29,25 @@ public:
         QMessageBox::StandardButtons buttons;
         QMessageBox::Icon icon;
     };
-    QList<QMessageBox::StandardButton> answers;   // popped front; Ok/No-ish default when empty
+    // A file, folder, font or colour dialog as it was shown.
+    struct Dialog {
+        QString title;
+        QString folder;
+        QString filter;
+        QString proposedName;
+    };
+    // Every queue is popped front. A question or dialog with nothing queued for it fails the running
+    // test: a question nobody expected is a fault, not something to answer silently.
+    QList<QMessageBox::StandardButton> answers;
     QList<Asked> asked;
-    QStringList openAnswers;                      // each entry: files joined by '\n'
-    QStringList saveAnswers;
+    QList<Dialog> dialogs;
+    QStringList openAnswers;                      // each entry: files joined by '\n'; empty: cancel
+    QStringList saveAnswers;                      // empty entry: cancel
     QStringList saveFilterAnswers;
     QList<std::optional<QString>> inputAnswers;
+    QList<std::optional<QColor>> colorAnswers;
+    QList<std::optional<QFont>> fontAnswers;
+    QStringList folderAnswers;
 
     QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &title,
                                         QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override;

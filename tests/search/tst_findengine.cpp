@@ -245,6 +245,7 @@ private slots:
         const QString two = QStringLiteral("ab\r\ncd");
         QTest::newRow("line 1 col 9 is the end of line 1") << two << "1" << "9" << 2;
         QTest::newRow("line 1 col 4 is not inside CR LF") << two << "1" << "4" << 2;
+        QTest::newRow("last line col 9 is the end of the text") << two << "2" << "9" << 6;
         QTest::newRow("past the last line: before the last character") << "a\r\nb\r\ncd" << "9" << "1" << 7;
         QTest::newRow("negative line counts as positive") << two << "-2" << "2" << 5;
         QTest::newRow("huge numbers do not crash") << two << "1e300" << "-99999999999" << 5;
@@ -267,6 +268,9 @@ private slots:
         QCOMPARE(LineNavigation::LinesContaining(text, QStringLiteral("^line 1[34]$"), false, true).lineNumbers,
                  (QList<int>{2, 3}));
         QVERIFY(LineNavigation::LinesContaining(text, QStringLiteral("(("), false, true).error);
+        // The engine gives up on the first line (backtracking without end); the second still counts.
+        const QString hard = QString(40, QLatin1Char('a')) + QStringLiteral("c\r\naa");
+        QCOMPARE(LineNavigation::LinesContaining(hard, QStringLiteral("(a+)+$"), false, true).lineNumbers, QList<int>{2});
         // A bookmark past the end is skipped; the later entry keeps its own line.
         QCOMPARE(LineNavigation::BookmarkedLines(text, {40, 3}).lineNumbers, QList<int>{3});
     }

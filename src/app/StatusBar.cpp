@@ -1,0 +1,95 @@
+#include "StatusBar.h"
+
+#include "EditorSurface.h"
+#include "Settings.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QTimer>
+
+StatusBar::StatusBar(QMainWindow *window, const Settings &settings)
+    : QObject(window)
+    , m_settings(settings)
+{
+    QStatusBar *bar = window->statusBar();
+    bar->setObjectName(QStringLiteral("sBar"));
+    const auto label = [window, bar](const char *name, const QString &text, bool permanent) {
+        auto *l = new QLabel(text, window);
+        l->setObjectName(QLatin1String(name));
+        if (permanent) {
+            l->setFrameShape(QFrame::StyledPanel);
+            l->setAlignment(Qt::AlignCenter);
+            bar->addPermanentWidget(l);
+        } else {
+            bar->addWidget(l, 1);
+        }
+        return l;
+    };
+    lblToolTip = label("lblToolTip", QString(), false);
+    lblXY = label("lblXY", QStringLiteral("1:1"), true);
+    lblSize = label("lblSize", QString(), true);
+    lblOS = label("lblOS", QStringLiteral("DOS"), true);
+    lblUC = label("lblUC", QStringLiteral("ASCII"), true);
+    lblINS = label("lblINS", QStringLiteral("INS"), true);
+    lblCaps = label("lblCaps", QStringLiteral("CAPS"), true);
+    lblCaps->setVisible(false);
+
+    tmrToolTip = new QTimer(this);
+    tmrToolTip->setObjectName(QStringLiteral("tmrToolTip"));
+    tmrToolTip->setInterval(700);
+    connect(tmrToolTip, &QTimer::timeout, this, &StatusBar::tick);
+}
+
+void StatusBar::showCaret(const EditorSurface &s, TextEncoding encoding)
+{
+    const int start = s.selStart();
+    const int line = s.getLineFromChar(start);
+    const int column = start - s.lineIndex(line) + 1;
+    QString xy = QStringLiteral("%1:%2").arg(line + 1).arg(column);
+    if (s.wordWrap())
+        xy += QStringLiteral("(WW)");
+    lblXY->setText(xy);
+    const int factor = encoding == TextEncoding::Utf16 ? 2 : 1;
+    const QLocale locale;
+    const int selected = s.selLength();
+    if (selected > 0)
+        lblSize->setText(QStringLiteral("Bytes Sel : ") + locale.toString(qint64(selected) * factor));
+    else
+        lblSize->setText(QStringLiteral("File Size : ") + locale.toString(qint64(s.textLength()) * factor)
+                         + QStringLiteral(" bytes"));
+}
+
+void StatusBar::showHint(const QString &text)
+{
+    toolTipTicks = 0;
+    lblToolTip->setText(text);
+    lblToolTip->setVisible(true);
+    tmrToolTip->start();
+}
+
+void StatusBar::setIdleHint(const QString &text)
+{
+    toolTipCaption = text;
+    lblToolTip->setText(text);
+}
+
+void StatusBar::setText(const QString &text)
+{
+    lblToolTip->setText(text);
+}
+
+void StatusBar::tick()
+{
+    ++toolTipTicks;
+    if (toolTipTicks >= 20) {
+        lblToolTip->setText(toolTipCaption);
+        lblToolTip->setVisible(true);
+        tmrToolTip->stop();
+        toolTipTicks = 0;
+        return;
+    }
+    // Blinking draws the eye: shown on odd ticks, hidden on even ones.
+    lblToolTip->setVisible(!m_settings.BlinkAlert || toolTipTicks % 2 == 1);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <QRect>
+
+class QWidget;
+
+// The window's place in settings2.ini (twips) and on the screen (pixels).
+namespace WindowPlacement {
+
+double twipsPerPixel(const QWidget *widget);
+// Where a normal window goes: the stored place, or centred in the available area.
+QRect geometryFor(const Settings::Placement &placement, double twipsPerPixel, const QRect &available);
+// The window's frame position and client size, in twips; a maximised or minimised window stores its state only.
+Settings::Placement placementOf(const QRect &frame, const QSize &size, bool maximized, double twipsPerPixel);
+
+// Applies and records a window's placement.
+void apply(QWidget *window, const Settings::Placement &placement);
+void store(const QWidget *window, Settings::Placement &placement);
+
+} // namespace WindowPlacement

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CommandContext.h"
+#include "DocumentLanguageFlags.h"
+#include "LanguageDefinition.h"
+
+#include <functional>
+
+class Highlighter;
+class QMenu;
+
+// The document's language: chosen from the file's extension or the Syntax menu, the question
+// before colouring a large file, refreshing and removing the colouring.
+class LanguageMenu {
+public:
+    // setIdleHint: the hint label's resting text (the language's name, or nothing).
+    LanguageMenu(CommandContext context, LanguageDefinition &language, DocumentLanguageFlags &flags,
+                 Highlighter &highlighter, QString keywordsFolder, std::function<void(const QString &)> setIdleHint);
+
+    void LoadLanguage(const QString &fileName, bool renderNow);
+    void RefreshHighlighting();
+    void NoHighlighting();
+    // Rebuilds the language items of the Syntax menu (each time it opens).
+    void buildLanguageMenu(QMenu *programming);
+    bool highlightingActive() const;
+
+private:
+    CommandContext m_context;
+    LanguageDefinition &m_language;
+    DocumentLanguageFlags &m_flags;
+    Highlighter &m_highlighter;
+    QString m_keywordsFolder;
+    std::function<void(const QString &)> m_setIdleHint;
+};
