@@ -191,6 +191,8 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     LoadMySettings2();
     LoadMySettings(false);
     applyPlacement();
+    // The empty new document is the saved state: closing it untouched asks nothing.
+    OriginalDoc = m_surface->fingerprint();
     updateTitle();
     updateXY();
 }

@@ -52,14 +52,14 @@ struct Window : Folders, frmMain {
     }
 };
 
-void rewriteLater(const QString &path, const QByteArray &bytes)
+void rewriteLater(const QString &path, const QByteArray &bytes, int seconds = 5)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     file.close();
     QVERIFY(file.open(QIODevice::Append));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime));
 }
 
 void activateAgain()
@@ -170,7 +170,7 @@ void TestEditWindow::outsideChangeReloadsSilently()
 
     // Unsaved edits are never thrown away without a question.
     window.surface().setSelText(QStringLiteral("mine"));
-    rewriteLater(window.path, "third version");
+    rewriteLater(window.path, "third version", 10);
     window.prompter->answers << QMessageBox::No;
     activateAgain();
     QCOMPARE(window.prompter->asked.size(), 1);

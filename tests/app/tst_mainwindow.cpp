@@ -1,6 +1,7 @@
 #include "AppFolder.h"
 #include "CriticalError.h"
 #include "LineNumberGutter.h"
+#include "StatusBar.h"
 #include "ScintillaSurface.h"
 #include "TestSupport.h"
 #include "frmMain.h"
