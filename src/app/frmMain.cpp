@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "FileIO.h"
+#include "Authoring.h"
 #include "ChangeDetector.h"
 #include "CommandController.h"
 #include "ExternalTools.h"
@@ -154,6 +155,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolders(),
                                                  [this](const QString &text) { m_status->setIdleHint(text); });
     m_transforms = std::make_unique<TransformCommands>(context);
+    m_authoring = std::make_unique<Authoring>(context, language, appFolder, [this] { m_live->rehighlightCurrentLine(); });
     m_edit = std::make_unique<EditController>(
         context, *m_history,
         EditController::Hooks{[this] { m_search->markDirty(); },
@@ -295,6 +297,10 @@ void frmMain::buildMenus()
     const WireCommand wireCommand = [this](const char *name, std::function<void()> handler) { wire(name, handler); };
     m_edit->registerCommands(wireCommand);
     m_transforms->registerCommands(wireCommand);
+    m_authoring->registerCommands(wireCommand);
+    wire("mnuInsertContentFromFile", [this] { InsertContentFromFile(); });
+    if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
+        connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
 
     wire("mnuSearchFind", [this] { m_search->Find(); });
     wire("mnuSearchFindNext", [this] { m_search->FindNext(); });
@@ -998,6 +1004,7 @@ void frmMain::LoadMySettings(bool reload)
     modTransparent::applyTranslucency(this, settings.FormTransparent, settings.Lucidity);
     recentFiles.LoadRecentFiles();
     refreshRecentMenu();
+    m_authoring->LoadTemplates();
 }
 
 void frmMain::applySettings()

@@ -20,6 +20,7 @@ class QLabel;
 class QMenu;
 class QTimer;
 class QToolBar;
+class Authoring;
 class ChangeDetector;
 class CommandController;
 class EditController;
@@ -149,6 +150,7 @@ public:
     SearchWindows &search() { return *m_search; }
     ViewerWindows &viewers() { return *m_viewers; }
     ExternalTools &tools() { return *m_tools; }
+    Authoring &authoring() { return *m_authoring; }
 
     TransformCommands &transforms() { return *m_transforms; }
 
@@ -220,6 +222,7 @@ private:
     ExternalTools *m_tools = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<MainOptionsHost> m_options;
+    std::unique_ptr<Authoring> m_authoring;
     std::unique_ptr<ScintillaSurface> m_surface;
     CommandController *m_commands = nullptr;
     StatusBar *m_status = nullptr;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "AuthoringHost.h"
+#include "CommandContext.h"
+#include "HtmlCommands.h"
+#include "TemplateInserter.h"
+#include "TemplateStore.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+class frmHTMLTable;
+struct LanguageDefinition;
+struct Settings;
+
+// The Insert menu: the HTML commands, the table generator, the colour and file-link commands and
+// the templates, with the dialogs they ask through. The window connects the commands by name.
+class Authoring {
+public:
+    // rehighlightCurrentLine re-colours the caret's line after a command changed it.
+    Authoring(const CommandContext &context, const LanguageDefinition &language, const QString &appFolder,
+              std::function<void()> rehighlightCurrentLine);
+    ~Authoring();
+
+    // Every command of the Insert menu this class runs, by the objectName of its action.
+    void registerCommands(const WireCommand &wire);
+
+    // Sets the template captions; call when the Insert menu opens.
+    void refreshInsertMenu();
+    void LoadTemplates();
+
+    // Asks for a colour (starting at the last one inserted) and inserts it.
+    void InsertHTMLColor();
+    // Asks for a file and inserts a link to it.
+    void InsertFileLink();
+    // Opens a fresh table dialog; one that is open already is replaced.
+    frmHTMLTable *OpenTableDialog();
+
+    HtmlCommands &html() { return m_html; }
+    TemplateStore &templates() { return m_templates; }
+    TemplateInserter &templateInserter() { return m_inserter; }
+
+private:
+    QWidget *m_window;
+    Settings &m_settings;
+    QString m_appFolder;
+    AuthoringHost m_host;
+    HtmlCommands m_html;
+    TemplateStore m_templates;
+    TemplateInserter m_inserter;
+    QPointer<frmHTMLTable> m_table;
+};
