@@ -2,6 +2,7 @@
 
 #include "DocumentLanguageFlags.h"
 #include "DocumentLoader.h"
+#include "DocumentState.h"
 #include "EditorSurface.h"
 #include "LanguageDefinition.h"
 #include "OpenFilesRegister.h"
@@ -29,9 +30,13 @@ class LiveHighlighter;
 class LineNumberGutter;
 class ScintillaSurface;
 class ScintillaView;
+class DocumentCommands;
+class DocumentReader;
+class DocumentSaver;
 
 // The main window: one document in the editor surface txtText, the status labels, the menus.
-class frmMain : public QMainWindow, public SurfaceEvents {
+// The per-document state (strfilename, isDocumentSaved, the modes…) is the window's own.
+class frmMain : public QMainWindow, public SurfaceEvents, public DocumentState {
     Q_OBJECT
 public:
     // appFolder holds the settings, the lists and the shipped data files.
@@ -66,19 +71,6 @@ public:
     void SaveMySettings();
     void SaveMySettings2();
     void applySettings();
-
-    // Per-document state
-    QString strfilename = QStringLiteral("Untitled");
-    bool isDocumentSaved = true;
-    TextFingerprint OriginalDoc;       // the text as last loaded or saved
-    qint64 lngFileSize = 0;
-    QString fileTimeText;
-    QString currentFolder;
-    bool isLoading = false;
-    TextEncoding encoding = TextEncoding::SingleByte;
-    bool utf8Bom = false;
-    bool isUnix = false;               // program-wide, as loading and the conversions set it
-    bool isBinary = false;
 
     Settings settings;
     QString LastModifiedSettings;
@@ -195,12 +187,8 @@ private:
     void buildStatusBar();
     void refreshRecentMenu();
     void setToolTipText(const QString &text);
-    bool textDiffersFromSaved() const;
-    void openInOutsideEditor(const QString &path, qint64 size);
-    void resetDocumentState(const QString &path);
     void applyPlacement();
     void finishStartUp();
-    void afterConversion();
     void storePlacement();
 
     QString m_appFolder;
@@ -216,6 +204,11 @@ private:
     SearchWindows *m_search = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<ScintillaSurface> m_surface;
+    class DocumentHostImpl;
+    std::unique_ptr<DocumentHostImpl> m_documentHost;
+    std::unique_ptr<DocumentSaver> m_saver;
+    std::unique_ptr<DocumentReader> m_reader;
+    std::unique_ptr<DocumentCommands> m_documents;
 
 public:
     // Status bar labels and menus (objectName as the program names them)

@@ -61,7 +61,8 @@ ChangeDetector::Checks ChangeDetector::runChecks(const QString &path, int selSta
     if (FileExists(path)) {
         if (FileTimeText(path) == m_documentTime)
             return checks;
-        if (options.autoUpdateChangedFiles)
+        // Unsaved edits are never thrown away without asking.
+        if (options.autoUpdateChangedFiles && !options.documentModified)
             checks.document = DocumentAction::Reload;
         else if (!m_declined)
             checks.document = DocumentAction::AskChanged;

@@ -27,6 +27,8 @@ public:
     struct Options {
         bool disableFileChangeDetection = false;
         bool autoUpdateChangedFiles = false;
+        // The document has edits not yet saved: a changed file is asked about, never reloaded silently.
+        bool documentModified = false;
     };
 
     explicit ChangeDetector(const QString &settingsPath = {});
