@@ -119,13 +119,13 @@ int documentRoundTrip(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes = bytesOf(data, size);
     const DecodedDocument doc = decodeDocument(bytes);
-    const bool unix = doc.lineEnding == LineEnding::Unix;
-    const auto saved = encodeDocumentUtf8(doc.utf8, doc.encoding, doc.utf8Bom, unix);
+    const bool unixEndings = doc.lineEnding == LineEnding::Unix;
+    const auto saved = encodeDocumentUtf8(doc.utf8, doc.encoding, doc.utf8Bom, unixEndings);
     require(saved.has_value());
     if (doc.lineEnding != LineEnding::Dos || !hasLoneLf(bytes, doc))
         require(*saved == bytes);
     // The text path gives the same bytes as the widget path.
-    require(encodeDocument(utf8ToText(doc.utf8), doc.encoding, doc.utf8Bom, unix) == saved);
+    require(encodeDocument(utf8ToText(doc.utf8), doc.encoding, doc.utf8Bom, unixEndings) == saved);
     return 0;
 }
 
