@@ -1,6 +1,7 @@
 #include "MemorySurface.h"
 
 #include "LineBreaks.h"
+#include "Utf8Units.h"
 
 #include <algorithm>
 
@@ -58,7 +59,7 @@ void MemorySurface::setText(const QString &text)
 
 void MemorySurface::setTextUtf8(const QByteArray &utf8, bool)
 {
-    setText(QString::fromUtf8(utf8));
+    setText(utf8ToText(utf8));
 }
 
 void MemorySurface::beginBulkLoad(bool, qsizetype sizeHint)
@@ -74,7 +75,7 @@ void MemorySurface::appendUtf8(const char *data, qsizetype length)
 
 void MemorySurface::endBulkLoad()
 {
-    setText(QString::fromUtf8(m_loading));
+    setText(utf8ToText(m_loading));
     m_loading = QByteArray();
 }
 
@@ -89,9 +90,18 @@ QString MemorySurface::textRange(int start, int length) const
     return m_text.mid(start, length);
 }
 
+int MemorySurface::characterStart(int offset) const
+{
+    offset = std::clamp(offset, 0, textLength());
+    if (offset > 0 && offset < textLength() && m_text[offset].isLowSurrogate() && m_text[offset - 1].isHighSurrogate())
+        return offset - 1;
+    return offset;
+}
+
 void MemorySurface::setSelStart(int start)
 {
-    m_selStart = std::clamp(start, 0, textLength());
+    // A caret between the halves of a pair would split the character; the widget cannot hold one there either.
+    m_selStart = characterStart(start);
     m_selLength = 0;
     m_typing = defaultFormat();
     const int line = getLineFromChar(m_selStart);
@@ -104,6 +114,9 @@ void MemorySurface::setSelStart(int start)
 void MemorySurface::setSelLength(int length)
 {
     m_selLength = std::clamp(length, 0, textLength() - m_selStart);
+    // A selection ending inside a pair takes the whole character.
+    if (characterStart(m_selStart + m_selLength) < m_selStart + m_selLength)
+        ++m_selLength;
 }
 
 void MemorySurface::setSelText(const QString &text)

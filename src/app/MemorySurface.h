@@ -92,6 +92,9 @@ private:
     void rebuildLineStarts();
     void notifyChange();
 
+    // The offset itself, or the start of the surrogate pair it splits.
+    int characterStart(int offset) const;
+
     QString m_text;
     QByteArray m_loading;
     std::vector<int> m_formats;

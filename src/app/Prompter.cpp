@@ -1,5 +1,7 @@
 #include "Prompter.h"
 
+#include "FileFilters.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -39,9 +41,11 @@ QMessageBox::StandardButton DialogPrompter::message(QWidget *parent, const QStri
 QStringList DialogPrompter::openFiles(QWidget *parent, const QString &title, const QString &filter,
                                       const QString &folder, bool multiple)
 {
+    const QString dialogFilter = FileFilters::dialogFilter(filter);
+    const auto options = QFileDialog::HideNameFilterDetails;
     if (multiple)
-        return QFileDialog::getOpenFileNames(parent, title, folder, filter);
-    const QString file = QFileDialog::getOpenFileName(parent, title, folder, filter);
+        return QFileDialog::getOpenFileNames(parent, title, folder, dialogFilter, nullptr, options);
+    const QString file = QFileDialog::getOpenFileName(parent, title, folder, dialogFilter, nullptr, options);
     return file.isEmpty() ? QStringList() : QStringList{file};
 }
 
@@ -49,7 +53,12 @@ QString DialogPrompter::saveFile(QWidget *parent, const QString &title, const QS
                                  const QString &defaultName, QString *selectedFilter)
 {
     const QString start = defaultName.isEmpty() ? folder : folder + QLatin1Char('/') + defaultName;
-    return QFileDialog::getSaveFileName(parent, title, start, filter, selectedFilter);
+    QString chosenFilter;
+    const QString path = QFileDialog::getSaveFileName(parent, title, start, FileFilters::dialogFilter(filter),
+                                                      &chosenFilter, QFileDialog::HideNameFilterDetails);
+    if (selectedFilter)
+        *selectedFilter = FileFilters::displayText(chosenFilter);
+    return path;
 }
 
 std::optional<QString> DialogPrompter::inputText(QWidget *parent, const QString &prompt, const QString &title,

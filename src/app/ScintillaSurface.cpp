@@ -1,78 +1,12 @@
 #include "ScintillaSurface.h"
 
-#include <QAction>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFocusEvent>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QUrl>
+#include "Utf8Units.h"
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-int shiftStateOf(Qt::KeyboardModifiers modifiers)
-{
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= ShiftMask;
-    if (modifiers & Qt::ControlModifier)
-        shift |= CtrlMask;
-    if (modifiers & Qt::AltModifier)
-        shift |= AltMask;
-    return shift;
-}
-
-int mouseButtonOf(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-QStringList localFilesOf(const QMimeData *mime)
-{
-    QStringList files;
-    if (!mime || !mime->hasUrls())
-        return files;
-    for (const QUrl &url : mime->urls()) {
-        if (url.isLocalFile())
-            files << url.toLocalFile();
-    }
-    return files;
-}
-
-// The character code a key press delivers, as the control reports it (Enter 13, Tab 9, Backspace 8).
-int characterOf(const QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Tab:
-        return 9;
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Escape:
-        return 27;
-    default:
-        break;
-    }
-    const QString text = event->text();
-    if (text.isEmpty() || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
-        return 0;
-    return text.at(0).unicode();
-}
 
 bool isAsciiText(const QString &text)
 {
@@ -83,262 +17,7 @@ bool isAsciiText(const QString &text)
     return true;
 }
 
-// Bytes and UTF-16 units of the character a UTF-8 lead byte opens. A stray byte counts as one
-// character of one unit, as the widget's own index counts it.
-struct Utf8Char {
-    int bytes;
-    int units;
-};
-
-Utf8Char utf8CharOf(unsigned char lead)
-{
-    if (lead < 0xC0)
-        return {1, 1};
-    if (lead < 0xE0)
-        return {2, 1};
-    if (lead < 0xF0)
-        return {3, 1};
-    if (lead < 0xF8)
-        return {4, 2};
-    return {1, 1};
-}
-
-const std::array<char, 256> &identityStyles()
-{
-    static const std::array<char, 256> table = [] {
-        std::array<char, 256> t{};
-        for (std::size_t i = 0; i < t.size(); ++i)
-            t[i] = char(i);
-        return t;
-    }();
-    return table;
-}
-
 } // namespace
-
-// --- ScintillaView ---------------------------------------------------------------------------
-
-ScintillaView::ScintillaView(ScintillaSurface *surface, QWidget *parent)
-    : QsciScintilla(parent)
-    , m_surface(surface)
-{
-    setObjectName(QStringLiteral("txtText"));
-    setAcceptDrops(true);
-}
-
-void ScintillaView::removeKeyBinding(int key, Qt::KeyboardModifiers modifiers)
-{
-    int sciKey = 0;
-    switch (key) {
-    case Qt::Key_Up: sciKey = SCK_UP; break;
-    case Qt::Key_Down: sciKey = SCK_DOWN; break;
-    case Qt::Key_Left: sciKey = SCK_LEFT; break;
-    case Qt::Key_Right: sciKey = SCK_RIGHT; break;
-    case Qt::Key_Home: sciKey = SCK_HOME; break;
-    case Qt::Key_End: sciKey = SCK_END; break;
-    case Qt::Key_PageUp: sciKey = SCK_PRIOR; break;
-    case Qt::Key_PageDown: sciKey = SCK_NEXT; break;
-    case Qt::Key_Delete: sciKey = SCK_DELETE; break;
-    case Qt::Key_Insert: sciKey = SCK_INSERT; break;
-    case Qt::Key_Escape: sciKey = SCK_ESCAPE; break;
-    case Qt::Key_Backspace: sciKey = SCK_BACK; break;
-    case Qt::Key_Tab: sciKey = SCK_TAB; break;
-    case Qt::Key_Return: sciKey = SCK_RETURN; break;
-    default:
-        sciKey = (key >= Qt::Key_A && key <= Qt::Key_Z) ? key : (key < 128 ? key : 0);
-    }
-    if (!sciKey)
-        return;
-    int mods = 0;
-    if (modifiers & Qt::ShiftModifier)
-        mods |= SCMOD_SHIFT;
-    if (modifiers & Qt::ControlModifier)
-        mods |= SCMOD_CTRL;
-    if (modifiers & Qt::AltModifier)
-        mods |= SCMOD_ALT;
-    SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(sciKey | (mods << 16)));
-}
-
-bool ScintillaView::event(QEvent *event)
-{
-    // Colours that name the system's follow a desktop switching between light and dark.
-    if (event->type() == QEvent::PaletteChange)
-        m_surface->followPalette();
-    // The widget claims every key of its own key map; a key that an enabled command of the
-    // window uses goes to that command instead.
-    if (event->type() == QEvent::ShortcutOverride) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const QKeySequence pressed(key->keyCombination());
-        if (QWidget *top = window()) {
-            const QList<QAction *> actions = top->findChildren<QAction *>();
-            for (const QAction *action : actions) {
-                if (action->isEnabled() && action->shortcuts().contains(pressed)) {
-                    event->ignore();
-                    return false;
-                }
-            }
-        }
-    }
-    return QsciScintilla::event(event);
-}
-
-void ScintillaView::keyPressEvent(QKeyEvent *event)
-{
-    SurfaceEvents *sink = m_surface->eventSink();
-    if (!sink) {
-        QsciScintilla::keyPressEvent(event);
-        return;
-    }
-    int key = event->key();
-    int shift = shiftStateOf(event->modifiers());
-    sink->surfaceKeyDown(key, shift);
-    if (key == 0) {
-        event->accept();
-        return;
-    }
-    const int original = characterOf(event);
-    int character = original;
-    if (character != 0) {
-        sink->surfaceKeyPress(character);
-        if (character == 0) {
-            event->accept();
-            return;
-        }
-    }
-    const long before = SendScintilla(SCI_GETCURRENTPOS);
-    if (character != original && character >= 32) {
-        // The handler replaced the typed character.
-        QKeyEvent changed(event->type(), 0, event->modifiers(), QString(QChar(character)));
-        QsciScintilla::keyPressEvent(&changed);
-    } else {
-        QsciScintilla::keyPressEvent(event);
-    }
-    const long after = SendScintilla(SCI_GETCURRENTPOS);
-    if (original >= 32)
-        m_surface->typedRange(int(before), int(after));
-    else if (after != before)
-        m_surface->resetTypingFormat();
-}
-
-void ScintillaView::keyReleaseEvent(QKeyEvent *event)
-{
-    if (SurfaceEvents *sink = m_surface->eventSink()) {
-        int key = event->key();
-        int shift = shiftStateOf(event->modifiers());
-        sink->surfaceKeyUp(key, shift);
-        if (key == 0) {
-            event->accept();
-            return;
-        }
-    }
-    QsciScintilla::keyReleaseEvent(event);
-}
-
-void ScintillaView::inputMethodEvent(QInputMethodEvent *event)
-{
-    const long before = SendScintilla(SCI_GETCURRENTPOS);
-    QsciScintilla::inputMethodEvent(event);
-    if (!event->commitString().isEmpty())
-        m_surface->typedRange(int(before), int(SendScintilla(SCI_GETCURRENTPOS)));
-}
-
-void ScintillaView::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::MiddleButton) {
-        if (SurfaceEvents *sink = m_surface->eventSink())
-            sink->surfaceAboutToPaste();
-    }
-    QsciScintilla::mousePressEvent(event);
-    m_surface->resetTypingFormat();
-    if (SurfaceEvents *sink = m_surface->eventSink()) {
-        const QPoint p = event->position().toPoint();
-        sink->surfaceMouseDown(mouseButtonOf(event->button()), shiftStateOf(event->modifiers()), p.x(), p.y());
-    }
-}
-
-void ScintillaView::mouseReleaseEvent(QMouseEvent *event)
-{
-    QsciScintilla::mouseReleaseEvent(event);
-    if (SurfaceEvents *sink = m_surface->eventSink()) {
-        const QPoint p = event->position().toPoint();
-        sink->surfaceMouseUp(mouseButtonOf(event->button()), shiftStateOf(event->modifiers()), p.x(), p.y());
-    }
-}
-
-void ScintillaView::contextMenuEvent(QContextMenuEvent *event)
-{
-    SurfaceEvents *sink = m_surface->eventSink();
-    if (!sink) {
-        QsciScintilla::contextMenuEvent(event);
-        return;
-    }
-    QPoint at = event->globalPos();
-    if (event->reason() == QContextMenuEvent::Keyboard) {
-        const long pos = SendScintilla(SCI_GETCURRENTPOS);
-        const QPoint caret(int(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, pos)),
-                           int(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, pos)) + textHeight(0));
-        at = viewport()->mapToGlobal(caret);
-    }
-    event->accept();
-    sink->surfaceContextMenu(at);
-}
-
-void ScintillaView::focusInEvent(QFocusEvent *event)
-{
-    QsciScintilla::focusInEvent(event);
-    if (SurfaceEvents *sink = m_surface->eventSink())
-        sink->surfaceGotFocus();
-}
-
-void ScintillaView::dragEnterEvent(QDragEnterEvent *event)
-{
-    const QStringList files = localFilesOf(event->mimeData());
-    if (files.isEmpty()) {
-        QsciScintilla::dragEnterEvent(event);
-        return;
-    }
-    event->acceptProposedAction();
-    if (SurfaceEvents *sink = m_surface->eventSink())
-        sink->surfaceDragOver(files, shiftStateOf(event->modifiers()));
-}
-
-void ScintillaView::dragMoveEvent(QDragMoveEvent *event)
-{
-    const QStringList files = localFilesOf(event->mimeData());
-    if (files.isEmpty()) {
-        QsciScintilla::dragMoveEvent(event);
-        return;
-    }
-    event->acceptProposedAction();
-    if (SurfaceEvents *sink = m_surface->eventSink())
-        sink->surfaceDragOver(files, shiftStateOf(event->modifiers()));
-}
-
-void ScintillaView::dragLeaveEvent(QDragLeaveEvent *event)
-{
-    QsciScintilla::dragLeaveEvent(event);
-    if (SurfaceEvents *sink = m_surface->eventSink())
-        sink->surfaceDragLeave();
-}
-
-void ScintillaView::dropEvent(QDropEvent *event)
-{
-    const QStringList files = localFilesOf(event->mimeData());
-    if (files.isEmpty()) {
-        // Dropped text is an edit like a paste: the program takes its snapshot first.
-        if (SurfaceEvents *sink = m_surface->eventSink())
-            sink->surfaceAboutToPaste();
-        QsciScintilla::dropEvent(event);
-        if (SurfaceEvents *sink = m_surface->eventSink())
-            sink->surfaceTextDropped();
-        return;
-    }
-    event->acceptProposedAction();
-    if (SurfaceEvents *sink = m_surface->eventSink())
-        sink->surfaceDragDrop(files, shiftStateOf(event->modifiers()));
-}
-
-// --- ScintillaSurface ------------------------------------------------------------------------
 
 ScintillaSurface::ScintillaSurface(QWidget *parent)
     : m_view(new ScintillaView(this, parent))
@@ -385,8 +64,6 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
     send(QsciScintillaBase::SCI_STYLECLEARALL);
     applyStyle(0, m_styles[0]);
-    applyCaretColor();
-    m_constructed = true;
 
     QObject::connect(m_view, &QsciScintillaBase::SCN_MODIFIED, m_view,
                      [this](int position, int type, const char *text, int length, int, int, int, int, int, int) {
@@ -483,7 +160,7 @@ QString ScintillaSurface::text() const
     if (!m_textCacheValid) {
         const int length = byteLength();
         const char *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
-        m_textCache = m_utf16Index ? QString::fromUtf8(data, length) : QString::fromLatin1(data, length);
+        m_textCache = m_utf16Index ? utf8ToText(data, length) : QString::fromLatin1(data, length);
         m_textCacheValid = true;
     }
     return m_textCache;
@@ -514,13 +191,20 @@ int ScintillaSurface::textLength() const
 
 QString ScintillaSurface::textRange(int start, int length) const
 {
-    const int from = toByte(start);
-    const int to = toByte(start + std::max(0, length));
-    if (to <= from)
-        return {};
+    // Any offsets are valid, also between the halves of a pair: the whole characters around the
+    // range are read and the units asked for cut out, as a QString's mid() would give them.
+    const int total = textLength();
+    start = std::clamp(start, 0, total);
+    const int end = int(std::clamp<qint64>(qint64(start) + std::max(0, length), start, total));
+    if (end <= start)
+        return QString(u""_s);
+    const CharSpot from = spotOf(start);
+    const CharSpot last = spotOf(end);
+    const int to = last.offset < end ? last.byte + 4 : last.byte;
     const char *data = reinterpret_cast<const char *>(
-        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
-    return m_utf16Index ? QString::fromUtf8(data, to - from) : QString::fromLatin1(data, to - from);
+        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from.byte), to - from.byte));
+    const QString whole = m_utf16Index ? utf8ToText(data, to - from.byte) : QString::fromLatin1(data, to - from.byte);
+    return whole.mid(start - from.offset, end - start);
 }
 
 void ScintillaSurface::setText(const QString &text)
@@ -595,7 +279,8 @@ int ScintillaSurface::selLength() const
 
 void ScintillaSurface::setSelStart(int start)
 {
-    const int pos = toByte(start);
+    // Inside a surrogate pair the caret goes before the character, never between its halves.
+    const int pos = spotOf(start).byte;
     send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(pos), pos);
     m_typing = m_styles[0];
 }
@@ -604,7 +289,10 @@ void ScintillaSurface::setSelLength(int length)
 {
     const int start = selStart();
     const long anchor = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
-    const int caret = toByte(start + std::max(0, length));
+    const int end = int(std::min<qint64>(qint64(start) + std::max(0, length), textLength()));
+    // A selection ending inside a pair takes the whole character.
+    const CharSpot spot = spotOf(end);
+    const int caret = spot.offset < end ? spot.byte + 4 : spot.byte;
     send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(anchor), caret);
 }
 
@@ -616,7 +304,7 @@ QString ScintillaSurface::selText() const
         return {};
     const char *data = reinterpret_cast<const char *>(
         send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
-    return m_utf16Index ? QString::fromUtf8(data, int(end - start)) : QString::fromLatin1(data, int(end - start));
+    return m_utf16Index ? utf8ToText(data, int(end - start)) : QString::fromLatin1(data, int(end - start));
 }
 
 void ScintillaSurface::insertAtSelection(const QString &text)
@@ -637,232 +325,6 @@ void ScintillaSurface::insertAtSelection(const QString &text)
 void ScintillaSurface::setSelText(const QString &text)
 {
     insertAtSelection(text);
-}
-
-CharFormat ScintillaSurface::selFormat() const
-{
-    const long start = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
-    const long end = send(QsciScintillaBase::SCI_GETSELECTIONEND);
-    if (end <= start)
-        return m_typing;
-    return m_styles[std::size_t(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(start)) & 0xFF)];
-}
-
-template <typename Change> void ScintillaSurface::changeSelFormat(Change change)
-{
-    const int length = selLength();
-    if (length == 0) {
-        change(m_typing);
-        return;
-    }
-    std::vector<FormatRun> runs = formatRuns(selStart(), length);
-    for (FormatRun &run : runs)
-        change(run.format);
-    applyFormatRuns(selStart(), runs);
-}
-
-void ScintillaSurface::setSelColor(OleColor color)
-{
-    changeSelFormat([color](CharFormat &f) { f.color = color; });
-}
-
-void ScintillaSurface::setSelBold(bool bold)
-{
-    changeSelFormat([bold](CharFormat &f) { f.bold = bold; });
-}
-
-void ScintillaSurface::setSelItalic(bool italic)
-{
-    changeSelFormat([italic](CharFormat &f) { f.italic = italic; });
-}
-
-void ScintillaSurface::setSelFontName(const QString &name)
-{
-    changeSelFormat([&name](CharFormat &f) { f.fontName = name; });
-}
-
-void ScintillaSurface::setSelFontSize(double size)
-{
-    changeSelFormat([size](CharFormat &f) { f.fontSize = size; });
-}
-
-void ScintillaSurface::applyStyle(int style, const CharFormat &format)
-{
-    const auto s = static_cast<unsigned long>(style);
-    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(OleColors::textColor(format.color, m_backColor))));
-    send(QsciScintillaBase::SCI_STYLESETBACK, s, long(OleColors::fromQColor(OleColors::toQColor(m_backColor))));
-    send(QsciScintillaBase::SCI_STYLESETBOLD, s, format.bold);
-    send(QsciScintillaBase::SCI_STYLESETITALIC, s, format.italic);
-    const QByteArray font = format.fontName.toUtf8();
-    m_view->SendScintilla(QsciScintillaBase::SCI_STYLESETFONT, s, font.constData());
-    send(QsciScintillaBase::SCI_STYLESETSIZEFRACTIONAL, s, long(format.fontSize * 100 + 0.5));
-}
-
-int ScintillaSurface::styleFor(const CharFormat &format)
-{
-    if (format == m_styles[0])
-        return 0;
-    if (const auto it = m_styleOf.constFind(format); it != m_styleOf.cend())
-        return *it;
-    for (int s = 1; s < 256; ++s) {
-        if (!m_styleUsed[std::size_t(s)]) {
-            m_styleUsed[std::size_t(s)] = true;
-            m_styles[std::size_t(s)] = format;
-            m_styleOf.insert(format, s);
-            applyStyle(s, format);
-            return s;
-        }
-    }
-    // Every style is taken: fall back to one that at least shows the same colour.
-    for (int s = 1; s < 256; ++s) {
-        if ((s < QsciScintillaBase::STYLE_DEFAULT || s > QsciScintillaBase::STYLE_LASTPREDEFINED)
-            && m_styles[std::size_t(s)].color == format.color)
-            return s;
-    }
-    return 0;
-}
-
-void ScintillaSurface::styleBytes(int byteStart, int length, int style)
-{
-    if (length <= 0)
-        return;
-    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(byteStart), 0);
-    send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(length), style);
-}
-
-void ScintillaSurface::styleUnits(int start, const quint8 *units, int count, const std::array<char, 256> &table)
-{
-    if (count <= 0)
-        return;
-    const CharSpot spot = spotOf(start);
-    int byte = spot.byte;
-    int k = spot.offset - start;
-    if (k < 0) {
-        // Starting on the second unit of a pair: the pair belongs to the unit before the range.
-        byte += 4;
-        k = 1;
-    }
-    const int span = m_utf16Index ? std::min(byteLength() - byte, (count - k) * 3 + 1) : count;
-    if (span <= 0 || k >= count)
-        return;
-    const auto *data = m_utf16Index ? reinterpret_cast<const unsigned char *>(send(
-                                          QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(byte), span))
-                                    : nullptr;
-    // Handed over in pieces: a buffer as large as the document would cost more to allocate than to fill.
-    constexpr int Piece = 1 << 16;
-    std::array<char, Piece + 4> styles;
-    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(byte), 0);
-    int b = 0;
-    while (k < count && b < span) {
-        int filled = 0;
-        if (!data) {
-            filled = std::min(Piece, count - k);
-            for (int i = 0; i < filled; ++i)
-                styles[std::size_t(i)] = table[units[k + i]];
-            k += filled;
-        } else {
-            while (filled < Piece && k < count && b < span) {
-                const Utf8Char c = utf8CharOf(data[b]);
-                const int bytes = std::min(c.bytes, span - b);
-                std::fill_n(styles.begin() + filled, bytes, table[units[k]]);
-                filled += bytes;
-                b += bytes;
-                k += c.units;
-            }
-        }
-        m_view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(filled),
-                              styles.data());
-    }
-}
-
-void ScintillaSurface::applyFormatRuns(int start, const std::vector<FormatRun> &runs)
-{
-    start = std::clamp(start, 0, textLength());
-    const std::size_t room = std::size_t(textLength() - start);
-    std::vector<quint8> units;
-    for (const FormatRun &run : runs) {
-        const std::size_t length = std::min(std::size_t(std::max(0, run.length)), room - units.size());
-        if (length > 0)
-            units.insert(units.end(), length, quint8(styleFor(run.format)));
-    }
-    styleUnits(start, units.data(), int(units.size()), identityStyles());
-}
-
-void ScintillaSurface::applyStyleBuffer(int start, const std::vector<quint8> &styles,
-                                        const std::vector<CharFormat> &palette)
-{
-    // Indices outside the palette stay 0, the default style.
-    std::array<char, 256> table{};
-    for (std::size_t i = 0; i < std::min<std::size_t>(palette.size(), table.size()); ++i)
-        table[i] = char(styleFor(palette[i]));
-    start = std::clamp(start, 0, textLength());
-    const int count = int(std::min<qsizetype>(qsizetype(styles.size()), textLength() - start));
-    styleUnits(start, styles.data(), count, table);
-}
-
-std::vector<FormatRun> ScintillaSurface::formatRuns(int start, int length) const
-{
-    std::vector<FormatRun> runs;
-    const int from = toByte(start);
-    const int to = toByte(start + std::max(0, length));
-    if (to <= from)
-        return runs;
-    const auto *data = reinterpret_cast<const unsigned char *>(
-        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
-    const QByteArray bytes(reinterpret_cast<const char *>(data), to - from);
-    int i = 0;
-    const int n = to - from;
-    while (i < n) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        int seq = 1;
-        int units = 1;
-        if (m_utf16Index) {
-            if (lead >= 0xF0) {
-                seq = 4;
-                units = 2;
-            } else if (lead >= 0xE0) {
-                seq = 3;
-            } else if (lead >= 0xC0) {
-                seq = 2;
-            }
-        }
-        const auto style = std::size_t(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(from + i)) & 0xFF);
-        const CharFormat &format = m_styles[style];
-        if (!runs.empty() && runs.back().format == format)
-            runs.back().length += units;
-        else
-            runs.push_back({units, format});
-        i += seq;
-    }
-    return runs;
-}
-
-CharFormat ScintillaSurface::formatAt(int offset) const
-{
-    if (offset < 0 || offset >= textLength())
-        return m_styles[0];
-    const int byte = spotOf(offset).byte;
-    return m_styles[std::size_t(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(byte)) & 0xFF)];
-}
-
-QString ScintillaSurface::textRTF() const
-{
-    return rtfOfRange(0, textLength());
-}
-
-void ScintillaSurface::setTextRTF(const QString &rtf)
-{
-    replaceWithRtf(rtf, true);
-}
-
-QString ScintillaSurface::selRTF() const
-{
-    return rtfOfRange(selStart(), selLength());
-}
-
-void ScintillaSurface::setSelRTF(const QString &rtf)
-{
-    replaceWithRtf(rtf, false);
 }
 
 int ScintillaSurface::getLineFromChar(int offset) const
@@ -942,45 +404,6 @@ int ScintillaSurface::visibleLineCount() const
 std::optional<QString> ScintillaSurface::saveFile(const QString &path, int format) const
 {
     return writeFile(path, format);
-}
-
-void ScintillaSurface::setDefaultFormat(const CharFormat &format)
-{
-    const bool typingWasDefault = m_typing == m_styles[0];
-    m_styles[0] = format;
-    applyStyle(QsciScintillaBase::STYLE_DEFAULT, format);
-    applyStyle(0, format);
-    applyCaretColor();
-    if (typingWasDefault)
-        m_typing = format;
-}
-
-void ScintillaSurface::setBackColor(OleColor color)
-{
-    m_backColor = color;
-    applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
-    for (int s = 0; s < 256; ++s) {
-        if (m_styleUsed[std::size_t(s)] && (s < QsciScintillaBase::STYLE_DEFAULT || s > QsciScintillaBase::STYLE_LASTPREDEFINED))
-            applyStyle(s, m_styles[std::size_t(s)]);
-    }
-    applyCaretColor();
-}
-
-void ScintillaSurface::applyCaretColor()
-{
-    // Scintilla's caret is black whatever the background: on a dark one it would vanish.
-    const QColor caret = OleColors::textColor(m_styles[0].color, m_backColor);
-    send(QsciScintillaBase::SCI_SETCARETFORE, OleColors::fromQColor(caret));
-}
-
-void ScintillaSurface::followPalette()
-{
-    if (!m_constructed)
-        return;
-    const QPalette palette = m_view->palette();
-    m_view->setSelectionBackgroundColor(palette.color(QPalette::Active, QPalette::Highlight));
-    m_view->setSelectionForegroundColor(palette.color(QPalette::Active, QPalette::HighlightedText));
-    setBackColor(m_backColor);
 }
 
 void ScintillaSurface::setVisible(bool visible)
@@ -1109,13 +532,3 @@ void ScintillaSurface::onUpdateUi(int updated)
         m_events->surfaceScrolled();
 }
 
-void ScintillaSurface::typedRange(int byteStart, int byteEnd)
-{
-    if (byteEnd > byteStart && !(m_typing == m_styles[0]))
-        styleBytes(byteStart, byteEnd - byteStart, styleFor(m_typing));
-}
-
-void ScintillaSurface::resetTypingFormat()
-{
-    m_typing = m_styles[0];
-}

@@ -1,43 +1,12 @@
 #pragma once
 
 #include "EditorSurface.h"
-
-#include <Qsci/qsciscintilla.h>
+#include "ScintillaView.h"
 
 #include <QHash>
 
 #include <array>
 #include <vector>
-
-class ScintillaSurface;
-
-// The editing widget of the main window (objectName "txtText"). Keys, mouse and drops reach the
-// program's handlers through the surface before the widget's own bindings.
-class ScintillaView : public QsciScintilla {
-    Q_OBJECT
-public:
-    ScintillaView(ScintillaSurface *surface, QWidget *parent);
-
-    // Removes the widget's own binding of a key the program defines itself.
-    void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
-
-protected:
-    bool event(QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dragLeaveEvent(QDragLeaveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
-
-private:
-    ScintillaSurface *m_surface;
-};
 
 // The editor surface over QScintilla. The widget holds UTF-8; every offset the program sees is a
 // UTF-16 code unit. Pure-ASCII documents skip the UTF-16 line index: offsets equal byte positions.
@@ -142,8 +111,6 @@ private:
     void ensureUtf16Index();
     void invalidateCaches();
     int styleFor(const CharFormat &format);
-    void applyCaretColor();
-    void followPalette();
     void applyStyle(int style, const CharFormat &format);
     void styleBytes(int byteStart, int byteLength, int style);
     // Styles count code units from start with table[units[k]]; each character takes the style of its first unit.
@@ -160,8 +127,6 @@ private:
     void typedRange(int byteStart, int byteEnd);
     void resetTypingFormat();
 
-    // Palette events reach the view while it is still being built; they wait for the styles.
-    bool m_constructed = false;
     ScintillaView *m_view;
     std::array<CharFormat, 256> m_styles;
     std::array<bool, 256> m_styleUsed{};

@@ -30,7 +30,7 @@ StatusBar::StatusBar(QMainWindow *window, const Settings &settings)
     lblToolTip = label("lblToolTip", QString(), false);
     lblXY = label("lblXY", QStringLiteral("1:1"), true);
     lblSize = label("lblSize", QString(), true);
-    lblOS = label("lblOS", QStringLiteral("DOS"), true);
+    lblOS = label("lblOS", QStringLiteral("UNIX"), true);
     lblUC = label("lblUC", QStringLiteral("ASCII"), true);
     lblINS = label("lblINS", QStringLiteral("INS"), true);
     lblCaps = label("lblCaps", QStringLiteral("CAPS"), true);

@@ -2,6 +2,10 @@
 
 #include "FileIO.h"
 #include "Authoring.h"
+#include "DocumentCommands.h"
+#include "DocumentHost.h"
+#include "DocumentReader.h"
+#include "DocumentSaver.h"
 #include "ChangeDetector.h"
 #include "CommandController.h"
 #include "ExternalTools.h"
@@ -56,52 +60,80 @@ namespace {
 
 const QString kUntitled = QStringLiteral("Untitled");
 
-// The Open dialog's filter table; "*" stands beside "*.*" so names without a dot are listed too.
-QString openFilter()
-{
-    return QStringLiteral("All Files (*.*) (*);;"
-                          "Text Files (*.txt) (*.txt);;"
-                          "Batch files (*.bat, *.cmd) (*.bat *.cmd);;"
-                          "Init files (*.ini) (*.ini);;"
-                          "C files (*.c, *.cpp, *.h, *.hpp) (*.c *.cpp *.h *.hpp);;"
-                          "Java files (*.java, *.jav) (*.java *.jav);;"
-                          "HTML files (*.html, *.htm, *.css) (*.html *.htm *.css)");
-}
+} // namespace
 
-struct DecodedLoad {
-    TextEncoding encoding;
-    bool utf8Bom;
-    LineEnding lineEnding;
+// What the document commands borrow from the main window.
+class frmMain::DocumentHostImpl : public DocumentHost {
+public:
+    explicit DocumentHostImpl(frmMain &window) : m_window(window) {}
+    EditorSurface &surface() override { return m_window.surface(); }
+    Settings &settings() override { return m_window.settings; }
+    OpenFilesRegister &openFiles() override { return m_window.openFiles; }
+    QWidget *ownerWindow() override { return &m_window; }
+    void setToolTipText(const QString &text) override { m_window.setToolTipText(text); }
+    void showHint(const QString &text) override { m_window.showHint(text); }
+    void showModes(const QString &lineEnding, const QString &encoding) override
+    {
+        m_window.lblOS->setText(lineEnding);
+        m_window.lblUC->setText(encoding);
+    }
+    void updateTitle() override { m_window.updateTitle(); }
+    void refreshView() override
+    {
+        m_window.fitGutter();
+        m_window.PicLines->DrawLineNumbers();
+        m_window.updateXY();
+    }
+    std::optional<QString> addRecentFile(const QString &path) override
+    {
+        auto error = m_window.recentFiles.AddRecentFile(path);
+        m_window.refreshRecentMenu();
+        return error;
+    }
+    void setLoading(bool loading) override { m_window.m_changes->setLoading(loading); }
+    void resetHistory(qint64) override { m_window.resetHistory(); }
+    void addHistory() override { m_window.AddHistory(); }
+    void documentLoaded(const QString &path) override
+    {
+        m_window.m_changes->documentLoaded(path);
+        m_window.docFlags.clear();
+        m_window.LoadLanguage(path, true);
+    }
+    void documentSaved(const QString &path, bool extensionChanged) override
+    {
+        m_window.m_history->setFileSize(m_window.lngFileSize);
+        m_window.m_changes->documentSaved(path);
+        if (extensionChanged)
+            m_window.LoadLanguage(path, true);
+    }
+    void documentClosed() override
+    {
+        m_window.toolTipCaption.clear();
+        m_window.language.resetToPlainText();
+        m_window.docFlags.clear();
+    }
+    bool isJavaDocument() const override { return m_window.docFlags.javaFlag; }
+    QString languageExtension() const override
+    {
+        if (!m_window.language.languageActive)
+            return {};
+        for (const QString &line : FileIO::readLines(m_window.language.definitionPath)) {
+            if (line.startsWith(QLatin1String("Extensions:")))
+                return line.mid(11).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+        }
+        return {};
+    }
+
+private:
+    frmMain &m_window;
 };
 
-// Puts an open file into the surface: mapped, scanned once, converted piece by piece into the widget.
-DecodedLoad loadInto(EditorSurface &s, QFile &file)
-{
-    const qint64 size = file.size();
-    uchar *mapped = size > 0 ? file.map(0, size) : nullptr;
-    QByteArray read;
-    if (!mapped && size > 0)
-        read = file.readAll();
-    const char *data = mapped ? reinterpret_cast<const char *>(mapped) : read.constData();
-    const qsizetype length = mapped ? qsizetype(size) : read.size();
+namespace {
 
-    s.setVisible(false);
-    DecodedLoad result{TextEncoding::SingleByte, false, LineEnding::Dos};
-    if (startsWithUtf16Mark(data, length)) {
-        const DecodedDocument doc = decodeDocument(QByteArray::fromRawData(data, length));
-        s.setTextUtf8(doc.utf8, doc.ascii);
-        result = {doc.encoding, doc.utf8Bom, doc.lineEnding};
-    } else {
-        const DecodePlan plan = planDecode(data, length);
-        s.beginBulkLoad(plan.ascii, length + length / 16);
-        convertForWidget(data, length, plan, [&s](const char *piece, qsizetype n) { s.appendUtf8(piece, n); });
-        s.endBulkLoad();
-        result = {plan.encoding, plan.utf8Bom, plan.lineEnding};
-    }
-    s.setVisible(true);
-    if (mapped)
-        file.unmap(mapped);
-    return result;
+double twipsPerPixel(const QWidget *widget)
+{
+    const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
+    return 1440.0 / dpi;
 }
 
 } // namespace
@@ -124,6 +156,10 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
+    m_documentHost = std::make_unique<DocumentHostImpl>(*this);
+    m_saver = std::make_unique<DocumentSaver>(*m_documentHost, *this);
+    m_reader = std::make_unique<DocumentReader>(*m_documentHost, *this, *m_saver);
+    m_documents = std::make_unique<DocumentCommands>(*m_documentHost, *this, *m_reader, *m_saver);
     m_search = new SearchWindows(*m_searchHost, this);
     m_status = new StatusBar(this, settings);
     lblToolTip = m_status->lblToolTip;
@@ -203,9 +239,8 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     LoadMySettings2();
     LoadMySettings(false);
     applyPlacement();
-    // The empty new document is the saved state: closing it untouched asks nothing.
-    OriginalDoc = m_surface->fingerprint();
-    updateTitle();
+    // The empty document is the saved state: closing it untouched asks nothing.
+    m_saver->resetDocumentState(strfilename);
     updateXY();
 }
 
@@ -382,51 +417,17 @@ void frmMain::ToggleLineNumbers()
 
 void frmMain::RevertToSaved()
 {
-    if (askUser(this, QStringLiteral("Reload file and lose changes?"), QString::fromLatin1(Title),
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
-        == QMessageBox::Yes)
-        ReadFile(strfilename, false);
+    m_documents->RevertToSaved();
 }
 
 void frmMain::DeleteFile()
 {
-    if (!FileExists(strfilename))
-        return;
-    if (askUser(this, QStringLiteral("Are you sure you want to delete ") + strfilename + QStringLiteral("?"),
-                QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
-        != QMessageBox::Yes)
-        return;
-    if (DesktopIntegration::moveToTrash(strfilename) == DesktopIntegration::Removal::Failed) {
-        askUser(this, QStringLiteral("Couldn't delete ") + strfilename, QString::fromLatin1(Title), QMessageBox::Ok,
-                QMessageBox::Critical);
-        return;
-    }
-    isDocumentSaved = true;
-    FileClose(true);
+    m_documents->DeleteFile();
 }
 
 void frmMain::FileClose(bool prompt)
 {
-    if (prompt && !confirmDiscard())
-        return;
-    m_status->setIdleHint(QString());
-    language.resetToPlainText();
-    docFlags.clear();
-    openFiles.UnregisterOpenFile(strfilename);
-    EditorSurface &s = surface();
-    s.setText(QString());
-    lblOS->setText(QStringLiteral("DOS"));
-    resetDocumentState(kUntitled);
-    resetHistory();
-    s.setSelColor(settings.fcolor);
-    s.setSelBold(settings.TextBold);
-    s.setSelItalic(settings.TextItalic);
-    encoding = TextEncoding::SingleByte;
-    utf8Bom = false;
-    isBinary = false;
-    lblUC->setText(QStringLiteral("ASCII"));
-    isUnix = false;
-    updateXY();
+    m_documents->FileClose(prompt);
 }
 
 void frmMain::refreshRecentMenu()
@@ -493,280 +494,49 @@ void frmMain::layoutWindow()
     PicLines->DrawLineNumbers();
 }
 
-bool frmMain::textDiffersFromSaved() const
-{
-    return !(m_surface->fingerprint() == OriginalDoc);
-}
-
-void frmMain::resetDocumentState(const QString &path)
-{
-    strfilename = path;
-    isDocumentSaved = true;
-    lngFileSize = surface().textLength();
-    OriginalDoc = m_surface->fingerprint();
-    updateTitle();
-}
-
-void frmMain::openInOutsideEditor(const QString &path, qint64 size)
-{
-    const QString editor = settings.ThirdPartyEditorPath;
-    askUser(this,
-            path + QStringLiteral(" has a file size of ") + QString::number(size)
-                + QStringLiteral(" bytes and will be opened by ") + editor + QStringLiteral(".\r\n\r\n")
-                + QStringLiteral("You can change these settings under the options menu.\r\n")
-                + QStringLiteral("Your current limit is ") + QString::number(settings.ThirdPartyEditorSize)
-                + QStringLiteral(" bytes."),
-            QStringLiteral("Orvane, file too large"), QMessageBox::Ok, QMessageBox::Information);
-}
-
 void frmMain::ReadFile(QString filename, bool byCommandLine)
 {
-    while (filename.endsWith(QLatin1Char(' ')))
-        filename.chop(1);
-    isLoading = true;
-    m_changes->setLoading(true);
-    EditorSurface &s = surface();
-
-    if (!FileExists(filename) || QFileInfo(filename).isDir()) {
-        askUser(this,
-                QStringLiteral("Couldn't find ") + filename
-                    + QStringLiteral(", please make sure that you have typed the correct path."),
-                QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
-        resetDocumentState(kUntitled);
-        resetHistory();
-    } else {
-        const QString timeText = FileTimeText(filename);
-        const QString name = FileNameOf(filename);
-        if (!name.isEmpty()) {
-            setToolTipText(QStringLiteral("Opening ") + name + QStringLiteral(", please wait.."));
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-        QFile file(filename);
-        const qint64 size = QFileInfo(filename).size();
-        bool loadHere = true;
-        // Without an outside editor on this machine there is nobody to hand the file to.
-        const bool haveOutsideEditor = !settings.ThirdPartyEditorPath.trimmed().isEmpty();
-        if (settings.OpenFileInThirdPartyEditor && haveOutsideEditor && size > settings.ThirdPartyEditorSize) {
-            openInOutsideEditor(filename, size);
-            if (Launcher::startCommand(settings.ThirdPartyEditorPath, filename)) {
-                loadHere = false;
-            } else {
-                askUser(this,
-                        QStringLiteral("The outside editor \"") + settings.ThirdPartyEditorPath
-                            + QStringLiteral("\" could not be started, so ") + filename
-                            + QStringLiteral(" is opened here."),
-                        QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Information);
-            }
-        }
-        if (!loadHere) {
-            setToolTipText(QString());
-            isLoading = false;
-            m_changes->setLoading(false);
-            return;
-        }
-        if (!file.open(QIODevice::ReadOnly)) {
-            setToolTipText(QString());
-            askUser(this, QStringLiteral("Couldn't open ") + filename + QStringLiteral(": ") + file.errorString(),
-                    QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
-            isLoading = false;
-            m_changes->setLoading(false);
-            return;
-        }
-        const DecodedLoad loaded = loadInto(s, file);
-        file.close();
-        fileTimeText = timeText;
-        encoding = loaded.encoding;
-        utf8Bom = loaded.utf8Bom;
-        isBinary = loaded.lineEnding == LineEnding::Binary;
-        if (!isBinary)
-            isUnix = loaded.lineEnding == LineEnding::Unix;
-        lblOS->setText(lineEndingLabel(loaded.lineEnding));
-        lblUC->setText(encodingLabel(loaded.encoding));
-
-        recentFiles.AddRecentFile(filename);
-        refreshRecentMenu();
-        settings.LastOpenedFile = filename;
-        strfilename = filename;
-        isDocumentSaved = true;
-        lngFileSize = s.textLength();
-        OriginalDoc = s.fingerprint();
-        updateTitle();
-        openFiles.RegisterOpenFile(filename);
-        setToolTipText(QString());
-        resetHistory();
-        m_changes->documentLoaded(filename);
-        docFlags.clear();
-        LoadLanguage(filename, true);
-    }
-    Q_UNUSED(byCommandLine);
-    isLoading = false;
-    m_changes->setLoading(false);
-    fitGutter();
-    PicLines->DrawLineNumbers();
-    updateXY();
-    currentFolder = FolderOf(filename);
-    s.setFocus();
+    m_reader->ReadFile(std::move(filename), byCommandLine);
 }
 
 void frmMain::FileOpen(const QString &path)
 {
-    if (!path.isEmpty() && path == strfilename)
-        return;
-    if (!settings.OpenFilesInNewWindow) {
-        if (!isDocumentSaved) {
-            const auto answer = askUser(this, QStringLiteral("Save changes to ") + strfilename + QStringLiteral("?"),
-                                        QString::fromLatin1(Title),
-                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                        QMessageBox::Information);
-            if (answer == QMessageBox::Cancel)
-                return;
-            if (answer == QMessageBox::Yes && !FileSave())
-                return;
-        }
-        openFiles.UnregisterOpenFile(strfilename);
-    }
-    QStringList chosen;
-    if (path.isEmpty()) {
-        const QString folder = settings.UseFolder ? settings.InitialFolder : currentFolder;
-        chosen = Prompter::instance().openFiles(this, QStringLiteral("Open"), openFilter(), folder, true);
-    } else {
-        chosen << path;
-    }
-    if (chosen.isEmpty() || chosen.first().isEmpty() || chosen.first() == strfilename)
-        return;
-    const QString first = chosen.takeFirst();
-    if ((strfilename == kUntitled && surface().textLength() == 0) || !settings.OpenFilesInNewWindow)
-        ReadFile(first, false);
-    else if (!modStartUp::startForwardedInstance(first))
-        askUser(this, QStringLiteral("Couldn't start a new window for ") + first, QStringLiteral("Error"),
-                QMessageBox::Ok, QMessageBox::Critical);
-    for (const QString &other : chosen)
-        modStartUp::startForwardedInstance(other);
+    m_reader->FileOpen(path);
 }
 
 bool frmMain::FileSave()
 {
-    if (strfilename != kUntitled && FileExists(strfilename))
-        return WriteDocument(strfilename);
-    return FileSaveAs();
+    return m_saver->FileSave();
 }
 
 bool frmMain::FileSaveAs()
 {
-    QString name = FileNameOf(strfilename);
-    QString folder = FolderOf(strfilename);
-    if (strfilename == kUntitled || folder.isEmpty()) {
-        name = docFlags.javaFlag ? javaClassFileName(surface().text()) : QStringLiteral("Untitled.txt");
-        folder = settings.UseFolder ? settings.InitialFolder : currentFolder;
-    }
-    const QString path = Prompter::instance().saveFile(this, QStringLiteral("Save As"), QStringLiteral("All Files (*.*) (*)"),
-                                                       folder, name, nullptr);
-    if (path.isEmpty())
-        return false;
-    return WriteDocument(path);
+    return m_saver->FileSaveAs();
 }
 
 QString frmMain::javaClassFileName(const QString &text)
 {
-    qsizetype at = -1;
-    for (const QString &keyword : {QStringLiteral("public class "), QStringLiteral("private class "), QStringLiteral("class ")}) {
-        at = text.indexOf(keyword);
-        if (at >= 0)
-            break;
-    }
-    const qsizetype brace = at < 0 ? -1 : text.indexOf(QLatin1Char('{'), at);
-    if (at < 0 || brace < 0)
-        return QStringLiteral("noclass.java");
-    QString head = text.mid(at, brace - at + 1);
-    for (const QString &breaker : {QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("{")})
-        head.replace(breaker, QStringLiteral(" "));
-    const QStringList words = head.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const qsizetype keyword = words.indexOf(QStringLiteral("class"));
-    if (keyword < 0 || keyword + 1 >= words.size())
-        return QStringLiteral("noclass.java");
-    return words[keyword + 1] + QStringLiteral(".java");
+    return DocumentSaver::javaClassFileName(text);
 }
 
 void frmMain::SaveSelection()
 {
-    const QString folder = settings.UseFolder ? settings.InitialFolder : currentFolder;
-    const QString path = Prompter::instance().saveFile(this, QStringLiteral("Save As"), QStringLiteral("All Files (*.*) (*)"),
-                                                       folder, QString(), nullptr);
-    if (path.isEmpty())
-        return;
-    const QString text = surface().selText() + QStringLiteral("\r\n");
-    // The selection is written one byte per character; text beyond that is kept as UTF-8, never replaced.
-    const auto bytes = encodeDocument(text, TextEncoding::SingleByte, false, false);
-    if (const auto error = FileIO::writeAtomically(path, bytes ? *bytes : text.toUtf8()))
-        askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
+    m_saver->SaveSelection();
 }
 
 void frmMain::ExportRichText()
 {
-    QString name = FileNameOf(strfilename);
-    if (name.isEmpty())
-        name = strfilename;
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    name = dot > 0 ? name.left(dot) + QStringLiteral(".rtf") : name + QStringLiteral(".rtf");
-    const QString path = Prompter::instance().saveFile(this, QStringLiteral("Export as Rich Text"),
-                                                       QStringLiteral("Rich Text (*.rtf)"), FolderOf(strfilename), name, nullptr);
-    if (path.isEmpty())
-        return;
-    const QString target = path.endsWith(QLatin1String(".rtf")) ? path : path + QStringLiteral(".rtf");
-    if (const auto error = surface().saveFile(target, 0))
-        askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
+    m_saver->ExportRichText();
 }
 
 bool frmMain::WriteDocument(const QString &path)
 {
-    auto bytes = encodeDocumentUtf8(m_surface->textUtf8(), encoding, utf8Bom, isUnix && !isBinary);
-    if (!bytes) {
-        // Single-byte storage would lose these characters; never write a substitute silently.
-        const auto answer = askUser(this,
-                                    path + QStringLiteral(" contains characters that cannot be saved as single-byte text.")
-                                        + QStringLiteral("\r\n\r\nDo you want to save it as UTF-8 instead?"),
-                                    QString::fromLatin1(Title), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
-        if (answer != QMessageBox::Yes)
-            return false;
-        encoding = TextEncoding::Utf8;
-        lblUC->setText(encodingLabel(encoding));
-        bytes = encodeDocumentUtf8(m_surface->textUtf8(), encoding, utf8Bom, isUnix && !isBinary);
-    }
-    openFiles.UnregisterOpenFile(strfilename);
-    const bool extensionChanged = ExtensionOf(path) != ExtensionOf(strfilename);
-    if (const auto error = FileIO::writeAtomically(path, *bytes)) {
-        askUser(this, *error, QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Critical);
-        return false;
-    }
-    strfilename = path;
-    isDocumentSaved = true;
-    lngFileSize = surface().textLength();
-    OriginalDoc = m_surface->fingerprint();
-    updateTitle();
-    recentFiles.AddRecentFile(path);
-    refreshRecentMenu();
-    settings.LastOpenedFile = path;
-    openFiles.RegisterOpenFile(path);
-    updateXY();
-    fileTimeText = FileTimeText(path);
-    currentFolder = FolderOf(path);
-    m_history->setFileSize(lngFileSize);
-    m_changes->documentSaved(path);
-    if (extensionChanged)
-        LoadLanguage(path, true);
-    return true;
+    return m_saver->WriteDocument(path);
 }
 
 bool frmMain::confirmDiscard()
 {
-    if (!surface().isEnabled() || !textDiffersFromSaved())
-        return true;
-    const auto answer = askUser(this, QStringLiteral("Save changes to ") + strfilename + QStringLiteral("?"),
-                                QString::fromLatin1(Title), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                QMessageBox::Information);
-    if (answer == QMessageBox::Cancel)
-        return false;
-    return answer != QMessageBox::Yes || FileSave();
+    return m_saver->confirmDiscard();
 }
 
 void frmMain::AddHistory()
@@ -816,8 +586,7 @@ void frmMain::runFocusChecks()
         RefreshHighlighting();
     }
     const auto checks = m_changes->runChecks(strfilename, s.selStart(), s.selLength(),
-                                             {settings.DisableFileChangeDetection, settings.AutoUpdateChangedFiles,
-                                              textDiffersFromSaved()});
+                                             {settings.DisableFileChangeDetection, settings.AutoUpdateChangedFiles, !isDocumentSaved});
     if (checks.reloadRecentFiles) {
         recentFiles.LoadRecentFiles();
         refreshRecentMenu();
@@ -860,7 +629,7 @@ void frmMain::InsertContentFromFile(const QString &path)
     QString file = path;
     if (file.isEmpty()) {
         const QStringList chosen =
-            Prompter::instance().openFiles(this, QStringLiteral("Select a file to Insert"), openFilter(), currentFolder, false);
+            Prompter::instance().openFiles(this, QStringLiteral("Select a file to Insert"), DocumentReader::openFilter(), currentFolder, false);
         if (chosen.isEmpty())
             return;
         file = chosen.first();
@@ -896,7 +665,9 @@ void frmMain::surfaceChange()
     if (isLoading || !surface().isVisible())
         return;
     fitGutter();
-    if (isDocumentSaved && textDiffersFromSaved()) {
+    if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index() && lblUC->text() == QLatin1String("ASCII"))
+        lblUC->setText(encodingLabel(encoding, false));
+    if (isDocumentSaved && m_saver->textDiffersFromSaved()) {
         isDocumentSaved = false;
         updateTitle();
     }
@@ -1120,55 +891,29 @@ void frmMain::surfaceKeyDown(int &key, int &shift)
         lblCaps->setVisible(!lblCaps->isVisible());
 }
 
-void frmMain::afterConversion()
-{
-    isDocumentSaved = false;
-    updateTitle();
-    updateXY();
-}
-
 void frmMain::ConvertDosToUnix()
 {
-    isUnix = true;
-    lblOS->setText(QStringLiteral("UNIX"));
-    afterConversion();
+    m_documents->ConvertDosToUnix();
 }
 
 void frmMain::ConvertUnixToDos()
 {
-    isUnix = false;
-    lblOS->setText(QStringLiteral("DOS"));
-    EditorSurface &s = surface();
-    const QString text = s.text();
-    const QString converted = ToCrLf(text);
-    if (converted != text) {
-        AddHistory();
-        s.setVisible(false);
-        s.setText(converted);
-        s.setVisible(true);
-    }
-    afterConversion();
+    m_documents->ConvertUnixToDos();
 }
 
 void frmMain::ConvertAsciiToUnicode()
 {
-    encoding = TextEncoding::Utf16;
-    lblUC->setText(QStringLiteral("UNICODE"));
-    afterConversion();
+    m_documents->ConvertAsciiToUnicode();
 }
 
 void frmMain::ConvertUnicodeToAscii()
 {
-    encoding = TextEncoding::SingleByte;
-    lblUC->setText(QStringLiteral("ASCII"));
-    afterConversion();
+    m_documents->ConvertUnicodeToAscii();
 }
 
 void frmMain::ConvertToUtf8()
 {
-    encoding = TextEncoding::Utf8;
-    lblUC->setText(QStringLiteral("UTF-8"));
-    afterConversion();
+    m_documents->ConvertToUtf8();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

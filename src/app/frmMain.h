@@ -3,6 +3,7 @@
 #include "AppFolders.h"
 #include "DocumentLanguageFlags.h"
 #include "DocumentLoader.h"
+#include "DocumentState.h"
 #include "EditorSurface.h"
 #include "LanguageDefinition.h"
 #include "OpenFilesRegister.h"
@@ -41,9 +42,13 @@ class ScintillaSurface;
 class ScintillaView;
 class MainViewerHost;
 class ViewerWindows;
+class DocumentCommands;
+class DocumentReader;
+class DocumentSaver;
 
 // The main window: one document in the editor surface txtText, the status labels, the menus.
-class frmMain : public QMainWindow, public SurfaceEvents {
+// The per-document state (strfilename, isDocumentSaved, the modes…) is the window's own.
+class frmMain : public QMainWindow, public SurfaceEvents, public DocumentState {
     Q_OBJECT
 public:
     explicit frmMain(const AppFolders &folders, QWidget *parent = nullptr);
@@ -84,19 +89,6 @@ public:
     std::optional<QString> SaveMySettings();
     void SaveMySettings2();
     void applySettings();
-
-    // Per-document state
-    QString strfilename = QStringLiteral("Untitled");
-    bool isDocumentSaved = true;
-    TextFingerprint OriginalDoc;       // the text as last loaded or saved
-    qint64 lngFileSize = 0;
-    QString fileTimeText;
-    QString currentFolder;
-    bool isLoading = false;
-    TextEncoding encoding = TextEncoding::SingleByte;
-    bool utf8Bom = false;
-    bool isUnix = false;               // program-wide, as loading and the conversions set it
-    bool isBinary = false;
 
     Settings settings;
     QString LastModifiedSettings;
@@ -199,12 +191,8 @@ private:
     CommandState commandState() const;
     void refreshRecentMenu();
     void setToolTipText(const QString &text);
-    bool textDiffersFromSaved() const;
-    void openInOutsideEditor(const QString &path, qint64 size);
-    void resetDocumentState(const QString &path);
     void applyPlacement();
     void finishStartUp();
-    void afterConversion();
     void storePlacement();
 
     QString m_appFolder;
@@ -231,6 +219,11 @@ private:
     std::unique_ptr<EditController> m_edit;
     bool m_clipboardText = false;
     bool m_inFocusChecks = false;
+    class DocumentHostImpl;
+    std::unique_ptr<DocumentHostImpl> m_documentHost;
+    std::unique_ptr<DocumentSaver> m_saver;
+    std::unique_ptr<DocumentReader> m_reader;
+    std::unique_ptr<DocumentCommands> m_documents;
 
 public:
     // Status bar labels and menus (objectName as the program names them)

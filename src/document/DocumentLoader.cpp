@@ -1,5 +1,7 @@
 #include "DocumentLoader.h"
 
+#include "Utf8Units.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 
@@ -13,7 +15,6 @@ struct ByteScan {
     bool nul = false;
     bool high = false;
     bool crlf = false;
-    bool lf = false;
 };
 
 ByteScan scan(const char *data, qsizetype size)
@@ -26,11 +27,8 @@ ByteScan scan(const char *data, qsizetype size)
             result.nul = true;
         else if (c & 0x80)
             result.high = true;
-        else if (c == '\n') {
-            result.lf = true;
-            if (previous == '\r')
-                result.crlf = true;
-        }
+        else if (c == '\n' && previous == '\r')
+            result.crlf = true;
         previous = c;
     }
     return result;
@@ -80,44 +78,21 @@ bool isValidUtf8(const char *data, qsizetype size)
     return true;
 }
 
-// The line-break conversion in one pass: LF -> CR LF, then CR CR -> CR, as a stream.
+// The line-break conversion in one pass: an LF without its CR gains one; every CR stays as it is.
 template <typename Out, typename Char> class CrLfWriter {
 public:
     explicit CrLfWriter(Out &out) : m_out(out) {}
     void put(Char c)
     {
-        if (c == Char('\n')) {
-            cr();
-            flush();
-            m_out.append(c);
-        } else if (c == Char('\r')) {
-            cr();
-        } else {
-            flush();
-            m_out.append(c);
-        }
-    }
-    void flush()
-    {
-        if (m_pendingCr) {
+        if (c == Char('\n') && !m_afterCr)
             m_out.append(Char('\r'));
-            m_pendingCr = false;
-        }
+        m_out.append(c);
+        m_afterCr = c == Char('\r');
     }
 
 private:
-    void cr()
-    {
-        // A CR waiting for its partner collapses with this one.
-        if (m_pendingCr) {
-            m_out.append(Char('\r'));
-            m_pendingCr = false;
-        } else {
-            m_pendingCr = true;
-        }
-    }
     Out &m_out;
-    bool m_pendingCr = false;
+    bool m_afterCr = false;
 };
 
 bool hasUnpairedSurrogate(const QString &text)
@@ -135,11 +110,12 @@ bool hasUnpairedSurrogate(const QString &text)
     return false;
 }
 
-LineEnding lineEndingOf(bool nul, bool crlf, bool lf)
+// A text without CR LF, also one without any line break, takes this platform's ending.
+LineEnding lineEndingOf(bool nul, bool crlf)
 {
     if (nul)
         return LineEnding::Binary;
-    return (!crlf && lf) ? LineEnding::Unix : LineEnding::Dos;
+    return crlf ? LineEnding::Dos : LineEnding::Unix;
 }
 
 } // namespace
@@ -153,10 +129,11 @@ DecodePlan planDecode(const char *data, qsizetype size)
 {
     DecodePlan plan;
     const ByteScan s = scan(data, size);
-    plan.lineEnding = lineEndingOf(s.nul, s.crlf, s.lf);
+    plan.lineEnding = lineEndingOf(s.nul, s.crlf);
     plan.toCrLf = plan.lineEnding != LineEnding::Binary;
     plan.ascii = !s.high;
-    if (s.high && !s.nul && isValidUtf8(data, size)) {
+    // Valid UTF-8, pure ASCII included, is this platform's text encoding.
+    if (!s.nul && (!s.high || isValidUtf8(data, size))) {
         plan.encoding = TextEncoding::Utf8;
         if (size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB && uchar(data[2]) == 0xBF) {
             plan.utf8Bom = true;
@@ -179,50 +156,28 @@ void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,
             sink(data + at, std::min(chunkSize, size - at));
         return;
     }
-    // Each input byte makes at most two output bytes, plus one pending CR.
+    // Each input byte makes at most two output bytes.
     std::vector<char> buffer(std::size_t(chunkSize) + 4);
     char *const begin = buffer.data();
     char *out = begin;
-    bool pendingCr = false;
-    const auto cr = [&] {
-        // A CR waiting for its partner collapses with this one (CR CR becomes CR).
-        if (pendingCr) {
-            *out++ = '\r';
-            pendingCr = false;
-        } else {
-            pendingCr = true;
-        }
-    };
+    bool afterCr = false;
     for (qsizetype i = 0; i < size; ++i) {
         const auto c = static_cast<unsigned char>(data[i]);
-        if (plan.toCrLf && c == '\n') {
-            cr();
-            if (pendingCr) {
-                *out++ = '\r';
-                pendingCr = false;
-            }
-            *out++ = '\n';
-        } else if (plan.toCrLf && c == '\r') {
-            cr();
+        // Only an LF without its CR gains one; a lone CR stays, so CR CR comes back as it was.
+        if (plan.toCrLf && c == '\n' && !afterCr)
+            *out++ = '\r';
+        afterCr = c == '\r';
+        if (plan.expandLatin1 && c >= 0x80) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
         } else {
-            if (pendingCr) {
-                *out++ = '\r';
-                pendingCr = false;
-            }
-            if (plan.expandLatin1 && c >= 0x80) {
-                *out++ = char(0xC0 | (c >> 6));
-                *out++ = char(0x80 | (c & 0x3F));
-            } else {
-                *out++ = char(c);
-            }
+            *out++ = char(c);
         }
         if (out - begin >= chunkSize - 2) {
             sink(begin, out - begin);
             out = begin;
         }
     }
-    if (pendingCr)
-        *out++ = '\r';
     if (out > begin)
         sink(begin, out - begin);
 }
@@ -234,12 +189,12 @@ DecodedDocument decodeDocument(const QByteArray &bytes)
     const qsizetype size = bytes.size();
 
     if (startsWithUtf16Mark(data, size)) {
-        QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(data + 2), (size - 2) / 2);
+        // Taken unit by unit: fromUtf16 would drop a second byte-order mark that belongs to the text.
+        QString text(reinterpret_cast<const QChar *>(data + 2), (size - 2) / 2);
         // Text that UTF-16 cannot hold whole (a lone surrogate) stays single-byte so no byte is lost.
         if (!hasUnpairedSurrogate(text)) {
             doc.encoding = TextEncoding::Utf16;
-            doc.lineEnding = lineEndingOf(IsBinaryText(text), text.contains(QLatin1String("\r\n")),
-                                          text.contains(QLatin1Char('\n')));
+            doc.lineEnding = lineEndingOf(IsBinaryText(text), text.contains(QLatin1String("\r\n")));
             if (doc.lineEnding != LineEnding::Binary)
                 text = ToCrLf(text);
             doc.utf8 = text.toUtf8();
@@ -281,7 +236,7 @@ std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encod
 std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings)
 {
     if (encoding == TextEncoding::Utf16)
-        return encodeDocument(QString::fromUtf8(utf8), encoding, utf8Bom, unixEndings);
+        return encodeDocument(utf8ToText(utf8), encoding, utf8Bom, unixEndings);
     QByteArray out;
     const qsizetype bom = (encoding == TextEncoding::Utf8 && utf8Bom) ? 3 : 0;
     out.resize(utf8.size() + bom);
@@ -336,7 +291,6 @@ QString ToCrLf(const QString &text)
     CrLfWriter<QString, QChar> writer(out);
     for (const QChar c : text)
         writer.put(c);
-    writer.flush();
     return out;
 }
 
@@ -408,13 +362,13 @@ QString lineEndingLabel(LineEnding ending)
     return QStringLiteral("DOS");
 }
 
-QString encodingLabel(TextEncoding encoding)
+QString encodingLabel(TextEncoding encoding, bool asciiText)
 {
     switch (encoding) {
     case TextEncoding::Utf16:
         return QStringLiteral("UNICODE");
     case TextEncoding::Utf8:
-        return QStringLiteral("UTF-8");
+        return asciiText ? QStringLiteral("ASCII") : QStringLiteral("UTF-8");
     case TextEncoding::SingleByte:
         break;
     }

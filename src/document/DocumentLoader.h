@@ -38,7 +38,7 @@ void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,
                       const std::function<void(const char *, qsizetype)> &sink, qsizetype chunkSize = qsizetype(1) << 22);
 
 // Decodes in one pass over the bytes into the buffer the widget receives: FF FE means UTF-16;
-// valid UTF-8 with a multi-byte sequence and no NUL means UTF-8; anything else is one character
+// valid UTF-8 (pure ASCII included) without a NUL means UTF-8; anything else is one character
 // per byte (Latin-1), so every byte survives.
 DecodedDocument decodeDocument(const QByteArray &bytes);
 
@@ -52,7 +52,7 @@ std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncodin
 bool IsUnicodeText(const QString &text);
 bool IsBinaryText(const QString &text);
 bool IsUnixText(const QString &text);
-// Every LF becomes CR LF, then every CR CR becomes CR.
+// Every LF not already preceded by CR becomes CR LF; a lone CR stays.
 QString ToCrLf(const QString &text);
 // Every CR LF becomes LF.
 QString ToLf(const QString &text);
@@ -68,4 +68,5 @@ bool FileExists(const QString &path);
 
 // The label texts of the line-ending and encoding states.
 QString lineEndingLabel(LineEnding ending);
-QString encodingLabel(TextEncoding encoding);
+// A UTF-8 document reads "ASCII" while its text is all ASCII.
+QString encodingLabel(TextEncoding encoding, bool asciiText);

@@ -8,7 +8,8 @@
 namespace FileIO {
 
 // Writes the whole file through a temporary file renamed over the old one, so a crash or a full
-// disk never leaves a half-written file. Returns the error text on failure.
+// disk never leaves a half-written file: either the complete new bytes are in place or the old
+// file is untouched. On failure, "Couldn't save <path>: <reason>".
 std::optional<QString> writeAtomically(const QString &path, const QByteArray &bytes);
 
 // Reads the whole file; nullopt when it cannot be read.

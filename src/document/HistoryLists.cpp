@@ -40,9 +40,14 @@ std::optional<QString> HistoryLists::AddToHistory(const QString &text, int list)
     const QString path = HistoryFilePath(list);
     if (path.isEmpty() || text.trimmed().isEmpty() || text.contains(u'\r') || text.contains(u'\n'))
         return std::nullopt;
-    if (IsInHistory(text, list))
-        return std::nullopt;
-    return ListFile::append(path, text);
+    const QString wanted = text.toLower();
+    // Checked again under the lock: another window may have added it meanwhile.
+    return ListFile::update(path, [&](QStringList &lines) {
+        if (std::any_of(lines.cbegin(), lines.cend(), [&](const QString &line) { return line.toLower() == wanted; }))
+            return false;
+        lines << text;
+        return true;
+    });
 }
 
 QStringList HistoryLists::LoadHistory(int list) const

@@ -3,6 +3,7 @@
 #include "FileIO.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -71,15 +72,30 @@ std::optional<QString> write(const QString &path, const QStringList &lines)
 
 std::optional<QString> append(const QString &path, const QString &line)
 {
+    return update(path, [&line](QStringList &lines) {
+        lines << line;
+        return true;
+    });
+}
+
+std::optional<QString> update(const QString &path, const std::function<bool(QStringList &)> &change)
+{
+    QLockFile lock(path + QStringLiteral(".lock"));
+    // A holder that died leaves its lock behind; QLockFile sees the dead process at once, and a
+    // lock older than this is taken over even when its owner cannot be checked.
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(5000))
+        return QStringLiteral("Couldn't save %1: it is locked by another process").arg(path);
     QStringList lines;
     if (QFile::exists(path)) {
-        // An unreadable list must not be replaced by a one-line file.
+        // An unreadable list must not be replaced by a shorter one.
         auto existing = read(path);
         if (!existing)
-            return QStringLiteral("Cannot read %1").arg(path);
+            return QStringLiteral("Couldn't read %1").arg(path);
         lines = std::move(*existing);
     }
-    lines << line;
+    if (!change(lines))
+        return std::nullopt;
     return write(path, lines);
 }
 

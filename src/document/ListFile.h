@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The program's small line files (settings, recent files, history lists): CR LF after each line.
@@ -26,5 +27,10 @@ std::optional<QStringList> read(const QString &path);
 std::optional<QString> write(const QString &path, const QStringList &lines);
 // Appends one line (creating the file), rewriting it atomically.
 std::optional<QString> append(const QString &path, const QString &line);
+
+// Applies change to the file's current lines (none when it is missing) and writes them back,
+// holding <path>.lock meanwhile, so processes updating the same list never drop each other's
+// entries. change returns false to leave the file untouched. The error text on failure.
+std::optional<QString> update(const QString &path, const std::function<bool(QStringList &)> &change);
 
 } // namespace ListFile

@@ -36,12 +36,7 @@ std::optional<QString> OpenFilesRegister::UnregisterOpenFile(const QString &path
 {
     if (isUntitled(path) || !QFile::exists(filePath()))
         return std::nullopt;
-    auto lines = ListFile::read(filePath());
-    if (!lines)
-        return QStringLiteral("Cannot read %1").arg(filePath());
-    if (lines->removeAll(path) == 0)
-        return std::nullopt;
-    return ListFile::write(filePath(), *lines);
+    return ListFile::update(filePath(), [&path](QStringList &lines) { return lines.removeAll(path) > 0; });
 }
 
 bool OpenFilesRegister::isFileAllreadyOpened(const QString &path) const

@@ -25,10 +25,27 @@ std::optional<QString> RecentFiles::AddRecentFile(const QString &path)
 {
     if (path.isEmpty())
         return std::nullopt;
-    const qsizetype existing = m_entries.indexOf(path);
-    m_entries.removeAt(existing >= 0 ? existing : Count - 1);
-    m_entries.prepend(path);
-    return ListFile::write(filePath(), m_entries);
+    // Merged with what other processes wrote since this one last read the list.
+    QStringList merged;
+    const auto error = ListFile::update(filePath(), [&](QStringList &lines) {
+        lines = lines.mid(0, Count);
+        while (lines.size() < Count)
+            lines << QString();
+        const qsizetype existing = lines.indexOf(path);
+        lines.removeAt(existing >= 0 ? existing : Count - 1);
+        lines.prepend(path);
+        merged = lines;
+        return true;
+    });
+    if (error) {
+        // The menu still shows the file; the list on disk stays as it was.
+        const qsizetype existing = m_entries.indexOf(path);
+        m_entries.removeAt(existing >= 0 ? existing : Count - 1);
+        m_entries.prepend(path);
+        return error;
+    }
+    m_entries = merged;
+    return std::nullopt;
 }
 
 bool RecentFiles::IsRecentFile(const QString &path) const

@@ -176,7 +176,10 @@ void SearchWindows::onCaretMoved(bool skipMarker)
     const int caret = surface.selStart();
     if (caret >= surface.textLength())
         return;
-    const auto partner = BracketMatcher::markerCharacter(surface.textRange(caret, 1).at(0), m_host.isMarkupLanguage());
+    const QString under = surface.textRange(caret, 1);
+    if (under.isEmpty())
+        return;
+    const auto partner = BracketMatcher::markerCharacter(under.at(0), m_host.isMarkupLanguage());
     if (!partner)
         return;
     // The target is found without moving the caret, so the view never scrolls to it and back.

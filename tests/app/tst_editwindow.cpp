@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,6 +29,9 @@ private slots:
     void menuStateFollowsTheDocument();
     void undoKeepsTheStateReturnedTo();
     void contextMenuIsTheEditMenu();
+    void caretCrossesWideCharacters_data();
+    void caretCrossesWideCharacters();
+    void untouchedWindowClosesWithoutQuestion();
 };
 
 namespace {
@@ -312,6 +316,76 @@ void TestEditWindow::contextMenuIsTheEditMenu()
     QCOMPARE(window.surface().text(), QStringLiteral("pasted text"));
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(window.surface().text(), QStringLiteral("text"));
+
+void TestEditWindow::caretCrossesWideCharacters_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("character");
+    QTest::newRow("emoji inside a line") << QByteArray("ab\xF0\x9F\x98\x80" "cd\n") << QStringLiteral("\U0001F600");
+    QTest::newRow("emoji first in the file") << QByteArray("\xF0\x9F\x98\x80(x)\n") << QStringLiteral("\U0001F600");
+    QTest::newRow("CJK extension B") << QByteArray("{\xF0\xA0\xAE\xB7}\n") << QStringLiteral("\U00020BB7");
+    QTest::newRow("flag of two indicators") << QByteArray("[\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA]\n") << QStringLiteral("\U0001F1E9");
+}
+
+// With every aid on (bracket marker, current-line box, gutter), the caret crosses the character
+// in every direction with keys and the mouse, selects it whole, and the file saves byte for byte.
+void TestEditWindow::caretCrossesWideCharacters()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, character);
+    Window window(bytes);
+    window.settings.AutoUnderlineBracket = true;
+    window.settings.ShowCurrentLine = true;
+    window.settings.ShowLineNumbers = true;
+    window.showExposed();
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    EditorSurface &s = window.surface();
+    const QString text = s.text();
+    const int at = int(text.indexOf(character));
+    QTest::keyClick(view, Qt::Key_End);
+    for (int i = 0; i < text.size() + 2; ++i) {
+        QTest::keyClick(view, Qt::Key_Left);
+        QVERIFY(!text.at(s.selStart()).isLowSurrogate());
+    }
+    QCOMPARE(s.selStart(), 0);
+    for (int i = 0; i < text.size() + 2; ++i) {
+        QTest::keyClick(view, Qt::Key_Right);
+        QVERIFY(s.selStart() == text.size() || !text.at(s.selStart()).isLowSurrogate());
+    }
+    s.setSelStart(at);
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(s.selText(), character);
+    QTest::keyClick(view, Qt::Key_Left);
+    QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Home, Qt::ShiftModifier);
+    s.setSelStart(at + 1);
+    QCOMPARE(s.selStart(), at);
+    s.setSelLength(1);
+    QCOMPARE(s.selText(), character);
+    for (int x = 0; x < 80; x += 3)
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, view->textHeight(0) / 2));
+    QVERIFY(!text.at(std::min(s.selStart(), int(text.size()) - 1)).isLowSurrogate());
+    window.prompter->saveAnswers << window.path;
+    QVERIFY(window.FileSave());
+    QCOMPARE(readFile(window.path), bytes);
+}
+
+void TestEditWindow::untouchedWindowClosesWithoutQuestion()
+{
+    {
+        Folders folders;
+        frmMain window(folders.app.path());
+        QVERIFY(window.close());
+        QCOMPARE(window.lblOS->text(), QStringLiteral("UNIX"));
+        QCOMPARE(window.lblUC->text(), QStringLiteral("ASCII"));
+        QVERIFY(folders.prompter->asked.isEmpty());
+    }
+    Window window("text");
+    window.FileClose(true);
+    QVERIFY(window.close());
+    QVERIFY(window.prompter->asked.isEmpty());
 }
 
 QTEST_MAIN(TestEditWindow)

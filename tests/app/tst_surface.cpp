@@ -19,7 +19,9 @@ QString randomText(QRandomGenerator &rng, int maxLength, bool asciiOnly = false)
         QStringLiteral("a"), QStringLiteral("Z"), QStringLiteral(" "), QStringLiteral("\t"),
         QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("{"),
         QString(QChar(0xE9)), QString(QChar(0x4E2D)), QString(QChar(0)), QStringLiteral("\U0001F600"),
-        QStringLiteral("int"), QStringLiteral("x"), QString(QChar(0xFF))};
+        QStringLiteral("int"), QStringLiteral("x"), QString(QChar(0xFF)),
+        // CJK extension B, a flag of two regional indicators, a letter with two combining marks.
+        QStringLiteral("\U00020BB7"), QStringLiteral("\U0001F1E9\U0001F1EA"), QStringLiteral("e\u0301\u0323")};
     QString text;
     const int count = int(rng.bounded(maxLength + 1));
     for (int i = 0; i < count; ++i)
@@ -237,15 +239,16 @@ void TestSurface::differential()
             const QString current = memory.text();
             const int length = int(current.size());
             const int op = int(rng.bounded(8));
-            const int a = snap(current, int(rng.bounded(length + 1)));
-            const int b = snap(current, a + int(rng.bounded(length - a + 1))) - a;
+            // Selections start and end anywhere, also between the halves of a pair.
+            const int a = int(rng.bounded(length + 1));
+            const int b = int(rng.bounded(length - a + 1));
             const QString insert = randomText(rng, 4, ascii && step < 30);
             // Not snapped: a buffer may begin or end inside a surrogate pair.
             const int bufferStart = int(rng.bounded(length + 2));
             const RandomStyles buffer = randomStyles(rng, length - bufferStart + 3);
             const CharFormat format = randomFormat(rng);
             std::vector<FormatRun> runs;
-            for (int r = 0, pos = a; r < 3 && pos < length; ++r) {
+            for (int r = 0, pos = snap(current, a); r < 3 && pos < length; ++r) {
                 const int end = snap(current, pos + int(rng.bounded(length - pos + 1)));
                 runs.push_back({end - pos, randomFormat(rng)});
                 pos = end;
@@ -258,7 +261,7 @@ void TestSurface::differential()
                 if (op == 1) {
                     s->setSelText(insert);
                 } else if (op == 2) {
-                    s->applyFormatRuns(a, runs);
+                    s->applyFormatRuns(snap(current, a), runs);
                 } else if (op == 3) {
                     s->setSelColor(format.color);
                     s->setSelItalic(format.italic);
@@ -269,7 +272,7 @@ void TestSurface::differential()
                 } else if (op == 5 || op == 6) {
                     s->applyStyleBuffer(bufferStart, buffer.styles, buffer.palette);
                 } else if (op == 7) {
-                    s->setText(insert + current.left(a));
+                    s->setText(insert + current.left(snap(current, a)));
                 }
             }
             const QString context = QStringLiteral("round %1 step %2 op %3").arg(round).arg(step).arg(op);
@@ -281,8 +284,17 @@ void TestSurface::differential()
             QCOMPARE(widget.lineCount(), memory.lineCount());
             for (int line = 0; line < memory.lineCount(); ++line)
                 QCOMPARE(widget.lineIndex(line), memory.lineIndex(line));
-            for (int probe = 0; probe <= memory.textLength(); probe += 3)
+            // Every offset is valid for every query, and the caret never splits a pair.
+            const int total = memory.textLength();
+            const int caret = widget.selStart() + widget.selLength();
+            QVERIFY(caret == 0 || caret == total || !memory.text().at(caret).isLowSurrogate());
+            for (int probe = 0; probe <= total; ++probe) {
                 QCOMPARE(widget.getLineFromChar(probe), memory.getLineFromChar(probe));
+                QCOMPARE(widget.textRange(probe, 1), memory.textRange(probe, 1));
+                QCOMPARE(widget.textRange(probe, b), memory.textRange(probe, b));
+                QVERIFY2(widget.formatAt(probe) == memory.formatAt(probe),
+                         qPrintable(context + QStringLiteral(" format at %1 of %2").arg(probe).arg(total)));
+            }
             QVERIFY2(widget.formatRuns(0, widget.textLength()) == memory.formatRuns(0, memory.textLength()),
                      qPrintable(context));
         }

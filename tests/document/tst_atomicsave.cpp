@@ -11,11 +11,14 @@
 
 #include <cstdio>
 
+#include <sys/resource.h>
+
 #include "TestSupport.h"
 
 namespace {
 
 const char *const kWriterArgument = "--atomic-writer";
+const char *const kLimitedArgument = "--limited-writer";
 constexpr qsizetype kFileSize = qsizetype(30) * 1024 * 1024;
 
 // Every generation fills the whole file with its own byte, so a torn file shows as a mix.
@@ -43,6 +46,19 @@ int runWriter(const QString &path, int previous)
         std::printf("%d\n", number);
         std::fflush(stdout);
     }
+    return 0;
+}
+
+// The child: a process that may write files of at most 64 KiB saves 1 MiB and prints the error.
+int runLimitedWriter(const QString &path)
+{
+    const rlimit limit{64 * 1024, 64 * 1024};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return 3;
+    const auto error = FileIO::writeAtomically(path, QByteArray(1024 * 1024, 'n'));
+    if (!error)
+        return 1;
+    std::fputs(qPrintable(*error), stdout);
     return 0;
 }
 
@@ -104,11 +120,37 @@ private slots:
                  qPrintable(QStringLiteral("generation %1 after %2 was saved").arg(found).arg(lastSaved)));
         const qsizetype mixed = bytes.size() - bytes.count(bytes.front());
         QVERIFY2(mixed == 0, qPrintable(QStringLiteral("%1 bytes of another generation").arg(mixed)));
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("large.c")});
+    }
+
+    // A write that fails part-way (here: the size limit, as a full disk would) leaves the old
+    // file as it was and says which file and why.
+    void failedWriteKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("doc.txt"));
+        QCOMPARE(FileIO::writeAtomically(target, "old text\r\n"), std::nullopt);
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kLimitedArgument), target});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(child.readAllStandardOutput()),
+                 QStringLiteral("Couldn't save %1: File too large").arg(target));
+        QCOMPARE(TestSupport::readFile(target), QByteArray("old text\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("doc.txt")});
+        // A successful rewrite keeps the file's permissions.
+        QCOMPARE(FileIO::writeAtomically(target, "new"), std::nullopt);
+        QCOMPARE(QFile::permissions(target) & 0x7000, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(FileIO::writeAtomically(dir.filePath(QStringLiteral("missing/x.txt")), "x")->startsWith(
+            QStringLiteral("Couldn't save %1: ").arg(dir.filePath(QStringLiteral("missing/x.txt")))));
     }
 };
 
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && qstrcmp(argv[1], kLimitedArgument) == 0)
+        return runLimitedWriter(QString::fromLocal8Bit(argv[2]));
     if (argc == 4 && qstrcmp(argv[1], kWriterArgument) == 0)
         return runWriter(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     QCoreApplication app(argc, argv);

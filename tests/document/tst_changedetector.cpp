@@ -70,6 +70,8 @@ private slots:
         QCOMPARE(check(d), Action::None);
         touch(m_doc, 10);
         QCOMPARE(check(d), Action::AskChanged);
+        // Unsaved edits: asked even with automatic update.
+        QCOMPARE(d.runChecks(m_doc, 0, 0, {false, true, true}).document, Action::AskChanged);
         d.decline();
         touch(m_doc, 20);
         QCOMPARE(check(d), Action::None);

@@ -3,8 +3,19 @@
 #include "RecentFiles.h"
 #include "TestSupport.h"
 
+#include "ListFile.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -20,6 +31,22 @@ RecentFiles filledRecentFiles(const QString &folder)
     for (int n = 10; n >= 1; --n)
         recent.AddRecentFile(path(n));
     return recent;
+}
+
+const char *const kWriterArgument = "--list-writer";
+const char *const kHolderArgument = "--lock-holder";
+
+// A child process, as a second window would be: waits for the common start, then records its file
+// in the recent files, the open files and the search history.
+int runListWriter(const QString &folder, int n, qint64 startAt)
+{
+    while (QDateTime::currentMSecsSinceEpoch() < startAt)
+        QThread::usleep(200);
+    RecentFiles recent(folder);
+    recent.LoadRecentFiles();
+    const bool failed = recent.AddRecentFile(path(n)) || OpenFilesRegister(folder).RegisterOpenFile(path(n))
+        || HistoryLists(folder).AddToHistory(path(n), HistoryLists::SearchStrings);
+    return failed ? 1 : 0;
 }
 
 } // namespace
@@ -147,6 +174,55 @@ private slots:
         QVERIFY(opened.isFileAllreadyOpened(path(2)));
     }
 
+    // Windows started together each re-read the lists under a lock before writing, so none drops
+    // another's entry.
+    void concurrentWindowsKeepEveryEntry()
+    {
+        for (int round = 0; round < 5; ++round) {
+            QTemporaryDir dir;
+            constexpr int Windows = 4;
+            const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 700;
+            std::vector<std::unique_ptr<QProcess>> children;
+            for (int n = 1; n <= Windows; ++n) {
+                children.push_back(std::make_unique<QProcess>());
+                children.back()->start(QCoreApplication::applicationFilePath(),
+                                       {QString::fromLatin1(kWriterArgument), dir.path(), QString::number(n), QString::number(startAt)});
+            }
+            for (auto &child : children) {
+                QVERIFY(child->waitForFinished(30000));
+                QCOMPARE(child->exitCode(), 0);
+            }
+            RecentFiles recent(dir.path());
+            recent.LoadRecentFiles();
+            const QStringList opened = ListFile::read(OpenFilesRegister(dir.path()).filePath()).value_or(QStringList());
+            const QStringList searched = HistoryLists(dir.path()).LoadHistory(HistoryLists::SearchStrings);
+            for (int n = 1; n <= Windows; ++n) {
+                QVERIFY2(recent.IsRecentFile(path(n)), qPrintable(QStringLiteral("round %1: recent %2").arg(round).arg(n)));
+                QVERIFY2(opened.contains(path(n)), qPrintable(QStringLiteral("round %1: opened %2").arg(round).arg(n)));
+                QVERIFY2(searched.contains(path(n)), qPrintable(QStringLiteral("round %1: history %2").arg(round).arg(n)));
+            }
+            QCOMPARE(TestSupport::readFile(recent.filePath()).count("\r\n"), RecentFiles::Count);
+        }
+    }
+
+    // A lock left by a process that died never blocks the next writer.
+    void staleLockIsTakenOver()
+    {
+        QTemporaryDir dir;
+        const OpenFilesRegister opened(dir.path());
+        QProcess holder;
+        holder.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kHolderArgument), opened.filePath() + ".lock"});
+        QVERIFY(holder.waitForReadyRead(10000));
+        holder.kill();
+        QVERIFY(holder.waitForFinished(10000));
+        QVERIFY(QFile::exists(opened.filePath() + ".lock"));
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(opened.RegisterOpenFile(path(1)), std::nullopt);
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(opened.isFileAllreadyOpened(path(1)));
+    }
+
     void unregisterFromLongRegister()
     {
         // Processes that end without unloading leave their lines behind, so the register grows.
@@ -166,5 +242,22 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Lists)
+int main(int argc, char *argv[])
+{
+    if (argc == 5 && qstrcmp(argv[1], kWriterArgument) == 0)
+        return runListWriter(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(), QByteArray(argv[4]).toLongLong());
+    if (argc == 3 && qstrcmp(argv[1], kHolderArgument) == 0) {
+        QLockFile lock(QString::fromLocal8Bit(argv[2]));
+        if (!lock.lock())
+            return 1;
+        std::puts("locked");
+        std::fflush(stdout);
+        QThread::sleep(60);
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    tst_Lists test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_lists.moc"

@@ -1,0 +1,294 @@
+#include "ScintillaView.h"
+
+#include "ScintillaSurface.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+namespace {
+
+int shiftStateOf(Qt::KeyboardModifiers modifiers)
+{
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= ShiftMask;
+    if (modifiers & Qt::ControlModifier)
+        shift |= CtrlMask;
+    if (modifiers & Qt::AltModifier)
+        shift |= AltMask;
+    return shift;
+}
+
+int mouseButtonOf(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+QStringList localFilesOf(const QMimeData *mime)
+{
+    QStringList files;
+    if (!mime || !mime->hasUrls())
+        return files;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+// The character code a key press delivers, as the control reports it (Enter 13, Tab 9, Backspace 8).
+int characterOf(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Escape:
+        return 27;
+    default:
+        break;
+    }
+    const QString text = event->text();
+    if (text.isEmpty() || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
+        return 0;
+    return text.at(0).unicode();
+}
+
+} // namespace
+
+ScintillaView::ScintillaView(ScintillaSurface *surface, QWidget *parent)
+    : QsciScintilla(parent)
+    , m_surface(surface)
+{
+    setObjectName(QStringLiteral("txtText"));
+    setAcceptDrops(true);
+}
+
+void ScintillaView::removeKeyBinding(int key, Qt::KeyboardModifiers modifiers)
+{
+    int sciKey = 0;
+    switch (key) {
+    case Qt::Key_Up: sciKey = SCK_UP; break;
+    case Qt::Key_Down: sciKey = SCK_DOWN; break;
+    case Qt::Key_Left: sciKey = SCK_LEFT; break;
+    case Qt::Key_Right: sciKey = SCK_RIGHT; break;
+    case Qt::Key_Home: sciKey = SCK_HOME; break;
+    case Qt::Key_End: sciKey = SCK_END; break;
+    case Qt::Key_PageUp: sciKey = SCK_PRIOR; break;
+    case Qt::Key_PageDown: sciKey = SCK_NEXT; break;
+    case Qt::Key_Delete: sciKey = SCK_DELETE; break;
+    case Qt::Key_Insert: sciKey = SCK_INSERT; break;
+    case Qt::Key_Escape: sciKey = SCK_ESCAPE; break;
+    case Qt::Key_Backspace: sciKey = SCK_BACK; break;
+    case Qt::Key_Tab: sciKey = SCK_TAB; break;
+    case Qt::Key_Return: sciKey = SCK_RETURN; break;
+    default:
+        sciKey = (key >= Qt::Key_A && key <= Qt::Key_Z) ? key : (key < 128 ? key : 0);
+    }
+    if (!sciKey)
+        return;
+    int mods = 0;
+    if (modifiers & Qt::ShiftModifier)
+        mods |= SCMOD_SHIFT;
+    if (modifiers & Qt::ControlModifier)
+        mods |= SCMOD_CTRL;
+    if (modifiers & Qt::AltModifier)
+        mods |= SCMOD_ALT;
+    SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(sciKey | (mods << 16)));
+}
+
+bool ScintillaView::event(QEvent *event)
+{
+    // The widget claims every key of its own key map; a key that an enabled command of the
+    // window uses goes to that command instead.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        if (QWidget *top = window()) {
+            const QList<QAction *> actions = top->findChildren<QAction *>();
+            for (const QAction *action : actions) {
+                if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+                    event->ignore();
+                    return false;
+                }
+            }
+        }
+    }
+    return QsciScintilla::event(event);
+}
+
+void ScintillaView::keyPressEvent(QKeyEvent *event)
+{
+    SurfaceEvents *sink = m_surface->eventSink();
+    if (!sink) {
+        QsciScintilla::keyPressEvent(event);
+        return;
+    }
+    int key = event->key();
+    int shift = shiftStateOf(event->modifiers());
+    sink->surfaceKeyDown(key, shift);
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    const int original = characterOf(event);
+    int character = original;
+    if (character != 0) {
+        sink->surfaceKeyPress(character);
+        if (character == 0) {
+            event->accept();
+            return;
+        }
+    }
+    const long before = SendScintilla(SCI_GETCURRENTPOS);
+    if (character != original && character >= 32) {
+        // The handler replaced the typed character.
+        QKeyEvent changed(event->type(), 0, event->modifiers(), QString(QChar(character)));
+        QsciScintilla::keyPressEvent(&changed);
+    } else {
+        QsciScintilla::keyPressEvent(event);
+    }
+    const long after = SendScintilla(SCI_GETCURRENTPOS);
+    if (original >= 32)
+        m_surface->typedRange(int(before), int(after));
+    else if (after != before)
+        m_surface->resetTypingFormat();
+}
+
+void ScintillaView::keyReleaseEvent(QKeyEvent *event)
+{
+    if (SurfaceEvents *sink = m_surface->eventSink()) {
+        int key = event->key();
+        int shift = shiftStateOf(event->modifiers());
+        sink->surfaceKeyUp(key, shift);
+        if (key == 0) {
+            event->accept();
+            return;
+        }
+    }
+    QsciScintilla::keyReleaseEvent(event);
+}
+
+void ScintillaView::inputMethodEvent(QInputMethodEvent *event)
+{
+    const long before = SendScintilla(SCI_GETCURRENTPOS);
+    QsciScintilla::inputMethodEvent(event);
+    if (!event->commitString().isEmpty())
+        m_surface->typedRange(int(before), int(SendScintilla(SCI_GETCURRENTPOS)));
+}
+
+void ScintillaView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        if (SurfaceEvents *sink = m_surface->eventSink())
+            sink->surfaceAboutToPaste();
+    }
+    QsciScintilla::mousePressEvent(event);
+    m_surface->resetTypingFormat();
+    if (SurfaceEvents *sink = m_surface->eventSink()) {
+        const QPoint p = event->position().toPoint();
+        sink->surfaceMouseDown(mouseButtonOf(event->button()), shiftStateOf(event->modifiers()), p.x(), p.y());
+    }
+}
+
+void ScintillaView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QsciScintilla::mouseReleaseEvent(event);
+    if (SurfaceEvents *sink = m_surface->eventSink()) {
+        const QPoint p = event->position().toPoint();
+        sink->surfaceMouseUp(mouseButtonOf(event->button()), shiftStateOf(event->modifiers()), p.x(), p.y());
+    }
+}
+
+void ScintillaView::focusInEvent(QFocusEvent *event)
+{
+    QsciScintilla::focusInEvent(event);
+    if (SurfaceEvents *sink = m_surface->eventSink())
+        sink->surfaceGotFocus();
+}
+
+void ScintillaView::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QStringList files = localFilesOf(event->mimeData());
+    if (files.isEmpty()) {
+        QsciScintilla::dragEnterEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    if (SurfaceEvents *sink = m_surface->eventSink())
+        sink->surfaceDragOver(files, shiftStateOf(event->modifiers()));
+}
+
+void ScintillaView::dragMoveEvent(QDragMoveEvent *event)
+{
+    const QStringList files = localFilesOf(event->mimeData());
+    if (files.isEmpty()) {
+        QsciScintilla::dragMoveEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    if (SurfaceEvents *sink = m_surface->eventSink())
+        sink->surfaceDragOver(files, shiftStateOf(event->modifiers()));
+}
+
+void ScintillaView::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    QsciScintilla::dragLeaveEvent(event);
+    if (SurfaceEvents *sink = m_surface->eventSink())
+        sink->surfaceDragLeave();
+}
+
+void ScintillaView::dropEvent(QDropEvent *event)
+{
+    const QStringList files = localFilesOf(event->mimeData());
+    if (files.isEmpty()) {
+        // Dropped text is an edit like a paste: the program takes its snapshot first.
+        if (SurfaceEvents *sink = m_surface->eventSink())
+            sink->surfaceAboutToPaste();
+        QsciScintilla::dropEvent(event);
+        if (SurfaceEvents *sink = m_surface->eventSink())
+            sink->surfaceTextDropped();
+        return;
+    }
+    event->acceptProposedAction();
+    if (SurfaceEvents *sink = m_surface->eventSink())
+        sink->surfaceDragDrop(files, shiftStateOf(event->modifiers()));
+}
+
+void ScintillaView::contextMenuEvent(QContextMenuEvent *event)
+{
+    SurfaceEvents *sink = m_surface->eventSink();
+    if (!sink) {
+        QsciScintilla::contextMenuEvent(event);
+        return;
+    }
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const long pos = SendScintilla(SCI_GETCURRENTPOS);
+        const QPoint caret(int(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, pos)),
+                           int(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, pos)) + textHeight(0));
+        at = viewport()->mapToGlobal(caret);
+    }
+    event->accept();
+    sink->surfaceContextMenu(at);
+}

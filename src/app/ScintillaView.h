@@ -1,0 +1,33 @@
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+class ScintillaSurface;
+
+// The editing widget of the main window (objectName "txtText"). Keys, mouse and drops reach the
+// program's handlers through the surface before the widget's own bindings.
+class ScintillaView : public QsciScintilla {
+    Q_OBJECT
+public:
+    ScintillaView(ScintillaSurface *surface, QWidget *parent);
+
+    // Removes the widget's own binding of a key the program defines itself.
+    void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    ScintillaSurface *m_surface;
+};

@@ -1,0 +1,128 @@
+#include "DocumentCommands.h"
+
+#include "DocumentHost.h"
+#include "DocumentReader.h"
+#include "DocumentSaver.h"
+#include "DocumentState.h"
+#include "EditorSurface.h"
+#include "OpenFilesRegister.h"
+#include "Prompter.h"
+#include "Settings.h"
+
+#include <QFile>
+
+namespace {
+const QString kTitle = QStringLiteral("Orvane");
+}
+
+DocumentCommands::DocumentCommands(DocumentHost &host, DocumentState &state, DocumentReader &reader, DocumentSaver &saver)
+    : m_host(host)
+    , m_state(state)
+    , m_reader(reader)
+    , m_saver(saver)
+{
+}
+
+QString DocumentCommands::lineEndingLabelNow() const
+{
+    return lineEndingLabel(m_state.isBinary ? LineEnding::Binary : m_state.isUnix ? LineEnding::Unix : LineEnding::Dos);
+}
+
+void DocumentCommands::RevertToSaved()
+{
+    if (askUser(m_host.ownerWindow(), QStringLiteral("Reload file and lose changes?"), kTitle,
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
+        == QMessageBox::Yes)
+        m_reader.ReadFile(m_state.strfilename, false);
+}
+
+void DocumentCommands::DeleteFile()
+{
+    if (!FileExists(m_state.strfilename))
+        return;
+    QWidget *owner = m_host.ownerWindow();
+    if (askUser(owner, QStringLiteral("Are you sure you want to delete ") + m_state.strfilename + QStringLiteral("?"),
+                QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
+        != QMessageBox::Yes)
+        return;
+    if (!QFile::remove(m_state.strfilename)) {
+        askUser(owner, QStringLiteral("Couldn't delete ") + m_state.strfilename, kTitle, QMessageBox::Ok, QMessageBox::Critical);
+        return;
+    }
+    m_state.isDocumentSaved = true;
+    FileClose(true);
+}
+
+void DocumentCommands::FileClose(bool prompt)
+{
+    if (prompt && !m_saver.confirmDiscard())
+        return;
+    m_host.documentClosed();
+    m_host.openFiles().UnregisterOpenFile(m_state.strfilename);
+    EditorSurface &s = m_host.surface();
+    s.setText(QString());
+    m_saver.resetDocumentState(QString::fromLatin1(DocumentState::Untitled));
+    m_host.resetHistory(m_state.lngFileSize);
+    const Settings &settings = m_host.settings();
+    s.setSelColor(settings.fcolor);
+    s.setSelBold(settings.TextBold);
+    s.setSelItalic(settings.TextItalic);
+    // An empty document is a new one: this platform's UTF-8 with LF line ends.
+    m_state.encoding = TextEncoding::Utf8;
+    m_state.utf8Bom = false;
+    m_state.isBinary = false;
+    m_state.isUnix = true;
+    m_host.showModes(lineEndingLabelNow(), m_saver.encodingLabelNow());
+    m_host.refreshView();
+}
+
+void DocumentCommands::afterConversion()
+{
+    m_host.showModes(lineEndingLabelNow(), m_saver.encodingLabelNow());
+    m_state.isDocumentSaved = false;
+    m_host.updateTitle();
+}
+
+void DocumentCommands::ConvertDosToUnix()
+{
+    // A binary document converted is a UNIX one from now on: the label says what the file will get.
+    m_state.isBinary = false;
+    m_state.isUnix = true;
+    afterConversion();
+}
+
+void DocumentCommands::ConvertUnixToDos()
+{
+    m_state.isBinary = false;
+    m_state.isUnix = false;
+    EditorSurface &s = m_host.surface();
+    const QString text = s.text();
+    const QString converted = ToCrLf(text);
+    if (converted != text) {
+        m_host.addHistory();
+        s.setVisible(false);
+        s.setText(converted);
+        s.setVisible(true);
+    }
+    afterConversion();
+}
+
+void DocumentCommands::ConvertAsciiToUnicode()
+{
+    m_state.encoding = TextEncoding::Utf16;
+    afterConversion();
+}
+
+void DocumentCommands::ConvertUnicodeToAscii()
+{
+    // This platform's single-byte code page is UTF-8; a Latin-1 document stays Latin-1.
+    if (m_state.encoding == TextEncoding::Utf16)
+        m_state.encoding = TextEncoding::Utf8;
+    afterConversion();
+}
+
+void DocumentCommands::ConvertToUtf8()
+{
+    m_state.encoding = TextEncoding::Utf8;
+    afterConversion();
+}

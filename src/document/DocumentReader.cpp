@@ -1,0 +1,265 @@
+#include "DocumentReader.h"
+
+#include "DocumentHost.h"
+#include "DocumentSaver.h"
+#include "DocumentState.h"
+#include "EditorSurface.h"
+#include "Launcher.h"
+#include "OpenFilesRegister.h"
+#include "Prompter.h"
+#include "Settings.h"
+#include "modStartUp.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Orvane");
+
+struct DecodedLoad {
+    TextEncoding encoding;
+    bool utf8Bom;
+    LineEnding lineEnding;
+    bool ascii;
+};
+
+// Puts an open file into the surface: mapped, scanned once, converted piece by piece into the
+// widget, with the window kept painting between pieces.
+DecodedLoad loadInto(EditorSurface &s, QFile &file)
+{
+    const qint64 size = file.size();
+    uchar *mapped = size > 0 ? file.map(0, size) : nullptr;
+    QByteArray read;
+    if (!mapped && size > 0)
+        read = file.readAll();
+    const char *data = mapped ? reinterpret_cast<const char *>(mapped) : read.constData();
+    const qsizetype length = mapped ? qsizetype(size) : read.size();
+
+    s.setVisible(false);
+    DecodedLoad result{TextEncoding::Utf8, false, LineEnding::Unix, true};
+    if (startsWithUtf16Mark(data, length)) {
+        const DecodedDocument doc = decodeDocument(QByteArray::fromRawData(data, length));
+        s.setTextUtf8(doc.utf8, doc.ascii);
+        result = {doc.encoding, doc.utf8Bom, doc.lineEnding, doc.ascii};
+    } else {
+        const DecodePlan plan = planDecode(data, length);
+        s.beginBulkLoad(plan.ascii, length + length / 16);
+        convertForWidget(data, length, plan, [&s](const char *piece, qsizetype n) {
+            s.appendUtf8(piece, n);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+        s.endBulkLoad();
+        result = {plan.encoding, plan.utf8Bom, plan.lineEnding, plan.ascii};
+    }
+    s.setVisible(true);
+    if (mapped)
+        file.unmap(mapped);
+    return result;
+}
+
+QString bytesText(qint64 bytes)
+{
+    return QLocale().toString(bytes) + QStringLiteral(" bytes");
+}
+
+} // namespace
+
+DocumentReader::DocumentReader(DocumentHost &host, DocumentState &state, DocumentSaver &saver)
+    : m_host(host)
+    , m_state(state)
+    , m_saver(saver)
+{
+}
+
+QString DocumentReader::openFilter()
+{
+    return QStringLiteral("All Files (*.*);;"
+                          "Text Files (*.txt);;"
+                          "Batch files (*.bat, *.cmd);;"
+                          "Init files (*.ini);;"
+                          "C files (*.c, *.cpp, *.h, *.hpp);;"
+                          "Java files (*.java, *.jav);;"
+                          "HTML files (*.html, *.htm, *.css)");
+}
+
+qint64 DocumentReader::availableMemory()
+{
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (!meminfo.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = meminfo.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("MemAvailable:")) {
+            bool ok = false;
+            const qint64 kib = line.mid(13).trimmed().split(' ').value(0).toLongLong(&ok);
+            return ok ? kib * 1024 : -1;
+        }
+    }
+    return -1;
+}
+
+std::optional<QString> DocumentReader::refusal(const QString &path, qint64 availableMemory)
+{
+    struct stat info {};
+    // stat, not open: opening a pipe without a writer would block the window.
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    if (S_ISDIR(info.st_mode))
+        return path + QStringLiteral(" is a folder, not a file.");
+    if (!S_ISREG(info.st_mode))
+        return path + QStringLiteral(" is not a regular file (it is a device, a pipe or a socket), so it is not opened.");
+    const qint64 size = info.st_size;
+    if (size > MaxFileBytes)
+        return path + QStringLiteral(" is too large to open: ") + bytesText(size)
+            + QStringLiteral(". The editor holds files of up to ") + bytesText(MaxFileBytes) + QStringLiteral(".");
+    // The widget's text, its styles and the copies a load and a save make: about six bytes per byte.
+    if (availableMemory >= 0 && size * 6 > availableMemory)
+        return path + QStringLiteral(" is too large for the memory available: ") + bytesText(size)
+            + QStringLiteral(" (") + bytesText(availableMemory) + QStringLiteral(" of memory are free).");
+    return std::nullopt;
+}
+
+void DocumentReader::openInOutsideEditor(const QString &path, qint64 size)
+{
+    const Settings &settings = m_host.settings();
+    askUser(m_host.ownerWindow(),
+            path + QStringLiteral(" has a file size of ") + QString::number(size)
+                + QStringLiteral(" bytes and will be opened by ") + settings.ThirdPartyEditorPath
+                + QStringLiteral(".\r\n\r\n") + QStringLiteral("You can change these settings under the options menu.\r\n")
+                + QStringLiteral("Your current limit is ") + QString::number(settings.ThirdPartyEditorSize)
+                + QStringLiteral(" bytes."),
+            QStringLiteral("Orvane, file too large"), QMessageBox::Ok, QMessageBox::Information);
+}
+
+bool DocumentReader::loadHere(const QString &path, qint64 size)
+{
+    const Settings &settings = m_host.settings();
+    // Without an outside editor on this machine there is nobody to hand the file to.
+    const bool haveOutsideEditor = !settings.ThirdPartyEditorPath.trimmed().isEmpty();
+    if (!settings.OpenFileInThirdPartyEditor || !haveOutsideEditor || size <= settings.ThirdPartyEditorSize)
+        return true;
+    openInOutsideEditor(path, size);
+    if (Launcher::startCommand(settings.ThirdPartyEditorPath, path))
+        return false;
+    askUser(m_host.ownerWindow(),
+            QStringLiteral("The outside editor \"") + settings.ThirdPartyEditorPath
+                + QStringLiteral("\" could not be started, so ") + path + QStringLiteral(" is opened here."),
+            kTitle, QMessageBox::Ok, QMessageBox::Information);
+    return true;
+}
+
+void DocumentReader::finishLoading()
+{
+    m_state.isLoading = false;
+    m_host.setLoading(false);
+}
+
+void DocumentReader::ReadFile(QString filename, bool byCommandLine)
+{
+    Q_UNUSED(byCommandLine);
+    while (filename.endsWith(QLatin1Char(' ')))
+        filename.chop(1);
+    m_state.isLoading = true;
+    m_host.setLoading(true);
+    EditorSurface &s = m_host.surface();
+    QWidget *owner = m_host.ownerWindow();
+
+    if (!FileExists(filename)) {
+        askUser(owner,
+                QStringLiteral("Couldn't find ") + filename
+                    + QStringLiteral(", please make sure that you have typed the correct path."),
+                QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+        m_saver.resetDocumentState(QString::fromLatin1(DocumentState::Untitled));
+        m_host.resetHistory(m_state.lngFileSize);
+    } else {
+        if (const auto refused = refusal(filename, availableMemory())) {
+            askUser(owner, *refused, QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+            finishLoading();
+            return;
+        }
+        const QString timeText = FileTimeText(filename);
+        const QString name = FileNameOf(filename);
+        if (!name.isEmpty()) {
+            m_host.setToolTipText(QStringLiteral("Opening ") + name + QStringLiteral(", please wait.."));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        QFile file(filename);
+        if (!loadHere(filename, QFileInfo(filename).size())) {
+            m_host.setToolTipText(QString());
+            finishLoading();
+            return;
+        }
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_host.setToolTipText(QString());
+            askUser(owner, QStringLiteral("Couldn't open ") + filename + QStringLiteral(": ") + file.errorString(),
+                    QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+            finishLoading();
+            return;
+        }
+        const DecodedLoad loaded = loadInto(s, file);
+        file.close();
+        m_state.fileTimeText = timeText;
+        m_state.encoding = loaded.encoding;
+        m_state.utf8Bom = loaded.utf8Bom;
+        m_state.isBinary = loaded.lineEnding == LineEnding::Binary;
+        if (!m_state.isBinary)
+            m_state.isUnix = loaded.lineEnding == LineEnding::Unix;
+        m_host.showModes(lineEndingLabel(loaded.lineEnding), encodingLabel(loaded.encoding, loaded.ascii));
+
+        if (const auto error = m_host.addRecentFile(filename))
+            m_host.showHint(*error);
+        m_host.settings().LastOpenedFile = filename;
+        m_saver.resetDocumentState(filename);
+        if (const auto error = m_host.openFiles().RegisterOpenFile(filename))
+            m_host.showHint(*error);
+        m_host.setToolTipText(QString());
+        m_host.resetHistory(m_state.lngFileSize);
+        m_host.documentLoaded(filename);
+    }
+    finishLoading();
+    m_host.refreshView();
+    m_state.currentFolder = FolderOf(filename);
+    s.setFocus();
+}
+
+void DocumentReader::FileOpen(const QString &path)
+{
+    if (!path.isEmpty() && path == m_state.strfilename)
+        return;
+    QWidget *owner = m_host.ownerWindow();
+    const Settings &settings = m_host.settings();
+    if (!settings.OpenFilesInNewWindow) {
+        if (!m_state.isDocumentSaved) {
+            const auto answer = askUser(owner, QStringLiteral("Save changes to ") + m_state.strfilename + QStringLiteral("?"),
+                                        kTitle, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                        QMessageBox::Information);
+            if (answer == QMessageBox::Cancel)
+                return;
+            if (answer == QMessageBox::Yes && !m_saver.FileSave())
+                return;
+        }
+        m_host.openFiles().UnregisterOpenFile(m_state.strfilename);
+    }
+    QStringList chosen;
+    if (path.isEmpty()) {
+        const QString folder = settings.UseFolder ? settings.InitialFolder : m_state.currentFolder;
+        chosen = Prompter::instance().openFiles(owner, QStringLiteral("Open"), openFilter(), folder, true);
+    } else {
+        chosen << path;
+    }
+    if (chosen.isEmpty() || chosen.first().isEmpty() || chosen.first() == m_state.strfilename)
+        return;
+    const QString first = chosen.takeFirst();
+    if ((m_state.isUntitled() && m_host.surface().textLength() == 0) || !settings.OpenFilesInNewWindow)
+        ReadFile(first, false);
+    else if (!modStartUp::startForwardedInstance(first))
+        askUser(owner, QStringLiteral("Couldn't start a new window for ") + first, QStringLiteral("Error"),
+                QMessageBox::Ok, QMessageBox::Critical);
+    for (const QString &other : chosen)
+        modStartUp::startForwardedInstance(other);
+}

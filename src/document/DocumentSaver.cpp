@@ -1,0 +1,207 @@
+#include "DocumentSaver.h"
+
+#include "DocumentHost.h"
+#include "DocumentState.h"
+#include "EditorSurface.h"
+#include "FileIO.h"
+#include "OpenFilesRegister.h"
+#include "Prompter.h"
+#include "Settings.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Orvane");
+const QString kAllFiles = QStringLiteral("All Files (*.*)");
+
+bool isAscii(const QByteArray &utf8)
+{
+    return std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+DocumentSaver::DocumentSaver(DocumentHost &host, DocumentState &state)
+    : m_host(host)
+    , m_state(state)
+{
+}
+
+bool DocumentSaver::textDiffersFromSaved() const
+{
+    return !(m_host.surface().fingerprint() == m_state.OriginalDoc);
+}
+
+void DocumentSaver::resetDocumentState(const QString &path)
+{
+    m_state.strfilename = path;
+    m_state.isDocumentSaved = true;
+    m_state.lngFileSize = m_host.surface().textLength();
+    m_state.OriginalDoc = m_host.surface().fingerprint();
+    m_host.updateTitle();
+}
+
+QString DocumentSaver::encodingLabelNow() const
+{
+    return encodingLabel(m_state.encoding,
+                         m_state.encoding != TextEncoding::Utf8 || isAscii(m_host.surface().textUtf8()));
+}
+
+bool DocumentSaver::FileSave()
+{
+    if (!m_state.isUntitled() && FileExists(m_state.strfilename))
+        return WriteDocument(m_state.strfilename);
+    return FileSaveAs();
+}
+
+QString DocumentSaver::saveDialogFolder() const
+{
+    if (!m_state.isUntitled() && !FolderOf(m_state.strfilename).isEmpty())
+        return FolderOf(m_state.strfilename);
+    if (!m_state.currentFolder.isEmpty() && QDir(m_state.currentFolder).exists())
+        return m_state.currentFolder;
+    const Settings &settings = m_host.settings();
+    if (settings.UseFolder && !settings.InitialFolder.isEmpty())
+        return settings.InitialFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+QString DocumentSaver::untitledName(const QString &languageExtension)
+{
+    return QStringLiteral("Untitled.") + (languageExtension.isEmpty() ? QStringLiteral("txt") : languageExtension);
+}
+
+QString DocumentSaver::proposedName() const
+{
+    if (!m_state.isUntitled() && !FolderOf(m_state.strfilename).isEmpty())
+        return FileNameOf(m_state.strfilename);
+    if (m_host.isJavaDocument())
+        return javaClassFileName(m_host.surface().text());
+    return untitledName(m_host.languageExtension());
+}
+
+bool DocumentSaver::FileSaveAs()
+{
+    const QString path = Prompter::instance().saveFile(m_host.ownerWindow(), QStringLiteral("Save As"), kAllFiles,
+                                                       saveDialogFolder(), proposedName(), nullptr);
+    if (path.isEmpty())
+        return false;
+    return WriteDocument(path);
+}
+
+QString DocumentSaver::javaClassFileName(const QString &text)
+{
+    qsizetype at = -1;
+    for (const QString &keyword : {QStringLiteral("public class "), QStringLiteral("private class "), QStringLiteral("class ")}) {
+        at = text.indexOf(keyword);
+        if (at >= 0)
+            break;
+    }
+    const qsizetype brace = at < 0 ? -1 : text.indexOf(QLatin1Char('{'), at);
+    if (at < 0 || brace < 0)
+        return QStringLiteral("noclass.java");
+    QString head = text.mid(at, brace - at + 1);
+    for (const QString &breaker : {QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("{")})
+        head.replace(breaker, QStringLiteral(" "));
+    const QStringList words = head.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const qsizetype keyword = words.indexOf(QStringLiteral("class"));
+    if (keyword < 0 || keyword + 1 >= words.size())
+        return QStringLiteral("noclass.java");
+    return words[keyword + 1] + QStringLiteral(".java");
+}
+
+QString DocumentSaver::richTextName(const QString &path)
+{
+    QString name = FileNameOf(path);
+    if (name.isEmpty())
+        name = path;
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) + QStringLiteral(".rtf") : name + QStringLiteral(".rtf");
+}
+
+void DocumentSaver::SaveSelection()
+{
+    const QString path = Prompter::instance().saveFile(m_host.ownerWindow(), QStringLiteral("Save As"), kAllFiles,
+                                                       saveDialogFolder(), QStringLiteral("Untitled.txt"), nullptr);
+    if (path.isEmpty())
+        return;
+    const QString text = m_host.surface().selText() + QStringLiteral("\r\n");
+    // The selection is written one byte per character; text beyond that is kept as UTF-8, never replaced.
+    const auto bytes = encodeDocument(text, TextEncoding::SingleByte, false, false);
+    if (const auto error = FileIO::writeAtomically(path, bytes ? *bytes : text.toUtf8()))
+        askUser(m_host.ownerWindow(), *error, kTitle, QMessageBox::Ok, QMessageBox::Critical);
+    else
+        m_state.currentFolder = FolderOf(path);
+}
+
+void DocumentSaver::ExportRichText()
+{
+    const QString path = Prompter::instance().saveFile(m_host.ownerWindow(), QStringLiteral("Export as Rich Text"),
+                                                       QStringLiteral("Rich Text (*.rtf)"), saveDialogFolder(),
+                                                       richTextName(m_state.strfilename), nullptr);
+    if (path.isEmpty())
+        return;
+    const QString target = path.endsWith(QLatin1String(".rtf")) ? path : path + QStringLiteral(".rtf");
+    if (const auto error = m_host.surface().saveFile(target, 0))
+        askUser(m_host.ownerWindow(), *error, kTitle, QMessageBox::Ok, QMessageBox::Critical);
+    else
+        m_state.currentFolder = FolderOf(target);
+}
+
+bool DocumentSaver::WriteDocument(const QString &path)
+{
+    EditorSurface &surface = m_host.surface();
+    QWidget *owner = m_host.ownerWindow();
+    // A binary document keeps its line breaks byte for byte until a conversion makes it DOS or UNIX.
+    const bool unixEndings = m_state.isUnix && !m_state.isBinary;
+    auto bytes = encodeDocumentUtf8(surface.textUtf8(), m_state.encoding, m_state.utf8Bom, unixEndings);
+    if (!bytes) {
+        // Single-byte storage would lose these characters; never write a substitute silently.
+        const auto answer = askUser(owner,
+                                    path + QStringLiteral(" contains characters that cannot be saved as single-byte text.")
+                                        + QStringLiteral("\r\n\r\nDo you want to save it as UTF-8 instead?"),
+                                    kTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
+        if (answer != QMessageBox::Yes)
+            return false;
+        m_state.encoding = TextEncoding::Utf8;
+        bytes = encodeDocumentUtf8(surface.textUtf8(), m_state.encoding, m_state.utf8Bom, unixEndings);
+    }
+    const bool extensionChanged = ExtensionOf(path) != ExtensionOf(m_state.strfilename);
+    if (const auto error = FileIO::writeAtomically(path, *bytes)) {
+        // The old file is as it was; the document keeps its path, its edits and its unsaved mark.
+        askUser(owner, *error, kTitle, QMessageBox::Ok, QMessageBox::Critical);
+        m_state.isDocumentSaved = false;
+        m_host.updateTitle();
+        return false;
+    }
+    m_host.openFiles().UnregisterOpenFile(m_state.strfilename);
+    resetDocumentState(path);
+    if (const auto error = m_host.addRecentFile(path))
+        m_host.showHint(*error);
+    m_host.settings().LastOpenedFile = path;
+    if (const auto error = m_host.openFiles().RegisterOpenFile(path))
+        m_host.showHint(*error);
+    m_state.fileTimeText = FileTimeText(path);
+    m_state.currentFolder = FolderOf(path);
+    m_host.showModes(lineEndingLabel(m_state.isBinary ? LineEnding::Binary
+                                                      : m_state.isUnix ? LineEnding::Unix : LineEnding::Dos),
+                     encodingLabelNow());
+    m_host.refreshView();
+    m_host.documentSaved(path, extensionChanged);
+    return true;
+}
+
+bool DocumentSaver::confirmDiscard()
+{
+    if (!m_host.surface().isEnabled() || !textDiffersFromSaved())
+        return true;
+    const auto answer = askUser(m_host.ownerWindow(), QStringLiteral("Save changes to ") + m_state.strfilename + QStringLiteral("?"),
+                                kTitle, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Information);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    return answer != QMessageBox::Yes || FileSave();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class DocumentHost;
+struct DocumentState;
+
+// Writing the document: Save, Save As, Save Selection, Export as Rich Text, and the question
+// before a changed document is closed.
+class DocumentSaver {
+public:
+    DocumentSaver(DocumentHost &host, DocumentState &state);
+
+    // To the document's own path when it exists, else Save As. False when cancelled or failed.
+    bool FileSave();
+    bool FileSaveAs();
+    // Writes the text to path in the document's modes and makes path the document's path. On
+    // failure the old file is untouched, the message names it and the reason, and the document
+    // stays unsaved.
+    bool WriteDocument(const QString &path);
+    void SaveSelection();
+    void ExportRichText();
+
+    // Asks "Save changes to ...?" when the text differs from the saved copy; false on Cancel.
+    bool confirmDiscard();
+    bool textDiffersFromSaved() const;
+    // The document now is what path holds: saved, its copy and size taken from the surface.
+    void resetDocumentState(const QString &path);
+
+    // The folder a save dialog starts in: the document's own for a named document; for an
+    // "Untitled" one the last folder used, else InitialFolder when UseFolder is on, else Documents.
+    QString saveDialogFolder() const;
+    // "Untitled." and the language's first extension, "Untitled.txt" without one.
+    static QString untitledName(const QString &languageExtension);
+    // The Save As name of an Untitled Java document: its class name and ".java".
+    static QString javaClassFileName(const QString &text);
+    // The file name of path with everything from its first "." (not the first character) replaced by ".rtf".
+    static QString richTextName(const QString &path);
+
+    // The encoding label of a document: "UNICODE", "ASCII" while a UTF-8 text is all ASCII, "UTF-8".
+    QString encodingLabelNow() const;
+
+private:
+    QString proposedName() const;
+
+    DocumentHost &m_host;
+    DocumentState &m_state;
+};
