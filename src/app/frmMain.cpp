@@ -108,7 +108,7 @@ public:
     }
     void documentClosed() override
     {
-        m_window.toolTipCaption.clear();
+        m_window.m_status->setIdleHint(QString());
         m_window.language.resetToPlainText();
         m_window.docFlags.clear();
     }
@@ -128,15 +128,6 @@ private:
     frmMain &m_window;
 };
 
-namespace {
-
-double twipsPerPixel(const QWidget *widget)
-{
-    const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
-    return 1440.0 / dpi;
-}
-
-} // namespace
 
 frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)

@@ -316,6 +316,7 @@ void TestEditWindow::contextMenuIsTheEditMenu()
     QCOMPARE(window.surface().text(), QStringLiteral("pasted text"));
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(window.surface().text(), QStringLiteral("text"));
+}
 
 void TestEditWindow::caretCrossesWideCharacters_data()
 {

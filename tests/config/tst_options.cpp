@@ -1,4 +1,3 @@
-#include "AppFolder.h"
 #include "ColorScheme.h"
 #include "ColorSwatch.h"
 #include "CommandTable.h"
