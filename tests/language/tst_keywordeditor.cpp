@@ -1,4 +1,3 @@
-#include "AppFolder.h"
 #include "FileIO.h"
 #include "KeywordDefinition.h"
 #include "LanguageDefinition.h"

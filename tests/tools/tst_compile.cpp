@@ -1,4 +1,3 @@
-#include "AppFolder.h"
 #include "CommandTable.h"
 #include "CompilerRunner.h"
 #include "EditorSurface.h"

@@ -1,4 +1,3 @@
-#include "AppFolder.h"
 #include "CommandTable.h"
 #include "EditorSurface.h"
 #include "ExternalTools.h"
