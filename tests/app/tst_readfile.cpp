@@ -53,11 +53,11 @@ void TestReadFile::loadsIntoTheSurface_data()
     QTest::addColumn<QString>("uc");
     QTest::newRow("LF") << QByteArray("int a;\nint b;\n") << "int a;\r\nint b;\r\n" << "UNIX" << "ASCII";
     QTest::newRow("mixed") << QByteArray("x\r\ny\nz") << "x\r\ny\r\nz" << "DOS" << "ASCII";
-    QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFEh\0i\0", 6) << "hi" << "DOS" << "UNICODE";
-    QTest::newRow("UTF-8 without mark") << QByteArray("\xC3\xA9t\xC3\xA9") << "\u00e9t\u00e9" << "DOS" << "UTF-8";
+    QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFEh\0i\0", 6) << "hi" << "UNIX" << "UNICODE";
+    QTest::newRow("UTF-8 without mark") << QByteArray("\xC3\xA9t\xC3\xA9") << "\u00e9t\u00e9" << "UNIX" << "UTF-8";
     const char binary[] = "\x01\0\r\n\n\r\xFF";
     QTest::newRow("binary") << QByteArray(binary, 7) << QString::fromLatin1(binary, 7) << "BINARY" << "ASCII";
-    QTest::newRow("Latin-1") << QByteArray("caf\xE9") << QString::fromLatin1("caf\xE9") << "DOS" << "ASCII";
+    QTest::newRow("Latin-1") << QByteArray("caf\xE9") << QString::fromLatin1("caf\xE9") << "UNIX" << "ASCII";
 }
 
 void TestReadFile::loadsIntoTheSurface()

@@ -36,7 +36,12 @@ struct Fixture {
         if (!compiler.isEmpty())
             window->language.compilerPath = compiler;
     }
-    void compile() { CommandTable::findCommand(window.get(), "mnuToolsCompile")->trigger(); }
+    // The menu item follows the document's state, which settles once pending events ran.
+    void compile()
+    {
+        QCoreApplication::processEvents();
+        CommandTable::findCommand(window.get(), "mnuToolsCompile")->trigger();
+    }
     frmCompilerOutput *output() const { return window->tools().compiler().outputWindow(); }
     QStringList questions()
     {
