@@ -255,7 +255,7 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuSyntaxNoHighlight", "mnuProgramming", "&No Highlighting"),
         Row("mnuToolsRefreshSyntax", "mnuProgramming", "&Refresh Highlighting").when(Enable::Highlighting),
         Row("mnuSyntaxFunctionList", "mnuProgramming", "&Keyword List", "Ctrl+Space").text().shownOnly().when(Enable::KeywordList),
-        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep().when(Enable::Compiler),
+        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep().when(Enable::Language),
 
         // Help
         Row("mnuHelpIndex", "mnuHelp", "&Index", "F1"),

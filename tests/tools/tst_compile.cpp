@@ -134,12 +134,11 @@ void TestCompile::missingCompilerAsksThenShowsTheWindow()
 {
     Fixture f;
     f.open("m.c", "int m;\n", "no-such-compiler-orvane -c");
-    f.prompter->answers = {QMessageBox::Yes, QMessageBox::Ok};
+    // Yes would open the language definition editor; No leaves the definition as it is.
+    f.prompter->answers = {QMessageBox::No};
     f.compile();
     QCOMPARE(f.questions(),
-             (QStringList{"Allert: Command not found : \nno-such-compiler-orvane -c m.c\n\nDo you want to change the path to the compiler?",
-                          "Orvane: The keyword editor is not available yet. The compiler is the \"CompilerPath:\" line of "
-                          "the language's .kw file in the keywords folder."}));
+             (QStringList{"Allert: Command not found : \nno-such-compiler-orvane -c m.c\n\nDo you want to change the path to the compiler?"}));
     QCOMPARE(f.prompter->asked.first().icon, QMessageBox::Critical);
     QVERIFY(f.output()->isVisible());
     QCOMPARE(f.output()->text(), QString());
