@@ -123,3 +123,10 @@ void MainOptionsHost::optionsClosed()
 {
     m_window.lblToolTip->clear();
 }
+
+void MainOptionsHost::registerCommands(const WireCommand &wire)
+{
+    wire("mnuFormatOptions", [this] { showOptions(); });
+    wire("mnuInsertTemplatesEdit", [this] { showOptions(6); });
+    wire("mnuToolsKeyWordEditor", [this] { showKeywordEditor(); });
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CommandContext.h"
+
 #include "OptionsHost.h"
 
 class frmMain;
@@ -11,6 +13,8 @@ public:
 
     // The options dialog, modal; page 1 … 6 first sets LastOptionViewed.
     void showOptions(int page = 0);
+    // Options, Edit Templates (the Templates page) and the keyword editor.
+    void registerCommands(const WireCommand &wire);
     // The language definition editor, modal; afterwards the document's language is loaded again.
     void showKeywordEditor();
 

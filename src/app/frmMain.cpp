@@ -15,6 +15,8 @@
 #include "EditCommands.h"
 #include "EditController.h"
 #include "LanguageMenu.h"
+#include "MainDocumentHost.h"
+#include "OutsideChanges.h"
 #include "MainSearchHost.h"
 #include "MainToolBar.h"
 #include "StatusBar.h"
@@ -62,73 +64,6 @@ const QString kUntitled = QStringLiteral("Untitled");
 
 } // namespace
 
-// What the document commands borrow from the main window.
-class frmMain::DocumentHostImpl : public DocumentHost {
-public:
-    explicit DocumentHostImpl(frmMain &window) : m_window(window) {}
-    EditorSurface &surface() override { return m_window.surface(); }
-    Settings &settings() override { return m_window.settings; }
-    OpenFilesRegister &openFiles() override { return m_window.openFiles; }
-    QWidget *ownerWindow() override { return &m_window; }
-    void setToolTipText(const QString &text) override { m_window.setToolTipText(text); }
-    void showHint(const QString &text) override { m_window.showHint(text); }
-    void showModes(const QString &lineEnding, const QString &encoding) override
-    {
-        m_window.lblOS->setText(lineEnding);
-        m_window.lblUC->setText(encoding);
-    }
-    void updateTitle() override { m_window.updateTitle(); }
-    void refreshView() override
-    {
-        m_window.fitGutter();
-        m_window.PicLines->DrawLineNumbers();
-        m_window.updateXY();
-    }
-    std::optional<QString> addRecentFile(const QString &path) override
-    {
-        auto error = m_window.recentFiles.AddRecentFile(path);
-        m_window.refreshRecentMenu();
-        return error;
-    }
-    void setLoading(bool loading) override { m_window.m_changes->setLoading(loading); }
-    void resetHistory(qint64) override { m_window.resetHistory(); }
-    void addHistory() override { m_window.AddHistory(); }
-    void documentLoaded(const QString &path) override
-    {
-        m_window.m_changes->documentLoaded(path);
-        m_window.docFlags.clear();
-        m_window.LoadLanguage(path, true);
-    }
-    void documentSaved(const QString &path, bool extensionChanged) override
-    {
-        m_window.m_history->setFileSize(m_window.lngFileSize);
-        m_window.m_changes->documentSaved(path);
-        if (extensionChanged)
-            m_window.LoadLanguage(path, true);
-    }
-    void documentClosed() override
-    {
-        m_window.m_status->setIdleHint(QString());
-        m_window.language.resetToPlainText();
-        m_window.docFlags.clear();
-    }
-    bool isJavaDocument() const override { return m_window.docFlags.javaFlag; }
-    QString languageExtension() const override
-    {
-        if (!m_window.language.languageActive)
-            return {};
-        for (const QString &line : FileIO::readLines(m_window.language.definitionPath)) {
-            if (line.startsWith(QLatin1String("Extensions:")))
-                return line.mid(11).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
-        }
-        return {};
-    }
-
-private:
-    frmMain &m_window;
-};
-
-
 frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)
     , recentFiles(folders.dataFolder())
@@ -147,7 +82,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
-    m_documentHost = std::make_unique<DocumentHostImpl>(*this);
+    m_documentHost = std::make_unique<MainDocumentHost>(*this);
     m_saver = std::make_unique<DocumentSaver>(*m_documentHost, *this);
     m_reader = std::make_unique<DocumentReader>(*m_documentHost, *this, *m_saver);
     m_documents = std::make_unique<DocumentCommands>(*m_documentHost, *this, *m_reader, *m_saver);
@@ -196,6 +131,22 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
     m_options = std::make_unique<MainOptionsHost>(*this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
+    m_outsideChanges = std::make_unique<OutsideChanges>(
+        *m_changes, *this, *m_surface, settings, this,
+        OutsideChanges::Hooks{[this] {
+                                  LoadMySettings(true);
+                                  RefreshHighlighting();
+                              },
+                              [this] {
+                                  recentFiles.LoadRecentFiles();
+                                  refreshRecentMenu();
+                              },
+                              [this] { ReadFile(strfilename, false); },
+                              [this] {
+                                  isDocumentSaved = false;
+                                  updateTitle();
+                              },
+                              [this] { FileClose(false); }});
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
             runFocusChecks();
@@ -295,24 +246,14 @@ void frmMain::buildMenus()
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, noteClipboard);
     noteClipboard();
     mnuFile = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFile"));
+    const WireCommand wireCommand = [this](const char *name, std::function<void()> handler) { wire(name, handler); };
+    m_documents->registerCommands(wireCommand);
+    mnuFileOpen = CommandTable::findCommand(this, "mnuFileOpen");
     wire("mnuFileNew", [this] {
         if (!Launcher::startInstance())
             askUser(this, QStringLiteral("Couldn't start a new window."), QStringLiteral("Error"), QMessageBox::Ok,
                     QMessageBox::Critical);
     });
-    mnuFileOpen = wire("mnuFileOpen", [this] { FileOpen(QString()); });
-    wire("mnuFileSave", [this] { FileSave(); });
-    wire("mnuFileSaveAs", [this] { FileSaveAs(); });
-    wire("mnuFileRevertToSaved", [this] { RevertToSaved(); });
-    wire("mnuFileSaveSelection", [this] { SaveSelection(); });
-    wire("mnuFileExportRich", [this] { ExportRichText(); });
-    wire("mnuFileDeleteFile", [this] { DeleteFile(); });
-    wire("mnuFileClose", [this] { FileClose(true); });
-    wire("mnuFileConvDOS2UNIX", [this] { ConvertDosToUnix(); });
-    wire("mnuFileConvUNIX2DOS", [this] { ConvertUnixToDos(); });
-    wire("mnuFileConvASCII2Unicode", [this] { ConvertAsciiToUnicode(); });
-    wire("mnuFileConvUnicode2ASCII", [this] { ConvertUnicodeToAscii(); });
-    wire("mnuFileConvToUTF8", [this] { ConvertToUtf8(); });
     mnuFileExit = wire("mnuFileExit", [this] { close(); });
     for (int n = 1; n <= RecentFiles::Count; ++n)
         mnuFileRecent << wire(qPrintable(QStringLiteral("mnuFile%1").arg(n)), [this, n] { FileOpen(recentFiles.entry(n)); });
@@ -320,52 +261,17 @@ void frmMain::buildMenus()
         lines->setChecked(true);
     connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshRecentMenu);
 
-    const WireCommand wireCommand = [this](const char *name, std::function<void()> handler) { wire(name, handler); };
     m_edit->registerCommands(wireCommand);
     m_transforms->registerCommands(wireCommand);
     m_authoring->registerCommands(wireCommand);
-    wire("mnuInsertContentFromFile", [this] { InsertContentFromFile(); });
     if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
         connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
 
-    wire("mnuSearchFind", [this] { m_search->Find(); });
-    wire("mnuSearchFindNext", [this] { m_search->FindNext(); });
-    wire("mnuSearchFindPrev", [this] { m_search->FindPrevious(); });
-    wire("mnuSearchReplace", [this] { m_search->Replace(); });
-    wire("mnuSearchGotoLine", [this] { m_search->GotoLine(); });
-    wire("mnuSearchLinesContaining", [this] { m_search->LinesContaining(); });
-    wire("mnuSearchMatchBracket", [this] { m_search->MatchBracket(); });
-    wire("mnuSearchToggleBookmark", [this] { m_search->ToggleBookmark(); });
-    wire("mnuSearchNextBookmark", [this] { m_search->NextBookmark(); });
-    wire("mnuSearchPreviousBookmark", [this] { m_search->PreviousBookmark(); });
-    wire("mnuSearchViewAllBookmarks", [this] { m_search->ViewAllBookmarks(); });
-    wire("mnuSearchClearAllBookmarks", [this] { m_search->ClearAllBookmarks(); });
-    wire("mnuToolsHex", [this] { m_viewers->ShowHex(); });
-    wire("mnuFormatASCIITable", [this] { m_viewers->ShowASCIITable(); });
-    wire("mnuFilePageSetup", [this] { m_viewers->PageSetup(); });
-    wire("mnuFilePrint", [this] { m_viewers->Print(); });
-    wire("mnuHelpIndex", [this] { m_viewers->HelpIndex(); });
-    wire("mnuHelpTipoftheDay", [this] { m_viewers->ShowTip(); });
-    wire("mnuHelpAbout", [this] { m_viewers->About(); });
-    if (QMenu *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp")))
-        connect(help, &QMenu::aboutToShow, this, [this, help] { m_viewers->refreshHelpMenu(help); });
-    wire("mnuFormatOptions", [this] { m_options->showOptions(); });
-    wire("mnuInsertTemplatesEdit", [this] { m_options->showOptions(6); });
-    wire("mnuToolsKeyWordEditor", [this] { m_options->showKeywordEditor(); });
-    wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
-    wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
-    wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
-    if (QMenu *programming = menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming")))
-        connect(programming, &QMenu::aboutToShow, this, [this, programming] { m_languages->buildLanguageMenu(programming); });
-    wire("mnuToolsCompile", [this] { m_tools->compiler().Compile(); });
-    wire("mnuToolsExplorer", [this] { m_tools->shell().Explorer(); });
-    wire("mnuToolsCommandPrompt", [this] { m_tools->shell().CommandPrompt(); });
-    wire("mnuToolsKeyboardSettings", [this] { m_tools->shell().KeyboardSettings(); });
-    wire("mnuToolsMouseSettings", [this] { m_tools->shell().MouseSettings(); });
-    wire("mnuToolsOpenFileInDefaultBrowser", [this] { m_tools->shell().OpenFileInDefaultBrowser(); });
-    wire("mnuHelpWebsite", [this] { m_tools->shell().VisitWebsite(); });
-    wire("mnuToolsURL", [this] { m_tools->DataFromUrl(); });
-    m_tools->adjustMenus(this);
+    m_search->registerCommands(wireCommand);
+    m_viewers->registerCommands(wireCommand, menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp")));
+    m_options->registerCommands(wireCommand);
+    m_languages->registerCommands(wireCommand, menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming")));
+    m_tools->registerCommands(wireCommand, this);
 }
 
 QString frmMain::keywordsFolder() const
@@ -565,88 +471,13 @@ void frmMain::CopyAsRichText(bool cut)
 
 void frmMain::runFocusChecks()
 {
-    // A question of an earlier round is still open: its answer settles this round too.
-    if (m_inFocusChecks)
-        return;
-    const QScopedValueRollback guard(m_inFocusChecks, true);
     refreshCapsLock();
-    EditorSurface &s = surface();
-    // The settings decide what happens to the document, so another window's save comes first.
-    if (m_changes->settingsChanged()) {
-        LoadMySettings(true);
-        RefreshHighlighting();
-    }
-    const auto checks = m_changes->runChecks(strfilename, s.selStart(), s.selLength(),
-                                             {settings.DisableFileChangeDetection, settings.AutoUpdateChangedFiles, !isDocumentSaved});
-    if (checks.reloadRecentFiles) {
-        recentFiles.LoadRecentFiles();
-        refreshRecentMenu();
-    }
-    const auto reload = [&] {
-        ReadFile(strfilename, false);
-        s.setSelStart(checks.selStart);
-        s.setSelLength(checks.selLength);
-    };
-    switch (checks.document) {
-    case ChangeDetector::DocumentAction::None:
-        break;
-    case ChangeDetector::DocumentAction::Reload:
-        reload();
-        break;
-    case ChangeDetector::DocumentAction::AskChanged:
-        if (askUser(this, ChangeDetector::changedMessage(strfilename), ChangeDetector::changedTitle(),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
-            == QMessageBox::Yes)
-            reload();
-        else
-            m_changes->decline();
-        break;
-    case ChangeDetector::DocumentAction::AskDeleted:
-        if (askUser(this, ChangeDetector::deletedMessage(strfilename), ChangeDetector::deletedTitle(),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical)
-            == QMessageBox::Yes) {
-            isDocumentSaved = false;
-            updateTitle();
-        } else {
-            FileClose(false);
-            m_changes->decline();
-        }
-        break;
-    }
+    m_outsideChanges->run();
 }
 
 void frmMain::InsertContentFromFile(const QString &path)
 {
-    QString file = path;
-    if (file.isEmpty()) {
-        const QStringList chosen =
-            Prompter::instance().openFiles(this, QStringLiteral("Select a file to Insert"), DocumentReader::openFilter(), currentFolder, false);
-        if (chosen.isEmpty())
-            return;
-        file = chosen.first();
-    }
-    const auto bytes = FileIO::readAll(file);
-    if (!bytes)
-        return;
-    // Decoded like a loaded document, so UTF-8 and UTF-16 files insert as text with CR LF breaks.
-    const QString text = QString::fromUtf8(decodeDocument(*bytes).utf8);
-    AddHistory();
-    EditorSurface &s = surface();
-    if (text.size() < 12280) {
-        s.setSelColor(settings.fcolor);
-        s.setSelBold(false);
-        s.setSelText(text);
-    } else {
-        const int start = s.selStart();
-        s.setSelText(text);
-        s.setSelStart(start);
-        s.setSelLength(int(text.size()));
-        s.setSelColor(settings.fcolor);
-        s.setSelBold(false);
-        s.setSelStart(start + int(text.size()));
-    }
-    isDocumentSaved = false;
-    updateTitle();
+    m_documents->InsertContentFromFile(path);
 }
 
 void frmMain::surfaceChange()
@@ -857,25 +688,13 @@ void frmMain::refreshCapsLock()
 
 void frmMain::surfaceKeyDown(int &key, int &shift)
 {
-    // Typing is undone in steps: the first key of a fresh history and every word or line break
-    // take a snapshot before the widget changes the text. Modifier and movement keys change
-    // nothing, so they take none (a snapshot would drop the redo records).
     if (key == Qt::Key_Menu) {
         const QPoint caret = surface().caretPos();
         surfaceContextMenu(txtText()->viewport()->mapToGlobal(QPoint(caret.x(), caret.y() + txtText()->textHeight(0))));
         key = 0;
         return;
     }
-    const bool command = (shift & CtrlMask) && !(shift & AltMask);
-    // Ctrl+Backspace and Ctrl+Delete delete words: edits like any other.
-    const bool deletes = key == Qt::Key_Backspace || key == Qt::Key_Delete;
-    const bool editKey = key == Qt::Key_Tab || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
-    const bool typesText = deletes || (!command && (editKey || (key > 0 && key < Qt::Key_Escape)));
-    if (typesText && m_history->position() == 0)
-        AddHistory();
-    else if ((!command && (editKey || key == Qt::Key_Backspace || (key == Qt::Key_Delete && surface().selLength() > 0)))
-             || (command && deletes))
-        AddHistory();
+    m_edit->snapshotBeforeKey(key, shift);
     m_search->markDirty();
     m_live->onKeyDown(key, shift);
     if (key == Qt::Key_CapsLock && !capsLockState())

@@ -43,6 +43,8 @@ class ScintillaView;
 class MainViewerHost;
 class ViewerWindows;
 class DocumentCommands;
+class MainDocumentHost;
+class OutsideChanges;
 class DocumentReader;
 class DocumentSaver;
 
@@ -218,9 +220,9 @@ private:
     std::unique_ptr<TransformCommands> m_transforms;
     std::unique_ptr<EditController> m_edit;
     bool m_clipboardText = false;
-    bool m_inFocusChecks = false;
-    class DocumentHostImpl;
-    std::unique_ptr<DocumentHostImpl> m_documentHost;
+    std::unique_ptr<OutsideChanges> m_outsideChanges;
+    friend class MainDocumentHost;
+    std::unique_ptr<MainDocumentHost> m_documentHost;
     std::unique_ptr<DocumentSaver> m_saver;
     std::unique_ptr<DocumentReader> m_reader;
     std::unique_ptr<DocumentCommands> m_documents;

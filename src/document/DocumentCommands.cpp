@@ -1,15 +1,17 @@
 #include "DocumentCommands.h"
 
+#include "DesktopIntegration.h"
 #include "DocumentHost.h"
 #include "DocumentReader.h"
 #include "DocumentSaver.h"
 #include "DocumentState.h"
 #include "EditorSurface.h"
+#include "FileIO.h"
 #include "OpenFilesRegister.h"
 #include "Prompter.h"
 #include "Settings.h"
 
-#include <QFile>
+#include "DocumentLoader.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Orvane");
@@ -45,7 +47,7 @@ void DocumentCommands::DeleteFile()
                 QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
         != QMessageBox::Yes)
         return;
-    if (!QFile::remove(m_state.strfilename)) {
+    if (DesktopIntegration::moveToTrash(m_state.strfilename) == DesktopIntegration::Removal::Failed) {
         askUser(owner, QStringLiteral("Couldn't delete ") + m_state.strfilename, kTitle, QMessageBox::Ok, QMessageBox::Critical);
         return;
     }
@@ -125,4 +127,57 @@ void DocumentCommands::ConvertToUtf8()
 {
     m_state.encoding = TextEncoding::Utf8;
     afterConversion();
+}
+
+void DocumentCommands::InsertContentFromFile(const QString &path)
+{
+    QString file = path;
+    if (file.isEmpty()) {
+        const QStringList chosen = Prompter::instance().openFiles(m_host.ownerWindow(), QStringLiteral("Select a file to Insert"),
+                                                                  DocumentReader::openFilter(), m_state.currentFolder, false);
+        if (chosen.isEmpty())
+            return;
+        file = chosen.first();
+    }
+    const auto bytes = FileIO::readAll(file);
+    if (!bytes)
+        return;
+    // Decoded like a loaded document, so UTF-8 and UTF-16 files insert as text with CR LF breaks.
+    const QString text = QString::fromUtf8(decodeDocument(*bytes).utf8);
+    m_host.addHistory();
+    EditorSurface &s = m_host.surface();
+    const OleColor color = m_host.settings().fcolor;
+    if (text.size() < 12280) {
+        s.setSelColor(color);
+        s.setSelBold(false);
+        s.setSelText(text);
+    } else {
+        const int start = s.selStart();
+        s.setSelText(text);
+        s.setSelStart(start);
+        s.setSelLength(int(text.size()));
+        s.setSelColor(color);
+        s.setSelBold(false);
+        s.setSelStart(start + int(text.size()));
+    }
+    m_state.isDocumentSaved = false;
+    m_host.updateTitle();
+}
+
+void DocumentCommands::registerCommands(const WireCommand &wire)
+{
+    wire("mnuFileOpen", [this] { m_reader.FileOpen(QString()); });
+    wire("mnuFileSave", [this] { m_saver.FileSave(); });
+    wire("mnuFileSaveAs", [this] { m_saver.FileSaveAs(); });
+    wire("mnuFileRevertToSaved", [this] { RevertToSaved(); });
+    wire("mnuFileSaveSelection", [this] { m_saver.SaveSelection(); });
+    wire("mnuFileExportRich", [this] { m_saver.ExportRichText(); });
+    wire("mnuFileDeleteFile", [this] { DeleteFile(); });
+    wire("mnuFileClose", [this] { FileClose(true); });
+    wire("mnuFileConvDOS2UNIX", [this] { ConvertDosToUnix(); });
+    wire("mnuFileConvUNIX2DOS", [this] { ConvertUnixToDos(); });
+    wire("mnuFileConvASCII2Unicode", [this] { ConvertAsciiToUnicode(); });
+    wire("mnuFileConvUnicode2ASCII", [this] { ConvertUnicodeToAscii(); });
+    wire("mnuFileConvToUTF8", [this] { ConvertToUtf8(); });
+    wire("mnuInsertContentFromFile", [this] { InsertContentFromFile(QString()); });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CommandContext.h"
+
 #include <QString>
 
 class DocumentHost;
@@ -8,7 +10,7 @@ class DocumentSaver;
 struct DocumentState;
 
 // The File menu's commands that end or convert the document: Revert to Saved, Delete File,
-// Close and the line-ending and encoding conversions.
+// Close and the line-ending and encoding conversions; and inserting a file's content.
 class DocumentCommands {
 public:
     DocumentCommands(DocumentHost &host, DocumentState &state, DocumentReader &reader, DocumentSaver &saver);
@@ -23,6 +25,12 @@ public:
     void ConvertAsciiToUnicode();
     void ConvertUnicodeToAscii();
     void ConvertToUtf8();
+
+    // Inserts a file's text at the selection; an empty path asks for the file.
+    void InsertContentFromFile(const QString &path);
+
+    // Connects the File menu's document commands and Insert > Content From File.
+    void registerCommands(const WireCommand &wire);
 
     // The mode labels for the current state.
     QString lineEndingLabelNow() const;

@@ -109,3 +109,12 @@ void LanguageMenu::buildLanguageMenu(QMenu *programming)
         });
     }
 }
+
+void LanguageMenu::registerCommands(const WireCommand &wire, QMenu *programming)
+{
+    wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
+    wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
+    wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
+    if (programming)
+        QObject::connect(programming, &QMenu::aboutToShow, programming, [this, programming] { buildLanguageMenu(programming); });
+}

@@ -23,6 +23,8 @@ public:
     // Rebuilds the language items of the Syntax menu (each time it opens).
     void buildLanguageMenu(QMenu *programming);
     bool highlightingActive() const;
+    // Refresh and remove colouring; the language items of programming are rebuilt each time it opens.
+    void registerCommands(const WireCommand &wire, QMenu *programming);
 
 private:
     CommandContext m_context;

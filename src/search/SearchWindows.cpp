@@ -210,3 +210,19 @@ void SearchWindows::placeMarker(QChar partner, int target)
     m_marker->show();
     m_marker->raise();
 }
+
+void SearchWindows::registerCommands(const WireCommand &wire)
+{
+    wire("mnuSearchFind", [this] { Find(); });
+    wire("mnuSearchFindNext", [this] { FindNext(); });
+    wire("mnuSearchFindPrev", [this] { FindPrevious(); });
+    wire("mnuSearchReplace", [this] { Replace(); });
+    wire("mnuSearchGotoLine", [this] { GotoLine(); });
+    wire("mnuSearchLinesContaining", [this] { LinesContaining(); });
+    wire("mnuSearchMatchBracket", [this] { MatchBracket(); });
+    wire("mnuSearchToggleBookmark", [this] { ToggleBookmark(); });
+    wire("mnuSearchNextBookmark", [this] { NextBookmark(); });
+    wire("mnuSearchPreviousBookmark", [this] { PreviousBookmark(); });
+    wire("mnuSearchViewAllBookmarks", [this] { ViewAllBookmarks(); });
+    wire("mnuSearchClearAllBookmarks", [this] { ClearAllBookmarks(); });
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CommandContext.h"
+
 #include "Bookmarks.h"
 #include "FindEngine.h"
 #include "ReplaceEngine.h"
@@ -28,6 +30,9 @@ public:
     Bookmarks &bookmarks() { return m_bookmarks; }
 
     // Menu commands
+    // Connects the Search menu's commands through wire.
+    void registerCommands(const WireCommand &wire);
+
     void Find();                 // mnuSearchFind, Ctrl+F
     void FindNext();             // mnuSearchFindNext, F3
     void FindPrevious();         // mnuSearchFindPrev, Ctrl+F3

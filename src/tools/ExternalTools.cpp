@@ -46,3 +46,16 @@ void ExternalTools::adjustMenus(QWidget *window)
                 compile->setEnabled(m_host->languageActive());
         });
 }
+
+void ExternalTools::registerCommands(const WireCommand &wire, QWidget *window)
+{
+    wire("mnuToolsCompile", [this] { compiler().Compile(); });
+    wire("mnuToolsExplorer", [this] { shell().Explorer(); });
+    wire("mnuToolsCommandPrompt", [this] { shell().CommandPrompt(); });
+    wire("mnuToolsKeyboardSettings", [this] { shell().KeyboardSettings(); });
+    wire("mnuToolsMouseSettings", [this] { shell().MouseSettings(); });
+    wire("mnuToolsOpenFileInDefaultBrowser", [this] { shell().OpenFileInDefaultBrowser(); });
+    wire("mnuHelpWebsite", [this] { shell().VisitWebsite(); });
+    wire("mnuToolsURL", [this] { DataFromUrl(); });
+    adjustMenus(window);
+}

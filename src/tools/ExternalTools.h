@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CommandContext.h"
+
 #include "CompilerRunner.h"
 #include "ShellTools.h"
 #include "UrlFetcher.h"
@@ -31,6 +33,8 @@ public:
     // Compile follows the language each time the Syntax menu opens; the settings items are
     // hidden where the desktop has no settings tool for them.
     void adjustMenus(QWidget *window);
+    // Connects the compile, shell and web commands, then adjusts the menus of window.
+    void registerCommands(const WireCommand &wire, QWidget *window);
 
 private:
     std::unique_ptr<ToolsHost> m_host;

@@ -151,3 +151,16 @@ void ViewerWindows::refreshHelpMenu(QMenu *help)
             action->setText(AboutInfo::aboutCaption());
     }
 }
+
+void ViewerWindows::registerCommands(const WireCommand &wire, QMenu *help)
+{
+    wire("mnuToolsHex", [this] { ShowHex(); });
+    wire("mnuFormatASCIITable", [this] { ShowASCIITable(); });
+    wire("mnuFilePageSetup", [this] { PageSetup(); });
+    wire("mnuFilePrint", [this] { Print(); });
+    wire("mnuHelpIndex", [this] { HelpIndex(); });
+    wire("mnuHelpTipoftheDay", [this] { ShowTip(); });
+    wire("mnuHelpAbout", [this] { About(); });
+    if (help)
+        connect(help, &QMenu::aboutToShow, this, [this, help] { refreshHelpMenu(help); });
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CommandContext.h"
+
 #include "PrintSession.h"
 
 #include <QObject>
@@ -28,6 +30,8 @@ public:
     void ShowTipAtStartUp();
     // The Help menu is opening.
     void refreshHelpMenu(QMenu *help);
+    // Connects the viewer, printing and Help commands; help is refreshed each time it opens.
+    void registerCommands(const WireCommand &wire, QMenu *help);
 
     // The ASCII table chose a character.
     void insertCharacter(const QString &text);

@@ -1,0 +1,75 @@
+#include "MainDocumentHost.h"
+
+#include "ChangeDetector.h"
+#include "FileIO.h"
+#include "LineNumberGutter.h"
+#include "StatusBar.h"
+#include "UndoHistory.h"
+#include "frmMain.h"
+
+#include <QLabel>
+
+EditorSurface &MainDocumentHost::surface() { return m_window.surface(); }
+Settings &MainDocumentHost::settings() { return m_window.settings; }
+OpenFilesRegister &MainDocumentHost::openFiles() { return m_window.openFiles; }
+QWidget *MainDocumentHost::ownerWindow() { return &m_window; }
+void MainDocumentHost::setToolTipText(const QString &text) { m_window.statusLabels().setText(text); }
+void MainDocumentHost::showHint(const QString &text) { m_window.showHint(text); }
+void MainDocumentHost::updateTitle() { m_window.updateTitle(); }
+void MainDocumentHost::setLoading(bool loading) { m_window.changeDetector().setLoading(loading); }
+void MainDocumentHost::resetHistory(qint64) { m_window.resetHistory(); }
+void MainDocumentHost::addHistory() { m_window.AddHistory(); }
+bool MainDocumentHost::isJavaDocument() const { return m_window.docFlags.javaFlag; }
+
+void MainDocumentHost::showModes(const QString &lineEnding, const QString &encoding)
+{
+    m_window.lblOS->setText(lineEnding);
+    m_window.lblUC->setText(encoding);
+}
+
+void MainDocumentHost::refreshView()
+{
+    m_window.fitGutter();
+    m_window.PicLines->DrawLineNumbers();
+    m_window.updateXY();
+}
+
+std::optional<QString> MainDocumentHost::addRecentFile(const QString &path)
+{
+    auto error = m_window.recentFiles.AddRecentFile(path);
+    m_window.refreshRecentMenu();
+    return error;
+}
+
+void MainDocumentHost::documentLoaded(const QString &path)
+{
+    m_window.changeDetector().documentLoaded(path);
+    m_window.docFlags.clear();
+    m_window.LoadLanguage(path, true);
+}
+
+void MainDocumentHost::documentSaved(const QString &path, bool extensionChanged)
+{
+    m_window.history().setFileSize(m_window.lngFileSize);
+    m_window.changeDetector().documentSaved(path);
+    if (extensionChanged)
+        m_window.LoadLanguage(path, true);
+}
+
+void MainDocumentHost::documentClosed()
+{
+    m_window.statusLabels().setIdleHint(QString());
+    m_window.language.resetToPlainText();
+    m_window.docFlags.clear();
+}
+
+QString MainDocumentHost::languageExtension() const
+{
+    if (!m_window.language.languageActive)
+        return {};
+    for (const QString &line : FileIO::readLines(m_window.language.definitionPath)) {
+        if (line.startsWith(QLatin1String("Extensions:")))
+            return line.mid(11).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+    }
+    return {};
+}
