@@ -1,10 +1,10 @@
 #include "MainDocumentHost.h"
 
 #include "ChangeDetector.h"
-#include "FileIO.h"
 #include "LineNumberGutter.h"
 #include "StatusBar.h"
 #include "UndoHistory.h"
+#include "modKeyWords.h"
 #include "frmMain.h"
 
 #include <QLabel>
@@ -67,9 +67,5 @@ QString MainDocumentHost::languageExtension() const
 {
     if (!m_window.language.languageActive)
         return {};
-    for (const QString &line : FileIO::readLines(m_window.language.definitionPath)) {
-        if (line.startsWith(QLatin1String("Extensions:")))
-            return line.mid(11).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
-    }
-    return {};
+    return modKeyWords::firstExtension(m_window.language.definitionPath);
 }

@@ -2,6 +2,8 @@
 
 #include "FileAssociations.h"
 
+#include "NamedWidgets.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -11,12 +13,7 @@
 
 namespace {
 
-QCheckBox *checkBox(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
+using NamedWidgets::checkBox;
 
 QListWidget *list(const char *name, QWidget *parent)
 {

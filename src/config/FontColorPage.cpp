@@ -4,6 +4,8 @@
 #include "ColorSwatch.h"
 #include "Prompter.h"
 
+#include "NamedWidgets.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -18,12 +20,7 @@
 
 namespace {
 
-QCheckBox *checkBox(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
+using NamedWidgets::checkBox;
 
 QString sizeText(double size)
 {

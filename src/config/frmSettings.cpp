@@ -8,6 +8,8 @@
 #include "Prompter.h"
 #include "TemplatesPage.h"
 
+#include "NamedWidgets.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -23,27 +25,9 @@
 
 namespace {
 
-QCheckBox *checkBox(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
-QPushButton *button(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLineEdit *lineEdit(const char *name, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
-}
+using NamedWidgets::checkBox;
+using NamedWidgets::button;
+using NamedWidgets::lineEdit;
 
 QComboBox *tagList(const char *name, const QStringList &entries, QWidget *parent)
 {

@@ -72,7 +72,6 @@ ChangeDetector::Checks ChangeDetector::runChecks(const QString &path, int selSta
 {
     Checks checks;
     checks.reloadRecentFiles = !m_loading;
-    checks.reloadSettings = settingsChanged();
     // A half-loaded document has no recorded time yet.
     if (m_loading || path == QStringLiteral("Untitled") || path.isEmpty() || options.disableFileChangeDetection)
         return checks;

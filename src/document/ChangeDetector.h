@@ -15,8 +15,6 @@ public:
     };
 
     struct Checks {
-        // Run LoadMySettings (the new settings time is already recorded).
-        bool reloadSettings = false;
         bool reloadRecentFiles = false;
         DocumentAction document = DocumentAction::None;
         // The selection to restore after a reload.
@@ -49,7 +47,7 @@ public:
     bool isLoading() const { return m_loading; }
 
     // Whether another process saved the settings since they were last read (and records the new
-    // stamp). The window reloads them before it runs the document checks, which read them.
+    // stamp). Asked before runChecks: the document checks read the settings.
     bool settingsChanged();
     Checks runChecks(const QString &path, int selStart, int selLength, const Options &options);
 

@@ -2,6 +2,8 @@
 
 #include "Prompter.h"
 
+#include "NamedWidgets.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -20,14 +22,10 @@
 
 namespace {
 
-const QString kFilter = QStringLiteral("Orvane Keyword Files (*.kw) (*.kw)");
+using NamedWidgets::button;
+using NamedWidgets::lineEdit;
 
-QLineEdit *field(const char *name, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
-}
+const QString kFilter = QStringLiteral("Orvane Keyword Files (*.kw) (*.kw)");
 
 QComboBox *choice(const char *name, QWidget *parent)
 {
@@ -35,14 +33,6 @@ QComboBox *choice(const char *name, QWidget *parent)
     box->setObjectName(QLatin1String(name));
     box->addItems({QStringLiteral("True"), QStringLiteral("False")});
     return box;
-}
-
-QPushButton *button(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 QListWidget *list(const char *name, QWidget *parent)
@@ -90,13 +80,13 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
 
     auto *columns = new QHBoxLayout;
     auto *fields = new QGridLayout;
-    m_name = field("txtName", this);
-    m_description = field("txtDescription", this);
-    m_compiler = field("txtCompiler", this);
-    m_lineComment = field("txtLineComment", this);
-    m_blockStart = field("txtBlockCommentStart", this);
-    m_blockEnd = field("txtBlockCommentEnd", this);
-    m_stringChar = field("txtStringChar", this);
+    m_name = lineEdit("txtName", this);
+    m_description = lineEdit("txtDescription", this);
+    m_compiler = lineEdit("txtCompiler", this);
+    m_lineComment = lineEdit("txtLineComment", this);
+    m_blockStart = lineEdit("txtBlockCommentStart", this);
+    m_blockEnd = lineEdit("txtBlockCommentEnd", this);
+    m_stringChar = lineEdit("txtStringChar", this);
     m_stringChar->setMaxLength(1);
     m_caseSens = choice("cboCaseSens", this);
     m_wholeWord = choice("cboWholeWord", this);
@@ -126,7 +116,7 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     fields->addLayout(compilerRow, row++, 1);
 
     m_extensions = list("lstFileExtensions", this);
-    m_addExt = field("txtAddExt", this);
+    m_addExt = lineEdit("txtAddExt", this);
     auto *extFrame = new QGroupBox(QStringLiteral("File Extensions"), this);
     auto *extGrid = new QGridLayout(extFrame);
     extGrid->addWidget(m_addExt, 0, 0);
@@ -146,7 +136,7 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
                                   const char *clearName) {
         auto *frame = new QGroupBox(QLatin1String(title), this);
         auto *grid = new QGridLayout(frame);
-        box = field(boxName, frame);
+        box = lineEdit(boxName, frame);
         add = button(addName, QStringLiteral("Add"), frame);
         count = new QLabel(QStringLiteral("(0)"), frame);
         count->setObjectName(QLatin1String(countName));
@@ -182,7 +172,7 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     m_helpFrame = new QGroupBox(QStringLiteral("Function Help Text"), this);
     m_helpFrame->setObjectName(QStringLiteral("fraHelpText"));
     auto *helpRow = new QHBoxLayout(m_helpFrame);
-    m_helpText = field("txtHelpText", m_helpFrame);
+    m_helpText = lineEdit("txtHelpText", m_helpFrame);
     m_helpText->setEnabled(false);
     helpRow->addWidget(m_helpText);
     outer->addWidget(m_helpFrame);

@@ -122,6 +122,20 @@ QList<LanguageMenuEntry> languageMenuEntries(const QStringList &keywordsFolders,
     return entries;
 }
 
+QString firstExtension(const QString &definitionPath)
+{
+    for (const QString &line : FileIO::readLines(definitionPath)) {
+        if (!line.startsWith(kExtensions))
+            continue;
+        for (const QString &piece : listedExtensions(line)) {
+            if (!piece.isEmpty())
+                return piece;
+        }
+        return {};
+    }
+    return {};
+}
+
 QString languageHint(const QString &languageName)
 {
     return QStringLiteral("Press Ctrl+Space to get a list of available Key Words (") + languageName

@@ -59,6 +59,9 @@ inline QList<LanguageMenuEntry> languageMenuEntries(const QString &keywordsFolde
     return languageMenuEntries(QStringList{keywordsFolder}, documentExtension);
 }
 
+// The first extension a definition file lists ("c" for "Extensions:c h"); empty without one.
+QString firstExtension(const QString &definitionPath);
+
 QString languageHint(const QString &languageName);
 QString largeFileQuestion(const QString &fileName, qsizetype textLength, qsizetype limit);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NamedWidgets.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -11,13 +13,7 @@
 // Named controls for the search windows, so tests and the program find them by objectName.
 namespace SearchDialogParts {
 
-template <typename Widget, typename... Args>
-Widget *make(QWidget *parent, const char *name, Args &&...args)
-{
-    auto *w = new Widget(std::forward<Args>(args)..., parent);
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
+using NamedWidgets::make;
 
 // Names a search tool window and makes it modeless, deleted on close, and on top when the user
 // keeps the main window on top.
