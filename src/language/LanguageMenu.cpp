@@ -1,6 +1,5 @@
 #include "LanguageMenu.h"
 
-#include "DocumentLoader.h"
 #include "EditorSurface.h"
 #include "Highlighter.h"
 #include "Prompter.h"
@@ -86,7 +85,7 @@ void LanguageMenu::buildLanguageMenu(QMenu *programming)
         if (old->objectName() == QLatin1String("mnuKeyWord") || old->objectName() == QLatin1String("mnuKeyWordSep"))
             delete old;
     }
-    const auto entries = modKeyWords::languageMenuEntries(m_keywordsFolders, ExtensionOf(m_context.path));
+    const auto entries = modKeyWords::languageMenuEntries(m_keywordsFolders, modKeyWords::languageExtension(m_context.path));
     if (entries.isEmpty())
         return;
     QAction *separator = programming->addSeparator();

@@ -5,7 +5,9 @@
 #include "TestSupport.h"
 #include "frmMain.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -243,6 +245,18 @@ void TestMainWindow::languageFollowsTheDocument()
     QVERIFY(window.prompter->asked.last().text.contains(QStringLiteral("Are you sure you want to enable highlighning?")));
     QVERIFY(window.docFlags.highlightingDeclined);
     QCOMPARE(s.formatAt(0).color, window.settings.fcolor);
+
+    // A file make reads by its name ticks the Makefile item, as its colouring does.
+    window.settings.ColorFileSizeLimit = 100000;
+    window.ReadFile(window.doc(QStringLiteral("Makefile"), "all:\n"), false);
+    auto *syntax = window.findChild<QMenu *>(QStringLiteral("mnuProgramming"));
+    emit syntax->aboutToShow();
+    QStringList ticked;
+    for (QAction *item : syntax->actions()) {
+        if (item->objectName() == QLatin1String("mnuKeyWord") && item->isChecked())
+            ticked << item->text();
+    }
+    QCOMPARE(ticked, QStringList{QStringLiteral("Makefile")});
 }
 
 void TestMainWindow::criticalErrorReport()
