@@ -1,9 +1,7 @@
 #include "frmMain.h"
 
-#include "FileIO.h"
 #include "Authoring.h"
 #include "DocumentCommands.h"
-#include "DocumentHost.h"
 #include "DocumentReader.h"
 #include "DocumentSaver.h"
 #include "ChangeDetector.h"
@@ -27,16 +25,13 @@
 #include "FileDrop.h"
 #include "Highlighter.h"
 #include "LiveHighlighter.h"
-#include "modKeyWords.h"
 #include "KeyboardState.h"
 #include "LineNumberGutter.h"
 #include "MainOptionsHost.h"
 #include "Launcher.h"
-#include "modStartUp.h"
 #include "modTransparent.h"
 #include "Prompter.h"
 #include "ScintillaSurface.h"
-#include "SearchHost.h"
 #include "SearchWindows.h"
 #include "MainViewerHost.h"
 #include "ViewerWindows.h"
@@ -46,15 +41,10 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QMimeData>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QMenuBar>
-#include <QScopedValueRollback>
-#include <QScreen>
-#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
