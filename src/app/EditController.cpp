@@ -20,14 +20,14 @@ void EditController::Undo()
 {
     m_hooks.beforeRestore();
     m_history.undo();
-    m_hooks.afterRestore();
+    m_context.refreshView();
 }
 
 void EditController::Redo()
 {
     m_hooks.beforeRestore();
     m_history.redo();
-    m_hooks.afterRestore();
+    m_context.refreshView();
 }
 
 void EditController::Copy()

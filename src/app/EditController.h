@@ -11,9 +11,8 @@ class UndoHistory;
 class EditController {
 public:
     struct Hooks {
-        // Before and after Undo or Redo put a record back (the find engine's cache, the gutter).
+        // Before Undo or Redo put a record back (the find engine's cache).
         std::function<void()> beforeRestore;
-        std::function<void()> afterRestore;
         // Pasted text, for re-colouring the lines it touched.
         std::function<void(const QString &)> afterPaste;
     };

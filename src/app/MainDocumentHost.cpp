@@ -1,7 +1,6 @@
 #include "MainDocumentHost.h"
 
 #include "ChangeDetector.h"
-#include "LineNumberGutter.h"
 #include "StatusBar.h"
 #include "UndoHistory.h"
 #include "modKeyWords.h"
@@ -29,9 +28,7 @@ void MainDocumentHost::showModes(const QString &lineEnding, const QString &encod
 
 void MainDocumentHost::refreshView()
 {
-    m_window.fitGutter();
-    m_window.PicLines->DrawLineNumbers();
-    m_window.updateXY();
+    m_window.refreshView();
 }
 
 std::optional<QString> MainDocumentHost::addRecentFile(const QString &path)

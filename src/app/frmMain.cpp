@@ -91,14 +91,12 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
                                  [this] {
                                      isDocumentSaved = false;
                                      updateTitle();
-                                     PicLines->DrawLineNumbers();
-                                     updateXY();
+                                     refreshView();
                                  },
                                  [this] {
                                      if (QAction *wrap = CommandTable::findCommand(this, "mnuFormatWordWrap"))
                                          wrap->setChecked(settings.WordWrap);
-                                     PicLines->DrawLineNumbers();
-                                     updateXY();
+                                     refreshView();
                                  },
                                  [this](const QString &text) { showHint(text); },
                                  [this] { return m_languages->highlightingActive(); },
@@ -110,12 +108,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_authoring = std::make_unique<Authoring>(context, language, m_appFolder, [this] { m_live->rehighlightCurrentLine(); });
     m_edit = std::make_unique<EditController>(
         context, *m_history,
-        EditController::Hooks{[this] { m_search->markDirty(); },
-                              [this] {
-                                  PicLines->DrawLineNumbers();
-                                  updateXY();
-                              },
-                              [this](const QString &text) { m_live->afterPaste(text); }});
+        EditController::Hooks{[this] { m_search->markDirty(); }, [this](const QString &text) { m_live->afterPaste(text); }});
     m_viewerHost = std::make_unique<MainViewerHost>(*this);
     m_viewers = new ViewerWindows(*m_viewerHost, this);
     m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
@@ -365,6 +358,13 @@ void frmMain::fitGutter()
         PicLines->setFixedWidth(width);
     if (PicLines->lastLineCount() != surface().lineCount())
         PicLines->DrawLineNumbers();
+}
+
+void frmMain::refreshView()
+{
+    fitGutter();
+    PicLines->DrawLineNumbers();
+    updateXY();
 }
 
 void frmMain::layoutWindow()

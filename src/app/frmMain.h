@@ -112,6 +112,8 @@ public:
     CurrentLineBox *lineBox = nullptr;
     // Re-fits the gutter to the line count and redraws it when the count changed.
     void fitGutter();
+    // Gutter width and numbers, then the status bar: after a command moved the caret or the text.
+    void refreshView();
     void layoutWindow();
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
