@@ -24,6 +24,7 @@
 #include "UndoHistory.h"
 #include "FileDrop.h"
 #include "Highlighter.h"
+#include "LanguageAssist.h"
 #include "LiveHighlighter.h"
 #include "KeyboardState.h"
 #include "LineNumberGutter.h"
@@ -70,6 +71,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
+    m_assist = std::make_unique<LanguageAssist>();
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_documentHost = std::make_unique<MainDocumentHost>(*this);

@@ -36,6 +36,7 @@ class CurrentLineBox;
 class UndoHistory;
 class Highlighter;
 class LiveHighlighter;
+class LanguageAssist;
 class LineNumberGutter;
 class MainOptionsHost;
 class ScintillaSurface;
@@ -135,6 +136,7 @@ public:
     DocumentLanguageFlags docFlags;
     Highlighter &highlighter() { return *m_highlighter; }
     LiveHighlighter &liveHighlighter() { return *m_live; }
+    LanguageAssist &languageAssist() { return *m_assist; }
 
     // Edit commands
     void Undo();
@@ -213,6 +215,7 @@ private:
     ViewerWindows *m_viewers = nullptr;
     ExternalTools *m_tools = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
+    std::unique_ptr<LanguageAssist> m_assist;
     std::unique_ptr<MainOptionsHost> m_options;
     std::unique_ptr<Authoring> m_authoring;
     std::unique_ptr<ScintillaSurface> m_surface;
