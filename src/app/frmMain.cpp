@@ -641,6 +641,9 @@ void frmMain::showEvent(QShowEvent *event)
 void frmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    // Colours that follow the desktop are resolved again when its palette changes.
+    if (event->type() == QEvent::PaletteChange)
+        surface().setBackColor(surface().backColor());
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_startedUp) {
         surface().setTabStops(settings.TabWidth * 4);
         layoutWindow();
