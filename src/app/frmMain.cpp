@@ -209,7 +209,6 @@ CommandState frmMain::commandState() const
     state.highlighting = language.languageActive && settings.enableSyntaxHighlightning;
     state.keywordList = language.languageActive && !language.keywordListText.trimmed().isEmpty();
     state.lineComment = language.languageActive && !language.lineComment.isEmpty();
-    state.compiler = language.languageActive && !language.compilerPath.trimmed().isEmpty();
     return state;
 }
 
