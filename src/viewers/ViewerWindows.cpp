@@ -119,6 +119,8 @@ void ViewerWindows::ShowTip()
         // CurrentTip changes only through OK; it reaches the file with the next write.
         connect(m_tip, &QDialog::finished, this, [this, before = settings.CurrentTip] {
             m_tip = nullptr;
+            // Typing goes on in the editor, also where no window manager hands the focus back.
+            m_host.ownerWindow()->activateWindow();
             if (m_host.settings().CurrentTip != before)
                 m_host.settingsEdited();
         });
