@@ -1,5 +1,6 @@
 #include "MainOptionsHost.h"
 
+#include "TypingAids.h"
 #include "frmKeyWordEditor.h"
 #include "frmMain.h"
 #include "frmSettings.h"
@@ -106,7 +107,7 @@ void MainOptionsHost::renderDocument()
 
 void MainOptionsHost::AddIgnoreElements()
 {
-    // The tag completion reads ignoreclosetag.txt when it is built; nothing is cached here yet.
+    m_window.typingAids().AddIgnoreElements(m_window.folders().readablePath(QStringLiteral("ignoreclosetag.txt")));
 }
 
 TemplateSource *MainOptionsHost::templateSource()

@@ -117,22 +117,45 @@ void ScintillaView::removeKeyBinding(int key, Qt::KeyboardModifiers modifiers)
     SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(sciKey | (mods << 16)));
 }
 
+bool ScintillaView::windowTakes(QKeyCombination pressed)
+{
+    QWidget *top = window();
+    if (!top)
+        return false;
+    const qsizetype count = top->actions().size();
+    if (top != m_keyWindow || count != m_keyWindowActions) {
+        m_keyActions.clear();
+        m_keyWindow = top;
+        m_keyWindowActions = count;
+        for (QAction *action : top->findChildren<QAction *>()) {
+            for (const QKeySequence &key : action->shortcuts()) {
+                if (key.count() == 1)
+                    m_keyActions.insert(key[0].toCombined(), action);
+            }
+        }
+    }
+    const auto enabledFor = [this](QKeyCombination combination) {
+        for (auto it = m_keyActions.constFind(combination.toCombined());
+             it != m_keyActions.cend() && it.key() == combination.toCombined(); ++it) {
+            if (*it && (*it)->isEnabled())
+                return true;
+        }
+        return false;
+    };
+    if (enabledFor(pressed))
+        return true;
+    // The keypad's digits run the same commands as the main row's (the shortcut map tries both).
+    const Qt::KeyboardModifiers modifiers = pressed.keyboardModifiers();
+    return (modifiers & Qt::KeypadModifier) && enabledFor(QKeyCombination(modifiers & ~Qt::KeypadModifier, pressed.key()));
+}
+
 bool ScintillaView::event(QEvent *event)
 {
     // The widget claims every key of its own key map; a key that an enabled command of the
     // window uses goes to that command instead.
-    if (event->type() == QEvent::ShortcutOverride) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const QKeySequence pressed(key->keyCombination());
-        if (QWidget *top = window()) {
-            const QList<QAction *> actions = top->findChildren<QAction *>();
-            for (const QAction *action : actions) {
-                if (action->isEnabled() && action->shortcuts().contains(pressed)) {
-                    event->ignore();
-                    return false;
-                }
-            }
-        }
+    if (event->type() == QEvent::ShortcutOverride && windowTakes(static_cast<QKeyEvent *>(event)->keyCombination())) {
+        event->ignore();
+        return false;
     }
     return QsciScintilla::event(event);
 }
