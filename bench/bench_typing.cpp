@@ -5,6 +5,7 @@
 
 #include "BenchSupport.h"
 #include "Prompter.h"
+#include "ScintillaView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -109,7 +110,8 @@ void run(const QString &label, const QString &path, const QString &appFolder)
     window.settings.AutoUnderlineBracket = true;
     window.settings.ShowLineNumbers = true;
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    if (!QTest::qWaitForWindowExposed(&window))
+        std::printf("window not exposed\n");
     window.ReadFile(path, false);
     QCoreApplication::processEvents();
     QWidget *editor = window.txtText();

@@ -9,6 +9,7 @@
 #include "UndoHistory.h"
 #include "frmMain.h"
 
+#include <QDialog>
 #include <QLabel>
 
 bool MainTypingHost::historyEmpty() const

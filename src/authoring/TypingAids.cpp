@@ -11,6 +11,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -52,13 +54,11 @@ bool TypingAids::keyDown(int key, int shift)
     const bool shifted = shift & ShiftMask;
     const bool records = m_host.historyRecords();
 
+    m_snapshotTaken = false;
     m_host.keyDownSeen();
     m_host.hideList();
-    bool snapshot = false;
-    if (records && m_host.historyEmpty() && takesSnapshotFirst(key, shift, false)) {
-        m_host.addHistory();
-        snapshot = true;
-    }
+    if (m_host.historyEmpty() && takesSnapshotFirst(key, shift, false))
+        snapshot();
 
     if (shift == 0 && ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)))
         return false;
@@ -102,8 +102,8 @@ bool TypingAids::keyDown(int key, int shift)
     if (records) {
         const bool command = ctrl && !alt;
         const bool deletesSelection = key == Qt::Key_Delete && !command && m_surface.selLength() > 0;
-        if (!snapshot && (deletesSelection || takesSnapshotFirst(key, shift, true)))
-            m_host.addHistory();
+        if (deletesSelection || takesSnapshotFirst(key, shift, true))
+            snapshot();
         if (deletesSelection)
             return false;
     }
@@ -154,6 +154,15 @@ bool TypingAids::takesSnapshotFirst(int key, int shift, bool wordSteps)
     if (!wordSteps)
         return deletes || (!command && (editKey || (key > 0 && key < Qt::Key_Escape)));
     return (!command && (editKey || key == Qt::Key_Backspace)) || (command && deletes);
+}
+
+// One snapshot per key at most: a key that starts the history and then runs an aid is one undo step.
+void TypingAids::snapshot()
+{
+    if (m_snapshotTaken || !m_host.historyRecords())
+        return;
+    m_host.addHistory();
+    m_snapshotTaken = true;
 }
 
 bool TypingAids::ctrlAltShiftKey(int key)
@@ -351,8 +360,7 @@ void TypingAids::blockIndent(bool outdent)
 
 void TypingAids::smartBrace()
 {
-    if (m_host.historyRecords())
-        m_host.addHistory();
+    snapshot();
     const QString selected = m_surface.selText();
     const QString indent = indentationBeforeCaret();
     const int start = m_surface.selStart();
@@ -363,8 +371,7 @@ void TypingAids::smartBrace()
 
 void TypingAids::insertPair(const QString &open, const QString &close)
 {
-    if (m_host.historyRecords())
-        m_host.addHistory();
+    snapshot();
     const QString selected = m_surface.selText();
     const int start = m_surface.selStart();
     m_surface.setSelText(open + selected + close);
@@ -379,8 +386,7 @@ bool TypingAids::completeTag()
     const QString name = closeTagName(m_surface.textRange(lineStart, caret - lineStart));
     if (name.isEmpty() || m_ignore.contains(name.toLower()))
         return false;
-    if (m_host.historyRecords())
-        m_host.addHistory();
+    snapshot();
     m_surface.setSelText(QStringLiteral("></") + name + QLatin1Char('>'));
     m_surface.setSelStart(caret + 1);
     return true;

@@ -45,7 +45,8 @@ public:
 private:
     bool ctrlAltShiftKey(int key);
     bool shortcutKey(int key, int shift);
-    bool takesSnapshotFirst(int key, int shift, bool snapshotTaken);
+    static bool takesSnapshotFirst(int key, int shift, bool wordSteps);
+    void snapshot();
     QString indentUnit() const;
     QString indentationBeforeCaret() const;
     void smartHome(bool extend);
@@ -61,4 +62,5 @@ private:
     Settings &m_settings;
     TypingHost &m_host;
     QStringList m_ignore;
+    bool m_snapshotTaken = false;
 };
