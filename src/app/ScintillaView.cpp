@@ -12,6 +12,8 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include <dlfcn.h>
+
 namespace {
 
 int shiftStateOf(Qt::KeyboardModifiers modifiers)
@@ -82,6 +84,29 @@ ScintillaView::ScintillaView(ScintillaSurface *surface, QWidget *parent)
 {
     setObjectName(QStringLiteral("txtText"));
     setAcceptDrops(true);
+}
+
+bool ScintillaView::asciiDocument() const
+{
+    return !m_surface->usesUtf16Index();
+}
+
+// The widget reports every insertion, deletion and caret move to the accessibility layer with the
+// character offset of its position, counted from the start of the document on each call
+// (SCI_COUNTCHARACTERS from 0): measured 15 ms per key per megabyte before the caret. Its calls
+// go through this exported entry point, so the program answers that one count itself where it is
+// plain arithmetic, a document of ASCII, and hands every other message to the widget unchanged.
+long QsciScintillaBase::SendScintilla(unsigned int msg, unsigned long wParam, long lParam) const
+{
+    using Entry = long (*)(const QsciScintillaBase *, unsigned int, unsigned long, long);
+    static const Entry widget =
+        reinterpret_cast<Entry>(dlsym(RTLD_NEXT, "_ZNK17QsciScintillaBase13SendScintillaEjml"));
+    if (msg == SCI_COUNTCHARACTERS && lParam >= long(wParam)) {
+        const auto *view = qobject_cast<const ScintillaView *>(this);
+        if (view && view->asciiDocument())
+            return lParam - long(wParam);
+    }
+    return widget(this, msg, wParam, lParam);
 }
 
 void ScintillaView::removeKeyBinding(int key, Qt::KeyboardModifiers modifiers)

@@ -14,6 +14,9 @@ class ScintillaView : public QsciScintilla {
 public:
     ScintillaView(ScintillaSurface *surface, QWidget *parent);
 
+    // The document holds only ASCII: byte positions are character counts.
+    bool asciiDocument() const;
+
     // Removes the widget's own binding of a key the program defines itself.
     void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
 
