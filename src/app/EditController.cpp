@@ -145,23 +145,6 @@ void EditController::ClearUndoRedo()
         m_history.reset();
 }
 
-void EditController::snapshotBeforeKey(int key, int shift)
-{
-    // Typing is undone in steps: the first key of a fresh history and every word or line break
-    // take a snapshot before the widget changes the text. Modifier and movement keys change
-    // nothing, so they take none (a snapshot would drop the redo records).
-    const bool command = (shift & CtrlMask) && !(shift & AltMask);
-    // Ctrl+Backspace and Ctrl+Delete delete words: edits like any other.
-    const bool deletes = key == Qt::Key_Backspace || key == Qt::Key_Delete;
-    const bool editKey = key == Qt::Key_Tab || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
-    const bool typesText = deletes || (!command && (editKey || (key > 0 && key < Qt::Key_Escape)));
-    if (typesText && m_history.position() == 0)
-        m_context.addHistory();
-    else if ((!command && (editKey || key == Qt::Key_Backspace || (key == Qt::Key_Delete && m_context.surface.selLength() > 0)))
-             || (command && deletes))
-        m_context.addHistory();
-}
-
 void EditController::registerCommands(const WireCommand &wire)
 {
     EditorSurface &s = m_context.surface;

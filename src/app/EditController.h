@@ -32,8 +32,6 @@ public:
     void Crop();
     void InsertDateTime();
     void ClearUndoRedo();
-    // The undo snapshot a key takes before the widget changes the text.
-    void snapshotBeforeKey(int key, int shift);
 
     void registerCommands(const WireCommand &wire);
 

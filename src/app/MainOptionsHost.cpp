@@ -1,6 +1,7 @@
 #include "MainOptionsHost.h"
 
 #include "Authoring.h"
+#include "TypingAids.h"
 #include "frmKeyWordEditor.h"
 #include "frmMain.h"
 #include "frmSettings.h"
@@ -107,7 +108,7 @@ void MainOptionsHost::renderDocument()
 
 void MainOptionsHost::AddIgnoreElements()
 {
-    // The tag completion reads ignoreclosetag.txt when it is built; nothing is cached here yet.
+    m_window.typingAids().AddIgnoreElements(m_window.folders().readablePath(QStringLiteral("ignoreclosetag.txt")));
 }
 
 TemplateSource *MainOptionsHost::templateSource()

@@ -2,6 +2,9 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QHash>
+#include <QPointer>
+
 class ScintillaSurface;
 
 // The editing widget of the main window (objectName "txtText"). Keys, mouse and drops reach the
@@ -10,6 +13,9 @@ class ScintillaView : public QsciScintilla {
     Q_OBJECT
 public:
     ScintillaView(ScintillaSurface *surface, QWidget *parent);
+
+    // The document holds only ASCII: byte positions are character counts.
+    bool asciiDocument() const;
 
     // Removes the widget's own binding of a key the program defines itself.
     void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
@@ -29,5 +35,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // Whether an enabled action of the window owns the key; asked for every key typed.
+    bool windowTakes(QKeyCombination pressed);
+
     ScintillaSurface *m_surface;
+    // The window's actions by key, built once: its key actions are made when the window is.
+    QMultiHash<int, QPointer<QAction>> m_keyActions;
+    QPointer<QWidget> m_keyWindow;
+    qsizetype m_keyWindowActions = -1;
 };

@@ -16,9 +16,11 @@
 #include "MainDocumentHost.h"
 #include "OutsideChanges.h"
 #include "MainSearchHost.h"
+#include "MainTypingHost.h"
 #include "MainToolBar.h"
 #include "StatusBar.h"
 #include "TransformCommands.h"
+#include "TypingAids.h"
 #include "WindowCaption.h"
 #include "WindowPlacement.h"
 #include "UndoHistory.h"
@@ -72,6 +74,9 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_assist = std::make_unique<LanguageAssist>();
+    m_typingHost = std::make_unique<MainTypingHost>(*this);
+    m_typing = std::make_unique<TypingAids>(*m_surface, settings, *m_typingHost);
+    m_typing->AddIgnoreElements(folders.readablePath(QStringLiteral("ignoreclosetag.txt")));
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_documentHost = std::make_unique<MainDocumentHost>(*this);
@@ -248,6 +253,7 @@ void frmMain::buildMenus()
     m_edit->registerCommands(wireCommand);
     m_transforms->registerCommands(wireCommand);
     m_authoring->registerCommands(wireCommand);
+    m_typing->registerCommands(wireCommand, this);
     if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
         connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
 
@@ -499,15 +505,7 @@ void frmMain::surfaceScrolled()
 
 void frmMain::surfaceKeyUp(int &key, int &shift)
 {
-    m_live->onKeyUp(key, shift);
-    if (key == Qt::Key_Insert) {
-        const bool overwrite = txtText()->overwriteMode();
-        lblINS->setText(overwrite ? QStringLiteral("OVR") : QStringLiteral("INS"));
-        surface().setOverwriteCaret(overwrite);
-    }
-    if (key == Qt::Key_CapsLock)
-        refreshCapsLock();
-    updateXY(shift);
+    m_typing->keyUp(key, shift);
 }
 
 void frmMain::surfaceMouseUp(int, int, int, int)
@@ -682,17 +680,13 @@ void frmMain::refreshCapsLock()
 
 void frmMain::surfaceKeyDown(int &key, int &shift)
 {
-    if (key == Qt::Key_Menu) {
-        const QPoint caret = surface().caretPos();
-        surfaceContextMenu(txtText()->viewport()->mapToGlobal(QPoint(caret.x(), caret.y() + txtText()->textHeight(0))));
+    if (m_typing->keyDown(key, shift))
         key = 0;
-        return;
-    }
-    m_edit->snapshotBeforeKey(key, shift);
-    m_search->markDirty();
-    m_live->onKeyDown(key, shift);
-    if (key == Qt::Key_CapsLock && !capsLockState())
-        lblCaps->setVisible(!lblCaps->isVisible());
+}
+
+void frmMain::surfaceKeyPress(int &character)
+{
+    character = m_typing->keyPress(character);
 }
 
 void frmMain::ConvertDosToUnix()

@@ -37,6 +37,8 @@ class UndoHistory;
 class Highlighter;
 class LiveHighlighter;
 class LanguageAssist;
+class MainTypingHost;
+class TypingAids;
 class LineNumberGutter;
 class MainOptionsHost;
 class ScintillaSurface;
@@ -108,6 +110,7 @@ public:
     void surfaceMouseDown(int button, int shift, int x, int y) override;
     void surfaceGotFocus() override;
     void surfaceKeyDown(int &key, int &shift) override;
+    void surfaceKeyPress(int &character) override;
 
     LineNumberGutter *PicLines = nullptr;
     CurrentLineBox *lineBox = nullptr;
@@ -137,6 +140,7 @@ public:
     Highlighter &highlighter() { return *m_highlighter; }
     LiveHighlighter &liveHighlighter() { return *m_live; }
     LanguageAssist &languageAssist() { return *m_assist; }
+    TypingAids &typingAids() { return *m_typing; }
 
     // Edit commands
     void Undo();
@@ -216,6 +220,8 @@ private:
     ExternalTools *m_tools = nullptr;
     std::unique_ptr<LiveHighlighter> m_live;
     std::unique_ptr<LanguageAssist> m_assist;
+    std::unique_ptr<MainTypingHost> m_typingHost;
+    std::unique_ptr<TypingAids> m_typing;
     std::unique_ptr<MainOptionsHost> m_options;
     std::unique_ptr<Authoring> m_authoring;
     std::unique_ptr<ScintillaSurface> m_surface;

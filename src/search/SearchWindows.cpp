@@ -16,6 +16,7 @@
 
 #include <QDialog>
 #include <QFontMetrics>
+#include <algorithm>
 
 SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
     : QObject(parent)
@@ -183,7 +184,16 @@ void SearchWindows::onCaretMoved(bool skipMarker)
     if (!partner)
         return;
     // The target is found without moving the caret, so the view never scrolls to it and back.
-    const BracketMatch match = BracketMatcher::findMatch(surface.text(), caret);
+    // The partner is nearly always close: the text around the caret answers without copying the
+    // whole document on every caret move; only a partner beyond it needs the whole text.
+    constexpr int Reach = 8192;
+    const int from = std::max(0, caret - Reach);
+    BracketMatch match = BracketMatcher::findMatch(surface.textRange(from, std::min(surface.textLength() - from, 2 * Reach)),
+                                                   caret - from);
+    if (match.target)
+        *match.target += from;
+    else if (from > 0 || surface.textLength() > 2 * Reach)
+        match = BracketMatcher::findMatch(surface.text(), caret);
     if (!match.target) {
         m_host.showHint(match.message);
         return;

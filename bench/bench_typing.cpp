@@ -1,0 +1,197 @@
+// Typing speed: 10,000 keys through the real window into a 10 MB highlighted C document and a
+// 10 MB HTML document with every typing aid on. Each key is timed whole: key down, press and up,
+// then the pending events (re-colouring, status bar, gutter, bracket marker, repaint).
+#include "frmMain.h"
+
+#include "BenchSupport.h"
+#include "Prompter.h"
+#include "ScintillaView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Every question is answered Yes (colour the large file), every dialog cancelled.
+class YesPrompter : public Prompter {
+public:
+    QMessageBox::StandardButton message(QWidget *, const QString &, const QString &, QMessageBox::StandardButtons,
+                                        QMessageBox::Icon) override
+    {
+        return QMessageBox::Yes;
+    }
+    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &, bool) override { return {}; }
+    QString saveFile(QWidget *, const QString &, const QString &, const QString &, const QString &, QString *) override
+    {
+        return {};
+    }
+    std::optional<QString> inputText(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QColor> pickColor(QWidget *, const QColor &, const QString &) override { return std::nullopt; }
+    std::optional<QFont> pickFont(QWidget *, const QFont &, const QString &) override { return std::nullopt; }
+    QString pickFolder(QWidget *, const QString &, const QString &) override { return {}; }
+};
+
+QString sourceData()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../data"));
+}
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(file));
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(file, target);
+    }
+}
+
+QByteArray generateHtml(qint64 bytes)
+{
+    static const char *lines[] = {"<div class=\"row\">", "  <p>Some text with <b>bold</b> and <a href=\"x/y.html\">a link</a>.</p>",
+                                  "  <img src=\"pic.png\" alt=\"\"><br>", "  <!-- a comment -->",
+                                  "  <table><tr><td width=\"5\">cell</td></tr></table>", "</div>"};
+    QByteArray out;
+    out.reserve(bytes + 128);
+    for (int i = 0; out.size() < bytes; ++i) {
+        out += lines[i % 6];
+        out += "\r\n";
+    }
+    return out;
+}
+
+struct Key {
+    int key;
+    char character;
+};
+
+// The mix typed: mostly letters, with every key an aid acts on.
+std::vector<Key> keyMix(int count)
+{
+    const char *pattern = "int f(a, b) {x = y;\n\tq\b<p>z\b\b";
+    std::vector<Key> keys;
+    for (int i = 0; int(keys.size()) < count; ++i) {
+        const char c = pattern[i % std::strlen(pattern)];
+        switch (c) {
+        case '\n': keys.push_back({Qt::Key_Return, 0}); break;
+        case '\t': keys.push_back({Qt::Key_Tab, 0}); break;
+        case '\b': keys.push_back({Qt::Key_Backspace, 0}); break;
+        default: keys.push_back({0, c}); break;
+        }
+    }
+    return keys;
+}
+
+void run(const QString &label, const QString &path, const QString &appFolder)
+{
+    frmMain window(appFolder);
+    window.settings.OpenFileInThirdPartyEditor = false;
+    window.settings.PromptWarningLargeFile = false;
+    window.settings.ColorFileSizeLimit = 100 * 1024 * 1024;
+    window.settings.enableSyntaxHighlightning = true;
+    window.settings.AutoIndent = true;
+    window.settings.AutoBracketIndent = true;
+    window.settings.InsertPairs = true;
+    window.settings.HTMLCompletion = true;
+    window.settings.AutoUnderlineBracket = true;
+    window.settings.ShowLineNumbers = true;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        std::printf("window not exposed\n");
+    window.ReadFile(path, false);
+    QCoreApplication::processEvents();
+    QWidget *editor = window.txtText();
+    editor->setFocus();
+    EditorSurface &surface = window.surface();
+    surface.setSelStart(surface.lineIndex(surface.lineCount() / 2));
+    QCoreApplication::processEvents();
+
+    const std::vector<Key> keys = keyMix(qEnvironmentVariableIntValue("BENCH_KEYS") > 0 ? qEnvironmentVariableIntValue("BENCH_KEYS") : 10000);
+    std::vector<double> times;
+    times.reserve(keys.size());
+    QElapsedTimer timer;
+    for (const Key &k : keys) {
+        timer.start();
+        if (k.key)
+            QTest::keyClick(editor, Qt::Key(k.key));
+        else
+            QTest::keyClick(editor, k.character);
+        QCoreApplication::processEvents();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    // The slow keys by kind, to see where the time goes.
+    std::map<std::string, std::vector<double>> byKind;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Key &k = keys[i];
+        const std::string kind = k.key == Qt::Key_Return ? "Enter" : k.key == Qt::Key_Tab ? "Tab"
+                               : k.key == Qt::Key_Backspace ? "Backspace" : std::string(1, k.character);
+        byKind[kind].push_back(times[i]);
+    }
+    std::string detail;
+    for (auto &[kind, list] : byKind) {
+        std::sort(list.begin(), list.end());
+        char line[96];
+        std::snprintf(line, sizeof line, "  %s %.2f/%.2f", kind.c_str(), list[list.size() / 2],
+                      list[std::size_t(double(list.size()) * 0.99)]);
+        detail += line;
+    }
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    const double p99 = sorted[std::size_t(double(sorted.size()) * 0.99)];
+    std::printf("%-10s %8.1f MB %8zu keys   median %6.3f ms   p99 %6.3f ms   max %7.2f ms   %s\n",
+                qPrintable(label), double(QFileInfo(path).size()) / 1e6, keys.size(), median, p99, sorted.back(),
+                median <= 1.0 && p99 <= 5.0 ? "goal met" : "GOAL MISSED");
+    std::printf("  median/p99 ms by key:%s\n", detail.c_str());
+    window.isDocumentSaved = true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Prompter::setInstance(std::make_unique<YesPrompter>());
+    QTemporaryDir folder;
+    copyTree(sourceData(), folder.path());
+    // BENCH_MB and BENCH_KEYS make a quick run; the measurement is 10 MB and 10,000 keys.
+    const int megabytes = qEnvironmentVariableIntValue("BENCH_MB") > 0 ? qEnvironmentVariableIntValue("BENCH_MB") : 10;
+    QTemporaryDir docs;
+    const QString c = docs.filePath(QStringLiteral("big.c"));
+    const QString html = docs.filePath(QStringLiteral("big.html"));
+    {
+        QFile file(c);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write(bench::generateC(megabytes * 1000 * 1000, true));
+    }
+    {
+        QFile file(html);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write(generateHtml(megabytes * 1000 * 1000));
+    }
+    std::printf("Typing 10,000 keys, every aid on; goal: median <= 1 ms, p99 <= 5 ms\n");
+    run(QStringLiteral("C"), c, folder.path());
+    run(QStringLiteral("HTML"), html, folder.path());
+    return 0;
+}

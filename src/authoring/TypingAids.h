@@ -1,0 +1,66 @@
+#pragma once
+
+#include "CommandContext.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+class EditorSurface;
+class TypingHost;
+struct Settings;
+class QWidget;
+
+// The editor's key handling: the typing aids (auto-indent, smart brace, pairs, tag completion,
+// block indent, tabs as blanks, smart Home, overwrite mode), the undo steps of typing and the few
+// keys no command owns. Every aid reads its switch from the settings at the moment of the key.
+// Keys are Qt key codes; shift is the mask 1 Shift, 2 Ctrl, 4 Alt.
+class TypingAids {
+public:
+    TypingAids(EditorSurface &surface, Settings &settings, TypingHost &host);
+
+    // True when the key was handled here and the widget must not see it.
+    bool keyDown(int key, int shift);
+    // The character the widget is to type; 0 when it was handled here.
+    int keyPress(int character);
+    void keyUp(int key, int shift);
+
+    // Reads the elements never closed automatically, one per line; a missing file empties the list.
+    void AddIgnoreElements(const QString &path);
+    const QStringList &ignoreElements() const { return m_ignore; }
+
+    // The Tools menu's four switches; their check marks follow the settings whenever the menu opens.
+    void registerCommands(const WireCommand &wire, QWidget *window);
+    void ToggleAutoIndent();
+    void ToggleSmartIndent();
+    void ToggleInsertPairs();
+    void ToggleHTMLCompletion();
+    void refreshToolsMenu(QWidget *window) const;
+
+    // The tag a ">" typed after textBeforeCaret would close; empty when none.
+    static QString closeTagName(QStringView textBeforeCaret);
+    // Each line of block indented, or outdented, by one unit.
+    static QString shiftLines(const QString &block, bool outdent, const QString &unit, int tabWidth);
+
+private:
+    bool ctrlAltShiftKey(int key);
+    bool shortcutKey(int key, int shift);
+    static bool takesSnapshotFirst(int key, int shift, bool wordSteps);
+    void snapshot();
+    QString indentUnit() const;
+    QString indentationBeforeCaret() const;
+    void smartHome(bool extend);
+    void lineStartHome(bool extend);
+    void moveHome(int target, bool extend);
+    void blockIndent(bool outdent);
+    void smartBrace();
+    void insertPair(const QString &open, const QString &close);
+    bool completeTag();
+    void toggle(bool &setting, const QString &hintPrefix);
+
+    EditorSurface &m_surface;
+    Settings &m_settings;
+    TypingHost &m_host;
+    QStringList m_ignore;
+    bool m_snapshotTaken = false;
+};
