@@ -106,7 +106,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolders(),
                                                  [this](const QString &text) { m_status->setIdleHint(text); });
     m_transforms = std::make_unique<TransformCommands>(context);
-    m_authoring = std::make_unique<Authoring>(context, language, m_appFolder, [this] { m_live->rehighlightCurrentLine(); });
+    m_authoring = std::make_unique<Authoring>(context, language, m_folders, [this] { m_live->rehighlightCurrentLine(); });
     m_edit = std::make_unique<EditController>(
         context, *m_history,
         EditController::Hooks{[this] { m_search->markDirty(); }, [this](const QString &text) { m_live->afterPaste(text); }});
