@@ -73,7 +73,6 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
-    m_assist = std::make_unique<LanguageAssist>();
     m_typingHost = std::make_unique<MainTypingHost>(*this);
     m_typing = std::make_unique<TypingAids>(*m_surface, settings, *m_typingHost);
     m_typing->AddIgnoreElements(folders.readablePath(QStringLiteral("ignoreclosetag.txt")));
@@ -152,6 +151,9 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     row->addWidget(m_surface->view(), 1);
     setCentralWidget(central);
     lineBox = new CurrentLineBox(*m_surface, m_surface->view()->viewport());
+    m_assist = std::make_unique<LanguageAssist>(
+        *m_surface, settings, language, lngFileSize, m_surface->view(),
+        LanguageAssist::Hooks{[this] { AddHistory(); }, [this] { m_live->rehighlightCurrentLine(); }});
     m_surface->setEventSink(this);
     buildMenus();
     toolBar = MainToolBar::build(this, m_folders.shippedFolder(), [this](const QString &tip) { showHint(tip); },
@@ -212,7 +214,7 @@ CommandState frmMain::commandState() const
     state.selectedLines = EditCommands::selectionHasInnerLineBreak(s);
     state.language = language.languageActive;
     state.highlighting = language.languageActive && settings.enableSyntaxHighlightning;
-    state.keywordList = language.languageActive && !language.keywordListText.trimmed().isEmpty();
+    state.keywordList = m_assist->hasEntries();
     state.lineComment = language.languageActive && !language.lineComment.isEmpty();
     return state;
 }
@@ -221,7 +223,10 @@ void frmMain::buildMenus()
 {
     CommandTable::buildMenuBar(menuBar(), this);
     m_commands = new CommandController(this, [this] { return commandState(); });
-    m_commands->setAfterCommand([this] { surface().setFocus(); });
+    m_commands->setAfterCommand([this] {
+        if (!m_assist->listVisible())   // the keyword list keeps the keys it was opened for
+            surface().setFocus();
+    });
     // The widget's own binding of a key the program defines would act behind the program's back.
     for (const QKeySequence &key : CommandController::commandKeys()) {
         const QKeyCombination combination = key[0];
@@ -262,6 +267,7 @@ void frmMain::buildMenus()
     m_options->registerCommands(wireCommand);
     m_languages->registerCommands(wireCommand, menuBar()->findChild<QMenu *>(QStringLiteral("mnuProgramming")));
     m_tools->registerCommands(wireCommand, this);
+    m_assist->registerCommands(wireCommand);
 }
 
 QString frmMain::keywordsFolder() const
@@ -516,6 +522,7 @@ void frmMain::surfaceMouseUp(int, int, int, int)
 
 void frmMain::surfaceMouseDown(int, int, int, int)
 {
+    m_assist->hideTip();
     m_search->onMouseEvent();
 }
 

@@ -34,9 +34,9 @@ void LanguageMenu::LoadLanguage(const QString &fileName, bool renderNow)
         m_setIdleHint(QString());
         return;
     }
-    const QString hint = modKeyWords::languageHint(m_language.languageName);
-    m_setIdleHint(hint);
-    m_context.showHint(hint);
+    // The hint runs its twenty ticks, then the label rests on the language's name.
+    m_setIdleHint(m_language.languageName);
+    m_context.showHint(modKeyWords::languageHint(m_language.languageName));
     m_flags.javaFlag = m_language.isJava();
     const Settings &settings = m_context.settings;
     modKeyWords::RenderRequest request;
