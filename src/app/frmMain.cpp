@@ -69,6 +69,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     host.setHintCaption = [this](const QString &text) { lblToolTip->setText(text); };
     host.enableToolTipTimer = [this] { tmrToolTip->start(); };
     host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    host.background = true;
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_assist = std::make_unique<LanguageAssist>();
@@ -475,6 +476,7 @@ void frmMain::InsertContentFromFile(const QString &path)
 void frmMain::surfaceChange()
 {
     m_history->noteChange();
+    m_highlighter->noteChange();
     m_commands->scheduleRefresh();
     if (isLoading || !surface().isVisible())
         return;
