@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-all="keywords functionhelp settings lists rtf base64 percent document"
+all="keywords functionhelp settings lists rtf base64 percent document templates schemes"
 targets=${*:-$all}
 build=${ORVANE_FUZZ_BUILD:-build-fuzz}
 launcher=()

@@ -364,7 +364,6 @@ bool isEnabled(Enable rule, const CommandState &state)
     case Enable::Language: return state.language;
     case Enable::KeywordList: return state.keywordList;
     case Enable::LineComment: return state.lineComment;
-    case Enable::Compiler: return state.compiler;
     }
     return true;
 }

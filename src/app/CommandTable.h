@@ -41,7 +41,6 @@ enum class Enable {
     Language,           // a language is active
     KeywordList,        // the language has keywords to list
     LineComment,        // the language has a line-comment marker
-    Compiler,           // the language names a compiler
 };
 
 // The document's state that the enabling rules read; filled by the window whenever it changes.
@@ -60,7 +59,6 @@ struct CommandState {
     bool language = false;
     bool keywordList = false;
     bool lineComment = false;
-    bool compiler = false;
 };
 
 struct CommandInfo {

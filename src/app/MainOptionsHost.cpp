@@ -1,5 +1,6 @@
 #include "MainOptionsHost.h"
 
+#include "Authoring.h"
 #include "frmKeyWordEditor.h"
 #include "frmMain.h"
 #include "frmSettings.h"
@@ -38,9 +39,9 @@ EditorSurface &MainOptionsHost::surface()
     return m_window.surface();
 }
 
-QString MainOptionsHost::appFolder() const
+const AppFolders &MainOptionsHost::folders() const
 {
-    return m_window.appFolder();
+    return m_window.folders();
 }
 
 QWidget *MainOptionsHost::ownerWindow()
@@ -111,7 +112,7 @@ void MainOptionsHost::AddIgnoreElements()
 
 TemplateSource *MainOptionsHost::templateSource()
 {
-    return nullptr;
+    return &m_window.authoring().templateSource();
 }
 
 void MainOptionsHost::openKeywordEditor()
@@ -121,6 +122,8 @@ void MainOptionsHost::openKeywordEditor()
 
 void MainOptionsHost::optionsClosed()
 {
+    // The menu shows the new names the next time the Insert menu opens.
+    m_window.authoring().LoadTemplates();
     m_window.lblToolTip->clear();
 }
 

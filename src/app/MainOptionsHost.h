@@ -20,7 +20,7 @@ public:
 
     Settings &settings() override;
     EditorSurface &surface() override;
-    QString appFolder() const override;
+    const AppFolders &folders() const override;
     QWidget *ownerWindow() override;
     void setLineNumbersVisible(bool visible) override;
     void setToolBarVisible(bool visible) override;

@@ -12,9 +12,9 @@ Settings &MainViewerHost::settings()
     return m_window.settings;
 }
 
-QString MainViewerHost::appFolder() const
+const AppFolders &MainViewerHost::folders() const
 {
-    return m_window.appFolder();
+    return m_window.folders();
 }
 
 QString MainViewerHost::documentName() const

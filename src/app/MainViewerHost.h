@@ -11,7 +11,7 @@ public:
 
     EditorSurface &surface() override;
     Settings &settings() override;
-    QString appFolder() const override;
+    const AppFolders &folders() const override;
     QString documentName() const override;
     HexView::StorageMode storageMode() const override;
     void AddHistory() override;

@@ -70,7 +70,9 @@ void ScintillaSurface::setSelFontSize(double size)
 void ScintillaSurface::applyStyle(int style, const CharFormat &format)
 {
     const auto s = static_cast<unsigned long>(style);
-    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(OleColors::toQColor(format.color))));
+    // Text colour 0 on the system background is the palette's text colour, so a dark desktop
+    // gives light text.
+    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(OleColors::textColor(format.color, m_backColor))));
     send(QsciScintillaBase::SCI_STYLESETBACK, s, long(OleColors::fromQColor(OleColors::toQColor(m_backColor))));
     send(QsciScintillaBase::SCI_STYLESETBOLD, s, format.bold);
     send(QsciScintillaBase::SCI_STYLESETITALIC, s, format.italic);
@@ -252,6 +254,7 @@ void ScintillaSurface::setDefaultFormat(const CharFormat &format)
     m_styles[0] = format;
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, format);
     applyStyle(0, format);
+    send(QsciScintillaBase::SCI_SETCARETFORE, OleColors::fromQColor(OleColors::textColor(format.color, m_backColor)));
     if (typingWasDefault)
         m_typing = format;
 }
@@ -260,6 +263,7 @@ void ScintillaSurface::setBackColor(OleColor color)
 {
     m_backColor = color;
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
+    send(QsciScintillaBase::SCI_SETCARETFORE, OleColors::fromQColor(OleColors::textColor(m_styles[0].color, m_backColor)));
     for (int s = 0; s < 256; ++s) {
         if (m_styleUsed[std::size_t(s)] && (s < QsciScintillaBase::STYLE_DEFAULT || s > QsciScintillaBase::STYLE_LASTPREDEFINED))
             applyStyle(s, m_styles[std::size_t(s)]);

@@ -43,19 +43,13 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
     send(QsciScintillaBase::SCI_SETSCROLLWIDTH, 1);
     send(QsciScintillaBase::SCI_SETLAYOUTCACHE, QsciScintillaBase::SC_CACHE_PAGE);
     send(QsciScintillaBase::SCI_SETTABWIDTH, 4);
-    // The program keeps its own history and its own clipboard commands: the widget's undo keys, and
-    // its keys that cut, paste or rewrite lines, would change the text behind the program's back.
+    // The widget's own keys that undo, or cut, copy and rewrite lines, would change the text or the
+    // clipboard behind the program's back; the window removes the keys of its commands as well.
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
     const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-    for (const auto &[key, mods] : {std::pair{int(Qt::Key_Z), ctrl}, std::pair{int(Qt::Key_Y), ctrl},
-                                    std::pair{int(Qt::Key_Z), ctrlShift}, std::pair{int(Qt::Key_Y), ctrlShift},
+    for (const auto &[key, mods] : {std::pair{int(Qt::Key_Y), ctrl}, std::pair{int(Qt::Key_Y), ctrlShift},
                                     std::pair{int(Qt::Key_Backspace), Qt::KeyboardModifiers(Qt::AltModifier)},
                                     std::pair{int(Qt::Key_Backspace), Qt::AltModifier | Qt::ShiftModifier},
-                                    std::pair{int(Qt::Key_X), ctrl}, std::pair{int(Qt::Key_C), ctrl},
-                                    std::pair{int(Qt::Key_V), ctrl},
-                                    std::pair{int(Qt::Key_Delete), Qt::KeyboardModifiers(Qt::ShiftModifier)},
-                                    std::pair{int(Qt::Key_Insert), ctrl},
-                                    std::pair{int(Qt::Key_Insert), Qt::KeyboardModifiers(Qt::ShiftModifier)},
                                     std::pair{int(Qt::Key_L), ctrl}, std::pair{int(Qt::Key_L), ctrlShift},
                                     std::pair{int(Qt::Key_T), ctrl}, std::pair{int(Qt::Key_T), ctrlShift},
                                     std::pair{int(Qt::Key_D), ctrl}, std::pair{int(Qt::Key_U), ctrl},

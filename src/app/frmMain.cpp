@@ -108,7 +108,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolders(),
                                                  [this](const QString &text) { m_status->setIdleHint(text); });
     m_transforms = std::make_unique<TransformCommands>(context);
-    m_authoring = std::make_unique<Authoring>(context, language, m_appFolder, [this] { m_live->rehighlightCurrentLine(); });
+    m_authoring = std::make_unique<Authoring>(context, language, m_folders, [this] { m_live->rehighlightCurrentLine(); });
     m_edit = std::make_unique<EditController>(
         context, *m_history,
         EditController::Hooks{[this] { m_search->markDirty(); }, [this](const QString &text) { m_live->afterPaste(text); }});
@@ -210,7 +210,6 @@ CommandState frmMain::commandState() const
     state.highlighting = language.languageActive && settings.enableSyntaxHighlightning;
     state.keywordList = language.languageActive && !language.keywordListText.trimmed().isEmpty();
     state.lineComment = language.languageActive && !language.lineComment.isEmpty();
-    state.compiler = language.languageActive && !language.compilerPath.trimmed().isEmpty();
     return state;
 }
 
@@ -643,6 +642,9 @@ void frmMain::showEvent(QShowEvent *event)
 void frmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    // Colours that follow the desktop are resolved again when its palette changes.
+    if (event->type() == QEvent::PaletteChange)
+        surface().setBackColor(surface().backColor());
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_startedUp) {
         surface().setTabStops(settings.TabWidth * 4);
         layoutWindow();

@@ -34,14 +34,14 @@ AuthoringHost hostOf(const CommandContext &context, std::function<void()> rehigh
 
 } // namespace
 
-Authoring::Authoring(const CommandContext &context, const LanguageDefinition &language, const QString &appFolder,
+Authoring::Authoring(const CommandContext &context, const LanguageDefinition &language, const AppFolders &folders,
                      std::function<void()> rehighlightCurrentLine)
     : m_window(context.window)
     , m_settings(context.settings)
-    , m_appFolder(appFolder)
     , m_host(hostOf(context, std::move(rehighlightCurrentLine)))
     , m_html(context.surface, context.settings, language, m_host)
     , m_inserter(context.surface, m_templates, m_host)
+    , m_stored(m_templates, folders)
 {
 }
 
@@ -98,7 +98,7 @@ void Authoring::refreshInsertMenu()
 
 void Authoring::LoadTemplates()
 {
-    m_templates.LoadTemplates(TemplateStore::path(m_appFolder));
+    m_templates.LoadTemplates(m_stored.readablePath());
     refreshInsertMenu();
 }
 

@@ -3,6 +3,7 @@
 #include "AuthoringHost.h"
 #include "CommandContext.h"
 #include "HtmlCommands.h"
+#include "StoredTemplates.h"
 #include "TemplateInserter.h"
 #include "TemplateStore.h"
 
@@ -21,7 +22,7 @@ struct Settings;
 class Authoring {
 public:
     // rehighlightCurrentLine re-colours the caret's line after a command changed it.
-    Authoring(const CommandContext &context, const LanguageDefinition &language, const QString &appFolder,
+    Authoring(const CommandContext &context, const LanguageDefinition &language, const AppFolders &folders,
               std::function<void()> rehighlightCurrentLine);
     ~Authoring();
 
@@ -42,14 +43,16 @@ public:
     HtmlCommands &html() { return m_html; }
     TemplateStore &templates() { return m_templates; }
     TemplateInserter &templateInserter() { return m_inserter; }
+    // What the options dialog's Templates page edits.
+    TemplateSource &templateSource() { return m_stored; }
 
 private:
     QWidget *m_window;
     Settings &m_settings;
-    QString m_appFolder;
     AuthoringHost m_host;
     HtmlCommands m_html;
     TemplateStore m_templates;
     TemplateInserter m_inserter;
+    StoredTemplates m_stored;
     QPointer<frmHTMLTable> m_table;
 };

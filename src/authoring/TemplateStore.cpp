@@ -39,11 +39,14 @@ void TemplateStore::LoadTemplates(const QString &file)
         *this = TemplateStore();
         return;
     }
-    const std::optional<QStringList> lines = ListFile::read(file);
-    if (!lines)
-        return;
+    if (const std::optional<QStringList> lines = ListFile::read(file))
+        readLines(*lines);
+}
+
+void TemplateStore::readLines(const QStringList &lines)
+{
     int blocks = 0;
-    for (const QString &line : *lines) {
+    for (const QString &line : lines) {
         if (blocks > Count)
             break;
         if (line == QLatin1String("@Start")) {
@@ -75,6 +78,11 @@ void TemplateStore::LoadTemplates(const QString &file)
 std::optional<QString> TemplateStore::SaveTemplates(const QString &file) const
 {
     QDir().mkpath(QFileInfo(file).absolutePath());
+    return ListFile::write(file, lines());
+}
+
+QStringList TemplateStore::lines() const
+{
     QStringList lines;
     for (int i = 0; i < Count; ++i) {
         const Slot &slot = m_slots[std::size_t(i)];
@@ -82,7 +90,7 @@ std::optional<QString> TemplateStore::SaveTemplates(const QString &file) const
         lines << slot.content.split(kCrLf);
         lines << QStringLiteral("@End");
     }
-    return ListFile::write(file, lines);
+    return lines;
 }
 
 QString TemplateStore::TemplateName(int index) const

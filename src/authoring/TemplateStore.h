@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -20,6 +21,10 @@ public:
     // Fills the store from the file; a missing file restores the default names and empty contents.
     // A damaged file gives what it can: it never fails.
     void LoadTemplates(const QString &file);
+    // The same from the file's lines.
+    void readLines(const QStringList &lines);
+    // The lines SaveTemplates writes.
+    QStringList lines() const;
     // Writes the ten templates, atomically; the error text when the file could not be written.
     std::optional<QString> SaveTemplates(const QString &file) const;
 

@@ -92,35 +92,34 @@ QStringList ColorScheme::lines() const
     return out;
 }
 
-QString ColorScheme::folder(const QString &appFolder)
+QString ColorScheme::pathFor(const QStringList &folders, const QString &name)
 {
-    return appFolder + QStringLiteral("/schemes");
-}
-
-QString ColorScheme::pathFor(const QString &appFolder, const QString &name)
-{
-    const QString exact = folder(appFolder) + QLatin1Char('/') + name + QStringLiteral(".scheme");
-    if (QFileInfo(exact).isFile())
-        return exact;
-    // An entry listed from "dark.blue.scheme" has no "dark.scheme" of its own: the file that
-    // gave the entry is the one the user chose.
-    const QDir dir(folder(appFolder));
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
-        if (entry.fileName().endsWith(QLatin1String(".scheme")) && schemeName(entry.fileName()) == name)
-            return entry.filePath();
+    // The user's folder comes first, so a scheme saved under a shipped name wins over the shipped one.
+    for (const QString &folder : folders) {
+        const QString exact = folder + QLatin1Char('/') + name + QStringLiteral(".scheme");
+        if (QFileInfo(exact).isFile())
+            return exact;
+        // An entry listed from "dark.blue.scheme" has no "dark.scheme" of its own: the file that
+        // gave the entry is the one the user chose.
+        for (const QFileInfo &entry : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+            if (entry.fileName().endsWith(QLatin1String(".scheme")) && schemeName(entry.fileName()) == name)
+                return entry.filePath();
+        }
     }
-    return exact;
+    return folders.isEmpty() ? QString() : folders.first() + QLatin1Char('/') + name + QStringLiteral(".scheme");
 }
 
-QStringList ColorScheme::list(const QString &appFolder)
+QStringList ColorScheme::list(const QStringList &folders)
 {
     QStringList names;
-    const QDir dir(folder(appFolder));
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
-        const QString name = schemeName(entry.fileName());
-        if (entry.fileName().endsWith(QLatin1String(".scheme")) && !name.isEmpty() && !names.contains(name))
-            names << name;
+    for (const QString &folder : folders) {
+        for (const QFileInfo &entry : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+            const QString name = schemeName(entry.fileName());
+            if (entry.fileName().endsWith(QLatin1String(".scheme")) && !name.isEmpty() && !names.contains(name))
+                names << name;
+        }
     }
+    names.sort();
     return names;
 }
 

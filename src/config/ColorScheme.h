@@ -34,12 +34,11 @@ struct ColorScheme {
     static ColorScheme parse(const QString &text, ColorScheme start);
     QStringList lines() const;
 
-    // The schemes folder of an application folder.
-    static QString folder(const QString &appFolder);
-    static QString pathFor(const QString &appFolder, const QString &name);
+    // folders are the schemes folders, the user's first.
+    static QString pathFor(const QStringList &folders, const QString &name);
     // Scheme names: every file ending in ".scheme", by the part of its name before the first ".",
     // sorted and without repeats.
-    static QStringList list(const QString &appFolder);
+    static QStringList list(const QStringList &folders);
     // nullopt when the file cannot be read.
     static std::optional<ColorScheme> load(const QString &path, const ColorScheme &start);
     // The error text when writing failed.

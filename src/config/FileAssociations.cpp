@@ -94,17 +94,17 @@ FileAssociations::Folders FileAssociations::Folders::fromEnvironment()
     return f;
 }
 
-FileAssociations::FileAssociations(QString appFolder, QString programPath, Folders folders)
-    : m_appFolder(std::move(appFolder))
+FileAssociations::FileAssociations(QString documentIcon, QString programPath, Folders folders)
+    : m_documentIcon(std::move(documentIcon))
     , m_programPath(std::move(programPath))
     , m_folders(std::move(folders))
 {
 }
 
-QStringList FileAssociations::readExtensions(const QString &appFolder)
+QStringList FileAssociations::readExtensions(const QString &file)
 {
     QStringList extensions;
-    const std::optional<QStringList> lines = ListFile::read(appFolder + QStringLiteral("/extensions.dat"));
+    const std::optional<QStringList> lines = ListFile::read(file);
     if (!lines)
         return extensions;
     for (QString line : *lines) {
@@ -239,7 +239,7 @@ std::optional<QString> FileAssociations::installDesktopFile() const
     const QString folder = QFileInfo(desktopFilePath()).absolutePath();
     QDir().mkpath(folder);
     QString icon = QStringLiteral("accessories-text-editor");
-    const QString shippedIcon = m_appFolder + QStringLiteral("/help/OrvaneDoc.ico");
+    const QString &shippedIcon = m_documentIcon;
     if (QFileInfo::exists(shippedIcon)) {
         const QString target = folder + QStringLiteral("/OrvaneDoc.ico");
         if (const std::optional<QByteArray> bytes = FileIO::readAll(shippedIcon);

@@ -24,11 +24,11 @@ public:
 
     static constexpr const char *DesktopId = "orvane.desktop";
 
-    FileAssociations(QString appFolder, QString programPath, Folders folders = Folders::fromEnvironment());
+    // documentIcon: the shipped document icon, copied beside the desktop entry when it exists.
+    FileAssociations(QString documentIcon, QString programPath, Folders folders = Folders::fromEnvironment());
 
-    // extensions.dat of the application folder: one extension a line, without the dot; empty
-    // lines and repeats skipped.
-    static QStringList readExtensions(const QString &appFolder);
+    // An extensions.dat: one extension a line, without the dot; empty lines and repeats skipped.
+    static QStringList readExtensions(const QString &file);
 
     // The MIME type the shared database gives a file with this extension (with or without its
     // dot); empty when it knows none.
@@ -62,7 +62,7 @@ private:
     std::optional<QString> installDesktopFile() const;
     QString findDesktopFile(const QString &id) const;
 
-    QString m_appFolder;
+    QString m_documentIcon;
     QString m_programPath;
     Folders m_folders;
 };

@@ -33,10 +33,10 @@ QLabel *label(const char *name, QWidget *parent)
 
 } // namespace
 
-FileTypesPage::FileTypesPage(FileAssociations *associations, const QString &appFolder, QWidget *parent)
+FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &folders, QWidget *parent)
     : QGroupBox(QStringLiteral("Files and Keywords"), parent)
     , m_associations(associations)
-    , m_appFolder(appFolder)
+    , m_folders(folders)
 {
     setObjectName(QStringLiteral("fraFileTypes"));
     auto *grid = new QGridLayout(this);
@@ -107,7 +107,7 @@ void FileTypesPage::fillAssociations()
     m_changed = false;
     if (!m_associations)
         return;
-    for (const QString &extension : FileAssociations::readExtensions(m_appFolder)) {
+    for (const QString &extension : FileAssociations::readExtensions(m_folders.readablePath(QStringLiteral("extensions.dat")))) {
         const QString entry = QLatin1Char('.') + extension;
         (m_associations->IsAssociated(extension) ? m_ass : m_notAss)->addItem(entry);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AppFolders.h"
+
 #include <QGroupBox>
 
 #include <memory>
@@ -15,7 +17,7 @@ class QPushButton;
 class FileTypesPage : public QGroupBox {
     Q_OBJECT
 public:
-    FileTypesPage(FileAssociations *associations, const QString &appFolder, QWidget *parent);
+    FileTypesPage(FileAssociations *associations, const AppFolders &folders, QWidget *parent);
     ~FileTypesPage() override;
 
     // Fills both lists from extensions.dat and the current associations.
@@ -36,7 +38,7 @@ signals:
 
 private:
     FileAssociations *m_associations;
-    QString m_appFolder;
+    AppFolders m_folders;
     bool m_changed = false;
     QListWidget *m_ass = nullptr;
     QListWidget *m_notAss = nullptr;

@@ -37,9 +37,9 @@ void paintLabel(QLabel *label, OleColor text, OleColor background)
 
 } // namespace
 
-FontColorPage::FontColorPage(const QString &appFolder, QWidget *parent)
+FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
     : QGroupBox(QStringLiteral("Font and Colors"), parent)
-    , m_appFolder(appFolder)
+    , m_folders(folders)
 {
     setObjectName(QStringLiteral("fraFontColor"));
     auto *grid = new QGridLayout(this);
@@ -210,7 +210,7 @@ void FontColorPage::fillFonts(const QString &name)
 void FontColorPage::fillSchemes()
 {
     m_schemes->clear();
-    m_schemes->addItems(ColorScheme::list(m_appFolder));
+    m_schemes->addItems(ColorScheme::list(m_folders.searchFolders(QStringLiteral("schemes"))));
     m_schemes->setCurrentIndex(-1);
 }
 
@@ -300,7 +300,7 @@ void FontColorPage::loadScheme(const QString &name)
     Settings current;
     store(current);
     const std::optional<ColorScheme> scheme =
-        ColorScheme::load(ColorScheme::pathFor(m_appFolder, name), ColorScheme::fromSettings(current));
+        ColorScheme::load(ColorScheme::pathFor(m_folders.searchFolders(QStringLiteral("schemes")), name), ColorScheme::fromSettings(current));
     if (!scheme)
         return;
     scheme->applyTo(current);
@@ -332,7 +332,7 @@ void FontColorPage::saveScheme()
                 QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
-    const QString path = ColorScheme::folder(m_appFolder) + QLatin1Char('/') + *name + QStringLiteral(".scheme");
+    const QString path = m_folders.writablePath(QStringLiteral("schemes/") + *name + QStringLiteral(".scheme"));
     if (QFileInfo::exists(path)
         && askUser(window(), QStringLiteral("That scheme allready exists, do you want to overwrite it?"),
                    QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AppFolders.h"
+
 #include "Settings.h"
 
 #include <QGroupBox>
@@ -14,7 +16,7 @@ class QPushButton;
 class FontColorPage : public QGroupBox {
     Q_OBJECT
 public:
-    FontColorPage(const QString &appFolder, QWidget *parent);
+    FontColorPage(const AppFolders &folders, QWidget *parent);
 
     // Sets every control from the settings without reporting a change.
     void load(const Settings &settings);
@@ -43,7 +45,7 @@ private:
     void refreshEnabled();
     void touched(bool recolours);
 
-    QString m_appFolder;
+    AppFolders m_folders;
     bool m_loading = false;
     QComboBox *m_fonts = nullptr;
     QComboBox *m_size = nullptr;

@@ -1,5 +1,7 @@
 #include "OptionsApply.h"
 
+#include "AppFolders.h"
+
 #include "EditorSurface.h"
 #include "ListFile.h"
 #include "OptionsHost.h"
@@ -114,9 +116,9 @@ void copyEdited(const Settings &from, Settings &to)
     to.ThirdPartyEditorPath = from.ThirdPartyEditorPath;
 }
 
-QString ignoreFilePath(const QString &appFolder)
+QString ignoreFilePath(const AppFolders &folders)
 {
-    return appFolder + QStringLiteral("/ignoreclosetag.txt");
+    return folders.readablePath(QStringLiteral("ignoreclosetag.txt"));
 }
 
 namespace {
@@ -138,9 +140,9 @@ QByteArray ignoreFileBytes(const QString &ignoreText)
     return ListFile::encode(text);
 }
 
-QString readIgnoreFile(const QString &appFolder)
+QString readIgnoreFile(const AppFolders &folders)
 {
-    const std::optional<QStringList> lines = ListFile::read(ignoreFilePath(appFolder));
+    const std::optional<QStringList> lines = ListFile::read(ignoreFilePath(folders));
     return lines ? lines->join(QStringLiteral("\r\n")) : QString();
 }
 
@@ -203,9 +205,11 @@ QStringList apply(OptionsHost &host, OptionsState &state, const std::function<vo
     }
     // Every list is written, a single element or an empty list included: keeping the old file
     // would report a change as applied that never reached the disk.
-    const QString path = ignoreFilePath(host.appFolder());
+    // The user's copy is written even when the list was emptied: otherwise the shipped list
+    // would come back in its place.
+    const QString path = host.folders().writablePath(QStringLiteral("ignoreclosetag.txt"));
     const QStringList lines = ignoreLines(state.ignoreText);
-    if (!lines.isEmpty() || QFile::exists(path)) {
+    if (!lines.isEmpty() || QFile::exists(ignoreFilePath(host.folders()))) {
         if (const std::optional<QString> error = ListFile::write(path, lines))
             errors << *error;
     }

@@ -24,6 +24,8 @@ struct OptionsState {
 };
 
 // The logic behind the dialog's Defaults and Apply, without a window.
+class AppFolders;
+
 namespace OptionsApply {
 
 // The Defaults button: the listed controls back to their defaults, every other one as it is.
@@ -32,11 +34,12 @@ Settings defaults(const Settings &current);
 // Copies what the dialog edits; the keys it has no control for keep the main window's values.
 void copyEdited(const Settings &from, Settings &to);
 
-QString ignoreFilePath(const QString &appFolder);
+// The list the editor reads: the user's own, else the shipped one.
+QString ignoreFilePath(const AppFolders &folders);
 // txtIgnore as ignoreclosetag.txt holds it: lower case, empty lines dropped, CR LF after each line.
 QByteArray ignoreFileBytes(const QString &ignoreText);
 // The file's text for txtIgnore; empty when missing.
-QString readIgnoreFile(const QString &appFolder);
+QString readIgnoreFile(const AppFolders &folders);
 
 // The editor font of the settings on the whole text, the text colour only when recolour is set;
 // the selection is kept and the surface redrawn once.

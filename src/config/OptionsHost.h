@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AppFolders.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -18,7 +20,7 @@ public:
 
     virtual Settings &settings() = 0;
     virtual EditorSurface &surface() = 0;
-    virtual QString appFolder() const = 0;
+    virtual const AppFolders &folders() const = 0;
     virtual QWidget *ownerWindow() = 0;
 
     // The line-number gutter with its current-line marker, and the toolbar.

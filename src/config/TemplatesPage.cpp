@@ -47,9 +47,9 @@ QString fromField(const QString &text)
 
 } // namespace
 
-TemplatesPage::TemplatesPage(const QString &appFolder, QWidget *parent)
+TemplatesPage::TemplatesPage(const AppFolders &folders, QWidget *parent)
     : QGroupBox(QStringLiteral("Templates"), parent)
-    , m_appFolder(appFolder)
+    , m_folders(folders)
     , m_templates(TemplateSource::defaultTemplates())
 {
     setObjectName(QStringLiteral("fraTemplate"));
@@ -130,7 +130,7 @@ void TemplatesPage::showTemplate(int index)
 
 void TemplatesPage::openVariablesHelp()
 {
-    const QString page = m_appFolder + QStringLiteral("/help/templatevariables.html");
+    const QString page = m_folders.readablePath(QStringLiteral("help/templatevariables.html"));
     if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
         askUser(window(), QStringLiteral("Could not open %1").arg(page), QStringLiteral("Orvane"), QMessageBox::Ok,
                 QMessageBox::Warning);

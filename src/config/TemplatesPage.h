@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AppFolders.h"
+
 #include "TemplateSource.h"
 
 #include <QGroupBox>
@@ -14,7 +16,7 @@ class QPushButton;
 class TemplatesPage : public QGroupBox {
     Q_OBJECT
 public:
-    TemplatesPage(const QString &appFolder, QWidget *parent);
+    TemplatesPage(const AppFolders &folders, QWidget *parent);
 
     // Fills the fields from the store (the defaults without one) and shows template 0.
     void InitTemps(TemplateSource *source);
@@ -34,7 +36,7 @@ private:
     static QString entryText(const TemplateEntry &entry, int index);
     void openVariablesHelp();
 
-    QString m_appFolder;
+    AppFolders m_folders;
     QList<TemplateEntry> m_templates;
     int m_index = 0;
     bool m_changed = false;

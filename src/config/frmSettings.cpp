@@ -47,7 +47,8 @@ int tagIndex(qint16 value)
 frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
     : QDialog(parent)
     , m_host(host)
-    , m_associations(std::make_unique<FileAssociations>(host.appFolder(), QCoreApplication::applicationFilePath()))
+    , m_associations(std::make_unique<FileAssociations>(host.folders().readablePath(QStringLiteral("help/OrvaneDoc.ico")),
+                                                         QCoreApplication::applicationFilePath()))
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -69,9 +70,9 @@ frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
     }
     outer->addLayout(pages);
 
-    m_fontColor = new FontColorPage(host.appFolder(), this);
-    m_fileTypes = new FileTypesPage(m_associations.get(), host.appFolder(), this);
-    m_templates = new TemplatesPage(host.appFolder(), this);
+    m_fontColor = new FontColorPage(host.folders(), this);
+    m_fileTypes = new FileTypesPage(m_associations.get(), host.folders(), this);
+    m_templates = new TemplatesPage(host.folders(), this);
     m_frames = {buildGeneral(), buildEditor(), m_fontColor, m_fileTypes, buildHtml(), m_templates};
     m_stack = new QStackedLayout;
     for (QGroupBox *frame : m_frames)
@@ -111,7 +112,7 @@ frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
         connect(box, &QCheckBox::toggled, this, &frmSettings::enable);
 
     m_templates->InitTemps(host.templateSource());
-    m_ignore->setPlainText(OptionsApply::readIgnoreFile(host.appFolder()));
+    m_ignore->setPlainText(OptionsApply::readIgnoreFile(host.folders()));
     m_fileTypes->fillAssociations();
     if (host.settings().AlwaysOnTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);

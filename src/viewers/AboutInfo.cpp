@@ -26,9 +26,9 @@ QString aboutText()
              QLatin1String(QSCINTILLA_VERSION_STR));
 }
 
-QString helpIndexPath(const QString &appFolder)
+QString helpIndexPath(const AppFolders &folders)
 {
-    return QDir(appFolder).filePath(QStringLiteral("help/index.html"));
+    return folders.readablePath(QStringLiteral("help/index.html"));
 }
 
 } // namespace AboutInfo

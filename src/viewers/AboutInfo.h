@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AppFolders.h"
+
 #include <QString>
 
 // What the about box and the Help menu show.
@@ -15,6 +17,6 @@ QString aboutCaption();
 QString aboutText();
 
 // The manual's first page inside the application folder.
-QString helpIndexPath(const QString &appFolder);
+QString helpIndexPath(const AppFolders &folders);
 
 } // namespace AboutInfo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppFolders.h"
 #include "HexView.h"
 
 #include <QString>
@@ -15,7 +16,7 @@ public:
 
     virtual EditorSurface &surface() = 0;
     virtual Settings &settings() = 0;
-    virtual QString appFolder() const = 0;
+    virtual const AppFolders &folders() const = 0;
     // The document's path ("Untitled" when it has none).
     virtual QString documentName() const = 0;
     virtual HexView::StorageMode storageMode() const = 0;

@@ -97,7 +97,7 @@ void ViewerWindows::Print()
 
 void ViewerWindows::HelpIndex()
 {
-    const QString path = AboutInfo::helpIndexPath(m_host.appFolder());
+    const QString path = AboutInfo::helpIndexPath(m_host.folders());
     if (!QFileInfo::exists(path)) {
         askUser(m_host.ownerWindow(), QStringLiteral("The help file ") + QDir::toNativeSeparators(path)
                                           + QStringLiteral(" was not found."),
@@ -113,12 +113,14 @@ void ViewerWindows::ShowTip()
 {
     if (!m_tip) {
         Settings &settings = m_host.settings();
-        m_tip = new frmTip(settings, QDir(m_host.appFolder()).filePath(QStringLiteral("tipofday.txt")),
+        m_tip = new frmTip(settings, m_host.folders().readablePath(QStringLiteral("tipofday.txt")),
                            m_host.ownerWindow());
         connect(m_tip, &frmTip::showTipChanged, this, [this] { m_host.SaveMySettings(); });
         // CurrentTip changes only through OK; it reaches the file with the next write.
         connect(m_tip, &QDialog::finished, this, [this, before = settings.CurrentTip] {
             m_tip = nullptr;
+            // Typing goes on in the editor, also where no window manager hands the focus back.
+            m_host.ownerWindow()->activateWindow();
             if (m_host.settings().CurrentTip != before)
                 m_host.settingsEdited();
         });
@@ -138,7 +140,7 @@ void ViewerWindows::ShowTipAtStartUp()
 
 void ViewerWindows::About()
 {
-    frmAbout box(m_host.appFolder(), m_host.ownerWindow());
+    frmAbout box(m_host.folders().readablePath(QStringLiteral("help/OrvaneDoc.png")), m_host.ownerWindow());
     box.exec();
 }
 

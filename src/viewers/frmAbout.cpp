@@ -12,7 +12,7 @@
 
 using ViewerParts::make;
 
-frmAbout::frmAbout(const QString &appFolder, QWidget *owner)
+frmAbout::frmAbout(const QString &iconPath, QWidget *owner)
     : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -31,7 +31,7 @@ frmAbout::frmAbout(const QString &appFolder, QWidget *owner)
     cmdOK->setDefault(true);
 
     auto *top = new QHBoxLayout;
-    const QPixmap icon(QDir(appFolder).filePath(QStringLiteral("help/OrvaneDoc.png")));
+    const QPixmap icon(iconPath);
     if (!icon.isNull()) {
         auto *picture = make<QLabel>(this, "picIcon");
         picture->setPixmap(icon.scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));

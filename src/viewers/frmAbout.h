@@ -9,7 +9,8 @@ class QPushButton;
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    frmAbout(const QString &appFolder, QWidget *owner);
+    // iconPath: the program's picture, left out when it cannot be read.
+    frmAbout(const QString &iconPath, QWidget *owner);
 
     QLabel *lblTitle;
     QLabel *lblText;

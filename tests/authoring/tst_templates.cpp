@@ -1,4 +1,6 @@
+#include "AppFolders.h"
 #include "MemorySurface.h"
+#include "StoredTemplates.h"
 #include "TemplateInserter.h"
 #include "TemplateStore.h"
 #include "TestSupport.h"
@@ -21,6 +23,7 @@ private slots:
     void variables_data();
     void variables();
     void insertionPlacesTheCaret();
+    void installedProgramKeepsTheShippedFile();
 };
 
 namespace {
@@ -187,4 +190,30 @@ void TestTemplates::insertionPlacesTheCaret()
 }
 
 QTEST_MAIN(TestTemplates)
+void TestTemplates::installedProgramKeepsTheShippedFile()
+{
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("share/templates"));
+    const QByteArray shipped = block("Shipped", "text");
+    writeFile(root, QStringLiteral("share/templates/templates.dat"), shipped);
+    AppFolders::Environment environment;
+    environment.exeFolder = root.filePath(QStringLiteral("bin"));
+    environment.shippedFolder = root.filePath(QStringLiteral("share"));
+    environment.xdgConfigHome = root.filePath(QStringLiteral("config"));
+    environment.xdgDataHome = root.filePath(QStringLiteral("data"));
+    environment.home = root.path();
+
+    TemplateStore store;
+    StoredTemplates stored(store, AppFolders::resolve(environment));
+    store.LoadTemplates(stored.readablePath());
+    QCOMPARE(stored.loadTemplates().at(0), (TemplateEntry{QStringLiteral("Shipped"), QStringLiteral("text")}));
+
+    QList<TemplateEntry> edited = stored.loadTemplates();
+    edited[0].name = QStringLiteral("Mine");
+    QCOMPARE(stored.saveTemplates(edited), std::nullopt);
+    QCOMPARE(readFile(root.filePath(QStringLiteral("share/templates/templates.dat"))), shipped);
+    QCOMPARE(stored.readablePath(), root.filePath(QStringLiteral("data/orvane/templates/templates.dat")));
+    QCOMPARE(store.TemplateName(0), QStringLiteral("Mine"));
+}
+
 #include "tst_templates.moc"

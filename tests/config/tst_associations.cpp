@@ -67,9 +67,9 @@ void TestAssociations::extensionsFile()
 {
     QTemporaryDir app;
     writeFile(app, QStringLiteral("extensions.dat"), QByteArray("html\r\n\r\n.TXT\r\nhtml\r\n\x00\xff/x\r\nphp", 29));
-    QCOMPARE(FileAssociations::readExtensions(app.path()),
+    QCOMPARE(FileAssociations::readExtensions(app.filePath(QStringLiteral("extensions.dat"))),
              (QStringList{QStringLiteral("html"), QStringLiteral("TXT"), QStringLiteral("php")}));
-    QVERIFY(FileAssociations::readExtensions(m_home->path()).isEmpty());
+    QVERIFY(FileAssociations::readExtensions(m_home->filePath(QStringLiteral("extensions.dat"))).isEmpty());
     QCOMPARE(FileAssociations::mimeTypeFor(QStringLiteral(".html")), QStringLiteral("text/html"));
     QVERIFY(FileAssociations::mimeTypeFor(QStringLiteral("nosuchextension")).isEmpty());
 }

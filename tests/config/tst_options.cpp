@@ -1,3 +1,4 @@
+#include "Authoring.h"
 #include "ColorScheme.h"
 #include "ColorSwatch.h"
 #include "CommandTable.h"
@@ -113,6 +114,7 @@ private slots:
     void applyRehighlightsSavesAndKeepsOtherKeys();
     void templatesPageIsRemembered();
     void templatesPageSavesThroughItsStore();
+    void templatesReachTheInsertMenu();
     void schemeChosenInTheDialog();
 };
 
@@ -224,18 +226,27 @@ void TestOptions::schemeFiles()
     writeFile(app, QStringLiteral("schemes/dark.blue.scheme"), "LineForeground=16777215\r\nkeywords=5=6\r\n");
     writeFile(app, QStringLiteral("schemes/garbage.scheme"), QByteArray("\x00\xff=\x01\r\nnumbers=abc\r\n=\r\ncomments", 30));
     writeFile(app, QStringLiteral("schemes/notes.txt"), "backcolor=1\r\n");
-    QCOMPARE(ColorScheme::list(app.path()), (QStringList{QStringLiteral("dark"), QStringLiteral("garbage")}));
+    QCOMPARE(ColorScheme::list({app.filePath(QStringLiteral("schemes"))}), (QStringList{QStringLiteral("dark"), QStringLiteral("garbage")}));
 
     const ColorScheme start = ColorScheme::fromSettings(Settings());
-    const std::optional<ColorScheme> dark = ColorScheme::load(ColorScheme::pathFor(app.path(), QStringLiteral("dark")), start);
+    const std::optional<ColorScheme> dark = ColorScheme::load(ColorScheme::pathFor({app.filePath(QStringLiteral("schemes"))}, QStringLiteral("dark")), start);
     QVERIFY(dark);
     Settings s;
     dark->applyTo(s);
     QCOMPARE(s.linenoforeground, OleColor(0xFFFFFF));
     QCOMPARE(s.currlinebackground, OleColor(0xFFFFFF));
     QCOMPARE(s.fcolor1, OleColor(5));
-    QCOMPARE(ColorScheme::load(ColorScheme::pathFor(app.path(), QStringLiteral("garbage")), start), std::optional(start));
+    QCOMPARE(ColorScheme::load(ColorScheme::pathFor({app.filePath(QStringLiteral("schemes"))}, QStringLiteral("garbage")), start), std::optional(start));
     QVERIFY(!ColorScheme::load(app.filePath(QStringLiteral("schemes/missing.scheme")), start));
+
+    // An installed program lists the user's schemes with the shipped ones; the user's copy wins.
+    QDir(app.path()).mkpath(QStringLiteral("shipped"));
+    writeFile(app, QStringLiteral("shipped/dark.scheme"), "LineForeground=0\r\n");
+    writeFile(app, QStringLiteral("shipped/light.scheme"), "LineForeground=0\r\n");
+    const QStringList both{app.filePath(QStringLiteral("schemes")), app.filePath(QStringLiteral("shipped"))};
+    QCOMPARE(ColorScheme::list(both), (QStringList{QStringLiteral("dark"), QStringLiteral("garbage"), QStringLiteral("light")}));
+    QCOMPARE(ColorScheme::pathFor(both, QStringLiteral("dark")), app.filePath(QStringLiteral("schemes/dark.blue.scheme")));
+    QCOMPARE(ColorScheme::pathFor(both, QStringLiteral("light")), app.filePath(QStringLiteral("shipped/light.scheme")));
 
     ColorScheme saved{OleColors::WindowBackground, 1, 2, 3, 4, 5, 6, 7, 8, 0xFFFFFF};
     QVERIFY(!saved.save(app.filePath(QStringLiteral("schemes/mine.scheme"))));
@@ -402,6 +413,36 @@ void TestOptions::templatesPageSavesThroughItsStore()
     QCOMPARE(host.store.saves.size(), 1);
     QCOMPARE(host.store.saves.at(0).at(2), (TemplateEntry{QStringLiteral("HeaderX"), QStringLiteral("a\r\nb")}));
     QCOMPARE(host.store.saves.at(0).size(), TemplateSource::Count);
+}
+
+void TestOptions::templatesReachTheInsertMenu()
+{
+    Window w;
+    const QString file = w.app.filePath(QStringLiteral("templates/templates.dat"));
+    {
+        auto dialog = w.dialog();
+        auto *list = child<QComboBox>(dialog.get(), "cboTempName");
+        emit list->activated(1);
+        child<QLineEdit>(dialog.get(), "txtTempName")->clear();
+        QTest::keyClicks(child<QLineEdit>(dialog.get(), "txtTempName"), QStringLiteral("Letter"));
+        child<QPlainTextEdit>(dialog.get(), "txtContent")->setPlainText(QStringLiteral("Dear $startpos,\nBye"));
+        QVERIFY(dialog->Apply().isEmpty());
+        dialog->accept();
+    }
+    QVERIFY(readFile(file).contains("Letter"));
+    QCOMPARE(w.window->authoring().templates().TemplateName(1), QStringLiteral("Letter"));
+    QCOMPARE(w.window->authoring().templates().TemplateContent(1), QStringLiteral("Dear $startpos,\r\nBye"));
+
+    // Cancel after an edit writes nothing and the store keeps what the file has.
+    const QByteArray before = readFile(file);
+    {
+        auto dialog = w.dialog();
+        emit child<QComboBox>(dialog.get(), "cboTempName")->activated(1);
+        QTest::keyClicks(child<QLineEdit>(dialog.get(), "txtTempName"), QStringLiteral("Dropped"));
+        dialog->reject();
+    }
+    QCOMPARE(readFile(file), before);
+    QCOMPARE(w.window->authoring().templates().TemplateName(1), QStringLiteral("Letter"));
 }
 
 void TestOptions::schemeChosenInTheDialog()

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -12,6 +13,7 @@
 #include <cstdio>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "TestSupport.h"
 
@@ -144,6 +146,37 @@ private slots:
         QCOMPARE(QFile::permissions(target) & 0x7000, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(FileIO::writeAtomically(dir.filePath(QStringLiteral("missing/x.txt")), "x")->startsWith(
             QStringLiteral("Couldn't save %1: ").arg(dir.filePath(QStringLiteral("missing/x.txt")))));
+    }
+
+    // On a file system with no block left the old file stays and the message says why.
+    void fullFileSystemKeepsTheOldFile()
+    {
+        if (geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        QTemporaryDir mountPoint;
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                        QStringLiteral("size=512k"), QStringLiteral("tmpfs"), mountPoint.path()})
+            != 0)
+            QSKIP("this machine does not let a test mount a tmpfs");
+        const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint.path()}); });
+        const QString target = mountPoint.filePath(QStringLiteral("doc.txt"));
+        const QByteArray old(4000, 'o');
+        QCOMPARE(FileIO::writeAtomically(target, old), std::nullopt);
+        {
+            QFile filler(mountPoint.filePath(QStringLiteral("filler")));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(4096, 'f');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        for (const qsizetype size : {qsizetype(100), qsizetype(16 * 1024), qsizetype(600 * 1024)}) {
+            const std::optional<QString> error = FileIO::writeAtomically(target, QByteArray(size, 'n'));
+            QVERIFY2(error, qPrintable(QStringLiteral("a %1-byte save on a full disk reported success").arg(size)));
+            QCOMPARE(*error, QStringLiteral("Couldn't save %1: No space left on device").arg(target));
+            QCOMPARE(TestSupport::readFile(target), old);
+        }
+        QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("doc.txt"), QStringLiteral("filler")}));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "FuzzTargets.h"
 
+#include "ColorScheme.h"
 #include "DocumentLoader.h"
 #include "Encoders.h"
 #include "FunctionHelp.h"
@@ -7,6 +8,7 @@
 #include "ListFile.h"
 #include "RtfCodec.h"
 #include "SettingsStore.h"
+#include "TemplateStore.h"
 #include "Utf8Units.h"
 
 #include <QByteArray>
@@ -129,6 +131,35 @@ int documentRoundTrip(const std::uint8_t *data, std::size_t size)
     return 0;
 }
 
+int templateFile(const std::uint8_t *data, std::size_t size)
+{
+    TemplateStore store;
+    store.readLines(ListFile::splitLines(ListFile::decode(bytesOf(data, size))));
+    // What was read is written and read back the same, unless a content line looks like a marker
+    // or a name holds the "=" that ends a name.
+    bool plain = true;
+    for (int i = 0; i < TemplateStore::Count; ++i) {
+        plain = plain && !store.TemplateName(i).contains(u'=') && !store.TemplateName(i).contains(u'\r')
+                && !store.TemplateName(i).contains(u'\n');
+        for (const QString &line : store.TemplateContent(i).split(QStringLiteral("\r\n")))
+            plain = plain && !line.startsWith(u'@') && !line.contains(u'\r') && !line.contains(u'\n');
+    }
+    if (plain) {
+        TemplateStore again;
+        again.readLines(store.lines());
+        require(again.lines() == store.lines());
+    }
+    return 0;
+}
+
+int schemeFile(const std::uint8_t *data, std::size_t size)
+{
+    const ColorScheme start = ColorScheme::fromSettings(Settings{});
+    const ColorScheme read = ColorScheme::parse(ListFile::decode(bytesOf(data, size)), start);
+    require(ColorScheme::parse(read.lines().join(QStringLiteral("\r\n")), start).lines() == read.lines());
+    return 0;
+}
+
 } // namespace
 
 const std::vector<FuzzTarget> &fuzzTargets()
@@ -136,7 +167,8 @@ const std::vector<FuzzTarget> &fuzzTargets()
     static const std::vector<FuzzTarget> targets = {
         {"keywords", keywordFile}, {"functionhelp", functionHelpFile}, {"settings", settingsFile},
         {"lists", listFile},       {"rtf", richText},                  {"base64", base64},
-        {"percent", percent},      {"document", documentRoundTrip},
+        {"percent", percent},      {"document", documentRoundTrip},   {"templates", templateFile},
+        {"schemes", schemeFile},
     };
     return targets;
 }
