@@ -317,14 +317,14 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::capture()
         auto *view = m_native->view();
         const int length = int(view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
         const char *bytes = reinterpret_cast<const char *>(view->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
-        const int prefix = commonPrefix(base, bytes, nullptr, length);
-        const int suffix = commonSuffix(base, bytes, nullptr, length, std::min(base.length(), length) - prefix);
         if (m_stylesTracked && m_textEventsSeen == m_changeEvents) {
-            int start = prefix;
-            int end = length - suffix;
+            // The widget told which bytes changed: a snapshot after a key reads those, never the
+            // whole text.
+            int start = length;
+            int end = length;
             if (m_dirtyStart >= 0) {
-                start = std::clamp(std::min(start, m_dirtyStart), 0, length);
-                end = std::clamp(std::max(end, m_dirtyEnd), start, length);
+                start = std::clamp(m_dirtyStart, 0, length);
+                end = std::clamp(m_dirtyEnd, start, length);
             }
             const int tail = std::min(length - end, base.length() - start);
             end = length - tail;
@@ -353,10 +353,24 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::capture()
 
 std::shared_ptr<const UndoHistory::Image> UndoHistory::plainImage()
 {
-    static const Image empty;
+    // Cut straight from the widget's buffer, and every piece's ids point at one shared run of zeros:
+    // a loaded document of 50 MB costs its bytes once, not its bytes and ids and a copy of both.
+    static const QByteArray zeros(MaxChunk, '\0');
     const QByteArray bytes = m_surface.textUtf8();
-    const QByteArray ids(bytes.size(), '\0');
-    return derive(empty, 0, 0, bytes.constData(), ids.constData(), int(bytes.size()));
+    const int size = int(bytes.size());
+    auto image = std::make_shared<Image>();
+    const int pieces = (size + TargetChunk - 1) / TargetChunk;
+    image->chunks.reserve(std::size_t(pieces));
+    image->starts.reserve(std::size_t(pieces) + 1);
+    for (int from = 0; from < size; from += TargetChunk) {
+        const int length = std::min(TargetChunk, size - from);
+        auto chunk = std::make_shared<Chunk>();
+        chunk->bytes = QByteArray(bytes.constData() + from, length);
+        chunk->ids = QByteArray::fromRawData(zeros.constData(), length);
+        chunk->ascii = isAsciiBytes(chunk->bytes.constData(), length);
+        image->append(std::move(chunk));
+    }
+    return image;
 }
 
 void UndoHistory::reset()

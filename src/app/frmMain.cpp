@@ -71,6 +71,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     host.setHintCaption = [this](const QString &text) { lblToolTip->setText(text); };
     host.enableToolTipTimer = [this] { tmrToolTip->start(); };
     host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    host.background = true;
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_typingHost = std::make_unique<MainTypingHost>(*this);
@@ -486,6 +487,7 @@ void frmMain::InsertContentFromFile(const QString &path)
 void frmMain::surfaceChange()
 {
     m_history->noteChange();
+    m_highlighter->noteChange();
     m_commands->scheduleRefresh();
     if (isLoading || !surface().isVisible())
         return;

@@ -21,6 +21,18 @@ namespace {
 
 const QString kTitle = QStringLiteral("Orvane");
 
+DocumentReader::StepObserver &stepObserver()
+{
+    static DocumentReader::StepObserver observer;
+    return observer;
+}
+
+void step(const char *name)
+{
+    if (stepObserver())
+        stepObserver()(name);
+}
+
 struct DecodedLoad {
     TextEncoding encoding;
     bool utf8Bom;
@@ -44,18 +56,25 @@ DecodedLoad loadInto(EditorSurface &s, QFile &file)
     DecodedLoad result{TextEncoding::Utf8, false, LineEnding::Unix, true};
     if (startsWithUtf16Mark(data, length)) {
         const DecodedDocument doc = decodeDocument(QByteArray::fromRawData(data, length));
-        s.setTextUtf8(doc.utf8, doc.ascii);
+        step("read");
+        s.beginBulkLoad(doc.ascii, doc.utf8.size());
+        s.appendUtf8(doc.utf8.constData(), doc.utf8.size());
+        step("convert + hand to the widget");
+        s.endBulkLoad();
         result = {doc.encoding, doc.utf8Bom, doc.lineEnding, doc.ascii};
     } else {
         const DecodePlan plan = planDecode(data, length);
+        step("read");
         s.beginBulkLoad(plan.ascii, length + length / 16);
         convertForWidget(data, length, plan, [&s](const char *piece, qsizetype n) {
             s.appendUtf8(piece, n);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
+        step("convert + hand to the widget");
         s.endBulkLoad();
         result = {plan.encoding, plan.utf8Bom, plan.lineEnding, plan.ascii};
     }
+    step("index");
     s.setVisible(true);
     if (mapped)
         file.unmap(mapped);
@@ -122,6 +141,11 @@ std::optional<QString> DocumentReader::refusal(const QString &path, qint64 avail
         return path + QStringLiteral(" is too large for the memory available: ") + bytesText(size)
             + QStringLiteral(" (") + bytesText(availableMemory) + QStringLiteral(" of memory are free).");
     return std::nullopt;
+}
+
+void DocumentReader::setStepObserver(StepObserver observer)
+{
+    stepObserver() = std::move(observer);
 }
 
 void DocumentReader::openInOutsideEditor(const QString &path, qint64 size)
@@ -219,7 +243,9 @@ void DocumentReader::ReadFile(QString filename, bool byCommandLine)
             m_host.showHint(*error);
         m_host.setToolTipText(QString());
         m_host.resetHistory(m_state.lngFileSize);
+        step("saved copy, undo record");
         m_host.documentLoaded(filename);
+        step("render start");
     }
     finishLoading();
     m_host.refreshView();

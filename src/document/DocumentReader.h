@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class DocumentHost;
@@ -28,6 +29,10 @@ public:
 
     // The Open dialog's filter table (display texts as the program names them).
     static QString openFilter();
+
+    // Told the name of each step of ReadFile as it ends (the benchmarks time and weigh them).
+    using StepObserver = std::function<void(const char *step)>;
+    static void setStepObserver(StepObserver observer);
 
 private:
     void openInOutsideEditor(const QString &path, qint64 size);

@@ -33,6 +33,9 @@ DocumentSaver::DocumentSaver(DocumentHost &host, DocumentState &state)
 
 bool DocumentSaver::textDiffersFromSaved() const
 {
+    // A key that changed the length needs no hash of the whole text.
+    if (m_host.surface().textUtf8().size() != m_state.OriginalDoc.size)
+        return true;
     return !(m_host.surface().fingerprint() == m_state.OriginalDoc);
 }
 

@@ -12,6 +12,35 @@ CodeHighlighter::CodeHighlighter(const LanguageDefinition &language, bool highli
 
 std::optional<StyleBuffer> CodeHighlighter::styles(QString subject, RenderClock &clock) const
 {
+    std::optional<StyleBuffer> styles = lineStyles(subject, clock);
+    // The block comments run on the subject as the word passes left it (hyphens as underscores).
+    if (styles && !m_language.blockCommentStart.isEmpty()
+        && blockCommentPass(subject, *styles, clock) == PassResult::Stopped)
+        return std::nullopt;
+    return styles;
+}
+
+bool CodeHighlighter::linesStandAlone(const LanguageDefinition &language)
+{
+    const auto plainWords = [&language](const QString &listText, const QString &builtPattern, bool hyphen) {
+        if (listText.isEmpty())
+            return true;
+        QString list = listText;
+        QString pattern = builtPattern.isEmpty() ? LanguageDefinition::wordPattern(listText) : builtPattern;
+        if (hyphen) {
+            list.replace(QLatin1Char('-'), QLatin1Char('_'));
+            pattern.replace(QLatin1Char('-'), QLatin1Char('_'));
+        }
+        return pattern == LanguageDefinition::wordPattern(list)
+            && WordMatcher::fromListText(list, language.caseSensitive).has_value();
+    };
+    return plainWords(language.keywordListText, language.keywordPattern, language.keywordHyphen)
+        && plainWords(language.functionListText, language.functionPattern, language.functionHyphen)
+        && (language.lineComment.isEmpty() || !literalOf(language.lineComment).isEmpty());
+}
+
+std::optional<StyleBuffer> CodeHighlighter::lineStyles(QString &subject, RenderClock &clock) const
+{
     StyleBuffer styles(std::size_t(subject.size()), TokenStyle::Plain);
     // The engine's IgnoreCase as each pass leaves it for the next.
     bool ignoreCase = !m_language.caseSensitive;
@@ -41,8 +70,6 @@ std::optional<StyleBuffer> CodeHighlighter::styles(QString subject, RenderClock 
     }
     if (!m_language.lineComment.isEmpty()
         && stopped(lineCommentPass(subject, ignoreCase, nonAsciiFold, styles, clock)))
-        return std::nullopt;
-    if (!m_language.blockCommentStart.isEmpty() && stopped(blockCommentPass(subject, styles, clock)))
         return std::nullopt;
     return styles;
 }

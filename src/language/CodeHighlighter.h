@@ -19,6 +19,11 @@ public:
 
     // The style of every character of the subject; nothing when the clock stopped the render.
     std::optional<StyleBuffer> styles(QString subject, RenderClock &clock) const;
+    // Every pass but the block comments, the one pass that reaches across lines.
+    std::optional<StyleBuffer> lineStyles(QString &subject, RenderClock &clock) const;
+    // Whether the passes of lineStyles see no further than the line they work on, so a document
+    // can be coloured piece by piece of whole lines (words and comment markers that are plain text).
+    static bool linesStandAlone(const LanguageDefinition &language);
 
 private:
     HighlightPasses::PassResult wordPass(QString &subject, const QString &listText, const QString &builtPattern,

@@ -1,11 +1,14 @@
 #include "Highlighter.h"
 
+#include "BackgroundRender.h"
 #include "CodeHighlighter.h"
 #include "EditorSurface.h"
 #include "HighlightFormats.h"
 #include "MarkupHighlighter.h"
 #include "RenderClock.h"
 #include "Settings.h"
+
+#include <QTimer>
 
 #include <algorithm>
 
@@ -48,8 +51,113 @@ private:
 
 Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
                          const DocumentLanguageFlags &flags, HighlightHost host)
-    : m_surface(surface), m_settings(settings), m_language(language), m_flags(flags), m_host(std::move(host))
+    : m_surface(surface), m_settings(settings), m_language(language), m_flags(flags), m_host(std::move(host)),
+      m_pump(std::make_unique<QTimer>()), m_restart(std::make_unique<QTimer>())
 {
+    m_pump->setInterval(20);
+    QObject::connect(m_pump.get(), &QTimer::timeout, m_pump.get(), [this] { pump(); });
+    m_restart->setSingleShot(true);
+    m_restart->setInterval(300);
+    QObject::connect(m_restart.get(), &QTimer::timeout, m_restart.get(), [this] { restartBackground(); });
+}
+
+Highlighter::~Highlighter() = default;
+
+void Highlighter::setRestartDelay(int ms)
+{
+    m_restart->setInterval(ms);
+}
+
+bool Highlighter::isRendering() const
+{
+    return m_backgroundActive;
+}
+
+void Highlighter::startBackground()
+{
+    stopBackground();
+    if (!m_backgroundActive) {
+        m_backgroundHint = m_host.hintCaption ? m_host.hintCaption() : QString();
+        m_backgroundActive = true;
+    }
+    if (m_host.setHintCaption)
+        m_host.setHintCaption(RenderingCaption);
+    BackgroundRender::Job job;
+    // A copy the worker owns: the widget's buffer changes under it with every key.
+    const QByteArray text = m_surface.textUtf8();
+    job.utf8 = QByteArray(text.constData(), text.size());
+    job.language = m_language;
+    job.highlightNumbers = m_settings.HighLightNumbers;
+    job.engine = m_engine;
+    job.firstUnit = std::max(0, m_surface.lineIndex(m_surface.firstVisibleLine()));
+    m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
+    m_background = std::make_unique<BackgroundRender>(std::move(job));
+    m_piecesApplied = 0;
+    m_pump->start();
+}
+
+void Highlighter::stopBackground()
+{
+    m_restart->stop();
+    if (!m_background)
+        return;
+    // Not waited for here: a worker inside a long pass must not hold up the key that stopped it.
+    m_background->cancel();
+    m_retired.push_back(std::move(m_background));
+}
+
+void Highlighter::pump()
+{
+    std::erase_if(m_retired, [](const std::unique_ptr<BackgroundRender> &r) { return r->workerEnded(); });
+    if (!m_background) {
+        if (m_retired.empty() && !m_restart->isActive())
+            m_pump->stop();
+        return;
+    }
+    // The visible part goes in as soon as it is ready, the rest in one batch once the worker is
+    // through: every change of the styles costs the widget a repaint that is dear far down a large
+    // document, so the fewer batches the better.
+    if (m_piecesApplied > 0 && !m_background->workerEnded())
+        return;
+    while (std::optional<BackgroundRender::Piece> piece = m_background->take()) {
+        m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
+        if (m_piecesApplied++ == 0)
+            break;
+    }
+    if (m_background->done()) {
+        m_background.reset();
+        endBackground();
+    }
+}
+
+void Highlighter::endBackground()
+{
+    if (!m_backgroundActive)
+        return;
+    m_backgroundActive = false;
+    if (m_host.setHintCaption)
+        m_host.setHintCaption(m_backgroundHint);
+    if (m_host.enableToolTipTimer)
+        m_host.enableToolTipTimer();
+}
+
+void Highlighter::noteChange()
+{
+    if (!m_backgroundActive)
+        return;
+    stopBackground();
+    m_restart->start();
+}
+
+void Highlighter::restartBackground()
+{
+    // The document may have lost its language or its colouring meanwhile (a new file, the
+    // no-highlighting command).
+    if (m_flags.highlightingDeclined || !m_language.languageActive || !m_settings.enableSyntaxHighlightning) {
+        endBackground();
+        return;
+    }
+    renderRange(1, 0);
 }
 
 RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDialog)
@@ -59,11 +167,27 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
         result.outcome = RenderResult::Outcome::Declined;
         return result;
     }
+    const int textLength = m_surface.textLength();
+    if (length <= 0 && start <= 1 && m_host.background && textLength >= m_backgroundThreshold) {
+        startBackground();
+        if (focusReplaceDialog && m_host.focusReplaceDialog)
+            m_host.focusReplaceDialog();
+        else
+            m_surface.setFocus();
+        result.outcome = RenderResult::Outcome::Started;
+        result.length = textLength;
+        result.wholeDocument = true;
+        return result;
+    }
+    // A render of the whole text in one go supersedes one under way.
+    if (length <= 0 && m_backgroundActive) {
+        stopBackground();
+        endBackground();
+    }
     const QString savedHint = m_host.hintCaption ? m_host.hintCaption() : QString();
     if (m_host.setHintCaption)
         m_host.setHintCaption(RenderingCaption);
 
-    const int textLength = m_surface.textLength();
     result.wholeDocument = length <= 0;
     if (result.wholeDocument)
         length = textLength - start + 1;
@@ -104,6 +228,8 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
 
 void Highlighter::clearHighlighting()
 {
+    stopBackground();
+    endBackground();
     {
         SurfaceLock lock(m_surface, true);
         const HighlightFormats formats(m_settings, m_surface.defaultFormat());

@@ -7,8 +7,12 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
+class BackgroundRender;
 class EditorSurface;
+class QTimer;
 struct Settings;
 
 // What the main window lends a render: the hint label, the tool-tip timer, the event loop and
@@ -21,6 +25,9 @@ struct HighlightHost {
     std::function<void()> yield;
     int yieldIntervalMs = 30;
     std::function<void()> focusReplaceDialog;
+    // Whole-document renders of large documents run off the user-interface thread: the window
+    // takes keys and paints while they run.
+    bool background = false;
 };
 
 struct RenderResult {
@@ -28,6 +35,7 @@ struct RenderResult {
         Rendered,
         Declined,   // the user refused colouring this document
         Stopped,    // the document changed while the render let events run; nothing was applied
+        Started,    // the render goes on in the background
     };
     Outcome outcome = Outcome::Rendered;
     int start = 1;      // 1-based, as used
@@ -41,6 +49,9 @@ class Highlighter {
 public:
     Highlighter(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
                 const DocumentLanguageFlags &flags, HighlightHost host = {});
+    ~Highlighter();
+    Highlighter(const Highlighter &) = delete;
+    Highlighter &operator=(const Highlighter &) = delete;
 
     static const QString RenderingCaption;
 
@@ -52,6 +63,17 @@ public:
     // text style (colour, bold and italic, so no bold keyword or italic comment is left), selection kept.
     void clearHighlighting();
 
+    // True while a whole-document render is still under way (in the background, or about to
+    // start again after an edit).
+    bool isRendering() const;
+    // Every change of the text: a background render of the old text stops, and starts again over
+    // the new text once the typing pauses.
+    void noteChange();
+    // Documents of at least this many characters render in the background (when the host allows).
+    void setBackgroundThreshold(int characters) { m_backgroundThreshold = characters; }
+    // How long the typing must pause before a stopped background render starts again.
+    void setRestartDelay(int ms);
+
     EditorSurface &surface() const { return m_surface; }
     HighlightHost &host() { return m_host; }
     // Tests run every pass through the pattern engine to compare it with the scanners.
@@ -59,6 +81,11 @@ public:
 
 private:
     void finish(bool focusReplaceDialog, const QString &savedHint);
+    void startBackground();
+    void stopBackground();
+    void pump();
+    void restartBackground();
+    void endBackground();
 
     EditorSurface &m_surface;
     const Settings &m_settings;
@@ -66,4 +93,14 @@ private:
     const DocumentLanguageFlags &m_flags;
     HighlightHost m_host;
     HighlightPasses::Engine m_engine = HighlightPasses::Engine::Fast;
+    int m_backgroundThreshold = 1 << 20;
+    std::unique_ptr<BackgroundRender> m_background;
+    // Stopped renders whose workers have not ended yet; joined once they have.
+    std::vector<std::unique_ptr<BackgroundRender>> m_retired;
+    std::vector<CharFormat> m_palette;
+    std::unique_ptr<QTimer> m_pump;
+    std::unique_ptr<QTimer> m_restart;
+    bool m_backgroundActive = false;
+    int m_piecesApplied = 0;
+    QString m_backgroundHint;
 };

@@ -36,6 +36,19 @@ MarkupHighlighter::MarkupHighlighter(QChar stringChar, bool highlightNumbers, En
 
 std::optional<StyleBuffer> MarkupHighlighter::styles(const QString &subject, RenderClock &clock) const
 {
+    std::optional<StyleBuffer> styles = lineStyles(subject, clock);
+    if (!styles)
+        return std::nullopt;
+    const PassResult comment = m_engine == Engine::Fast
+        ? comments(subject, *styles, clock)
+        : patternPass(subject, CommentPattern, true, *styles, TokenStyle::Comment, clock);
+    if (comment == PassResult::Stopped)
+        return std::nullopt;
+    return styles;
+}
+
+std::optional<StyleBuffer> MarkupHighlighter::lineStyles(const QString &subject, RenderClock &clock) const
+{
     StyleBuffer styles(std::size_t(subject.size()), TokenStyle::Plain);
     const bool fast = m_engine == Engine::Fast;
     // Letter classes under IgnoreCase take in two non-ASCII letters the scanners do not know.
@@ -51,9 +64,6 @@ std::optional<StyleBuffer> MarkupHighlighter::styles(const QString &subject, Ren
     if (m_highlightNumbers && stopped(numberPasses(subject, m_engine, styles, clock)))
         return std::nullopt;
     if (!m_stringChar.isNull() && stopped(strings(subject, styles, clock)))
-        return std::nullopt;
-    if (stopped(fast ? comments(subject, styles, clock)
-                     : patternPass(subject, CommentPattern, true, styles, TokenStyle::Comment, clock)))
         return std::nullopt;
     return styles;
 }

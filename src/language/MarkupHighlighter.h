@@ -19,6 +19,9 @@ public:
                       HighlightPasses::Engine engine = HighlightPasses::Engine::Fast);
 
     std::optional<StyleBuffer> styles(const QString &subject, RenderClock &clock) const;
+    // Every pass but the comments, the one pass that reaches across lines (the attribute pass looks
+    // back over one CR LF only).
+    std::optional<StyleBuffer> lineStyles(const QString &subject, RenderClock &clock) const;
 
     static const QString TagPattern;
     static const QString AttributePattern;

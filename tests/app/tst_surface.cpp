@@ -102,7 +102,53 @@ private slots:
     void styleBufferEdges_data();
     void styleBufferEdges();
     void rtfRoundTripThroughSurface();
+    void asciiDocumentTakesItsFirstNonAscii_data();
+    void asciiDocumentTakesItsFirstNonAscii();
 };
+
+void TestSurface::asciiDocumentTakesItsFirstNonAscii_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("wholeText");
+    QTest::newRow("typed at the end") << 13 << 0 << QStringLiteral("\u00e9") << false;
+    QTest::newRow("pasted lines in the middle") << 4 << 0 << QStringLiteral("na\u00efve\r\n\U0001F600 x\r\n") << false;
+    QTest::newRow("replacing a selection over a line break") << 2 << 5 << QStringLiteral("\u00fc") << false;
+    QTest::newRow("undo restores a text with accents") << 0 << 0 << QStringLiteral("caf\u00e9\r\nb\u00e4r\r\n") << true;
+}
+
+void TestSurface::asciiDocumentTakesItsFirstNonAscii()
+{
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(QString, text);
+    QFETCH(bool, wholeText);
+    MemorySurface memory;
+    ScintillaSurface widget;
+    for (EditorSurface *s : std::initializer_list<EditorSurface *>{&memory, &widget}) {
+        const QByteArray ascii("int a;\r\nb = 2;");
+        s->setTextUtf8(ascii, true);
+        if (wholeText) {
+            s->setTextUtf8(text.toUtf8(), false);
+        } else {
+            s->setSelStart(start);
+            s->setSelLength(length);
+            s->setSelText(text);
+        }
+    }
+    QVERIFY(widget.usesUtf16Index());
+    QCOMPARE(widget.text(), memory.text());
+    QCOMPARE(widget.textLength(), memory.textLength());
+    QCOMPARE(widget.selStart(), memory.selStart());
+    QCOMPARE(widget.lineCount(), memory.lineCount());
+    for (int line = 0; line < memory.lineCount(); ++line)
+        QCOMPARE(widget.lineIndex(line), memory.lineIndex(line));
+    for (int offset = 0; offset <= memory.textLength(); ++offset) {
+        QCOMPARE(widget.getLineFromChar(offset), memory.getLineFromChar(offset));
+        QCOMPARE(widget.textRange(offset, 2), memory.textRange(offset, 2));
+    }
+}
 
 void TestSurface::surfaces_data()
 {

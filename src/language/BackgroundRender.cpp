@@ -1,0 +1,336 @@
+#include "BackgroundRender.h"
+
+#include "CodeHighlighter.h"
+#include "MarkupHighlighter.h"
+#include "RenderClock.h"
+#include "Utf8Units.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <string_view>
+
+using namespace HighlightPasses;
+
+struct BackgroundRender::Shared {
+    Job job;
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> ended{false};
+    mutable std::mutex mutex;
+    std::condition_variable room;
+    std::deque<Piece> ready;
+};
+
+namespace {
+
+// Finished pieces waiting for the window, which takes them all at the end: no bound in practice.
+constexpr std::size_t MaxReady = std::size_t(1) << 20;
+
+struct Span {
+    qsizetype byte;
+    int unit;
+};
+
+// A range of comment in UTF-16 offsets, [start, end).
+struct Range {
+    int start;
+    int end;
+};
+
+int unitsIn(const char *data, qsizetype from, qsizetype to)
+{
+    int units = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if ((c & 0xC0) != 0x80)
+            units += c >= 0xF0 && c < 0xF8 ? 2 : 1;
+    }
+    return units;
+}
+
+// Whole lines of about pieceBytes each, with their UTF-16 offsets; the last entry is the end.
+std::vector<Span> layout(const QByteArray &utf8, qsizetype pieceBytes, bool ascii)
+{
+    const char *data = utf8.constData();
+    const qsizetype n = utf8.size();
+    std::vector<Span> spans{{0, 0}};
+    qsizetype at = 0;
+    while (at < n) {
+        qsizetype next = std::min(n, at + pieceBytes);
+        if (next < n) {
+            const void *lf = std::memchr(data + next, '\n', std::size_t(n - next));
+            next = lf ? static_cast<const char *>(lf) - data + 1 : n;
+        }
+        spans.push_back({next, spans.back().unit + (ascii ? int(next - at) : unitsIn(data, at, next))});
+        at = next;
+    }
+    return spans;
+}
+
+class ByteText {
+public:
+    ByteText(const QByteArray &utf8, const std::vector<Span> &spans, bool ascii, bool hyphenAsUnderscore)
+        : m_data(utf8.constData()), m_size(utf8.size()), m_spans(spans), m_ascii(ascii), m_hyphen(hyphenAsUnderscore)
+    {
+    }
+
+    qsizetype size() const { return m_size; }
+    char at(qsizetype i) const { return m_data[i]; }
+
+    // First occurrence of needle at or after from, reading every "-" as "_" when the word passes
+    // turned them so; -1 when none.
+    qsizetype find(const QByteArray &needle, qsizetype from) const
+    {
+        if (needle.isEmpty() || from < 0 || from > m_size)
+            return -1;
+        if (!m_hyphen) {
+            const auto pos = std::string_view(m_data, std::size_t(m_size)).find(
+                std::string_view(needle.constData(), std::size_t(needle.size())), std::size_t(from));
+            return pos == std::string_view::npos ? -1 : qsizetype(pos);
+        }
+        if (needle.contains('-'))
+            return -1;
+        const auto same = [](char text, char wanted) { return (text == '-' ? '_' : text) == wanted; };
+        for (qsizetype i = from; i + needle.size() <= m_size; ++i) {
+            qsizetype k = 0;
+            while (k < needle.size() && same(m_data[i + k], needle[k]))
+                ++k;
+            if (k == needle.size())
+                return i;
+        }
+        return -1;
+    }
+
+    // Asked in increasing order as the comments are found, so each call counts on from the last.
+    int unitOf(qsizetype byte) const
+    {
+        if (m_ascii)
+            return int(byte);
+        if (byte >= m_cursor.byte) {
+            m_cursor.unit += unitsIn(m_data, m_cursor.byte, byte);
+            m_cursor.byte = byte;
+            return m_cursor.unit;
+        }
+        const auto it = std::upper_bound(m_spans.begin(), m_spans.end(), byte,
+                                         [](qsizetype b, const Span &s) { return b < s.byte; });
+        const Span &span = *(it - 1);
+        return span.unit + unitsIn(m_data, span.byte, byte);
+    }
+
+private:
+    const char *m_data;
+    qsizetype m_size;
+    const std::vector<Span> &m_spans;
+    bool m_ascii;
+    bool m_hyphen;
+    mutable Span m_cursor{0, 0};
+};
+
+// The block comments of the code highlighter, found as it finds them on the whole subject.
+std::vector<Range> blockComments(const ByteText &text, const LanguageDefinition &language)
+{
+    std::vector<Range> ranges;
+    const QByteArray open = language.blockCommentStart.toUtf8();
+    const QByteArray close = language.blockCommentEnd.toUtf8();
+    if (open.isEmpty())
+        return ranges;
+    qsizetype p = text.find(open, 0);
+    while (p >= 0) {
+        const qsizetype q = close.isEmpty() ? -1 : text.find(close, p + open.size());
+        if (q < 0)
+            break;
+        ranges.push_back({text.unitOf(p), text.unitOf(q + close.size())});
+        p = text.find(open, q + close.size());
+    }
+    return ranges;
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || (c >= 0x09 && c <= 0x0D);
+}
+
+// The comments of the markup highlighter ("<!(?:--[\s\S]*?--\s*)?>\s*"), as its scanner finds them.
+std::vector<Range> markupComments(const ByteText &text)
+{
+    std::vector<Range> ranges;
+    const qsizetype n = text.size();
+    const auto skipSpace = [&](qsizetype k) {
+        while (k < n && isSpace(text.at(k)))
+            ++k;
+        return k;
+    };
+    bool closersLeft = true;
+    qsizetype from = 0;
+    while (from < n) {
+        const qsizetype i = text.find(QByteArrayLiteral("<!"), from);
+        if (i < 0)
+            break;
+        qsizetype end = -1;
+        if (i + 3 < n && text.at(i + 2) == '-' && text.at(i + 3) == '-') {
+            for (qsizetype j = i + 4; closersLeft && j + 1 < n; ++j) {
+                if (text.at(j) != '-' || text.at(j + 1) != '-')
+                    continue;
+                const qsizetype g = skipSpace(j + 2);
+                if (g < n && text.at(g) == '>') {
+                    end = skipSpace(g + 1);
+                    break;
+                }
+            }
+            if (end < 0)
+                closersLeft = false;
+        } else if (i + 2 < n && text.at(i + 2) == '>') {
+            end = skipSpace(i + 3);
+        }
+        if (end < 0) {
+            from = i + 1;
+            continue;
+        }
+        ranges.push_back({text.unitOf(i), text.unitOf(end)});
+        from = end;
+    }
+    return ranges;
+}
+
+void fillRanges(const std::vector<Range> &ranges, int start, StyleBuffer &styles)
+{
+    const int end = start + int(styles.size());
+    auto it = std::upper_bound(ranges.begin(), ranges.end(), start, [](int s, const Range &r) { return s < r.end; });
+    for (; it != ranges.end() && it->start < end; ++it) {
+        const int from = std::max(it->start, start);
+        const int to = std::min(it->end, end);
+        std::fill(styles.begin() + (from - start), styles.begin() + (to - start), TokenStyle::Comment);
+    }
+}
+
+// Runs the render; deliver(piece) returns false once the render is to stop.
+template <typename Deliver>
+void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver)
+{
+    const QByteArray &utf8 = job.utf8;
+    const LanguageDefinition &language = job.language;
+    const bool ascii = std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool markup = language.markup;
+    const bool pieces = job.engine == Engine::Fast && (markup || CodeHighlighter::linesStandAlone(language));
+    const std::vector<Span> spans = layout(utf8, pieces ? std::max<qsizetype>(1, job.pieceBytes) : utf8.size() + 1, ascii);
+    const CodeHighlighter code(language, job.highlightNumbers, job.engine);
+    const MarkupHighlighter tags(language.stringChar, job.highlightNumbers, job.engine);
+
+    std::vector<Range> comments;
+    if (pieces) {
+        const bool hyphen = (!language.keywordListText.isEmpty() && language.keywordHyphen)
+            || (!language.functionListText.isEmpty() && language.functionHyphen);
+        const ByteText text(utf8, spans, ascii, !markup && hyphen);
+        comments = markup ? markupComments(text) : blockComments(text, language);
+    }
+    const std::size_t count = spans.size() - 1;
+    if (count == 0)
+        return;
+    // The attribute pass sees a name that follows a CR LF: a piece after one reads it too, and
+    // the piece before leaves those two units to it.
+    const auto context = [&](std::size_t k) -> qsizetype {
+        const qsizetype b = spans[k].byte;
+        return markup && pieces && k > 0 && b >= 2 && utf8[b - 2] == '\r' && utf8[b - 1] == '\n' ? 2 : 0;
+    };
+    std::size_t first = 0;
+    while (first + 1 < count && spans[first + 1].unit <= job.firstUnit)
+        ++first;
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t k = (first + step) % count;
+        const qsizetype lead = context(k);
+        const qsizetype from = spans[k].byte - lead;
+        QString subject = utf8ToText(utf8.constData() + from, spans[k + 1].byte - from);
+        std::optional<StyleBuffer> styles;
+        if (!pieces)
+            styles = markup ? tags.styles(subject, clock) : code.styles(std::move(subject), clock);
+        else
+            styles = markup ? tags.lineStyles(subject, clock) : code.lineStyles(subject, clock);
+        if (!styles)
+            return;
+        const int start = spans[k].unit - int(lead);
+        styles->resize(std::size_t(spans[k + 1].unit - start), TokenStyle::Plain);
+        fillRanges(comments, start, *styles);
+        if (k + 1 < count)
+            styles->resize(styles->size() - std::size_t(context(k + 1)));
+        if (!deliver(BackgroundRender::Piece{start, std::move(*styles)}))
+            return;
+    }
+}
+
+} // namespace
+
+BackgroundRender::BackgroundRender(Job job)
+    : m_shared(std::make_shared<Shared>())
+{
+    m_shared->job = std::move(job);
+    m_thread = std::thread([shared = m_shared] {
+        RenderClock clock([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
+        render(shared->job, clock, [&shared](Piece piece) {
+            std::unique_lock lock(shared->mutex);
+            shared->room.wait(lock, [&] { return shared->ready.size() < MaxReady || shared->cancelled; });
+            if (shared->cancelled)
+                return false;
+            shared->ready.push_back(std::move(piece));
+            return true;
+        });
+        // The copy of the text is not needed any more; the window may take the last pieces later.
+        shared->job.utf8 = QByteArray();
+        shared->ended = true;
+    });
+}
+
+BackgroundRender::~BackgroundRender()
+{
+    cancel();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void BackgroundRender::cancel()
+{
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->cancelled = true;
+        m_shared->ready.clear();
+    }
+    m_shared->room.notify_all();
+}
+
+std::optional<BackgroundRender::Piece> BackgroundRender::take()
+{
+    std::optional<Piece> piece;
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        if (m_shared->ready.empty())
+            return std::nullopt;
+        piece = std::move(m_shared->ready.front());
+        m_shared->ready.pop_front();
+    }
+    m_shared->room.notify_all();
+    return piece;
+}
+
+bool BackgroundRender::workerEnded() const
+{
+    return m_shared->ended;
+}
+
+bool BackgroundRender::done() const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->ended && m_shared->ready.empty();
+}
+
+std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
+{
+    std::vector<Piece> pieces;
+    RenderClock clock;
+    render(job, clock, [&pieces](Piece piece) {
+        pieces.push_back(std::move(piece));
+        return true;
+    });
+    return pieces;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "HighlightFormats.h"
+#include "HighlightPasses.h"
+#include "LanguageDefinition.h"
+
+#include <QByteArray>
+
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// A whole-document render off the user-interface thread. The passes run in a worker thread on a
+// copy of the document's UTF-8 bytes, piece by piece of whole lines; the window takes the finished
+// pieces one by one and hands them to the surface, so it keeps taking keys meanwhile. The comments
+// that reach across lines are found once over the whole copy first. The styles that result are the
+// ones a render of the whole text in one piece gives.
+class BackgroundRender {
+public:
+    struct Job {
+        QByteArray utf8;                // the render's own copy of the text
+        LanguageDefinition language;
+        bool highlightNumbers = false;
+        HighlightPasses::Engine engine = HighlightPasses::Engine::Fast;
+        int firstUnit = 0;              // the piece holding this offset comes first (the visible part)
+        qsizetype pieceBytes = qsizetype(1) << 19;
+    };
+    struct Piece {
+        int start = 0;                  // UTF-16 offset of the first style
+        StyleBuffer styles;
+    };
+
+    explicit BackgroundRender(Job job);
+    // Cancels and waits for the worker.
+    ~BackgroundRender();
+    BackgroundRender(const BackgroundRender &) = delete;
+    BackgroundRender &operator=(const BackgroundRender &) = delete;
+
+    void cancel();
+    // The next finished piece, if one is ready.
+    std::optional<Piece> take();
+    // The worker has ended (finished or cancelled).
+    bool workerEnded() const;
+    // The worker has ended and every piece was taken.
+    bool done() const;
+
+    // The same work on the calling thread, every piece in the order the worker would give them.
+    static std::vector<Piece> computeAll(Job job);
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
+};
