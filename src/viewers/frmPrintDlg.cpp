@@ -42,10 +42,11 @@ frmPrintDlg::frmPrintDlg(Settings &settings, QWidget *owner)
         grid->addWidget(box, row, 1);
         ++row;
         box->installEventFilter(this);
-        connect(box, &QLineEdit::textChanged, box, [box](const QString &text) {
+        QLineEdit *field = box;
+        connect(field, &QLineEdit::textChanged, field, [field](const QString &text) {
             const QString shown = PrintFields::marginText(text);
             if (shown != text)
-                box->setText(shown);
+                field->setText(shown);
         });
     }
     grid->addWidget(make<QLabel>(this, "lblUnit", QStringLiteral("Margins in twips (1440 to the inch).")), row++, 0, 1, 2);
