@@ -200,6 +200,13 @@ void ScintillaView::keyPressEvent(QKeyEvent *event)
         return;
     }
     const int original = characterOf(event);
+    // Alt with a character no command took is a menu key that did not match: typing it would put
+    // a letter into the text the user never meant to type.
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (original >= 32 && (mods & Qt::AltModifier) && !(mods & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
     int character = original;
     if (character != 0) {
         sink->surfaceKeyPress(character);

@@ -251,6 +251,12 @@ void TestEditWindow::keysWorkWhateverMenusShowed()
     s.setSelStart(s.textLength());
     QTest::keyClick(view, Qt::Key_F2);
     QCOMPARE(s.selStart(), 0);
+
+    // An Alt key that no command or menu takes types nothing.
+    const QString before = s.text();
+    QTest::keyClick(view, Qt::Key_Q, Qt::AltModifier);
+    QTest::keyClick(view, Qt::Key_J, Qt::AltModifier | Qt::ShiftModifier);
+    QCOMPARE(s.text(), before);
 }
 
 void TestEditWindow::menuStateFollowsTheDocument()
