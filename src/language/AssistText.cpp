@@ -1,25 +1,21 @@
 #include "AssistText.h"
 
+#include "EditCommands.h"
+
 #include <algorithm>
 
 namespace AssistText {
 
 bool isWordDelimiter(QChar c)
 {
-    static const QString delimiters = QStringLiteral("\t\r\n\"!\u00a4%&/()=?.,:;'*^\u00a8~ {[]}+\\\u00b4");
-    return delimiters.contains(c);
+    return EditCommands::isWordDelimiter(c);
 }
 
 Span wordAt(const QString &text, int pos)
 {
-    pos = std::clamp(pos, 0, int(text.size()));
-    int start = pos;
-    while (start > 0 && !isWordDelimiter(text.at(start - 1)))
-        --start;
-    int end = start;
-    while (end < text.size() && !isWordDelimiter(text.at(end)))
-        ++end;
-    return {start, end};
+    // The same words as the Edit menu's word commands.
+    const EditCommands::TextRange word = EditCommands::wordRange(text, pos);
+    return {word.start, word.start + word.length};
 }
 
 QString wordEndingAt(const QString &text, int pos)
