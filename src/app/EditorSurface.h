@@ -109,6 +109,10 @@ public:
     // The document as UTF-8 bytes, without building a QString. The widget lends its own buffer:
     // valid until the document changes, so callers copy what they keep.
     virtual QByteArray textUtf8() const = 0;
+    // A copy of the document as UTF-8 bytes that the caller may keep. Copies taken while the text
+    // does not change share one buffer, so the undo history and a render of a freshly loaded
+    // document hold the text once between them.
+    virtual QByteArray textSnapshot() const = 0;
     // Identifies the text cheaply, for telling whether it still equals a saved copy.
     virtual TextFingerprint fingerprint() const = 0;
     virtual QString textRange(int start, int length) const = 0;

@@ -17,6 +17,7 @@ public:
     void appendUtf8(const char *data, qsizetype length) override;
     void endBulkLoad() override;
     QByteArray textUtf8() const override { return m_text.toUtf8(); }
+    QByteArray textSnapshot() const override { return m_text.toUtf8(); }
     TextFingerprint fingerprint() const override;
     QString textRange(int start, int length) const override;
 

@@ -1,5 +1,7 @@
 #include "ScintillaSurface.h"
 
+#include "HugePages.h"
+
 #include "Utf8Units.h"
 
 #include <algorithm>
@@ -82,6 +84,7 @@ void ScintillaSurface::invalidateCaches()
 {
     m_textCacheValid = false;
     m_textCache.clear();
+    m_snapshot.clear();
     m_length16 = -1;
 }
 
@@ -165,6 +168,15 @@ QByteArray ScintillaSurface::textUtf8() const
     const int length = byteLength();
     const char *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
     return QByteArray::fromRawData(data, length);
+}
+
+QByteArray ScintillaSurface::textSnapshot() const
+{
+    if (m_snapshot.isNull()) {
+        const QByteArray text = textUtf8();
+        m_snapshot = HugePages::copy(text.constData(), text.size());
+    }
+    return m_snapshot;
 }
 
 int ScintillaSurface::textLength() const

@@ -25,6 +25,7 @@ public:
     void appendUtf8(const char *data, qsizetype length) override;
     void endBulkLoad() override;
     QByteArray textUtf8() const override;
+    QByteArray textSnapshot() const override;
     TextFingerprint fingerprint() const override;
     QString textRange(int start, int length) const override;
 
@@ -137,6 +138,7 @@ private:
     bool m_visible = true;
     int m_caretStyle = 1;
     mutable QString m_textCache;
+    mutable QByteArray m_snapshot;
     mutable bool m_textCacheValid = false;
     mutable int m_length16 = -1;
     mutable bool m_indexStale = false;

@@ -37,6 +37,8 @@ struct UndoHistory::Chunk {
     QByteArray bytes;
     QByteArray ids;
     bool ascii = true;
+    // The block bytes is cut from, when it is a view into one copy of a whole document.
+    QByteArray backing;
 };
 
 struct UndoHistory::Image {
@@ -356,7 +358,7 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::plainImage()
     // Cut straight from the widget's buffer, and every piece's ids point at one shared run of zeros:
     // a loaded document of 50 MB costs its bytes once, not its bytes and ids and a copy of both.
     static const QByteArray zeros(MaxChunk, '\0');
-    const QByteArray bytes = m_surface.textUtf8();
+    const QByteArray bytes = m_surface.textSnapshot();
     const int size = int(bytes.size());
     auto image = std::make_shared<Image>();
     const int pieces = (size + TargetChunk - 1) / TargetChunk;
@@ -365,7 +367,8 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::plainImage()
     for (int from = 0; from < size; from += TargetChunk) {
         const int length = std::min(TargetChunk, size - from);
         auto chunk = std::make_shared<Chunk>();
-        chunk->bytes = QByteArray(bytes.constData() + from, length);
+        chunk->backing = bytes;
+        chunk->bytes = QByteArray::fromRawData(bytes.constData() + from, length);
         chunk->ids = QByteArray::fromRawData(zeros.constData(), length);
         chunk->ascii = isAsciiBytes(chunk->bytes.constData(), length);
         image->append(std::move(chunk));

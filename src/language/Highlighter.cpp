@@ -84,8 +84,7 @@ void Highlighter::startBackground()
         m_host.setHintCaption(RenderingCaption);
     BackgroundRender::Job job;
     // A copy the worker owns: the widget's buffer changes under it with every key.
-    const QByteArray text = m_surface.textUtf8();
-    job.utf8 = QByteArray(text.constData(), text.size());
+    job.utf8 = m_surface.textSnapshot();
     job.language = m_language;
     job.highlightNumbers = m_settings.HighLightNumbers;
     job.engine = m_engine;

@@ -32,7 +32,16 @@ ViewerWindows::ViewerWindows(ViewerHost &host, QObject *parent)
     : QObject(parent)
     , m_host(host)
 {
-    m_print.printerName = QPrinterInfo::defaultPrinterName();
+}
+
+PrintSession &ViewerWindows::printSession()
+{
+    // Asked the first time it is needed: the print system takes a noticeable part of a start-up.
+    if (!m_printerAsked) {
+        m_printerAsked = true;
+        m_print.printerName = QPrinterInfo::defaultPrinterName();
+    }
+    return m_print;
 }
 
 frmASCIITable *ViewerWindows::asciiTable() const
@@ -91,7 +100,7 @@ void ViewerWindows::PageSetup()
 
 void ViewerWindows::Print()
 {
-    frmPrinters dialog(m_host.surface(), m_host.settings(), m_print, m_host.documentName(), m_host.ownerWindow());
+    frmPrinters dialog(m_host.surface(), m_host.settings(), printSession(), m_host.documentName(), m_host.ownerWindow());
     dialog.exec();
 }
 

@@ -36,13 +36,14 @@ public:
     // The ASCII table chose a character.
     void insertCharacter(const QString &text);
 
-    PrintSession &printSession() { return m_print; }
+    PrintSession &printSession();
     frmASCIITable *asciiTable() const;
     frmTip *tipWindow() const;
 
 private:
     ViewerHost &m_host;
     PrintSession m_print;
+    bool m_printerAsked = false;
     QPointer<frmASCIITable> m_ascii;
     QPointer<frmTip> m_tip;
 };

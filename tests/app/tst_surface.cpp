@@ -98,6 +98,7 @@ private slots:
     void typingFormatFollowsSelection();
     void tabStopsAndWrap();
     void bytesSurviveTheWidget();
+    void snapshotsShareUntilTheTextChanges();
     void differential();
     void styleBufferEdges_data();
     void styleBufferEdges();
@@ -266,6 +267,25 @@ void TestSurface::bytesSurviveTheWidget()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), (all + all).toLatin1());
+}
+
+void TestSurface::snapshotsShareUntilTheTextChanges()
+{
+    ScintillaSurface s;
+    s.setTextUtf8(QByteArray("caf\xc3\xa9 one\ntwo\n"), false);
+    const QByteArray first = s.textSnapshot();
+    QCOMPARE(s.textSnapshot().constData(), first.constData());
+    s.setSelStart(4);
+    s.setSelText(QStringLiteral("X"));
+    const QByteArray second = s.textSnapshot();
+    QCOMPARE(first, QByteArray("caf\xc3\xa9 one\ntwo\n"));
+    QCOMPARE(second, QByteArray("caf\xc3\xa9X one\ntwo\n"));
+    // A load in pieces replaces the text without a change event per piece.
+    s.beginBulkLoad(true, 4);
+    s.appendUtf8("new", 3);
+    s.endBulkLoad();
+    QCOMPARE(s.textSnapshot(), QByteArray("new"));
+    QCOMPARE(second, QByteArray("caf\xc3\xa9X one\ntwo\n"));
 }
 
 void TestSurface::differential()

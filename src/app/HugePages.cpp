@@ -1,0 +1,78 @@
+#include "HugePages.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include <sys/mman.h>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
+#define ORVANE_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define ORVANE_SANITIZED 1
+#endif
+
+namespace HugePages {
+
+void advise(void *data, std::size_t size)
+{
+    if (!data || size < Threshold)
+        return;
+    constexpr std::uintptr_t page = std::uintptr_t(2) << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + page - 1) & ~(page - 1);
+    const std::uintptr_t last = (begin + size) & ~(page - 1);
+    if (last > first)
+        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+}
+
+QByteArray uninitialized(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    advise(bytes.data(), std::size_t(size));
+    return bytes;
+}
+
+QByteArray copy(const char *data, qsizetype size)
+{
+    QByteArray bytes = uninitialized(size);
+    if (size > 0)
+        std::memcpy(bytes.data(), data, std::size_t(size));
+    return bytes;
+}
+
+} // namespace HugePages
+
+#ifndef ORVANE_SANITIZED
+// The editing widget keeps its text and styles in standard containers: every large block they
+// allocate is marked here, before the widget writes to it. The sanitizers bring allocators of
+// their own, which stay in charge there.
+void *operator new(std::size_t size)
+{
+    const std::size_t bytes = size ? size : 1;
+    for (;;) {
+        if (void *block = std::malloc(bytes)) {
+            HugePages::advise(block, bytes);
+            return block;
+        }
+        std::new_handler handler = std::get_new_handler();
+        if (!handler)
+            throw std::bad_alloc();
+        handler();
+    }
+}
+
+void operator delete(void *block) noexcept
+{
+    std::free(block);
+}
+
+void operator delete(void *block, std::size_t) noexcept
+{
+    std::free(block);
+}
+#endif
