@@ -26,8 +26,9 @@ struct BackgroundRender::Shared {
 
 namespace {
 
-// Finished pieces waiting for the window, which takes them all at the end: no bound in practice.
-constexpr std::size_t MaxReady = std::size_t(1) << 20;
+// Finished pieces waiting for the window: the worker waits when the window falls this far behind,
+// so the styles of a large document are never held twice.
+constexpr std::size_t MaxReady = 16;
 
 struct Span {
     qsizetype byte;

@@ -8,6 +8,7 @@
 #include "RenderClock.h"
 #include "Settings.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -15,6 +16,8 @@
 const QString Highlighter::RenderingCaption = QStringLiteral("Rendering document, please wait");
 
 namespace {
+
+constexpr qint64 ApplySliceMs = 8;
 
 // Locks the surface for a bulk change and puts its selection back afterwards. Selection and
 // visibility are only touched when they changed, so the view does not jump.
@@ -54,7 +57,7 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
     : m_surface(surface), m_settings(settings), m_language(language), m_flags(flags), m_host(std::move(host)),
       m_pump(std::make_unique<QTimer>()), m_restart(std::make_unique<QTimer>())
 {
-    m_pump->setInterval(20);
+    m_pump->setInterval(10);
     QObject::connect(m_pump.get(), &QTimer::timeout, m_pump.get(), [this] { pump(); });
     m_restart->setSingleShot(true);
     m_restart->setInterval(300);
@@ -113,15 +116,16 @@ void Highlighter::pump()
             m_pump->stop();
         return;
     }
-    // The visible part goes in as soon as it is ready, the rest in one batch once the worker is
-    // through: every change of the styles costs the widget a repaint that is dear far down a large
-    // document, so the fewer batches the better.
-    if (m_piecesApplied > 0 && !m_background->workerEnded())
-        return;
-    while (std::optional<BackgroundRender::Piece> piece = m_background->take()) {
-        m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
-        if (m_piecesApplied++ == 0)
+    // Pieces go in as they are ready, a few milliseconds' worth per tick: the window takes keys and
+    // paints between ticks, and finished pieces never pile up in memory.
+    QElapsedTimer spent;
+    spent.start();
+    while (spent.elapsed() < ApplySliceMs) {
+        std::optional<BackgroundRender::Piece> piece = m_background->take();
+        if (!piece)
             break;
+        m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
+        ++m_piecesApplied;
     }
     if (m_background->done()) {
         m_background.reset();
