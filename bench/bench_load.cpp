@@ -109,6 +109,8 @@ int measure(const QString &path)
         }
     }
     steps.push_back({"whole document coloured", double(timer.nsecsElapsed()) / 1e6, bench::peakRssKb()});
+    window.WriteDocument(app.filePath(QStringLiteral("saved.txt")));
+    steps.push_back({"saved", double(timer.nsecsElapsed()) / 1e6, bench::peakRssKb()});
 
     EditorSurface &s = window.surface();
     const int length = s.textLength();

@@ -233,40 +233,80 @@ std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encod
     return stored.toLatin1();
 }
 
+namespace {
+
+// Single-byte storage holds U+0080 to U+00FF only (two-byte UTF-8 led by C2 or C3).
+bool singleByteHolds(const QByteArray &utf8)
+{
+    const auto *read = reinterpret_cast<const unsigned char *>(utf8.constData());
+    const auto *end = read + utf8.size();
+    for (; read < end; ++read) {
+        if (*read < 0x80)
+            continue;
+        if ((*read != 0xC2 && *read != 0xC3) || read + 1 >= end)
+            return false;
+        ++read;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings)
 {
     if (encoding == TextEncoding::Utf16)
         return encodeDocument(utf8ToText(utf8), encoding, utf8Bom, unixEndings);
+    if (encoding == TextEncoding::SingleByte && !singleByteHolds(utf8))
+        return std::nullopt;
     QByteArray out;
-    const qsizetype bom = (encoding == TextEncoding::Utf8 && utf8Bom) ? 3 : 0;
-    out.resize(utf8.size() + bom);
-    char *write = out.data();
-    if (bom) {
-        std::memcpy(write, "\xEF\xBB\xBF", 3);
-        write += 3;
+    out.reserve(utf8.size() + 3);
+    writeDocumentUtf8(utf8, encoding, utf8Bom, unixEndings, [&out](const char *data, qsizetype size) {
+        out.append(data, size);
+        return true;
+    });
+    return out;
+}
+
+bool documentFitsEncoding(const QByteArray &utf8, TextEncoding encoding)
+{
+    return encoding != TextEncoding::SingleByte || singleByteHolds(utf8);
+}
+
+bool writeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings, const ByteSink &sink)
+{
+    if (encoding == TextEncoding::Utf16) {
+        const auto bytes = encodeDocument(utf8ToText(utf8), encoding, utf8Bom, unixEndings);
+        return bytes && sink(bytes->constData(), bytes->size());
     }
+    if (encoding == TextEncoding::Utf8 && utf8Bom && !sink("\xEF\xBB\xBF", 3))
+        return false;
+    const bool singleByte = encoding == TextEncoding::SingleByte;
+    // Converted a piece at a time: a large document is never held twice for its write.
+    constexpr qsizetype Piece = qsizetype(1) << 16;
+    char buffer[Piece];
+    qsizetype filled = 0;
     const auto *read = reinterpret_cast<const unsigned char *>(utf8.constData());
     const auto *end = read + utf8.size();
-    const bool singleByte = encoding == TextEncoding::SingleByte;
     while (read < end) {
+        if (filled == Piece) {
+            if (!sink(buffer, filled))
+                return false;
+            filled = 0;
+        }
         const unsigned char c = *read;
         if (c == '\r' && unixEndings && read + 1 < end && read[1] == '\n') {
             ++read;
             continue;
         }
-        if (c < 0x80 || !singleByte) {
-            *write++ = char(c);
-            ++read;
+        if (c >= 0x80 && singleByte && (c == 0xC2 || c == 0xC3) && read + 1 < end) {
+            buffer[filled++] = char(((c & 0x03) << 6) | (read[1] & 0x3F));
+            read += 2;
             continue;
         }
-        // Single-byte storage holds U+0080 to U+00FF only (two-byte UTF-8 led by C2 or C3).
-        if ((c != 0xC2 && c != 0xC3) || read + 1 >= end)
-            return std::nullopt;
-        *write++ = char(((c & 0x03) << 6) | (read[1] & 0x3F));
-        read += 2;
+        buffer[filled++] = char(c);
+        ++read;
     }
-    out.truncate(write - out.constData());
-    return out;
+    return filled == 0 || sink(buffer, filled);
 }
 
 bool IsUnicodeText(const QString &text)

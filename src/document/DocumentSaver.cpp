@@ -161,8 +161,7 @@ bool DocumentSaver::WriteDocument(const QString &path)
     QWidget *owner = m_host.ownerWindow();
     // A binary document keeps its line breaks byte for byte until a conversion makes it DOS or UNIX.
     const bool unixEndings = m_state.isUnix && !m_state.isBinary;
-    auto bytes = encodeDocumentUtf8(surface.textUtf8(), m_state.encoding, m_state.utf8Bom, unixEndings);
-    if (!bytes) {
+    if (!documentFitsEncoding(surface.textUtf8(), m_state.encoding)) {
         // Single-byte storage would lose these characters; never write a substitute silently.
         const auto answer = askUser(owner,
                                     path + QStringLiteral(" contains characters that cannot be saved as single-byte text.")
@@ -171,10 +170,13 @@ bool DocumentSaver::WriteDocument(const QString &path)
         if (answer != QMessageBox::Yes)
             return false;
         m_state.encoding = TextEncoding::Utf8;
-        bytes = encodeDocumentUtf8(surface.textUtf8(), m_state.encoding, m_state.utf8Bom, unixEndings);
     }
     const bool extensionChanged = ExtensionOf(path) != ExtensionOf(m_state.strfilename);
-    if (const auto error = FileIO::writeAtomically(path, *bytes)) {
+    const QByteArray text = surface.textUtf8();
+    const auto error = FileIO::writeAtomically(path, [&](const FileIO::PieceWriter &write) {
+        return writeDocumentUtf8(text, m_state.encoding, m_state.utf8Bom, unixEndings, write);
+    });
+    if (error) {
         // The old file is as it was; the document keeps its path, its edits and its unsaved mark.
         askUser(owner, *error, kTitle, QMessageBox::Ok, QMessageBox::Critical);
         m_state.isDocumentSaved = false;

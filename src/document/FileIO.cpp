@@ -42,6 +42,11 @@ bool writeWhole(int fd, const char *data, qsizetype size)
 
 std::optional<QString> writeAtomically(const QString &path, const QByteArray &bytes)
 {
+    return writeAtomically(path, [&bytes](const PieceWriter &write) { return write(bytes.constData(), bytes.size()); });
+}
+
+std::optional<QString> writeAtomically(const QString &path, const std::function<bool(const PieceWriter &)> &produce)
+{
     // Past a size limit the kernel would end the program instead of failing the write.
     static const bool ignoringFileSizeSignal = [] {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -89,7 +94,16 @@ std::optional<QString> writeAtomically(const QString &path, const QByteArray &by
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    if (!writeWhole(fd, bytes.constData(), bytes.size()) || ::fsync(fd) != 0)
+    int writeError = 0;
+    const bool written = produce([fd, &writeError](const char *data, qsizetype size) {
+        if (writeWhole(fd, data, size))
+            return true;
+        writeError = errno;
+        return false;
+    });
+    if (!written)
+        return abandon(writeError ? writeError : EIO);
+    if (::fsync(fd) != 0)
         return abandon(errno);
     if (unnamed) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace FileIO {
@@ -11,6 +12,10 @@ namespace FileIO {
 // disk never leaves a half-written file: either the complete new bytes are in place or the old
 // file is untouched. On failure, "Couldn't save <path>: <reason>".
 std::optional<QString> writeAtomically(const QString &path, const QByteArray &bytes);
+// The same with bytes that produce hands to its writer piece by piece: a large document is
+// converted on its way to the disk. produce returns false when the writer refused a piece.
+using PieceWriter = std::function<bool(const char *, qsizetype)>;
+std::optional<QString> writeAtomically(const QString &path, const std::function<bool(const PieceWriter &)> &produce);
 
 // Reads the whole file; nullopt when it cannot be read.
 std::optional<QByteArray> readAll(const QString &path);
