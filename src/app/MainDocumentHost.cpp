@@ -22,8 +22,8 @@ bool MainDocumentHost::isJavaDocument() const { return m_window.docFlags.javaFla
 
 void MainDocumentHost::showModes(const QString &lineEnding, const QString &encoding)
 {
-    m_window.lblOS->setText(lineEnding);
-    m_window.lblUC->setText(encoding);
+    m_window.statusLabels().lblOS->setText(lineEnding);
+    m_window.statusLabels().lblUC->setText(encoding);
 }
 
 void MainDocumentHost::refreshView()

@@ -8,6 +8,7 @@
 #include "Highlighter.h"
 #include "LineNumberGutter.h"
 #include "modTransparent.h"
+#include "StatusBar.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -125,7 +126,7 @@ void MainOptionsHost::optionsClosed()
 {
     // The menu shows the new names the next time the Insert menu opens.
     m_window.authoring().LoadTemplates();
-    m_window.lblToolTip->clear();
+    m_window.statusLabels().lblToolTip->clear();
 }
 
 void MainOptionsHost::registerCommands(const WireCommand &wire)

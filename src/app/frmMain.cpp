@@ -28,7 +28,6 @@
 #include "Highlighter.h"
 #include "LanguageAssist.h"
 #include "LiveHighlighter.h"
-#include "KeyboardState.h"
 #include "LineNumberGutter.h"
 #include "MainOptionsHost.h"
 #include "Launcher.h"
@@ -67,9 +66,9 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
     HighlightHost host;
-    host.hintCaption = [this] { return lblToolTip->text(); };
-    host.setHintCaption = [this](const QString &text) { lblToolTip->setText(text); };
-    host.enableToolTipTimer = [this] { tmrToolTip->start(); };
+    host.hintCaption = [this] { return m_status->lblToolTip->text(); };
+    host.setHintCaption = [this](const QString &text) { m_status->lblToolTip->setText(text); };
+    host.enableToolTipTimer = [this] { m_status->tmrToolTip->start(); };
     host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     host.background = true;
     m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
@@ -85,14 +84,8 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_documents = std::make_unique<DocumentCommands>(*m_documentHost, *this, *m_reader, *m_saver);
     m_search = new SearchWindows(*m_searchHost, this);
     m_status = new StatusBar(this, settings);
-    lblToolTip = m_status->lblToolTip;
-    lblXY = m_status->lblXY;
-    lblSize = m_status->lblSize;
-    lblOS = m_status->lblOS;
-    lblUC = m_status->lblUC;
-    lblINS = m_status->lblINS;
-    lblCaps = m_status->lblCaps;
-    tmrToolTip = m_status->tmrToolTip;
+    m_status->setConversions({[this] { ConvertDosToUnix(); }, [this] { ConvertUnixToDos(); },
+                              [this] { ConvertAsciiToUnicode(); }, [this] { ConvertUnicodeToAscii(); }});
     const CommandContext context{*m_surface, settings, this, strfilename, encoding, isUnix,
                                  [this] { AddHistory(); },
                                  [this] {
@@ -167,8 +160,6 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     activate->setInterval(500);
     activate->setSingleShot(true);
     connect(activate, &QTimer::timeout, this, &frmMain::finishStartUp);
-    lblOS->installEventFilter(this);
-    lblUC->installEventFilter(this);
 
     LastModifiedSettings = m_store.settingsFileStamp();
     LoadMySettings2();
@@ -492,6 +483,7 @@ void frmMain::surfaceChange()
     if (isLoading || !surface().isVisible())
         return;
     fitGutter();
+    QLabel *lblUC = m_status->lblUC;
     if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index() && lblUC->text() == QLatin1String("ASCII"))
         lblUC->setText(encodingLabel(encoding, false));
     if (isDocumentSaved && m_saver->textDiffersFromSaved()) {
@@ -530,7 +522,7 @@ void frmMain::surfaceMouseDown(int, int, int, int)
 
 void frmMain::surfaceGotFocus()
 {
-    if (lblINS->text() == QLatin1String("OVR"))
+    if (m_status->overwriteShown())
         surface().setOverwriteCaret(true);
     lineBox->PlaceLineBox();
 }
@@ -683,8 +675,7 @@ void frmMain::toolTipTick()
 
 void frmMain::refreshCapsLock()
 {
-    if (const auto on = capsLockState())
-        lblCaps->setVisible(*on);
+    m_status->refreshCapsLock();
 }
 
 void frmMain::surfaceKeyDown(int &key, int &shift)
@@ -721,28 +712,6 @@ void frmMain::ConvertUnicodeToAscii()
 void frmMain::ConvertToUtf8()
 {
     m_documents->ConvertToUtf8();
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == lblOS) {
-            const QString state = lblOS->text().toLower();
-            if (state == QLatin1String("dos"))
-                ConvertDosToUnix();
-            else if (state == QLatin1String("unix"))
-                ConvertUnixToDos();
-            return true;
-        }
-        if (watched == lblUC) {
-            if (lblUC->text().toLower() == QLatin1String("ascii"))
-                ConvertAsciiToUnicode();
-            else
-                ConvertUnicodeToAscii();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -17,7 +17,6 @@
 #include <memory>
 
 class QAction;
-class QLabel;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -180,7 +179,6 @@ public:
     // A hint in lblToolTip that returns to the idle text after 20 ticks of tmrToolTip.
     void showHint(const QString &text);
     StatusBar &statusLabels() { return *m_status; }
-    QTimer *tmrToolTip = nullptr;
     QTimer *activate = nullptr;
     void toolTipTick();
     void refreshCapsLock();
@@ -190,7 +188,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -239,14 +236,7 @@ private:
     std::unique_ptr<DocumentCommands> m_documents;
 
 public:
-    // Status bar labels and menus (objectName as the program names them)
-    QLabel *lblToolTip = nullptr;
-    QLabel *lblXY = nullptr;
-    QLabel *lblSize = nullptr;
-    QLabel *lblOS = nullptr;
-    QLabel *lblUC = nullptr;
-    QLabel *lblINS = nullptr;
-    QLabel *lblCaps = nullptr;
+    // The tool bar and menus (objectName as the program names them)
     QToolBar *toolBar = nullptr;
     QMenu *mnuFile = nullptr;
     QAction *mnuFileOpen = nullptr;

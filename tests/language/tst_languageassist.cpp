@@ -416,10 +416,10 @@ void TestLanguageAssist::keywordListInTheWindow()
 
     window.ReadFile(window.doc(QStringLiteral("a.c"), "int main() {\n    \n}\n"), false);
     const QString hint = QStringLiteral("Press Ctrl+Space to get a list of available Key Words (C)");
-    QCOMPARE(window.lblToolTip->text(), hint);
+    QCOMPARE(window.statusLabels().lblToolTip->text(), hint);
     for (int tick = 0; tick < 20; ++tick)
         window.toolTipTick();
-    QCOMPARE(window.lblToolTip->text(), window.language.languageName);
+    QCOMPARE(window.statusLabels().lblToolTip->text(), window.language.languageName);
     window.updateXY();
     QCoreApplication::processEvents();
     QVERIFY(command->isEnabled());
