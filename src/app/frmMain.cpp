@@ -28,6 +28,7 @@
 #include "Highlighter.h"
 #include "LanguageAssist.h"
 #include "LiveHighlighter.h"
+#include "EditorChrome.h"
 #include "LineNumberGutter.h"
 #include "MainOptionsHost.h"
 #include "Launcher.h"
@@ -44,7 +45,6 @@
 #include <QCloseEvent>
 #include <QMimeData>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
@@ -135,24 +135,16 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
             runFocusChecks();
     });
     setObjectName(QStringLiteral("frmMain"));
-    auto *central = new QWidget(this);
-    auto *row = new QHBoxLayout(central);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    PicLines = new LineNumberGutter(*m_surface, central);
-    row->addWidget(PicLines);
-    m_surface->view()->setParent(central);
-    row->addWidget(m_surface->view(), 1);
-    setCentralWidget(central);
-    lineBox = new CurrentLineBox(*m_surface, m_surface->view()->viewport());
+    m_chrome = std::make_unique<EditorChrome>(this, *m_surface, settings);
     m_assist = std::make_unique<LanguageAssist>(
         *m_surface, settings, language, lngFileSize, m_surface->view(),
         LanguageAssist::Hooks{[this] { AddHistory(); }, [this] { m_live->rehighlightCurrentLine(); }});
     m_surface->setEventSink(this);
     buildMenus();
-    toolBar = MainToolBar::build(this, m_folders.shippedFolder(), [this](const QString &tip) { showHint(tip); },
-                                 [this] { surface().setFocus(); });
-    PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
+    m_chrome->setToolBar(MainToolBar::build(this, m_folders.shippedFolder(),
+                                            [this](const QString &tip) { showHint(tip); },
+                                            [this] { surface().setFocus(); }));
+    m_chrome->PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
     DesktopIntegration::nameControls(*this);
 
     activate = new QTimer(this);
@@ -294,10 +286,8 @@ void frmMain::NoHighlighting()
 
 void frmMain::ToggleLineNumbers()
 {
-    QAction *action = CommandTable::findCommand(this, "mnuFormatToggleLineNumbers");
-    settings.ShowLineNumbers = action ? action->isChecked() : !settings.ShowLineNumbers;
+    m_chrome->toggleLineNumbers();
     settingsChanged = true;
-    layoutWindow();
 }
 
 void frmMain::RevertToSaved()
@@ -346,44 +336,17 @@ void frmMain::updateTitle()
 void frmMain::updateXY(int shift)
 {
     m_status->showCaret(surface(), encoding);
-    lineBox->PlaceLineBox();
-    PicLines->update();
+    m_chrome->caretMoved();
     if (m_search)
         m_search->onCaretMoved(shift);
     if (m_commands)
         m_commands->scheduleRefresh();
 }
 
-void frmMain::fitGutter()
-{
-    if (!PicLines->isVisible() && !settings.ShowLineNumbers)
-        return;
-    const int width = PicLines->preferredWidth();
-    if (PicLines->width() != width)
-        PicLines->setFixedWidth(width);
-    if (PicLines->lastLineCount() != surface().lineCount())
-        PicLines->DrawLineNumbers();
-}
-
 void frmMain::refreshView()
 {
-    fitGutter();
-    PicLines->DrawLineNumbers();
+    m_chrome->redrawGutter();
     updateXY();
-}
-
-void frmMain::layoutWindow()
-{
-    PicLines->setVisible(settings.ShowLineNumbers);
-    lineBox->setVisible(settings.ShowCurrentLine);
-    toolBar->setVisible(settings.ShowToolBar);
-    if (QAction *lines = CommandTable::findCommand(this, "mnuFormatToggleLineNumbers"))
-        lines->setChecked(settings.ShowLineNumbers);
-    if (QAction *wrap = CommandTable::findCommand(this, "mnuFormatWordWrap"))
-        wrap->setChecked(settings.WordWrap);
-    fitGutter();
-    lineBox->PlaceLineBox();
-    PicLines->DrawLineNumbers();
 }
 
 void frmMain::ReadFile(QString filename, bool byCommandLine)
@@ -482,7 +445,7 @@ void frmMain::surfaceChange()
     m_commands->scheduleRefresh();
     if (isLoading || !surface().isVisible())
         return;
-    fitGutter();
+    m_chrome->fitGutter();
     QLabel *lblUC = m_status->lblUC;
     if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index() && lblUC->text() == QLatin1String("ASCII"))
         lblUC->setText(encodingLabel(encoding, false));
@@ -499,8 +462,7 @@ void frmMain::surfaceSelectionChanged()
 
 void frmMain::surfaceScrolled()
 {
-    PicLines->DrawLineNumbers();
-    lineBox->PlaceLineBox();
+    m_chrome->scrolled();
 }
 
 void frmMain::surfaceKeyUp(int &key, int &shift)
@@ -511,7 +473,7 @@ void frmMain::surfaceKeyUp(int &key, int &shift)
 void frmMain::surfaceMouseUp(int, int, int, int)
 {
     m_search->onMouseEvent();
-    PicLines->update();
+    m_chrome->PicLines->update();
 }
 
 void frmMain::surfaceMouseDown(int, int, int, int)
@@ -522,9 +484,7 @@ void frmMain::surfaceMouseDown(int, int, int, int)
 
 void frmMain::surfaceGotFocus()
 {
-    if (m_status->overwriteShown())
-        surface().setOverwriteCaret(true);
-    lineBox->PlaceLineBox();
+    m_chrome->gotFocus(m_status->overwriteShown());
 }
 
 void frmMain::surfaceDragOver(const QStringList &, int)
@@ -583,24 +543,11 @@ void frmMain::LoadMySettings2()
 void frmMain::LoadMySettings(bool reload)
 {
     settings = m_store.LoadMySettings(settings, reload ? SettingsLoad::Reload : SettingsLoad::StartUp);
-    applySettings();
+    m_chrome->applySettings();
     modTransparent::applyTranslucency(this, settings.FormTransparent, settings.Lucidity);
     recentFiles.LoadRecentFiles();
     refreshRecentMenu();
     m_authoring->LoadTemplates();
-}
-
-void frmMain::applySettings()
-{
-    EditorSurface &s = surface();
-    s.setDefaultFormat(CharFormat{settings.fcolor, settings.TextBold, settings.TextItalic, settings.Font, settings.FontSize});
-    s.setBackColor(settings.BackColor);
-    s.setTabStops(settings.TabWidth * 4);
-    s.setWordWrap(settings.WordWrap);
-    PicLines->setColors(settings.linenobackground, settings.linenoforeground, settings.currlinebackground,
-                        settings.currlineforeground);
-    lineBox->setColor(settings.fcolor1);
-    layoutWindow();
 }
 
 std::optional<QString> frmMain::SaveMySettings()
@@ -639,12 +586,10 @@ void frmMain::showEvent(QShowEvent *event)
 void frmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // Colours that follow the desktop are resolved again when its palette changes.
     if (event->type() == QEvent::PaletteChange)
-        surface().setBackColor(surface().backColor());
+        m_chrome->paletteChanged();
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_startedUp) {
-        surface().setTabStops(settings.TabWidth * 4);
-        layoutWindow();
+        m_chrome->activated();
         surface().setFocus();
     }
 }
@@ -653,8 +598,7 @@ void frmMain::finishStartUp()
 {
     activate->stop();
     refreshCapsLock();
-    PicLines->DrawLineNumbers();
-    layoutWindow();
+    m_chrome->startUp();
     updateXY();
     EditorSurface &s = surface();
     s.setSelColor(settings.fcolor);

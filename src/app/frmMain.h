@@ -19,7 +19,6 @@
 class QAction;
 class QMenu;
 class QTimer;
-class QToolBar;
 class Authoring;
 class ChangeDetector;
 class CommandController;
@@ -31,14 +30,13 @@ struct CommandState;
 class SearchHost;
 class SearchWindows;
 class ExternalTools;
-class CurrentLineBox;
 class UndoHistory;
 class Highlighter;
 class LiveHighlighter;
 class LanguageAssist;
 class MainTypingHost;
 class TypingAids;
-class LineNumberGutter;
+class EditorChrome;
 class MainOptionsHost;
 class ScintillaSurface;
 class ScintillaView;
@@ -92,7 +90,6 @@ public:
     void LoadMySettings(bool reload);
     std::optional<QString> SaveMySettings();
     void SaveMySettings2();
-    void applySettings();
 
     Settings settings;
     QString LastModifiedSettings;
@@ -111,13 +108,10 @@ public:
     void surfaceKeyDown(int &key, int &shift) override;
     void surfaceKeyPress(int &character) override;
 
-    LineNumberGutter *PicLines = nullptr;
-    CurrentLineBox *lineBox = nullptr;
-    // Re-fits the gutter to the line count and redraws it when the count changed.
-    void fitGutter();
+    // The gutter PicLines, the current-line box and the tool bar.
+    EditorChrome &chrome() { return *m_chrome; }
     // Gutter width and numbers, then the status bar: after a command moved the caret or the text.
     void refreshView();
-    void layoutWindow();
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
     void surfaceDragLeave() override;
@@ -222,6 +216,7 @@ private:
     std::unique_ptr<MainOptionsHost> m_options;
     std::unique_ptr<Authoring> m_authoring;
     std::unique_ptr<ScintillaSurface> m_surface;
+    std::unique_ptr<EditorChrome> m_chrome;
     CommandController *m_commands = nullptr;
     StatusBar *m_status = nullptr;
     std::unique_ptr<LanguageMenu> m_languages;
@@ -236,8 +231,7 @@ private:
     std::unique_ptr<DocumentCommands> m_documents;
 
 public:
-    // The tool bar and menus (objectName as the program names them)
-    QToolBar *toolBar = nullptr;
+    // Menus (objectName as the program names them)
     QMenu *mnuFile = nullptr;
     QAction *mnuFileOpen = nullptr;
     QAction *mnuFileExit = nullptr;

@@ -1,4 +1,5 @@
 #include "CriticalError.h"
+#include "EditorChrome.h"
 #include "LineNumberGutter.h"
 #include "StatusBar.h"
 #include "ScintillaSurface.h"
@@ -106,7 +107,7 @@ void TestMainWindow::gutterFollowsTheText()
     surface.setText(text);
     QTest::qWait(50);
     // Wide enough for "  *500" in the editor's font.
-    QVERIFY(window.PicLines->width() >= QFontMetrics(window.PicLines->font()).horizontalAdvance(QStringLiteral("*500")));
+    QVERIFY(window.chrome().PicLines->width() >= QFontMetrics(window.chrome().PicLines->font()).horizontalAdvance(QStringLiteral("*500")));
     for (const double size : {8.0, 14.0}) {
         CharFormat format = surface.defaultFormat();
         format.fontSize = size;
@@ -118,7 +119,7 @@ void TestMainWindow::gutterFollowsTheText()
         QCOMPARE(surface.lineTop(100), 0);
         QCOMPARE(surface.lineTop(101), surface.lineHeight());
     }
-    QCOMPARE(window.PicLines->rowText(99), QStringLiteral(" 100"));
+    QCOMPARE(window.chrome().PicLines->rowText(99), QStringLiteral(" 100"));
 }
 
 void TestMainWindow::closingAsksOnlyWhenChanged()

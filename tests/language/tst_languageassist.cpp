@@ -1,5 +1,6 @@
 #include "ArgumentTip.h"
 #include "AssistText.h"
+#include "EditorChrome.h"
 #include "KeywordList.h"
 #include "LanguageAssist.h"
 #include "LineNumberGutter.h"
@@ -453,7 +454,7 @@ void TestLanguageAssist::keywordListInTheWindow()
     QVERIFY(assist.listVisible());
     const QRect editor(window.txtText()->mapTo(window.centralWidget(), QPoint(0, 0)), window.txtText()->size());
     QVERIFY(editor.contains(assist.lstVariables()->geometry()));
-    QVERIFY(assist.lstVariables()->x() >= window.PicLines->width());
+    QVERIFY(assist.lstVariables()->x() >= window.chrome().PicLines->width());
 }
 
 void TestLanguageAssist::tipInTheWindow()
