@@ -13,6 +13,7 @@ Settings &MainDocumentHost::settings() { return m_window.settings; }
 OpenFilesRegister &MainDocumentHost::openFiles() { return m_window.openFiles; }
 QWidget *MainDocumentHost::ownerWindow() { return &m_window; }
 void MainDocumentHost::setToolTipText(const QString &text) { m_window.statusLabels().setText(text); }
+void MainDocumentHost::restoreToolTipText() { m_window.statusLabels().setText(m_window.statusLabels().toolTipCaption); }
 void MainDocumentHost::showHint(const QString &text) { m_window.showHint(text); }
 void MainDocumentHost::updateTitle() { m_window.updateTitle(); }
 void MainDocumentHost::setLoading(bool loading) { m_window.changeDetector().setLoading(loading); }

@@ -24,7 +24,6 @@
 #include "WindowCaption.h"
 #include "WindowPlacement.h"
 #include "UndoHistory.h"
-#include "FileDrop.h"
 #include "Highlighter.h"
 #include "LanguageAssist.h"
 #include "LiveHighlighter.h"
@@ -316,11 +315,6 @@ void frmMain::refreshRecentMenu()
     }
 }
 
-void frmMain::setToolTipText(const QString &text)
-{
-    m_status->setText(text);
-}
-
 QString frmMain::caption() const
 {
     return windowCaption(strfilename, isDocumentSaved, QString::fromLatin1(Title));
@@ -489,34 +483,17 @@ void frmMain::surfaceGotFocus()
 
 void frmMain::surfaceDragOver(const QStringList &, int)
 {
-    setToolTipText(QStringLiteral("Press Shift to insert filename, Ctrl to insert HTML tag, Shift+Ctrl to insert content"));
+    m_documents->dragOver();
 }
 
 void frmMain::surfaceDragLeave()
 {
-    m_status->setText(m_status->toolTipCaption);
+    m_documents->dragLeave();
 }
 
 void frmMain::surfaceDragDrop(const QStringList &files, int shift)
 {
-    setToolTipText(QString());
-    const FileDrop::Plan plan = FileDrop::plan(files, shift);
-    switch (plan.action) {
-    case FileDrop::Action::Open:
-        for (const QString &file : files)
-            FileOpen(file);
-        return;
-    case FileDrop::Action::InsertContent:
-        for (const QString &file : files)
-            InsertContentFromFile(file);
-        return;
-    case FileDrop::Action::InsertText:
-        AddHistory();
-        surface().setSelText(plan.text);
-        isDocumentSaved = false;
-        updateTitle();
-        return;
-    }
+    m_documents->dropFiles(files, shift);
 }
 
 void frmMain::surfaceTextDropped()

@@ -191,7 +191,6 @@ private:
     QAction *wire(const char *name, const std::function<void()> &handler);
     CommandState commandState() const;
     void refreshRecentMenu();
-    void setToolTipText(const QString &text);
     void applyPlacement();
     void finishStartUp();
     void storePlacement();
