@@ -6,11 +6,11 @@
 #include "DocumentSaver.h"
 #include "ChangeDetector.h"
 #include "CommandController.h"
+#include "CommandStateSource.h"
 #include "ExternalTools.h"
 #include "MainToolsHost.h"
 #include "CommandTable.h"
 #include "DesktopIntegration.h"
-#include "EditCommands.h"
 #include "EditController.h"
 #include "LanguageMenu.h"
 #include "MainDocumentHost.h"
@@ -40,20 +40,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QMimeData>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
-
-namespace {
-
-const QString kUntitled = QStringLiteral("Untitled");
-
-} // namespace
 
 frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)
@@ -181,47 +173,19 @@ QAction *frmMain::wire(const char *name, const std::function<void()> &handler)
     return m_commands->wire(name, handler);
 }
 
-CommandState frmMain::commandState() const
-{
-    const EditorSurface &s = *m_surface;
-    CommandState state;
-    state.selection = s.selLength() > 0;
-    state.clipboardText = m_clipboardText;
-    state.canUndo = m_history->canUndo();
-    state.canRedo = m_history->canRedo();
-    state.named = strfilename != kUntitled;
-    state.fileOnDisk = state.named && FileExists(strfilename);
-    state.unsaved = !isDocumentSaved;
-    state.searchText = m_search->canFindAgain();
-    state.bookmarks = m_search->hasBookmarks();
-    state.selectedLines = EditCommands::selectionHasInnerLineBreak(s);
-    state.language = language.languageActive;
-    state.highlighting = language.languageActive && settings.enableSyntaxHighlightning;
-    state.keywordList = m_assist->hasEntries();
-    state.lineComment = language.languageActive && !language.lineComment.isEmpty();
-    return state;
-}
-
 void frmMain::buildMenus()
 {
     CommandTable::buildMenuBar(menuBar(), this);
-    m_commands = new CommandController(this, [this] { return commandState(); });
+    auto *state = new CommandStateSource({*m_surface, *this, settings, language, *m_history, *m_search, *m_assist}, this);
+    m_commands = new CommandController(this, [state] { return state->state(); });
+    connect(state, &CommandStateSource::clipboardChanged, m_commands, &CommandController::scheduleRefresh);
+    m_commands->scheduleRefresh();
     m_commands->setAfterCommand([this] {
         if (!m_assist->listVisible())   // the keyword list keeps the keys it was opened for
             surface().setFocus();
     });
     // The widget's own binding of a key the program defines would act behind the program's back.
-    for (const QKeySequence &key : CommandController::commandKeys()) {
-        const QKeyCombination combination = key[0];
-        txtText()->removeKeyBinding(int(combination.key()), combination.keyboardModifiers());
-    }
-    const auto noteClipboard = [this] {
-        const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
-        m_clipboardText = mime && mime->hasText();
-        m_commands->scheduleRefresh();
-    };
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, noteClipboard);
-    noteClipboard();
+    txtText()->removeKeyBindings(CommandController::commandKeys());
     mnuFile = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFile"));
     const WireCommand wireCommand = [this](const char *name, std::function<void()> handler) { wire(name, handler); };
     m_documents->registerCommands(wireCommand);

@@ -26,7 +26,6 @@ class EditController;
 class LanguageMenu;
 class StatusBar;
 class TransformCommands;
-struct CommandState;
 class SearchHost;
 class SearchWindows;
 class ExternalTools;
@@ -189,7 +188,6 @@ private:
     void buildMenus();
     // Connects a command of the menu table to its handler and enables it.
     QAction *wire(const char *name, const std::function<void()> &handler);
-    CommandState commandState() const;
     void refreshRecentMenu();
     void applyPlacement();
     void finishStartUp();
@@ -221,7 +219,6 @@ private:
     std::unique_ptr<LanguageMenu> m_languages;
     std::unique_ptr<TransformCommands> m_transforms;
     std::unique_ptr<EditController> m_edit;
-    bool m_clipboardText = false;
     std::unique_ptr<OutsideChanges> m_outsideChanges;
     friend class MainDocumentHost;
     std::unique_ptr<MainDocumentHost> m_documentHost;
