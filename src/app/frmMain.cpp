@@ -18,6 +18,7 @@
 #include "MainSearchHost.h"
 #include "MainTypingHost.h"
 #include "MainToolBar.h"
+#include "MainWindowHooks.h"
 #include "StatusBar.h"
 #include "TransformCommands.h"
 #include "TypingAids.h"
@@ -56,13 +57,8 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     , m_store(folders.configFolder())
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
-    HighlightHost host;
-    host.hintCaption = [this] { return m_status->lblToolTip->text(); };
-    host.setHintCaption = [this](const QString &text) { m_status->lblToolTip->setText(text); };
-    host.enableToolTipTimer = [this] { m_status->tmrToolTip->start(); };
-    host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    host.background = true;
-    m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
+    m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags,
+                                                  MainWindowHooks::highlightHost(*this));
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_typingHost = std::make_unique<MainTypingHost>(*this);
     m_typing = std::make_unique<TypingAids>(*m_surface, settings, *m_typingHost);
@@ -77,22 +73,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_status = new StatusBar(this, settings);
     m_status->setConversions({[this] { ConvertDosToUnix(); }, [this] { ConvertUnixToDos(); },
                               [this] { ConvertAsciiToUnicode(); }, [this] { ConvertUnicodeToAscii(); }});
-    const CommandContext context{*m_surface, settings, this, strfilename, encoding, isUnix,
-                                 [this] { AddHistory(); },
-                                 [this] {
-                                     isDocumentSaved = false;
-                                     updateTitle();
-                                     refreshView();
-                                 },
-                                 [this] {
-                                     if (QAction *wrap = CommandTable::findCommand(this, "mnuFormatWordWrap"))
-                                         wrap->setChecked(settings.WordWrap);
-                                     refreshView();
-                                 },
-                                 [this](const QString &text) { showHint(text); },
-                                 [this] { return m_languages->highlightingActive(); },
-                                 [this](int start, int length) { m_highlighter->renderRange(start, length); },
-                                 [this] { m_highlighter->renderDocument(); }};
+    const CommandContext context = MainWindowHooks::commandContext(*this);
     m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolders(),
                                                  [this](const QString &text) { m_status->setIdleHint(text); });
     m_transforms = std::make_unique<TransformCommands>(context);
@@ -105,22 +86,8 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
     m_options = std::make_unique<MainOptionsHost>(*this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
-    m_outsideChanges = std::make_unique<OutsideChanges>(
-        *m_changes, *this, *m_surface, settings, this,
-        OutsideChanges::Hooks{[this] {
-                                  LoadMySettings(true);
-                                  RefreshHighlighting();
-                              },
-                              [this] {
-                                  recentFiles.LoadRecentFiles();
-                                  refreshRecentMenu();
-                              },
-                              [this] { ReadFile(strfilename, false); },
-                              [this] {
-                                  isDocumentSaved = false;
-                                  updateTitle();
-                              },
-                              [this] { FileClose(false); }});
+    m_outsideChanges = std::make_unique<OutsideChanges>(*m_changes, *this, *m_surface, settings, this,
+                                                        MainWindowHooks::outsideChanges(*this));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
             runFocusChecks();

@@ -152,6 +152,9 @@ public:
     void runFocusChecks();
     ChangeDetector &changeDetector() { return *m_changes; }
 
+    // The File menu's numbered entries from the recent files.
+    void refreshRecentMenu();
+
     void SaveSelection();
     void ExportRichText();
     // The Save As name of an Untitled Java document: its class name and ".java".
@@ -188,7 +191,6 @@ private:
     void buildMenus();
     // Connects a command of the menu table to its handler and enables it.
     QAction *wire(const char *name, const std::function<void()> &handler);
-    void refreshRecentMenu();
     void applyPlacement();
     void finishStartUp();
     void storePlacement();
