@@ -98,6 +98,12 @@ void StatusBar::tick()
     lblToolTip->setVisible(!m_settings.BlinkAlert || toolTipTicks % 2 == 1);
 }
 
+void StatusBar::noteNonAsciiText()
+{
+    if (lblUC->text() == QLatin1String("ASCII"))
+        lblUC->setText(encodingLabel(TextEncoding::Utf8, false));
+}
+
 bool StatusBar::overwriteShown() const
 {
     return lblINS->text() == QLatin1String("OVR");

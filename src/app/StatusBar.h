@@ -29,6 +29,8 @@ public:
     void setText(const QString &text);
     void tick();
     bool overwriteShown() const;
+    // A UTF-8 document shown as ASCII is labelled UTF-8 once it holds other characters.
+    void noteNonAsciiText();
     // CAPS follows the lock where the platform tells its state.
     void refreshCapsLock();
 

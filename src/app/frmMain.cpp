@@ -114,7 +114,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     LastModifiedSettings = m_store.settingsFileStamp();
     LoadMySettings2();
     LoadMySettings(false);
-    applyPlacement();
+    WindowPlacement::apply(this, settings.placement);
     // The empty document is the saved state: closing it untouched asks nothing.
     m_saver->resetDocumentState(strfilename);
     updateXY();
@@ -173,8 +173,6 @@ void frmMain::buildMenus()
     m_transforms->registerCommands(wireCommand);
     m_authoring->registerCommands(wireCommand);
     m_typing->registerCommands(wireCommand, this);
-    if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
-        connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
 
     m_search->registerCommands(wireCommand);
     m_viewers->registerCommands(wireCommand, menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp")));
@@ -371,9 +369,8 @@ void frmMain::surfaceChange()
     if (isLoading || !surface().isVisible())
         return;
     m_chrome->fitGutter();
-    QLabel *lblUC = m_status->lblUC;
-    if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index() && lblUC->text() == QLatin1String("ASCII"))
-        lblUC->setText(encodingLabel(encoding, false));
+    if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index())
+        m_status->noteNonAsciiText();
     if (isDocumentSaved && m_saver->textDiffersFromSaved()) {
         isDocumentSaved = false;
         updateTitle();
@@ -468,18 +465,8 @@ std::optional<QString> frmMain::SaveMySettings()
 
 void frmMain::SaveMySettings2()
 {
-    storePlacement();
-    m_store.SaveMySettings2(settings);
-}
-
-void frmMain::applyPlacement()
-{
-    WindowPlacement::apply(this, settings.placement);
-}
-
-void frmMain::storePlacement()
-{
     WindowPlacement::store(this, settings.placement);
+    m_store.SaveMySettings2(settings);
 }
 
 void frmMain::showEvent(QShowEvent *event)

@@ -191,9 +191,7 @@ private:
     void buildMenus();
     // Connects a command of the menu table to its handler and enables it.
     QAction *wire(const char *name, const std::function<void()> &handler);
-    void applyPlacement();
     void finishStartUp();
-    void storePlacement();
 
     QString m_appFolder;
     AppFolders m_folders;
