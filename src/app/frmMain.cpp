@@ -43,10 +43,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
-#include <QToolBar>
 
 frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)
