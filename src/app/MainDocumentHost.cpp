@@ -13,6 +13,7 @@ Settings &MainDocumentHost::settings() { return m_window.settings; }
 OpenFilesRegister &MainDocumentHost::openFiles() { return m_window.openFiles; }
 QWidget *MainDocumentHost::ownerWindow() { return &m_window; }
 void MainDocumentHost::setToolTipText(const QString &text) { m_window.statusLabels().setText(text); }
+void MainDocumentHost::restoreToolTipText() { m_window.statusLabels().setText(m_window.statusLabels().toolTipCaption); }
 void MainDocumentHost::showHint(const QString &text) { m_window.showHint(text); }
 void MainDocumentHost::updateTitle() { m_window.updateTitle(); }
 void MainDocumentHost::setLoading(bool loading) { m_window.changeDetector().setLoading(loading); }
@@ -22,8 +23,8 @@ bool MainDocumentHost::isJavaDocument() const { return m_window.docFlags.javaFla
 
 void MainDocumentHost::showModes(const QString &lineEnding, const QString &encoding)
 {
-    m_window.lblOS->setText(lineEnding);
-    m_window.lblUC->setText(encoding);
+    m_window.statusLabels().lblOS->setText(lineEnding);
+    m_window.statusLabels().lblUC->setText(encoding);
 }
 
 void MainDocumentHost::refreshView()

@@ -13,6 +13,7 @@ public:
     OpenFilesRegister &openFiles() override;
     QWidget *ownerWindow() override;
     void setToolTipText(const QString &text) override;
+    void restoreToolTipText() override;
     void showHint(const QString &text) override;
     void showModes(const QString &lineEnding, const QString &encoding) override;
     void updateTitle() override;

@@ -6,8 +6,10 @@
 #include "frmMain.h"
 #include "frmSettings.h"
 #include "Highlighter.h"
+#include "EditorChrome.h"
 #include "LineNumberGutter.h"
 #include "modTransparent.h"
+#include "StatusBar.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -52,18 +54,18 @@ QWidget *MainOptionsHost::ownerWindow()
 
 void MainOptionsHost::setLineNumbersVisible(bool visible)
 {
-    m_window.PicLines->setVisible(visible);
+    m_window.chrome().PicLines->setVisible(visible);
 }
 
 void MainOptionsHost::setToolBarVisible(bool visible)
 {
-    m_window.toolBar->setVisible(visible);
+    m_window.chrome().toolBar->setVisible(visible);
 }
 
 void MainOptionsHost::applyGutterColors()
 {
     const Settings &s = m_window.settings;
-    m_window.PicLines->setColors(s.linenobackground, s.linenoforeground, s.currlinebackground, s.currlineforeground);
+    m_window.chrome().PicLines->setColors(s.linenobackground, s.linenoforeground, s.currlinebackground, s.currlineforeground);
 }
 
 void MainOptionsHost::applyWindowFlags(bool translucent, qint16 lucidity, bool alwaysOnTop)
@@ -81,13 +83,13 @@ void MainOptionsHost::applyWindowFlags(bool translucent, qint16 lucidity, bool a
 
 void MainOptionsHost::setCurrentLineVisible(bool visible)
 {
-    m_window.lineBox->setVisible(visible);
+    m_window.chrome().lineBox->setVisible(visible);
 }
 
 void MainOptionsHost::setTabWidth(int tabWidth)
 {
     m_window.surface().setTabStops(tabWidth * 4);
-    m_window.layoutWindow();
+    m_window.chrome().layout();
 }
 
 std::optional<QString> MainOptionsHost::SaveMySettings()
@@ -125,7 +127,7 @@ void MainOptionsHost::optionsClosed()
 {
     // The menu shows the new names the next time the Insert menu opens.
     m_window.authoring().LoadTemplates();
-    m_window.lblToolTip->clear();
+    m_window.statusLabels().lblToolTip->clear();
 }
 
 void MainOptionsHost::registerCommands(const WireCommand &wire)

@@ -2,6 +2,7 @@
 
 #include "Highlighter.h"
 #include "LanguageMenu.h"
+#include "EditorChrome.h"
 #include "LineNumberGutter.h"
 #include "frmMain.h"
 
@@ -16,5 +17,5 @@ void MainSearchHost::showHint(const QString &text) { m_window.showHint(text); }
 bool MainSearchHost::isMarkupLanguage() const { return m_window.language.languageActive && m_window.language.markup; }
 bool MainSearchHost::isBinaryMode() const { return m_window.isBinary; }
 void MainSearchHost::refreshStatusBar() { m_window.updateXY(1); }
-void MainSearchHost::redrawGutter() { m_window.PicLines->DrawLineNumbers(); }
+void MainSearchHost::redrawGutter() { m_window.chrome().PicLines->DrawLineNumbers(); }
 QWidget *MainSearchHost::ownerWindow() { return &m_window; }

@@ -5,6 +5,7 @@
 #include "LeetCaptions.h"
 #include "LiveHighlighter.h"
 #include "ScintillaView.h"
+#include "StatusBar.h"
 #include "SearchWindows.h"
 #include "UndoHistory.h"
 #include "frmMain.h"
@@ -81,7 +82,7 @@ bool MainTypingHost::overwrite() const
 void MainTypingHost::setOverwrite(bool on)
 {
     m_window.txtText()->setOverwriteMode(on);
-    m_window.lblINS->setText(on ? QStringLiteral("OVR") : QStringLiteral("INS"));
+    m_window.statusLabels().lblINS->setText(on ? QStringLiteral("OVR") : QStringLiteral("INS"));
     m_window.surface().setOverwriteCaret(on);
 }
 
@@ -100,8 +101,10 @@ void MainTypingHost::popUpEditMenu()
 void MainTypingHost::capsLockPressed()
 {
     // Where the platform cannot tell the lock's state, the key press is all there is to go by.
-    if (!capsLockState())
-        m_window.lblCaps->setVisible(!m_window.lblCaps->isVisible());
+    if (!capsLockState()) {
+        QLabel *caps = m_window.statusLabels().lblCaps;
+        caps->setVisible(!caps->isVisible());
+    }
 }
 
 void MainTypingHost::capsLockReleased()

@@ -109,6 +109,14 @@ long QsciScintillaBase::SendScintilla(unsigned int msg, unsigned long wParam, lo
     return widget(this, msg, wParam, lParam);
 }
 
+void ScintillaView::removeKeyBindings(const QList<QKeySequence> &keys)
+{
+    for (const QKeySequence &key : keys) {
+        const QKeyCombination combination = key[0];
+        removeKeyBinding(int(combination.key()), combination.keyboardModifiers());
+    }
+}
+
 void ScintillaView::removeKeyBinding(int key, Qt::KeyboardModifiers modifiers)
 {
     int sciKey = 0;

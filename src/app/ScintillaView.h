@@ -3,6 +3,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QHash>
+#include <QKeySequence>
 #include <QPointer>
 
 class ScintillaSurface;
@@ -19,6 +20,7 @@ public:
 
     // Removes the widget's own binding of a key the program defines itself.
     void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
+    void removeKeyBindings(const QList<QKeySequence> &keys);
 
 protected:
     bool event(QEvent *event) override;

@@ -1,8 +1,10 @@
 #include "StatusBar.h"
 
 #include "EditorSurface.h"
+#include "KeyboardState.h"
 #include "Settings.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMainWindow>
@@ -35,6 +37,8 @@ StatusBar::StatusBar(QMainWindow *window, const Settings &settings)
     lblINS = label("lblINS", QStringLiteral("INS"), true);
     lblCaps = label("lblCaps", QStringLiteral("CAPS"), true);
     lblCaps->setVisible(false);
+    lblOS->installEventFilter(this);
+    lblUC->installEventFilter(this);
 
     tmrToolTip = new QTimer(this);
     tmrToolTip->setObjectName(QStringLiteral("tmrToolTip"));
@@ -92,4 +96,43 @@ void StatusBar::tick()
     }
     // Blinking draws the eye: shown on odd ticks, hidden on even ones.
     lblToolTip->setVisible(!m_settings.BlinkAlert || toolTipTicks % 2 == 1);
+}
+
+void StatusBar::noteNonAsciiText()
+{
+    if (lblUC->text() == QLatin1String("ASCII"))
+        lblUC->setText(encodingLabel(TextEncoding::Utf8, false));
+}
+
+bool StatusBar::overwriteShown() const
+{
+    return lblINS->text() == QLatin1String("OVR");
+}
+
+void StatusBar::refreshCapsLock()
+{
+    if (const auto on = capsLockState())
+        lblCaps->setVisible(*on);
+}
+
+bool StatusBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonDblClick || (watched != lblOS && watched != lblUC))
+        return QObject::eventFilter(watched, event);
+    const auto run = [](const std::function<void()> &conversion) {
+        if (conversion)
+            conversion();
+    };
+    if (watched == lblOS) {
+        const QString state = lblOS->text().toLower();
+        if (state == QLatin1String("dos"))
+            run(m_conversions.dosToUnix);
+        else if (state == QLatin1String("unix"))
+            run(m_conversions.unixToDos);
+    } else if (lblUC->text().toLower() == QLatin1String("ascii")) {
+        run(m_conversions.asciiToUnicode);
+    } else {
+        run(m_conversions.unicodeToAscii);
+    }
+    return true;
 }

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class EditorSurface;
 class QLabel;
 class QMainWindow;
@@ -26,6 +28,20 @@ public:
     void setIdleHint(const QString &text);
     void setText(const QString &text);
     void tick();
+    bool overwriteShown() const;
+    // A UTF-8 document shown as ASCII is labelled UTF-8 once it holds other characters.
+    void noteNonAsciiText();
+    // CAPS follows the lock where the platform tells its state.
+    void refreshCapsLock();
+
+    // What double-clicking the mode labels does: lblOS by the line ending it shows, lblUC by the encoding.
+    struct Conversions {
+        std::function<void()> dosToUnix;
+        std::function<void()> unixToDos;
+        std::function<void()> asciiToUnicode;
+        std::function<void()> unicodeToAscii;
+    };
+    void setConversions(Conversions conversions) { m_conversions = std::move(conversions); }
 
     QString toolTipCaption;
     int toolTipTicks = 0;
@@ -38,6 +54,10 @@ public:
     QLabel *lblINS = nullptr;
     QLabel *lblCaps = nullptr;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     const Settings &m_settings;
+    Conversions m_conversions;
 };

@@ -6,11 +6,11 @@
 #include "DocumentSaver.h"
 #include "ChangeDetector.h"
 #include "CommandController.h"
+#include "CommandStateSource.h"
 #include "ExternalTools.h"
 #include "MainToolsHost.h"
 #include "CommandTable.h"
 #include "DesktopIntegration.h"
-#include "EditCommands.h"
 #include "EditController.h"
 #include "LanguageMenu.h"
 #include "MainDocumentHost.h"
@@ -18,17 +18,17 @@
 #include "MainSearchHost.h"
 #include "MainTypingHost.h"
 #include "MainToolBar.h"
+#include "MainWindowHooks.h"
 #include "StatusBar.h"
 #include "TransformCommands.h"
 #include "TypingAids.h"
 #include "WindowCaption.h"
 #include "WindowPlacement.h"
 #include "UndoHistory.h"
-#include "FileDrop.h"
 #include "Highlighter.h"
 #include "LanguageAssist.h"
 #include "LiveHighlighter.h"
-#include "KeyboardState.h"
+#include "EditorChrome.h"
 #include "LineNumberGutter.h"
 #include "MainOptionsHost.h"
 #include "Launcher.h"
@@ -41,21 +41,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QMimeData>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
-#include <QToolBar>
-
-namespace {
-
-const QString kUntitled = QStringLiteral("Untitled");
-
-} // namespace
 
 frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)
@@ -66,13 +55,8 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     , m_store(folders.configFolder())
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
-    HighlightHost host;
-    host.hintCaption = [this] { return lblToolTip->text(); };
-    host.setHintCaption = [this](const QString &text) { lblToolTip->setText(text); };
-    host.enableToolTipTimer = [this] { tmrToolTip->start(); };
-    host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    host.background = true;
-    m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags, host);
+    m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags,
+                                                  MainWindowHooks::highlightHost(*this));
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_typingHost = std::make_unique<MainTypingHost>(*this);
     m_typing = std::make_unique<TypingAids>(*m_surface, settings, *m_typingHost);
@@ -85,30 +69,9 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_documents = std::make_unique<DocumentCommands>(*m_documentHost, *this, *m_reader, *m_saver);
     m_search = new SearchWindows(*m_searchHost, this);
     m_status = new StatusBar(this, settings);
-    lblToolTip = m_status->lblToolTip;
-    lblXY = m_status->lblXY;
-    lblSize = m_status->lblSize;
-    lblOS = m_status->lblOS;
-    lblUC = m_status->lblUC;
-    lblINS = m_status->lblINS;
-    lblCaps = m_status->lblCaps;
-    tmrToolTip = m_status->tmrToolTip;
-    const CommandContext context{*m_surface, settings, this, strfilename, encoding, isUnix,
-                                 [this] { AddHistory(); },
-                                 [this] {
-                                     isDocumentSaved = false;
-                                     updateTitle();
-                                     refreshView();
-                                 },
-                                 [this] {
-                                     if (QAction *wrap = CommandTable::findCommand(this, "mnuFormatWordWrap"))
-                                         wrap->setChecked(settings.WordWrap);
-                                     refreshView();
-                                 },
-                                 [this](const QString &text) { showHint(text); },
-                                 [this] { return m_languages->highlightingActive(); },
-                                 [this](int start, int length) { m_highlighter->renderRange(start, length); },
-                                 [this] { m_highlighter->renderDocument(); }};
+    m_status->setConversions({[this] { ConvertDosToUnix(); }, [this] { ConvertUnixToDos(); },
+                              [this] { ConvertAsciiToUnicode(); }, [this] { ConvertUnicodeToAscii(); }});
+    const CommandContext context = MainWindowHooks::commandContext(*this);
     m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolders(),
                                                  [this](const QString &text) { m_status->setIdleHint(text); });
     m_transforms = std::make_unique<TransformCommands>(context);
@@ -121,45 +84,23 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
     m_options = std::make_unique<MainOptionsHost>(*this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
-    m_outsideChanges = std::make_unique<OutsideChanges>(
-        *m_changes, *this, *m_surface, settings, this,
-        OutsideChanges::Hooks{[this] {
-                                  LoadMySettings(true);
-                                  RefreshHighlighting();
-                              },
-                              [this] {
-                                  recentFiles.LoadRecentFiles();
-                                  refreshRecentMenu();
-                              },
-                              [this] { ReadFile(strfilename, false); },
-                              [this] {
-                                  isDocumentSaved = false;
-                                  updateTitle();
-                              },
-                              [this] { FileClose(false); }});
+    m_outsideChanges = std::make_unique<OutsideChanges>(*m_changes, *this, *m_surface, settings, this,
+                                                        MainWindowHooks::outsideChanges(*this));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
             runFocusChecks();
     });
     setObjectName(QStringLiteral("frmMain"));
-    auto *central = new QWidget(this);
-    auto *row = new QHBoxLayout(central);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    PicLines = new LineNumberGutter(*m_surface, central);
-    row->addWidget(PicLines);
-    m_surface->view()->setParent(central);
-    row->addWidget(m_surface->view(), 1);
-    setCentralWidget(central);
-    lineBox = new CurrentLineBox(*m_surface, m_surface->view()->viewport());
+    m_chrome = std::make_unique<EditorChrome>(this, *m_surface, settings);
     m_assist = std::make_unique<LanguageAssist>(
         *m_surface, settings, language, lngFileSize, m_surface->view(),
         LanguageAssist::Hooks{[this] { AddHistory(); }, [this] { m_live->rehighlightCurrentLine(); }});
     m_surface->setEventSink(this);
     buildMenus();
-    toolBar = MainToolBar::build(this, m_folders.shippedFolder(), [this](const QString &tip) { showHint(tip); },
-                                 [this] { surface().setFocus(); });
-    PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
+    m_chrome->setToolBar(MainToolBar::build(this, m_folders.shippedFolder(),
+                                            [this](const QString &tip) { showHint(tip); },
+                                            [this] { surface().setFocus(); }));
+    m_chrome->PicLines->setBookmarkQuery([this](int row) { return m_search->isBookmarkedRow(row); });
     DesktopIntegration::nameControls(*this);
 
     activate = new QTimer(this);
@@ -167,13 +108,11 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     activate->setInterval(500);
     activate->setSingleShot(true);
     connect(activate, &QTimer::timeout, this, &frmMain::finishStartUp);
-    lblOS->installEventFilter(this);
-    lblUC->installEventFilter(this);
 
     LastModifiedSettings = m_store.settingsFileStamp();
     LoadMySettings2();
     LoadMySettings(false);
-    applyPlacement();
+    WindowPlacement::apply(this, settings.placement);
     // The empty document is the saved state: closing it untouched asks nothing.
     m_saver->resetDocumentState(strfilename);
     updateXY();
@@ -199,47 +138,19 @@ QAction *frmMain::wire(const char *name, const std::function<void()> &handler)
     return m_commands->wire(name, handler);
 }
 
-CommandState frmMain::commandState() const
-{
-    const EditorSurface &s = *m_surface;
-    CommandState state;
-    state.selection = s.selLength() > 0;
-    state.clipboardText = m_clipboardText;
-    state.canUndo = m_history->canUndo();
-    state.canRedo = m_history->canRedo();
-    state.named = strfilename != kUntitled;
-    state.fileOnDisk = state.named && FileExists(strfilename);
-    state.unsaved = !isDocumentSaved;
-    state.searchText = m_search->canFindAgain();
-    state.bookmarks = m_search->hasBookmarks();
-    state.selectedLines = EditCommands::selectionHasInnerLineBreak(s);
-    state.language = language.languageActive;
-    state.highlighting = language.languageActive && settings.enableSyntaxHighlightning;
-    state.keywordList = m_assist->hasEntries();
-    state.lineComment = language.languageActive && !language.lineComment.isEmpty();
-    return state;
-}
-
 void frmMain::buildMenus()
 {
     CommandTable::buildMenuBar(menuBar(), this);
-    m_commands = new CommandController(this, [this] { return commandState(); });
+    auto *state = new CommandStateSource({*m_surface, *this, settings, language, *m_history, *m_search, *m_assist}, this);
+    m_commands = new CommandController(this, [state] { return state->state(); });
+    connect(state, &CommandStateSource::clipboardChanged, m_commands, &CommandController::scheduleRefresh);
+    m_commands->scheduleRefresh();
     m_commands->setAfterCommand([this] {
         if (!m_assist->listVisible())   // the keyword list keeps the keys it was opened for
             surface().setFocus();
     });
     // The widget's own binding of a key the program defines would act behind the program's back.
-    for (const QKeySequence &key : CommandController::commandKeys()) {
-        const QKeyCombination combination = key[0];
-        txtText()->removeKeyBinding(int(combination.key()), combination.keyboardModifiers());
-    }
-    const auto noteClipboard = [this] {
-        const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
-        m_clipboardText = mime && mime->hasText();
-        m_commands->scheduleRefresh();
-    };
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, noteClipboard);
-    noteClipboard();
+    txtText()->removeKeyBindings(CommandController::commandKeys());
     mnuFile = menuBar()->findChild<QMenu *>(QStringLiteral("mnuFile"));
     const WireCommand wireCommand = [this](const char *name, std::function<void()> handler) { wire(name, handler); };
     m_documents->registerCommands(wireCommand);
@@ -260,8 +171,6 @@ void frmMain::buildMenus()
     m_transforms->registerCommands(wireCommand);
     m_authoring->registerCommands(wireCommand);
     m_typing->registerCommands(wireCommand, this);
-    if (QMenu *insert = menuBar()->findChild<QMenu *>(QStringLiteral("mnuInsert")))
-        connect(insert, &QMenu::aboutToShow, this, [this] { m_authoring->refreshInsertMenu(); });
 
     m_search->registerCommands(wireCommand);
     m_viewers->registerCommands(wireCommand, menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp")));
@@ -303,10 +212,8 @@ void frmMain::NoHighlighting()
 
 void frmMain::ToggleLineNumbers()
 {
-    QAction *action = CommandTable::findCommand(this, "mnuFormatToggleLineNumbers");
-    settings.ShowLineNumbers = action ? action->isChecked() : !settings.ShowLineNumbers;
+    m_chrome->toggleLineNumbers();
     settingsChanged = true;
-    layoutWindow();
 }
 
 void frmMain::RevertToSaved()
@@ -335,11 +242,6 @@ void frmMain::refreshRecentMenu()
     }
 }
 
-void frmMain::setToolTipText(const QString &text)
-{
-    m_status->setText(text);
-}
-
 QString frmMain::caption() const
 {
     return windowCaption(strfilename, isDocumentSaved, QString::fromLatin1(Title));
@@ -355,44 +257,17 @@ void frmMain::updateTitle()
 void frmMain::updateXY(int shift)
 {
     m_status->showCaret(surface(), encoding);
-    lineBox->PlaceLineBox();
-    PicLines->update();
+    m_chrome->caretMoved();
     if (m_search)
         m_search->onCaretMoved(shift);
     if (m_commands)
         m_commands->scheduleRefresh();
 }
 
-void frmMain::fitGutter()
-{
-    if (!PicLines->isVisible() && !settings.ShowLineNumbers)
-        return;
-    const int width = PicLines->preferredWidth();
-    if (PicLines->width() != width)
-        PicLines->setFixedWidth(width);
-    if (PicLines->lastLineCount() != surface().lineCount())
-        PicLines->DrawLineNumbers();
-}
-
 void frmMain::refreshView()
 {
-    fitGutter();
-    PicLines->DrawLineNumbers();
+    m_chrome->redrawGutter();
     updateXY();
-}
-
-void frmMain::layoutWindow()
-{
-    PicLines->setVisible(settings.ShowLineNumbers);
-    lineBox->setVisible(settings.ShowCurrentLine);
-    toolBar->setVisible(settings.ShowToolBar);
-    if (QAction *lines = CommandTable::findCommand(this, "mnuFormatToggleLineNumbers"))
-        lines->setChecked(settings.ShowLineNumbers);
-    if (QAction *wrap = CommandTable::findCommand(this, "mnuFormatWordWrap"))
-        wrap->setChecked(settings.WordWrap);
-    fitGutter();
-    lineBox->PlaceLineBox();
-    PicLines->DrawLineNumbers();
 }
 
 void frmMain::ReadFile(QString filename, bool byCommandLine)
@@ -491,9 +366,9 @@ void frmMain::surfaceChange()
     m_commands->scheduleRefresh();
     if (isLoading || !surface().isVisible())
         return;
-    fitGutter();
-    if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index() && lblUC->text() == QLatin1String("ASCII"))
-        lblUC->setText(encodingLabel(encoding, false));
+    m_chrome->fitGutter();
+    if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index())
+        m_status->noteNonAsciiText();
     if (isDocumentSaved && m_saver->textDiffersFromSaved()) {
         isDocumentSaved = false;
         updateTitle();
@@ -507,8 +382,7 @@ void frmMain::surfaceSelectionChanged()
 
 void frmMain::surfaceScrolled()
 {
-    PicLines->DrawLineNumbers();
-    lineBox->PlaceLineBox();
+    m_chrome->scrolled();
 }
 
 void frmMain::surfaceKeyUp(int &key, int &shift)
@@ -519,7 +393,7 @@ void frmMain::surfaceKeyUp(int &key, int &shift)
 void frmMain::surfaceMouseUp(int, int, int, int)
 {
     m_search->onMouseEvent();
-    PicLines->update();
+    m_chrome->PicLines->update();
 }
 
 void frmMain::surfaceMouseDown(int, int, int, int)
@@ -530,41 +404,22 @@ void frmMain::surfaceMouseDown(int, int, int, int)
 
 void frmMain::surfaceGotFocus()
 {
-    if (lblINS->text() == QLatin1String("OVR"))
-        surface().setOverwriteCaret(true);
-    lineBox->PlaceLineBox();
+    m_chrome->gotFocus(m_status->overwriteShown());
 }
 
 void frmMain::surfaceDragOver(const QStringList &, int)
 {
-    setToolTipText(QStringLiteral("Press Shift to insert filename, Ctrl to insert HTML tag, Shift+Ctrl to insert content"));
+    m_documents->dragOver();
 }
 
 void frmMain::surfaceDragLeave()
 {
-    m_status->setText(m_status->toolTipCaption);
+    m_documents->dragLeave();
 }
 
 void frmMain::surfaceDragDrop(const QStringList &files, int shift)
 {
-    setToolTipText(QString());
-    const FileDrop::Plan plan = FileDrop::plan(files, shift);
-    switch (plan.action) {
-    case FileDrop::Action::Open:
-        for (const QString &file : files)
-            FileOpen(file);
-        return;
-    case FileDrop::Action::InsertContent:
-        for (const QString &file : files)
-            InsertContentFromFile(file);
-        return;
-    case FileDrop::Action::InsertText:
-        AddHistory();
-        surface().setSelText(plan.text);
-        isDocumentSaved = false;
-        updateTitle();
-        return;
-    }
+    m_documents->dropFiles(files, shift);
 }
 
 void frmMain::surfaceTextDropped()
@@ -591,24 +446,11 @@ void frmMain::LoadMySettings2()
 void frmMain::LoadMySettings(bool reload)
 {
     settings = m_store.LoadMySettings(settings, reload ? SettingsLoad::Reload : SettingsLoad::StartUp);
-    applySettings();
+    m_chrome->applySettings();
     modTransparent::applyTranslucency(this, settings.FormTransparent, settings.Lucidity);
     recentFiles.LoadRecentFiles();
     refreshRecentMenu();
     m_authoring->LoadTemplates();
-}
-
-void frmMain::applySettings()
-{
-    EditorSurface &s = surface();
-    s.setDefaultFormat(CharFormat{settings.fcolor, settings.TextBold, settings.TextItalic, settings.Font, settings.FontSize});
-    s.setBackColor(settings.BackColor);
-    s.setTabStops(settings.TabWidth * 4);
-    s.setWordWrap(settings.WordWrap);
-    PicLines->setColors(settings.linenobackground, settings.linenoforeground, settings.currlinebackground,
-                        settings.currlineforeground);
-    lineBox->setColor(settings.fcolor1);
-    layoutWindow();
 }
 
 std::optional<QString> frmMain::SaveMySettings()
@@ -621,18 +463,8 @@ std::optional<QString> frmMain::SaveMySettings()
 
 void frmMain::SaveMySettings2()
 {
-    storePlacement();
-    m_store.SaveMySettings2(settings);
-}
-
-void frmMain::applyPlacement()
-{
-    WindowPlacement::apply(this, settings.placement);
-}
-
-void frmMain::storePlacement()
-{
     WindowPlacement::store(this, settings.placement);
+    m_store.SaveMySettings2(settings);
 }
 
 void frmMain::showEvent(QShowEvent *event)
@@ -647,12 +479,10 @@ void frmMain::showEvent(QShowEvent *event)
 void frmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // Colours that follow the desktop are resolved again when its palette changes.
     if (event->type() == QEvent::PaletteChange)
-        surface().setBackColor(surface().backColor());
+        m_chrome->paletteChanged();
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_startedUp) {
-        surface().setTabStops(settings.TabWidth * 4);
-        layoutWindow();
+        m_chrome->activated();
         surface().setFocus();
     }
 }
@@ -661,8 +491,7 @@ void frmMain::finishStartUp()
 {
     activate->stop();
     refreshCapsLock();
-    PicLines->DrawLineNumbers();
-    layoutWindow();
+    m_chrome->startUp();
     updateXY();
     EditorSurface &s = surface();
     s.setSelColor(settings.fcolor);
@@ -683,8 +512,7 @@ void frmMain::toolTipTick()
 
 void frmMain::refreshCapsLock()
 {
-    if (const auto on = capsLockState())
-        lblCaps->setVisible(*on);
+    m_status->refreshCapsLock();
 }
 
 void frmMain::surfaceKeyDown(int &key, int &shift)
@@ -721,28 +549,6 @@ void frmMain::ConvertUnicodeToAscii()
 void frmMain::ConvertToUtf8()
 {
     m_documents->ConvertToUtf8();
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == lblOS) {
-            const QString state = lblOS->text().toLower();
-            if (state == QLatin1String("dos"))
-                ConvertDosToUnix();
-            else if (state == QLatin1String("unix"))
-                ConvertUnixToDos();
-            return true;
-        }
-        if (watched == lblUC) {
-            if (lblUC->text().toLower() == QLatin1String("ascii"))
-                ConvertAsciiToUnicode();
-            else
-                ConvertUnicodeToAscii();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

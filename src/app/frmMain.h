@@ -17,10 +17,8 @@
 #include <memory>
 
 class QAction;
-class QLabel;
 class QMenu;
 class QTimer;
-class QToolBar;
 class Authoring;
 class ChangeDetector;
 class CommandController;
@@ -28,18 +26,16 @@ class EditController;
 class LanguageMenu;
 class StatusBar;
 class TransformCommands;
-struct CommandState;
 class SearchHost;
 class SearchWindows;
 class ExternalTools;
-class CurrentLineBox;
 class UndoHistory;
 class Highlighter;
 class LiveHighlighter;
 class LanguageAssist;
 class MainTypingHost;
 class TypingAids;
-class LineNumberGutter;
+class EditorChrome;
 class MainOptionsHost;
 class ScintillaSurface;
 class ScintillaView;
@@ -93,7 +89,6 @@ public:
     void LoadMySettings(bool reload);
     std::optional<QString> SaveMySettings();
     void SaveMySettings2();
-    void applySettings();
 
     Settings settings;
     QString LastModifiedSettings;
@@ -112,13 +107,10 @@ public:
     void surfaceKeyDown(int &key, int &shift) override;
     void surfaceKeyPress(int &character) override;
 
-    LineNumberGutter *PicLines = nullptr;
-    CurrentLineBox *lineBox = nullptr;
-    // Re-fits the gutter to the line count and redraws it when the count changed.
-    void fitGutter();
+    // The gutter PicLines, the current-line box and the tool bar.
+    EditorChrome &chrome() { return *m_chrome; }
     // Gutter width and numbers, then the status bar: after a command moved the caret or the text.
     void refreshView();
-    void layoutWindow();
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
     void surfaceDragLeave() override;
@@ -160,6 +152,9 @@ public:
     void runFocusChecks();
     ChangeDetector &changeDetector() { return *m_changes; }
 
+    // The File menu's numbered entries from the recent files.
+    void refreshRecentMenu();
+
     void SaveSelection();
     void ExportRichText();
     // The Save As name of an Untitled Java document: its class name and ".java".
@@ -180,7 +175,6 @@ public:
     // A hint in lblToolTip that returns to the idle text after 20 ticks of tmrToolTip.
     void showHint(const QString &text);
     StatusBar &statusLabels() { return *m_status; }
-    QTimer *tmrToolTip = nullptr;
     QTimer *activate = nullptr;
     void toolTipTick();
     void refreshCapsLock();
@@ -190,7 +184,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -198,12 +191,7 @@ private:
     void buildMenus();
     // Connects a command of the menu table to its handler and enables it.
     QAction *wire(const char *name, const std::function<void()> &handler);
-    CommandState commandState() const;
-    void refreshRecentMenu();
-    void setToolTipText(const QString &text);
-    void applyPlacement();
     void finishStartUp();
-    void storePlacement();
 
     QString m_appFolder;
     AppFolders m_folders;
@@ -225,12 +213,12 @@ private:
     std::unique_ptr<MainOptionsHost> m_options;
     std::unique_ptr<Authoring> m_authoring;
     std::unique_ptr<ScintillaSurface> m_surface;
+    std::unique_ptr<EditorChrome> m_chrome;
     CommandController *m_commands = nullptr;
     StatusBar *m_status = nullptr;
     std::unique_ptr<LanguageMenu> m_languages;
     std::unique_ptr<TransformCommands> m_transforms;
     std::unique_ptr<EditController> m_edit;
-    bool m_clipboardText = false;
     std::unique_ptr<OutsideChanges> m_outsideChanges;
     friend class MainDocumentHost;
     std::unique_ptr<MainDocumentHost> m_documentHost;
@@ -239,15 +227,7 @@ private:
     std::unique_ptr<DocumentCommands> m_documents;
 
 public:
-    // Status bar labels and menus (objectName as the program names them)
-    QLabel *lblToolTip = nullptr;
-    QLabel *lblXY = nullptr;
-    QLabel *lblSize = nullptr;
-    QLabel *lblOS = nullptr;
-    QLabel *lblUC = nullptr;
-    QLabel *lblINS = nullptr;
-    QLabel *lblCaps = nullptr;
-    QToolBar *toolBar = nullptr;
+    // Menus (objectName as the program names them)
     QMenu *mnuFile = nullptr;
     QAction *mnuFileOpen = nullptr;
     QAction *mnuFileExit = nullptr;

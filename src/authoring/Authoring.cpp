@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
@@ -86,6 +87,8 @@ void Authoring::registerCommands(const WireCommand &wire)
         wire(name, run);
     for (int i = 0; i < TemplateStore::Count; ++i)
         wire(templateItems[i], [this, i] { m_inserter.insert(i); });
+    if (auto *insert = m_window->findChild<QMenu *>(QStringLiteral("mnuInsert")))
+        QObject::connect(insert, &QMenu::aboutToShow, m_window, [this] { refreshInsertMenu(); });
 }
 
 void Authoring::refreshInsertMenu()

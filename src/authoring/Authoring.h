@@ -26,7 +26,8 @@ public:
               std::function<void()> rehighlightCurrentLine);
     ~Authoring();
 
-    // Every command of the Insert menu this class runs, by the objectName of its action.
+    // Every command of the Insert menu this class runs, by the objectName of its action; the
+    // template captions are set each time the menu opens.
     void registerCommands(const WireCommand &wire);
 
     // Sets the template captions; call when the Insert menu opens.

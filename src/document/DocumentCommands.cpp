@@ -6,6 +6,7 @@
 #include "DocumentSaver.h"
 #include "DocumentState.h"
 #include "EditorSurface.h"
+#include "FileDrop.h"
 #include "FileIO.h"
 #include "OpenFilesRegister.h"
 #include "Prompter.h"
@@ -162,6 +163,38 @@ void DocumentCommands::InsertContentFromFile(const QString &path)
     }
     m_state.isDocumentSaved = false;
     m_host.updateTitle();
+}
+
+void DocumentCommands::dragOver()
+{
+    m_host.setToolTipText(QStringLiteral("Press Shift to insert filename, Ctrl to insert HTML tag, Shift+Ctrl to insert content"));
+}
+
+void DocumentCommands::dragLeave()
+{
+    m_host.restoreToolTipText();
+}
+
+void DocumentCommands::dropFiles(const QStringList &files, int shift)
+{
+    m_host.setToolTipText(QString());
+    const FileDrop::Plan plan = FileDrop::plan(files, shift);
+    switch (plan.action) {
+    case FileDrop::Action::Open:
+        for (const QString &file : files)
+            m_reader.FileOpen(file);
+        return;
+    case FileDrop::Action::InsertContent:
+        for (const QString &file : files)
+            InsertContentFromFile(file);
+        return;
+    case FileDrop::Action::InsertText:
+        m_host.addHistory();
+        m_host.surface().setSelText(plan.text);
+        m_state.isDocumentSaved = false;
+        m_host.updateTitle();
+        return;
+    }
 }
 
 void DocumentCommands::registerCommands(const WireCommand &wire)

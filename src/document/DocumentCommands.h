@@ -3,6 +3,7 @@
 #include "CommandContext.h"
 
 #include <QString>
+#include <QStringList>
 
 class DocumentHost;
 class DocumentReader;
@@ -28,6 +29,12 @@ public:
 
     // Inserts a file's text at the selection; an empty path asks for the file.
     void InsertContentFromFile(const QString &path);
+
+    // Files dragged over the editor: the hint names the keys that choose what the drop does.
+    void dragOver();
+    void dragLeave();
+    // Opens the files, or inserts their content, paths, names or HTML references by the keys held.
+    void dropFiles(const QStringList &files, int shift);
 
     // Connects the File menu's document commands and Insert > Content From File.
     void registerCommands(const WireCommand &wire);

@@ -22,6 +22,8 @@ public:
 
     // The status bar: the busy text of lblToolTip, a passing hint, the mode labels lblOS and lblUC.
     virtual void setToolTipText(const QString &text) = 0;
+    // lblToolTip back to its idle text.
+    virtual void restoreToolTipText() = 0;
     virtual void showHint(const QString &text) = 0;
     virtual void showModes(const QString &lineEnding, const QString &encoding) = 0;
     virtual void updateTitle() = 0;

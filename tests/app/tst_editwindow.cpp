@@ -2,6 +2,7 @@
 #include "FlatButton.h"
 #include "ScintillaSurface.h"
 #include "SearchWindows.h"
+#include "StatusBar.h"
 #include "TestSupport.h"
 #include "UndoHistory.h"
 #include "frmMain.h"
@@ -385,8 +386,8 @@ void TestEditWindow::untouchedWindowClosesWithoutQuestion()
         Folders folders;
         frmMain window(folders.app.path());
         QVERIFY(window.close());
-        QCOMPARE(window.lblOS->text(), QStringLiteral("UNIX"));
-        QCOMPARE(window.lblUC->text(), QStringLiteral("ASCII"));
+        QCOMPARE(window.statusLabels().lblOS->text(), QStringLiteral("UNIX"));
+        QCOMPARE(window.statusLabels().lblUC->text(), QStringLiteral("ASCII"));
         QVERIFY(folders.prompter->asked.isEmpty());
     }
     Window window("text");

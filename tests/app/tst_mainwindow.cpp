@@ -1,4 +1,5 @@
 #include "CriticalError.h"
+#include "EditorChrome.h"
 #include "LineNumberGutter.h"
 #include "StatusBar.h"
 #include "ScintillaSurface.h"
@@ -82,16 +83,16 @@ void TestMainWindow::statusLabels()
     s.setText(QString(1234, QLatin1Char('x')) + QStringLiteral("\r\nabc"));
     s.setSelStart(1238);
     window.updateXY();
-    QCOMPARE(window.lblXY->text(), QStringLiteral("2:3"));
-    QCOMPARE(window.lblSize->text(), QStringLiteral("File Size : 1,239 bytes"));
+    QCOMPARE(window.statusLabels().lblXY->text(), QStringLiteral("2:3"));
+    QCOMPARE(window.statusLabels().lblSize->text(), QStringLiteral("File Size : 1,239 bytes"));
     s.setSelStart(0);
     s.setSelLength(1234);
     window.encoding = TextEncoding::Utf16;
     window.updateXY();
-    QCOMPARE(window.lblSize->text(), QStringLiteral("Bytes Sel : 2,468"));
+    QCOMPARE(window.statusLabels().lblSize->text(), QStringLiteral("Bytes Sel : 2,468"));
     s.setWordWrap(true);
     window.updateXY();
-    QCOMPARE(window.lblXY->text(), QStringLiteral("1:1(WW)"));
+    QCOMPARE(window.statusLabels().lblXY->text(), QStringLiteral("1:1(WW)"));
 }
 
 void TestMainWindow::gutterFollowsTheText()
@@ -106,7 +107,7 @@ void TestMainWindow::gutterFollowsTheText()
     surface.setText(text);
     QTest::qWait(50);
     // Wide enough for "  *500" in the editor's font.
-    QVERIFY(window.PicLines->width() >= QFontMetrics(window.PicLines->font()).horizontalAdvance(QStringLiteral("*500")));
+    QVERIFY(window.chrome().PicLines->width() >= QFontMetrics(window.chrome().PicLines->font()).horizontalAdvance(QStringLiteral("*500")));
     for (const double size : {8.0, 14.0}) {
         CharFormat format = surface.defaultFormat();
         format.fontSize = size;
@@ -118,7 +119,7 @@ void TestMainWindow::gutterFollowsTheText()
         QCOMPARE(surface.lineTop(100), 0);
         QCOMPARE(surface.lineTop(101), surface.lineHeight());
     }
-    QCOMPARE(window.PicLines->rowText(99), QStringLiteral(" 100"));
+    QCOMPARE(window.chrome().PicLines->rowText(99), QStringLiteral(" 100"));
 }
 
 void TestMainWindow::closingAsksOnlyWhenChanged()
@@ -171,29 +172,29 @@ void TestMainWindow::labelDoubleClicksConvert()
     const QString path = window.doc(QStringLiteral("u.txt"), "a\nb\n");
     window.ReadFile(path, true);
     window.show();
-    QTest::mouseDClick(window.lblOS, Qt::LeftButton);
-    QCOMPARE(window.lblOS->text(), QStringLiteral("DOS"));
+    QTest::mouseDClick(window.statusLabels().lblOS, Qt::LeftButton);
+    QCOMPARE(window.statusLabels().lblOS->text(), QStringLiteral("DOS"));
     QVERIFY(!window.isDocumentSaved);
-    QTest::mouseDClick(window.lblUC, Qt::LeftButton);
-    QCOMPARE(window.lblUC->text(), QStringLiteral("UNICODE"));
+    QTest::mouseDClick(window.statusLabels().lblUC, Qt::LeftButton);
+    QCOMPARE(window.statusLabels().lblUC->text(), QStringLiteral("UNICODE"));
     QVERIFY(window.FileSave());
     QCOMPARE(readFile(path), QByteArray("\xFF\xFE" "a\0\r\0\n\0b\0\r\0\n\0", 14));
 
     // Leaving Unicode gives UTF-8, which holds every character: nothing is asked or replaced.
-    QTest::mouseDClick(window.lblUC, Qt::LeftButton);
+    QTest::mouseDClick(window.statusLabels().lblUC, Qt::LeftButton);
     window.surface().setSelStart(0);
     window.surface().setSelText(QStringLiteral("\u4e2d"));
     QVERIFY(window.FileSave());
     QCOMPARE(readFile(path), QByteArray("\xE4\xB8\xAD" "a\r\nb\r\n"));
-    QCOMPARE(window.lblUC->text(), QStringLiteral("UTF-8"));
+    QCOMPARE(window.statusLabels().lblUC->text(), QStringLiteral("UTF-8"));
 
     // Leaving Unicode again keeps UTF-8 while the text is not plain ASCII; the File menu's conversion agrees.
-    QTest::mouseDClick(window.lblUC, Qt::LeftButton);
-    QCOMPARE(window.lblUC->text(), QStringLiteral("UTF-8"));
+    QTest::mouseDClick(window.statusLabels().lblUC, Qt::LeftButton);
+    QCOMPARE(window.statusLabels().lblUC->text(), QStringLiteral("UTF-8"));
     window.surface().setSelStart(0);
     window.surface().setSelText(QStringLiteral("\u00e9"));
     window.findChild<QAction *>(QStringLiteral("mnuFileConvToUTF8"))->trigger();
-    QCOMPARE(window.lblUC->text(), QStringLiteral("UTF-8"));
+    QCOMPARE(window.statusLabels().lblUC->text(), QStringLiteral("UTF-8"));
     QVERIFY(window.FileSave());
     QCOMPARE(readFile(path), QByteArray("\xC3\xA9\xE4\xB8\xAD" "a\r\nb\r\n"));
 }
@@ -204,14 +205,14 @@ void TestMainWindow::hintReturnsToIdleText()
     window.show();
     window.statusLabels().toolTipCaption = QStringLiteral("C");
     window.showHint(QStringLiteral("Save File (Ctrl+S)"));
-    QCOMPARE(window.lblToolTip->text(), QStringLiteral("Save File (Ctrl+S)"));
+    QCOMPARE(window.statusLabels().lblToolTip->text(), QStringLiteral("Save File (Ctrl+S)"));
     for (int tick = 1; tick < 20; ++tick) {
         window.toolTipTick();
-        QCOMPARE(window.lblToolTip->isVisible(), tick % 2 == 1);
+        QCOMPARE(window.statusLabels().lblToolTip->isVisible(), tick % 2 == 1);
     }
     window.toolTipTick();
-    QCOMPARE(window.lblToolTip->text(), QStringLiteral("C"));
-    QVERIFY(!window.tmrToolTip->isActive());
+    QCOMPARE(window.statusLabels().lblToolTip->text(), QStringLiteral("C"));
+    QVERIFY(!window.statusLabels().tmrToolTip->isActive());
 }
 
 void TestMainWindow::languageFollowsTheDocument()

@@ -1,5 +1,6 @@
 #include "Launcher.h"
 #include "ScintillaSurface.h"
+#include "StatusBar.h"
 #include "TestSupport.h"
 #include "frmMain.h"
 
@@ -185,10 +186,10 @@ void TestReadFile::dropModifiers()
     const QStringList files{png, css};
 
     f.window.surfaceDragOver(files, ShiftMask);
-    QCOMPARE(f.window.lblToolTip->text(),
+    QCOMPARE(f.window.statusLabels().lblToolTip->text(),
              QStringLiteral("Press Shift to insert filename, Ctrl to insert HTML tag, Shift+Ctrl to insert content"));
     f.window.surfaceDragDrop(files, ShiftMask);
-    QCOMPARE(f.window.lblToolTip->text(), QString());
+    QCOMPARE(f.window.statusLabels().lblToolTip->text(), QString());
     QCOMPARE(s.text(), png + QStringLiteral("\r\n") + css);
 
     s.setText(QString());

@@ -2,6 +2,7 @@
 #include "MemorySurface.h"
 #include "ScintillaView.h"
 #include "Settings.h"
+#include "StatusBar.h"
 #include "TestSupport.h"
 #include "TypingAids.h"
 #include "TypingHost.h"
@@ -426,7 +427,7 @@ void TestTypingAids::windowTypesWithAids()
     QTest::keyClick(w.editor(), '>');
     QCOMPARE(w.surface().text(), QStringLiteral("\tif x {\r\n\t\t<b></b>\r\n\t}"));
     QCOMPARE(w.surface().selStart(), 14);
-    QCOMPARE(w.lblToolTip->text(), QStringLiteral("HTML/XML Autocompletion is ON, you can disable this in the Options dialog"));
+    QCOMPARE(w.statusLabels().lblToolTip->text(), QStringLiteral("HTML/XML Autocompletion is ON, you can disable this in the Options dialog"));
     QTest::keyClick(w.editor(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(w.surface().text(), QStringLiteral("\tif x {\r\n\t\t<b\r\n\t}"));
     QTest::keyClick(w.editor(), Qt::Key_Home);
@@ -441,11 +442,11 @@ void TestTypingAids::windowOverwriteMode()
     w.surface().setText(QStringLiteral("\tabc"));
     w.surface().setSelStart(1);
     QTest::keyClick(w.editor(), Qt::Key_Insert);
-    QCOMPARE(w.lblINS->text(), QStringLiteral("OVR"));
+    QCOMPARE(w.statusLabels().lblINS->text(), QStringLiteral("OVR"));
     QTest::keyClick(w.editor(), 'x');
     QCOMPARE(w.surface().text(), QStringLiteral("\txbc"));
     QTest::keyClick(w.editor(), Qt::Key_Insert);
-    QCOMPARE(w.lblINS->text(), QStringLiteral("INS"));
+    QCOMPARE(w.statusLabels().lblINS->text(), QStringLiteral("INS"));
     QTest::keyClick(w.editor(), 'y');
     QCOMPARE(w.surface().text(), QStringLiteral("\txybc"));
 }
@@ -481,7 +482,7 @@ void TestTypingAids::windowToolsMenuToggles()
     QAction *autoIndent = CommandTable::findCommand(&w, "mnuToolsAutoIndet");
     QVERIFY(autoIndent && autoIndent->isEnabled());
     QTest::keyClick(w.editor(), Qt::Key_A, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-    QCOMPARE(w.lblToolTip->text(), QStringLiteral("Auto Indent set to OFF"));
+    QCOMPARE(w.statusLabels().lblToolTip->text(), QStringLiteral("Auto Indent set to OFF"));
     emit w.findChild<QMenu *>(QStringLiteral("mnuTools"))->aboutToShow();
     QVERIFY(!autoIndent->isChecked());
     autoIndent->trigger();

@@ -28,6 +28,7 @@ public:
     OpenFilesRegister &openFiles() override { return m_openFiles; }
     QWidget *ownerWindow() override { return nullptr; }
     void setToolTipText(const QString &) override {}
+    void restoreToolTipText() override {}
     void showHint(const QString &text) override { hints << text; }
     void showModes(const QString &lineEnding, const QString &encoding) override
     {

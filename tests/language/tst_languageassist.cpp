@@ -1,5 +1,6 @@
 #include "ArgumentTip.h"
 #include "AssistText.h"
+#include "EditorChrome.h"
 #include "KeywordList.h"
 #include "LanguageAssist.h"
 #include "LineNumberGutter.h"
@@ -416,10 +417,10 @@ void TestLanguageAssist::keywordListInTheWindow()
 
     window.ReadFile(window.doc(QStringLiteral("a.c"), "int main() {\n    \n}\n"), false);
     const QString hint = QStringLiteral("Press Ctrl+Space to get a list of available Key Words (C)");
-    QCOMPARE(window.lblToolTip->text(), hint);
+    QCOMPARE(window.statusLabels().lblToolTip->text(), hint);
     for (int tick = 0; tick < 20; ++tick)
         window.toolTipTick();
-    QCOMPARE(window.lblToolTip->text(), window.language.languageName);
+    QCOMPARE(window.statusLabels().lblToolTip->text(), window.language.languageName);
     window.updateXY();
     QCoreApplication::processEvents();
     QVERIFY(command->isEnabled());
@@ -453,7 +454,7 @@ void TestLanguageAssist::keywordListInTheWindow()
     QVERIFY(assist.listVisible());
     const QRect editor(window.txtText()->mapTo(window.centralWidget(), QPoint(0, 0)), window.txtText()->size());
     QVERIFY(editor.contains(assist.lstVariables()->geometry()));
-    QVERIFY(assist.lstVariables()->x() >= window.PicLines->width());
+    QVERIFY(assist.lstVariables()->x() >= window.chrome().PicLines->width());
 }
 
 void TestLanguageAssist::tipInTheWindow()

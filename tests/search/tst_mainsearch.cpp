@@ -1,4 +1,5 @@
 #include "CommandTable.h"
+#include "EditorChrome.h"
 #include "LineNumberGutter.h"
 #include "picBracket.h"
 #include "ScintillaSurface.h"
@@ -82,8 +83,8 @@ private slots:
         m.s.setText(QStringLiteral("one\r\ntwo\r\nthree"));
         m.s.setSelStart(5);
         CommandTable::findCommand(&m.window, "mnuSearchToggleBookmark")->trigger();
-        QCOMPARE(m.window.PicLines->rowText(1), QStringLiteral("*2"));
-        QCOMPARE(m.window.PicLines->rowText(0), QStringLiteral(" 1"));
+        QCOMPARE(m.window.chrome().PicLines->rowText(1), QStringLiteral("*2"));
+        QCOMPARE(m.window.chrome().PicLines->rowText(0), QStringLiteral(" 1"));
         m.s.setSelStart(0);
         CommandTable::findCommand(&m.window, "mnuSearchNextBookmark")->trigger();
         QCOMPARE(m.s.getLineFromChar(m.s.selStart()), 1);

@@ -1,4 +1,5 @@
 #include "CommandTable.h"
+#include "StatusBar.h"
 #include "TestSupport.h"
 #include "UndoHistory.h"
 #include "frmMain.h"
@@ -66,9 +67,9 @@ private slots:
         QAction *wrap = CommandTable::findCommand(&window, "mnuFormatWordWrap");
         wrap->trigger();
         QVERIFY(window.surface().wordWrap());
-        QVERIFY(window.lblXY->text().endsWith(QStringLiteral("(WW)")));
+        QVERIFY(window.statusLabels().lblXY->text().endsWith(QStringLiteral("(WW)")));
         wrap->trigger();
-        QVERIFY(!window.lblXY->text().endsWith(QStringLiteral("(WW)")));
+        QVERIFY(!window.statusLabels().lblXY->text().endsWith(QStringLiteral("(WW)")));
     }
 };
 
