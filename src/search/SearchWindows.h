@@ -6,6 +6,7 @@
 #include "FindEngine.h"
 #include "ReplaceEngine.h"
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 

@@ -117,6 +117,36 @@ private slots:
         }
     }
 
+    // Long runs, lines and pieces of any size convert as one piece does: a large file is handed
+    // to the widget in pieces whose edges fall anywhere, a CR LF pair split by one included.
+    void conversionInPiecesAgrees()
+    {
+        QRandomGenerator rng(11);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes;
+            const int count = int(rng.bounded(40));
+            for (int i = 0; i < count; ++i) {
+                static const char *parts[] = {"\r", "\n", "\r\n", "abcdefghij", "\xE9", "\xC3\xA9", "x"};
+                bytes += parts[rng.bounded(7)];
+            }
+            const DecodePlan plan = planDecode(bytes.constData(), bytes.size());
+            QByteArray whole;
+            convertForWidget(bytes.constData(), bytes.size(), plan,
+                             [&whole](const char *piece, qsizetype n) { whole.append(piece, n); });
+            const qsizetype chunk = 1 + qsizetype(rng.bounded(9));
+            QByteArray pieced;
+            convertForWidget(
+                bytes.constData(), bytes.size(), plan,
+                [&](const char *piece, qsizetype n) {
+                    QVERIFY(n > 0 && n <= std::max<qsizetype>(chunk, 4) + 2);
+                    pieced.append(piece, n);
+                },
+                chunk);
+            QCOMPARE(pieced, whole);
+            QCOMPARE(whole, decodeDocument(bytes).utf8);
+        }
+    }
+
     void pathsAndTimes()
     {
         QCOMPARE(ExtensionOf(QStringLiteral("/x.y/Makefile")), QString());
