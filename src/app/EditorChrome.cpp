@@ -98,7 +98,7 @@ void EditorChrome::redrawGutter()
 void EditorChrome::caretMoved()
 {
     lineBox->PlaceLineBox();
-    PicLines->update();
+    PicLines->caretMoved();
 }
 
 void EditorChrome::scrolled()

@@ -40,8 +40,15 @@ QFont LineNumberGutter::surfaceFont() const
 
 int LineNumberGutter::preferredWidth() const
 {
-    const QFontMetrics metrics(surfaceFont());
-    return metrics.horizontalAdvance(QStringLiteral("  *") + QString::number(m_surface.lineCount())) + 4;
+    // Asked after every change: the text is measured again only when the line count or the font changed.
+    const int lines = m_surface.lineCount();
+    const QFont font = surfaceFont();
+    if (lines != m_widthLines || font != m_widthFont) {
+        m_widthLines = lines;
+        m_widthFont = font;
+        m_width = QFontMetrics(font).horizontalAdvance(QStringLiteral("  *") + QString::number(lines)) + 4;
+    }
+    return m_width;
 }
 
 QString LineNumberGutter::rowText(int line) const
@@ -55,6 +62,14 @@ void LineNumberGutter::DrawLineNumbers()
     update();
 }
 
+void LineNumberGutter::caretMoved()
+{
+    if (m_surface.firstVisibleLine() != m_paintedFirst || m_surface.wordWrap() != m_paintedWrap
+        || m_surface.getLineFromChar(m_surface.selStart()) != m_paintedCurrent
+        || m_surface.lineCount() != m_lastLineCount)
+        update();
+}
+
 void LineNumberGutter::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -62,6 +77,8 @@ void LineNumberGutter::paintEvent(QPaintEvent *)
     // Nothing is drawn during a bulk change of the surface.
     if (!m_surface.isVisible())
         return;
+    m_paintedFirst = -1;
+    m_paintedWrap = m_surface.wordWrap();
     const QFont font = surfaceFont();
     painter.setFont(font);
     const int lineHeight = std::max(1, m_surface.lineHeight());
@@ -82,6 +99,8 @@ void LineNumberGutter::paintEvent(QPaintEvent *)
     const int first = m_surface.firstVisibleLine();
     const int last = std::min(m_lastLineCount - 1, first + m_surface.visibleLineCount() + 1);
     const int current = m_surface.getLineFromChar(m_surface.selStart());
+    m_paintedFirst = first;
+    m_paintedCurrent = current;
     for (int line = first; line <= last; ++line) {
         const int y = offset + m_surface.lineTop(line);
         if (y > height())

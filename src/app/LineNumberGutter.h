@@ -25,6 +25,9 @@ public:
     QString rowText(int line) const;
 
     void DrawLineNumbers();
+    // Redraws only when the rows shown or the caret's row changed since the last paint: a key
+    // that stays on its line leaves the numbers as they are.
+    void caretMoved();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -39,6 +42,13 @@ private:
     QColor m_markerBackground;
     QColor m_markerText;
     int m_lastLineCount = 1;
+    // What the last paint showed: first row, caret row, word wrap.
+    int m_paintedFirst = -1;
+    int m_paintedCurrent = -1;
+    bool m_paintedWrap = false;
+    mutable int m_widthLines = -1;
+    mutable QFont m_widthFont;
+    mutable int m_width = 0;
 };
 
 // The two lines boxLine1 and boxLine2 above and below the caret's line, over the editing widget.

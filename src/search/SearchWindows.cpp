@@ -16,6 +16,7 @@
 
 #include <QDialog>
 #include <QFontMetrics>
+#include <QScopeGuard>
 #include <algorithm>
 
 SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
@@ -169,7 +170,13 @@ void SearchWindows::onMouseEvent()
 
 void SearchWindows::onCaretMoved(bool skipMarker)
 {
-    onMouseEvent();
+    // The marker is hidden only where no partner is shown: hiding and showing it again on every
+    // key would cost the window a relayout per key.
+    bool placed = false;
+    const auto hideUnlessPlaced = qScopeGuard([&] {
+        if (!placed)
+            onMouseEvent();
+    });
     const Settings &settings = m_host.settings();
     EditorSurface &surface = m_host.surface();
     if (skipMarker || !settings.AutoUnderlineBracket || surface.selLength() >= 2 || m_host.isBinaryMode())
@@ -198,16 +205,16 @@ void SearchWindows::onCaretMoved(bool skipMarker)
         m_host.showHint(match.message);
         return;
     }
-    placeMarker(*partner, *match.target);
+    placed = placeMarker(*partner, *match.target);
 }
 
-void SearchWindows::placeMarker(QChar partner, int target)
+bool SearchWindows::placeMarker(QChar partner, int target)
 {
     EditorSurface &surface = m_host.surface();
     QWidget *area = SurfaceGeometry::textArea(surface);
     const auto cell = SurfaceGeometry::characterRect(surface, target);
     if (!area || !cell)
-        return;
+        return false;
     if (!m_marker)
         m_marker = new picBracket(area);
     const CharFormat format = surface.defaultFormat();
@@ -216,9 +223,13 @@ void SearchWindows::placeMarker(QChar partner, int target)
     m_marker->setTextFont(font, format.bold);
     m_marker->setColors(OleColors::toQColor(m_host.settings().fcolor1), OleColors::toQColor(surface.backColor()));
     m_marker->setCharacter(partner);
-    m_marker->setGeometry(*cell);
-    m_marker->show();
-    m_marker->raise();
+    if (m_marker->geometry() != *cell)
+        m_marker->setGeometry(*cell);
+    if (!m_marker->isVisible()) {
+        m_marker->show();
+        m_marker->raise();
+    }
+    return true;
 }
 
 void SearchWindows::registerCommands(const WireCommand &wire)

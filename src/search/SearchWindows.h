@@ -75,7 +75,8 @@ public:
 private:
     void openTool(QDialog *window);
     void goToLine(int line);
-    void placeMarker(QChar partner, int target);
+    // False when the target is not on screen.
+    bool placeMarker(QChar partner, int target);
 
     SearchHost &m_host;
     FindEngine m_find;

@@ -12,6 +12,8 @@ picBracket::picBracket(QWidget *parent)
 
 void picBracket::setColors(const QColor &foreground, const QColor &background)
 {
+    if (foreground == m_foreground && background == m_background)
+        return;
     m_foreground = foreground;
     m_background = background;
     update();
@@ -21,7 +23,8 @@ void picBracket::setTextFont(const QFont &font, bool bold)
 {
     QFont f = font;
     f.setBold(bold);
-    setFont(f);
+    if (f != this->font())
+        setFont(f);
 }
 
 void picBracket::paintEvent(QPaintEvent *)

@@ -11,7 +11,13 @@ class picBracket : public QWidget {
 public:
     explicit picBracket(QWidget *parent);
 
-    void setCharacter(QChar character) { m_character = character; update(); }
+    void setCharacter(QChar character)
+    {
+        if (character != m_character) {
+            m_character = character;
+            update();
+        }
+    }
     QChar character() const { return m_character; }
     void setColors(const QColor &foreground, const QColor &background);
     void setTextFont(const QFont &font, bool bold);

@@ -1,4 +1,6 @@
 #include "CommandTable.h"
+#include "EditorChrome.h"
+#include "LineNumberGutter.h"
 #include "FlatButton.h"
 #include "ScintillaSurface.h"
 #include "SearchWindows.h"
@@ -33,6 +35,7 @@ private slots:
     void caretCrossesWideCharacters_data();
     void caretCrossesWideCharacters();
     void untouchedWindowClosesWithoutQuestion();
+    void gutterRedrawsWhenItsRowsChange();
 };
 
 namespace {
@@ -394,6 +397,50 @@ void TestEditWindow::untouchedWindowClosesWithoutQuestion()
     window.FileClose(true);
     QVERIFY(window.close());
     QVERIFY(window.prompter->asked.isEmpty());
+}
+
+namespace {
+
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+void TestEditWindow::gutterRedrawsWhenItsRowsChange()
+{
+    QByteArray text;
+    for (int i = 0; i < 200; ++i)
+        text += "line (a) and {b}\r\n";
+    Window w(text);
+    w.settings.ShowLineNumbers = true;
+    w.showExposed();
+    QWidget *gutter = w.chrome().PicLines;
+    PaintCounter counter;
+    gutter->installEventFilter(&counter);
+    QWidget *view = w.txtText();
+    QTest::keyClick(view, Qt::Key_End);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    // Typing within a line, beside brackets too, leaves the numbers as they are.
+    QTest::keyClicks(view, QStringLiteral("xyz("));
+    QCoreApplication::processEvents();
+    QCOMPARE(counter.paints, 0);
+    // Another caret row, a new line and a scroll each redraw them.
+    QTest::keyClick(view, Qt::Key_Down);
+    QTRY_VERIFY(counter.paints > 0);
+    counter.paints = 0;
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(counter.paints > 0);
+    counter.paints = 0;
+    QTest::keyClick(view, Qt::Key_PageDown);
+    QTRY_VERIFY(counter.paints > 0);
+    QCOMPARE(w.chrome().PicLines->lastLineCount(), 202);
 }
 
 QTEST_MAIN(TestEditWindow)
