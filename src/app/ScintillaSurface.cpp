@@ -1,7 +1,6 @@
 #include "ScintillaSurface.h"
 
 #include "HugePages.h"
-
 #include "Utf8Units.h"
 
 #include <algorithm>

@@ -307,7 +307,7 @@ std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncodin
 {
     if (encoding == TextEncoding::Utf16)
         return encodeDocument(utf8ToText(utf8), encoding, utf8Bom, unixEndings);
-    if (encoding == TextEncoding::SingleByte && !singleByteHolds(utf8))
+    if (!documentFitsEncoding(utf8, encoding))
         return std::nullopt;
     QByteArray out;
     out.reserve(utf8.size() + 3);
@@ -323,7 +323,7 @@ bool documentFitsEncoding(const QByteArray &utf8, TextEncoding encoding)
     return encoding != TextEncoding::SingleByte || singleByteHolds(utf8);
 }
 
-bool writeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings, const ByteSink &sink)
+bool writeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings, const FileIO::PieceWriter &sink)
 {
     if (encoding == TextEncoding::Utf16) {
         const auto bytes = encodeDocument(utf8ToText(utf8), encoding, utf8Bom, unixEndings);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileIO.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -49,13 +51,11 @@ std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encod
 // The same from the widget's UTF-8 bytes, without building a QString for single-byte and UTF-8 documents.
 std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings);
 
-// Takes bytes piece by piece; false stops the producer (a write failed).
-using ByteSink = std::function<bool(const char *, qsizetype)>;
 // False when single-byte storage cannot hold a character of the text.
 bool documentFitsEncoding(const QByteArray &utf8, TextEncoding encoding);
 // What encodeDocumentUtf8 gives, handed to sink in pieces, for a text that fits its encoding.
 // False when sink refused a piece.
-bool writeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings, const ByteSink &sink);
+bool writeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings, const FileIO::PieceWriter &sink);
 
 bool IsUnicodeText(const QString &text);
 bool IsBinaryText(const QString &text);

@@ -94,7 +94,6 @@ void Highlighter::startBackground()
     job.firstUnit = std::max(0, m_surface.lineIndex(m_surface.firstVisibleLine()));
     m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
     m_background = std::make_unique<BackgroundRender>(std::move(job));
-    m_piecesApplied = 0;
     m_pump->start();
 }
 
@@ -125,7 +124,6 @@ void Highlighter::pump()
         if (!piece)
             break;
         m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
-        ++m_piecesApplied;
     }
     if (m_background->done()) {
         m_background.reset();

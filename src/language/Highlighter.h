@@ -101,6 +101,5 @@ private:
     std::unique_ptr<QTimer> m_pump;
     std::unique_ptr<QTimer> m_restart;
     bool m_backgroundActive = false;
-    int m_piecesApplied = 0;
     QString m_backgroundHint;
 };
