@@ -4,10 +4,29 @@
 #include "Utf8Units.h"
 
 #include <algorithm>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Whether any byte opens a four-byte UTF-8 sequence (or is no UTF-8 at all): all of its top four
+// bits set. Eight bytes at a time, for the pieces of a load.
+bool holdsFourByteLead(const char *data, qsizetype length)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= length; i += 8) {
+        quint64 w;
+        std::memcpy(&w, data + i, 8);
+        if (w & (w << 1) & (w << 2) & (w << 3) & 0x8080808080808080ULL)
+            return true;
+    }
+    for (; i < length; ++i) {
+        if (static_cast<unsigned char>(data[i]) >= 0xF0)
+            return true;
+    }
+    return false;
+}
 
 bool isAsciiText(const QString &text)
 {
@@ -93,6 +112,45 @@ void ScintillaSurface::ensureUtf16Index()
         return;
     send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
     m_utf16Index = true;
+}
+
+void ScintillaSurface::ensureUtf32Index()
+{
+    if (m_utf32Index)
+        return;
+    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
+    m_utf32Index = true;
+}
+
+long ScintillaSurface::countCharacters(long fromByte, long toByte) const
+{
+    refreshIndex();
+    const long length = byteLength();
+    fromByte = std::clamp(fromByte, 0L, length);
+    toByte = std::clamp(toByte, fromByte, length);
+    if (!m_utf16Index)
+        return toByte - fromByte;
+    const auto insideCharacter = [this, length](long pos) {
+        return pos < length && (send(QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(pos)) & 0xC0) == 0x80;
+    };
+    // The characters wholly before a position. The widget holds valid UTF-8, so within a line they
+    // are the bytes that are not continuation bytes.
+    const auto before = [this, &insideCharacter](long pos) -> long {
+        if (!m_utf32Index)
+            return toOffset(int(pos));
+        const long line = send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(pos));
+        const long lineStart = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        long count = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
+                          QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
+        const auto *data = reinterpret_cast<const unsigned char *>(
+            send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(lineStart), pos - lineStart));
+        for (long i = 0; i < pos - lineStart; ++i)
+            count += (data[i] & 0xC0) != 0x80;
+        return count - (insideCharacter(pos) ? 1 : 0);
+    };
+    // A count from inside a character starts at the next one.
+    const long count = before(toByte) - before(fromByte) - (insideCharacter(fromByte) ? 1 : 0);
+    return std::max(0L, count);
 }
 
 ScintillaSurface::CharSpot ScintillaSurface::spotOf(int offset) const
@@ -234,6 +292,11 @@ void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
         send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
         m_utf16Index = false;
     }
+    if (m_utf32Index) {
+        send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
+        m_utf32Index = false;
+    }
+    m_bulkFourByte = false;
     m_indexStale = false;
     // Two spare bytes: with only one, the first read of the whole text copies the document to make
     // room for its terminating NUL.
@@ -245,8 +308,11 @@ void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
 
 void ScintillaSurface::appendUtf8(const char *data, qsizetype length)
 {
-    if (length > 0)
-        m_view->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(length), data);
+    if (length <= 0)
+        return;
+    if (!m_bulkAscii && !m_bulkFourByte)
+        m_bulkFourByte = holdsFourByteLead(data, length);
+    m_view->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(length), data);
 }
 
 void ScintillaSurface::endBulkLoad()
@@ -254,6 +320,8 @@ void ScintillaSurface::endBulkLoad()
     // Allocated after the text is in: one pass instead of an update per piece.
     if (!m_bulkAscii)
         ensureUtf16Index();
+    if (m_bulkFourByte)
+        ensureUtf32Index();
     send(QsciScintillaBase::SCI_SETMODEVENTMASK, QsciScintillaBase::SC_MODEVENTMASKALL);
     send(QsciScintillaBase::SCI_SETSEL, 0, 0);
     m_typing = m_styles[0];
@@ -499,6 +567,9 @@ void ScintillaSurface::onModified(int position, int type, const char *text, int 
             }
         }
     }
+    if ((type & QsciScintillaBase::SC_MOD_INSERTTEXT) && m_utf16Index && !m_utf32Index && text
+        && holdsFourByteLead(text, length))
+        ensureUtf32Index();
     if (m_events)
         m_events->surfaceChange();
 }
@@ -521,9 +592,10 @@ void ScintillaSurface::refreshIndex() const
     if (!m_indexStale)
         return;
     m_indexStale = false;
-    const auto utf16 = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16;
-    send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, utf16);
-    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, utf16);
+    const int indexes = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16
+        | (m_utf32Index ? QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32 : 0);
+    send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, static_cast<unsigned long>(indexes));
+    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, static_cast<unsigned long>(indexes));
     m_length16 = -1;
 }
 

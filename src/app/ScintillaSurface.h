@@ -108,8 +108,12 @@ private:
     CharSpot spotOf(int offset) const;
     int toByte(int offset) const;
     int toOffset(int bytePos) const;
+    // Characters between two byte positions, as the widget's own count gives them, answered from
+    // the line indexes instead of walking the text from the start.
+    long countCharacters(long fromByte, long toByte) const;
     int byteLength() const;
     void ensureUtf16Index();
+    void ensureUtf32Index();
     void invalidateCaches();
     int styleFor(const CharFormat &format);
     void applyStyle(int style, const CharFormat &format);
@@ -135,6 +139,9 @@ private:
     CharFormat m_typing;
     OleColor m_backColor = 0x80000005;
     bool m_utf16Index = false;
+    // Kept only once the text holds a character outside the Basic Multilingual Plane: until then
+    // characters and UTF-16 units are the same count.
+    bool m_utf32Index = false;
     bool m_visible = true;
     int m_caretStyle = 1;
     mutable QString m_textCache;
@@ -143,4 +150,5 @@ private:
     mutable int m_length16 = -1;
     mutable bool m_indexStale = false;
     bool m_bulkAscii = true;
+    bool m_bulkFourByte = false;
 };

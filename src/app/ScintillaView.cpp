@@ -86,27 +86,26 @@ ScintillaView::ScintillaView(ScintillaSurface *surface, QWidget *parent)
     setAcceptDrops(true);
 }
 
-bool ScintillaView::asciiDocument() const
-{
-    return !m_surface->usesUtf16Index();
-}
-
 // The widget reports every insertion, deletion and caret move to the accessibility layer with the
 // character offset of its position, counted from the start of the document on each call
 // (SCI_COUNTCHARACTERS from 0): measured 15 ms per key per megabyte before the caret. Its calls
-// go through this exported entry point, so the program answers that one count itself where it is
-// plain arithmetic, a document of ASCII, and hands every other message to the widget unchanged.
+// go through this exported entry point, so the program answers that count itself from the line
+// indexes, and hands every other message to the widget unchanged.
 long QsciScintillaBase::SendScintilla(unsigned int msg, unsigned long wParam, long lParam) const
 {
     using Entry = long (*)(const QsciScintillaBase *, unsigned int, unsigned long, long);
     static const Entry widget =
         reinterpret_cast<Entry>(dlsym(RTLD_NEXT, "_ZNK17QsciScintillaBase13SendScintillaEjml"));
     if (msg == SCI_COUNTCHARACTERS && lParam >= long(wParam)) {
-        const auto *view = qobject_cast<const ScintillaView *>(this);
-        if (view && view->asciiDocument())
-            return lParam - long(wParam);
+        if (const auto *view = qobject_cast<const ScintillaView *>(this))
+            return view->countCharacters(long(wParam), lParam);
     }
     return widget(this, msg, wParam, lParam);
+}
+
+long ScintillaView::countCharacters(long fromByte, long toByte) const
+{
+    return m_surface->countCharacters(fromByte, toByte);
 }
 
 void ScintillaView::removeKeyBindings(const QList<QKeySequence> &keys)

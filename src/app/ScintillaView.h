@@ -15,8 +15,8 @@ class ScintillaView : public QsciScintilla {
 public:
     ScintillaView(ScintillaSurface *surface, QWidget *parent);
 
-    // The document holds only ASCII: byte positions are character counts.
-    bool asciiDocument() const;
+    // Characters between two byte positions, without walking the text from its start.
+    long countCharacters(long fromByte, long toByte) const;
 
     // Removes the widget's own binding of a key the program defines itself.
     void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);

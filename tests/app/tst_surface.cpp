@@ -2,9 +2,11 @@
 #include "ScintillaSurface.h"
 
 #include <QRandomGenerator>
+#include <Qsci/qsciscintillabase.h>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <dlfcn.h>
 #include <memory>
 
 namespace {
@@ -149,6 +151,15 @@ void TestSurface::asciiDocumentTakesItsFirstNonAscii()
         QCOMPARE(widget.getLineFromChar(offset), memory.getLineFromChar(offset));
         QCOMPARE(widget.textRange(offset, 2), memory.textRange(offset, 2));
     }
+}
+
+// The widget's own SCI_COUNTCHARACTERS, past the program's answer to it.
+long widgetsOwnCount(const ScintillaSurface &surface, long from, long to)
+{
+    using Entry = long (*)(const QsciScintillaBase *, unsigned int, unsigned long, long);
+    static const Entry widget =
+        reinterpret_cast<Entry>(dlsym(RTLD_NEXT, "_ZNK17QsciScintillaBase13SendScintillaEjml"));
+    return widget(surface.view(), QsciScintillaBase::SCI_COUNTCHARACTERS, static_cast<unsigned long>(from), to);
 }
 
 void TestSurface::surfaces_data()
@@ -363,6 +374,15 @@ void TestSurface::differential()
             }
             QVERIFY2(widget.formatRuns(0, widget.textLength()) == memory.formatRuns(0, memory.textLength()),
                      qPrintable(context));
+            // The program's character count agrees with the widget's own walk, also from and to
+            // the middle of a character.
+            const long bytes = widget.view()->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+            for (int k = 0; k < 6; ++k) {
+                const long from = long(rng.bounded(int(bytes) + 1));
+                const long to = k == 0 ? bytes : from + long(rng.bounded(int(bytes - from) + 1));
+                QCOMPARE(widget.view()->SendScintilla(QsciScintillaBase::SCI_COUNTCHARACTERS, from, to),
+                         widgetsOwnCount(widget, from, to));
+            }
         }
     }
 }
