@@ -58,6 +58,13 @@ std::optional<QString> EditorSurface::writeFile(const QString &path, int format)
     return FileIO::writeAtomically(path, bytes);
 }
 
+std::shared_future<QByteArray> EditorSurface::textSnapshotAsync() const
+{
+    std::promise<QByteArray> ready;
+    ready.set_value(textSnapshot());
+    return ready.get_future().share();
+}
+
 TextFingerprint TextFingerprint::of(const char *data, qsizetype size)
 {
     return {size, qHashBits(data, std::size_t(size), 0x9e3779b9u), qHashBits(data, std::size_t(size), 0x85ebca6bu)};

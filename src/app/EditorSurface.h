@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -106,6 +107,13 @@ public:
     virtual void beginBulkLoad(bool isAscii, qsizetype sizeHint) = 0;
     virtual void appendUtf8(const char *data, qsizetype length) = 0;
     virtual void endBulkLoad() = 0;
+    // Between begin and end: a copy of everything appended, made on the way, and its fingerprint,
+    // which textSnapshot() and fingerprint() give out instead of reading the text again.
+    virtual void keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint)
+    {
+        Q_UNUSED(copy);
+        Q_UNUSED(fingerprint);
+    }
     // The document as UTF-8 bytes, without building a QString. The widget lends its own buffer:
     // valid until the document changes, so callers copy what they keep.
     virtual QByteArray textUtf8() const = 0;
@@ -113,6 +121,9 @@ public:
     // does not change share one buffer, so the undo history and a render of a freshly loaded
     // document hold the text once between them.
     virtual QByteArray textSnapshot() const = 0;
+    // The same copy, which may still be in the making on another thread: get() waits for it. The
+    // surface sees to it that the text does not change before the copy is complete.
+    virtual std::shared_future<QByteArray> textSnapshotAsync() const;
     // Identifies the text cheaply, for telling whether it still equals a saved copy.
     virtual TextFingerprint fingerprint() const = 0;
     virtual QString textRange(int start, int length) const = 0;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include <sys/mman.h>
 
@@ -28,6 +29,24 @@ void advise(void *data, std::size_t size)
     const std::uintptr_t last = (begin + size) & ~(page - 1);
     if (last > first)
         ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+}
+
+void touch(void *data, std::size_t size)
+{
+    constexpr std::size_t page = 4096;
+    auto *bytes = static_cast<volatile char *>(data);
+    const auto write = [bytes](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; i += page)
+            bytes[i] = 0;
+    };
+    const std::size_t half = (size / 2) & ~(page - 1);
+    if (std::thread::hardware_concurrency() < 2) {
+        write(0, size);
+        return;
+    }
+    std::thread other(write, half, size);
+    write(0, half);
+    other.join();
 }
 
 QByteArray uninitialized(qsizetype size)
@@ -57,6 +76,8 @@ void *operator new(std::size_t size)
     for (;;) {
         if (void *block = std::malloc(bytes)) {
             HugePages::advise(block, bytes);
+            if (bytes >= HugePages::ParallelTouch)
+                HugePages::touch(block, bytes);
             return block;
         }
         std::new_handler handler = std::get_new_handler();

@@ -86,7 +86,10 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
     QObject::connect(m_view, &QsciScintillaBase::SCN_UPDATEUI, m_view, [this](int updated) { onUpdateUi(updated); });
 }
 
-ScintillaSurface::~ScintillaSurface() = default;
+ScintillaSurface::~ScintillaSurface()
+{
+    settleCopies();
+}
 
 long ScintillaSurface::send(unsigned int message, unsigned long wParam, long lParam) const
 {
@@ -102,7 +105,9 @@ void ScintillaSurface::invalidateCaches()
 {
     m_textCacheValid = false;
     m_textCache.clear();
-    m_snapshot.clear();
+    settleCopies();
+    m_snapshot = {};
+    m_fingerprint.reset();
     m_length16 = -1;
 }
 
@@ -229,11 +234,34 @@ QByteArray ScintillaSurface::textUtf8() const
 
 QByteArray ScintillaSurface::textSnapshot() const
 {
-    if (m_snapshot.isNull()) {
-        const QByteArray text = textUtf8();
-        m_snapshot = HugePages::copy(text.constData(), text.size());
+    return textSnapshotAsync().get();
+}
+
+std::shared_future<QByteArray> ScintillaSurface::textSnapshotAsync() const
+{
+    // Below this a copy takes less than a millisecond: made here, without a thread.
+    constexpr qsizetype CopyAside = qsizetype(1) << 20;
+    if (m_snapshot.valid())
+        return m_snapshot;
+    // Asking for the whole buffer moves the widget's gap to its end: from here on nothing short of
+    // a change of the text moves a byte of it, and every change waits for the copy first.
+    const QByteArray text = textUtf8();
+    if (text.size() < CopyAside) {
+        std::promise<QByteArray> ready;
+        ready.set_value(HugePages::copy(text.constData(), text.size()));
+        m_snapshot = ready.get_future().share();
+    } else {
+        m_snapshot = std::async(std::launch::async, [data = text.constData(), size = text.size()] {
+                         return HugePages::copy(data, size);
+                     }).share();
     }
     return m_snapshot;
+}
+
+void ScintillaSurface::settleCopies() const
+{
+    if (m_snapshot.valid())
+        m_snapshot.wait();
 }
 
 int ScintillaSurface::textLength() const
@@ -285,6 +313,7 @@ void ScintillaSurface::setTextUtf8(const QByteArray &utf8, bool isAscii)
 
 void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
 {
+    settleCopies();
     // The widget's own change notifications would convert every inserted piece to a QString.
     send(QsciScintillaBase::SCI_SETMODEVENTMASK, 0);
     send(QsciScintillaBase::SCI_CLEARALL);
@@ -297,6 +326,7 @@ void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
         m_utf32Index = false;
     }
     m_bulkFourByte = false;
+    m_loadedCopy = QByteArray();
     m_indexStale = false;
     // Two spare bytes: with only one, the first read of the whole text copies the document to make
     // room for its terminating NUL.
@@ -315,6 +345,12 @@ void ScintillaSurface::appendUtf8(const char *data, qsizetype length)
     m_view->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(length), data);
 }
 
+void ScintillaSurface::keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint)
+{
+    m_loadedCopy = copy;
+    m_loadedFingerprint = fingerprint;
+}
+
 void ScintillaSurface::endBulkLoad()
 {
     // Allocated after the text is in: one pass instead of an update per piece.
@@ -326,14 +362,24 @@ void ScintillaSurface::endBulkLoad()
     send(QsciScintillaBase::SCI_SETSEL, 0, 0);
     m_typing = m_styles[0];
     invalidateCaches();
+    if (!m_loadedCopy.isNull() && m_loadedCopy.size() == byteLength()) {
+        std::promise<QByteArray> ready;
+        ready.set_value(std::exchange(m_loadedCopy, QByteArray()));
+        m_snapshot = ready.get_future().share();
+        m_fingerprint = m_loadedFingerprint;
+    }
+    m_loadedCopy = QByteArray();
     if (m_events)
         m_events->surfaceChange();
 }
 
 TextFingerprint ScintillaSurface::fingerprint() const
 {
-    const char *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
-    return TextFingerprint::of(data, byteLength());
+    if (!m_fingerprint) {
+        const char *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+        m_fingerprint = TextFingerprint::of(data, byteLength());
+    }
+    return *m_fingerprint;
 }
 
 int ScintillaSurface::selStart() const
@@ -554,6 +600,8 @@ void ScintillaSurface::showCaret()
 void ScintillaSurface::onModified(int position, int type, const char *text, int length)
 {
     Q_UNUSED(position);
+    if (type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE))
+        settleCopies();
     if (!(type & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)))
         return;
     invalidateCaches();

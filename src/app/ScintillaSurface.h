@@ -24,8 +24,10 @@ public:
     void beginBulkLoad(bool isAscii, qsizetype sizeHint) override;
     void appendUtf8(const char *data, qsizetype length) override;
     void endBulkLoad() override;
+    void keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint) override;
     QByteArray textUtf8() const override;
     QByteArray textSnapshot() const override;
+    std::shared_future<QByteArray> textSnapshotAsync() const override;
     TextFingerprint fingerprint() const override;
     QString textRange(int start, int length) const override;
 
@@ -115,6 +117,8 @@ private:
     void ensureUtf16Index();
     void ensureUtf32Index();
     void invalidateCaches();
+    // Called before anything changes the widget's text: a copy still reading it is let finish.
+    void settleCopies() const;
     int styleFor(const CharFormat &format);
     void applyStyle(int style, const CharFormat &format);
     void styleBytes(int byteStart, int byteLength, int style);
@@ -145,10 +149,13 @@ private:
     bool m_visible = true;
     int m_caretStyle = 1;
     mutable QString m_textCache;
-    mutable QByteArray m_snapshot;
+    mutable std::shared_future<QByteArray> m_snapshot;
     mutable bool m_textCacheValid = false;
     mutable int m_length16 = -1;
     mutable bool m_indexStale = false;
     bool m_bulkAscii = true;
     bool m_bulkFourByte = false;
+    QByteArray m_loadedCopy;
+    TextFingerprint m_loadedFingerprint;
+    mutable std::optional<TextFingerprint> m_fingerprint;
 };

@@ -353,12 +353,11 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::capture()
     return image;
 }
 
-std::shared_ptr<const UndoHistory::Image> UndoHistory::plainImage()
+std::shared_ptr<const UndoHistory::Image> UndoHistory::plainImage(const QByteArray &bytes)
 {
-    // Cut straight from the widget's buffer, and every piece's ids point at one shared run of zeros:
-    // a loaded document of 50 MB costs its bytes once, not its bytes and ids and a copy of both.
+    // Cut straight from the copy, and every piece's ids point at one shared run of zeros: a loaded
+    // document of 50 MB costs its bytes once, not its bytes and ids and a copy of both.
     static const QByteArray zeros(MaxChunk, '\0');
-    const QByteArray bytes = m_surface.textSnapshot();
     const int size = int(bytes.size());
     auto image = std::make_shared<Image>();
     const int pieces = (size + TargetChunk - 1) / TargetChunk;
@@ -376,17 +375,43 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::plainImage()
     return image;
 }
 
+void UndoHistory::settleBase()
+{
+    if (!m_pendingBase.valid())
+        return;
+    m_slots[0].image = m_pendingBase.get();
+    m_base = m_slots[0].image;
+    m_pendingBase = {};
+}
+
+std::shared_ptr<const UndoHistory::Image> UndoHistory::imageAt(std::size_t index) const
+{
+    if (index == 0 && m_pendingBase.valid())
+        return m_pendingBase.get();
+    return m_slots[index].image;
+}
+
 void UndoHistory::reset()
 {
+    m_pendingBase = {};
     m_slots.assign(std::size_t(Capacity + 1), Slot{});
     m_position = 0;
     m_topMark = 0;
-    m_slots[0] = {m_surface.selStart(), m_surface.selLength(), plainImage()};
+    m_slots[0] = {m_surface.selStart(), m_surface.selLength(), nullptr};
+    m_base = nullptr;
+    // A large text is cut into records on another thread, also when its copy is ready.
+    constexpr qsizetype CutAside = qsizetype(1) << 20;
+    const std::shared_future<QByteArray> copy = m_surface.textSnapshotAsync();
+    if (copy.wait_for(std::chrono::seconds(0)) == std::future_status::ready && copy.get().size() < CutAside) {
+        m_slots[0].image = plainImage(copy.get());
+        m_base = m_slots[0].image;
+    } else {
+        m_pendingBase = std::async(std::launch::async, [copy] { return plainImage(copy.get()); }).share();
+    }
     m_changed = false;
     m_restoring = false;
     m_onRecord = false;
     // The surface may already be coloured: the next snapshot reads every style.
-    m_base = m_slots[0].image;
     forgetTracking(false);
 }
 
@@ -405,6 +430,7 @@ UndoHistory::SnapshotResult UndoHistory::AddHistory()
 {
     if (m_fileSize > SizeLimit)
         return {};
+    settleBase();
     // The record the user went back to stays; the new state goes above it.
     if (m_onRecord) {
         ++m_position;
@@ -425,6 +451,7 @@ UndoHistory::SnapshotResult UndoHistory::AddHistory()
 
 bool UndoHistory::undo()
 {
+    settleBase();
     m_restoring = true;
     if (m_changed) {
         if (m_fileSize > SizeLimit) {
@@ -455,6 +482,7 @@ bool UndoHistory::redo()
     // Redoing over edits made since the last snapshot would lose them.
     if (!canRedo())
         return false;
+    settleBase();
     m_restoring = true;
     ++m_position;
     restore(m_slots[std::size_t(m_position)]);
@@ -525,20 +553,26 @@ void UndoHistory::restore(const Slot &slot)
 
 int UndoHistory::recordCount() const
 {
-    return int(std::count_if(m_slots.begin(), m_slots.end(), [](const Slot &s) { return s.image != nullptr; }));
+    int count = 0;
+    for (std::size_t i = 0; i < m_slots.size(); ++i)
+        count += imageAt(i) != nullptr;
+    return count;
 }
 
 std::optional<UndoHistory::Record> UndoHistory::record(int index) const
 {
-    if (index < 0 || index >= int(m_slots.size()) || !m_slots[std::size_t(index)].image)
+    if (index < 0 || index >= int(m_slots.size()))
+        return std::nullopt;
+    const std::shared_ptr<const Image> image = imageAt(std::size_t(index));
+    if (!image)
         return std::nullopt;
     const Slot &slot = m_slots[std::size_t(index)];
     Record out;
     out.selStart = slot.selStart;
     out.selLength = slot.selLength;
-    out.text = QString::fromUtf8(slot.image->bytes());
+    out.text = QString::fromUtf8(image->bytes());
     if (!m_native)
-        out.runs = runsOf(*slot.image);
+        out.runs = runsOf(*image);
     return out;
 }
 
@@ -559,8 +593,8 @@ qsizetype UndoHistory::bytesHeld() const
                 total += qsizetype(sizeof(Chunk)) + Overhead * 3 + chunk->bytes.capacity() + chunk->ids.capacity();
         }
     };
-    for (const Slot &slot : m_slots)
-        count(slot.image.get());
+    for (std::size_t i = 0; i < m_slots.size(); ++i)
+        count(imageAt(i).get());
     count(m_base.get());
     return total;
 }

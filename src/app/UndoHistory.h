@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QMetaObject>
 
+#include <future>
+
 #include <memory>
 #include <vector>
 
@@ -76,7 +78,10 @@ private:
     };
 
     std::shared_ptr<const Image> capture();
-    std::shared_ptr<const Image> plainImage();
+    static std::shared_ptr<const Image> plainImage(const QByteArray &bytes);
+    // Puts the image of the loaded text into record 0 once it is made.
+    void settleBase();
+    std::shared_ptr<const Image> imageAt(std::size_t index) const;
     void store(int index);
     void restore(const Slot &slot);
     void clearAbove(int index);
@@ -93,6 +98,9 @@ private:
     std::vector<CharFormat> m_palette;
     // What the surface showed at the last snapshot or restore; new snapshots share its pieces.
     std::shared_ptr<const Image> m_base;
+    // Record 0 of a large document, cut from a copy of the text made on another thread: the
+    // window takes keys while it is made.
+    std::shared_future<std::shared_ptr<const Image>> m_pendingBase;
     // Byte range (current coordinates) touched since m_base, as the widget reported it.
     int m_dirtyStart = -1;
     int m_dirtyEnd = -1;

@@ -1,5 +1,6 @@
 #include "DocumentLoader.h"
 
+#include "HugePages.h"
 #include "Utf8Units.h"
 
 #include <QDateTime>
@@ -53,6 +54,15 @@ bool isValidUtf8(const char *data, qsizetype size)
     const auto *p = reinterpret_cast<const unsigned char *>(data);
     qsizetype i = 0;
     while (i < size) {
+        // Runs of ASCII, which most text is, eight bytes at a time.
+        if (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (!(word & 0x8080808080808080ULL)) {
+                i += 8;
+                continue;
+            }
+        }
         const unsigned char c = p[i];
         if (c < 0x80) {
             ++i;
@@ -231,6 +241,60 @@ void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,
     }
     if (out > begin)
         sink(begin, out - begin);
+}
+
+ConversionPipe::ConversionPipe(const char *data, qsizetype size, const DecodePlan &plan)
+    // Each byte becomes at most two: a lone LF gains its CR, a Latin-1 character takes two bytes.
+    : m_out(HugePages::uninitialized(plan.toCrLf || plan.expandLatin1 ? 2 * size : size))
+    , m_buffer(m_out.data())
+{
+    m_thread = std::thread([this, data, size, plan] {
+        qsizetype written = 0;
+        // Small pieces keep the widget close behind the conversion.
+        convertForWidget(data, size, plan, [this, &written](const char *piece, qsizetype n) {
+            std::memcpy(m_buffer + written, piece, std::size_t(n));
+            written += n;
+            {
+                const std::lock_guard lock(m_mutex);
+                m_ready.store(written, std::memory_order_release);
+            }
+            m_grown.notify_one();
+        }, qsizetype(1) << 20);
+        // This thread is ahead of the widget: the fingerprint costs the window nothing here.
+        m_fingerprint = TextFingerprint::of(m_buffer, written);
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_grown.notify_one();
+    });
+}
+
+ConversionPipe::~ConversionPipe()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+ConversionPipe::Piece ConversionPipe::next(qsizetype maxSize)
+{
+    qsizetype ready = m_ready.load(std::memory_order_acquire);
+    if (ready == m_given) {
+        std::unique_lock lock(m_mutex);
+        m_grown.wait(lock, [this] { return m_finished || m_ready.load(std::memory_order_relaxed) > m_given; });
+        ready = m_ready.load(std::memory_order_acquire);
+    }
+    const Piece piece{m_buffer + m_given, std::min(maxSize, ready - m_given)};
+    m_given += piece.size;
+    return piece;
+}
+
+QByteArray ConversionPipe::take()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    m_out.resize(m_ready.load(std::memory_order_acquire));
+    return std::move(m_out);
 }
 
 DecodedDocument decodeDocument(const QByteArray &bytes)

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "EditorSurface.h"
 #include "FileIO.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 enum class TextEncoding { SingleByte, Utf8, Utf16 };
 enum class LineEnding { Dos, Unix, Binary };
@@ -38,6 +43,40 @@ DecodePlan planDecode(const char *data, qsizetype size);
 // large file is ever held.
 void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,
                       const std::function<void(const char *, qsizetype)> &sink, qsizetype chunkSize = qsizetype(1) << 22);
+
+// The conversion of a large file on a thread of its own, into one buffer that becomes the
+// document's kept copy (for undo and colouring): the caller hands the widget each piece as soon as
+// it is converted, so the conversion, the copy and the widget's work overlap. data must outlive it.
+class ConversionPipe {
+public:
+    ConversionPipe(const char *data, qsizetype size, const DecodePlan &plan);
+    // Waits for the conversion.
+    ~ConversionPipe();
+    ConversionPipe(const ConversionPipe &) = delete;
+    ConversionPipe &operator=(const ConversionPipe &) = delete;
+
+    struct Piece {
+        const char *data;
+        qsizetype size;
+    };
+    // The converted text after what the last call gave, at most maxSize bytes and waiting until
+    // some is ready; empty once all of it was given.
+    Piece next(qsizetype maxSize);
+    // After next() came back empty: the whole converted text, and its fingerprint.
+    QByteArray take();
+    TextFingerprint fingerprint() const { return m_fingerprint; }
+
+private:
+    QByteArray m_out;
+    char *m_buffer;
+    std::mutex m_mutex;
+    std::condition_variable m_grown;
+    std::atomic<qsizetype> m_ready{0};
+    bool m_finished = false;
+    qsizetype m_given = 0;
+    TextFingerprint m_fingerprint;
+    std::thread m_thread;
+};
 
 // Decodes in one pass over the bytes into the buffer the widget receives: FF FE means UTF-16;
 // valid UTF-8 (pure ASCII included) without a NUL means UTF-8; anything else is one character

@@ -60,17 +60,23 @@ DecodedLoad loadInto(EditorSurface &s, QFile &file)
         s.beginBulkLoad(doc.ascii, doc.utf8.size());
         s.appendUtf8(doc.utf8.constData(), doc.utf8.size());
         step("convert + hand to the widget");
+        s.keepLoadedCopy(doc.utf8, TextFingerprint::of(doc.utf8.constData(), doc.utf8.size()));
         s.endBulkLoad();
         result = {doc.encoding, doc.utf8Bom, doc.lineEnding, doc.ascii};
     } else {
         const DecodePlan plan = planDecode(data, length);
         step("read");
+        // The widget's buffers first: both threads fault them in before the conversion starts.
         s.beginBulkLoad(plan.ascii, length + length / 16);
-        convertForWidget(data, length, plan, [&s](const char *piece, qsizetype n) {
-            s.appendUtf8(piece, n);
+        ConversionPipe pipe(data, length, plan);
+        constexpr qsizetype MaxPiece = qsizetype(4) << 20;
+        for (ConversionPipe::Piece piece = pipe.next(MaxPiece); piece.size > 0; piece = pipe.next(MaxPiece)) {
+            s.appendUtf8(piece.data, piece.size);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
+        }
         step("convert + hand to the widget");
+        const QByteArray copy = pipe.take();
+        s.keepLoadedCopy(copy, pipe.fingerprint());
         s.endBulkLoad();
         result = {plan.encoding, plan.utf8Bom, plan.lineEnding, plan.ascii};
     }

@@ -261,6 +261,14 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
     }
 }
 
+void takePendingText(BackgroundRender::Job &job)
+{
+    if (!job.pendingUtf8.valid())
+        return;
+    job.utf8 = job.pendingUtf8.get();
+    job.pendingUtf8 = {};
+}
+
 } // namespace
 
 BackgroundRender::BackgroundRender(Job job)
@@ -268,6 +276,7 @@ BackgroundRender::BackgroundRender(Job job)
 {
     m_shared->job = std::move(job);
     m_thread = std::thread([shared = m_shared] {
+        takePendingText(shared->job);
         RenderClock clock([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
         render(shared->job, clock, [&shared](Piece piece) {
             std::unique_lock lock(shared->mutex);
@@ -327,6 +336,7 @@ bool BackgroundRender::done() const
 
 std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
 {
+    takePendingText(job);
     std::vector<Piece> pieces;
     RenderClock clock;
     render(job, clock, [&pieces](Piece piece) {

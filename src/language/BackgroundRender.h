@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+#include <future>
+
 #include <memory>
 #include <optional>
 #include <thread>
@@ -20,6 +22,7 @@ class BackgroundRender {
 public:
     struct Job {
         QByteArray utf8;                // the render's own copy of the text
+        std::shared_future<QByteArray> pendingUtf8;  // or that copy still being made: the worker waits for it
         LanguageDefinition language;
         bool highlightNumbers = false;
         HighlightPasses::Engine engine = HighlightPasses::Engine::Fast;

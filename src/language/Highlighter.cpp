@@ -86,8 +86,9 @@ void Highlighter::startBackground()
     if (m_host.setHintCaption)
         m_host.setHintCaption(RenderingCaption);
     BackgroundRender::Job job;
-    // A copy the worker owns: the widget's buffer changes under it with every key.
-    job.utf8 = m_surface.textSnapshot();
+    // A copy the worker owns: the widget's buffer changes under it with every key. It may still be
+    // in the making; the worker waits for it, not the window.
+    job.pendingUtf8 = m_surface.textSnapshotAsync();
     job.language = m_language;
     job.highlightNumbers = m_settings.HighLightNumbers;
     job.engine = m_engine;

@@ -297,6 +297,27 @@ void TestSurface::snapshotsShareUntilTheTextChanges()
     s.endBulkLoad();
     QCOMPARE(s.textSnapshot(), QByteArray("new"));
     QCOMPARE(second, QByteArray("caf\xc3\xa9X one\ntwo\n"));
+
+    // A large copy is made on another thread; a change waits until it is complete.
+    const QByteArray large = QByteArray(3 << 20, 'a') + "\r\nend";
+    s.setTextUtf8(large, true);
+    const std::shared_future<QByteArray> pending = s.textSnapshotAsync();
+    s.setSelStart(0);
+    s.setSelText(QStringLiteral("x"));
+    QVERIFY(pending.get() == large);
+    const std::shared_future<QByteArray> beforeLoad = s.textSnapshotAsync();
+    s.setTextUtf8("short", true);
+    QCOMPARE(beforeLoad.get().size(), large.size() + 1);
+
+    // A copy kept from a load is given out only when it is the text that was loaded.
+    for (const QByteArray &kept : {QByteArray("loaded"), QByteArray("other text")}) {
+        s.beginBulkLoad(true, 6);
+        s.appendUtf8("loaded", 6);
+        s.keepLoadedCopy(kept, TextFingerprint::of(kept.constData(), kept.size()));
+        s.endBulkLoad();
+        QCOMPARE(s.textSnapshot(), QByteArray("loaded"));
+        QVERIFY(s.fingerprint() == TextFingerprint::of("loaded", 6));
+    }
 }
 
 void TestSurface::differential()

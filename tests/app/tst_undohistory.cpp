@@ -61,6 +61,7 @@ private slots:
     void randomEditsUndoAndRedo_data();
     void randomEditsUndoAndRedo();
     void keepsNewest200();
+    void sizeLimit_data();
     void sizeLimit();
     void changedAndRestoringFlags();
     void sharesUnchangedPieces();
@@ -158,10 +159,23 @@ void TestUndoHistory::keepsNewest200()
     QCOMPARE(f.surface->text(), QStringLiteral("53"));
 }
 
+void TestUndoHistory::sizeLimit_data()
+{
+    QTest::addColumn<bool>("widget");
+    QTest::addColumn<int>("size");
+    QTest::newRow("memory") << false << int(UndoHistory::SizeLimit) + 1;
+    // Large enough that the widget's copy of the loaded text is made on another thread while the
+    // edit below waits for it.
+    QTest::newRow("widget") << true << 3 * 1024 * 1024;
+}
+
 void TestUndoHistory::sizeLimit()
 {
-    const QString big(int(UndoHistory::SizeLimit) + 1, QLatin1Char('a'));
-    Fixture f(false, big);
+    QFETCH(bool, widget);
+    QFETCH(int, size);
+    const QString line = QString(98, QLatin1Char('a')) + QStringLiteral("\r\n");
+    const QString big = line.repeated(size / 100 + 1);
+    Fixture f(widget, big);
     QVERIFY(!f.history->AddHistory().taken);
     f.surface->setSelStart(3);
     f.surface->setSelText(QStringLiteral("edit"));

@@ -144,7 +144,32 @@ private slots:
                 chunk);
             QCOMPARE(pieced, whole);
             QCOMPARE(whole, decodeDocument(bytes).utf8);
+            ConversionPipe pipe(bytes.constData(), bytes.size(), plan);
+            QByteArray streamed;
+            for (auto piece = pipe.next(chunk); piece.size > 0; piece = pipe.next(chunk))
+                streamed.append(piece.data, piece.size);
+            QCOMPARE(streamed, whole);
+            QCOMPARE(pipe.take(), whole);
         }
+    }
+
+    // Megabytes, so the converting thread runs ahead of and behind the reader.
+    void pipeGivesWhatItConverts()
+    {
+        QRandomGenerator rng(5);
+        QByteArray bytes;
+        while (bytes.size() < 6 * 1024 * 1024)
+            bytes += QByteArray(int(rng.bounded(200)), 'a') + (rng.bounded(3) ? "\n" : "\r\n");
+        bytes += "caf\xE9";
+        const DecodePlan plan = planDecode(bytes.constData(), bytes.size());
+        QVERIFY(plan.expandLatin1);
+        const QByteArray whole = decodeDocument(bytes).utf8;
+        ConversionPipe pipe(bytes.constData(), bytes.size(), plan);
+        QByteArray streamed;
+        for (auto piece = pipe.next(1); piece.size > 0; piece = pipe.next(1 + qsizetype(rng.bounded(3 << 20))))
+            streamed.append(piece.data, piece.size);
+        QVERIFY(streamed == whole);
+        QVERIFY(pipe.take() == whole);
     }
 
     void pathsAndTimes()
