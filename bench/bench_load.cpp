@@ -129,12 +129,15 @@ int measure(const QString &path)
     return 0;
 }
 
-// The same lines with an accented word on each one: every line holds non-ASCII text.
-QByteArray accented(const QByteArray &c)
+// The same lines with an accented word on each one, up to the given size: every line holds
+// non-ASCII text.
+QByteArray accented(const QByteArray &c, qint64 bytes)
 {
     QByteArray out;
-    out.reserve(c.size() + c.size() / 4);
+    out.reserve(bytes + 64);
     for (const QByteArray &line : c.split('\n')) {
+        if (out.size() >= bytes)
+            break;
         out += line;
         out += " /* caf\xc3\xa9 na\xc3\xafve */\n";
     }
@@ -191,7 +194,7 @@ int main(int argc, char *argv[])
                 if (name == "html")
                     out.write(generateHtml(bytes));
                 else if (name == "utf8")
-                    out.write(accented(bench::generateC(bytes * 3 / 4, false)));
+                    out.write(accented(bench::generateC(bytes, false), bytes));
                 else
                     out.write(bench::generateC(bytes, name == "crlf"));
             }

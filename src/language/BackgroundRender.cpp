@@ -40,6 +40,8 @@ struct Range {
     int start;
     int end;
 };
+// A document may hold a comment on every line: a deque grows without a doubled copy.
+using Ranges = std::deque<Range>;
 
 int unitsIn(const char *data, qsizetype from, qsizetype to)
 {
@@ -131,9 +133,9 @@ private:
 };
 
 // The block comments of the code highlighter, found as it finds them on the whole subject.
-std::vector<Range> blockComments(const ByteText &text, const LanguageDefinition &language)
+Ranges blockComments(const ByteText &text, const LanguageDefinition &language)
 {
-    std::vector<Range> ranges;
+    Ranges ranges;
     const QByteArray open = language.blockCommentStart.toUtf8();
     const QByteArray close = language.blockCommentEnd.toUtf8();
     if (open.isEmpty())
@@ -155,9 +157,9 @@ bool isSpace(char c)
 }
 
 // The comments of the markup highlighter ("<!(?:--[\s\S]*?--\s*)?>\s*"), as its scanner finds them.
-std::vector<Range> markupComments(const ByteText &text)
+Ranges markupComments(const ByteText &text)
 {
-    std::vector<Range> ranges;
+    Ranges ranges;
     const qsizetype n = text.size();
     const auto skipSpace = [&](qsizetype k) {
         while (k < n && isSpace(text.at(k)))
@@ -196,7 +198,7 @@ std::vector<Range> markupComments(const ByteText &text)
     return ranges;
 }
 
-void fillRanges(const std::vector<Range> &ranges, int start, StyleBuffer &styles)
+void fillRanges(const Ranges &ranges, int start, StyleBuffer &styles)
 {
     const int end = start + int(styles.size());
     auto it = std::upper_bound(ranges.begin(), ranges.end(), start, [](int s, const Range &r) { return s < r.end; });
@@ -220,7 +222,7 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
     const CodeHighlighter code(language, job.highlightNumbers, job.engine);
     const MarkupHighlighter tags(language.stringChar, job.highlightNumbers, job.engine);
 
-    std::vector<Range> comments;
+    Ranges comments;
     if (pieces) {
         const bool hyphen = (!language.keywordListText.isEmpty() && language.keywordHyphen)
             || (!language.functionListText.isEmpty() && language.functionHyphen);
