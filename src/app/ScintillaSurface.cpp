@@ -353,7 +353,13 @@ void ScintillaSurface::keepLoadedCopy(const QByteArray &copy, const TextFingerpr
 
 void ScintillaSurface::endBulkLoad()
 {
-    // Allocated after the text is in: one pass instead of an update per piece.
+    // Allocated after the text is in, both at once: one pass instead of an update per piece.
+    if (!m_bulkAscii && !m_utf16Index && m_bulkFourByte) {
+        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX,
+             QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16 | QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
+        m_utf16Index = true;
+        m_utf32Index = true;
+    }
     if (!m_bulkAscii)
         ensureUtf16Index();
     if (m_bulkFourByte)
