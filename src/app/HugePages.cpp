@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include <sys/mman.h>
@@ -40,13 +41,17 @@ void touch(void *data, std::size_t size)
             bytes[i] = 0;
     };
     const std::size_t half = (size / 2) & ~(page - 1);
-    if (std::thread::hardware_concurrency() < 2) {
-        write(0, size);
-        return;
+    std::thread other;
+    if (std::thread::hardware_concurrency() >= 2) {
+        try {
+            other = std::thread(write, half, size);
+        } catch (const std::system_error &) {
+            // No thread to be had: this one does it all.
+        }
     }
-    std::thread other(write, half, size);
-    write(0, half);
-    other.join();
+    write(0, other.joinable() ? half : size);
+    if (other.joinable())
+        other.join();
 }
 
 QByteArray uninitialized(qsizetype size)
