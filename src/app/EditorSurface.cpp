@@ -60,8 +60,13 @@ std::optional<QString> EditorSurface::writeFile(const QString &path, int format)
 
 std::shared_future<QByteArray> EditorSurface::textSnapshotAsync() const
 {
+    return madeCopy(textSnapshot());
+}
+
+std::shared_future<QByteArray> EditorSurface::madeCopy(QByteArray copy)
+{
     std::promise<QByteArray> ready;
-    ready.set_value(textSnapshot());
+    ready.set_value(std::move(copy));
     return ready.get_future().share();
 }
 

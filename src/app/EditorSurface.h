@@ -124,6 +124,8 @@ public:
     // The same copy, which may still be in the making on another thread: get() waits for it. The
     // surface sees to it that the text does not change before the copy is complete.
     virtual std::shared_future<QByteArray> textSnapshotAsync() const;
+    // A copy given out as one already made.
+    static std::shared_future<QByteArray> madeCopy(QByteArray copy);
     // Identifies the text cheaply, for telling whether it still equals a saved copy.
     virtual TextFingerprint fingerprint() const = 0;
     virtual QString textRange(int start, int length) const = 0;

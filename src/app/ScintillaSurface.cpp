@@ -247,9 +247,7 @@ std::shared_future<QByteArray> ScintillaSurface::textSnapshotAsync() const
     // a change of the text moves a byte of it, and every change waits for the copy first.
     const QByteArray text = textUtf8();
     if (text.size() < CopyAside) {
-        std::promise<QByteArray> ready;
-        ready.set_value(HugePages::copy(text.constData(), text.size()));
-        m_snapshot = ready.get_future().share();
+        m_snapshot = madeCopy(HugePages::copy(text.constData(), text.size()));
     } else {
         m_snapshot = std::async(std::launch::async, [data = text.constData(), size = text.size()] {
                          return HugePages::copy(data, size);
@@ -353,25 +351,23 @@ void ScintillaSurface::keepLoadedCopy(const QByteArray &copy, const TextFingerpr
 
 void ScintillaSurface::endBulkLoad()
 {
-    // Allocated after the text is in, both at once: one pass instead of an update per piece.
-    if (!m_bulkAscii && !m_utf16Index && m_bulkFourByte) {
-        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX,
-             QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16 | QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
-        m_utf16Index = true;
-        m_utf32Index = true;
+    // Allocated after the text is in, all in one call: one pass instead of an update per piece.
+    int missing = 0;
+    if (!m_bulkAscii && !m_utf16Index)
+        missing |= QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16;
+    if (m_bulkFourByte && !m_utf32Index)
+        missing |= QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32;
+    if (missing) {
+        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, static_cast<unsigned long>(missing));
+        m_utf16Index = m_utf16Index || !m_bulkAscii;
+        m_utf32Index = m_utf32Index || m_bulkFourByte;
     }
-    if (!m_bulkAscii)
-        ensureUtf16Index();
-    if (m_bulkFourByte)
-        ensureUtf32Index();
     send(QsciScintillaBase::SCI_SETMODEVENTMASK, QsciScintillaBase::SC_MODEVENTMASKALL);
     send(QsciScintillaBase::SCI_SETSEL, 0, 0);
     m_typing = m_styles[0];
     invalidateCaches();
     if (!m_loadedCopy.isNull() && m_loadedCopy.size() == byteLength()) {
-        std::promise<QByteArray> ready;
-        ready.set_value(std::exchange(m_loadedCopy, QByteArray()));
-        m_snapshot = ready.get_future().share();
+        m_snapshot = madeCopy(m_loadedCopy);
         m_fingerprint = m_loadedFingerprint;
     }
     m_loadedCopy = QByteArray();

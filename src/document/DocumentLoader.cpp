@@ -13,6 +13,9 @@
 
 namespace {
 
+// The top bit of each of eight bytes read as one word: set where a byte is not ASCII.
+constexpr std::uint64_t HighBits = 0x8080808080808080ULL;
+
 struct ByteScan {
     bool nul = false;
     bool high = false;
@@ -23,7 +26,6 @@ ByteScan scan(const char *data, qsizetype size)
 {
     // Eight bytes at a time: a large file is scanned at memory speed.
     constexpr std::uint64_t ones = 0x0101010101010101ULL;
-    constexpr std::uint64_t highs = 0x8080808080808080ULL;
     ByteScan result;
     std::uint64_t any = 0;
     qsizetype i = 0;
@@ -31,14 +33,14 @@ ByteScan scan(const char *data, qsizetype size)
         std::uint64_t word;
         std::memcpy(&word, data + i, 8);
         any |= word;
-        if ((word - ones) & ~word & highs)
+        if ((word - ones) & ~word & HighBits)
             result.nul = true;
     }
     for (; i < size; ++i) {
         any |= static_cast<unsigned char>(data[i]);
         result.nul = result.nul || data[i] == 0;
     }
-    result.high = (any & highs) != 0;
+    result.high = (any & HighBits) != 0;
     for (const char *cr = data; (cr = static_cast<const char *>(std::memchr(cr, '\r', std::size_t(data + size - cr))));) {
         if (++cr < data + size && *cr == '\n') {
             result.crlf = true;
@@ -58,7 +60,7 @@ bool isValidUtf8(const char *data, qsizetype size)
         if (i + 8 <= size) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
-            if (!(word & 0x8080808080808080ULL)) {
+            if (!(word & HighBits)) {
                 i += 8;
                 continue;
             }
