@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OleColor.h"
+#include "UnitIndex.h"
 
 #include <QFont>
 #include <QHashFunctions>
@@ -107,12 +108,13 @@ public:
     virtual void beginBulkLoad(bool isAscii, qsizetype sizeHint) = 0;
     virtual void appendUtf8(const char *data, qsizetype length) = 0;
     virtual void endBulkLoad() = 0;
-    // Between begin and end: a copy of everything appended, made on the way, and its fingerprint,
-    // which textSnapshot() and fingerprint() give out instead of reading the text again.
-    virtual void keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint)
+    // Between begin and end: a copy of everything appended, made on the way, its fingerprint and
+    // where it stands in UTF-16 units, which the surface gives out instead of reading the text again.
+    virtual void keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint, UnitIndex units = {})
     {
         Q_UNUSED(copy);
         Q_UNUSED(fingerprint);
+        Q_UNUSED(units);
     }
     // The document as UTF-8 bytes, without building a QString. The widget lends its own buffer:
     // valid until the document changes, so callers copy what they keep.

@@ -10,24 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Whether any byte opens a four-byte UTF-8 sequence (or is no UTF-8 at all): all of its top four
-// bits set. Eight bytes at a time, for the pieces of a load.
-bool holdsFourByteLead(const char *data, qsizetype length)
-{
-    qsizetype i = 0;
-    for (; i + 8 <= length; i += 8) {
-        quint64 w;
-        std::memcpy(&w, data + i, 8);
-        if (w & (w << 1) & (w << 2) & (w << 3) & 0x8080808080808080ULL)
-            return true;
-    }
-    for (; i < length; ++i) {
-        if (static_cast<unsigned char>(data[i]) >= 0xF0)
-            return true;
-    }
-    return false;
-}
-
 bool isAsciiText(const QString &text)
 {
     for (const QChar c : text) {
@@ -42,6 +24,10 @@ bool isAsciiText(const QString &text)
 ScintillaSurface::ScintillaSurface(QWidget *parent)
     : m_view(new ScintillaView(this, parent))
 {
+    m_read = [this](qsizetype from, qsizetype length) {
+        return reinterpret_cast<const char *>(
+            send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), long(length)));
+    };
     m_styles.fill(CharFormat{});
     m_styleUsed[0] = true;
     for (int s = QsciScintillaBase::STYLE_DEFAULT; s <= QsciScintillaBase::STYLE_LASTPREDEFINED; ++s)
@@ -108,110 +94,73 @@ void ScintillaSurface::invalidateCaches()
     settleCopies();
     m_snapshot = {};
     m_fingerprint.reset();
-    m_length16 = -1;
 }
 
 void ScintillaSurface::ensureUtf16Index()
 {
     if (m_utf16Index)
         return;
-    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
+    // Read on both sides of the widget's gap, which then stays where it is.
+    const long length = byteLength();
+    const long gap = std::clamp(send(QsciScintillaBase::SCI_GETGAPPOSITION), 0L, length);
+    UnitIndex::Builder builder;
+    if (gap > 0)
+        builder.add(m_read(0, gap), gap);
+    if (length > gap)
+        builder.add(m_read(gap, length - gap), length - gap);
+    m_units = builder.finish();
     m_utf16Index = true;
 }
 
-void ScintillaSurface::ensureUtf32Index()
+long ScintillaSurface::characterStart(long bytePos) const
 {
-    if (m_utf32Index)
-        return;
-    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
-    m_utf32Index = true;
+    const long length = byteLength();
+    long start = bytePos;
+    // The widget holds valid UTF-8: at most three continuation bytes lead back to a character's start.
+    while (start > 0 && start < length && bytePos - start < 3
+           && (send(QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(start)) & 0xC0) == 0x80)
+        --start;
+    return start;
 }
 
 long ScintillaSurface::countCharacters(long fromByte, long toByte) const
 {
-    refreshIndex();
     const long length = byteLength();
     fromByte = std::clamp(fromByte, 0L, length);
     toByte = std::clamp(toByte, fromByte, length);
     if (!m_utf16Index)
         return toByte - fromByte;
-    const auto insideCharacter = [this, length](long pos) {
-        return pos < length && (send(QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(pos)) & 0xC0) == 0x80;
-    };
-    // The characters wholly before a position. The widget holds valid UTF-8, so within a line they
-    // are the bytes that are not continuation bytes.
-    const auto before = [this, &insideCharacter](long pos) -> long {
-        if (!m_utf32Index)
-            return toOffset(int(pos));
-        const long line = send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(pos));
-        const long lineStart = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-        long count = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
-                          QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
-        const auto *data = reinterpret_cast<const unsigned char *>(
-            send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(lineStart), pos - lineStart));
-        for (long i = 0; i < pos - lineStart; ++i)
-            count += (data[i] & 0xC0) != 0x80;
-        return count - (insideCharacter(pos) ? 1 : 0);
-    };
-    // A count from inside a character starts at the next one.
-    const long count = before(toByte) - before(fromByte) - (insideCharacter(fromByte) ? 1 : 0);
-    return std::max(0L, count);
+    // The characters wholly before a position; a count from inside a character starts at the next one.
+    const auto before = [this](long pos) { return long(m_units.at(characterStart(pos), m_read).chars); };
+    const long inside = characterStart(fromByte) < fromByte ? 1 : 0;
+    return std::max(0L, before(toByte) - before(fromByte) - inside);
 }
 
 ScintillaSurface::CharSpot ScintillaSurface::spotOf(int offset) const
 {
-    refreshIndex();
     offset = std::clamp(offset, 0, textLength());
     if (!m_utf16Index)
         return {offset, offset};
-    const auto utf16 = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16;
-    const long line = send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, static_cast<unsigned long>(offset), utf16);
-    const int lineStart16 = int(send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line), utf16));
-    const int lineStart = int(send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)));
-    CharSpot spot{lineStart, lineStart16};
-    if (offset == lineStart16)
-        return spot;
-    // At most three bytes per unit are passed, and the lead byte of the character found is read.
-    const int span = std::min(byteLength() - lineStart, (offset - lineStart16) * 3 + 1);
-    const auto *data = reinterpret_cast<const unsigned char *>(
-        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(lineStart), span));
-    while (spot.offset < offset && spot.byte - lineStart < span) {
-        const Utf8Char c = utf8CharOf(data[spot.byte - lineStart]);
-        if (spot.offset + c.units > offset)
-            break;
-        spot.byte += c.bytes;
-        spot.offset += c.units;
-    }
-    return spot;
+    const UnitIndex::Spot spot = m_units.holding(offset, m_read);
+    return {int(spot.byte), int(spot.units)};
 }
 
 int ScintillaSurface::toByte(int offset) const
 {
-    refreshIndex();
-    offset = std::clamp(offset, 0, textLength());
-    if (!m_utf16Index)
-        return offset;
-    const auto utf16 = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16;
-    const long line = send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, static_cast<unsigned long>(offset), utf16);
-    const long lineStart16 = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line), utf16);
-    const long lineStart = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    if (offset == lineStart16)
-        return int(lineStart);
-    return int(send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(lineStart),
-                    offset - lineStart16));
+    const CharSpot spot = spotOf(offset);
+    // Between the halves of a pair: past the whole character, as the widget moves by units.
+    if (spot.offset < std::clamp(offset, 0, textLength()))
+        return spot.byte + utf8CharOf(static_cast<unsigned char>(
+                               send(QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(spot.byte)))).bytes;
+    return spot.byte;
 }
 
 int ScintillaSurface::toOffset(int bytePos) const
 {
-    refreshIndex();
     bytePos = std::clamp(bytePos, 0, byteLength());
     if (!m_utf16Index)
         return bytePos;
-    const long line = send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(bytePos));
-    const long lineStart = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    const long lineStart16 = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
-                                  QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
-    return int(lineStart16 + send(QsciScintillaBase::SCI_COUNTCODEUNITS, static_cast<unsigned long>(lineStart), bytePos));
+    return int(m_units.at(characterStart(bytePos), m_read).units);
 }
 
 QString ScintillaSurface::text() const
@@ -264,18 +213,7 @@ void ScintillaSurface::settleCopies() const
 
 int ScintillaSurface::textLength() const
 {
-    refreshIndex();
-    if (!m_utf16Index)
-        return byteLength();
-    if (m_length16 < 0) {
-        const long lastLine = send(QsciScintillaBase::SCI_GETLINECOUNT) - 1;
-        const long lineStart = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(lastLine));
-        const long lineStart16 = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(lastLine),
-                                      QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
-        m_length16 = int(lineStart16
-                         + send(QsciScintillaBase::SCI_COUNTCODEUNITS, static_cast<unsigned long>(lineStart), byteLength()));
-    }
-    return m_length16;
+    return m_utf16Index ? int(m_units.units()) : byteLength();
 }
 
 QString ScintillaSurface::textRange(int start, int length) const
@@ -315,17 +253,10 @@ void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
     // The widget's own change notifications would convert every inserted piece to a QString.
     send(QsciScintillaBase::SCI_SETMODEVENTMASK, 0);
     send(QsciScintillaBase::SCI_CLEARALL);
-    if (isAscii && m_utf16Index) {
-        send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
-        m_utf16Index = false;
-    }
-    if (m_utf32Index) {
-        send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
-        m_utf32Index = false;
-    }
-    m_bulkFourByte = false;
+    m_utf16Index = false;
+    m_units = {};
     m_loadedCopy = QByteArray();
-    m_indexStale = false;
+    m_loadedUnits = {};
     // Two spare bytes: with only one, the first read of the whole text copies the document to make
     // room for its terminating NUL.
     if (sizeHint > 0)
@@ -338,30 +269,28 @@ void ScintillaSurface::appendUtf8(const char *data, qsizetype length)
 {
     if (length <= 0)
         return;
-    if (!m_bulkAscii && !m_bulkFourByte)
-        m_bulkFourByte = holdsFourByteLead(data, length);
     m_view->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(length), data);
 }
 
-void ScintillaSurface::keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint)
+void ScintillaSurface::keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint, UnitIndex units)
 {
     m_loadedCopy = copy;
     m_loadedFingerprint = fingerprint;
+    m_loadedUnits = std::move(units);
 }
 
 void ScintillaSurface::endBulkLoad()
 {
-    // Allocated after the text is in, all in one call: one pass instead of an update per piece.
-    int missing = 0;
-    if (!m_bulkAscii && !m_utf16Index)
-        missing |= QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16;
-    if (m_bulkFourByte && !m_utf32Index)
-        missing |= QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32;
-    if (missing) {
-        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, static_cast<unsigned long>(missing));
-        m_utf16Index = m_utf16Index || !m_bulkAscii;
-        m_utf32Index = m_utf32Index || m_bulkFourByte;
+    // The loader counted the units on its own thread; other loads count them here, in one pass.
+    if (!m_bulkAscii) {
+        if (m_loadedUnits.end().byte == byteLength() && m_loadedUnits.end().byte > 0) {
+            m_units = std::move(m_loadedUnits);
+            m_utf16Index = true;
+        } else {
+            ensureUtf16Index();
+        }
     }
+    m_loadedUnits = {};
     send(QsciScintillaBase::SCI_SETMODEVENTMASK, QsciScintillaBase::SC_MODEVENTMASKALL);
     send(QsciScintillaBase::SCI_SETSEL, 0, 0);
     m_typing = m_styles[0];
@@ -450,12 +379,7 @@ void ScintillaSurface::setSelText(const QString &text)
 
 int ScintillaSurface::getLineFromChar(int offset) const
 {
-    refreshIndex();
-    offset = std::clamp(offset, 0, textLength());
-    if (!m_utf16Index)
-        return int(send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(offset)));
-    return int(send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, static_cast<unsigned long>(offset),
-                    QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16));
+    return int(send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(spotOf(offset).byte)));
 }
 
 int ScintillaSurface::lineCount() const
@@ -465,13 +389,10 @@ int ScintillaSurface::lineCount() const
 
 int ScintillaSurface::lineIndex(int line) const
 {
-    refreshIndex();
     if (line < 0 || line >= lineCount())
         return -1;
-    if (!m_utf16Index)
-        return int(send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)));
-    return int(send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
-                    QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16));
+    const long start = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    return m_utf16Index ? int(m_units.at(start, m_read).units) : int(start);
 }
 
 int ScintillaSurface::firstVisibleLine() const
@@ -601,52 +522,31 @@ void ScintillaSurface::showCaret()
 
 void ScintillaSurface::onModified(int position, int type, const char *text, int length)
 {
-    Q_UNUSED(position);
     if (type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE))
         settleCopies();
+    if ((type & QsciScintillaBase::SC_MOD_BEFOREDELETE) && m_utf16Index)
+        m_units.deleting(position, length, m_read);
     if (!(type & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)))
         return;
     invalidateCaches();
-    if (m_utf16Index && joinsOrSplitsCrLf(position, type, text, length))
-        m_indexStale = true;
-    if ((type & QsciScintillaBase::SC_MOD_INSERTTEXT) && !m_utf16Index && text) {
-        for (int i = 0; i < length; ++i) {
-            if (static_cast<unsigned char>(text[i]) >= 0x80) {
-                ensureUtf16Index();
-                break;
+    if (type & QsciScintillaBase::SC_MOD_INSERTTEXT) {
+        const char *inserted = text ? text : m_read(position, length);
+        if (m_utf16Index) {
+            m_units.inserted(position, inserted, length, m_read);
+        } else {
+            // The index counts the whole text, this piece included.
+            for (int i = 0; i < length; ++i) {
+                if (static_cast<unsigned char>(inserted[i]) >= 0x80) {
+                    ensureUtf16Index();
+                    break;
+                }
             }
         }
+    } else if (m_utf16Index) {
+        m_units.deleted();
     }
-    if ((type & QsciScintillaBase::SC_MOD_INSERTTEXT) && m_utf16Index && !m_utf32Index && text
-        && holdsFourByteLead(text, length))
-        ensureUtf32Index();
     if (m_events)
         m_events->surfaceChange();
-}
-
-bool ScintillaSurface::joinsOrSplitsCrLf(int position, int type, const char *text, int length) const
-{
-    const auto charAt = [this](long pos) { return char(send(QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(pos))); };
-    if (type & QsciScintillaBase::SC_MOD_INSERTTEXT) {
-        if (!text || length <= 0)
-            return false;
-        return (position > 0 && charAt(position - 1) == '\r' && (text[0] == '\n' || charAt(position + length) == '\n'))
-            || (text[length - 1] == '\r' && charAt(position + length) == '\n');
-    }
-    return position > 0 && charAt(position - 1) == '\r';
-}
-
-void ScintillaSurface::refreshIndex() const
-{
-    // The widget's UTF-16 line index goes wrong when an edit joins or splits a CR LF pair; rebuild it.
-    if (!m_indexStale)
-        return;
-    m_indexStale = false;
-    const int indexes = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16
-        | (m_utf32Index ? QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32 : 0);
-    send(QsciScintillaBase::SCI_RELEASELINECHARACTERINDEX, static_cast<unsigned long>(indexes));
-    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, static_cast<unsigned long>(indexes));
-    m_length16 = -1;
 }
 
 void ScintillaSurface::onUpdateUi(int updated)

@@ -24,7 +24,7 @@ public:
     void beginBulkLoad(bool isAscii, qsizetype sizeHint) override;
     void appendUtf8(const char *data, qsizetype length) override;
     void endBulkLoad() override;
-    void keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint) override;
+    void keepLoadedCopy(const QByteArray &copy, const TextFingerprint &fingerprint, UnitIndex units = {}) override;
     QByteArray textUtf8() const override;
     QByteArray textSnapshot() const override;
     std::shared_future<QByteArray> textSnapshotAsync() const override;
@@ -111,11 +111,12 @@ private:
     int toByte(int offset) const;
     int toOffset(int bytePos) const;
     // Characters between two byte positions, as the widget's own count gives them, answered from
-    // the line indexes instead of walking the text from the start.
+    // the unit index instead of walking the text from the start.
     long countCharacters(long fromByte, long toByte) const;
     int byteLength() const;
     void ensureUtf16Index();
-    void ensureUtf32Index();
+    // The start of the character a byte position lies in.
+    long characterStart(long bytePos) const;
     void invalidateCaches();
     // Called before anything changes the widget's text: a copy still reading it is let finish.
     void settleCopies() const;
@@ -131,8 +132,6 @@ private:
     // Widget callbacks
     void onModified(int position, int type, const char *text, int length);
     void onUpdateUi(int updated);
-    bool joinsOrSplitsCrLf(int position, int type, const char *text, int length) const;
-    void refreshIndex() const;
     void typedRange(int byteStart, int byteEnd);
     void resetTypingFormat();
 
@@ -142,20 +141,18 @@ private:
     QHash<CharFormat, int> m_styleOf;
     CharFormat m_typing;
     OleColor m_backColor = 0x80000005;
+    // Held only once the text holds a character outside ASCII: until then offsets are byte positions.
     bool m_utf16Index = false;
-    // Kept only once the text holds a character outside the Basic Multilingual Plane: until then
-    // characters and UTF-16 units are the same count.
-    bool m_utf32Index = false;
+    UnitIndex m_units;
+    UnitIndex::Reader m_read;
     bool m_visible = true;
     int m_caretStyle = 1;
     mutable QString m_textCache;
     mutable std::shared_future<QByteArray> m_snapshot;
     mutable bool m_textCacheValid = false;
-    mutable int m_length16 = -1;
-    mutable bool m_indexStale = false;
     bool m_bulkAscii = true;
-    bool m_bulkFourByte = false;
     QByteArray m_loadedCopy;
+    UnitIndex m_loadedUnits;
     TextFingerprint m_loadedFingerprint;
     mutable std::optional<TextFingerprint> m_fingerprint;
 };

@@ -252,9 +252,12 @@ ConversionPipe::ConversionPipe(const char *data, qsizetype size, const DecodePla
 {
     m_thread = std::thread([this, data, size, plan] {
         qsizetype written = 0;
+        UnitIndex::Builder units;
         // Small pieces keep the widget close behind the conversion.
-        convertForWidget(data, size, plan, [this, &written](const char *piece, qsizetype n) {
+        convertForWidget(data, size, plan, [this, &written, &units, ascii = plan.ascii](const char *piece, qsizetype n) {
             std::memcpy(m_buffer + written, piece, std::size_t(n));
+            if (!ascii)
+                units.add(m_buffer + written, n);
             written += n;
             {
                 const std::lock_guard lock(m_mutex);
@@ -264,6 +267,8 @@ ConversionPipe::ConversionPipe(const char *data, qsizetype size, const DecodePla
         }, qsizetype(1) << 20);
         // This thread is ahead of the widget: the fingerprint costs the window nothing here.
         m_fingerprint = TextFingerprint::of(m_buffer, written);
+        if (!plan.ascii)
+            m_units = units.finish();
         {
             const std::lock_guard lock(m_mutex);
             m_finished = true;

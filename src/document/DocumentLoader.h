@@ -62,9 +62,11 @@ public:
     // The converted text after what the last call gave, at most maxSize bytes and waiting until
     // some is ready; empty once all of it was given.
     Piece next(qsizetype maxSize);
-    // After next() came back empty: the whole converted text, and its fingerprint.
+    // After next() came back empty: the whole converted text, its fingerprint, and where it stands
+    // in UTF-16 units (empty for ASCII text, whose units are its bytes).
     QByteArray take();
     TextFingerprint fingerprint() const { return m_fingerprint; }
+    UnitIndex takeUnits() { return std::move(m_units); }
 
 private:
     QByteArray m_out;
@@ -75,6 +77,7 @@ private:
     bool m_finished = false;
     qsizetype m_given = 0;
     TextFingerprint m_fingerprint;
+    UnitIndex m_units;
     std::thread m_thread;
 };
 

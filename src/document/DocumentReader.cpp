@@ -76,7 +76,7 @@ DecodedLoad loadInto(EditorSurface &s, QFile &file)
         }
         step("convert + hand to the widget");
         const QByteArray copy = pipe.take();
-        s.keepLoadedCopy(copy, pipe.fingerprint());
+        s.keepLoadedCopy(copy, pipe.fingerprint(), pipe.takeUnits());
         s.endBulkLoad();
         result = {plan.encoding, plan.utf8Bom, plan.lineEnding, plan.ascii};
     }

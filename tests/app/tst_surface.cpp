@@ -107,6 +107,7 @@ private slots:
     void rtfRoundTripThroughSurface();
     void asciiDocumentTakesItsFirstNonAscii_data();
     void asciiDocumentTakesItsFirstNonAscii();
+    void largeDocumentKeepsItsOffsets();
 };
 
 void TestSurface::asciiDocumentTakesItsFirstNonAscii_data()
@@ -470,6 +471,52 @@ void TestSurface::rtfRoundTripThroughSurface()
     target.setSelRTF(source.selRTF());
     QVERIFY(target.text().endsWith(QStringLiteral("}int")));
     QCOMPARE(target.formatAt(target.textLength() - 1), kRed);
+}
+
+void TestSurface::largeDocumentKeepsItsOffsets()
+{
+    // Long enough for many checkpoints of the unit index: loaded in pieces with the loader's own
+    // count (once a stale one), then typed into, cut across and pasted into.
+    QRandomGenerator rng(5);
+    QString initial;
+    while (initial.size() < 120000)
+        initial += randomText(rng, 60) + QStringLiteral("\r\n");
+    const QByteArray utf8 = initial.toUtf8();
+    for (const bool staleCount : {false, true}) {
+        MemorySurface memory;
+        ScintillaSurface widget;
+        memory.setText(initial);
+        widget.beginBulkLoad(false, utf8.size());
+        for (qsizetype at = 0; at < utf8.size(); at += 7001)
+            widget.appendUtf8(utf8.constData() + at, std::min<qsizetype>(7001, utf8.size() - at));
+        const QByteArray counted = staleCount ? utf8.left(utf8.size() - 1) : utf8;
+        widget.keepLoadedCopy(utf8, TextFingerprint::of(utf8.constData(), utf8.size()),
+                              UnitIndex::of(counted.constData(), counted.size()));
+        widget.endBulkLoad();
+        EditorSurface *both[] = {&memory, &widget};
+        for (int step = 0; step < 12; ++step) {
+            const int length = memory.textLength();
+            const int a = int(rng.bounded(length));
+            const int b = step % 3 == 0 ? int(rng.bounded(std::min(length - a, 30000))) : 0;
+            const QString insert = step % 4 == 1 ? randomText(rng, 9000) + randomText(rng, 9000) : randomText(rng, 3);
+            for (EditorSurface *s : both) {
+                s->setSelStart(a);
+                s->setSelLength(b);
+                s->setSelText(insert);
+            }
+            QCOMPARE(widget.textLength(), memory.textLength());
+            QCOMPARE(widget.selStart(), memory.selStart());
+            QCOMPARE(widget.lineCount(), memory.lineCount());
+            for (int line = 0; line < memory.lineCount(); line += 1 + int(rng.bounded(40)))
+                QCOMPARE(widget.lineIndex(line), memory.lineIndex(line));
+            for (int probe = 0; probe < 200; ++probe) {
+                const int offset = int(rng.bounded(memory.textLength() + 1));
+                QCOMPARE(widget.getLineFromChar(offset), memory.getLineFromChar(offset));
+                QCOMPARE(widget.textRange(offset, 3), memory.textRange(offset, 3));
+            }
+        }
+        QCOMPARE(widget.text(), memory.text());
+    }
 }
 
 QTEST_MAIN(TestSurface)

@@ -1,0 +1,189 @@
+#include "UnitIndex.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+constexpr quint64 High = 0x8080808080808080ULL;
+
+int unitsOf(unsigned char c)
+{
+    if ((c & 0xC0) == 0x80)
+        return 0;
+    return c >= 0xF0 && c < 0xF8 ? 2 : 1;
+}
+
+} // namespace
+
+UnitIndex::Spot UnitIndex::counted(Spot from, const char *data, qsizetype size)
+{
+    // Eight bytes at a time: the top bit of each byte of a mask marks a continuation byte, or a
+    // four-byte lead (top four bits set, the fifth clear).
+    qsizetype continuation = 0;
+    qsizetype fourByte = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 w;
+        std::memcpy(&w, data + i, 8);
+        continuation += std::popcount(w & ~(w << 1) & High);
+        fourByte += std::popcount(w & (w << 1) & (w << 2) & (w << 3) & ~(w << 4) & High);
+    }
+    for (; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if ((c & 0xC0) == 0x80)
+            ++continuation;
+        else if (c >= 0xF0 && c < 0xF8)
+            ++fourByte;
+    }
+    from.byte += size;
+    from.chars += size - continuation;
+    from.units += size - continuation + fourByte;
+    return from;
+}
+
+void UnitIndex::Builder::add(const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const qsizetype n = std::min(size, BlockBytes - m_at.byte % BlockBytes);
+        m_at = counted(m_at, data, n);
+        data += n;
+        size -= n;
+        if (m_at.byte % BlockBytes == 0)
+            m_marks.push_back(m_at);
+    }
+}
+
+UnitIndex UnitIndex::Builder::finish()
+{
+    UnitIndex index;
+    if (m_marks.size() > 1 && m_marks.back() == m_at)
+        m_marks.pop_back();
+    index.m_marks = std::move(m_marks);
+    index.m_end = m_at;
+    m_marks = {Spot{}};
+    m_at = {};
+    return index;
+}
+
+UnitIndex UnitIndex::of(const char *data, qsizetype size)
+{
+    Builder builder;
+    builder.add(data, size);
+    return builder.finish();
+}
+
+std::size_t UnitIndex::markBefore(qsizetype byte) const
+{
+    const auto it = std::upper_bound(m_marks.begin(), m_marks.end(), byte,
+                                     [](qsizetype b, const Spot &s) { return b < s.byte; });
+    return std::size_t(it - m_marks.begin()) - 1;
+}
+
+UnitIndex::Spot UnitIndex::at(qsizetype byte, const Reader &read) const
+{
+    byte = std::clamp<qsizetype>(byte, 0, m_end.byte);
+    if (byte == m_end.byte)
+        return m_end;
+    Spot from = m_marks[markBefore(byte)];
+    if (m_last.byte <= byte && m_last.byte > from.byte)
+        from = m_last;
+    if (from.byte == byte)
+        return from;
+    m_last = counted(from, read(from.byte, byte - from.byte), byte - from.byte);
+    return m_last;
+}
+
+UnitIndex::Spot UnitIndex::holding(qsizetype unit, const Reader &read) const
+{
+    if (unit >= m_end.units)
+        return m_end;
+    unit = std::max<qsizetype>(unit, 0);
+    const auto it = std::upper_bound(m_marks.begin(), m_marks.end(), unit,
+                                     [](qsizetype u, const Spot &s) { return u < s.units; });
+    Spot spot = *(it - 1);
+    if (m_last.units <= unit && m_last.byte > spot.byte)
+        spot = m_last;
+    const qsizetype stop = it == m_marks.end() ? m_end.byte : it->byte;
+    const char *data = read(spot.byte, stop - spot.byte);
+    const qsizetype base = spot.byte;
+    // Eight bytes hold at most nine units (seven and a four-byte lead): while that many are still
+    // to go, none of them can be the one asked for.
+    while (unit - spot.units >= 9 && spot.byte + 8 <= stop)
+        spot = counted(spot, data + (spot.byte - base), 8);
+    while (spot.byte < stop) {
+        const int u = unitsOf(static_cast<unsigned char>(data[spot.byte - base]));
+        if (u > 0 && spot.units + u > unit)
+            break;
+        ++spot.byte;
+        spot.units += u;
+        spot.chars += u > 0;
+    }
+    m_last = spot;
+    return spot;
+}
+
+void UnitIndex::inserted(qsizetype byte, const char *text, qsizetype length, const Reader &read)
+{
+    if (length <= 0)
+        return;
+    m_last = {};
+    const Spot grown = counted({}, text, length);
+    const std::size_t k = markBefore(byte);
+    for (std::size_t i = k + 1; i < m_marks.size(); ++i) {
+        m_marks[i].byte += grown.byte;
+        m_marks[i].units += grown.units;
+        m_marks[i].chars += grown.chars;
+    }
+    m_end.byte += grown.byte;
+    m_end.units += grown.units;
+    m_end.chars += grown.chars;
+
+    // A stretch grown past two blocks, by a paste or by long typing in one place, gets checkpoints
+    // of its own again.
+    const Spot start = m_marks[k];
+    const qsizetype stop = k + 1 < m_marks.size() ? m_marks[k + 1].byte : m_end.byte;
+    if (stop - start.byte <= 2 * BlockBytes)
+        return;
+    const char *data = read(start.byte, stop - start.byte);
+    std::vector<Spot> fresh;
+    Spot at = start;
+    for (qsizetype next = start.byte + BlockBytes; next + BlockBytes / 2 < stop; next += BlockBytes) {
+        at = counted(at, data + (at.byte - start.byte), next - at.byte);
+        fresh.push_back(at);
+    }
+    m_marks.insert(m_marks.begin() + std::ptrdiff_t(k + 1), fresh.begin(), fresh.end());
+}
+
+void UnitIndex::deleting(qsizetype byte, qsizetype length, const Reader &read)
+{
+    const Spot from = at(byte, read);
+    m_deletion = {from, at(byte + std::max<qsizetype>(0, length), read), true};
+}
+
+void UnitIndex::deleted()
+{
+    if (!m_deletion.pending)
+        return;
+    m_deletion.pending = false;
+    m_last = {};
+    const Spot from = m_deletion.from;
+    const Spot to = m_deletion.to;
+    const auto cmp = [](const Spot &s, qsizetype b) { return s.byte < b; };
+    auto first = std::upper_bound(m_marks.begin(), m_marks.end(), from.byte,
+                                  [](qsizetype b, const Spot &s) { return b < s.byte; });
+    auto last = std::lower_bound(first, m_marks.end(), to.byte, cmp);
+    // A checkpoint at the end of the deleted stretch lands on one at its start.
+    if (last != m_marks.end() && last->byte == to.byte && first != m_marks.begin() && (first - 1)->byte == from.byte)
+        ++last;
+    const auto after = m_marks.erase(first, last);
+    for (auto it = after; it != m_marks.end(); ++it) {
+        it->byte -= to.byte - from.byte;
+        it->units -= to.units - from.units;
+        it->chars -= to.chars - from.chars;
+    }
+    m_end.byte -= to.byte - from.byte;
+    m_end.units -= to.units - from.units;
+    m_end.chars -= to.chars - from.chars;
+}
