@@ -1,7 +1,6 @@
 #include "UnitIndex.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -15,20 +14,34 @@ int unitsOf(unsigned char c)
     return c >= 0xF0 && c < 0xF8 ? 2 : 1;
 }
 
+// The sum of the eight byte lanes of a word.
+qsizetype laneSum(quint64 lanes)
+{
+    lanes = (lanes & 0x00FF00FF00FF00FFULL) + ((lanes >> 8) & 0x00FF00FF00FF00FFULL);
+    return qsizetype((lanes * 0x0001000100010001ULL) >> 48);
+}
+
 } // namespace
 
 UnitIndex::Spot UnitIndex::counted(Spot from, const char *data, qsizetype size)
 {
     // Eight bytes at a time: the top bit of each byte of a mask marks a continuation byte, or a
-    // four-byte lead (top four bits set, the fifth clear).
+    // four-byte lead (top four bits set, the fifth clear). The marks add up in byte lanes, summed
+    // before a lane can overflow.
     qsizetype continuation = 0;
     qsizetype fourByte = 0;
     qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        quint64 w;
-        std::memcpy(&w, data + i, 8);
-        continuation += std::popcount(w & ~(w << 1) & High);
-        fourByte += std::popcount(w & (w << 1) & (w << 2) & (w << 3) & ~(w << 4) & High);
+    while (i + 8 <= size) {
+        quint64 continuationLanes = 0;
+        quint64 fourByteLanes = 0;
+        for (int k = 0; k < 255 && i + 8 <= size; ++k, i += 8) {
+            quint64 w;
+            std::memcpy(&w, data + i, 8);
+            continuationLanes += (w & ~(w << 1) & High) >> 7;
+            fourByteLanes += (w & (w << 1) & (w << 2) & (w << 3) & ~(w << 4) & High) >> 7;
+        }
+        continuation += laneSum(continuationLanes);
+        fourByte += laneSum(fourByteLanes);
     }
     for (; i < size; ++i) {
         const auto c = static_cast<unsigned char>(data[i]);
@@ -108,10 +121,14 @@ UnitIndex::Spot UnitIndex::holding(qsizetype unit, const Reader &read) const
     const qsizetype stop = it == m_marks.end() ? m_end.byte : it->byte;
     const char *data = read(spot.byte, stop - spot.byte);
     const qsizetype base = spot.byte;
-    // Eight bytes hold at most nine units (seven and a four-byte lead): while that many are still
-    // to go, none of them can be the one asked for.
-    while (unit - spot.units >= 9 && spot.byte + 8 <= stop)
-        spot = counted(spot, data + (spot.byte - base), 8);
+    // Eight bytes hold at most nine units (seven and a four-byte lead): as many eights as there
+    // are nines still to go hold none of the one asked for.
+    for (qsizetype eights = (unit - spot.units) / 9; eights > 0; eights = (unit - spot.units) / 9) {
+        const qsizetype n = std::min(eights * 8, (stop - spot.byte) & ~qsizetype(7));
+        if (n <= 0)
+            break;
+        spot = counted(spot, data + (spot.byte - base), n);
+    }
     while (spot.byte < stop) {
         const int u = unitsOf(static_cast<unsigned char>(data[spot.byte - base]));
         if (u > 0 && spot.units + u > unit)
