@@ -130,10 +130,10 @@ long ScintillaSurface::countCharacters(long fromByte, long toByte) const
     toByte = std::clamp(toByte, fromByte, length);
     if (!m_utf16Index)
         return toByte - fromByte;
-    // The characters wholly before a position; a count from inside a character starts at the next one.
-    const auto before = [this](long pos) { return long(m_units.at(characterStart(pos), m_read).chars); };
-    const long inside = characterStart(fromByte) < fromByte ? 1 : 0;
-    return std::max(0L, before(toByte) - before(fromByte) - inside);
+    // The characters wholly before each end; a count from inside a character starts at the next one.
+    const long fromStart = characterStart(fromByte);
+    const long between = long(m_units.at(characterStart(toByte), m_read).chars - m_units.at(fromStart, m_read).chars);
+    return std::max(0L, between - (fromStart < fromByte ? 1 : 0));
 }
 
 ScintillaSurface::CharSpot ScintillaSurface::spotOf(int offset) const
@@ -533,14 +533,9 @@ void ScintillaSurface::onModified(int position, int type, const char *text, int 
         const char *inserted = text ? text : m_read(position, length);
         if (m_utf16Index) {
             m_units.inserted(position, inserted, length, m_read);
-        } else {
+        } else if (!isAsciiBytes(inserted, length)) {
             // The index counts the whole text, this piece included.
-            for (int i = 0; i < length; ++i) {
-                if (static_cast<unsigned char>(inserted[i]) >= 0x80) {
-                    ensureUtf16Index();
-                    break;
-                }
-            }
+            ensureUtf16Index();
         }
     } else if (m_utf16Index) {
         m_units.deleted();

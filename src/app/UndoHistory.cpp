@@ -1,6 +1,7 @@
 #include "UndoHistory.h"
 
 #include "ScintillaSurface.h"
+#include "Utf8Units.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,15 +13,6 @@ namespace {
 constexpr int TargetChunk = 4096;
 constexpr int MaxChunk = 2 * TargetChunk;
 constexpr int MinChunk = TargetChunk / 4;
-
-bool isAsciiBytes(const char *data, qsizetype size)
-{
-    for (qsizetype i = 0; i < size; ++i) {
-        if (static_cast<unsigned char>(data[i]) >= 0x80)
-            return false;
-    }
-    return true;
-}
 
 // UTF-16 code units a UTF-8 byte starts: continuation bytes none, four-byte sequences two.
 int unitsOfByte(unsigned char byte)

@@ -44,11 +44,9 @@ UnitIndex::Spot UnitIndex::counted(Spot from, const char *data, qsizetype size)
         fourByte += laneSum(fourByteLanes);
     }
     for (; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        if ((c & 0xC0) == 0x80)
-            ++continuation;
-        else if (c >= 0xF0 && c < 0xF8)
-            ++fourByte;
+        const int units = unitsOf(static_cast<unsigned char>(data[i]));
+        continuation += units == 0;
+        fourByte += units == 2;
     }
     from.byte += size;
     from.chars += size - continuation;
@@ -146,16 +144,11 @@ void UnitIndex::inserted(qsizetype byte, const char *text, qsizetype length, con
     if (length <= 0)
         return;
     m_last = {};
-    const Spot grown = counted({}, text, length);
+    const Spot grown = count(text, length);
     const std::size_t k = markBefore(byte);
-    for (std::size_t i = k + 1; i < m_marks.size(); ++i) {
-        m_marks[i].byte += grown.byte;
-        m_marks[i].units += grown.units;
-        m_marks[i].chars += grown.chars;
-    }
-    m_end.byte += grown.byte;
-    m_end.units += grown.units;
-    m_end.chars += grown.chars;
+    for (std::size_t i = k + 1; i < m_marks.size(); ++i)
+        m_marks[i] += grown;
+    m_end += grown;
 
     // A stretch grown past two blocks, by a paste or by long typing in one place, gets checkpoints
     // of its own again.
@@ -187,20 +180,15 @@ void UnitIndex::deleted()
     m_last = {};
     const Spot from = m_deletion.from;
     const Spot to = m_deletion.to;
-    const auto cmp = [](const Spot &s, qsizetype b) { return s.byte < b; };
-    auto first = std::upper_bound(m_marks.begin(), m_marks.end(), from.byte,
-                                  [](qsizetype b, const Spot &s) { return b < s.byte; });
-    auto last = std::lower_bound(first, m_marks.end(), to.byte, cmp);
+    Spot gone = to;
+    gone -= from;
+    // The first checkpoint is the start of the text, never after from.
+    auto first = m_marks.begin() + std::ptrdiff_t(markBefore(from.byte) + 1);
+    auto last = std::lower_bound(first, m_marks.end(), to.byte, [](const Spot &s, qsizetype b) { return s.byte < b; });
     // A checkpoint at the end of the deleted stretch lands on one at its start.
-    if (last != m_marks.end() && last->byte == to.byte && first != m_marks.begin() && (first - 1)->byte == from.byte)
+    if (last != m_marks.end() && last->byte == to.byte && (first - 1)->byte == from.byte)
         ++last;
-    const auto after = m_marks.erase(first, last);
-    for (auto it = after; it != m_marks.end(); ++it) {
-        it->byte -= to.byte - from.byte;
-        it->units -= to.units - from.units;
-        it->chars -= to.chars - from.chars;
-    }
-    m_end.byte -= to.byte - from.byte;
-    m_end.units -= to.units - from.units;
-    m_end.chars -= to.chars - from.chars;
+    for (auto it = m_marks.erase(first, last); it != m_marks.end(); ++it)
+        *it -= gone;
+    m_end -= gone;
 }

@@ -21,6 +21,20 @@ public:
         qsizetype units = 0;
         qsizetype chars = 0;
         bool operator==(const Spot &) const = default;
+        Spot &operator+=(const Spot &other)
+        {
+            byte += other.byte;
+            units += other.units;
+            chars += other.chars;
+            return *this;
+        }
+        Spot &operator-=(const Spot &other)
+        {
+            byte -= other.byte;
+            units -= other.units;
+            chars -= other.chars;
+            return *this;
+        }
     };
     // Gives the bytes [from, from + length) of the text, which lie inside it.
     using Reader = std::function<const char *(qsizetype from, qsizetype length)>;
@@ -39,6 +53,8 @@ public:
     };
 
     static UnitIndex of(const char *data, qsizetype size);
+    // The bytes, units and characters of a stretch of text.
+    static Spot count(const char *data, qsizetype size) { return counted({}, data, size); }
 
     // The counts of the whole text.
     Spot end() const { return m_end; }

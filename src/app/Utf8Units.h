@@ -16,6 +16,15 @@ inline QString utf8ToText(const QByteArray &utf8)
     return utf8ToText(utf8.constData(), utf8.size());
 }
 
+inline bool isAsciiBytes(const char *data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        if (static_cast<unsigned char>(data[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 // Bytes and UTF-16 units of the character a UTF-8 lead byte opens. A stray byte counts as one
 // character of one unit, as the widget's own index counts it.
 struct Utf8Char {

@@ -3,6 +3,7 @@
 #include "CodeHighlighter.h"
 #include "MarkupHighlighter.h"
 #include "RenderClock.h"
+#include "UnitIndex.h"
 #include "Utf8Units.h"
 
 #include <algorithm>
@@ -45,13 +46,7 @@ using Ranges = std::deque<Range>;
 
 int unitsIn(const char *data, qsizetype from, qsizetype to)
 {
-    int units = 0;
-    for (qsizetype i = from; i < to; ++i) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        if ((c & 0xC0) != 0x80)
-            units += c >= 0xF0 && c < 0xF8 ? 2 : 1;
-    }
-    return units;
+    return int(UnitIndex::count(data + from, to - from).units);
 }
 
 // Whole lines of about pieceBytes each, with their UTF-16 offsets; the last entry is the end.
