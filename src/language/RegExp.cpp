@@ -27,6 +27,20 @@ namespace {
 // Line ends are CR, LF and CR LF, as in documents loaded from either world.
 const QString kNewlineVerb = QStringLiteral("(*ANYCRLF)");
 
+// A CR LF pair is one line break: no match may start or end between its halves, where "$" and "^"
+// would otherwise match a second time and a replacement would split the break.
+const QString kOutsideCrLf = QStringLiteral("(?!(?<=\\r)\\n)");
+
+bool splitsPair(QStringView text, qsizetype at)
+{
+    if (at <= 0 || at >= text.size())
+        return false;
+    const QChar before = text.at(at - 1);
+    const QChar after = text.at(at);
+    return (before == QLatin1Char('\r') && after == QLatin1Char('\n'))
+        || (before.isHighSurrogate() && after.isLowSurrogate());
+}
+
 // Without MultiLine a classic engine's "$" means the very end only, whereas PCRE also accepts a
 // position before a final line break; outside character classes "$" becomes "\z".
 QString dollarAtEndOnly(const QString &pattern)
@@ -93,7 +107,7 @@ struct CompileResult {
     qsizetype errorOffset = 0;
 };
 
-CompileResult compile(const QString &pattern, uint32_t options)
+CompileResult compile(const QString &pattern, uint32_t options, bool jit = true)
 {
     CompileResult result;
     PCRE2_SIZE offset = 0;
@@ -104,7 +118,7 @@ CompileResult compile(const QString &pattern, uint32_t options)
         return result;
     result.program = std::make_unique<RegExpProgram>();
     result.program->code = code;
-    result.program->jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+    result.program->jit = jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
     result.program->data = pcre2_match_data_create_from_pattern(code, nullptr);
     uint32_t groups = 0;
     pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &groups);
@@ -268,7 +282,20 @@ const RegExpProgram *RegExp::compiled()
     if (m_dirty) {
         m_dirty = false;
         const uint32_t options = (m_ignoreCase ? PCRE2_CASELESS : 0u) | (m_multiLine ? PCRE2_MULTILINE : 0u);
-        CompileResult result = compile(kNewlineVerb + (m_multiLine ? m_pattern : dollarAtEndOnly(m_pattern)), options);
+        const QString body = m_multiLine ? m_pattern : dollarAtEndOnly(m_pattern);
+        // Checked as written first, so that wrapping never makes an invalid pattern valid.
+        CompileResult result = compile(kNewlineVerb + body, options, false);
+        if (result.program) {
+            // A form the guard cannot wrap (a leading verb, say) runs as written, and the walk
+            // below still steps over a pair as a whole.
+            CompileResult guarded
+                = compile(kNewlineVerb + kOutsideCrLf + QStringLiteral("(?:") + body + QStringLiteral(")") + kOutsideCrLf,
+                          options);
+            if (guarded.program)
+                result = std::move(guarded);
+            else
+                result.program->jit = pcre2_jit_compile(result.program->code, PCRE2_JIT_COMPLETE) == 0;
+        }
         m_program = std::move(result.program);
         if (!m_program) {
             // Report the error and its offset within the pattern as the user wrote it.
@@ -315,9 +342,9 @@ void RegExp::forEachMatch(const QString &subject, Visit visit, qsizetype from)
         const qsizetype start = qsizetype(ovector[0]);
         qsizetype next = qsizetype(ovector[1]);
         if (next <= start) {
-            // An empty match moves on by one character, so a global search always ends.
-            const bool pair = next + 1 < n && text.at(next).isHighSurrogate() && text.at(next + 1).isLowSurrogate();
-            next = start + (pair ? 2 : 1);
+            // An empty match moves on by one character, so a global search always ends; a CR LF
+            // pair and a surrogate pair are one character each.
+            next = start + (splitsPair(text, start + 1) ? 2 : 1);
         }
         offset = std::max(next, offset + 1);
     }

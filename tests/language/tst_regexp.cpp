@@ -16,6 +16,8 @@ private slots:
     void randomPatternsNeverHang();
     void indexFindsEveryMatchAgain();
     void deepBacktrackingFindsOrFailsClearly();
+    void regexpDollarNeverSplitsCrLf_data();
+    void regexpDollarNeverSplitsCrLf();
 };
 
 // Matches are written "index:value" joined by "|".
@@ -214,6 +216,46 @@ void TestRegExp::deepBacktrackingFindsOrFailsClearly()
     // The next subject starts afresh.
     QCOMPARE(re.Count(medium), 1);
     QCOMPARE(re.errorNumber(), 0);
+}
+
+void TestRegExp::regexpDollarNeverSplitsCrLf_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("expected");
+
+    const QString lines = QStringLiteral("int a = 1\r\nint b = 2\r\nint c = 3");
+    QTest::newRow("$ once per line") << "$" << lines << "int a = 1;\r\nint b = 2;\r\nint c = 3;";
+    QTest::newRow("x* steps over the pair") << "x*" << "a\r\nb" << ";a;\r\n;b;";
+    QTest::newRow("^ once per line") << "^" << "a\r\n\r\nb" << ";a\r\n;\r\n;b";
+    QTest::newRow("\\n alone is inside the pair") << "\\n" << lines << lines;
+    QTest::newRow("a class takes the pair whole or not at all") << "[\\r\\n]+" << "a\r\nb\r\n\r\n" << "a;b;";
+    QTest::newRow("lookbehind cannot land inside") << "(?<=\\r)" << "a\r\nb" << "a\r\nb";
+    // Lone CR and LF (binary documents) are line breaks of their own.
+    QTest::newRow("lone breaks") << "$" << "a\rb\nc\n\rd" << "a;\rb;\nc;\n;\rd;";
+    QTest::newRow("lone LF matched") << "\\n" << "a\nb\r\nc" << "a;b\r\nc";
+}
+
+void TestRegExp::regexpDollarNeverSplitsCrLf()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, subject);
+    QFETCH(QString, expected);
+
+    RegExp re(pattern);
+    re.setGlobal(true);
+    re.setMultiLine(true);
+    const RegExp::Replaced replaced = re.ReplaceCounted(subject, QStringLiteral(";"));
+    QCOMPARE(replaced.text, expected);
+    QCOMPARE(re.Count(subject), replaced.count);
+    const RegExp::MatchIndex index = re.Index(subject);
+    QCOMPARE(index.count, replaced.count);
+    for (qsizetype i = 0; i < index.count; ++i) {
+        const auto span = re.Nth(subject, index, i);
+        QVERIFY(span);
+        for (const qsizetype edge : {span->FirstIndex, span->FirstIndex + span->Length})
+            QVERIFY(edge == 0 || edge >= subject.size() || subject.mid(edge - 1, 2) != QStringLiteral("\r\n"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRegExp)
