@@ -49,6 +49,6 @@ CommandState CommandStateSource::state() const
     state.language = language.languageActive;
     state.highlighting = language.languageActive && m_parts.settings.enableSyntaxHighlightning;
     state.keywordList = m_parts.assist.hasEntries();
-    state.lineComment = language.languageActive && !language.lineComment.isEmpty();
+    state.lineComment = language.languageActive && !language.commentMarker().isEmpty();
     return state;
 }

@@ -195,10 +195,7 @@ void HtmlCommands::InsertTable(int rows, int columns, int cellPadding, int cellS
 
 QString HtmlCommands::lineCommentMarker(const LanguageDefinition &language)
 {
-    QString marker = language.lineComment;
-    marker.replace(QStringLiteral("\\*"), QStringLiteral("*"));
-    const qsizetype bar = marker.indexOf(QLatin1Char('|'));
-    return bar < 0 ? marker : marker.left(bar);
+    return language.commentMarker();
 }
 
 QString HtmlCommands::lineCommentMarker() const

@@ -1,6 +1,6 @@
 #include "FunctionHelp.h"
 
-#include "FileIO.h"
+#include "ListFile.h"
 
 #include <QFileInfo>
 
@@ -29,7 +29,7 @@ FunctionHelp FunctionHelp::load(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return {};
-    return fromLines(FileIO::readLines(path));
+    return fromLines(ListFile::read(path).value_or(QStringList()));
 }
 
 QString FunctionHelp::pathForDefinition(const QString &definitionPath)

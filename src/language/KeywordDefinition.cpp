@@ -1,6 +1,7 @@
 #include "KeywordDefinition.h"
 
 #include "FileIO.h"
+#include "ListFile.h"
 
 #include <QFileInfo>
 
@@ -38,6 +39,15 @@ QString listValue(const QStringList &items)
     return value;
 }
 
+// Single-byte where every character fits and the bytes read back as the same text, else UTF-8,
+// so nothing is ever replaced or read back differently.
+QByteArray programFileBytes(const QStringList &lines)
+{
+    const QString text = ListFile::joinLines(lines);
+    const QByteArray bytes = ListFile::encode(text);
+    return ListFile::decode(bytes) == text ? bytes : text.toUtf8();
+}
+
 QStringList splitBlanks(const QString &value)
 {
     return value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -63,7 +73,10 @@ QString keyValue(const QString &text, const QString &lowerText, const QString &k
             return text.mid(lineStart + startKey.size(), lineEnd - lineStart - startKey.size());
         lineStart = lineEnd + kCrLf.size();
     }
-    const qsizetype at = lowerText.indexOf(key);
+    // A longer key that starts with this one ("linecommenttext" for "linecomment") is not this key.
+    qsizetype at = lowerText.indexOf(key);
+    while (at >= 0 && at + key.size() < lowerText.size() && lowerText.at(at + key.size()).isLetter())
+        at = lowerText.indexOf(key, at + 1);
     if (at < 0)
         return {};
     const qsizetype colon = text.indexOf(QLatin1Char(':'), at + key.size());
@@ -113,6 +126,7 @@ KeywordDefinition KeywordDefinition::fromText(const QString &kwText, const QStri
     d.name = value("name");
     d.description = value("description");
     d.lineComment = value("linecomment");
+    d.lineCommentText = value("linecommenttext");
     d.blockCommentStart = value("blockcommentstart");
     d.blockCommentEnd = value("blockcommentend");
     d.compiler = value("compilerpath");
@@ -137,10 +151,10 @@ KeywordDefinition KeywordDefinition::fromText(const QString &kwText, const QStri
 
 std::optional<KeywordDefinition> KeywordDefinition::read(const QString &path)
 {
-    if (!FileIO::readAll(path))
+    const std::optional<QStringList> lines = ListFile::read(path);
+    if (!lines)
         return std::nullopt;
-    const QString text = FileIO::readLines(path).join(kCrLf);
-    return fromText(text, FileIO::readLines(helpPath(path)));
+    return fromText(lines->join(kCrLf), ListFile::read(helpPath(path)).value_or(QStringList()));
 }
 
 QStringList KeywordDefinition::kwLines() const
@@ -149,6 +163,7 @@ QStringList KeywordDefinition::kwLines() const
     lines << QStringLiteral("Name:") + oneLine(name) << QStringLiteral("Description:") + oneLine(description);
     const std::pair<const char *, QString> optional[] = {{"CompilerPath:", compiler},
                                                          {"LineComment:", escapeColons(lineComment)},
+                                                         {"LineCommentText:", lineCommentText},
                                                          {"BlockCommentStart:", blockCommentStart},
                                                          {"BlockCommentEnd:", blockCommentEnd}};
     for (const auto &[key, text] : optional) {
@@ -195,7 +210,7 @@ QString KeywordDefinition::helpPath(const QString &kwPath)
 std::optional<QString> KeywordDefinition::write(const QString &path) const
 {
     const QString target = normalisedPath(path);
-    if (std::optional<QString> error = FileIO::writeAtomically(target, FileIO::joinLines(kwLines())))
+    if (std::optional<QString> error = FileIO::writeAtomically(target, programFileBytes(kwLines())))
         return error;
-    return FileIO::writeAtomically(helpPath(target), FileIO::joinLines(helpLines()));
+    return FileIO::writeAtomically(helpPath(target), programFileBytes(helpLines()));
 }

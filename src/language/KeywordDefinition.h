@@ -20,6 +20,7 @@ struct KeywordDefinition {
     QString description;
     QString compiler;
     QString lineComment = QStringLiteral("//");   // as written, a colon as "\:"
+    QString lineCommentText;   // the comment commands' marker where the line comment is a pattern
     QString blockCommentStart = QStringLiteral("/*");
     QString blockCommentEnd = QStringLiteral("*/");
     QString stringChar = QStringLiteral("\"");

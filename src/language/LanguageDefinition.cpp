@@ -33,6 +33,25 @@ QString lineCommentMarker(QString line)
     return marker;
 }
 
+// The pattern as plain text: escaped punctuation stands for itself; empty when it holds syntax.
+QString plainTextOf(const QString &pattern)
+{
+    QString text;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        if (c == QLatin1Char('\\')) {
+            if (i + 1 >= pattern.size() || pattern.at(i + 1).isLetterOrNumber())
+                return {};
+            text += pattern.at(++i);
+        } else if (QStringView(u"^$.|?*+()[]{}").contains(c)) {
+            return {};
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
 QStringList nonEmptyWords(const QString &listText)
 {
     QStringList words = listText.split(QLatin1Char(' '));
@@ -48,6 +67,8 @@ void LanguageDefinition::applyLine(const QString &line)
         keywordListText = line.mid(9);
     } else if (startsWithExactly(line, QLatin1String("KeyWord2:"))) {
         functionListText = line.mid(9);
+    } else if (startsWithExactly(line, QLatin1String("LineCommentText:"))) {
+        lineCommentText = line.mid(16);
     } else if (startsWithExactly(line, QLatin1String("LineComment:"))) {
         lineComment = lineCommentMarker(line);
     } else if (startsWithExactly(line, QLatin1String("BlockCommentStart:"))) {
@@ -109,6 +130,20 @@ QStringList LanguageDefinition::variableListEntries() const
     for (const QString &word : functionEntries())
         entries << QLatin1String("# ") + word;
     return entries;
+}
+
+QString LanguageDefinition::commentMarker() const
+{
+    if (!lineCommentText.isEmpty()) {
+        const QChar last = lineCommentText.back();
+        return last.isLetterOrNumber() || last == QLatin1Char('_') ? lineCommentText + QLatin1Char(' ')
+                                                                   : lineCommentText;
+    }
+    const QString whole = plainTextOf(lineComment);
+    if (!whole.isEmpty())
+        return whole;
+    const qsizetype bar = lineComment.indexOf(QLatin1Char('|'));
+    return bar < 0 ? QString() : plainTextOf(lineComment.left(bar));
 }
 
 void LanguageDefinition::resetToPlainText()

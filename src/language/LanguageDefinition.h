@@ -11,6 +11,7 @@ struct LanguageDefinition {
     QString keywordListText;        // "KeyWord1:" as written, each keyword followed by a blank
     QString functionListText;       // "KeyWord2:"
     QString lineComment;            // ready for a pattern: "*" escaped, "\:" turned into ":"
+    QString lineCommentText;        // "LineCommentText:": what a comment starts with, as plain text
     QString blockCommentStart;
     QString blockCommentEnd;
     bool caseSensitive = false;
@@ -39,6 +40,12 @@ struct LanguageDefinition {
     QStringList functionEntries() const;
     // The keyword list box: "@ " + each keyword, then "# " + each function.
     QStringList variableListEntries() const;
+
+    // What Insert/Remove Line Comment put before a line: "LineCommentText:" (a word marker gets a
+    // blank after it, so "REM" never runs into the line), else the line comment pattern when it, or
+    // its first alternative, is plain text. Empty when neither gives plain text: a pattern is never
+    // inserted into the document.
+    QString commentMarker() const;
 
     // A new empty document: no language, nothing coloured.
     void resetToPlainText();

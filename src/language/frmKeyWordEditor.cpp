@@ -25,7 +25,7 @@ namespace {
 using NamedWidgets::button;
 using NamedWidgets::lineEdit;
 
-const QString kFilter = QStringLiteral("Orvane Keyword Files (*.kw) (*.kw)");
+const QString kFilter = QStringLiteral("Orvane Keyword Files (*.kw)");
 
 QComboBox *choice(const char *name, QWidget *parent)
 {
@@ -84,6 +84,9 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     m_description = lineEdit("txtDescription", this);
     m_compiler = lineEdit("txtCompiler", this);
     m_lineComment = lineEdit("txtLineComment", this);
+    m_lineCommentText = lineEdit("txtLineCommentText", this);
+    m_lineCommentText->setToolTip(QStringLiteral("What Insert Line Comment puts before a line, when Line Comment "
+                                                 "is a pattern (for example ; or REM)"));
     m_blockStart = lineEdit("txtBlockCommentStart", this);
     m_blockEnd = lineEdit("txtBlockCommentEnd", this);
     m_stringChar = lineEdit("txtStringChar", this);
@@ -102,6 +105,7 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
         {"Name:", m_name},
         {"Description:", m_description},
         {"Line Comment:", m_lineComment},
+        {"Comment Text:", m_lineCommentText},
         {"Block Comment Start:", m_blockStart},
         {"Block Comment End:", m_blockEnd},
         {"String Character:", m_stringChar},
@@ -211,7 +215,7 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
         changed();
     });
     connect(browse, &QPushButton::clicked, this, &frmKeyWordEditor::browseCompiler);
-    for (QLineEdit *edit : {m_name, m_description, m_compiler, m_lineComment, m_blockStart, m_blockEnd, m_stringChar})
+    for (QLineEdit *edit : {m_name, m_description, m_compiler, m_lineComment, m_lineCommentText, m_blockStart, m_blockEnd, m_stringChar})
         connect(edit, &QLineEdit::textChanged, this, &frmKeyWordEditor::changed);
     for (QComboBox *box : {m_caseSens, m_wholeWord, m_isMarkup})
         connect(box, &QComboBox::currentIndexChanged, this, &frmKeyWordEditor::changed);
@@ -240,6 +244,7 @@ KeywordDefinition frmKeyWordEditor::definition() const
     d.description = m_description->text();
     d.compiler = m_compiler->text();
     d.lineComment = m_lineComment->text();
+    d.lineCommentText = m_lineCommentText->text();
     d.blockCommentStart = m_blockStart->text();
     d.blockCommentEnd = m_blockEnd->text();
     d.stringChar = m_stringChar->text();
@@ -260,6 +265,7 @@ void frmKeyWordEditor::showDefinition(const KeywordDefinition &d)
     m_description->setText(d.description);
     m_compiler->setText(d.compiler);
     m_lineComment->setText(d.lineComment);
+    m_lineCommentText->setText(d.lineCommentText);
     m_blockStart->setText(d.blockCommentStart);
     m_blockEnd->setText(d.blockCommentEnd);
     // The field holds one character; a longer hand-written value keeps its first.
@@ -460,7 +466,7 @@ void frmKeyWordEditor::functionSelected()
 void frmKeyWordEditor::browseCompiler()
 {
     const QStringList files = Prompter::instance().openFiles(this, QStringLiteral("Select your compiler"),
-                                                             QStringLiteral("Compilers (*.exe (*)"), QString(), false);
+                                                             QStringLiteral("Compilers (*)"), QString(), false);
     if (!files.isEmpty())
         m_compiler->setText(files.first());
 }

@@ -59,6 +59,7 @@ private:
     QLineEdit *m_description = nullptr;
     QLineEdit *m_compiler = nullptr;
     QLineEdit *m_lineComment = nullptr;
+    QLineEdit *m_lineCommentText = nullptr;
     QLineEdit *m_blockStart = nullptr;
     QLineEdit *m_blockEnd = nullptr;
     QLineEdit *m_stringChar = nullptr;

@@ -1,6 +1,6 @@
 #include "modKeyWords.h"
 
-#include "FileIO.h"
+#include "ListFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +12,12 @@ namespace {
 
 const QLatin1String kName("Name:");
 const QLatin1String kExtensions("Extensions:");
+
+// Single-byte text, or UTF-8 where the editor had to write it so.
+QStringList definitionLines(const QString &path)
+{
+    return ListFile::read(path).value_or(QStringList());
+}
 
 QStringList listedExtensions(const QString &line)
 {
@@ -67,7 +73,7 @@ std::optional<FoundDefinition> findDefinitionForExtension(const QStringList &key
     if (extension.isEmpty())
         return std::nullopt;
     for (const QString &path : definitionFiles(keywordsFolders)) {
-        const QStringList lines = FileIO::readLines(path);
+        const QStringList lines = definitionLines(path);
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (!lines.at(i).startsWith(kExtensions) || !lists(listedExtensions(lines.at(i)), extension))
                 continue;
@@ -94,7 +100,7 @@ LanguageDefinition loadLanguage(const QStringList &keywordsFolders, const QStrin
     language.languageActive = true;
     language.languageName = found->languageName;
     language.definitionPath = found->path;
-    language.applyLines(FileIO::readLines(found->path));
+    language.applyLines(definitionLines(found->path));
     language.functionHelp = FunctionHelp::load(FunctionHelp::pathForDefinition(found->path));
     language.buildPatterns();
     return language;
@@ -110,7 +116,7 @@ QList<LanguageMenuEntry> languageMenuEntries(const QStringList &keywordsFolders,
     QList<LanguageMenuEntry> entries;
     for (const QString &path : definitionFiles(keywordsFolders)) {
         QString caption = QFileInfo(path).completeBaseName();
-        for (const QString &line : FileIO::readLines(path)) {
+        for (const QString &line : definitionLines(path)) {
             if (line.startsWith(kName)) {
                 caption = line.mid(kName.size());
             } else if (line.startsWith(kExtensions)) {
@@ -124,7 +130,7 @@ QList<LanguageMenuEntry> languageMenuEntries(const QStringList &keywordsFolders,
 
 QString firstExtension(const QString &definitionPath)
 {
-    for (const QString &line : FileIO::readLines(definitionPath)) {
+    for (const QString &line : definitionLines(definitionPath)) {
         if (!line.startsWith(kExtensions))
             continue;
         for (const QString &piece : listedExtensions(line)) {

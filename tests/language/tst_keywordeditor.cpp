@@ -79,6 +79,7 @@ private slots:
     void editingTheLists();
     void savingNamesAndFailures();
     void closingAsksAndReloadsTheDocumentLanguage();
+    void nonLatin1TextWasSavedAsQuestionMarks();
 };
 
 void TestKeywordEditor::writtenLines_data()
@@ -298,6 +299,47 @@ void TestKeywordEditor::closingAsksAndReloadsTheDocumentLanguage()
     QCOMPARE(prompter->asked.at(0).text, QStringLiteral("Save Changes?"));
     QVERIFY(window.language.keywordEntries().contains(QStringLiteral("zork")));
     QCOMPARE(window.surface().formatAt(0).color, window.settings.fcolor1);
+}
+
+void TestKeywordEditor::nonLatin1TextWasSavedAsQuestionMarks()
+{
+    PrompterGuard prompter;
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("keywords"));
+    frmKeyWordEditor editor(folder, QString());
+    child<QLineEdit>(&editor, "txtName")->setText(QStringLiteral("Mini"));
+    const auto add = [&](const char *box, const char *button, const QString &text) {
+        child<QLineEdit>(&editor, box)->setText(text);
+        child<QPushButton>(&editor, button)->click();
+    };
+    add("txtAddExt", "cmdAddExt", QStringLiteral("mi"));
+    add("txtAddKW1", "cmdAddKW1", QStringLiteral("foo"));
+    add("txtAddKW1", "cmdAddKW1", QStringLiteral("\u0441\u043b\u043e\u0432\u043e"));
+    add("txtAddKW2", "cmdAddKW2", QStringLiteral("gr\u00f6\u00dfe"));
+    child<QLineEdit>(&editor, "txtHelpText")->setText(QStringLiteral("(x) \u2192 y"));
+    emit child<QLineEdit>(&editor, "txtHelpText")->textEdited(QStringLiteral("(x) \u2192 y"));
+    prompter->saveAnswers << dir.filePath(QStringLiteral("keywords/mini.kw"));
+    QVERIFY(editor.SaveAs());
+
+    const QByteArray kw = readFile(editor.fileName());
+    QVERIFY2(!kw.contains('?') && kw.contains("KeyWord1:foo \xd1\x81\xd0\xbb\xd0\xbe\xd0\xb2\xd0\xbe \r\n"),
+             kw.constData());
+    QCOMPARE(readFile(KeywordDefinition::helpPath(editor.fileName())), QByteArray("gr\xc3\xb6\xc3\x9f" "e\t\t\t(x) \xe2\x86\x92 y\r\n"));
+    const LanguageDefinition loaded = modKeyWords::loadLanguage(folder, QStringLiteral("a.mi"));
+    QCOMPARE(loaded.keywordEntries(), (QStringList{QStringLiteral("foo"), QStringLiteral("\u0441\u043b\u043e\u0432\u043e")}));
+    QCOMPARE(loaded.functionHelp.textFor(QStringLiteral("gr\u00f6\u00dfe")), std::optional(QStringLiteral("(x) \u2192 y")));
+    frmKeyWordEditor reopened(folder, editor.fileName());
+    QCOMPARE(reopened.definition(), editor.definition());
+
+    // Text that fits one byte a character keeps the single-byte form, and reads back the same even
+    // where those bytes would also spell UTF-8.
+    KeywordDefinition latin = sample();
+    latin.keywords = {QStringLiteral("caf\u00e9"), QStringLiteral("\u00c3\u00a9")};
+    QVERIFY(!latin.write(dir.filePath(QStringLiteral("keywords/latin.kw"))));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("keywords/latin.kw"))).contains("KeyWord1:caf\xe9 \xc3\xa9 \r\n"));
+    latin.keywords = {QStringLiteral("\u00c3\u00a9")};
+    QVERIFY(!latin.write(dir.filePath(QStringLiteral("keywords/latin.kw"))));
+    QCOMPARE(KeywordDefinition::read(dir.filePath(QStringLiteral("keywords/latin.kw")))->keywords, latin.keywords);
 }
 
 QTEST_MAIN(TestKeywordEditor)

@@ -1,4 +1,5 @@
 #include "CodeHighlighter.h"
+#include "HtmlCommands.h"
 #include "RegExp.h"
 #include "RenderClock.h"
 #include "TestSupport.h"
@@ -21,6 +22,7 @@ private slots:
     void lineComments();
     void keywordsAreColoured_data();
     void keywordsAreColoured();
+    void commentCommandsInsertedAPattern();
 
 private:
     QString m_folder;
@@ -211,6 +213,36 @@ void TestKeywordFiles::keywordsAreColoured()
         }
         start += word.size() + 1;
     }
+}
+
+// Insert Line Comment puts the marker before a line: it must be plain text that the highlighter
+// then colours as a comment, for every shipped definition, while a hand-written definition without
+// "LineCommentText:" keeps the marker it always had.
+void TestKeywordFiles::commentCommandsInsertedAPattern()
+{
+    for (const QString &path : modKeyWords::definitionFiles(m_folder)) {
+        const QString extension = modKeyWords::firstExtension(path);
+        const LanguageDefinition language = modKeyWords::loadLanguage(m_folder, "file." + extension);
+        if (language.lineComment.isEmpty())
+            continue;
+        const QString marker = HtmlCommands::lineCommentMarker(language);
+        QVERIFY2(!marker.isEmpty(), qPrintable(path));
+        for (const QString &line : {QStringLiteral("x = 1"), QStringLiteral("echo x")}) {
+            const QString commented = marker + line;
+            QVERIFY2(commentMap(language, commented) == QString(commented.size(), 'C'),
+                     qPrintable(path + ": " + commented + " -> " + commentMap(language, commented)));
+        }
+    }
+    QCOMPARE(HtmlCommands::lineCommentMarker(modKeyWords::loadLanguage(m_folder, "a.ini")), QStringLiteral(";"));
+    QCOMPARE(HtmlCommands::lineCommentMarker(modKeyWords::loadLanguage(m_folder, "a.bat")), QStringLiteral("REM "));
+
+    LanguageDefinition handWritten;
+    handWritten.applyLines({QStringLiteral("LineComment://|#")});
+    QCOMPARE(handWritten.commentMarker(), QStringLiteral("//"));
+    handWritten.applyLines({QStringLiteral("LineComment:*\\:")});
+    QCOMPARE(handWritten.commentMarker(), QStringLiteral("*:"));
+    handWritten.applyLines({QStringLiteral("LineComment:^\\s*%")});
+    QVERIFY(handWritten.commentMarker().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestKeywordFiles)
