@@ -1,6 +1,7 @@
 #include "EditCommands.h"
 
 #include "DocumentLoader.h"
+#include "LineBreaks.h"
 #include "OleColor.h"
 
 #include <QMimeData>
@@ -18,6 +19,31 @@ int lastCrLfBefore(const QString &text, int caret)
     return caret < 2 ? -1 : int(text.lastIndexOf(CrLf, caret - 2));
 }
 
+bool pairAt(const QString &text, qsizetype i)
+{
+    return i + 1 < text.size() && text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate();
+}
+
+int characterCount(const QString &text)
+{
+    int count = 0;
+    for (qsizetype i = 0; i < text.size(); i += pairAt(text, i) ? 2 : 1)
+        ++count;
+    return count;
+}
+
+// count characters of text from the zero-based character first (fewer where the text is shorter).
+QString characters(const QString &text, int first, int count)
+{
+    qsizetype i = 0;
+    for (int skipped = 0; skipped < first && i < text.size(); ++skipped)
+        i += pairAt(text, i) ? 2 : 1;
+    qsizetype j = i;
+    for (int taken = 0; taken < count && j < text.size(); ++taken)
+        j += pairAt(text, j) ? 2 : 1;
+    return text.mid(i, j - i);
+}
+
 } // namespace
 
 ColumnCopy copyColumn(const EditorSurface &surface, bool unixEndings)
@@ -26,20 +52,24 @@ ColumnCopy copyColumn(const EditorSurface &surface, bool unixEndings)
     const int end = start + surface.selLength();
     const int line1 = surface.getLineFromChar(start);
     const int line2 = surface.getLineFromChar(end);
-    const int column1 = start - surface.lineIndex(line1) + 1;
-    const int column2 = end - surface.lineIndex(line2);
+    const int from = surface.lineIndex(line1);
+    const int lastFrom = surface.lineIndex(line2);
+    // Columns count characters, so that a surrogate pair is one column and is never cut in half.
+    const int column1 = characterCount(surface.textRange(from, start - from)) + 1;
+    const int column2 = characterCount(surface.textRange(lastFrom, end - lastFrom));
     const int left = std::min(column1, column2);
     const int width = std::max(column1, column2) - left + 1;
 
-    const int from = surface.lineIndex(line1);
     const int to = line2 + 1 < surface.lineCount() ? surface.lineIndex(line2 + 1) : surface.textLength();
     QString block = surface.textRange(from, to - from);
     if (block.endsWith(CrLf))
         block.chop(2);
+    else if (block.endsWith(QLatin1Char('\n')) || block.endsWith(QLatin1Char('\r')))
+        block.chop(1);
     const QString eol = unixEndings ? QStringLiteral("\n") : CrLf;
     ColumnCopy result;
-    for (const QString &line : block.split(CrLf))
-        result.text += line.mid(std::max(0, left - 1), std::max(0, width)) + eol;
+    for (const QString &line : splitLines(block))
+        result.text += characters(line, left - 1, width) + eol;
     result.message = QStringLiteral("Text copied from %1:%2 - %3:%4").arg(line1 + 1).arg(column1).arg(line2 + 1).arg(column2);
     return result;
 }

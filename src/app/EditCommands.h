@@ -27,7 +27,8 @@ struct ColumnCopy {
     QString message;
 };
 
-// The columns between the selection's start and end, from every line they span.
+// The columns between the selection's start and end, from every line they span; a column is one
+// whole character, a surrogate pair included.
 ColumnCopy copyColumn(const EditorSurface &surface, bool unixEndings);
 
 bool isWordDelimiter(QChar c);

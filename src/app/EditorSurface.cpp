@@ -2,6 +2,8 @@
 
 #include <QHashFunctions>
 
+#include <algorithm>
+
 long long EditorSurface::sendMessage(int message, long long wParam, long long lParam)
 {
     switch (message) {
@@ -27,6 +29,7 @@ long long EditorSurface::sendMessage(int message, long long wParam, long long lP
 }
 
 #include "FileIO.h"
+#include "LineBreaks.h"
 #include "RtfCodec.h"
 
 
@@ -37,9 +40,21 @@ QString EditorSurface::rtfOfRange(int start, int length) const
 
 void EditorSurface::replaceWithRtf(const QString &rtf, bool wholeDocument)
 {
-    const auto doc = RtfCodec::read(rtf, defaultFormat());
+    auto doc = RtfCodec::read(rtf, defaultFormat());
     // Text that is not rich text goes in as it stands, as the control does.
     const QString text = doc ? doc->text : rtf;
+    if (doc && !m_binaryDocument) {
+        // An LF that gains its CR takes the CR into its run.
+        int at = 0;
+        for (FormatRun &run : doc->runs) {
+            const int end = std::min(at + std::max(0, run.length), int(text.size()));
+            for (int i = at; i < end; ++i) {
+                if (text.at(i) == QLatin1Char('\n') && (i == 0 || text.at(i - 1) != QLatin1Char('\r')))
+                    ++run.length;
+            }
+            at = end;
+        }
+    }
     int start = 0;
     if (wholeDocument) {
         setText(text);
@@ -56,6 +71,11 @@ std::optional<QString> EditorSurface::writeFile(const QString &path, int format)
     // Format 1 is the single-byte form: callers put one character per byte into the surface.
     const QByteArray bytes = format == 0 ? textRTF().toLatin1() : text().toLatin1();
     return FileIO::writeAtomically(path, bytes);
+}
+
+QString EditorSurface::insertable(const QString &text) const
+{
+    return m_binaryDocument ? text : withCrLfBreaks(text);
 }
 
 std::shared_future<QByteArray> EditorSurface::textSnapshotAsync() const

@@ -25,6 +25,8 @@ void MainDocumentHost::showModes(const QString &lineEnding, const QString &encod
 {
     m_window.statusLabels().lblOS->setText(lineEnding);
     m_window.statusLabels().lblUC->setText(encoding);
+    // Every change of the modes comes through here: the surface learns how to take line breaks.
+    m_window.surface().setBinaryDocument(m_window.isBinary);
 }
 
 void MainDocumentHost::refreshView()

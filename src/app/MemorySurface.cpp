@@ -47,6 +47,11 @@ void MemorySurface::replaceRange(int start, int length, const QString &text, con
 
 void MemorySurface::setText(const QString &text)
 {
+    assign(insertable(text));
+}
+
+void MemorySurface::assign(const QString &text)
+{
     m_text = text;
     m_formats.assign(std::size_t(text.size()), 0);
     rebuildLineStarts();
@@ -59,7 +64,7 @@ void MemorySurface::setText(const QString &text)
 
 void MemorySurface::setTextUtf8(const QByteArray &utf8, bool)
 {
-    setText(utf8ToText(utf8));
+    assign(utf8ToText(utf8));
 }
 
 void MemorySurface::beginBulkLoad(bool, qsizetype sizeHint)
@@ -75,7 +80,7 @@ void MemorySurface::appendUtf8(const char *data, qsizetype length)
 
 void MemorySurface::endBulkLoad()
 {
-    setText(utf8ToText(m_loading));
+    assign(utf8ToText(m_loading));
     m_loading = QByteArray();
 }
 
@@ -119,8 +124,9 @@ void MemorySurface::setSelLength(int length)
         ++m_selLength;
 }
 
-void MemorySurface::setSelText(const QString &text)
+void MemorySurface::setSelText(const QString &given)
 {
+    const QString text = insertable(given);
     const int index = formatIndex(m_typing);
     replaceRange(m_selStart, m_selLength, text, std::vector<int>(std::size_t(text.size()), index));
     m_selStart += int(text.size());

@@ -236,8 +236,9 @@ QString ScintillaSurface::textRange(int start, int length) const
 
 void ScintillaSurface::setText(const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    setTextUtf8(utf8, utf8.size() == text.size());
+    const QString kept = insertable(text);
+    const QByteArray utf8 = kept.toUtf8();
+    setTextUtf8(utf8, utf8.size() == kept.size());
 }
 
 void ScintillaSurface::setTextUtf8(const QByteArray &utf8, bool isAscii)
@@ -374,7 +375,7 @@ void ScintillaSurface::insertAtSelection(const QString &text)
 
 void ScintillaSurface::setSelText(const QString &text)
 {
-    insertAtSelection(text);
+    insertAtSelection(insertable(text));
 }
 
 int ScintillaSurface::getLineFromChar(int offset) const

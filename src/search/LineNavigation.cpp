@@ -1,6 +1,7 @@
 #include "LineNavigation.h"
 
 #include "FindEngine.h"
+#include "LineBreaks.h"
 
 #include <QStringMatcher>
 
@@ -40,19 +41,20 @@ int LineStart(int line, const QString &text)
 {
     if (line <= 1)
         return 0;
-    qsizetype at = -2;
+    qsizetype start = 0;
     for (int n = 1; n < line; ++n) {
-        at = text.indexOf(kBreak, at + 2);
-        if (at < 0)
+        const LineBreak found = nextLineBreak(text, start);
+        if (found.at < 0)
             return int(text.size()) + 1;
+        start = found.at + found.length;
     }
-    return int(at) + 2;
+    return int(start);
 }
 
 int LineOfOffset(int offset, const QString &text)
 {
     int line = 1;
-    for (qsizetype at = text.indexOf(kBreak); at >= 0 && at < offset; at = text.indexOf(kBreak, at + 2))
+    for (LineBreak at = nextLineBreak(text, 0); at.at >= 0 && at.at < offset; at = nextLineBreak(text, at.at + at.length))
         ++line;
     return line;
 }
@@ -75,7 +77,7 @@ int GotoTarget(double line, double column, const QString &text)
         // A line past the last one: before the last character, as the line-start rule gives.
         return int(qBound<qint64>(0, qint64(text.size()) - 1, text.size()));
     }
-    qsizetype end = text.indexOf(kBreak, start);
+    qsizetype end = nextLineBreak(text, start).at;
     if (end < 0)
         end = text.size();
     // A column past the end of its line stops at the line's end, the last line included.
@@ -90,7 +92,7 @@ QString listEntry(int line, const QString &text)
 LineList LinesContaining(const QString &text, const QString &searchText, bool matchCase, bool regExp)
 {
     LineList list;
-    const QStringList lines = text.split(kBreak);
+    const QStringList lines = splitLines(text);
     std::unique_ptr<RegExp> engine;
     if (regExp) {
         engine = FindEngine::newEngine(searchText, matchCase);
@@ -123,7 +125,7 @@ LineList LinesContaining(const QString &text, const QString &searchText, bool ma
 LineList BookmarkedLines(const QString &text, const QList<int> &bookmarks)
 {
     LineList list;
-    const QStringList lines = text.split(kBreak);
+    const QStringList lines = splitLines(text);
     for (int n : bookmarks) {
         if (n < 1 || n > lines.size())
             continue;

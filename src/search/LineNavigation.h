@@ -6,7 +6,8 @@
 
 #include <optional>
 
-// Line arithmetic on a text with CR LF breaks, the go-to-line rule and the lines holding a string.
+// Line arithmetic, the go-to-line rule and the lines holding a string. Lines end where the editor
+// surface ends them, at CR LF, a lone LF or a lone CR, so every line number is one the window shows.
 namespace LineNavigation {
 
 // Zero-based offset of one-based line n; past the last line, the text's length + 1.

@@ -6,7 +6,7 @@
 #include "SearchWindows.h"
 #include "Settings.h"
 
-#include <QCloseEvent>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -49,6 +49,11 @@ void SearchDialogBase::finishSetup(QList<QPushButton *> needFindText)
     connect(cboFind, &QComboBox::activated, this, &SearchDialogBase::findTextChanged);
     connect(chkMatchCase, &QCheckBox::clicked, this, [this] { m_windows.markDirty(); });
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
+    // Escape, the close box, Cancel and another tool window opening all end in finished; the box
+    // also follows at once, so the choice holds even when the main window goes with the dialog open.
+    const auto handBack = [this] { m_windows.setRegExpSearch(chkRegExp->isChecked()); };
+    connect(chkRegExp, &QCheckBox::toggled, this, handBack);
+    connect(this, &QDialog::finished, this, handBack);
 }
 
 void SearchDialogBase::findTextChanged()
@@ -77,10 +82,4 @@ void SearchDialogBase::changeEvent(QEvent *event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         focusFindBox();
-}
-
-void SearchDialogBase::closeEvent(QCloseEvent *event)
-{
-    m_windows.setRegExpSearch(chkRegExp->isChecked());
-    QDialog::closeEvent(event);
 }

@@ -37,7 +37,6 @@ protected:
 
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
 
     SearchWindows &m_windows;
     bool m_historyAdded = false;

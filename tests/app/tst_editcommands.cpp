@@ -27,6 +27,7 @@ class TestEditCommands : public QObject {
 private slots:
     void copyColumn_data();
     void copyColumn();
+    void copyColumnCutsNoEmojiInHalf();
     void selectWordOrLine_data();
     void selectWordOrLine();
     void deleteLine_data();
@@ -61,6 +62,32 @@ void TestEditCommands::copyColumn()
     const ColumnCopy copy = EditCommands::copyColumn(s, unixEndings);
     QCOMPARE(copy.text, text);
     QCOMPARE(copy.message, QStringLiteral("Text copied from ") + from);
+}
+
+// Columns are whole characters on every surface; lines end where the window ends them.
+void TestEditCommands::copyColumnCutsNoEmojiInHalf()
+{
+    MemorySurface memory;
+    ScintillaSurface widget;
+    for (EditorSurface *s : std::initializer_list<EditorSurface *>{&memory, &widget}) {
+        s->setText(QStringLiteral("h\u00e9llo\r\n\U0001F600 smile\r\n\u4e2d\u6587"));
+        s->setSelStart(1);
+        s->setSelLength(18);
+        ColumnCopy copy = EditCommands::copyColumn(*s, false);
+        QCOMPARE(copy.text, QStringLiteral("\u00e9\r\n \r\n\u6587\r\n"));
+        QCOMPARE(copy.message, QStringLiteral("Text copied from 1:2 - 3:2"));
+        s->setSelStart(7);
+        s->setSelLength(12);
+        copy = EditCommands::copyColumn(*s, true);
+        QCOMPARE(copy.text, QStringLiteral("\U0001F600 \n\u4e2d\u6587\n"));
+        QCOMPARE(copy.message, QStringLiteral("Text copied from 2:1 - 3:2"));
+
+        s->setBinaryDocument(true);
+        s->setText(QStringLiteral("ab\ncd\rxy"));
+        s->setSelStart(1);
+        s->setSelLength(7);
+        QCOMPARE(EditCommands::copyColumn(*s, false).text, QStringLiteral("b\r\nd\r\ny\r\n"));
+    }
 }
 
 void TestEditCommands::selectWordOrLine_data()

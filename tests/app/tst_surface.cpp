@@ -108,6 +108,8 @@ private slots:
     void asciiDocumentTakesItsFirstNonAscii_data();
     void asciiDocumentTakesItsFirstNonAscii();
     void largeDocumentKeepsItsOffsets();
+    void insertedLineFeedBreaksTheLineModel_data() { surfaces_data(); }
+    void insertedLineFeedBreaksTheLineModel();
 };
 
 void TestSurface::asciiDocumentTakesItsFirstNonAscii_data()
@@ -200,6 +202,7 @@ void TestSurface::contractEdgeCases()
     QCOMPARE(s.selText(), QStringLiteral("axyz"));
 
     // Lone CR and LF are line breaks of their own; binary text keeps them.
+    s.setBinaryDocument(true);
     s.setText(QStringLiteral("a\rb\nc\r\n"));
     QCOMPARE(s.lineCount(), 4);
     QCOMPARE(s.lineIndex(2), 4);
@@ -267,6 +270,7 @@ void TestSurface::bytesSurviveTheWidget()
     for (int b = 0; b < 256; ++b)
         all += QChar(b);
     ScintillaSurface s;
+    s.setBinaryDocument(true);
     s.setText(all + all);
     QCOMPARE(s.text(), all + all);
     s.setSelStart(255);
@@ -332,8 +336,10 @@ void TestSurface::differential()
         // Some rounds start as pure ASCII, where the widget skips its UTF-16 index.
         const bool ascii = round % 3 == 0;
         const QString initial = randomText(rng, 40, ascii);
-        for (EditorSurface *s : both)
+        for (EditorSurface *s : both) {
+            s->setBinaryDocument(round % 2 == 0);
             s->setText(initial);
+        }
         for (int step = 0; step < 40; ++step) {
             const QString current = memory.text();
             const int length = int(current.size());
@@ -485,6 +491,8 @@ void TestSurface::largeDocumentKeepsItsOffsets()
     for (const bool staleCount : {false, true}) {
         MemorySurface memory;
         ScintillaSurface widget;
+        memory.setBinaryDocument(true);
+        widget.setBinaryDocument(true);
         memory.setText(initial);
         widget.beginBulkLoad(false, utf8.size());
         for (qsizetype at = 0; at < utf8.size(); at += 7001)
@@ -517,6 +525,41 @@ void TestSurface::largeDocumentKeepsItsOffsets()
         }
         QCOMPARE(widget.text(), memory.text());
     }
+}
+
+// A replacement or a decoder handing over a bare LF: a text document takes it as its own CR LF,
+// whichever way the text goes in; a binary one keeps its bytes, and loading and undo restore exactly.
+void TestSurface::insertedLineFeedBreaksTheLineModel()
+{
+    QFETCH(bool, scintilla);
+    const auto owned = makeSurface(scintilla);
+    EditorSurface &s = *owned;
+
+    s.setText(QStringLiteral("one\ntwo\rthree"));
+    QCOMPARE(s.text(), QStringLiteral("one\r\ntwo\rthree"));
+    s.setSelStart(3);
+    s.setSelText(QStringLiteral("\n\u00e9\r\n"));
+    QCOMPARE(s.text(), QStringLiteral("one\r\n\u00e9\r\n\r\ntwo\rthree"));
+    QCOMPARE(s.selStart(), 8);
+    QCOMPARE(s.lineCount(), 5);
+    // Rich text keeps its formats on the characters they belonged to.
+    MemorySurface source;
+    source.setBinaryDocument(true);
+    source.setText(QStringLiteral("x\ny"));
+    source.applyFormatRuns(0, {{2, kRed}, {1, kBlueItalic}});
+    s.setTextRTF(source.textRTF());
+    QCOMPARE(s.text(), QStringLiteral("x\r\ny"));
+    QCOMPARE(s.formatAt(2), kRed);
+    QCOMPARE(s.formatAt(3), kBlueItalic);
+
+    s.setTextUtf8(QByteArray("a\nb"), true);
+    QCOMPARE(s.text(), QStringLiteral("a\nb"));
+    s.setBinaryDocument(true);
+    s.setSelStart(1);
+    s.setSelText(QStringLiteral("\n"));
+    s.setSelText(QStringLiteral("\r"));
+    QCOMPARE(s.text(), QStringLiteral("a\n\r\nb"));
+    QCOMPARE(s.lineCount(), 3);
 }
 
 QTEST_MAIN(TestSurface)

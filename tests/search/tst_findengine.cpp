@@ -220,6 +220,57 @@ private slots:
         QCOMPARE(surface().text(), QStringLiteral("bb bb bb"));
     }
 
+    // Count All, Find Next and Replace All agree on one empty match per line end, never between CR and LF.
+    void regexpDollarNeverSplitsCrLf()
+    {
+        const QString lines = QStringLiteral("int a = 1\r\nint b = 2\r\nint c = 3");
+        QCOMPARE(FindEngine::countInfo(FindEngine::CountRegExpMatches(lines, QStringLiteral("$"), false)),
+                 QStringLiteral("3 occurences found."));
+        surface().setText(lines);
+        for (const int end : {9, 20, 31, 9}) {
+            QVERIFY(m_find->FindRegExp(false, QStringLiteral("$"), true).found);
+            QCOMPARE(surface().selStart(), end);
+        }
+        QCOMPARE(m_replace->ReplaceAll({QStringLiteral("$"), QStringLiteral(";"), false, true, true, false}).info,
+                 QStringLiteral("3 items replaced."));
+        QCOMPARE(surface().text(), QStringLiteral("int a = 1;\r\nint b = 2;\r\nint c = 3;"));
+        surface().setText(QStringLiteral("ab\r\ncd"));
+        QCOMPARE(m_replace->ReplaceAll({QStringLiteral("x*"), QStringLiteral("-"), false, true, true, false}).info,
+                 QStringLiteral("6 items replaced."));
+        QCOMPARE(surface().text(), QStringLiteral("-a-b-\r\n-c-d-"));
+    }
+
+    // A line break that a replacement produces is the document's own; every line query counts the
+    // lines the window shows, lone LF and CR of a binary document included.
+    void replacedLineFeedBreaksTheLineModel()
+    {
+        surface().setText(QStringLiteral("one;two;three\r\nfour"));
+        QCOMPARE(m_replace->ReplaceAll({QStringLiteral(";"), QStringLiteral("\\n"), false, true, true, false}).info,
+                 QStringLiteral("2 items replaced."));
+        QCOMPARE(surface().text(), QStringLiteral("one\r\ntwo\r\nthree\r\nfour"));
+        QCOMPARE(LineNavigation::GotoTarget(3, 1, surface().text()), surface().lineIndex(2));
+
+        surface().setBinaryDocument(true);
+        surface().setText(QStringLiteral("a;b"));
+        m_replace->ReplaceAll({QStringLiteral(";"), QStringLiteral("\\n"), false, true, true, false});
+        QCOMPARE(surface().text(), QStringLiteral("a\nb"));
+
+        const QString text = QStringLiteral("a\nbb\rc\r\n\nd");
+        surface().setText(text);
+        QCOMPARE(surface().lineCount(), 5);
+        for (int line = 1; line <= 5; ++line)
+            QCOMPARE(LineNavigation::LineStart(line, text), surface().lineIndex(line - 1));
+        QCOMPARE(LineNavigation::LineStart(6, text), text.size() + 1);
+        for (int offset = 0; offset <= text.size(); ++offset) {
+            if (offset != 7)   // between CR and LF
+                QCOMPARE(LineNavigation::LineOfOffset(offset, text), surface().getLineFromChar(offset) + 1);
+        }
+        QCOMPARE(LineNavigation::GotoTarget(2, 9, text), 4);
+        QCOMPARE(LineNavigation::LinesContaining(text, QStringLiteral("c"), false, false).lineNumbers, QList<int>{3});
+        QCOMPARE(LineNavigation::LinesContaining(text, QStringLiteral("^$"), false, true).lineNumbers, QList<int>{4});
+        QCOMPARE(LineNavigation::BookmarkedLines(text, {5, 2, 6}).texts, (QStringList{QStringLiteral("d"), QStringLiteral("bb")}));
+    }
+
     void unescape_data()
     {
         QTest::addColumn<QString>("in");
