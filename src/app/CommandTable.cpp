@@ -255,7 +255,8 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuSyntaxNoHighlight", "mnuProgramming", "&No Highlighting"),
         Row("mnuToolsRefreshSyntax", "mnuProgramming", "&Refresh Highlighting").when(Enable::Highlighting),
         Row("mnuSyntaxFunctionList", "mnuProgramming", "&Keyword List", "Ctrl+Space").text().shownOnly().when(Enable::KeywordList),
-        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep().when(Enable::Language),
+        // Always offered: without a compiler (or a language) it asks to define one.
+        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep(),
 
         // Help
         Row("mnuHelpIndex", "mnuHelp", "&Index", "F1"),

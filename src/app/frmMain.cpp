@@ -60,7 +60,6 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
     m_typingHost = std::make_unique<MainTypingHost>(*this);
     m_typing = std::make_unique<TypingAids>(*m_surface, settings, *m_typingHost);
-    m_typing->AddIgnoreElements(folders.readablePath(QStringLiteral("ignoreclosetag.txt")));
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
     m_documentHost = std::make_unique<MainDocumentHost>(*this);
@@ -451,6 +450,7 @@ void frmMain::LoadMySettings(bool reload)
     recentFiles.LoadRecentFiles();
     refreshRecentMenu();
     m_authoring->LoadTemplates();
+    m_typing->AddIgnoreElements(m_folders.readablePath(QStringLiteral("ignoreclosetag.txt")));
 }
 
 std::optional<QString> frmMain::SaveMySettings()

@@ -14,16 +14,16 @@
 
 namespace {
 
-// The same filter list as the Open dialog; "*" stands beside "*.*" so names without a dot show too.
+// The same filter list as the Open dialog, as display texts; the dialog adds the patterns.
 QString fileFilter()
 {
-    return QStringLiteral("All Files (*.*) (*);;"
-                          "Text Files (*.txt) (*.txt);;"
-                          "Batch files (*.bat, *.cmd) (*.bat *.cmd);;"
-                          "Init files (*.ini) (*.ini);;"
-                          "C files (*.c, *.cpp, *.h, *.hpp) (*.c *.cpp *.h *.hpp);;"
-                          "Java files (*.java, *.jav) (*.java *.jav);;"
-                          "HTML files (*.html, *.htm, *.css) (*.html *.htm *.css)");
+    return QStringLiteral("All Files (*.*);;"
+                          "Text Files (*.txt);;"
+                          "Batch files (*.bat, *.cmd);;"
+                          "Init files (*.ini);;"
+                          "C files (*.c, *.cpp, *.h, *.hpp);;"
+                          "Java files (*.java, *.jav);;"
+                          "HTML files (*.html, *.htm, *.css)");
 }
 
 AuthoringHost hostOf(const CommandContext &context, std::function<void()> rehighlightCurrentLine)

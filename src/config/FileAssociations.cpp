@@ -7,12 +7,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
 
 const QString kDefaults = QStringLiteral("[Default Applications]");
+const QString kOwnTypePrefix = QStringLiteral("text/x-orvane-");
+
+QString bareExtension(QString extension)
+{
+    while (extension.startsWith(QLatin1Char('.')))
+        extension.remove(0, 1);
+    return extension;
+}
+
+QString ownTypeComment(const QString &mimeType)
+{
+    return QStringLiteral("Orvane ") + mimeType.mid(kOwnTypePrefix.size()).toUpper() + QStringLiteral(" file");
+}
 
 QStringList pathList(const QString &value, const QString &fallback)
 {
@@ -91,6 +106,7 @@ FileAssociations::Folders FileAssociations::Folders::fromEnvironment()
     f.dataDirs = pathList(env.value(QStringLiteral("XDG_DATA_DIRS")), QStringLiteral("/usr/local/share:/usr/share"));
     for (const QString &desktop : env.value(QStringLiteral("XDG_CURRENT_DESKTOP")).split(QLatin1Char(':'), Qt::SkipEmptyParts))
         f.desktops << desktop.toLower();
+    f.mimeUpdater = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
     return f;
 }
 
@@ -120,18 +136,37 @@ QStringList FileAssociations::readExtensions(const QString &file)
     return extensions;
 }
 
+QStringList FileAssociations::sharedTypesFor(const QString &extension)
+{
+    const QString ext = bareExtension(extension);
+    QStringList names;
+    if (ext.isEmpty())
+        return names;
+    for (const QMimeType &type : QMimeDatabase().mimeTypesForFileName(QStringLiteral("file.") + ext)) {
+        // The catch-all type would make the program the default for every unknown file.
+        if (type.isValid() && !type.isDefault() && !isOwnType(type.name()) && !names.contains(type.name()))
+            names << type.name();
+    }
+    names.sort();
+    return names;
+}
+
+QString FileAssociations::ownTypeFor(const QString &extension)
+{
+    const QString ext = bareExtension(extension).toLower();
+    static const QRegularExpression plain(QStringLiteral("^[a-z0-9][a-z0-9+_.-]*$"));
+    return plain.match(ext).hasMatch() ? kOwnTypePrefix + ext : QString();
+}
+
+bool FileAssociations::isOwnType(const QString &mimeType)
+{
+    return mimeType.startsWith(kOwnTypePrefix);
+}
+
 QString FileAssociations::mimeTypeFor(const QString &extension)
 {
-    QString ext = extension;
-    while (ext.startsWith(QLatin1Char('.')))
-        ext.remove(0, 1);
-    if (ext.isEmpty())
-        return {};
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(QStringLiteral("file.") + ext, QMimeDatabase::MatchExtension);
-    // The catch-all type would make the program the default for every unknown file.
-    if (!type.isValid() || type.isDefault())
-        return {};
-    return type.name();
+    const QStringList shared = sharedTypesFor(extension);
+    return shared.size() == 1 ? shared.first() : ownTypeFor(extension);
 }
 
 QString FileAssociations::mimeAppsPath() const
@@ -147,6 +182,50 @@ QString FileAssociations::storePath() const
 QString FileAssociations::desktopFilePath() const
 {
     return m_folders.dataHome + QStringLiteral("/applications/") + QLatin1String(DesktopId);
+}
+
+QString FileAssociations::mimePackagePath() const
+{
+    return m_folders.dataHome + QStringLiteral("/mime/packages/orvane-extensions.xml");
+}
+
+std::optional<QString> FileAssociations::installOwnTypes(const QMap<QString, QString> &store) const
+{
+    if (m_folders.mimeUpdater.isEmpty())
+        return QStringLiteral("update-mime-database is not installed, so the file type cannot be added");
+    QStringList types;
+    for (const QString &type : store.keys()) {
+        if (isOwnType(type))
+            types << type;
+    }
+    const QString package = mimePackagePath();
+    if (types.isEmpty()) {
+        if (QFile::exists(package) && !QFile::remove(package))
+            return QStringLiteral("Couldn't remove %1").arg(package);
+    } else {
+        QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                     "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n");
+        for (const QString &type : types) {
+            // Weighted above the shared database's globs, so an extension it also gives other types
+            // is this type once the user chose to open it here.
+            xml += QStringLiteral("  <mime-type type=\"%1\">\n    <comment>%2</comment>\n"
+                                  "    <sub-class-of type=\"text/plain\"/>\n    <glob pattern=\"*.%3\" weight=\"60\"/>\n"
+                                  "  </mime-type>\n")
+                       .arg(type, ownTypeComment(type), type.mid(kOwnTypePrefix.size()));
+        }
+        xml += QStringLiteral("</mime-info>\n");
+        QDir().mkpath(QFileInfo(package).absolutePath());
+        if (std::optional<QString> error = FileIO::writeAtomically(package, xml.toUtf8()))
+            return error;
+    }
+    const QString database = m_folders.dataHome + QStringLiteral("/mime");
+    QDir().mkpath(database + QStringLiteral("/packages"));
+    QProcess update;
+    update.start(m_folders.mimeUpdater, {database});
+    if (!update.waitForFinished(60000) || update.exitStatus() != QProcess::NormalExit || update.exitCode() != 0)
+        return QStringLiteral("update-mime-database %1 failed: %2")
+            .arg(database, QString::fromLocal8Bit(update.readAllStandardError()).trimmed());
+    return std::nullopt;
 }
 
 std::optional<QString> FileAssociations::userDefault(const QString &mimeType) const
@@ -268,12 +347,18 @@ std::optional<QString> FileAssociations::installDesktopFile() const
 std::optional<QString> FileAssociations::Associate(const QString &extension)
 {
     const QString type = mimeTypeFor(extension);
-    if (type.isEmpty() || IsAssociated(extension))
+    if (type.isEmpty())
+        return QStringLiteral("No file type can be given to .%1").arg(bareExtension(extension));
+    if (IsAssociated(extension))
         return std::nullopt;
     // The previous default is remembered before it is replaced, so a failure in between never
     // loses it.
     QMap<QString, QString> store = readStore();
     store.insert(type, userDefault(type).value_or(QString()));
+    if (isOwnType(type)) {
+        if (std::optional<QString> error = installOwnTypes(store))
+            return error;
+    }
     if (std::optional<QString> error = writeStore(store))
         return error;
     if (std::optional<QString> error = installDesktopFile())
@@ -294,6 +379,10 @@ std::optional<QString> FileAssociations::Unassociate(const QString &extension)
     store.remove(type);
     if (std::optional<QString> error = writeStore(store))
         return error;
+    if (isOwnType(type)) {
+        if (std::optional<QString> error = installOwnTypes(store))
+            return error;
+    }
     return QFile::exists(desktopFilePath()) ? installDesktopFile() : std::nullopt;
 }
 
@@ -344,7 +433,16 @@ FileAssociations::Shown FileAssociations::ShowAssociation(const QString &extensi
         return shown;
     }
     shown.fileType = type;
-    shown.description = QMimeDatabase().mimeTypeForName(type).comment();
+    if (isOwnType(type)) {
+        shown.description = ownTypeComment(type);
+        QStringList others;
+        for (const QString &name : sharedTypesFor(extension))
+            others << QMimeDatabase().mimeTypeForName(name).comment();
+        if (!others.isEmpty())
+            shown.description += QStringLiteral(" (otherwise: ") + others.join(QStringLiteral(", ")) + QLatin1Char(')');
+    } else {
+        shown.description = QMimeDatabase().mimeTypeForName(type).comment();
+    }
     const QString id = defaultApplication(type);
     if (!id.isEmpty()) {
         const std::optional<QString> name =

@@ -18,6 +18,7 @@ public:
         QStringList configDirs;   // XDG_CONFIG_DIRS
         QStringList dataDirs;     // XDG_DATA_DIRS
         QStringList desktops;     // XDG_CURRENT_DESKTOP, lower case
+        QString mimeUpdater;      // update-mime-database, empty when not installed
 
         static Folders fromEnvironment();
     };
@@ -30,9 +31,17 @@ public:
     // An extensions.dat: one extension a line, without the dot; empty lines and repeats skipped.
     static QStringList readExtensions(const QString &file);
 
-    // The MIME type the shared database gives a file with this extension (with or without its
-    // dot); empty when it knows none.
+    // The file type of an extension (with or without its dot): the one type the shared MIME
+    // database gives it, else one of the program's own (see ownTypeFor). Extensions with the same
+    // type are associated together.
     static QString mimeTypeFor(const QString &extension);
+    // The types the shared database gives the extension, the program's own left out.
+    static QStringList sharedTypesFor(const QString &extension);
+    // "text/x-orvane-<ext>": for an extension the database gives no type or several (".ts" is a
+    // Qt translation and an MPEG stream), added to the user's database when it is associated, so
+    // it can be. Empty for an extension that cannot name a type.
+    static QString ownTypeFor(const QString &extension);
+    static bool isOwnType(const QString &mimeType);
 
     bool IsAssociated(const QString &extension) const;
     // Errors as text; an extension without a file type, or one already associated, changes nothing.
@@ -53,6 +62,7 @@ public:
     QString mimeAppsPath() const;      // the user's mimeapps.list
     QString storePath() const;         // the remembered previous defaults
     QString desktopFilePath() const;   // the user's orvane.desktop
+    QString mimePackagePath() const;   // the program's own types in the user's MIME database
 
 private:
     std::optional<QString> userDefault(const QString &mimeType) const;
@@ -61,6 +71,8 @@ private:
     std::optional<QString> writeStore(const QMap<QString, QString> &store) const;
     std::optional<QString> installDesktopFile() const;
     QString findDesktopFile(const QString &id) const;
+    // Writes the own types of store into the user's MIME database and rebuilds it.
+    std::optional<QString> installOwnTypes(const QMap<QString, QString> &store) const;
 
     QString m_documentIcon;
     QString m_programPath;

@@ -69,6 +69,9 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
         form->addWidget(new QLabel(QLatin1String(caption), current), row, 0);
         form->addWidget(value, row++, 1);
     }
+    m_shared = label("lblSharedType", current);
+    m_shared->setWordWrap(true);
+    form->addWidget(m_shared, row, 0, 1, 2);
     form->setColumnStretch(1, 1);
     grid->addWidget(current, 2, 0, 1, 3);
 
@@ -113,15 +116,50 @@ void FileTypesPage::fillAssociations()
     }
 }
 
+QStringList FileTypesPage::entriesOfType(const QString &type) const
+{
+    QStringList entries;
+    if (type.isEmpty())
+        return entries;
+    for (const QListWidget *widget : {m_ass, m_notAss}) {
+        for (int i = 0; i < widget->count(); ++i) {
+            if (FileAssociations::mimeTypeFor(widget->item(i)->text()) == type)
+                entries << widget->item(i)->text();
+        }
+    }
+    return entries;
+}
+
+void FileTypesPage::noteShared(const QStringList &entries, const QString &type)
+{
+    m_shared->setText(entries.size() < 2 ? QString()
+                                         : QStringLiteral("%1 share the file type %2, so they move together.")
+                                               .arg(entries.join(QStringLiteral(", ")), type));
+}
+
+QString FileTypesPage::sharedTypeNote() const
+{
+    return m_shared->text();
+}
+
 void FileTypesPage::moveSelected(QListWidget *from, QListWidget *to)
 {
     QListWidgetItem *item = from->currentItem();
     if (!item)
         return;
-    const QString entry = item->text();
-    delete from->takeItem(from->row(item));
-    to->addItem(entry);
+    // The desktop associates file types, not extensions: one left behind would follow the other anyway.
+    const QString type = FileAssociations::mimeTypeFor(item->text());
+    QStringList moved = entriesOfType(type);
+    if (moved.isEmpty())
+        moved << item->text();
+    for (const QString &entry : moved) {
+        for (QListWidgetItem *found : from->findItems(entry, Qt::MatchExactly))
+            delete from->takeItem(from->row(found));
+        if (to->findItems(entry, Qt::MatchExactly).isEmpty())
+            to->addItem(entry);
+    }
     to->setCurrentRow(to->count() - 1);
+    noteShared(moved, type);
     m_changed = true;
     emit changed();
 }
@@ -134,6 +172,7 @@ void FileTypesPage::showAssociation(const QString &entry)
     m_fileType->setText(shown.fileType);
     m_description->setText(shown.description);
     m_opensWith->setText(shown.opensWith);
+    noteShared(entriesOfType(FileAssociations::mimeTypeFor(entry)), FileAssociations::mimeTypeFor(entry));
 }
 
 QStringList FileTypesPage::applyAssociations()

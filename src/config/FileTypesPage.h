@@ -27,6 +27,8 @@ public:
     QStringList applyAssociations();
     void moveSelected(QListWidget *from, QListWidget *to);
     void showAssociation(const QString &entry);
+    // The note under the current association: which entries share a file type and so move together.
+    QString sharedTypeNote() const;
 
     QCheckBox *chkEnableSyntaxHighlight2 = nullptr;
     QCheckBox *chkShowArguments = nullptr;
@@ -37,6 +39,10 @@ signals:
     void changed();
 
 private:
+    // The entries of both lists whose file type is type, in list order.
+    QStringList entriesOfType(const QString &type) const;
+    void noteShared(const QStringList &entries, const QString &type);
+
     FileAssociations *m_associations;
     AppFolders m_folders;
     bool m_changed = false;
@@ -45,4 +51,5 @@ private:
     QLabel *m_fileType = nullptr;
     QLabel *m_description = nullptr;
     QLabel *m_opensWith = nullptr;
+    QLabel *m_shared = nullptr;
 };

@@ -323,7 +323,8 @@ void FontColorPage::loadScheme(const QString &name)
 void FontColorPage::saveScheme()
 {
     const std::optional<QString> name =
-        Prompter::instance().inputText(window(), QStringLiteral("Enter the name of the Scheme"), QString(), QString());
+        Prompter::instance().inputText(window(), QStringLiteral("Enter the name of the Scheme"), QStringLiteral("Orvane"),
+                                       QString());
     if (!name || name->trimmed().isEmpty())
         return;
     // The name becomes a file name inside the schemes folder, never a path out of it.

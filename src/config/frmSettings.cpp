@@ -439,7 +439,7 @@ void frmSettings::pickThirdPartyEditor()
 {
     const QStringList files = Prompter::instance().openFiles(
         this, QStringLiteral("Choose a third party editor to open large files"),
-        QStringLiteral("Programs (*.exe) (*);;All files (*.*) (*)"), QString(), false);
+        QStringLiteral("Programs (*)"), QString(), false);
     if (!files.isEmpty())
         m_thirdPartyPath->setText(files.first());
 }

@@ -16,7 +16,7 @@ QString RecentFiles::filePath() const
 void RecentFiles::LoadRecentFiles()
 {
     // Stale entries would survive a shorter, hand-edited file otherwise.
-    const QStringList lines = ListFile::read(filePath()).value_or(QStringList());
+    const QStringList lines = ListFile::readPaths(filePath()).value_or(QStringList());
     for (int i = 0; i < Count; ++i)
         m_entries[i] = i < lines.size() ? lines.at(i) : QString();
 }
@@ -27,7 +27,7 @@ std::optional<QString> RecentFiles::AddRecentFile(const QString &path)
         return std::nullopt;
     // Merged with what other processes wrote since this one last read the list.
     QStringList merged;
-    const auto error = ListFile::update(filePath(), [&](QStringList &lines) {
+    const auto error = ListFile::updatePaths(filePath(), [&](QStringList &lines) {
         lines = lines.mid(0, Count);
         while (lines.size() < Count)
             lines << QString();
@@ -72,15 +72,16 @@ QString RecentFiles::captionFor(int number, const QString &path)
 
 QString RecentFiles::shortForm(const QString &path)
 {
-    qsizetype cut = path.size();
+    QString whole = path;
+    while (whole.endsWith(u' '))
+        whole.chop(1);
+    if (whole.size() <= ShortFormLimit)
+        return whole;
+    qsizetype cut = whole.size();
     for (int found = 0; found < 4; ++found) {
-        cut = cut > 0 ? path.lastIndexOf(u'/', cut - 1) : -1;
-        if (cut < 0) {
-            QString whole = path;
-            while (whole.endsWith(u' '))
-                whole.chop(1);
+        cut = cut > 0 ? whole.lastIndexOf(u'/', cut - 1) : -1;
+        if (cut < 0)
             return whole;
-        }
     }
-    return QStringLiteral("../") + path.mid(cut + 1);
+    return QStringLiteral("../") + whole.mid(cut + 1);
 }

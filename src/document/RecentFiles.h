@@ -29,7 +29,10 @@ public:
     QString caption(int number) const;
 
     static QString captionFor(int number, const QString &path);
-    // "../" and the last three folders and the file name when the path is deeper than that.
+    // Paths up to this many characters are shown whole.
+    static constexpr int ShortFormLimit = 60;
+    // A path longer than the limit: "../" and its last three folders and the file name, when it is
+    // deeper than that; any other path whole, without trailing blanks.
     static QString shortForm(const QString &path);
 
 private:

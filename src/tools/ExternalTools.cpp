@@ -8,7 +8,6 @@
 #include "modURLRetrieve.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QWidget>
 
 ExternalTools::ExternalTools(std::unique_ptr<ToolsHost> host, QObject *parent)
@@ -40,11 +39,6 @@ void ExternalTools::adjustMenus(QWidget *window)
         keyboard->setVisible(m_shell.hasSettingsTool(ShellTools::SettingsPanel::Keyboard));
     if (QAction *mouse = CommandTable::findCommand(window, "mnuToolsMouseSettings"))
         mouse->setVisible(m_shell.hasSettingsTool(ShellTools::SettingsPanel::Mouse));
-    if (auto *syntax = window->findChild<QMenu *>(QStringLiteral("mnuProgramming")))
-        connect(syntax, &QMenu::aboutToShow, this, [this, window] {
-            if (QAction *compile = CommandTable::findCommand(window, "mnuToolsCompile"))
-                compile->setEnabled(m_host->languageActive());
-        });
 }
 
 void ExternalTools::registerCommands(const WireCommand &wire, QWidget *window)

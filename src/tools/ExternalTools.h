@@ -30,8 +30,7 @@ public:
     // The last address fetched successfully in this session.
     QString LastUrl;
 
-    // Compile follows the language each time the Syntax menu opens; the settings items are
-    // hidden where the desktop has no settings tool for them.
+    // The settings items are hidden where the desktop has no settings tool for them.
     void adjustMenus(QWidget *window);
     // Connects the compile, shell and web commands, then adjusts the menus of window.
     void registerCommands(const WireCommand &wire, QWidget *window);

@@ -5,12 +5,12 @@
 #include "ToolsHost.h"
 #include "modURLRetrieve.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
+#include <QWidget>
 
 #ifndef ORVANE_WEBSITE
 #define ORVANE_WEBSITE ""
@@ -54,7 +54,6 @@ ShellTools::ShellTools(ToolsHost &host)
         return QProcess::startDetached(command.program, command.arguments, folder);
     })
     , m_find([](const QString &program) { return QStandardPaths::findExecutable(program); })
-    , m_openFolder([](const QString &folder) { return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); })
     , m_terminalVariable(qEnvironmentVariable("TERMINAL"))
     , m_desktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))
 {
@@ -70,8 +69,45 @@ QString ShellTools::documentFolder() const
 
 void ShellTools::Explorer()
 {
-    if (!m_openFolder(documentFolder()))
-        m_host.showHint(QStringLiteral("No file manager could open ") + documentFolder());
+    const QString folder = documentFolder();
+    QPointer<QWidget> owner = m_host.ownerWindow();
+    const auto failed = [owner] {
+        askUser(owner, QStringLiteral("Unable to open the folder. Install a file manager first!"),
+                QStringLiteral("Orvane"), QMessageBox::Ok, QMessageBox::Information);
+    };
+    const bool started = m_openFolder ? m_openFolder(folder, failed) : openFolderWithDesktop(folder, failed);
+    if (!started)
+        failed();
+}
+
+bool ShellTools::openFolderWithDesktop(const QString &folder, const std::function<void()> &failedLater)
+{
+    const QString opener = m_find(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return false;
+    const QString query = m_find(QStringLiteral("xdg-mime"));
+    if (!query.isEmpty()) {
+        QProcess ask;
+        ask.start(query, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("inode/directory")});
+        if (!ask.waitForFinished(5000) || ask.exitStatus() != QProcess::NormalExit || ask.exitCode() != 0
+            || ask.readAllStandardOutput().trimmed().isEmpty())
+            return false;
+    }
+    // Owned by the window: it ends with it, and so does the report of a late failure.
+    auto *process = new QProcess(m_host.ownerWindow());
+    QObject::connect(process, &QProcess::finished, process, [process, failedLater](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit || code != 0)
+            failedLater();
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failedLater](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        failedLater();
+        process->deleteLater();
+    });
+    process->start(opener, {folder});
+    return true;
 }
 
 std::optional<ShellTools::Command> ShellTools::terminalCommand(const QString &terminalVariable, const Finder &find)

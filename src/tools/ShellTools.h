@@ -23,8 +23,9 @@ public:
     using Starter = std::function<bool(const Command &command, const QString &folder)>;
     // The full path of an installed program, empty when there is none.
     using Finder = std::function<QString(const QString &program)>;
-    // Opens a folder in the desktop's file manager.
-    using FolderOpener = std::function<bool(const QString &folder)>;
+    // Opens a folder in the desktop's file manager: false when there is none to open it; one that
+    // was started and gave up calls failedLater.
+    using FolderOpener = std::function<bool(const QString &folder, const std::function<void()> &failedLater)>;
 
     explicit ShellTools(ToolsHost &host);
 
@@ -56,6 +57,9 @@ public:
 
 private:
     void openSettings(SettingsPanel panel);
+    // xdg-open, once xdg-mime names a handler for folders (xdg-open itself reports success even
+    // when nothing handles them); its exit code decides afterwards.
+    bool openFolderWithDesktop(const QString &folder, const std::function<void()> &failedLater);
 
     ToolsHost &m_host;
     Starter m_start;

@@ -18,12 +18,12 @@ QString aboutCaption()
 
 QString aboutText()
 {
-    return QStringLiteral("%1 %2\n\nA text editor for scripting, programming and HTML work.\n\n"
-                          "Built with Qt %3 (running on Qt %4) and QScintilla %5.\n\n"
+    return QStringLiteral("A text editor for scripting, programming and HTML work.\n\n"
+                          "Built with Qt %1 (running on Qt %2) and QScintilla %3.\n\n"
                           "This program is free software: you can redistribute it and/or modify it under the terms "
-                          "of the GNU General Public License, version 3 or later. It comes with ABSOLUTELY NO WARRANTY.")
-        .arg(QLatin1String(ProductName), version(), QLatin1String(QT_VERSION_STR), QLatin1String(qVersion()),
-             QLatin1String(QSCINTILLA_VERSION_STR));
+                          "of the GNU General Public License, version 3 (%4). It comes with ABSOLUTELY NO WARRANTY.")
+        .arg(QLatin1String(QT_VERSION_STR), QLatin1String(qVersion()), QLatin1String(QSCINTILLA_VERSION_STR),
+             QLatin1String(LicenceId));
 }
 
 QString helpIndexPath(const AppFolders &folders)

@@ -8,12 +8,15 @@
 namespace AboutInfo {
 
 inline constexpr const char *ProductName = "Orvane";
+// As the LICENSE file and the metainfo's project_license name it.
+inline constexpr const char *LicenceId = "GPL-3.0-only";
 
 // The version of this build, as "major.minor.patch".
 QString version();
 // "About Orvane...": the caption of the Help menu's about item.
 QString aboutCaption();
-// The lines of the about box: name and version, the Qt and QScintilla versions, the licence.
+// The text under the about box's title (which names the product and version): what it is, the
+// Qt and QScintilla versions, the licence.
 QString aboutText();
 
 // The manual's first page inside the application folder.

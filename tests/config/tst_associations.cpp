@@ -6,6 +6,7 @@
 #include "frmSettings.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -39,6 +40,8 @@ private slots:
     void associateAndRestore();
     void anotherProgramsChoiceIsLeftAlone();
     void dialogMovesApplyOnlyOnApply();
+    void typelessAndAmbiguousExtensionsFailedSilently();
+    void sharedTypesCouldNotBeTakenBack();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -71,7 +74,7 @@ void TestAssociations::extensionsFile()
              (QStringList{QStringLiteral("html"), QStringLiteral("TXT"), QStringLiteral("php")}));
     QVERIFY(FileAssociations::readExtensions(m_home->filePath(QStringLiteral("extensions.dat"))).isEmpty());
     QCOMPARE(FileAssociations::mimeTypeFor(QStringLiteral(".html")), QStringLiteral("text/html"));
-    QVERIFY(FileAssociations::mimeTypeFor(QStringLiteral("nosuchextension")).isEmpty());
+    QVERIFY(FileAssociations::mimeTypeFor(QStringLiteral("a b")).isEmpty());
 }
 
 void TestAssociations::associateAndRestore()
@@ -146,6 +149,74 @@ void TestAssociations::dialogMovesApplyOnlyOnApply()
     QVERIFY(!FileAssociations(app.path(), QString()).IsAssociated(QStringLiteral("txt")));
     frmSettings again(host, &window);
     QCOMPARE(again.findChild<QListWidget *>(QStringLiteral("lstAss"))->count(), 1);
+}
+
+void TestAssociations::typelessAndAmbiguousExtensionsFailedSilently()
+{
+    QCOMPARE(FileAssociations::mimeTypeFor(QStringLiteral("htm")), QStringLiteral("text/html"));
+    // Nothing in the shared database for .ini; .ts is a Qt translation and an MPEG stream there.
+    QCOMPARE(FileAssociations::mimeTypeFor(QStringLiteral(".ini")), QStringLiteral("text/x-orvane-ini"));
+    QCOMPARE(FileAssociations::mimeTypeFor(QStringLiteral("ts")), QStringLiteral("text/x-orvane-ts"));
+
+    FileAssociations::Folders folders = FileAssociations::Folders::fromEnvironment();
+    QCOMPARE(folders.dataHome, m_data);
+    FileAssociations associations(m_home->path(), QStringLiteral("/opt/orvane/orvane"), folders);
+    QCOMPARE(associations.ShowAssociation(QStringLiteral(".ini")).description, QStringLiteral("Orvane INI file"));
+    QVERIFY(associations.ShowAssociation(QStringLiteral(".ts")).description.startsWith(QStringLiteral("Orvane TS file (otherwise: ")));
+    if (folders.mimeUpdater.isEmpty())
+        QSKIP("update-mime-database is not installed");
+    for (const char *extension : {"ini", "bat", "cmd"}) {
+        QVERIFY(!associations.Associate(QLatin1String(extension)));
+        QVERIFY(associations.IsAssociated(QLatin1String(extension)));
+    }
+    const QString package = QString::fromUtf8(readFile(associations.mimePackagePath()));
+    QVERIFY(package.contains(QStringLiteral("<mime-type type=\"text/x-orvane-ini\">")));
+    QVERIFY(package.contains(QStringLiteral("<glob pattern=\"*.cmd\" weight=\"60\"/>")));
+    QVERIFY(readFile(m_data + QStringLiteral("/mime/globs2")).contains("text/x-orvane-bat:*.bat"));
+    QVERIFY(readFile(associations.mimeAppsPath()).contains("text/x-orvane-ini=orvane.desktop\n"));
+
+    QVERIFY(!associations.Unassociate(QStringLiteral("ini")));
+    QVERIFY(!associations.IsAssociated(QStringLiteral("ini")));
+    QVERIFY(!readFile(m_data + QStringLiteral("/mime/globs2")).contains("*.ini"));
+    QVERIFY(!associations.Unassociate(QStringLiteral("bat")));
+    QVERIFY(!associations.Unassociate(QStringLiteral("cmd")));
+    QVERIFY(!QFile::exists(associations.mimePackagePath()));
+
+    // Without the tool that adds a type, saying so instead of doing nothing.
+    folders.mimeUpdater.clear();
+    FileAssociations without(m_home->path(), QStringLiteral("/opt/orvane/orvane"), folders);
+    QVERIFY(without.Associate(QStringLiteral("ini")).value_or(QString()).contains(QStringLiteral("update-mime-database")));
+    QVERIFY(!without.IsAssociated(QStringLiteral("ini")));
+}
+
+void TestAssociations::sharedTypesCouldNotBeTakenBack()
+{
+    QTemporaryDir app;
+    PrompterGuard prompter;
+    writeFile(app, QStringLiteral("extensions.dat"), "html\r\ntxt\r\nhtm\r\n");
+    frmMain window(app.path());
+    MainOptionsHost host(window);
+    {
+        frmSettings dialog(host, &window);
+        auto *ass = dialog.findChild<QListWidget *>(QStringLiteral("lstAss"));
+        auto *notAss = dialog.findChild<QListWidget *>(QStringLiteral("lstNotAss"));
+        notAss->setCurrentRow(2);
+        dialog.findChild<QPushButton *>(QStringLiteral("cmdAss"))->click();
+        QCOMPARE(ass->count(), 2);
+        QCOMPARE(notAss->count(), 1);
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblSharedType"))->text(),
+                 QStringLiteral(".html, .htm share the file type text/html, so they move together."));
+        dialog.findChild<QPushButton *>(QStringLiteral("cmdApply"))->click();
+        QVERIFY(FileAssociations(app.path(), QString()).IsAssociated(QStringLiteral("htm")));
+    }
+    frmSettings dialog(host, &window);
+    auto *ass = dialog.findChild<QListWidget *>(QStringLiteral("lstAss"));
+    QCOMPARE(ass->count(), 2);
+    emit ass->itemDoubleClicked(ass->findItems(QStringLiteral(".htm"), Qt::MatchExactly).value(0));
+    QCOMPARE(ass->count(), 0);
+    dialog.findChild<QPushButton *>(QStringLiteral("cmdApply"))->click();
+    QVERIFY(!FileAssociations(app.path(), QString()).IsAssociated(QStringLiteral("html")));
+    QVERIFY(prompter->asked.isEmpty());
 }
 
 QTEST_MAIN(TestAssociations)

@@ -4,10 +4,12 @@
 #include "CommandTable.h"
 #include "EditorSurface.h"
 #include "FieldRule.h"
+#include "FileFilters.h"
 #include "MainOptionsHost.h"
 #include "NumberField.h"
 #include "OptionsApply.h"
 #include "SettingsStore.h"
+#include "TypingAids.h"
 #include "TestSupport.h"
 #include "frmMain.h"
 #include "frmSettings.h"
@@ -106,6 +108,8 @@ private slots:
     void translucencyAlpha();
     void ignoreList_data();
     void ignoreList();
+    void reloadedSettingsKeptTheOldIgnoreList();
+    void schemeBoxAndProgramFilterWereMisnamed();
     void schemeFiles();
     void defaultsLeaveUnlistedControls();
     void defaultsThenCancelChangesNothing();
@@ -217,6 +221,30 @@ void TestOptions::ignoreList()
     child<QPlainTextEdit>(dialog.get(), "txtIgnore")->setPlainText(text);
     QVERIFY(dialog->Apply().isEmpty());
     QCOMPARE(readFile(w.app.filePath(QStringLiteral("ignoreclosetag.txt"))), file);
+}
+
+void TestOptions::reloadedSettingsKeptTheOldIgnoreList()
+{
+    Window w;
+    writeFile(w.app, QStringLiteral("ignoreclosetag.txt"), "BLINK\r\nwbr\r\n");
+    QVERIFY(!w.window->typingAids().ignoreElements().contains(QStringLiteral("blink")));
+    // What the focus check does after another window saved its settings.
+    w.window->LoadMySettings(true);
+    QCOMPARE(w.window->typingAids().ignoreElements(), (QStringList{QStringLiteral("blink"), QStringLiteral("wbr")}));
+}
+
+void TestOptions::schemeBoxAndProgramFilterWereMisnamed()
+{
+    Window w;
+    auto dialog = w.dialog();
+    w.prompter->inputAnswers << std::nullopt;
+    child<QPushButton>(dialog.get(), "cmdSaveColorScheme")->click();
+    QCOMPARE(w.prompter->dialogs.last().title, QStringLiteral("Orvane"));
+    w.prompter->openAnswers << QString();
+    child<QPushButton>(dialog.get(), "cmdBrowseThirdPartyEditor")->click();
+    // Shown with the dialog's details hidden, each entry names its patterns once.
+    for (const QString &entry : FileFilters::dialogFilter(w.prompter->dialogs.last().filter).split(QStringLiteral(";;")))
+        QCOMPARE(FileFilters::displayText(entry).count(QLatin1Char('(')), 1);
 }
 
 void TestOptions::schemeFiles()

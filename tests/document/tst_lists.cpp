@@ -119,7 +119,11 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
         QTest::newRow("three slashes shown whole") << 1 << "/a/b/c.txt" << "&1 /a/b/c.txt";
-        QTest::newRow("deep path keeps three folders") << 9 << "/home/u/a/b/c/d/e.txt" << "&9 ../b/c/d/e.txt";
+        QTest::newRow("long deep path keeps three folders")
+            << 9 << "/home/user/projects/customer-archive/2026/reports/b/c/d/e.txt" << "&9 ../b/c/d/e.txt";
+        QTest::newRow("long shallow path shown whole")
+            << 4 << "/a-very-long-folder-name-for-the-menu/another-long-name/e.txt"
+            << "&4 /a-very-long-folder-name-for-the-menu/another-long-name/e.txt";
         QTest::newRow("tenth") << 10 << "/a.txt" << "1&0 /a.txt";
         QTest::newRow("trailing blanks removed") << 2 << "/a/b.txt  " << "&2 /a/b.txt";
         QTest::newRow("ampersand shown as itself") << 3 << "/R&D.txt" << "&3 /R&&D.txt";
@@ -130,6 +134,18 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, expected);
         QCOMPARE(RecentFiles::captionFor(number, path), expected);
+    }
+
+    // "/home/u/a/b.txt" was shown as "../u/a/b.txt": cut although it fitted.
+    void shortFormCutPathsThatFitted()
+    {
+        for (const QString path : {QStringLiteral("/home/u/a/b.txt"), QStringLiteral("/home/u/src/orvane/main.cpp"),
+                                   QStringLiteral("/x/") + QString(RecentFiles::ShortFormLimit - 3, u'n')}) {
+            QCOMPARE(path.size() <= RecentFiles::ShortFormLimit, true);
+            QCOMPARE(RecentFiles::shortForm(path), path);
+        }
+        const QString over = QStringLiteral("/home/u/a/b/") + QString(RecentFiles::ShortFormLimit, u'n');
+        QCOMPARE(RecentFiles::shortForm(over), QStringLiteral("../u/a/b/") + QString(RecentFiles::ShortFormLimit, u'n'));
     }
 
     void historyIgnoresLetterCase()

@@ -1,3 +1,4 @@
+#include "FileFilters.h"
 #include "FileIO.h"
 #include "KeywordDefinition.h"
 #include "LanguageDefinition.h"
@@ -80,6 +81,7 @@ private slots:
     void savingNamesAndFailures();
     void closingAsksAndReloadsTheDocumentLanguage();
     void nonLatin1TextWasSavedAsQuestionMarks();
+    void dialogFiltersNamedTheirPatternsTwice();
 };
 
 void TestKeywordEditor::writtenLines_data()
@@ -340,6 +342,24 @@ void TestKeywordEditor::nonLatin1TextWasSavedAsQuestionMarks()
     latin.keywords = {QStringLiteral("\u00c3\u00a9")};
     QVERIFY(!latin.write(dir.filePath(QStringLiteral("keywords/latin.kw"))));
     QCOMPARE(KeywordDefinition::read(dir.filePath(QStringLiteral("keywords/latin.kw")))->keywords, latin.keywords);
+}
+
+void TestKeywordEditor::dialogFiltersNamedTheirPatternsTwice()
+{
+    PrompterGuard prompter;
+    QTemporaryDir dir;
+    frmKeyWordEditor editor(dir.path(), QString());
+    prompter->openAnswers << QString() << QString();
+    prompter->saveAnswers << QString();
+    editor.Open();
+    editor.SaveAs();
+    child<QPushButton>(&editor, "cmdBrowseExe")->click();
+    QCOMPARE(prompter->dialogs.size(), 3);
+    QStringList shown;
+    for (const auto &dialog : prompter->dialogs)
+        shown << FileFilters::displayText(FileFilters::dialogFilter(dialog.filter));
+    QCOMPARE(shown, (QStringList{QStringLiteral("Orvane Keyword Files (*.kw)"), QStringLiteral("Orvane Keyword Files (*.kw)"),
+                                 QStringLiteral("Compilers (*)")}));
 }
 
 QTEST_MAIN(TestKeywordEditor)

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QTimer>
@@ -66,6 +67,7 @@ private slots:
     void missingCompilerAsksThenShowsTheWindow();
     void questionsBeforeTheRun();
     void endlessCompilerStopsWithEsc();
+    void compileWasGreyedOutWithoutALanguage();
 };
 
 void TestCompile::fileNameIsOneWord_data()
@@ -207,6 +209,22 @@ void TestCompile::endlessCompilerStopsWithEsc()
     QVERIFY(paints > 0);
     QCOMPARE(f.window->surface().text(), before);
     QTRY_VERIFY(!f.output());
+}
+
+void TestCompile::compileWasGreyedOutWithoutALanguage()
+{
+    Fixture f;
+    f.open("notes.txt", "plain words\n");
+    QVERIFY(!f.window->language.languageActive);
+    QCoreApplication::processEvents();
+    emit f.window->findChild<QMenu *>(QStringLiteral("mnuProgramming"))->aboutToShow();
+    QAction *compile = CommandTable::findCommand(f.window.get(), "mnuToolsCompile");
+    QVERIFY(compile->isEnabled());
+    f.prompter->answers = {QMessageBox::No};
+    compile->trigger();
+    QCOMPARE(f.questions(), (QStringList{"No Compiler defined: You haven't defined a compiler for this language yet, do "
+                                         "you want to start up the keyword editor so you can define one?"}));
+    QVERIFY(!f.output());
 }
 
 QTEST_MAIN(TestCompile)

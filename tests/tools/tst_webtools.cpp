@@ -1,4 +1,5 @@
 #include "CommandTable.h"
+#include "DocumentReader.h"
 #include "EditorSurface.h"
 #include "ExternalTools.h"
 #include "HistoryLists.h"
@@ -55,6 +56,14 @@ private:
             body = "<h1>not here</h1>";
         } else if (path == "/silent") {
             return;
+        } else if (path == "/huge" || path == "/unannounced") {
+            body = QByteArray(5000, 'x');
+            if (path == "/unannounced") {
+                // No length: the body ends when the connection does.
+                socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body);
+                socket->disconnectFromHost();
+                return;
+            }
         }
         socket->write(head + "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
@@ -98,11 +107,14 @@ private slots:
     void fetchOutcomes_data();
     void fetchOutcomes();
     void cancelEndsAWaitingFetch();
+    void bodyLargerThanTheEditorHoldsIsRefused_data();
+    void bodyLargerThanTheEditorHoldsIsRefused();
     void dataFromUrlInsertsThePage();
     void dataFromUrlReportsAFailure();
     void terminalAndSettingsToolsFound();
     void shellCommandsUseTheDocumentFolder();
     void browserCommands();
+    void explorerWithoutAFileManagerSaidNothing();
 };
 
 void TestWebTools::bodiesDecodeByCharset_data()
@@ -180,6 +192,38 @@ void TestWebTools::cancelEndsAWaitingFetch()
     QCOMPARE(fetcher.timeout(), UrlFetcher::DefaultTimeoutMs);
 }
 
+void TestWebTools::bodyLargerThanTheEditorHoldsIsRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("announced") << "/huge" << "%1 is too large to insert: 5,000 bytes. The editor holds up to 1,000 bytes.";
+    QTest::newRow("not announced") << "/unannounced"
+                                   << "%1 is too large to insert: more than 1,000 bytes. The editor holds up to 1,000 bytes.";
+}
+
+void TestWebTools::bodyLargerThanTheEditorHoldsIsRefused()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    QLocale::setDefault(QLocale::c());
+    TinyServer server;
+    UrlFetcher fetcher;
+    QCOMPARE(fetcher.maxBytes(), DocumentReader::MaxFileBytes);
+    fetcher.setMaxBytes(1000);
+    qint64 reported = 0;
+    connect(&fetcher, &UrlFetcher::progress, this, [&](qint64 received, qint64) { reported = received; });
+    const QString address = server.url(qPrintable(path));
+    const FetchResult result = fetcher.FetchUrl(address);
+    QCOMPARE(result.outcome, Outcome::TooLarge);
+    QVERIFY(result.text.isEmpty());
+    QVERIFY(!result.succeeded());
+    QCOMPARE(frmURL::tooLargeMessage(address, result, fetcher.maxBytes()), message.arg(address));
+    QLocale::setDefault(QLocale::system());
+    // The same server's small page still arrives afterwards.
+    QCOMPARE(fetcher.FetchUrl(server.url("/page")).outcome, Outcome::Ok);
+    QVERIFY(reported > 0);
+}
+
 void TestWebTools::dataFromUrlInsertsThePage()
 {
     TinyServer server;
@@ -252,7 +296,7 @@ void TestWebTools::shellCommandsUseTheDocumentFolder()
     f.shell().setEnvironment(QString(), QString());
     f.shell().CommandPrompt();
     QString opened;
-    f.shell().setFolderOpener([&](const QString &folder) { return !(opened = folder).isEmpty(); });
+    f.shell().setFolderOpener([&](const QString &folder, const std::function<void()> &) { return !(opened = folder).isEmpty(); });
     f.shell().Explorer();
     QCOMPARE(opened, QDir::homePath());
 
@@ -289,6 +333,48 @@ void TestWebTools::browserCommands()
     f.shell().OpenFileInDefaultBrowser();
     QCOMPARE(urls, (QList<QUrl>{QUrl::fromLocalFile(page), QUrl::fromLocalFile(page)}));
     QCOMPARE(f.prompter->asked.size(), 2);
+}
+
+void TestWebTools::explorerWithoutAFileManagerSaidNothing()
+{
+    ShellFixture f;
+    QTemporaryDir bin;
+    const QString marker = bin.filePath(QStringLiteral("opened"));
+    const auto script = [&](const char *name, const QByteArray &body) {
+        const QString path = writeFile(bin, QLatin1String(name), "#!/bin/sh\n" + body + "\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    QStringList installed;
+    f.shell().setFinder([&](const QString &name) { return installed.contains(name) ? bin.filePath(name) : QString(); });
+    const QString expected = QStringLiteral("Unable to open the folder. Install a file manager first!");
+
+    // No xdg-open at all.
+    f.prompter->answers << QMessageBox::Ok;
+    f.shell().Explorer();
+    QCOMPARE(f.prompter->asked.size(), 1);
+    QCOMPARE(f.prompter->asked.last().text, expected);
+
+    // xdg-open is there, but nothing handles folders: it is not even started.
+    script("xdg-open", "echo \"$1\" > '" + marker.toUtf8() + "'; exit 3");
+    script("xdg-mime", "exit 0");
+    installed = {QStringLiteral("xdg-open"), QStringLiteral("xdg-mime")};
+    f.prompter->answers << QMessageBox::Ok;
+    f.shell().Explorer();
+    QCOMPARE(f.prompter->asked.size(), 2);
+    QVERIFY(!QFile::exists(marker));
+
+    // A handler is named but the opener gives up: said once it has.
+    script("xdg-mime", "echo fm.desktop");
+    f.prompter->answers << QMessageBox::Ok;
+    f.shell().Explorer();
+    QTRY_COMPARE(f.prompter->asked.size(), 3);
+    QCOMPARE(readFile(marker).trimmed(), QDir::homePath().toUtf8());
+
+    // One that succeeds says nothing.
+    script("xdg-open", "exit 0");
+    f.shell().Explorer();
+    QTest::qWait(300);
+    QCOMPARE(f.prompter->asked.size(), 3);
 }
 
 QTEST_MAIN(TestWebTools)

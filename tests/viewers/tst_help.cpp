@@ -164,6 +164,30 @@ private slots:
         QVERIFY(shown.contains(QStringLiteral("QScintilla 2.")));
     }
 
+    // The about box showed "Orvane <version>" twice and "version 3 or later" beside a metainfo
+    // that says GPL-3.0-only: one name, one version, one licence everywhere.
+    void aboutBoxRepeatedItselfAndDisagreedOnTheLicence()
+    {
+        frmAbout box(QString(), nullptr);
+        const QString shown = box.lblTitle->text() + QLatin1Char('\n') + box.lblText->text();
+        QCOMPARE(shown.count(AboutInfo::version()), 1);
+        QCOMPARE(shown.count(QStringLiteral("Orvane")), 1);
+
+        const QString source = TestSupport::sourceDir();
+        QVERIFY(TestSupport::readFile(source + QStringLiteral("/LICENSE")).contains("GNU GENERAL PUBLIC LICENSE\n                       Version 3,"));
+        const QString metainfo = QString::fromUtf8(TestSupport::readFile(source + QStringLiteral("/desktop/io.github.orvane.Orvane.metainfo.xml.in")));
+        const QString licence = QRegularExpression(QStringLiteral("<project_license>([^<]+)</project_license>")).match(metainfo).captured(1);
+        QCOMPARE(licence, QStringLiteral("GPL-3.0-only"));
+        QTextDocument manual;
+        manual.setHtml(QString::fromUtf8(TestSupport::readFile(source + QStringLiteral("/data/help/index.html"))));
+        const QString readme = QString::fromUtf8(TestSupport::readFile(source + QStringLiteral("/README.md")));
+        for (const QString &text : {shown, manual.toPlainText()}) {
+            QVERIFY(text.contains(licence));
+            QVERIFY(!text.contains(QStringLiteral("or later")));
+        }
+        QVERIFY(readme.contains(licence + QStringLiteral(" (see `LICENSE`)")));
+    }
+
     // The shipped manual names every command of the menus, and the tips file is worth opening.
     void shippedFiles()
     {
