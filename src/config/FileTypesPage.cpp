@@ -137,11 +137,6 @@ void FileTypesPage::noteShared(const QStringList &entries, const QString &type)
                                                .arg(entries.join(QStringLiteral(", ")), type));
 }
 
-QString FileTypesPage::sharedTypeNote() const
-{
-    return m_shared->text();
-}
-
 void FileTypesPage::moveSelected(QListWidget *from, QListWidget *to)
 {
     QListWidgetItem *item = from->currentItem();

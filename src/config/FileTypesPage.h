@@ -27,8 +27,6 @@ public:
     QStringList applyAssociations();
     void moveSelected(QListWidget *from, QListWidget *to);
     void showAssociation(const QString &entry);
-    // The note under the current association: which entries share a file type and so move together.
-    QString sharedTypeNote() const;
 
     QCheckBox *chkEnableSyntaxHighlight2 = nullptr;
     QCheckBox *chkShowArguments = nullptr;
