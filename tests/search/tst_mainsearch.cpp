@@ -7,10 +7,12 @@
 #include "TestSupport.h"
 #include "frmMain.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -125,6 +127,85 @@ private slots:
         QTest::keyClick(m.window.txtText(), Qt::Key_M, Qt::ControlModifier);
         QCOMPARE(m.s.selStart(), 12);
         QCOMPARE(m.s.selLength(), 1);
+    }
+
+    // Escape, like every other way of closing, hands the regular-expression choice back.
+    void escapeKeepsTheRegExpChoice()
+    {
+        MainWindow m;
+        QVERIFY(m.show(QStringLiteral("abc")));
+        for (const auto &[key, name] : {std::pair{Qt::Key_F, "frmFind"}, std::pair{Qt::Key_R, "frmReplace"}}) {
+            for (const bool on : {true, false}) {
+                QDialog *dialog = m.open(key, name);
+                QVERIFY(dialog);
+                auto *box = child<QCheckBox>(dialog, "chkRegExp");
+                QCOMPARE(box->isChecked(), !on);
+                box->setChecked(on);
+                QTest::keyClick(child<QComboBox>(dialog, "cboFind"), Qt::Key_Escape);
+                QTRY_VERIFY(!m.window.search().toolWindow() || !m.window.search().toolWindow()->isVisible());
+                QCOMPARE(m.window.settings.RegExpSearch, on);
+                m.window.txtText()->setFocus();
+            }
+        }
+    }
+
+    // A bare LF from a replacement or a decoder becomes the document's CR LF, and go to line, the
+    // bookmarks and the lines window count the lines the window shows, in a binary document too.
+    void replacedLineFeedBreaksTheLineModel()
+    {
+        MainWindow m;
+        QVERIFY(m.show(QStringLiteral("one;two;three\r\nfour")));
+        QDialog *replace = m.open(Qt::Key_R, "frmReplace");
+        QVERIFY(replace);
+        child<QCheckBox>(replace, "chkRegExp")->setChecked(true);
+        child<QComboBox>(replace, "cboFind")->setEditText(QStringLiteral(";"));
+        child<QComboBox>(replace, "cboReplace")->setEditText(QStringLiteral("\\n"));
+        QTest::mouseClick(child<QPushButton>(replace, "cmdReplaceAll"), Qt::LeftButton);
+        QCOMPARE(child<QLabel>(replace, "lblInfo")->text(), QStringLiteral("2 items replaced."));
+        QCOMPARE(m.s.text(), QStringLiteral("one\r\ntwo\r\nthree\r\nfour"));
+        replace->close();
+        m.window.txtText()->setFocus();
+        gotoLine(m, 3);
+        QCOMPARE(m.s.selStart(), 10);
+        CommandTable::findCommand(&m.window, "mnuSearchToggleBookmark")->trigger();
+        m.s.setSelStart(0);
+        QAction *next = CommandTable::findCommand(&m.window, "mnuSearchNextBookmark");
+        QTRY_VERIFY(next->isEnabled());
+        next->trigger();
+        QCOMPARE(m.s.selStart(), 10);
+
+        m.s.setText(QStringLiteral("a%0Ab"));
+        CommandTable::findCommand(&m.window, "mnuToolsURLDecode")->trigger();
+        QCOMPARE(m.s.text(), QStringLiteral("a\r\nb"));
+
+        const char bytes[] = "x\0\ny\rz";
+        m.window.ReadFile(writeFile(m.app, QStringLiteral("lone.bin"), QByteArray(bytes, 6)), false);
+        QCOMPARE(m.s.text(), QString::fromLatin1(bytes, 6));
+        QCOMPARE(m.s.lineCount(), 3);
+        gotoLine(m, 3);
+        QCOMPARE(m.s.selStart(), 5);
+        QDialog *find = m.open(Qt::Key_F, "frmFind");
+        QVERIFY(find);
+        child<QCheckBox>(find, "chkListLines")->setChecked(true);
+        child<QComboBox>(find, "cboFind")->setEditText(QStringLiteral("z"));
+        QTest::mouseClick(child<QPushButton>(find, "cmdFindNext"), Qt::LeftButton);
+        QDialog *lines = m.window.search().toolWindow();
+        QVERIFY(lines && lines->objectName() == QLatin1String("frmLines"));
+        auto *list = child<QListWidget>(lines, "lstLines");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("3\tz"));
+    }
+
+private:
+    static void gotoLine(MainWindow &m, int line)
+    {
+        QDialog *dialog = m.open(Qt::Key_G, "frmGotoLine");
+        QVERIFY(dialog);
+        // Its activation fills the line box: the number goes in after that.
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        child<QLineEdit>(dialog, "txtLine")->setText(QString::number(line));
+        QTest::mouseClick(child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
+        m.window.txtText()->setFocus();
     }
 };
 
