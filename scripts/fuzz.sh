@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer programs (clang, with AddressSanitizer and UndefinedBehaviorSanitizer) and
-# runs each for the given number of seconds (default 60). Seeds come from tests/fuzz/corpus/<target>;
+# runs each for the given number of seconds (default 60; scripts/test.sh runs each for 10). Seeds come from tests/fuzz/corpus/<target>;
 # what a run discovers stays in the build folder; an input that crashes a reader is written to
 # tests/fuzz/regressions/<target>/, where the replay test picks it up once it is fixed.
 #   scripts/fuzz.sh [seconds] [target...]
@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-all="keywords functionhelp settings lists rtf base64 percent document templates schemes"
+all="keywords functionhelp settings lists rtf base64 percent document templates schemes loader"
 targets=${*:-$all}
 build=${ORVANE_FUZZ_BUILD:-build-fuzz}
 launcher=()

@@ -18,3 +18,8 @@ if [ "${ORVANE_SKIP_SANITIZE:-0}" != 1 ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure -j"$jobs")
 fi
+
+# Every libFuzzer target for a short run where clang can build them; scripts/fuzz.sh alone runs longer.
+if [ "${ORVANE_SKIP_FUZZ:-0}" != 1 ] && command -v clang++ >/dev/null; then
+  scripts/fuzz.sh "${ORVANE_FUZZ_SECONDS:-10}"
+fi

@@ -1,6 +1,16 @@
 #include "CommandLineOptions.h"
 
+#include "FileIO.h"
+
 namespace CommandLineOptions {
+
+QStringList nativeArguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << FileIO::decodePath(QByteArray(argv[i]));
+    return arguments;
+}
 
 Parsed parse(const QStringList &arguments)
 {

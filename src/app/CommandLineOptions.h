@@ -18,6 +18,9 @@ struct Parsed {
 // the first "--" ends the options and is dropped; a later "--" is a file name.
 Parsed parse(const QStringList &arguments);
 
+// argv after the program name, each argument byte for byte (a file name need not be UTF-8).
+QStringList nativeArguments(int argc, char **argv);
+
 QString usageText(const QString &programName);
 QString versionText();
 

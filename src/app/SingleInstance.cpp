@@ -1,12 +1,15 @@
 #include "SingleInstance.h"
 
+#include "FileIO.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QWidget>
+
+#include <cstdlib>
 
 #include <unistd.h>
 
@@ -17,11 +20,16 @@ const QByteArray kAck = QByteArrayLiteral("ok\n");
 // A request is one short line; anything longer is not ours.
 constexpr qsizetype kMaxRequest = 64;
 
-QString documentKey(const QString &path)
+// The path's bytes, resolved where it exists: two names differing only in bytes that are not
+// UTF-8 are two documents.
+QByteArray documentKey(const QString &path)
 {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    if (char *resolved = ::realpath(FileIO::encodePath(path).constData(), nullptr)) {
+        const QByteArray key(resolved);
+        std::free(resolved);
+        return key;
+    }
+    return FileIO::encodePath(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
 }
 
 } // namespace
@@ -39,7 +47,7 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::serverName(const QString &path)
 {
-    const QByteArray hash = QCryptographicHash::hash(documentKey(path).toUtf8(), QCryptographicHash::Sha1);
+    const QByteArray hash = QCryptographicHash::hash(documentKey(path), QCryptographicHash::Sha1);
     // Short enough for the socket path limit even under a long temporary folder.
     return QStringLiteral("orvane-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash.toHex().left(24)));
 }

@@ -8,10 +8,7 @@
 int main(int argc, char *argv[])
 {
     // Answered before the toolkit starts, so they work without a display.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLineOptions::Parsed options = CommandLineOptions::parse(arguments);
+    const CommandLineOptions::Parsed options = CommandLineOptions::parse(CommandLineOptions::nativeArguments(argc, argv));
     if (options.action != CommandLineOptions::Action::Run) {
         const QString text = options.action == CommandLineOptions::Action::ShowHelp
             ? CommandLineOptions::usageText(QStringLiteral("orvane"))
@@ -21,5 +18,6 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane"));
-    return modStartUp::Main(app);
+    // The toolkit has taken its own options out of argv by now.
+    return modStartUp::Main(app, CommandLineOptions::nativeArguments(argc, argv));
 }

@@ -4,10 +4,12 @@
 #include "CommandLineOptions.h"
 #include "DesktopIntegration.h"
 #include "DocumentLoader.h"
+#include "FileIO.h"
 #include "Launcher.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
 #include "ViewerWindows.h"
+#include "WindowPlacement.h"
 #include "CriticalError.h"
 #include "frmMain.h"
 
@@ -18,6 +20,12 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace modStartUp {
 
 namespace {
@@ -25,6 +33,8 @@ namespace {
 const QString kTitle = QStringLiteral("Orvane");
 // Set only around the start of a process that must open its own argument.
 const char kForwardedVariable[] = "ORVANE_FORWARDED";
+// The path's bytes in hex, when starting a process would turn the argument into another name.
+const char kNativePathVariable[] = "ORVANE_FORWARDED_PATH";
 
 QString withoutQuotes(QString token)
 {
@@ -49,11 +59,13 @@ QString resolveArgument(const QString &argument, const QString &currentDir)
 
 bool createEmptyFile(const QString &path)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    const int fd = ::open(FileIO::encodePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        ::close(fd);
         return true;
-    askUser(nullptr, QStringLiteral("Couldn't create ") + path + QStringLiteral(": ") + file.errorString(), kTitle,
-            QMessageBox::Ok, QMessageBox::Critical);
+    }
+    askUser(nullptr, QStringLiteral("Couldn't create ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)),
+            kTitle, QMessageBox::Ok, QMessageBox::Critical);
     return false;
 }
 
@@ -232,7 +244,11 @@ bool startForwardedInstance(const QString &path)
     const bool hadMark = qEnvironmentVariableIsSet(kForwardedVariable);
     const QByteArray previous = qgetenv(kForwardedVariable);
     qputenv(kForwardedVariable, QByteArrayLiteral("1"));
+    const QByteArray native = FileIO::encodePath(path);
+    if (native != QFile::encodeName(path))
+        qputenv(kNativePathVariable, native.toHex());
     const bool started = Launcher::startInstance(path);
+    qunsetenv(kNativePathVariable);
     if (hadMark)
         qputenv(kForwardedVariable, previous);
     else
@@ -247,15 +263,24 @@ bool takeForwardedMark()
     return forwarded;
 }
 
-int Main(QApplication &app)
+QStringList restoreForwardedPath(QStringList files)
+{
+    const QByteArray native = QByteArray::fromHex(qgetenv(kNativePathVariable));
+    qunsetenv(kNativePathVariable);
+    if (!native.isEmpty() && !files.isEmpty() && files.first() == QFile::decodeName(native))
+        files.first() = FileIO::decodePath(native);
+    return files;
+}
+
+int Main(QApplication &app, const QStringList &arguments)
 {
     const bool forwarded = takeForwardedMark();
     DesktopIntegration::prepareApplication();
+    WindowPlacement::keepWindowsOnScreen();
     const AppFolders folders = AppFolders::forThisProcess();
     // A folder that cannot be made shows up later as the lists' and settings' own write errors.
     folders.createWritableFolders();
-    // The toolkit has taken its own options out of the arguments by now.
-    const QStringList files = CommandLineOptions::parse(QCoreApplication::arguments().mid(1)).files;
+    const QStringList files = restoreForwardedPath(CommandLineOptions::parse(arguments).files);
     std::unique_ptr<frmMain> window;
     std::unique_ptr<SingleInstance> instance;
     try {

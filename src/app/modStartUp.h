@@ -58,6 +58,9 @@ bool startForwardedInstance(const QString &path);
 bool takeForwardedMark();
 
 // The program: creates the main window, runs start-up and the event loop; the exit code.
-int Main(QApplication &app);
+// arguments: those after the program name, byte for byte (CommandLineOptions::nativeArguments).
+int Main(QApplication &app, const QStringList &arguments);
+// A forwarded process's file argument with its bytes restored where starting the process lost them.
+QStringList restoreForwardedPath(QStringList files);
 
 } // namespace modStartUp

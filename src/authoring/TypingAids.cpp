@@ -2,11 +2,11 @@
 
 #include "CommandTable.h"
 #include "EditorSurface.h"
+#include "FileIO.h"
 #include "Settings.h"
 #include "TypingHost.h"
 
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 #include <QWidget>
 
@@ -411,10 +411,11 @@ QString TypingAids::closeTagName(QStringView text)
 void TypingAids::AddIgnoreElements(const QString &path)
 {
     m_ignore.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Through the program files' reader: a pipe in its place must not block the window.
+    const auto bytes = FileIO::readAll(path);
+    if (!bytes)
         return;
-    const QString text = QString::fromLatin1(file.readAll());
+    const QString text = QString::fromLatin1(*bytes);
     for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
         const QString name = line.trimmed().toString().toLower();
         if (!name.isEmpty())

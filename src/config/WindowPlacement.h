@@ -19,4 +19,10 @@ Settings::Placement placementOf(const QRect &frame, const QSize &size, bool maxi
 void apply(QWidget *window, const Settings::Placement &placement);
 void store(const QWidget *window, Settings::Placement &placement);
 
+// From now on no window of the program is shown larger than its screen's available area: text
+// read from a file (a template name, a history entry) no longer widens a dialog past it.
+void keepWindowsOnScreen();
+// Narrows the controls whose wanted width exceeds the available area, then fits the window into it.
+void fitOnScreen(QWidget *window);
+
 } // namespace WindowPlacement

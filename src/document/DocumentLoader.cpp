@@ -4,7 +4,8 @@
 #include "Utf8Units.h"
 
 #include <QDateTime>
-#include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -474,10 +475,10 @@ QString ToLf(const QString &text)
 
 QString FileTimeText(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    struct stat info {};
+    if (path.isEmpty() || ::stat(FileIO::encodePath(path).constData(), &info) != 0)
         return {};
-    const QDateTime t = info.lastModified().toLocalTime();
+    const QDateTime t = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec).toLocalTime();
     return QStringLiteral("%1%2%3-%4:%5:%6")
         .arg(t.date().year())
         .arg(t.date().month())
@@ -508,7 +509,8 @@ QString ExtensionOf(const QString &path)
 
 bool FileExists(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo::exists(path);
+    struct stat info {};
+    return !path.isEmpty() && ::stat(FileIO::encodePath(path).constData(), &info) == 0;
 }
 
 QString lineEndingLabel(LineEnding ending)

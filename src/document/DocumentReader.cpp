@@ -4,7 +4,9 @@
 #include "DocumentSaver.h"
 #include "DocumentState.h"
 #include "EditorSurface.h"
+#include "FileIO.h"
 #include "Launcher.h"
+#include "MappedFile.h"
 #include "OpenFilesRegister.h"
 #include "Prompter.h"
 #include "Settings.h"
@@ -12,14 +14,19 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString kTitle = QStringLiteral("Orvane");
+constexpr int MaxReadAttempts = 3;
 
 DocumentReader::StepObserver &stepObserver()
 {
@@ -40,17 +47,54 @@ struct DecodedLoad {
     bool ascii;
 };
 
-// Puts an open file into the surface: mapped, scanned once, converted piece by piece into the
-// widget, with the window kept painting between pieces.
-DecodedLoad loadInto(EditorSurface &s, QFile &file)
+// What tells that a file changed while it was read.
+struct Stamp {
+    off_t size = -1;
+    timespec modified{};
+    bool operator==(const Stamp &other) const
+    {
+        return size == other.size && modified.tv_sec == other.modified.tv_sec
+            && modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
+Stamp stampOf(int fd)
 {
-    const qint64 size = file.size();
-    uchar *mapped = size > 0 ? file.map(0, size) : nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return {};
+    return {info.st_size, info.st_mtim};
+}
+
+QByteArray readWhole(int fd, qint64 size)
+{
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, std::size_t(size - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    bytes.truncate(qsizetype(done));
+    return bytes;
+}
+
+// Puts an open file into the surface: mapped, scanned once, converted piece by piece into the
+// widget, with the window kept painting between pieces. nullopt when the file changed while it
+// was read (what the surface holds then is no state the file was ever in).
+std::optional<DecodedLoad> loadInto(EditorSurface &s, int fd)
+{
+    const Stamp before = stampOf(fd);
+    const qint64 size = before.size;
+    const MappedFile mapped(fd, size);
     QByteArray read;
-    if (!mapped && size > 0)
-        read = file.readAll();
-    const char *data = mapped ? reinterpret_cast<const char *>(mapped) : read.constData();
-    const qsizetype length = mapped ? qsizetype(size) : read.size();
+    if (!mapped.data() && size > 0)
+        read = readWhole(fd, size);
+    const char *data = mapped.data() ? mapped.data() : read.constData();
+    const qsizetype length = mapped.data() ? qsizetype(size) : read.size();
 
     s.setVisible(false);
     DecodedLoad result{TextEncoding::Utf8, false, LineEnding::Unix, true};
@@ -82,8 +126,8 @@ DecodedLoad loadInto(EditorSurface &s, QFile &file)
     }
     step("index");
     s.setVisible(true);
-    if (mapped)
-        file.unmap(mapped);
+    if (mapped.torn() || !(stampOf(fd) == before))
+        return std::nullopt;
     return result;
 }
 
@@ -132,7 +176,7 @@ std::optional<QString> DocumentReader::refusal(const QString &path, qint64 avail
 {
     struct stat info {};
     // stat, not open: opening a pipe without a writer would block the window.
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(FileIO::encodePath(path).constData(), &info) != 0)
         return std::nullopt;
     if (S_ISDIR(info.st_mode))
         return path + QStringLiteral(" is a folder, not a file.");
@@ -218,21 +262,39 @@ void DocumentReader::ReadFile(QString filename, bool byCommandLine)
             m_host.setToolTipText(QStringLiteral("Opening ") + name + QStringLiteral(", please wait.."));
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
-        QFile file(filename);
-        if (!loadHere(filename, QFileInfo(filename).size())) {
+        struct stat info {};
+        const QByteArray native = FileIO::encodePath(filename);
+        if (!loadHere(filename, ::stat(native.constData(), &info) == 0 ? qint64(info.st_size) : 0)) {
             m_host.setToolTipText(QString());
             finishLoading();
             return;
         }
-        if (!file.open(QIODevice::ReadOnly)) {
+        const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
             m_host.setToolTipText(QString());
-            askUser(owner, QStringLiteral("Couldn't open ") + filename + QStringLiteral(": ") + file.errorString(),
+            askUser(owner, QStringLiteral("Couldn't open ") + filename + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)),
                     QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
             finishLoading();
             return;
         }
-        const DecodedLoad loaded = loadInto(s, file);
-        file.close();
+        // A file another program rewrites while it loads is read again once it holds still.
+        std::optional<DecodedLoad> read;
+        for (int attempt = 0; attempt < MaxReadAttempts && !read; ++attempt)
+            read = loadInto(s, fd);
+        ::close(fd);
+        if (!read) {
+            m_host.setToolTipText(QString());
+            askUser(owner, filename + QStringLiteral(" kept changing while it was read, so it was not opened."),
+                    QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+            s.setText(QString());
+            m_saver.resetDocumentState(QString::fromLatin1(DocumentState::Untitled));
+            m_host.resetHistory(m_state.lngFileSize);
+            finishLoading();
+            m_host.refreshView();
+            return;
+        }
+        const DecodedLoad loaded = *read;
         m_state.fileTimeText = timeText;
         m_state.encoding = loaded.encoding;
         m_state.utf8Bom = loaded.utf8Bom;
@@ -281,6 +343,8 @@ void DocumentReader::FileOpen(const QString &path)
     if (path.isEmpty()) {
         const QString folder = settings.UseFolder ? settings.InitialFolder : m_state.currentFolder;
         chosen = Prompter::instance().openFiles(owner, QStringLiteral("Open"), openFilter(), folder, true);
+        for (QString &file : chosen)
+            file = FileIO::repairPath(file);
     } else {
         chosen << path;
     }

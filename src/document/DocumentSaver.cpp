@@ -57,7 +57,7 @@ QString DocumentSaver::encodingLabelNow() const
 bool DocumentSaver::FileSave()
 {
     if (!m_state.isUntitled() && FileExists(m_state.strfilename))
-        return WriteDocument(m_state.strfilename);
+        return WriteDocument(m_state.strfilename, true);
     return FileSaveAs();
 }
 
@@ -93,7 +93,7 @@ bool DocumentSaver::FileSaveAs()
                                                        saveDialogFolder(), proposedName(), nullptr);
     if (path.isEmpty())
         return false;
-    return WriteDocument(path);
+    return WriteDocument(FileIO::repairPath(path));
 }
 
 QString DocumentSaver::javaClassFileName(const QString &text)
@@ -155,7 +155,7 @@ void DocumentSaver::ExportRichText()
         m_state.currentFolder = FolderOf(target);
 }
 
-bool DocumentSaver::WriteDocument(const QString &path)
+bool DocumentSaver::WriteDocument(const QString &path, bool offerSaveAs)
 {
     EditorSurface &surface = m_host.surface();
     QWidget *owner = m_host.ownerWindow();
@@ -178,10 +178,15 @@ bool DocumentSaver::WriteDocument(const QString &path)
     });
     if (error) {
         // The old file is as it was; the document keeps its path, its edits and its unsaved mark.
-        askUser(owner, *error, kTitle, QMessageBox::Ok, QMessageBox::Critical);
         m_state.isDocumentSaved = false;
         m_host.updateTitle();
-        return false;
+        if (!offerSaveAs) {
+            askUser(owner, *error, kTitle, QMessageBox::Ok, QMessageBox::Critical);
+            return false;
+        }
+        const auto answer = askUser(owner, *error + QStringLiteral("\r\n\r\nDo you want to save it under another name?"),
+                                    kTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical);
+        return answer == QMessageBox::Yes && FileSaveAs();
     }
     m_host.openFiles().UnregisterOpenFile(m_state.strfilename);
     resetDocumentState(path);

@@ -16,8 +16,8 @@ public:
     bool FileSaveAs();
     // Writes the text to path in the document's modes and makes path the document's path. On
     // failure the old file is untouched, the message names it and the reason, and the document
-    // stays unsaved.
-    bool WriteDocument(const QString &path);
+    // stays unsaved; with offerSaveAs the message asks whether to save under another name.
+    bool WriteDocument(const QString &path, bool offerSaveAs = false);
     void SaveSelection();
     void ExportRichText();
 

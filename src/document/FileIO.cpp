@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,7 +40,119 @@ bool writeWhole(int fd, const char *data, qsizetype size)
     return true;
 }
 
+// Short whatever the document's name: a name near the file system's limit must still save.
+QByteArray temporaryName(const QByteArray &folder, const QByteArray &tail)
+{
+    return folder + (folder.endsWith('/') ? "" : "/") + ".orvane-" + tail;
+}
+
+// The length of the strict UTF-8 sequence at p (no overlong forms, no surrogates, nothing above
+// U+10FFFF), 0 when there is none.
+int utf8SequenceAt(const unsigned char *p, qsizetype left)
+{
+    const unsigned char c = p[0];
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (left < length || p[1] < low || p[1] > high)
+        return 0;
+    for (int i = 2; i < length; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF)
+            return 0;
+    return length;
+}
+
+constexpr char16_t EscapeBase = 0xDC00;
+
+bool isEscape(char16_t c)
+{
+    return c >= EscapeBase + 0x80 && c <= EscapeBase + 0xFF;
+}
+
 } // namespace
+
+QString decodePath(const QByteArray &native)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(native.constData());
+    const qsizetype size = native.size();
+    QString path;
+    path.reserve(size);
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < size;) {
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        if (const int length = utf8SequenceAt(p + i, size - i)) {
+            i += length;
+            continue;
+        }
+        path += QString::fromUtf8(native.constData() + run, i - run);
+        path += QChar(char16_t(EscapeBase + p[i]));
+        run = ++i;
+    }
+    path += QString::fromUtf8(native.constData() + run, size - run);
+    return path;
+}
+
+QByteArray encodePath(const QString &path)
+{
+    QByteArray native;
+    native.reserve(path.size());
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t c = path.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < path.size() && QChar::isLowSurrogate(path.at(i + 1).unicode())) {
+            ++i;
+            continue;
+        }
+        if (!isEscape(c))
+            continue;
+        native += QStringView(path).mid(run, i - run).toUtf8();
+        native += char(c - EscapeBase);
+        run = i + 1;
+    }
+    native += QStringView(path).mid(run).toUtf8();
+    return native;
+}
+
+QString repairPath(const QString &path)
+{
+    if (!path.contains(QChar::ReplacementCharacter) || ::access(encodePath(path).constData(), F_OK) == 0)
+        return path;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = slash < 0 ? QStringLiteral(".") : path.left(std::max<qsizetype>(slash, 1));
+    const QString name = path.mid(slash + 1);
+    DIR *dir = ::opendir(encodePath(folder).constData());
+    if (!dir)
+        return path;
+    QString found;
+    int matches = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray entryName(entry->d_name);
+        if (QFile::decodeName(entryName) == name) {
+            found = decodePath(entryName);
+            ++matches;
+        }
+    }
+    ::closedir(dir);
+    if (matches != 1)
+        return path;
+    return slash < 0 ? found : path.left(slash + 1) + found;
+}
 
 std::optional<QString> writeAtomically(const QString &path, const QByteArray &bytes)
 {
@@ -55,24 +169,31 @@ std::optional<QString> writeAtomically(const QString &path, const std::function<
     Q_UNUSED(ignoringFileSizeSignal);
 
     // A symbolic link stays a link: the file it names is replaced.
-    QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
-        target = info.symLinkTarget();
-    const QByteArray native = QFile::encodeName(target);
-    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    QByteArray native = encodePath(path);
+    struct stat link {};
+    if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char *resolved = ::realpath(native.constData(), nullptr)) {
+            native = resolved;
+            std::free(resolved);
+        }
+    }
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : native.left(slash);
 
     struct stat old {};
     const bool existed = ::stat(native.constData(), &old) == 0;
     if (existed && !S_ISREG(old.st_mode))
         return QStringLiteral("Couldn't save %1: it is not a regular file").arg(path);
+    // The rename below would replace a file its user may not write; only the folder is asked.
+    if (existed && ::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0)
+        return failure(path, errno);
 
     // An unnamed file first: a writer killed halfway leaves nothing behind, the old file stays whole.
     QByteArray tempName;
     int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     const bool unnamed = fd >= 0;
     if (!unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        tempName = native + ".orvane-XXXXXX";
+        tempName = temporaryName(folder, "XXXXXX");
         fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     }
     if (fd < 0)
@@ -108,7 +229,7 @@ std::optional<QString> writeAtomically(const QString &path, const std::function<
     if (unnamed) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         for (int attempt = 0; tempName.isEmpty(); ++attempt) {
-            QByteArray name = native + ".orvane-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt);
+            QByteArray name = temporaryName(folder, QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt));
             if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
                 tempName = name;
             else if (errno != EEXIST || attempt > 100)
@@ -131,10 +252,32 @@ std::optional<QString> writeAtomically(const QString &path, const std::function<
 
 std::optional<QByteArray> readAll(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Without O_NONBLOCK, opening a pipe that has no writer waits for one.
+    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    return file.readAll();
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    char block[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        bytes.append(block, qsizetype(n));
+    }
+    ::close(fd);
+    return bytes;
 }
 
 QStringList readLines(const QString &path)

@@ -17,8 +17,18 @@ std::optional<QString> writeAtomically(const QString &path, const QByteArray &by
 using PieceWriter = std::function<bool(const char *, qsizetype)>;
 std::optional<QString> writeAtomically(const QString &path, const std::function<bool(const PieceWriter &)> &produce);
 
-// Reads the whole file; nullopt when it cannot be read.
+// Reads the whole file; nullopt when it cannot be read or is not a regular file (a pipe in place
+// of a program file would block the program for good).
 std::optional<QByteArray> readAll(const QString &path);
+
+// A path as the system names it and back, byte for byte: valid UTF-8 is decoded as usual, every
+// other byte b becomes the lone surrogate U+DC00 + b (Qt's own conversion turns it into U+FFFD,
+// which names another file).
+QString decodePath(const QByteArray &native);
+QByteArray encodePath(const QString &path);
+// A path that went through Qt's lossy conversion (a dialog's answer): when it names no file and
+// exactly one entry of its folder reads the same way, that entry's path; else path unchanged.
+QString repairPath(const QString &path);
 
 // The lines of a program file (CR LF, LF or lone CR ends), Latin-1, one byte per character.
 QStringList readLines(const QString &path);

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace ListFile {
 
 QString decode(const QByteArray &bytes)
@@ -78,7 +80,13 @@ std::optional<QString> append(const QString &path, const QString &line)
     });
 }
 
-std::optional<QString> update(const QString &path, const std::function<bool(QStringList &)> &change)
+namespace {
+
+using Reader = std::optional<QStringList> (*)(const QString &);
+using Writer = std::optional<QString> (*)(const QString &, const QStringList &);
+
+std::optional<QString> updateWith(const QString &path, Reader reader, Writer writer,
+                                  const std::function<bool(QStringList &)> &change)
 {
     QLockFile lock(path + QStringLiteral(".lock"));
     // A holder that died leaves its lock behind; QLockFile sees the dead process at once, and a
@@ -89,14 +97,80 @@ std::optional<QString> update(const QString &path, const std::function<bool(QStr
     QStringList lines;
     if (QFile::exists(path)) {
         // An unreadable list must not be replaced by a shorter one.
-        auto existing = read(path);
+        auto existing = reader(path);
         if (!existing)
             return QStringLiteral("Couldn't read %1").arg(path);
         lines = std::move(*existing);
     }
     if (!change(lines))
         return std::nullopt;
-    return write(path, lines);
+    return writer(path, lines);
+}
+
+bool names(const QString &path)
+{
+    return !path.isEmpty() && ::access(FileIO::encodePath(path).constData(), F_OK) == 0;
+}
+
+QString pathOfLine(const QByteArray &line)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(line);
+    if (!utf8.hasError())
+        return text;
+    const QString exact = FileIO::decodePath(line);
+    const QString latin1 = QString::fromLatin1(line);
+    return !names(exact) && names(latin1) ? latin1 : exact;
+}
+
+std::optional<QString> writePaths(const QString &path, const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += FileIO::encodePath(line) + "\r\n";
+    return FileIO::writeAtomically(path, bytes);
+}
+
+} // namespace
+
+std::optional<QString> update(const QString &path, const std::function<bool(QStringList &)> &change)
+{
+    return updateWith(path, read, write, change);
+}
+
+std::optional<QStringList> readPaths(const QString &path)
+{
+    const auto bytes = FileIO::readAll(path);
+    if (!bytes)
+        return std::nullopt;
+    QStringList lines;
+    const QByteArray &data = *bytes;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            lines << pathOfLine(data.mid(start, i - start));
+            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < data.size())
+        lines << pathOfLine(data.mid(start));
+    return lines;
+}
+
+std::optional<QString> appendPath(const QString &path, const QString &line)
+{
+    return updatePaths(path, [&line](QStringList &lines) {
+        lines << line;
+        return true;
+    });
+}
+
+std::optional<QString> updatePaths(const QString &path, const std::function<bool(QStringList &)> &change)
+{
+    return updateWith(path, readPaths, writePaths, change);
 }
 
 } // namespace ListFile

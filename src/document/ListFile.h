@@ -33,4 +33,12 @@ std::optional<QString> append(const QString &path, const QString &line);
 // entries. change returns false to leave the file untouched. The error text on failure.
 std::optional<QString> update(const QString &path, const std::function<bool(QStringList &)> &change);
 
+// The same for lists of paths (recent files, open files): a line holds the path's bytes as the
+// system names it, so a name that is not valid UTF-8 survives. A line that is not valid UTF-8 is
+// read as Latin-1 only when that names a file and the bytes themselves do not (lists written
+// one byte per character).
+std::optional<QStringList> readPaths(const QString &path);
+std::optional<QString> appendPath(const QString &path, const QString &line);
+std::optional<QString> updatePaths(const QString &path, const std::function<bool(QStringList &)> &change);
+
 } // namespace ListFile

@@ -29,17 +29,17 @@ std::optional<QString> OpenFilesRegister::RegisterOpenFile(const QString &path) 
     // "Untitled" could never be unregistered again.
     if (isUntitled(path))
         return std::nullopt;
-    return ListFile::append(filePath(), path);
+    return ListFile::appendPath(filePath(), path);
 }
 
 std::optional<QString> OpenFilesRegister::UnregisterOpenFile(const QString &path) const
 {
     if (isUntitled(path) || !QFile::exists(filePath()))
         return std::nullopt;
-    return ListFile::update(filePath(), [&path](QStringList &lines) { return lines.removeAll(path) > 0; });
+    return ListFile::updatePaths(filePath(), [&path](QStringList &lines) { return lines.removeAll(path) > 0; });
 }
 
 bool OpenFilesRegister::isFileAllreadyOpened(const QString &path) const
 {
-    return ListFile::read(filePath()).value_or(QStringList()).contains(path);
+    return ListFile::readPaths(filePath()).value_or(QStringList()).contains(path);
 }

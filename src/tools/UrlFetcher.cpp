@@ -1,5 +1,6 @@
 #include "UrlFetcher.h"
 
+#include "DocumentReader.h"
 #include "modURLRetrieve.h"
 
 #include <QCursor>
@@ -21,7 +22,7 @@ struct WaitCursor {
 
 } // namespace
 
-UrlFetcher::UrlFetcher(QObject *parent) : QObject(parent) {}
+UrlFetcher::UrlFetcher(QObject *parent) : QObject(parent), m_maxBytes(DocumentReader::MaxFileBytes) {}
 
 UrlFetcher::~UrlFetcher()
 {
@@ -52,6 +53,7 @@ FetchResult UrlFetcher::FetchUrl(const QString &address)
     WaitCursor wait;
     m_cancelled = false;
     bool timedOut = false;
+    bool tooLarge = false;
     QByteArray body;
     QEventLoop loop;
     QTimer idle;
@@ -60,11 +62,29 @@ FetchResult UrlFetcher::FetchUrl(const QString &address)
 
     QNetworkReply *reply = m_network->get(request);
     m_reply = reply;
+    const auto refuse = [&](qint64 size, bool known) {
+        tooLarge = true;
+        result.size = size;
+        result.sizeKnown = known;
+        reply->abort();
+    };
     connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        if (tooLarge)
+            return;
+        // Checked before the bytes are taken: a server that never stops must not fill the memory.
+        const qint64 received = body.size() + reply->bytesAvailable();
+        if (received > m_maxBytes)
+            return refuse(received, false);
         body += reply->readAll();
         idle.start();
     });
-    connect(reply, &QNetworkReply::metaDataChanged, &idle, qOverload<>(&QTimer::start));
+    connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        idle.start();
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (!tooLarge && announced.isValid() && announced.toLongLong() > m_maxBytes)
+            refuse(announced.toLongLong(), true);
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, &UrlFetcher::progress);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     connect(&idle, &QTimer::timeout, reply, [&] {
         timedOut = true;
@@ -73,12 +93,22 @@ FetchResult UrlFetcher::FetchUrl(const QString &address)
     idle.start();
     if (!reply->isFinished())
         loop.exec();
-    if (reply->isOpen())
-        body += reply->readAll();
+    if (reply->isOpen() && !tooLarge) {
+        const qint64 received = body.size() + reply->bytesAvailable();
+        if (received > m_maxBytes) {
+            tooLarge = true;
+            result.size = received;
+        } else {
+            body += reply->readAll();
+        }
+    }
     m_reply = nullptr;
 
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (timedOut) {
+    if (tooLarge) {
+        body.clear();
+        result.outcome = FetchResult::Outcome::TooLarge;
+    } else if (timedOut) {
         result.outcome = FetchResult::Outcome::TimedOut;
     } else if (m_cancelled) {
         result.outcome = FetchResult::Outcome::Cancelled;

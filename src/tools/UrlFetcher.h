@@ -14,11 +14,14 @@ struct FetchResult {
         HttpError,    // the server answered with an error status
         Cancelled,
         TimedOut,
+        TooLarge,     // the body is larger than the editor holds; nothing is kept
     };
     Outcome outcome = Outcome::Failed;
     QString text;          // the decoded body; empty unless the outcome is Ok
     int httpStatus = 0;
     QString error;         // the network layer's description of a failure
+    qint64 size = 0;       // TooLarge: the announced size, or what had arrived when the download stopped
+    bool sizeKnown = false; // TooLarge: size is what the server announced
 
     // Something to insert: the whole body arrived and it is not empty.
     bool succeeded() const { return outcome == Outcome::Ok && !text.isEmpty(); }
@@ -43,11 +46,20 @@ public:
     void setTimeout(int ms) { m_timeoutMs = ms; }
     int timeout() const { return m_timeoutMs; }
 
+    // A body over this many bytes is refused, as a file over it is not opened.
+    void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
+    qint64 maxBytes() const { return m_maxBytes; }
+
     static constexpr const char *UserAgent = "Orvane";
+
+signals:
+    // total is -1 while the size is unknown.
+    void progress(qint64 received, qint64 total);
 
 private:
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
     bool m_cancelled = false;
     int m_timeoutMs = DefaultTimeoutMs;
+    qint64 m_maxBytes;
 };

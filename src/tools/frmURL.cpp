@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -37,9 +38,11 @@ frmURL::frmURL(QWidget *owner, UrlFetcher &fetcher, const QStringList &history, 
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    lblProgress = new QLabel(this);
+    lblProgress->setObjectName(QStringLiteral("lblProgress"));
 
     auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(lblProgress, 1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     auto *layout = new QVBoxLayout(this);
@@ -49,6 +52,20 @@ frmURL::frmURL(QWidget *owner, UrlFetcher &fetcher, const QStringList &history, 
 
     connect(cmdOK, &QPushButton::clicked, this, &frmURL::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmURL::reject);
+    connect(&m_fetcher, &UrlFetcher::progress, this, [this](qint64 received, qint64 total) {
+        const QLocale locale;
+        lblProgress->setText(total > 0 ? locale.toString(received) + QStringLiteral(" of ") + locale.toString(total)
+                                             + QStringLiteral(" bytes")
+                                       : locale.toString(received) + QStringLiteral(" bytes"));
+    });
+}
+
+QString frmURL::tooLargeMessage(const QString &address, const FetchResult &result, qint64 limit)
+{
+    const QLocale locale;
+    return address + QStringLiteral(" is too large to insert: ") + (result.sizeKnown ? QString() : QStringLiteral("more than "))
+        + locale.toString(result.sizeKnown ? result.size : limit) + QStringLiteral(" bytes. The editor holds up to ")
+        + locale.toString(limit) + QStringLiteral(" bytes.");
 }
 
 void frmURL::showEvent(QShowEvent *event)
@@ -81,15 +98,19 @@ void frmURL::cmdOK_Click()
     m_typed = cboURL->currentText();
     const QString address = modURLRetrieve::withScheme(m_typed);
     setBusy(true);
+    lblProgress->clear();
     const FetchResult result = m_fetcher.FetchUrl(address);
     setBusy(false);
+    lblProgress->clear();
     if (result.succeeded()) {
         m_text = result.text;
         accept();
         return;
     }
-    askUser(this, QStringLiteral("Couldn't retrieve data from ") + address, QStringLiteral("Orvane"), QMessageBox::Ok,
-            QMessageBox::Information);
+    askUser(this,
+            result.outcome == FetchResult::Outcome::TooLarge ? tooLargeMessage(address, result, m_fetcher.maxBytes())
+                                                             : QStringLiteral("Couldn't retrieve data from ") + address,
+            QStringLiteral("Orvane"), QMessageBox::Ok, QMessageBox::Information);
     cboURL->setFocus();
     cboURL->lineEdit()->selectAll();
 }

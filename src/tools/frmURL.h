@@ -8,6 +8,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class UrlFetcher;
+struct FetchResult;
 
 // "Open URL": asks for an address and fetches it. Accepted once a body arrived; a failed
 // download says so and the dialog stays open for another try. Cancel ends a running download.
@@ -24,6 +25,10 @@ public:
     QComboBox *cboURL = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
+    QLabel *lblProgress = nullptr;
+
+    // A body over the limit: the address and the size, so the user knows why nothing came.
+    static QString tooLargeMessage(const QString &address, const FetchResult &result, qint64 limit);
 
 public slots:
     void reject() override;

@@ -11,6 +11,7 @@
 #include "SettingsStore.h"
 #include "TypingAids.h"
 #include "TestSupport.h"
+#include "WindowPlacement.h"
 #include "frmMain.h"
 #include "frmSettings.h"
 #include "modTransparent.h"
@@ -96,6 +97,21 @@ struct HostWithTemplates : MainOptionsHost {
     TemplateSource *templateSource() override { return &store; }
 };
 
+struct LongNameTemplates : RecordingTemplates {
+    QList<TemplateEntry> loadTemplates() override
+    {
+        QList<TemplateEntry> entries = defaultTemplates();
+        entries[0].name = QString(100000, u'n');
+        return entries;
+    }
+};
+
+struct HostWithLongName : MainOptionsHost {
+    using MainOptionsHost::MainOptionsHost;
+    LongNameTemplates store;
+    TemplateSource *templateSource() override { return &store; }
+};
+
 } // namespace
 
 class TestOptions : public QObject {
@@ -119,6 +135,7 @@ private slots:
     void templatesPageIsRemembered();
     void templatesPageSavesThroughItsStore();
     void templatesReachTheInsertMenu();
+    void longTemplateNameNeverWidensSettingsPastTheScreen();
     void schemeChosenInTheDialog();
 };
 
@@ -441,6 +458,19 @@ void TestOptions::templatesPageSavesThroughItsStore()
     QCOMPARE(host.store.saves.size(), 1);
     QCOMPARE(host.store.saves.at(0).at(2), (TemplateEntry{QStringLiteral("HeaderX"), QStringLiteral("a\r\nb")}));
     QCOMPARE(host.store.saves.at(0).size(), TemplateSource::Count);
+}
+
+void TestOptions::longTemplateNameNeverWidensSettingsPastTheScreen()
+{
+    WindowPlacement::keepWindowsOnScreen();
+    Window w;
+    w.window->settings.LastOptionViewed = 6;
+    HostWithLongName host(*w.window);
+    frmSettings dialog(host, w.window.get());
+    QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("fraTemplate"))->isVisibleTo(&dialog));
+    dialog.show();
+    const QRect area = dialog.screen()->availableGeometry();
+    QVERIFY2(area.contains(dialog.frameGeometry()), qPrintable(QStringLiteral("%1 wide").arg(dialog.frameGeometry().width())));
 }
 
 void TestOptions::templatesReachTheInsertMenu()

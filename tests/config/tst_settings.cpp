@@ -2,6 +2,7 @@
 #include "Settings.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "WindowPlacement.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
@@ -107,6 +108,8 @@ private slots:
     void readLine();
     void placement_data();
     void placement();
+    void absurdPlacementStaysOnScreen_data();
+    void absurdPlacementStaysOnScreen();
     void onlyMonoSpace_data();
     void onlyMonoSpace();
     void missingFilesAndSetDefaults();
@@ -228,6 +231,33 @@ void tst_Settings::placement()
     QCOMPARE(p.maximized, maximized);
     QCOMPARE(p.top.value_or(-1), top);
     QCOMPARE(p.width, width);
+}
+
+void tst_Settings::absurdPlacementStaysOnScreen_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("expected");
+    // 15 twips a pixel; the available area is 1280 x 800 below a 24-pixel panel.
+    QTest::newRow("corner far off screen") << "left=33000\r\ntop=18000\r\nwidth=6000\r\nheight=3000"
+                                           << QRect(880, 624, 400, 200);
+    QTest::newRow("huge width") << "left=1500\r\ntop=1500\r\nwidth=1e300\r\nheight=3000" << QRect(0, 100, 1280, 200);
+    QTest::newRow("huge height centred") << "width=6000\r\nheight=1e300" << QRect(440, 24, 400, 800);
+    QTest::newRow("negative corner is no place") << "left=-90000\r\ntop=-1e300\r\nwidth=6000\r\nheight=3000" << QRect(440, 324, 400, 200);
+    QTest::newRow("sane place kept") << "left=1500\r\ntop=1500\r\nwidth=6000\r\nheight=3000" << QRect(100, 100, 400, 200);
+}
+
+void tst_Settings::absurdPlacementStaysOnScreen()
+{
+    QFETCH(QString, text);
+    QFETCH(QRect, expected);
+    const QRect available(0, 24, 1280, 800);
+    const Settings::Placement p = SettingsStore::readSettings2(Settings(), text).placement;
+    QCOMPARE(WindowPlacement::geometryFor(p, 15, available), expected);
+    Settings::Placement infinite;
+    infinite.width = std::numeric_limits<double>::infinity();
+    infinite.left = std::numeric_limits<double>::quiet_NaN();
+    infinite.top = 0;
+    QVERIFY(available.contains(WindowPlacement::geometryFor(infinite, 15, available)));
 }
 
 void tst_Settings::onlyMonoSpace_data()

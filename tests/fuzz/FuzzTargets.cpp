@@ -6,6 +6,7 @@
 #include "FunctionHelp.h"
 #include "LanguageDefinition.h"
 #include "ListFile.h"
+#include "MappedFile.h"
 #include "RtfCodec.h"
 #include "SettingsStore.h"
 #include "TemplateStore.h"
@@ -13,6 +14,9 @@
 
 #include <QByteArray>
 #include <QString>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -131,6 +135,38 @@ int documentRoundTrip(const std::uint8_t *data, std::size_t size)
     return 0;
 }
 
+// A file that another program cuts short between the loader's scan and its conversion: the
+// mapping reads zeros past the new end instead of ending the process, and says that it did.
+int shrinkingFile(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const int fd = ::memfd_create("loader", MFD_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    // The input repeated up to several pages, so a cut can fall pages before the end.
+    QByteArray bytes = bytesOf(data, size);
+    while (bytes.size() < 6 * 4096)
+        bytes += bytes;
+    const qsizetype length = bytes.size();
+    if (::write(fd, bytes.constData(), std::size_t(length)) == ssize_t(length)) {
+        const MappedFile mapped(fd, length);
+        if (mapped.data()) {
+            const DecodePlan plan = planDecode(mapped.data(), length);
+            const qsizetype cut = length * data[0] / 255;
+            require(::ftruncate(fd, cut) == 0);
+            ConversionPipe pipe(mapped.data(), length, plan);
+            while (pipe.next(qsizetype(1) << 16).size > 0) {
+            }
+            (void)pipe.take();
+            const qsizetype page = ::sysconf(_SC_PAGESIZE);
+            require(mapped.torn() == ((cut + page - 1) / page * page < length));
+        }
+    }
+    ::close(fd);
+    return 0;
+}
+
 int templateFile(const std::uint8_t *data, std::size_t size)
 {
     TemplateStore store;
@@ -168,7 +204,7 @@ const std::vector<FuzzTarget> &fuzzTargets()
         {"keywords", keywordFile}, {"functionhelp", functionHelpFile}, {"settings", settingsFile},
         {"lists", listFile},       {"rtf", richText},                  {"base64", base64},
         {"percent", percent},      {"document", documentRoundTrip},   {"templates", templateFile},
-        {"schemes", schemeFile},
+        {"schemes", schemeFile},   {"loader", shrinkingFile},
     };
     return targets;
 }

@@ -196,9 +196,9 @@ void TestWebTools::bodyLargerThanTheEditorHoldsIsRefused_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("message");
-    QTest::newRow("announced") << "/huge" << "%1 is too large to insert: 5,000 bytes. The editor holds up to 1,000 bytes.";
+    QTest::newRow("announced") << "/huge" << "%1 is too large to insert: 5000 bytes. The editor holds up to 1000 bytes.";
     QTest::newRow("not announced") << "/unannounced"
-                                   << "%1 is too large to insert: more than 1,000 bytes. The editor holds up to 1,000 bytes.";
+                                   << "%1 is too large to insert: more than 1000 bytes. The editor holds up to 1000 bytes.";
 }
 
 void TestWebTools::bodyLargerThanTheEditorHoldsIsRefused()
