@@ -14,11 +14,6 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-int lastCrLfBefore(const QString &text, int caret)
-{
-    return caret < 2 ? -1 : int(text.lastIndexOf(CrLf, caret - 2));
-}
-
 bool pairAt(const QString &text, qsizetype i)
 {
     return i + 1 < text.size() && text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate();
@@ -102,11 +97,17 @@ void selectWord(EditorSurface &surface)
 TextRange lineRange(const QString &text, int caret)
 {
     caret = std::clamp(caret, 0, int(text.size()));
-    const int before = lastCrLfBefore(text, caret);
-    const int start = before < 0 ? 0 : before + 2;
     // A caret between CR and LF belongs to the line the CR ends.
-    const int after = int(text.indexOf(CrLf, std::max(start, caret - 1)));
-    const int end = after < 0 ? int(text.size()) : after;
+    const int from = caret > 0 && caret < text.size() && text.at(caret - 1) == QLatin1Char('\r')
+            && text.at(caret) == QLatin1Char('\n')
+        ? caret - 1
+        : caret;
+    // Lines end where the window ends them: at CR LF, a lone LF or a lone CR.
+    int start = from;
+    while (start > 0 && text.at(start - 1) != QLatin1Char('\r') && text.at(start - 1) != QLatin1Char('\n'))
+        --start;
+    const qsizetype after = nextLineBreak(text, from).at;
+    const int end = after < 0 ? int(text.size()) : int(after);
     return {start, std::max(0, end - start)};
 }
 

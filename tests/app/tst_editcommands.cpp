@@ -107,6 +107,7 @@ void TestEditCommands::selectWordOrLine_data()
     QTest::newRow("line: caret at its end") << true << lines << 13 << "second";
     QTest::newRow("line: empty") << true << lines << 15 << "";
     QTest::newRow("line: last without break") << true << lines << 18 << "last";
+    QTest::newRow("line: a lone CR ends it as the window shows") << true << "a\r\nbc\rd" << 3 << "bc";
 }
 
 void TestEditCommands::selectWordOrLine()
