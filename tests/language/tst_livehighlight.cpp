@@ -89,6 +89,8 @@ void TestLiveHighlight::currentLineRange()
     QFETCH(int, length);
 
     MemorySurface surface;
+    // Lone LF lines are a binary document's: a text document takes every LF as CR LF.
+    surface.setBinaryDocument(true);
     surface.setText(text);
     surface.setSelStart(caret);
     const LiveHighlighter::Range range = LiveHighlighter::currentLineRange(surface);
