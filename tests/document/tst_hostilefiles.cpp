@@ -1,4 +1,5 @@
 #include "CommandLineOptions.h"
+#include "CommandTable.h"
 #include "DocumentHost.h"
 #include "DocumentReader.h"
 #include "DocumentSaver.h"
@@ -11,7 +12,9 @@
 #include "Settings.h"
 #include "SingleInstance.h"
 #include "TestSupport.h"
+#include "frmMain.h"
 
+#include <QAction>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -222,6 +225,30 @@ private slots:
         QVERIFY(SingleInstance::serverName(path) != SingleInstance::serverName(FileIO::decodePath(sibling)));
     }
 
+    void windowSavesNamesTheSystemAllows()
+    {
+        QTemporaryDir app;
+        QTemporaryDir docs;
+        PrompterGuard prompter;
+        frmMain window(app.path());
+        const QByteArray folder = QFile::encodeName(docs.path());
+        for (const QByteArray &name : {QByteArray("caf\xE9.txt"), QByteArray(251, 'n') + ".txt"}) {
+            const QByteArray native = folder + '/' + name;
+            const int fd = ::open(native.constData(), O_WRONLY | O_CREAT, 0644);
+            QVERIFY(fd >= 0);
+            const auto remove = qScopeGuard([&] { ::unlink(native.constData()); });
+            QCOMPARE(::write(fd, "abc\n", 4), ssize_t(4));
+            ::close(fd);
+            window.ReadFile(FileIO::decodePath(native), false);
+            QCOMPARE(window.surface().text(), QStringLiteral("abc\r\n"));
+            window.surface().setText(QStringLiteral("saved\r\n"));
+            CommandTable::findCommand(&window, "mnuFileSave")->trigger();
+            QVERIFY(window.isDocumentSaved);
+            QCOMPARE(FileIO::readAll(FileIO::decodePath(native)), QByteArray("saved\n"));
+            QVERIFY(prompter->asked.isEmpty());
+        }
+    }
+
     void longestFileNameSaves()
     {
         QTemporaryDir docs;
@@ -251,5 +278,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestHostileFiles)
+QTEST_MAIN(TestHostileFiles)
 #include "tst_hostilefiles.moc"
