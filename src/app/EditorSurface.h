@@ -209,14 +209,14 @@ public:
     virtual void hideCaret() = 0;
     virtual void showCaret() = 0;
 
-    void setEventSink(SurfaceEvents *sink) { m_events = sink; }
-    SurfaceEvents *eventSink() const { return m_events; }
     // A text document takes every LF that setText, setSelText or the rich-text setters put in as
     // CR LF, its own line break (a lone CR stays, as loading keeps it); a binary document keeps what
     // it is given. Loading and the restoring of undo snapshots put the text back as it was.
     void setBinaryDocument(bool binary) { m_binaryDocument = binary; }
     bool isBinaryDocument() const { return m_binaryDocument; }
 
+    void setEventSink(SurfaceEvents *sink) { m_events = sink; }
+    SurfaceEvents *eventSink() const { return m_events; }
 
     // The message protocol of the edit control, mapped onto the operations above.
     long long sendMessage(int message, long long wParam, long long lParam);
@@ -226,9 +226,9 @@ protected:
     QString rtfOfRange(int start, int length) const;
     void replaceWithRtf(const QString &rtf, bool wholeDocument);
     std::optional<QString> writeFile(const QString &path, int format) const;
-
-    SurfaceEvents *m_events = nullptr;
     // Text as setText and setSelText put it in: with CR LF breaks in a text document.
     QString insertable(const QString &text) const;
-};
+
+    SurfaceEvents *m_events = nullptr;
     bool m_binaryDocument = false;
+};

@@ -91,9 +91,9 @@ private:
     template <typename Change> void changeSelFormat(Change change);
     void replaceRange(int start, int length, const QString &text, const std::vector<int> &formats);
     void rebuildLineStarts();
-    void notifyChange();
     // Replaces the document with exactly this text.
     void assign(const QString &text);
+    void notifyChange();
 
     // The offset itself, or the start of the surrogate pair it splits.
     int characterStart(int offset) const;
