@@ -47,23 +47,10 @@ struct DecodedLoad {
     bool ascii;
 };
 
-// What tells that a file changed while it was read.
-struct Stamp {
-    off_t size = -1;
-    timespec modified{};
-    bool operator==(const Stamp &other) const
-    {
-        return size == other.size && modified.tv_sec == other.modified.tv_sec
-            && modified.tv_nsec == other.modified.tv_nsec;
-    }
-};
-
-Stamp stampOf(int fd)
+off_t sizeOf(int fd)
 {
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return {};
-    return {info.st_size, info.st_mtim};
+    return ::fstat(fd, &info) == 0 ? info.st_size : -1;
 }
 
 QByteArray readWhole(int fd, qint64 size)
@@ -83,12 +70,11 @@ QByteArray readWhole(int fd, qint64 size)
 }
 
 // Puts an open file into the surface: mapped, scanned once, converted piece by piece into the
-// widget, with the window kept painting between pieces. nullopt when the file changed while it
+// widget, with the window kept painting between pieces. nullopt when the file shrank while it
 // was read (what the surface holds then is no state the file was ever in).
 std::optional<DecodedLoad> loadInto(EditorSurface &s, int fd)
 {
-    const Stamp before = stampOf(fd);
-    const qint64 size = before.size;
+    const qint64 size = sizeOf(fd);
     const MappedFile mapped(fd, size);
     QByteArray read;
     if (!mapped.data() && size > 0)
@@ -126,7 +112,9 @@ std::optional<DecodedLoad> loadInto(EditorSurface &s, int fd)
     }
     step("index");
     s.setVisible(true);
-    if (mapped.torn() || !(stampOf(fd) == before))
+    // A file that grew meanwhile (a log being written) gave the bytes it had; one that shrank may
+    // have lost some between the scan and the conversion.
+    if (mapped.torn() || sizeOf(fd) < size)
         return std::nullopt;
     return result;
 }
@@ -278,7 +266,7 @@ void DocumentReader::ReadFile(QString filename, bool byCommandLine)
             finishLoading();
             return;
         }
-        // A file another program rewrites while it loads is read again once it holds still.
+        // A file another program cuts short while it loads is read again.
         std::optional<DecodedLoad> read;
         for (int attempt = 0; attempt < MaxReadAttempts && !read; ++attempt)
             read = loadInto(s, fd);

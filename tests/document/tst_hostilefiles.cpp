@@ -129,6 +129,26 @@ private slots:
         QVERIFY(prompter->asked.isEmpty());
     }
 
+    void fileGrowingWhileItLoadsGivesTheBytesItHad()
+    {
+        Editor e;
+        PrompterGuard prompter;
+        QTemporaryDir docs;
+        const QByteArray bytes = QByteArray(100000, 'a') + '\n';
+        const QString path = writeFile(docs, QStringLiteral("log.txt"), bytes);
+        DocumentReader::setStepObserver([&](const char *step) {
+            if (qstrcmp(step, "read") == 0) {
+                QFile log(path);
+                QVERIFY(log.open(QIODevice::Append));
+                log.write("more\n");
+            }
+        });
+        e.reader.ReadFile(path, false);
+        DocumentReader::setStepObserver({});
+        QCOMPARE(e.host.m_surface.text(), QString::fromLatin1(QByteArray(100000, 'a') + "\r\n"));
+        QVERIFY(prompter->asked.isEmpty());
+    }
+
     void readOnlyFileIsNeverOverwritten_data()
     {
         QTest::addColumn<mode_t>("fileMode");
