@@ -101,6 +101,8 @@ public:
     virtual QString text() const = 0;
     virtual void setText(const QString &text) = 0;
     virtual int textLength() const = 0;
+    // Bytes a range takes in UTF-8: the saved size of a document, and all-ASCII when it equals the length.
+    virtual qint64 utf8Size(int start, int length) const = 0;
     // Loads the document from UTF-8 bytes in one step (the fast path of loading); isAscii promises
     // that every byte is below 0x80 so offsets equal byte positions.
     virtual void setTextUtf8(const QByteArray &utf8, bool isAscii) = 0;

@@ -2,6 +2,7 @@
 
 #include "ScintillaSurface.h"
 
+#include <QEvent>
 #include <QPainter>
 
 LineNumberGutter::LineNumberGutter(ScintillaSurface &surface, QWidget *parent)
@@ -124,6 +125,15 @@ CurrentLineBox::CurrentLineBox(ScintillaSurface &surface, QWidget *viewport)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setColor(0xFF0000);
+    // Maximising or resizing the window widens the frame at once, not at the next caret move.
+    viewport->installEventFilter(this);
+}
+
+bool CurrentLineBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        PlaceLineBox();
+    return QWidget::eventFilter(watched, event);
 }
 
 void CurrentLineBox::setColor(OleColor color)

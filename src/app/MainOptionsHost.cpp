@@ -66,6 +66,8 @@ void MainOptionsHost::applyGutterColors()
 {
     const Settings &s = m_window.settings;
     m_window.chrome().PicLines->setColors(s.linenobackground, s.linenoforeground, s.currlinebackground, s.currlineforeground);
+    // The current-line frame is drawn in the keyword colour, which a scheme changes too.
+    m_window.chrome().lineBox->setColor(s.fcolor1);
 }
 
 void MainOptionsHost::applyWindowFlags(bool translucent, qint16 lucidity, bool alwaysOnTop)

@@ -307,3 +307,10 @@ QPoint MemorySurface::caretPos() const
     const int line = getLineFromChar(m_selStart);
     return {(m_selStart - m_lineStarts[std::size_t(line)]) * 8, (line - m_firstVisibleLine) * lineHeight()};
 }
+
+qint64 MemorySurface::utf8Size(int start, int length) const
+{
+    start = std::clamp(start, 0, textLength());
+    length = std::clamp(length, 0, textLength() - start);
+    return QStringView(m_text).mid(start, length).toUtf8().size();
+}

@@ -12,6 +12,7 @@ public:
     QString text() const override { return m_text; }
     void setText(const QString &text) override;
     int textLength() const override { return int(m_text.size()); }
+    qint64 utf8Size(int start, int length) const override;
     void setTextUtf8(const QByteArray &utf8, bool isAscii) override;
     void beginBulkLoad(bool isAscii, qsizetype sizeHint) override;
     void appendUtf8(const char *data, qsizetype length) override;

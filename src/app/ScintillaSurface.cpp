@@ -216,6 +216,14 @@ int ScintillaSurface::textLength() const
     return m_utf16Index ? int(m_units.units()) : byteLength();
 }
 
+qint64 ScintillaSurface::utf8Size(int start, int length) const
+{
+    // The widget holds UTF-8: no text is read, two positions are looked up.
+    if (!m_utf16Index)
+        return std::clamp(start + length, 0, byteLength()) - std::clamp(start, 0, byteLength());
+    return toByte(start + length) - toByte(start);
+}
+
 QString ScintillaSurface::textRange(int start, int length) const
 {
     // Any offsets are valid, also between the halves of a pair: the whole characters around the

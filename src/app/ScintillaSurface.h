@@ -20,6 +20,7 @@ public:
     QString text() const override;
     void setText(const QString &text) override;
     int textLength() const override;
+    qint64 utf8Size(int start, int length) const override;
     void setTextUtf8(const QByteArray &utf8, bool isAscii) override;
     void beginBulkLoad(bool isAscii, qsizetype sizeHint) override;
     void appendUtf8(const char *data, qsizetype length) override;

@@ -46,7 +46,29 @@ StatusBar::StatusBar(QMainWindow *window, const Settings &settings)
     connect(tmrToolTip, &QTimer::timeout, this, &StatusBar::tick);
 }
 
-void StatusBar::showCaret(const EditorSurface &s, TextEncoding encoding)
+qint64 StatusBar::savedBytes(const EditorSurface &s, int start, int length, const SavedForm &form)
+{
+    const bool whole = start == 0 && length == s.textLength();
+    const qint64 breaks = form.unixEndings ? s.getLineFromChar(start + length) - s.getLineFromChar(start) : 0;
+    switch (form.encoding) {
+    case TextEncoding::Utf16:
+        return (whole ? 2 : 0) + 2 * (qint64(length) - breaks);
+    case TextEncoding::SingleByte:
+        return qint64(length) - breaks;
+    case TextEncoding::Utf8:
+        break;
+    }
+    return (whole && form.bom ? 3 : 0) + s.utf8Size(start, length) - breaks;
+}
+
+void StatusBar::showDocumentChange(const EditorSurface &s, const SavedForm &form)
+{
+    showCaret(s, form);
+    if (form.encoding == TextEncoding::Utf8)
+        lblUC->setText(encodingLabel(TextEncoding::Utf8, s.utf8Size(0, s.textLength()) == s.textLength()));
+}
+
+void StatusBar::showCaret(const EditorSurface &s, const SavedForm &form)
 {
     const int start = s.selStart();
     const int line = s.getLineFromChar(start);
@@ -55,13 +77,12 @@ void StatusBar::showCaret(const EditorSurface &s, TextEncoding encoding)
     if (s.wordWrap())
         xy += QStringLiteral("(WW)");
     lblXY->setText(xy);
-    const int factor = encoding == TextEncoding::Utf16 ? 2 : 1;
     const QLocale locale;
     const int selected = s.selLength();
     if (selected > 0)
-        lblSize->setText(QStringLiteral("Bytes Sel : ") + locale.toString(qint64(selected) * factor));
+        lblSize->setText(QStringLiteral("Bytes Sel : ") + locale.toString(savedBytes(s, start, selected, form)));
     else
-        lblSize->setText(QStringLiteral("File Size : ") + locale.toString(qint64(s.textLength()) * factor)
+        lblSize->setText(QStringLiteral("File Size : ") + locale.toString(savedBytes(s, 0, s.textLength(), form))
                          + QStringLiteral(" bytes"));
 }
 
@@ -96,12 +117,6 @@ void StatusBar::tick()
     }
     // Blinking draws the eye: shown on odd ticks, hidden on even ones.
     lblToolTip->setVisible(!m_settings.BlinkAlert || toolTipTicks % 2 == 1);
-}
-
-void StatusBar::noteNonAsciiText()
-{
-    if (lblUC->text() == QLatin1String("ASCII"))
-        lblUC->setText(encodingLabel(TextEncoding::Utf8, false));
 }
 
 bool StatusBar::overwriteShown() const

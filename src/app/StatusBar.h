@@ -20,8 +20,18 @@ class StatusBar : public QObject {
 public:
     StatusBar(QMainWindow *window, const Settings &settings);
 
-    // Line:column (with "(WW)"), then the selection's or the text's size.
-    void showCaret(const EditorSurface &surface, TextEncoding encoding);
+    // How the document is written: what its size on disk depends on.
+    struct SavedForm {
+        TextEncoding encoding = TextEncoding::Utf8;
+        bool bom = false;
+        bool unixEndings = false;   // the surface's CR LF pairs are written as LF
+    };
+    // Line:column (with "(WW)"), then the selection's or the text's size in bytes as saved.
+    void showCaret(const EditorSurface &surface, const SavedForm &form);
+    // After a change: the size, and "ASCII"/"UTF-8" of a UTF-8 document following its text both ways.
+    void showDocumentChange(const EditorSurface &surface, const SavedForm &form);
+    // Bytes the range takes when written in form; the whole document adds its byte-order mark.
+    static qint64 savedBytes(const EditorSurface &surface, int start, int length, const SavedForm &form);
     // A hint that returns to the idle text after 20 ticks of tmrToolTip.
     void showHint(const QString &text);
     // The idle text (the language's name, or nothing), shown now.
@@ -29,8 +39,6 @@ public:
     void setText(const QString &text);
     void tick();
     bool overwriteShown() const;
-    // A UTF-8 document shown as ASCII is labelled UTF-8 once it holds other characters.
-    void noteNonAsciiText();
     // CAPS follows the lock where the platform tells its state.
     void refreshCapsLock();
 

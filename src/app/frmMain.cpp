@@ -145,6 +145,7 @@ void frmMain::buildMenus()
     connect(state, &CommandStateSource::clipboardChanged, m_commands, &CommandController::scheduleRefresh);
     m_commands->scheduleRefresh();
     m_commands->setAfterCommand([this] {
+        m_assist->caretMovedByCommand();
         if (!m_assist->listVisible())   // the keyword list keeps the keys it was opened for
             surface().setFocus();
     });
@@ -255,12 +256,17 @@ void frmMain::updateTitle()
 
 void frmMain::updateXY(int shift)
 {
-    m_status->showCaret(surface(), encoding);
+    m_status->showCaret(surface(), savedForm());
     m_chrome->caretMoved();
     if (m_search)
         m_search->onCaretMoved(shift);
     if (m_commands)
         m_commands->scheduleRefresh();
+}
+
+StatusBar::SavedForm frmMain::savedForm() const
+{
+    return {encoding, utf8Bom, isUnix && !isBinary};
 }
 
 void frmMain::refreshView()
@@ -366,8 +372,7 @@ void frmMain::surfaceChange()
     if (isLoading || !surface().isVisible())
         return;
     m_chrome->fitGutter();
-    if (encoding == TextEncoding::Utf8 && m_surface->usesUtf16Index())
-        m_status->noteNonAsciiText();
+    m_status->showDocumentChange(surface(), savedForm());
     if (isDocumentSaved && m_saver->textDiffersFromSaved()) {
         isDocumentSaved = false;
         updateTitle();

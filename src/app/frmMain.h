@@ -10,6 +10,7 @@
 #include "RecentFiles.h"
 #include "Settings.h"
 #include "SettingsStore.h"
+#include "StatusBar.h"
 
 #include <QMainWindow>
 
@@ -24,7 +25,6 @@ class ChangeDetector;
 class CommandController;
 class EditController;
 class LanguageMenu;
-class StatusBar;
 class TransformCommands;
 class SearchHost;
 class SearchWindows;
@@ -192,6 +192,7 @@ private:
     // Connects a command of the menu table to its handler and enables it.
     QAction *wire(const char *name, const std::function<void()> &handler);
     void finishStartUp();
+    StatusBar::SavedForm savedForm() const;
 
     QString m_appFolder;
     AppFolders m_folders;

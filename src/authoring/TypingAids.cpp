@@ -81,11 +81,11 @@ bool TypingAids::keyDown(int key, int shift)
         default: break;
         }
     }
+    if (key == Qt::Key_Home || key == Qt::Key_End || isEnter(key) || key == Qt::Key_Up || key == Qt::Key_Down
+        || (key == Qt::Key_Escape && shift == 0))
+        m_host.hideTip();
     if (key == Qt::Key_Escape && shift == 0)
         m_surface.setSelLength(0);
-
-    if (key == Qt::Key_Home || key == Qt::Key_End || isEnter(key) || key == Qt::Key_Up || key == Qt::Key_Down)
-        m_host.hideTip();
 
     if (shortcutKey(key, shift))
         return true;

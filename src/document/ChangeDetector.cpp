@@ -1,8 +1,8 @@
 #include "ChangeDetector.h"
 
-#include "DocumentLoader.h"
 
 #include <QFile>
+#include <QString>
 
 #include <sys/stat.h>
 
@@ -46,6 +46,9 @@ bool ChangeDetector::settingsChanged()
 
 bool ChangeDetector::applicationActive(bool active)
 {
+    // Our own question box taking and giving back the focus is not a new activation.
+    if (m_asking)
+        return false;
     if (!active) {
         m_wasInactive = true;
         return false;
@@ -57,13 +60,13 @@ bool ChangeDetector::applicationActive(bool active)
 
 void ChangeDetector::documentLoaded(const QString &path)
 {
-    m_documentTime = FileTimeText(path);
+    m_documentTime = fileStamp(path);
     m_declined = false;
 }
 
 void ChangeDetector::documentSaved(const QString &path)
 {
-    m_documentTime = FileTimeText(path);
+    m_documentTime = fileStamp(path);
     // A refused reload concerned the old file; a later outside change deserves the question again.
     m_declined = false;
 }
@@ -77,9 +80,11 @@ ChangeDetector::Checks ChangeDetector::runChecks(const QString &path, int selSta
         return checks;
     checks.selStart = selStart;
     checks.selLength = selLength;
-    if (FileExists(path)) {
-        if (FileTimeText(path) == m_documentTime)
-            return checks;
+    // A missing file has an empty stamp, so a deletion the user already answered stays answered.
+    const QString stamp = fileStamp(path);
+    if (stamp == m_documentTime)
+        return checks;
+    if (!stamp.isEmpty()) {
         if (options.autoUpdateChangedFiles && !options.unsavedEdits)
             checks.document = DocumentAction::Reload;
         else if (!m_declined)
@@ -88,6 +93,12 @@ ChangeDetector::Checks ChangeDetector::runChecks(const QString &path, int selSta
         checks.document = DocumentAction::AskDeleted;
     }
     return checks;
+}
+
+void ChangeDetector::keepDeleted()
+{
+    m_documentTime.clear();
+    m_declined = false;
 }
 
 QString ChangeDetector::changedMessage(const QString &path)

@@ -54,6 +54,12 @@ public:
     // Modification time in nanoseconds and size: two saves within one second still differ.
     static QString fileStamp(const QString &path);
 
+    // Yes to the deleted question: the text stays as an unsaved document, and only a file that
+    // appears again under its name is news.
+    void keepDeleted();
+    // While the window's own question is open, focus changes are not activations.
+    void setAsking(bool asking) { m_asking = asking; }
+
     // Answer No to the changed question, or No (discard) to the deleted one.
     void decline() { m_declined = true; }
     bool isDeclined() const { return m_declined; }
@@ -71,4 +77,5 @@ private:
     bool m_wasInactive = false;
     bool m_declined = false;
     bool m_loading = false;
+    bool m_asking = false;
 };

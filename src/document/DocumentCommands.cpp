@@ -84,6 +84,8 @@ void DocumentCommands::afterConversion()
     m_host.showModes(lineEndingLabelNow(), m_saver.encodingLabelNow());
     m_state.isDocumentSaved = false;
     m_host.updateTitle();
+    // The size on disk follows the new modes.
+    m_host.refreshView();
 }
 
 void DocumentCommands::ConvertDosToUnix()
@@ -112,20 +114,26 @@ void DocumentCommands::ConvertUnixToDos()
 
 void DocumentCommands::ConvertAsciiToUnicode()
 {
+    if (m_state.encoding == TextEncoding::Utf16)
+        return;
     m_state.encoding = TextEncoding::Utf16;
     afterConversion();
 }
 
 void DocumentCommands::ConvertUnicodeToAscii()
 {
-    // This platform's single-byte code page is UTF-8; a Latin-1 document stays Latin-1.
-    if (m_state.encoding == TextEncoding::Utf16)
-        m_state.encoding = TextEncoding::Utf8;
+    // This platform's single-byte code page is UTF-8; a Latin-1 document stays Latin-1. Nothing
+    // to clear is no change: the document is not marked.
+    if (m_state.encoding != TextEncoding::Utf16)
+        return;
+    m_state.encoding = TextEncoding::Utf8;
     afterConversion();
 }
 
 void DocumentCommands::ConvertToUtf8()
 {
+    if (m_state.encoding == TextEncoding::Utf8)
+        return;
     m_state.encoding = TextEncoding::Utf8;
     afterConversion();
 }

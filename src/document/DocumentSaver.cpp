@@ -9,6 +9,7 @@
 #include "Settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -17,11 +18,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("Orvane");
 const QString kAllFiles = QStringLiteral("All Files (*.*)");
-
-bool isAscii(const QByteArray &utf8)
-{
-    return std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 } // namespace
 
@@ -50,8 +46,9 @@ void DocumentSaver::resetDocumentState(const QString &path)
 
 QString DocumentSaver::encodingLabelNow() const
 {
+    const EditorSurface &s = m_host.surface();
     return encodingLabel(m_state.encoding,
-                         m_state.encoding != TextEncoding::Utf8 || isAscii(m_host.surface().textUtf8()));
+                         m_state.encoding != TextEncoding::Utf8 || s.utf8Size(0, s.textLength()) == s.textLength());
 }
 
 bool DocumentSaver::FileSave()
@@ -65,12 +62,23 @@ QString DocumentSaver::saveDialogFolder() const
 {
     if (!m_state.isUntitled() && !FolderOf(m_state.strfilename).isEmpty())
         return FolderOf(m_state.strfilename);
-    if (!m_state.currentFolder.isEmpty() && QDir(m_state.currentFolder).exists())
-        return m_state.currentFolder;
     const Settings &settings = m_host.settings();
-    if (settings.UseFolder && !settings.InitialFolder.isEmpty())
-        return settings.InitialFolder;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return chooseSaveFolder(m_state.currentFolder, QDir::currentPath(),
+                            settings.UseFolder ? settings.InitialFolder : QString());
+}
+
+QString DocumentSaver::chooseSaveFolder(const QString &lastChosen, const QString &startFolder, const QString &initialFolder)
+{
+    const auto usable = [](const QString &folder) { return !folder.isEmpty() && QFileInfo(folder).isDir(); };
+    if (usable(lastChosen))
+        return lastChosen;
+    if (usable(initialFolder))
+        return initialFolder;
+    // A launcher or a desktop session may start us in "/" or another folder nobody saves into.
+    if (usable(startFolder) && QDir(startFolder).absolutePath() != QDir::rootPath() && QFileInfo(startFolder).isWritable())
+        return startFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return usable(documents) ? documents : QDir::homePath();
 }
 
 QString DocumentSaver::untitledName(const QString &languageExtension)
@@ -207,7 +215,11 @@ bool DocumentSaver::WriteDocument(const QString &path, bool offerSaveAs)
 
 bool DocumentSaver::confirmDiscard()
 {
-    if (!m_host.surface().isEnabled() || !textDiffersFromSaved())
+    if (!m_host.surface().isEnabled())
+        return true;
+    // A document whose file was deleted and kept holds the only copy of its text, changed or not.
+    const bool fileGone = !m_state.isDocumentSaved && !m_state.isUntitled() && !FileExists(m_state.strfilename);
+    if (!fileGone && !textDiffersFromSaved())
         return true;
     const auto answer = askUser(m_host.ownerWindow(), QStringLiteral("Save changes to ") + m_state.strfilename + QStringLiteral("?"),
                                 kTitle, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Information);

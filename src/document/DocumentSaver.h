@@ -21,15 +21,18 @@ public:
     void SaveSelection();
     void ExportRichText();
 
-    // Asks "Save changes to ...?" when the text differs from the saved copy; false on Cancel.
+    // Asks "Save changes to ...?" when the text differs from the saved copy, or when the document
+    // was kept after its file was deleted; false on Cancel.
     bool confirmDiscard();
     bool textDiffersFromSaved() const;
     // The document now is what path holds: saved, its copy and size taken from the surface.
     void resetDocumentState(const QString &path);
 
-    // The folder a save dialog starts in: the document's own for a named document; for an
-    // "Untitled" one the last folder used, else InitialFolder when UseFolder is on, else Documents.
+    // The folder a save dialog starts in: the document's own for a named document, else chooseSaveFolder.
     QString saveDialogFolder() const;
+    // For an "Untitled" document: the last folder chosen, else initialFolder, else the process's
+    // start folder when it is a writable folder other than "/", else Documents (home without one).
+    static QString chooseSaveFolder(const QString &lastChosen, const QString &startFolder, const QString &initialFolder);
     // "Untitled." and the language's first extension, "Untitled.txt" without one.
     static QString untitledName(const QString &languageExtension);
     // The Save As name of an Untitled Java document: its class name and ".java".

@@ -6,6 +6,7 @@
 #include "Prompter.h"
 #include "Settings.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 OutsideChanges::OutsideChanges(ChangeDetector &detector, DocumentState &state, EditorSurface &surface,
@@ -25,6 +26,8 @@ void OutsideChanges::run()
     if (m_running)
         return;
     const QScopedValueRollback guard(m_running, true);
+    m_detector.setAsking(true);
+    const auto doneAsking = qScopeGuard([this] { m_detector.setAsking(false); });
     // The settings decide what happens to the document, so another window's save comes first.
     if (m_detector.settingsChanged())
         m_hooks.reloadSettings();
@@ -57,6 +60,7 @@ void OutsideChanges::run()
         if (askUser(m_owner, ChangeDetector::deletedMessage(path), ChangeDetector::deletedTitle(),
                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical)
             == QMessageBox::Yes) {
+            m_detector.keepDeleted();
             m_hooks.markUnsaved();
         } else {
             m_hooks.closeDocument();

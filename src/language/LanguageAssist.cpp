@@ -233,6 +233,7 @@ void LanguageAssist::showTip(bool afterClosing)
     const QString &text = help.texts().at(found - names.cbegin());
     m_tip->setLines(AssistText::tipLayout(*found, text, argNo, m_settings.ListArgumentTipsOnSinglelLine), editorFont());
     place(m_tip);
+    m_tipCaret = m_surface.selStart();
     m_tip->show();
     m_tip->raise();
 }
@@ -240,6 +241,13 @@ void LanguageAssist::showTip(bool afterClosing)
 void LanguageAssist::hideTip()
 {
     m_tip->hide();
+}
+
+void LanguageAssist::caretMovedByCommand()
+{
+    // A tip describes the call the caret was typed into; a command that took the caret elsewhere ends it.
+    if (tipVisible() && m_surface.selStart() != m_tipCaret)
+        hideTip();
 }
 
 bool LanguageAssist::tipVisible() const

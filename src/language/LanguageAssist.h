@@ -45,6 +45,8 @@ public:
     void showTip(bool afterClosing);
     void hideTip();
     bool tipVisible() const;
+    // After a menu command: the tip goes when the caret is no longer where it was shown.
+    void caretMovedByCommand();
 
     // Whether the language has keywords or functions to list.
     bool hasEntries() const;
@@ -82,6 +84,7 @@ private:
     Hooks m_hooks;
     KeywordList *m_list = nullptr;
     ArgumentTip *m_tip = nullptr;
+    int m_tipCaret = -1;
     QString m_listedKeywords;
     QString m_listedFunctions;
 };

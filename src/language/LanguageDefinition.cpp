@@ -148,13 +148,9 @@ QString LanguageDefinition::commentMarker() const
 
 void LanguageDefinition::resetToPlainText()
 {
-    keywordListText.clear();
-    functionListText.clear();
-    lineComment.clear();
-    caseSensitive = false;
-    wholeWord = false;
-    languageActive = false;
-    markup = false;
+    // Name, definition path and compiler go too: a closed document's language must not be edited,
+    // saved over or compiled with from an empty window.
+    *this = LanguageDefinition{};
 }
 
 bool LanguageDefinition::isJava() const

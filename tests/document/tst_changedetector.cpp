@@ -88,7 +88,7 @@ private slots:
     void deletedKeepOrDiscard_data()
     {
         QTest::addColumn<bool>("keep");
-        QTest::newRow("Yes keeps: asked again next time") << true;
+        QTest::newRow("Yes keeps: not asked again") << true;
         QTest::newRow("No discards: not asked again") << false;
     }
     void deletedKeepOrDiscard()
@@ -98,12 +98,44 @@ private slots:
         d.documentLoaded(m_doc);
         QVERIFY(QFile::remove(m_doc));
         QCOMPARE(d.runChecks(m_doc, 0, 0, {false, true}).document, Action::AskDeleted);
-        if (!keep)
-            d.decline();
-        QCOMPARE(check(d), keep ? Action::AskDeleted : Action::None);
+        keep ? d.keepDeleted() : d.decline();
+        QCOMPARE(check(d), Action::None);
+        // A kept document hears of a file that appears again under its name.
+        write(m_doc, "new");
+        QCOMPARE(check(d), keep ? Action::AskChanged : Action::None);
         QCOMPARE(ChangeDetector::deletedMessage(QStringLiteral("/a/b.txt")),
                  QStringLiteral("/a/b.txt has been deleted, or is no longer available\r\n\r\n"
                                 "Click Yes to keep the file, click No to discard it."));
+    }
+
+    // Another program writing within the second of our save, even with the same size, is seen.
+    void rewriteWithinTheSecondOfASaveIsSeen()
+    {
+        ChangeDetector d(m_settings);
+        const QDateTime second = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() - 50);
+        QFile file(m_doc);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(second.addMSecs(100), QFileDevice::FileModificationTime));
+        file.close();
+        d.documentSaved(m_doc);
+        write(m_doc, "TEXT");
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(second.addMSecs(250), QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(check(d), Action::AskChanged);
+    }
+
+    // The question box taking and giving back the focus is not a new activation.
+    void ownQuestionIsNoActivation()
+    {
+        ChangeDetector d(m_settings);
+        d.applicationActive(false);
+        QVERIFY(d.applicationActive(true));
+        d.setAsking(true);
+        QVERIFY(!d.applicationActive(false));
+        QVERIFY(!d.applicationActive(true));
+        d.setAsking(false);
+        QVERIFY(!d.applicationActive(true));
     }
 
     void neverChecked_data()

@@ -9,6 +9,9 @@
 #include "Settings.h"
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -130,7 +133,8 @@ void TestDocumentCommands::saveDialogsStart_data()
     QTest::newRow("named document: its folder and name") << "a/report.old.txt" << "" << true << "" << "scratch/a" << "report.old.txt";
     QTest::newRow("Untitled, last folder used first") << "Untitled" << "scratch" << true << "" << "scratch" << "Untitled.txt";
     QTest::newRow("Untitled, InitialFolder with UseFolder") << "Untitled" << "" << true << "c" << "initial" << "Untitled.c";
-    QTest::newRow("Untitled, else Documents") << "Untitled" << "" << false << "py" << "documents" << "Untitled.py";
+    QTest::newRow("Untitled started from /: Documents, never /") << "Untitled" << "" << false << "py" << "documents" << "Untitled.py";
+    QTest::newRow("Untitled started from a folder of the user's: that folder") << "Untitled" << "" << false << "" << "start" << "Untitled.txt";
 }
 
 void TestDocumentCommands::saveDialogsStart()
@@ -150,8 +154,15 @@ void TestDocumentCommands::saveDialogsStart()
     docs.host.m_settings.UseFolder = useFolder;
     docs.host.m_settings.InitialFolder = initial.path();
     docs.host.extension = extension;
+    // The process's start folder counts only when the user can write it and it is not "/".
+    QTemporaryDir start;
+    const QString startedIn = QDir::currentPath();
+    QDir::setCurrent(folder == QLatin1String("start") ? start.path() : QStringLiteral("/"));
+    const auto back = qScopeGuard([&] { QDir::setCurrent(startedIn); });
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString expected = folder == QLatin1String("initial") ? initial.path()
-        : folder == QLatin1String("documents")                  ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        : folder == QLatin1String("start")                      ? start.path()
+        : folder == QLatin1String("documents")                  ? (QFileInfo(documents).isDir() ? documents : QDir::homePath())
                                                                 : scratch.path() + folder.mid(7);
     docs.prompter->saveAnswers << QString() << QString() << QString();
     QVERIFY(!docs.saver.FileSaveAs());
