@@ -352,7 +352,12 @@ Settings SettingsStore::LoadMySettings2(const Settings &current) const
 {
     const Settings defaulted = SetDefaults(current);
     const auto bytes = FileIO::readAll(settings2Path());
-    return bytes ? readSettings2(defaulted, ListFile::decode(*bytes)) : defaulted;
+    if (!bytes)
+        return defaulted;
+    Settings read = readSettings2(defaulted, ListFile::decode(*bytes));
+    read.LastOpenedFile = ListFile::pathOf(read.LastOpenedFile);
+    read.InitialFolder = ListFile::pathOf(read.InitialFolder);
+    return read;
 }
 
 Settings SettingsStore::LoadMySettings(const Settings &current, SettingsLoad load) const

@@ -28,7 +28,25 @@ QString decode(const QByteArray &bytes)
 QByteArray encode(const QString &text)
 {
     const bool fitsLatin1 = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
-    return fitsLatin1 ? text.toLatin1() : text.toUtf8();
+    return fitsLatin1 ? text.toLatin1() : FileIO::encodePath(text);
+}
+
+namespace {
+
+bool names(const QString &path)
+{
+    return !path.isEmpty() && ::access(FileIO::encodePath(path).constData(), F_OK) == 0;
+}
+
+} // namespace
+
+QString pathOf(const QString &text)
+{
+    const bool fitsLatin1 = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    if (!fitsLatin1 || names(text))
+        return text;
+    const QString exact = FileIO::decodePath(text.toLatin1());
+    return names(exact) ? exact : text;
 }
 
 QStringList splitLines(const QString &text)
@@ -105,11 +123,6 @@ std::optional<QString> updateWith(const QString &path, Reader reader, Writer wri
     if (!change(lines))
         return std::nullopt;
     return writer(path, lines);
-}
-
-bool names(const QString &path)
-{
-    return !path.isEmpty() && ::access(FileIO::encodePath(path).constData(), F_OK) == 0;
 }
 
 QString pathOfLine(const QByteArray &line)

@@ -14,8 +14,11 @@ namespace ListFile {
 
 // UTF-8 when the bytes are valid UTF-8 and hold at least one multibyte sequence, else Latin-1.
 QString decode(const QByteArray &bytes);
-// Latin-1 when every character fits, else UTF-8.
+// Latin-1 when every character fits, else UTF-8 (a path's bytes that are not UTF-8 as they are).
 QByteArray encode(const QString &text);
+// A path that a program file held, read back as text: when it names nothing and the bytes it was
+// written as name a file (a name that is not UTF-8 read one byte per character), that file.
+QString pathOf(const QString &text);
 
 // Splits at CR LF, LF or a lone CR; a final line without a break still counts.
 QStringList splitLines(const QString &text);

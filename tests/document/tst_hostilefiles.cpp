@@ -10,6 +10,7 @@
 #include "OpenFilesRegister.h"
 #include "RecentFiles.h"
 #include "Settings.h"
+#include "SettingsStore.h"
 #include "SingleInstance.h"
 #include "TestSupport.h"
 #include "frmMain.h"
@@ -241,6 +242,11 @@ private slots:
         QCOMPARE(again.entry(1), path);
         QVERIFY(!e.host.m_openFiles.RegisterOpenFile(path));
         QVERIFY(e.host.m_openFiles.isFileAllreadyOpened(path));
+        Settings settings;
+        settings.LastOpenedFile = path;
+        const SettingsStore store(e.app.path());
+        QVERIFY(!store.SaveMySettings2(settings));
+        QCOMPARE(store.LoadMySettings2(Settings()).LastOpenedFile, path);
         const QByteArray sibling = QFile::encodeName(docs.path()) + "/caf\xE8.txt";
         QVERIFY(SingleInstance::serverName(path) != SingleInstance::serverName(FileIO::decodePath(sibling)));
     }
