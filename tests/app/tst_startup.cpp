@@ -1,3 +1,5 @@
+#include "CommandLineOptions.h"
+#include "FileIO.h"
 #include "Launcher.h"
 #include "SingleInstance.h"
 #include "TestSupport.h"
@@ -25,6 +27,7 @@ private slots:
     void startUp_data();
     void startUp();
     void translucency();
+    void forwardedNameThatIsNotUtf8KeepsItsBytes();
 
 private:
     QString touch(const QString &name, const QByteArray &bytes = "x") { return TestSupport::writeFile(m_dir, name, bytes); }
@@ -172,6 +175,23 @@ void TestStartUp::translucency()
     QWidget window;
     modTransparent::applyTranslucency(&window, true, 31);
     QCOMPARE(qRound(window.windowOpacity() * 255), 229);
+}
+
+void TestStartUp::forwardedNameThatIsNotUtf8KeepsItsBytes()
+{
+    const QString path = FileIO::decodePath(QFile::encodeName(m_dir.path()) + "/caf\xE9.txt");
+    QString received;
+    Launcher::setStarter([&](const QString &, const QStringList &arguments) {
+        // What the new process gets: the argument as the system passed it, and its environment.
+        QByteArray passed = QFile::encodeName(arguments.value(0));
+        char *argv[] = {const_cast<char *>("orvane"), passed.data()};
+        received = modStartUp::restoreForwardedPath(CommandLineOptions::nativeArguments(2, argv)).value(0);
+        return true;
+    });
+    QVERIFY(modStartUp::startForwardedInstance(path));
+    Launcher::setStarter({});
+    QCOMPARE(FileIO::encodePath(received), FileIO::encodePath(path));
+    QVERIFY(!qEnvironmentVariableIsSet("ORVANE_FORWARDED_PATH"));
 }
 
 QTEST_MAIN(TestStartUp)
