@@ -1,7 +1,7 @@
 #include "ChangeDetector.h"
 
+#include "FileIO.h"
 
-#include <QFile>
 #include <QString>
 
 #include <sys/stat.h>
@@ -25,7 +25,7 @@ void ChangeDetector::recordSettingsTime()
 QString ChangeDetector::fileStamp(const QString &path)
 {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(FileIO::encodePath(path).constData(), &info) != 0)
         return QString();
     return QStringLiteral("%1.%2/%3")
         .arg(qint64(info.st_mtim.tv_sec))

@@ -1,3 +1,4 @@
+#include "ChangeDetector.h"
 #include "CommandLineOptions.h"
 #include "CommandTable.h"
 #include "DocumentHost.h"
@@ -228,6 +229,8 @@ private slots:
         const QString path = CommandLineOptions::nativeArguments(2, argv).value(0);
         e.reader.ReadFile(path, false);
         QCOMPARE(e.host.m_surface.text(), QStringLiteral("abc\r\n"));
+        // The change detector finds it too, rather than calling it deleted.
+        QVERIFY(!ChangeDetector::fileStamp(path).isEmpty());
         e.host.m_surface.setText(QStringLiteral("changed\r\n"));
         QVERIFY(e.saver.FileSave());
         QVERIFY(::access((QFile::encodeName(docs.path()) + "/caf\xEF\xBF\xBD.txt").constData(), F_OK) != 0);
