@@ -182,6 +182,7 @@ private slots:
         QVERIFY(!e.state.isDocumentSaved);
         QCOMPARE(e.state.strfilename, path);
         ::chmod(QFile::encodeName(path).constData(), 0644);
+        ::chmod(QFile::encodeName(docs.path() + QStringLiteral("/own")).constData(), 0755);
         QCOMPARE(readFile(path), QByteArray("old\n"));
     }
 
