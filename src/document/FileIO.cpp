@@ -1,7 +1,6 @@
 #include "FileIO.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
