@@ -14,7 +14,8 @@ build=${ORVANE_FUZZ_BUILD:-build-fuzz}
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+# A caller that configured the build itself (the test command's sanitized build) keeps its settings.
+[ "${ORVANE_FUZZ_CONFIGURED:-0}" = 1 ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DORVANE_FUZZ=ON -DORVANE_TESTS=OFF -DORVANE_BENCH=OFF -DORVANE_WERROR=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"${JOBS:-$(nproc)}" --target $(printf 'fuzz_%s ' $targets)
 

@@ -40,15 +40,23 @@ cmake -S . -B build -DORVANE_TESTS=ON >/dev/null
 build_clean build
 (cd build && ctest --output-on-failure -j"$jobs")
 
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 if [ "${ORVANE_SKIP_SANITIZE:-0}" != 1 ]; then
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_BENCH=OFF -DORVANE_WERROR=ON "${launcher[@]}" >/dev/null
-  cmake --build build-asan -j"$jobs"
-  export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
-  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  (cd build-asan && ctest --output-on-failure -j"$jobs")
-fi
-
-# Every libFuzzer target for a short run where clang can build them; scripts/fuzz.sh alone runs longer.
-if [ "${ORVANE_SKIP_FUZZ:-0}" != 1 ] && command -v clang++ >/dev/null; then
-  scripts/fuzz.sh "${ORVANE_FUZZ_SECONDS:-10}"
+  if command -v clang++ >/dev/null; then
+    # One clang build serves both the sanitized test run and the fuzzers (a second build would
+    # double the time of the run).
+    cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DORVANE_FUZZ=ON -DORVANE_TESTS=ON -DORVANE_BENCH=OFF -DORVANE_WERROR=OFF "${launcher[@]}" >/dev/null
+    cmake --build build-san -j"$jobs"
+    (cd build-san && ctest --output-on-failure -j"$jobs")
+    # Every libFuzzer target for a short run; scripts/fuzz.sh alone runs longer.
+    if [ "${ORVANE_SKIP_FUZZ:-0}" != 1 ]; then
+      ORVANE_FUZZ_BUILD=build-san ORVANE_FUZZ_CONFIGURED=1 scripts/fuzz.sh "${ORVANE_FUZZ_SECONDS:-10}"
+    fi
+  else
+    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_BENCH=OFF -DORVANE_WERROR=ON "${launcher[@]}" >/dev/null
+    cmake --build build-asan -j"$jobs"
+    (cd build-asan && ctest --output-on-failure -j"$jobs")
+  fi
 fi

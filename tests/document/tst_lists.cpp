@@ -139,7 +139,7 @@ private slots:
     // "/home/u/a/b.txt" was shown as "../u/a/b.txt": cut although it fitted.
     void shortFormCutPathsThatFitted()
     {
-        for (const QString path : {QStringLiteral("/home/u/a/b.txt"), QStringLiteral("/home/u/src/orvane/main.cpp"),
+        for (const QString &path : {QStringLiteral("/home/u/a/b.txt"), QStringLiteral("/home/u/src/orvane/main.cpp"),
                                    QStringLiteral("/x/") + QString(RecentFiles::ShortFormLimit - 3, u'n')}) {
             QCOMPARE(path.size() <= RecentFiles::ShortFormLimit, true);
             QCOMPARE(RecentFiles::shortForm(path), path);
