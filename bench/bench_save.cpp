@@ -1,6 +1,6 @@
 // Saving speed: WriteDocument of a 50 MB generated C source loaded into the real editor, beside
 // `cp` of the same file, with the save split into its steps to show where the time goes.
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 #include "FileIO.h"
 #include "frmMain.h"
 

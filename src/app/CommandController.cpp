@@ -33,8 +33,8 @@ QAction *CommandController::wire(const char *name, std::function<void()> handler
     m_handlers.insert(key, std::move(handler));
     if (!action)
         return nullptr;
-    if (const CommandInfo *info = CommandTable::commandInfo(name); info && info->enable != Enable::Always)
-        m_rules.push_back({action, info->enable});
+    if (const CommandInfo *info = CommandTable::commandInfo(name); info && (info->enable != Enable::Always || info->changesText))
+        m_rules.push_back({action, info});
     connect(action, &QAction::triggered, this, [this, key] { run(key); });
     action->setEnabled(true);
     scheduleRefresh();
@@ -66,8 +66,8 @@ void CommandController::refresh()
 {
     m_refreshPending = false;
     const CommandState state = m_state();
-    for (const auto &[action, rule] : m_rules)
-        action->setEnabled(CommandTable::isEnabled(rule, state));
+    for (const auto &[action, info] : m_rules)
+        action->setEnabled(CommandTable::isEnabled(*info, state));
 }
 
 void CommandController::scheduleRefresh()
@@ -89,4 +89,25 @@ QList<QKeySequence> CommandController::commandKeys()
             keys += info.keys();
     }
     return keys;
+}
+
+QStringList CommandController::wiredWithoutRow() const
+{
+    QStringList names;
+    for (auto it = m_handlers.cbegin(); it != m_handlers.cend(); ++it) {
+        if (!CommandTable::commandInfo(it.key().constData()))
+            names << QString::fromLatin1(it.key());
+    }
+    names.sort();
+    return names;
+}
+
+QStringList CommandController::rowsWithoutHandler() const
+{
+    QStringList names;
+    for (const CommandInfo &info : CommandTable::commands()) {
+        if (!m_handlers.contains(QByteArray(info.objectName)))
+            names << QString::fromLatin1(info.objectName);
+    }
+    return names;
 }

@@ -35,6 +35,11 @@ public:
     // Called after every command, from the menu or a key (the window gives the editor the focus).
     void setAfterCommand(std::function<void()> after) { m_after = std::move(after); }
 
+    // Names wired to a handler that the command table has no row for, and rows nobody wired: each
+    // is a command that silently does nothing.
+    QStringList wiredWithoutRow() const;
+    QStringList rowsWithoutHandler() const;
+
     // Every key a command owns, so the editing widget can drop its own binding of it.
     static QList<QKeySequence> commandKeys();
 
@@ -45,6 +50,6 @@ private:
     StateSource m_state;
     std::function<void()> m_after;
     QHash<QByteArray, std::function<void()>> m_handlers;
-    std::vector<std::pair<QAction *, Enable>> m_rules;
+    std::vector<std::pair<QAction *, const CommandInfo *>> m_rules;
     bool m_refreshPending = false;
 };

@@ -1,6 +1,6 @@
 #include "CommandStateSource.h"
 
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 #include "DocumentState.h"
 #include "EditCommands.h"
 #include "EditorSurface.h"
@@ -50,5 +50,6 @@ CommandState CommandStateSource::state() const
     state.highlighting = language.languageActive && m_parts.settings.enableSyntaxHighlightning;
     state.keywordList = m_parts.assist.hasEntries();
     state.lineComment = language.languageActive && !language.commentMarker().isEmpty();
+    state.textLocked = document.isLoading || !s.isEnabled();
     return state;
 }

@@ -316,15 +316,6 @@ const std::vector<ToolButtonInfo> &toolButtons()
     return table;
 }
 
-const MenuInfo *menuInfo(const char *objectName)
-{
-    for (const MenuInfo &menu : menus()) {
-        if (sameName(menu.objectName, objectName))
-            return &menu;
-    }
-    return nullptr;
-}
-
 const CommandInfo *commandInfo(const char *objectName)
 {
     for (const CommandInfo &command : commands()) {
@@ -369,8 +360,15 @@ bool isEnabled(Enable rule, const CommandState &state)
     return true;
 }
 
+bool isEnabled(const CommandInfo &command, const CommandState &state)
+{
+    return !(command.changesText && state.textLocked) && isEnabled(command.enable, state);
+}
+
 bool keyRuns(const CommandInfo &command, const CommandState &state)
 {
+    if (command.changesText && state.textLocked)
+        return false;
     return command.keyAlways || isEnabled(command.enable, state);
 }
 

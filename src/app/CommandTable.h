@@ -59,6 +59,9 @@ struct CommandState {
     bool language = false;
     bool keywordList = false;
     bool lineComment = false;
+    // The text may not change now (a file is loading into the surface): every command whose row
+    // says it changes text is off together.
+    bool textLocked = false;
 };
 
 struct CommandInfo {
@@ -102,7 +105,6 @@ const std::vector<MenuInfo> &menus();
 const std::vector<CommandInfo> &commands();
 const std::vector<ToolButtonInfo> &toolButtons();
 
-const MenuInfo *menuInfo(const char *objectName);
 const CommandInfo *commandInfo(const char *objectName);
 
 // Number of recent-file entries (mnuFile1 … mnuFile10) and template items of the Insert menu.
@@ -115,6 +117,8 @@ QString templateItemName(int index);
 QString actionText(const CommandInfo &command);
 
 bool isEnabled(Enable rule, const CommandState &state);
+// The rule, and off while the text is locked when the command changes text.
+bool isEnabled(const CommandInfo &command, const CommandState &state);
 // Whether a key of the command may run it now.
 bool keyRuns(const CommandInfo &command, const CommandState &state);
 

@@ -61,15 +61,5 @@ void nameControls(frmMain &window)
     QObject::connect(&window, &QWidget::windowTitleChanged, editor, follow);
 }
 
-Removal moveToTrash(const QString &path)
-{
-    if (QFile::moveToTrash(path))
-        return Removal::Trashed;
-    // moveToTrash also fails for a file that cannot be removed at all; only a file that is still
-    // there and removable is deleted outright.
-    if (!QFileInfo::exists(path))
-        return Removal::Failed;
-    return QFile::remove(path) ? Removal::Deleted : Removal::Failed;
-}
 
 } // namespace DesktopIntegration

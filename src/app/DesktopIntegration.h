@@ -21,8 +21,5 @@ void nameControls(frmMain &window);
 // The accessible name of the editor for a document path: its file name.
 QString editorName(const QString &documentPath);
 
-enum class Removal { Trashed, Deleted, Failed };
-// Moves the file to the desktop's trash; deletes it only where there is no trash for it.
-Removal moveToTrash(const QString &path);
 
 } // namespace DesktopIntegration

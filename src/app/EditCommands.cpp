@@ -1,6 +1,6 @@
 #include "EditCommands.h"
 
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 #include "LineBreaks.h"
 #include "OleColor.h"
 

@@ -1,6 +1,9 @@
 #include "Launcher.h"
 
+#include "FileIO.h"
+
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 
 namespace Launcher {
@@ -40,6 +43,45 @@ bool startCommand(const QString &commandLine, const QString &argument)
 void setStarter(Starter replacement)
 {
     starter() = std::move(replacement);
+}
+
+namespace {
+const char kForwardedVariable[] = "ORVANE_FORWARDED";
+// A path whose bytes are not UTF-8 travels beside the argument, byte for byte.
+const char kNativePathVariable[] = "ORVANE_FORWARDED_PATH";
+} // namespace
+
+bool startForwardedInstance(const QString &path)
+{
+    const bool hadMark = qEnvironmentVariableIsSet(kForwardedVariable);
+    const QByteArray previous = qgetenv(kForwardedVariable);
+    qputenv(kForwardedVariable, QByteArrayLiteral("1"));
+    const QByteArray native = FileIO::encodePath(path);
+    if (native != QFile::encodeName(path))
+        qputenv(kNativePathVariable, native.toHex());
+    const bool started = startInstance(path);
+    qunsetenv(kNativePathVariable);
+    if (hadMark)
+        qputenv(kForwardedVariable, previous);
+    else
+        qunsetenv(kForwardedVariable);
+    return started;
+}
+
+bool takeForwardedMark()
+{
+    const bool forwarded = qEnvironmentVariableIsSet(kForwardedVariable);
+    qunsetenv(kForwardedVariable);
+    return forwarded;
+}
+
+QStringList restoreForwardedPath(QStringList files)
+{
+    const QByteArray native = QByteArray::fromHex(qgetenv(kNativePathVariable));
+    qunsetenv(kNativePathVariable);
+    if (!native.isEmpty() && !files.isEmpty() && files.first() == QFile::decodeName(native))
+        files.first() = FileIO::decodePath(native);
+    return files;
 }
 
 } // namespace Launcher

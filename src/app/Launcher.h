@@ -19,4 +19,11 @@ bool startCommand(const QString &commandLine, const QString &argument);
 
 void setStarter(Starter starter);
 
+// Starts one more process for path that opens path whatever ReloadFileAtStartup says.
+bool startForwardedInstance(const QString &path);
+// True in a process started by startForwardedInstance; clears the mark so children don't inherit it.
+bool takeForwardedMark();
+// A forwarded process's file argument with its bytes restored where starting the process lost them.
+QStringList restoreForwardedPath(QStringList files);
+
 } // namespace Launcher

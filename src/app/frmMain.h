@@ -2,7 +2,7 @@
 
 #include "AppFolders.h"
 #include "DocumentLanguageFlags.h"
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 #include "DocumentState.h"
 #include "EditorSurface.h"
 #include "LanguageDefinition.h"
@@ -132,6 +132,7 @@ public:
     Highlighter &highlighter() { return *m_highlighter; }
     LiveHighlighter &liveHighlighter() { return *m_live; }
     LanguageAssist &languageAssist() { return *m_assist; }
+    CommandController &commands() { return *m_commands; }
     TypingAids &typingAids() { return *m_typing; }
 
     // Edit commands

@@ -3,7 +3,7 @@
 #include "AppFolders.h"
 #include "CommandLineOptions.h"
 #include "DesktopIntegration.h"
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 #include "FileIO.h"
 #include "Launcher.h"
 #include "Prompter.h"
@@ -32,9 +32,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Orvane");
 // Set only around the start of a process that must open its own argument.
-const char kForwardedVariable[] = "ORVANE_FORWARDED";
 // The path's bytes in hex, when starting a process would turn the argument into another name.
-const char kNativePathVariable[] = "ORVANE_FORWARDED_PATH";
 
 QString withoutQuotes(QString token)
 {
@@ -217,7 +215,7 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
     // Started even when the first file went to another process: those files were asked for too.
     bool startedAny = false;
     for (const QString &name : plan.further) {
-        if (startForwardedInstance(name))
+        if (Launcher::startForwardedInstance(name))
             startedAny = true;
         else
             askUser(nullptr, QStringLiteral("Couldn't start a new window for ") + name, QStringLiteral("Error"),
@@ -239,48 +237,15 @@ void followDocumentPath(frmMain &window, SingleInstance &instance)
                      [&window, &instance] { instance.follow(window.strfilename); });
 }
 
-bool startForwardedInstance(const QString &path)
-{
-    const bool hadMark = qEnvironmentVariableIsSet(kForwardedVariable);
-    const QByteArray previous = qgetenv(kForwardedVariable);
-    qputenv(kForwardedVariable, QByteArrayLiteral("1"));
-    const QByteArray native = FileIO::encodePath(path);
-    if (native != QFile::encodeName(path))
-        qputenv(kNativePathVariable, native.toHex());
-    const bool started = Launcher::startInstance(path);
-    qunsetenv(kNativePathVariable);
-    if (hadMark)
-        qputenv(kForwardedVariable, previous);
-    else
-        qunsetenv(kForwardedVariable);
-    return started;
-}
-
-bool takeForwardedMark()
-{
-    const bool forwarded = qEnvironmentVariableIsSet(kForwardedVariable);
-    qunsetenv(kForwardedVariable);
-    return forwarded;
-}
-
-QStringList restoreForwardedPath(QStringList files)
-{
-    const QByteArray native = QByteArray::fromHex(qgetenv(kNativePathVariable));
-    qunsetenv(kNativePathVariable);
-    if (!native.isEmpty() && !files.isEmpty() && files.first() == QFile::decodeName(native))
-        files.first() = FileIO::decodePath(native);
-    return files;
-}
-
 int Main(QApplication &app, const QStringList &arguments)
 {
-    const bool forwarded = takeForwardedMark();
+    const bool forwarded = Launcher::takeForwardedMark();
     DesktopIntegration::prepareApplication();
     WindowPlacement::keepWindowsOnScreen();
     const AppFolders folders = AppFolders::forThisProcess();
     // A folder that cannot be made shows up later as the lists' and settings' own write errors.
     folders.createWritableFolders();
-    const QStringList files = restoreForwardedPath(CommandLineOptions::parse(arguments).files);
+    const QStringList files = Launcher::restoreForwardedPath(CommandLineOptions::parse(arguments).files);
     std::unique_ptr<frmMain> window;
     std::unique_ptr<SingleInstance> instance;
     try {

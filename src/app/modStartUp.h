@@ -52,15 +52,8 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
 // Keeps instance listening under the window's document path as that path changes.
 void followDocumentPath(frmMain &window, SingleInstance &instance);
 
-// Starts one more process for path that opens path whatever ReloadFileAtStartup says.
-bool startForwardedInstance(const QString &path);
-// True in a process started by startForwardedInstance; clears the mark so children don't inherit it.
-bool takeForwardedMark();
-
 // The program: creates the main window, runs start-up and the event loop; the exit code.
 // arguments: those after the program name, byte for byte (CommandLineOptions::nativeArguments).
 int Main(QApplication &app, const QStringList &arguments);
-// A forwarded process's file argument with its bytes restored where starting the process lost them.
-QStringList restoreForwardedPath(QStringList files);
 
 } // namespace modStartUp

@@ -1,6 +1,6 @@
 #include "FileDrop.h"
 
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 #include "EditorSurface.h"
 #include "FileLinks.h"
 

@@ -132,14 +132,6 @@ QStringList ignoreLines(const QString &ignoreText)
 
 } // namespace
 
-QByteArray ignoreFileBytes(const QString &ignoreText)
-{
-    QString text;
-    for (const QString &line : ignoreLines(ignoreText))
-        text += line + QStringLiteral("\r\n");
-    return ListFile::encode(text);
-}
-
 QString readIgnoreFile(const AppFolders &folders)
 {
     const std::optional<QStringList> lines = ListFile::read(ignoreFilePath(folders));

@@ -36,8 +36,6 @@ void copyEdited(const Settings &from, Settings &to);
 
 // The list the editor reads: the user's own, else the shipped one.
 QString ignoreFilePath(const AppFolders &folders);
-// txtIgnore as ignoreclosetag.txt holds it: lower case, empty lines dropped, CR LF after each line.
-QByteArray ignoreFileBytes(const QString &ignoreText);
 // The file's text for txtIgnore; empty when missing.
 QString readIgnoreFile(const AppFolders &folders);
 

@@ -1,6 +1,5 @@
 #include "DocumentCommands.h"
 
-#include "DesktopIntegration.h"
 #include "DocumentHost.h"
 #include "DocumentReader.h"
 #include "DocumentSaver.h"
@@ -12,7 +11,7 @@
 #include "Prompter.h"
 #include "Settings.h"
 
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Orvane");
@@ -48,7 +47,7 @@ void DocumentCommands::DeleteFile()
                 QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
         != QMessageBox::Yes)
         return;
-    if (DesktopIntegration::moveToTrash(m_state.strfilename) == DesktopIntegration::Removal::Failed) {
+    if (FileIO::moveToTrash(m_state.strfilename) == FileIO::Removal::Failed) {
         askUser(owner, QStringLiteral("Couldn't delete ") + m_state.strfilename, kTitle, QMessageBox::Ok, QMessageBox::Critical);
         return;
     }

@@ -1,6 +1,7 @@
 #include "DocumentReader.h"
 
 #include "DocumentHost.h"
+#include "DocumentLoader.h"
 #include "DocumentSaver.h"
 #include "DocumentState.h"
 #include "EditorSurface.h"
@@ -10,7 +11,6 @@
 #include "OpenFilesRegister.h"
 #include "Prompter.h"
 #include "Settings.h"
-#include "modStartUp.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -341,9 +341,9 @@ void DocumentReader::FileOpen(const QString &path)
     const QString first = chosen.takeFirst();
     if ((m_state.isUntitled() && m_host.surface().textLength() == 0) || !settings.OpenFilesInNewWindow)
         ReadFile(first, false);
-    else if (!modStartUp::startForwardedInstance(first))
+    else if (!Launcher::startForwardedInstance(first))
         askUser(owner, QStringLiteral("Couldn't start a new window for ") + first, QStringLiteral("Error"),
                 QMessageBox::Ok, QMessageBox::Critical);
     for (const QString &other : chosen)
-        modStartUp::startForwardedInstance(other);
+        Launcher::startForwardedInstance(other);
 }

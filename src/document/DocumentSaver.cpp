@@ -1,6 +1,7 @@
 #include "DocumentSaver.h"
 
 #include "DocumentHost.h"
+#include "DocumentLoader.h"
 #include "DocumentState.h"
 #include "EditorSurface.h"
 #include "FileIO.h"

@@ -1,6 +1,7 @@
 #include "FileIO.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -309,6 +310,17 @@ QByteArray joinLines(const QStringList &lines)
         out += "\r\n";
     }
     return out;
+}
+
+Removal moveToTrash(const QString &path)
+{
+    if (QFile::moveToTrash(path))
+        return Removal::Trashed;
+    // moveToTrash also fails for a file that cannot be removed at all; only a file that is still
+    // there and removable is deleted outright.
+    if (!QFileInfo::exists(path))
+        return Removal::Failed;
+    return QFile::remove(path) ? Removal::Deleted : Removal::Failed;
 }
 
 } // namespace FileIO

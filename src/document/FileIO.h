@@ -36,4 +36,8 @@ QStringList readLines(const QString &path);
 // Joins lines with CR LF after each one, Latin-1.
 QByteArray joinLines(const QStringList &lines);
 
+enum class Removal { Trashed, Deleted, Failed };
+// Moves the file to the desktop's trash; deletes it only where there is no trash for it.
+Removal moveToTrash(const QString &path);
+
 } // namespace FileIO

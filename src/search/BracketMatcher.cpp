@@ -31,16 +31,6 @@ QString missing(QChar c)
 
 } // namespace
 
-bool IsOpenBracket(QChar c)
-{
-    return CloseBracketFor(c).has_value();
-}
-
-bool IsCloseBracket(QChar c)
-{
-    return OpenBracketFor(c).has_value();
-}
-
 std::optional<QChar> CloseBracketFor(QChar c)
 {
     for (const auto &[open, close] : kPairs)

@@ -16,8 +16,6 @@ struct BracketMatch {
 // Textual bracket matching of (), {}, [] and <>, each kind on its own; strings and comments count.
 namespace BracketMatcher {
 
-bool IsOpenBracket(QChar c);
-bool IsCloseBracket(QChar c);
 // The partner of an opening (closing) bracket; nothing for any other character.
 std::optional<QChar> CloseBracketFor(QChar c);
 std::optional<QChar> OpenBracketFor(QChar c);

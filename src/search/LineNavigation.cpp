@@ -51,14 +51,6 @@ int LineStart(int line, const QString &text)
     return int(start);
 }
 
-int LineOfOffset(int offset, const QString &text)
-{
-    int line = 1;
-    for (LineBreak at = nextLineBreak(text, 0); at.at >= 0 && at.at < offset; at = nextLineBreak(text, at.at + at.length))
-        ++line;
-    return line;
-}
-
 std::optional<double> parseNumber(const QString &box)
 {
     bool ok = false;

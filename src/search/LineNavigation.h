@@ -12,8 +12,6 @@ namespace LineNavigation {
 
 // Zero-based offset of one-based line n; past the last line, the text's length + 1.
 int LineStart(int line, const QString &text);
-// One-based line holding the zero-based offset; an offset between CR and LF belongs to the next line.
-int LineOfOffset(int offset, const QString &text);
 
 // The number a line or column box holds, or nothing when it is not a number.
 std::optional<double> parseNumber(const QString &box);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DocumentLoader.h"
+#include "TextCodec.h"
 
 #include <QByteArray>
 #include <QString>

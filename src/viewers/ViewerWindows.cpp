@@ -44,11 +44,6 @@ PrintSession &ViewerWindows::printSession()
     return m_print;
 }
 
-frmASCIITable *ViewerWindows::asciiTable() const
-{
-    return m_ascii;
-}
-
 frmTip *ViewerWindows::tipWindow() const
 {
     return m_tip;

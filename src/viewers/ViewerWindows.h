@@ -37,7 +37,6 @@ public:
     void insertCharacter(const QString &text);
 
     PrintSession &printSession();
-    frmASCIITable *asciiTable() const;
     frmTip *tipWindow() const;
 
 private:

@@ -1,11 +1,14 @@
+#include "CommandController.h"
 #include "CommandTable.h"
 #include "TestSupport.h"
+#include "frmMain.h"
 
 #include <QAction>
 #include <QImage>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace CommandTable;
@@ -34,7 +37,39 @@ private slots:
     void captionsAndKeys_data();
     void captionsAndKeys();
     void toolButtonsMatchTheirCommands();
+    void everyRowHasAHandlerAndEveryHandlerARow();
+    void textCommandsOffTogetherWhileTextIsLocked();
 };
+
+// A handler wired under a name the table lacks, or a row nobody wired, is a command that does nothing.
+void TestCommandTable::everyRowHasAHandlerAndEveryHandlerARow()
+{
+    QTemporaryDir app;
+    TestSupport::PrompterGuard prompter;
+    frmMain window(app.path());
+    QCOMPARE(window.commands().wiredWithoutRow(), QStringList());
+    QCOMPARE(window.commands().rowsWithoutHandler(), QStringList());
+}
+
+void TestCommandTable::textCommandsOffTogetherWhileTextIsLocked()
+{
+    CommandState state;
+    state.selection = true;
+    state.clipboardText = true;
+    int changing = 0;
+    for (const CommandInfo &info : commands()) {
+        if (!isEnabled(info, state))
+            continue;
+        state.textLocked = true;
+        QCOMPARE(isEnabled(info, state), !info.changesText);
+        QCOMPARE(keyRuns(info, state), !info.changesText && (info.keyAlways || isEnabled(info.enable, state)));
+        state.textLocked = false;
+        changing += info.changesText;
+    }
+    QVERIFY(changing > 40);
+    QVERIFY(commandInfo("mnuEditPaste")->changesText);
+    QVERIFY(!commandInfo("mnuFileSaveAs")->changesText);
+}
 
 void TestCommandTable::namesAreUniqueAndMenusDeclared()
 {

@@ -185,10 +185,10 @@ void TestStartUp::forwardedNameThatIsNotUtf8KeepsItsBytes()
         // What the new process gets: the argument as the system passed it, and its environment.
         QByteArray passed = QFile::encodeName(arguments.value(0));
         char *argv[] = {const_cast<char *>("orvane"), passed.data()};
-        received = modStartUp::restoreForwardedPath(CommandLineOptions::nativeArguments(2, argv)).value(0);
+        received = Launcher::restoreForwardedPath(CommandLineOptions::nativeArguments(2, argv)).value(0);
         return true;
     });
-    QVERIFY(modStartUp::startForwardedInstance(path));
+    QVERIFY(Launcher::startForwardedInstance(path));
     Launcher::setStarter({});
     QCOMPARE(FileIO::encodePath(received), FileIO::encodePath(path));
     QVERIFY(!qEnvironmentVariableIsSet("ORVANE_FORWARDED_PATH"));

@@ -261,10 +261,6 @@ private slots:
         for (int line = 1; line <= 5; ++line)
             QCOMPARE(LineNavigation::LineStart(line, text), surface().lineIndex(line - 1));
         QCOMPARE(LineNavigation::LineStart(6, text), text.size() + 1);
-        for (int offset = 0; offset <= text.size(); ++offset) {
-            if (offset != 7)   // between CR and LF
-                QCOMPARE(LineNavigation::LineOfOffset(offset, text), surface().getLineFromChar(offset) + 1);
-        }
         QCOMPARE(LineNavigation::GotoTarget(2, 9, text), 4);
         QCOMPARE(LineNavigation::LinesContaining(text, QStringLiteral("c"), false, false).lineNumbers, QList<int>{3});
         QCOMPARE(LineNavigation::LinesContaining(text, QStringLiteral("^$"), false, true).lineNumbers, QList<int>{4});

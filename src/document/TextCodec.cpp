@@ -1,0 +1,459 @@
+#include "TextCodec.h"
+
+#include "HugePages.h"
+#include "Utf8Units.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool IsBinaryText(const QString &text)
+{
+    return text.contains(QChar(0));
+}
+
+// The top bit of each of eight bytes read as one word: set where a byte is not ASCII.
+constexpr std::uint64_t HighBits = 0x8080808080808080ULL;
+
+struct ByteScan {
+    bool nul = false;
+    bool high = false;
+    bool crlf = false;
+};
+
+ByteScan scan(const char *data, qsizetype size)
+{
+    // Eight bytes at a time: a large file is scanned at memory speed.
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    ByteScan result;
+    std::uint64_t any = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        any |= word;
+        if ((word - ones) & ~word & HighBits)
+            result.nul = true;
+    }
+    for (; i < size; ++i) {
+        any |= static_cast<unsigned char>(data[i]);
+        result.nul = result.nul || data[i] == 0;
+    }
+    result.high = (any & HighBits) != 0;
+    for (const char *cr = data; (cr = static_cast<const char *>(std::memchr(cr, '\r', std::size_t(data + size - cr))));) {
+        if (++cr < data + size && *cr == '\n') {
+            result.crlf = true;
+            break;
+        }
+    }
+    return result;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(const char *data, qsizetype size)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    qsizetype i = 0;
+    while (i < size) {
+        // Runs of ASCII, which most text is, eight bytes at a time.
+        if (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (!(word & HighBits)) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + extra >= size)
+            return false;
+        if (p[i + 1] < low || p[i + 1] > high)
+            return false;
+        for (int k = 2; k <= extra; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+// The line-break conversion in one pass: an LF without its CR gains one; every CR stays as it is.
+template <typename Out, typename Char> class CrLfWriter {
+public:
+    explicit CrLfWriter(Out &out) : m_out(out) {}
+    void put(Char c)
+    {
+        if (c == Char('\n') && !m_afterCr)
+            m_out.append(Char('\r'));
+        m_out.append(c);
+        m_afterCr = c == Char('\r');
+    }
+
+private:
+    Out &m_out;
+    bool m_afterCr = false;
+};
+
+bool hasUnpairedSurrogate(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate()) {
+            if (i + 1 >= text.size() || !text[i + 1].isLowSurrogate())
+                return true;
+            ++i;
+        } else if (c.isLowSurrogate()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A text without CR LF, also one without any line break, takes this platform's ending.
+LineEnding lineEndingOf(bool nul, bool crlf)
+{
+    if (nul)
+        return LineEnding::Binary;
+    return crlf ? LineEnding::Dos : LineEnding::Unix;
+}
+
+} // namespace
+
+bool startsWithUtf16Mark(const char *data, qsizetype size)
+{
+    return size >= 2 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE && size % 2 == 0;
+}
+
+DecodePlan planDecode(const char *data, qsizetype size)
+{
+    DecodePlan plan;
+    const ByteScan s = scan(data, size);
+    plan.lineEnding = lineEndingOf(s.nul, s.crlf);
+    plan.toCrLf = plan.lineEnding != LineEnding::Binary;
+    plan.ascii = !s.high;
+    // Valid UTF-8, pure ASCII included, is this platform's text encoding.
+    if (!s.nul && (!s.high || isValidUtf8(data, size))) {
+        plan.encoding = TextEncoding::Utf8;
+        if (size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB && uchar(data[2]) == 0xBF) {
+            plan.utf8Bom = true;
+            plan.skip = 3;
+            plan.ascii = !scan(data + 3, size - 3).high;
+        }
+    } else {
+        plan.expandLatin1 = s.high;
+    }
+    return plan;
+}
+
+void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,
+                      const std::function<void(const char *, qsizetype)> &sink, qsizetype chunkSize)
+{
+    data += plan.skip;
+    size -= plan.skip;
+    if (!plan.toCrLf && !plan.expandLatin1) {
+        for (qsizetype at = 0; at < size; at += chunkSize)
+            sink(data + at, std::min(chunkSize, size - at));
+        return;
+    }
+    // Each input byte makes at most two output bytes.
+    chunkSize = std::max<qsizetype>(chunkSize, 4);
+    std::vector<char> buffer(std::size_t(chunkSize) + 4);
+    char *const begin = buffer.data();
+    char *out = begin;
+    if (!plan.expandLatin1) {
+        // Only line breaks change: the runs between line feeds are copied whole.
+        bool afterCr = false;
+        qsizetype i = 0;
+        while (i < size) {
+            const auto *lf = static_cast<const char *>(std::memchr(data + i, '\n', std::size_t(size - i)));
+            const qsizetype runEnd = lf ? lf - data : size;
+            for (qsizetype from = i; from < runEnd;) {
+                const qsizetype room = chunkSize - 2 - (out - begin);
+                if (room <= 0) {
+                    sink(begin, out - begin);
+                    out = begin;
+                    continue;
+                }
+                const qsizetype n = std::min(room, runEnd - from);
+                std::memcpy(out, data + from, std::size_t(n));
+                out += n;
+                from += n;
+            }
+            if (runEnd > i)
+                afterCr = data[runEnd - 1] == '\r';
+            if (!lf)
+                break;
+            // Only an LF without its CR gains one; a lone CR stays, so CR CR comes back as it was.
+            if (!afterCr)
+                *out++ = '\r';
+            *out++ = '\n';
+            afterCr = false;
+            i = runEnd + 1;
+            if (out - begin >= chunkSize - 2) {
+                sink(begin, out - begin);
+                out = begin;
+            }
+        }
+        if (out > begin)
+            sink(begin, out - begin);
+        return;
+    }
+    bool afterCr = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (plan.toCrLf && c == '\n' && !afterCr)
+            *out++ = '\r';
+        afterCr = c == '\r';
+        if (c >= 0x80) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else {
+            *out++ = char(c);
+        }
+        if (out - begin >= chunkSize - 2) {
+            sink(begin, out - begin);
+            out = begin;
+        }
+    }
+    if (out > begin)
+        sink(begin, out - begin);
+}
+
+DecodedDocument decodeDocument(const QByteArray &bytes)
+{
+    DecodedDocument doc;
+    const char *data = bytes.constData();
+    const qsizetype size = bytes.size();
+
+    if (startsWithUtf16Mark(data, size)) {
+        // Taken unit by unit: fromUtf16 would drop a second byte-order mark that belongs to the text.
+        QString text(reinterpret_cast<const QChar *>(data + 2), (size - 2) / 2);
+        // Text that UTF-16 cannot hold whole (a lone surrogate) stays single-byte so no byte is lost.
+        if (!hasUnpairedSurrogate(text)) {
+            doc.encoding = TextEncoding::Utf16;
+            doc.lineEnding = lineEndingOf(IsBinaryText(text), text.contains(QLatin1String("\r\n")));
+            if (doc.lineEnding != LineEnding::Binary)
+                text = ToCrLf(text);
+            doc.utf8 = text.toUtf8();
+            doc.ascii = doc.utf8.size() == text.size();
+            return doc;
+        }
+    }
+    const DecodePlan plan = planDecode(data, size);
+    doc.encoding = plan.encoding;
+    doc.utf8Bom = plan.utf8Bom;
+    doc.lineEnding = plan.lineEnding;
+    doc.ascii = plan.ascii;
+    doc.utf8.reserve(size + size / 8 + 1);
+    convertForWidget(data, size, plan, [&doc](const char *chunk, qsizetype length) { doc.utf8.append(chunk, length); });
+    return doc;
+}
+
+std::optional<QByteArray> encodeDocument(const QString &text, TextEncoding encoding, bool utf8Bom, bool unixEndings)
+{
+    const QString stored = unixEndings ? ToLf(text) : text;
+    switch (encoding) {
+    case TextEncoding::Utf16: {
+        QByteArray bytes("\xFF\xFE");
+        bytes.append(reinterpret_cast<const char *>(stored.utf16()), stored.size() * 2);
+        return bytes;
+    }
+    case TextEncoding::Utf8:
+        return (utf8Bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + stored.toUtf8();
+    case TextEncoding::SingleByte:
+        break;
+    }
+    for (const QChar c : stored) {
+        if (c.unicode() > 0xFF)
+            return std::nullopt;
+    }
+    return stored.toLatin1();
+}
+
+namespace {
+
+// Single-byte storage holds U+0080 to U+00FF only (two-byte UTF-8 led by C2 or C3).
+bool singleByteHolds(const QByteArray &utf8)
+{
+    const auto *read = reinterpret_cast<const unsigned char *>(utf8.constData());
+    const auto *end = read + utf8.size();
+    for (; read < end; ++read) {
+        if (*read < 0x80)
+            continue;
+        if ((*read != 0xC2 && *read != 0xC3) || read + 1 >= end)
+            return false;
+        ++read;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QByteArray> encodeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings)
+{
+    if (encoding == TextEncoding::Utf16)
+        return encodeDocument(utf8ToText(utf8), encoding, utf8Bom, unixEndings);
+    if (!documentFitsEncoding(utf8, encoding))
+        return std::nullopt;
+    QByteArray out;
+    out.reserve(utf8.size() + 3);
+    writeDocumentUtf8(utf8, encoding, utf8Bom, unixEndings, [&out](const char *data, qsizetype size) {
+        out.append(data, size);
+        return true;
+    });
+    return out;
+}
+
+bool documentFitsEncoding(const QByteArray &utf8, TextEncoding encoding)
+{
+    return encoding != TextEncoding::SingleByte || singleByteHolds(utf8);
+}
+
+bool writeDocumentUtf8(const QByteArray &utf8, TextEncoding encoding, bool utf8Bom, bool unixEndings, const FileIO::PieceWriter &sink)
+{
+    if (encoding == TextEncoding::Utf16) {
+        const auto bytes = encodeDocument(utf8ToText(utf8), encoding, utf8Bom, unixEndings);
+        return bytes && sink(bytes->constData(), bytes->size());
+    }
+    if (encoding == TextEncoding::Utf8 && utf8Bom && !sink("\xEF\xBB\xBF", 3))
+        return false;
+    const bool singleByte = encoding == TextEncoding::SingleByte;
+    // Converted a piece at a time: a large document is never held twice for its write.
+    constexpr qsizetype Piece = qsizetype(1) << 16;
+    char buffer[Piece];
+    qsizetype filled = 0;
+    const auto *read = reinterpret_cast<const unsigned char *>(utf8.constData());
+    const auto *end = read + utf8.size();
+    while (read < end) {
+        if (filled == Piece) {
+            if (!sink(buffer, filled))
+                return false;
+            filled = 0;
+        }
+        const unsigned char c = *read;
+        if (c == '\r' && unixEndings && read + 1 < end && read[1] == '\n') {
+            ++read;
+            continue;
+        }
+        if (c >= 0x80 && singleByte && (c == 0xC2 || c == 0xC3) && read + 1 < end) {
+            buffer[filled++] = char(((c & 0x03) << 6) | (read[1] & 0x3F));
+            read += 2;
+            continue;
+        }
+        buffer[filled++] = char(c);
+        ++read;
+    }
+    return filled == 0 || sink(buffer, filled);
+}
+
+bool IsUnixText(const QString &text)
+{
+    return !text.contains(QLatin1String("\r\n")) && text.contains(QLatin1Char('\n'));
+}
+
+QString ToCrLf(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16 + 1);
+    CrLfWriter<QString, QChar> writer(out);
+    for (const QChar c : text)
+        writer.put(c);
+    return out;
+}
+
+QString ToLf(const QString &text)
+{
+    // One forward pass: replacing in place moves the rest of the text for every match.
+    QString out(text.size(), Qt::Uninitialized);
+    QChar *write = out.data();
+    const QChar *read = text.constData();
+    const QChar *end = read + text.size();
+    for (; read < end; ++read) {
+        if (*read == QLatin1Char('\r') && read + 1 < end && read[1] == QLatin1Char('\n'))
+            continue;
+        *write++ = *read;
+    }
+    out.truncate(write - out.constData());
+    return out;
+}
+
+QString FileNameOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.mid(slash + 1);
+}
+
+QString FolderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash);
+}
+
+QString ExtensionOf(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+bool FileExists(const QString &path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(FileIO::encodePath(path).constData(), &info) == 0;
+}
+
+QString lineEndingLabel(LineEnding ending)
+{
+    switch (ending) {
+    case LineEnding::Unix:
+        return QStringLiteral("UNIX");
+    case LineEnding::Binary:
+        return QStringLiteral("BINARY");
+    case LineEnding::Dos:
+        break;
+    }
+    return QStringLiteral("DOS");
+}
+
+QString encodingLabel(TextEncoding encoding, bool asciiText)
+{
+    switch (encoding) {
+    case TextEncoding::Utf16:
+        return QStringLiteral("UNICODE");
+    case TextEncoding::Utf8:
+        return asciiText ? QStringLiteral("ASCII") : QStringLiteral("UTF-8");
+    case TextEncoding::SingleByte:
+        break;
+    }
+    return QStringLiteral("ASCII");
+}
