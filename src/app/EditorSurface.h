@@ -3,16 +3,24 @@
 #include "OleColor.h"
 #include "UnitIndex.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFlags>
 #include <QFont>
 #include <QHashFunctions>
+#include <QMetaObject>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <optional>
 #include <vector>
+
+class QWidget;
 
 
 struct CharFormat {
@@ -65,6 +73,26 @@ enum class ScrollKind { LineUp = 0, LineDown = 1, PageUp = 2, PageDown = 3 };
 enum ShiftState : int { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
 
 class EditorSurface;
+
+enum class StyleChange { Insert = 1, Remove = 2, Style = 4 };
+Q_DECLARE_FLAGS(StyleChanges, StyleChange)
+Q_DECLARE_OPERATORS_FOR_FLAGS(StyleChanges)
+
+// A surface that keeps the text as UTF-8 with one style number per byte, whose numbers never change
+// meaning: the undo history stores and restores them as they are, without translating to formats.
+// Positions and lengths here are byte positions of the UTF-8 text.
+class StyleCells {
+public:
+    virtual ~StyleCells() = default;
+    // The whole text, lent by the surface: valid until the text changes.
+    virtual QByteArrayView utf8() const = 0;
+    virtual QByteArray styleIds(int start, int length) const = 0;
+    // The style numbers of the whole text from its first byte.
+    virtual void setStyleIds(const QByteArray &ids) = 0;
+    // Reports every insertion, removal and restyling of bytes as it happens.
+    virtual QMetaObject::Connection
+    onModified(std::function<void(int position, StyleChanges kind, int length)> handler) = 0;
+};
 
 // Receives the surface's events. Key codes are Qt key codes; a handler swallows a key by setting it to 0.
 class SurfaceEvents {
@@ -210,6 +238,13 @@ public:
     virtual void setOverwriteCaret(bool block) = 0;
     virtual void hideCaret() = 0;
     virtual void showCaret() = 0;
+
+    // The surface's style numbers per byte, or nullptr when it has none of its own.
+    virtual StyleCells *styleCells() = 0;
+    // The widget that shows the text, or nullptr for a surface without one.
+    virtual QWidget *textArea() const = 0;
+    // The cell of the character at offset inside textArea(); nothing when it is scrolled out of view.
+    virtual std::optional<QRect> characterRect(int offset) const = 0;
 
     // A text document takes every LF that setText, setSelText or the rich-text setters put in as
     // CR LF, its own line break (a lone CR stays, as loading keeps it); a binary document keeps what

@@ -82,6 +82,10 @@ public:
     void hideCaret() override {}
     void showCaret() override {}
 
+    StyleCells *styleCells() override { return nullptr; }
+    QWidget *textArea() const override { return nullptr; }
+    std::optional<QRect> characterRect(int) const override { return std::nullopt; }
+
     int tabWidth() const { return m_tabWidth; }
 
 private:

@@ -23,6 +23,7 @@ bool isAsciiText(const QString &text)
 
 ScintillaSurface::ScintillaSurface(QWidget *parent)
     : m_view(new ScintillaView(this, parent))
+    , m_cells(m_view)
 {
     m_read = [this](qsizetype from, qsizetype length) {
         return reinterpret_cast<const char *>(
@@ -527,6 +528,73 @@ void ScintillaSurface::hideCaret()
 void ScintillaSurface::showCaret()
 {
     send(QsciScintillaBase::SCI_SETCARETSTYLE, static_cast<unsigned long>(m_caretStyle));
+}
+
+QWidget *ScintillaSurface::textArea() const
+{
+    return m_view->viewport();
+}
+
+std::optional<QRect> ScintillaSurface::characterRect(int offset) const
+{
+    if (offset < 0 || offset >= textLength())
+        return std::nullopt;
+    // Through the line index, so documents with non-ASCII text map offsets to bytes in O(log n).
+    const int line = getLineFromChar(offset);
+    const long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long position = send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(lineByte),
+                               long(offset - lineIndex(line)));
+    const long after = send(QsciScintillaBase::SCI_POSITIONAFTER, static_cast<unsigned long>(position));
+    const int x = int(send(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0ul, position));
+    const int y = int(send(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0ul, position));
+    const int xAfter = int(send(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0ul, after));
+    const QRect cell(x, y, qMax(1, xAfter - x), lineHeight());
+    if (!m_view->viewport()->rect().contains(cell))
+        return std::nullopt;
+    return cell;
+}
+
+QByteArrayView ScintillaSurface::Cells::utf8() const
+{
+    const long length = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    const char *bytes = reinterpret_cast<const char *>(m_view->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return QByteArrayView(bytes, qsizetype(length));
+}
+
+QByteArray ScintillaSurface::Cells::styleIds(int start, int length) const
+{
+    QByteArray ids(length, '\0');
+    if (length <= 0)
+        return ids;
+    // The widget hands out byte and style interleaved.
+    QByteArray cells(2 * qsizetype(length) + 2, '\0');
+    m_view->SendScintilla(QsciScintillaBase::SCI_GETSTYLEDTEXT, long(start), long(start + length), cells.data());
+    char *out = ids.data();
+    const char *in = cells.constData();
+    for (int i = 0; i < length; ++i)
+        out[i] = in[2 * i + 1];
+    return ids;
+}
+
+void ScintillaSurface::Cells::setStyleIds(const QByteArray &ids)
+{
+    m_view->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, 0UL, 0L);
+    m_view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(ids.size()), ids.constData());
+}
+
+QMetaObject::Connection
+ScintillaSurface::Cells::onModified(std::function<void(int position, StyleChanges kind, int length)> handler)
+{
+    return QObject::connect(
+        m_view, &QsciScintillaBase::SCN_MODIFIED, m_view,
+        [handler = std::move(handler)](int position, int type, const char *, int length, int, int, int, int, int, int) {
+            StyleChanges kind;
+            kind.setFlag(StyleChange::Insert, type & QsciScintillaBase::SC_MOD_INSERTTEXT);
+            kind.setFlag(StyleChange::Remove, type & QsciScintillaBase::SC_MOD_DELETETEXT);
+            kind.setFlag(StyleChange::Style, type & QsciScintillaBase::SC_MOD_CHANGESTYLE);
+            if (kind)
+                handler(position, kind, length);
+        });
 }
 
 void ScintillaSurface::onModified(int position, int type, const char *text, int length)

@@ -92,6 +92,10 @@ public:
     void hideCaret() override;
     void showCaret() override;
 
+    StyleCells *styleCells() override { return &m_cells; }
+    QWidget *textArea() const override;
+    std::optional<QRect> characterRect(int offset) const override;
+
     // Pixel top of a document line inside the text area (negative above the view).
     int lineTop(int line) const;
 
@@ -100,6 +104,19 @@ public:
 
 private:
     friend class ScintillaView;
+
+    class Cells : public StyleCells {
+    public:
+        explicit Cells(ScintillaView *view) : m_view(view) {}
+        QByteArrayView utf8() const override;
+        QByteArray styleIds(int start, int length) const override;
+        void setStyleIds(const QByteArray &ids) override;
+        QMetaObject::Connection
+        onModified(std::function<void(int position, StyleChanges kind, int length)> handler) override;
+
+    private:
+        ScintillaView *m_view;
+    };
 
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // The character holding a UTF-16 offset: its first byte and its own offset, which is one less
@@ -137,6 +154,7 @@ private:
     void resetTypingFormat();
 
     ScintillaView *m_view;
+    Cells m_cells;
     std::array<CharFormat, 256> m_styles;
     std::array<bool, 256> m_styleUsed{};
     QHash<CharFormat, int> m_styleOf;

@@ -1,7 +1,8 @@
 #include "UndoHistory.h"
 
-#include "ScintillaSurface.h"
 #include "Utf8Units.h"
+
+#include <QObject>
 
 #include <algorithm>
 #include <cstring>
@@ -183,17 +184,14 @@ std::shared_ptr<const Image> derive(const Image &base, int prefix, int suffix, c
 
 UndoHistory::UndoHistory(EditorSurface &surface)
     : m_surface(surface)
-    , m_native(dynamic_cast<ScintillaSurface *>(&surface))
+    , m_native(surface.styleCells())
     , m_slots(std::size_t(Capacity + 1))
     , m_palette{CharFormat{}}
 {
     if (m_native) {
         // A second listener beside the surface's own: the ranges tell which pieces a snapshot must read.
-        m_connection = QObject::connect(
-            m_native->view(), &QsciScintillaBase::SCN_MODIFIED, m_native->view(),
-            [this](int position, int type, const char *, int length, int, int, int, int, int, int) {
-                trackModification(position, type, length);
-            });
+        m_connection = m_native->onModified(
+            [this](int position, StyleChanges kind, int length) { trackModification(position, kind, length); });
     }
     reset();
 }
@@ -203,11 +201,11 @@ UndoHistory::~UndoHistory()
     QObject::disconnect(m_connection);
 }
 
-void UndoHistory::trackModification(int position, int type, int length)
+void UndoHistory::trackModification(int position, StyleChanges kind, int length)
 {
-    const bool insert = type & QsciScintillaBase::SC_MOD_INSERTTEXT;
-    const bool remove = type & QsciScintillaBase::SC_MOD_DELETETEXT;
-    const bool style = type & QsciScintillaBase::SC_MOD_CHANGESTYLE;
+    const bool insert = kind.testFlag(StyleChange::Insert);
+    const bool remove = kind.testFlag(StyleChange::Remove);
+    const bool style = kind.testFlag(StyleChange::Style);
     if (!insert && !remove && !style)
         return;
     if (insert || remove)
@@ -241,21 +239,6 @@ void UndoHistory::noteChange()
         m_restoring = false;
     else
         m_changed = true;
-}
-
-QByteArray UndoHistory::nativeStyles(int start, int length) const
-{
-    QByteArray ids(length, '\0');
-    if (length <= 0)
-        return ids;
-    QByteArray cells(2 * qsizetype(length) + 2, '\0');
-    m_native->view()->SendScintilla(QsciScintillaBase::SCI_GETSTYLEDTEXT, long(start), long(start + length),
-                                    cells.data());
-    char *out = ids.data();
-    const char *in = cells.constData();
-    for (int i = 0; i < length; ++i)
-        out[i] = in[2 * i + 1];
-    return ids;
 }
 
 QByteArray UndoHistory::genericIds(const QByteArray &bytes)
@@ -308,9 +291,9 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::capture()
     const Image &base = m_base ? *m_base : empty;
     std::shared_ptr<const Image> image;
     if (m_native) {
-        auto *view = m_native->view();
-        const int length = int(view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
-        const char *bytes = reinterpret_cast<const char *>(view->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+        const QByteArrayView text = m_native->utf8();
+        const int length = int(text.size());
+        const char *bytes = text.constData();
         if (m_stylesTracked && m_textEventsSeen == m_changeEvents) {
             // The widget told which bytes changed: a snapshot after a key reads those, never the
             // whole text.
@@ -322,11 +305,11 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::capture()
             }
             const int tail = std::min(length - end, base.length() - start);
             end = length - tail;
-            const QByteArray ids = nativeStyles(start, end - start);
+            const QByteArray ids = m_native->styleIds(start, end - start);
             image = derive(base, start, tail, bytes + start, ids.constData(), end - start);
         } else {
             // Something changed the styles unseen (a whole-text replacement): compare every style.
-            const QByteArray ids = nativeStyles(0, length);
+            const QByteArray ids = m_native->styleIds(0, length);
             const int start = commonPrefix(base, bytes, ids.constData(), length);
             const int tail = commonSuffix(base, bytes, ids.constData(), length, std::min(base.length(), length) - start);
             image = derive(base, start, tail, bytes + start, ids.constData() + start, length - start - tail);
@@ -525,10 +508,7 @@ void UndoHistory::restore(const Slot &slot)
     if (!plain) {
         if (m_native) {
             // The widget's style numbers never change meaning, so they go back in one call.
-            auto *view = m_native->view();
-            view->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, 0UL, 0L);
-            view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(ids.size()),
-                                ids.constData());
+            m_native->setStyleIds(ids);
         } else {
             m_surface.applyFormatRuns(0, runsOf(image));
         }

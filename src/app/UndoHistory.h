@@ -10,8 +10,6 @@
 #include <memory>
 #include <vector>
 
-class ScintillaSurface;
-
 // The program's own undo and redo history: snapshots of the whole document (text and formatting)
 // with the selection. Snapshots share every piece of the document that did not change, so a small
 // edit of a large document costs about the edit.
@@ -85,14 +83,14 @@ private:
     void store(int index);
     void restore(const Slot &slot);
     void clearAbove(int index);
-    void trackModification(int position, int type, int length);
+    void trackModification(int position, StyleChanges kind, int length);
     void forgetTracking(bool stylesKnown);
-    QByteArray nativeStyles(int start, int length) const;
     QByteArray genericIds(const QByteArray &bytes);
     std::vector<FormatRun> runsOf(const Image &image) const;
 
     EditorSurface &m_surface;
-    ScintillaSurface *m_native = nullptr;
+    // The surface's own style numbers, kept as they are; nullptr when it has none.
+    StyleCells *m_native = nullptr;
     QMetaObject::Connection m_connection;
     std::vector<Slot> m_slots;
     std::vector<CharFormat> m_palette;

@@ -6,7 +6,6 @@
 #include "Prompter.h"
 #include "SearchHost.h"
 #include "Settings.h"
-#include "SurfaceGeometry.h"
 #include "frmBookmarks.h"
 #include "frmFind.h"
 #include "frmGotoLine.h"
@@ -211,8 +210,8 @@ void SearchWindows::onCaretMoved(bool skipMarker)
 bool SearchWindows::placeMarker(QChar partner, int target)
 {
     EditorSurface &surface = m_host.surface();
-    QWidget *area = SurfaceGeometry::textArea(surface);
-    const auto cell = SurfaceGeometry::characterRect(surface, target);
+    QWidget *area = surface.textArea();
+    const auto cell = surface.characterRect(target);
     if (!area || !cell)
         return false;
     if (!m_marker)
@@ -239,7 +238,6 @@ void SearchWindows::registerCommands(const WireCommand &wire)
     wire("mnuSearchFindPrev", [this] { FindPrevious(); });
     wire("mnuSearchReplace", [this] { Replace(); });
     wire("mnuSearchGotoLine", [this] { GotoLine(); });
-    wire("mnuSearchLinesContaining", [this] { LinesContaining(); });
     wire("mnuSearchMatchBracket", [this] { MatchBracket(); });
     wire("mnuSearchToggleBookmark", [this] { ToggleBookmark(); });
     wire("mnuSearchNextBookmark", [this] { NextBookmark(); });

@@ -1,6 +1,6 @@
 #include "AboutInfo.h"
 
-#include <Qsci/qsciglobal.h>
+#include "SurfaceInfo.h"
 
 #include <QDir>
 
@@ -22,7 +22,7 @@ QString aboutText()
                           "Built with Qt %1 (running on Qt %2) and QScintilla %3.\n\n"
                           "This program is free software: you can redistribute it and/or modify it under the terms "
                           "of the GNU General Public License, version 3 (%4). It comes with ABSOLUTELY NO WARRANTY.")
-        .arg(QLatin1String(QT_VERSION_STR), QLatin1String(qVersion()), QLatin1String(QSCINTILLA_VERSION_STR),
+        .arg(QLatin1String(QT_VERSION_STR), QLatin1String(qVersion()), scintillaVersion(),
              QLatin1String(LicenceId));
 }
 

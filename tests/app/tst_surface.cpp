@@ -6,8 +6,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <dlfcn.h>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -110,6 +112,7 @@ private slots:
     void largeDocumentKeepsItsOffsets();
     void insertedLineFeedBreaksTheLineModel_data() { surfaces_data(); }
     void insertedLineFeedBreaksTheLineModel();
+    void geometryAndStyleCells();
 };
 
 void TestSurface::asciiDocumentTakesItsFirstNonAscii_data()
@@ -560,6 +563,58 @@ void TestSurface::insertedLineFeedBreaksTheLineModel()
     s.setSelText(QStringLiteral("\r"));
     QCOMPARE(s.text(), QStringLiteral("a\n\r\nb"));
     QCOMPARE(s.lineCount(), 3);
+}
+
+void TestSurface::geometryAndStyleCells()
+{
+    MemorySurface memory;
+    memory.setText(QStringLiteral("abc"));
+    QVERIFY(!memory.textArea());
+    QVERIFY(!memory.characterRect(0));
+    QVERIFY(!memory.styleCells());
+
+    ScintillaSurface s;
+    s.view()->resize(400, 300);
+    QString lines;
+    for (int i = 0; i < 200; ++i)
+        lines += QStringLiteral("line %1\r\n").arg(i);
+    s.setText(QStringLiteral("\u00e9") + lines);
+    const auto first = s.characterRect(0);
+    const auto next = s.characterRect(1);
+    QVERIFY(first && next);
+    QVERIFY(s.textArea()->rect().contains(*first));
+    QCOMPARE(next->left(), first->right() + 1);
+    QCOMPARE(first->height(), s.lineHeight());
+    // Out of the text, or scrolled out of view.
+    QVERIFY(!s.characterRect(-1));
+    QVERIFY(!s.characterRect(s.textLength()));
+    QVERIFY(!s.characterRect(s.lineIndex(150)));
+
+    // Positions and style numbers are per byte of UTF-8: the accent takes two.
+    StyleCells *cells = s.styleCells();
+    QVERIFY(cells);
+    QCOMPARE(cells->utf8().first(6), QByteArrayView("\xc3\xa9line"));
+    std::vector<std::tuple<int, StyleChanges, int>> seen;
+    const auto connection = cells->onModified([&](int position, StyleChanges kind, int length) {
+        seen.emplace_back(position, kind, length);
+    });
+    s.setSelStart(1);
+    s.setSelLength(2);
+    s.setSelColor(0x0000FF);
+    s.setSelLength(0);
+    s.setSelText(QStringLiteral("x"));
+    QObject::disconnect(connection);
+    QVERIFY(std::find(seen.begin(), seen.end(), std::tuple(2, StyleChanges(StyleChange::Style), 2)) != seen.end());
+    QVERIFY(std::find(seen.begin(), seen.end(), std::tuple(2, StyleChanges(StyleChange::Insert), 1)) != seen.end());
+    const QByteArray ids = cells->styleIds(0, 5);
+    QCOMPARE(ids.at(0), ids.at(1));
+    QCOMPARE(ids.at(3), ids.at(4));
+    QVERIFY(ids.at(3) != ids.at(0));
+
+    QByteArray restyled = cells->styleIds(0, int(cells->utf8().size()));
+    std::swap(restyled[0], restyled[3]);
+    cells->setStyleIds(restyled);
+    QCOMPARE(cells->styleIds(0, int(restyled.size())), restyled);
 }
 
 QTEST_MAIN(TestSurface)

@@ -3,7 +3,6 @@
 #include "SearchHost.h"
 #include "SearchWindows.h"
 #include "Settings.h"
-#include "SurfaceGeometry.h"
 #include "TestSupport.h"
 #include "frmBookmarks.h"
 #include "frmFind.h"
@@ -190,7 +189,7 @@ private slots:
         if (target < 0)
             return;
         QCOMPARE(QString(marker->character()), shown);
-        QCOMPARE(marker->geometry(), *SurfaceGeometry::characterRect(m_host->surface(), target));
+        QCOMPARE(marker->geometry(), *m_host->surface().characterRect(target));
         m_windows->onMouseEvent();
         QVERIFY(!marker->isVisible());
     }
