@@ -1,6 +1,7 @@
 #include "MainDocumentHost.h"
 
 #include "ChangeDetector.h"
+#include "CommandController.h"
 #include "StatusBar.h"
 #include "UndoHistory.h"
 #include "modKeyWords.h"
@@ -16,7 +17,12 @@ void MainDocumentHost::setToolTipText(const QString &text) { m_window.statusLabe
 void MainDocumentHost::restoreToolTipText() { m_window.statusLabels().setText(m_window.statusLabels().toolTipCaption); }
 void MainDocumentHost::showHint(const QString &text) { m_window.showHint(text); }
 void MainDocumentHost::updateTitle() { m_window.updateTitle(); }
-void MainDocumentHost::setLoading(bool loading) { m_window.changeDetector().setLoading(loading); }
+void MainDocumentHost::setLoading(bool loading)
+{
+    m_window.changeDetector().setLoading(loading);
+    // Text commands are off exactly while the file loads, not until the next turn of the event loop.
+    m_window.commands().refresh();
+}
 void MainDocumentHost::resetHistory(qint64) { m_window.resetHistory(); }
 void MainDocumentHost::addHistory() { m_window.AddHistory(); }
 bool MainDocumentHost::isJavaDocument() const { return m_window.docFlags.javaFlag; }

@@ -34,8 +34,7 @@ void MainViewerHost::AddHistory()
 
 void MainViewerHost::markChanged()
 {
-    m_window.isDocumentSaved = false;
-    m_window.updateTitle();
+    m_window.markChanged();
 }
 
 void MainViewerHost::settingsEdited()

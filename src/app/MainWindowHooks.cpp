@@ -28,8 +28,7 @@ CommandContext commandContext(frmMain &w)
     return CommandContext{w.surface(), w.settings, &w, w.strfilename, w.encoding, w.isUnix,
                           [&w] { w.AddHistory(); },
                           [&w] {
-                              w.isDocumentSaved = false;
-                              w.updateTitle();
+                              w.markChanged();
                               w.refreshView();
                           },
                           [&w] {
@@ -54,10 +53,7 @@ OutsideChanges::Hooks outsideChanges(frmMain &w)
                                      w.refreshRecentMenu();
                                  },
                                  [&w] { w.ReadFile(w.strfilename, false); },
-                                 [&w] {
-                                     w.isDocumentSaved = false;
-                                     w.updateTitle();
-                                 },
+                                 [&w] { w.markChanged(); },
                                  [&w] { w.FileClose(false); }};
 }
 

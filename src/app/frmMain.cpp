@@ -247,6 +247,14 @@ QString frmMain::caption() const
     return windowCaption(strfilename, isDocumentSaved, QString::fromLatin1(Title));
 }
 
+void frmMain::markChanged()
+{
+    if (!isDocumentSaved)
+        return;
+    isDocumentSaved = false;
+    updateTitle();
+}
+
 void frmMain::updateTitle()
 {
     setWindowTitle(caption());
@@ -325,10 +333,8 @@ void frmMain::AddHistory()
     const auto result = m_history->AddHistory();
     if (result.taken)
         m_search->markDirty();
-    if (result.clearSavedFlag && isDocumentSaved) {
-        isDocumentSaved = false;
-        updateTitle();
-    }
+    if (result.clearSavedFlag)
+        markChanged();
 }
 
 void frmMain::resetHistory()
@@ -373,10 +379,8 @@ void frmMain::surfaceChange()
         return;
     m_chrome->fitGutter();
     m_status->showDocumentChange(surface(), savedForm());
-    if (isDocumentSaved && m_saver->textDiffersFromSaved()) {
-        isDocumentSaved = false;
-        updateTitle();
-    }
+    if (isDocumentSaved && m_saver->textDiffersFromSaved())
+        markChanged();
 }
 
 void frmMain::surfaceSelectionChanged()

@@ -111,6 +111,8 @@ public:
     EditorChrome &chrome() { return *m_chrome; }
     // Gutter width and numbers, then the status bar: after a command moved the caret or the text.
     void refreshView();
+    // The document differs from its file now: the caption and the commands follow.
+    void markChanged();
     void surfaceDragOver(const QStringList &files, int shift) override;
     void surfaceDragDrop(const QStringList &files, int shift) override;
     void surfaceDragLeave() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextCodec.h"
+
 #include <QString>
 
 #include <functional>
@@ -23,7 +25,7 @@ public:
     // memory can hold. nullopt when it can be read. availableMemory < 0 means unknown.
     static std::optional<QString> refusal(const QString &path, qint64 availableMemory);
     // The largest file the editor takes: its text, with line breaks doubled, must stay addressable.
-    static constexpr qint64 MaxFileBytes = qint64(512) << 20;
+    static constexpr qint64 MaxFileBytes = MaxDocumentBytes;
     // MemAvailable of the system, or -1.
     static qint64 availableMemory();
 

@@ -1,6 +1,6 @@
 #include "UrlFetcher.h"
 
-#include "DocumentReader.h"
+#include "TextCodec.h"
 #include "modURLRetrieve.h"
 
 #include <QCursor>
@@ -22,7 +22,7 @@ struct WaitCursor {
 
 } // namespace
 
-UrlFetcher::UrlFetcher(QObject *parent) : QObject(parent), m_maxBytes(DocumentReader::MaxFileBytes) {}
+UrlFetcher::UrlFetcher(QObject *parent) : QObject(parent), m_maxBytes(MaxDocumentBytes) {}
 
 UrlFetcher::~UrlFetcher()
 {

@@ -149,8 +149,11 @@ void TestBackgroundRender::editsDuringTheRenderEndInTheColoursOfTheFinalText()
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QVERIFY(!highlighter.isRendering());
 
+        // An edit between a CR and its LF leaves lone breaks: the reference keeps them as they are.
         MemorySurface reference;
+        reference.setBinaryDocument(true);
         reference.setText(surface.text());
+        QCOMPARE(reference.text(), surface.text());
         Highlighter(reference, settings, lang, flags).renderDocument();
         QCOMPARE(colourMap(surface), colourMap(reference));
     }

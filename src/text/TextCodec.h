@@ -10,6 +10,9 @@
 #include <functional>
 #include <optional>
 
+// The largest document the editor holds, whatever brings it: a file, a download.
+constexpr qint64 MaxDocumentBytes = qint64(512) << 20;
+
 enum class TextEncoding { SingleByte, Utf8, Utf16 };
 enum class LineEnding { Dos, Unix, Binary };
 

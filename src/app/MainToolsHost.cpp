@@ -62,7 +62,7 @@ void MainToolsHost::insertText(const QString &text)
     m_window.AddHistory();
     const int start = s.selStart();
     s.setSelText(text);
-    m_window.isDocumentSaved = false;
+    m_window.markChanged();
     if (!text.isEmpty() && m_window.settings.enableSyntaxHighlightning && m_window.language.languageActive
         && !m_window.docFlags.highlightingDeclined)
         m_window.highlighter().renderRange(start + 1, int(text.size()));
