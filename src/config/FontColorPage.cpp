@@ -2,6 +2,7 @@
 
 #include "ColorScheme.h"
 #include "ColorSwatch.h"
+#include "OptionsApply.h"
 #include "Prompter.h"
 
 #include "NamedWidgets.h"
@@ -217,29 +218,13 @@ void FontColorPage::fillSchemes()
 void FontColorPage::load(const Settings &s)
 {
     m_loading = true;
-    m_mono->setChecked(s.OnlyMonoSpace);
+    // Before the font list: the monospace box decides which fonts it offers.
+    OptionsApply::loadControls(*this, s);
     fillFonts(s.Font);
     const QString size = sizeText(s.FontSize);
     if (m_size->findText(size) < 0)
         m_size->insertItem(0, size);
     m_size->setCurrentText(size);
-    m_bold->setChecked(s.TextBold);
-    m_italic->setChecked(s.TextItalic);
-    m_fore->setColor(s.fcolor);
-    m_back->setColor(s.BackColor);
-    m_lineBack->setColor(s.linenobackground);
-    m_lineFore->setColor(s.linenoforeground);
-    m_currBack->setColor(s.currlinebackground);
-    m_currFore->setColor(s.currlineforeground);
-    m_keywords->setColor(s.fcolor1);
-    m_functions->setColor(s.fcolor2);
-    m_comments->setColor(s.fcolorComment);
-    m_strings->setColor(s.fcolorString);
-    m_numbers->setColor(s.fcolorNumber);
-    chkEnableSyntaxHighlight->setChecked(s.enableSyntaxHighlightning);
-    m_highlightNumbers->setChecked(s.HighLightNumbers);
-    m_boldKeywords->setChecked(s.BoldKeyWords);
-    m_italicComments->setChecked(s.ItalicComments);
     refreshEnabled();
     refreshPreview();
     m_loading = false;
@@ -247,29 +232,12 @@ void FontColorPage::load(const Settings &s)
 
 void FontColorPage::store(Settings &s) const
 {
+    OptionsApply::storeControls(*this, s);
     s.Font = m_fonts->currentText();
     bool ok = false;
     const double size = QLocale::c().toDouble(m_size->currentText(), &ok);
     if (ok)
         s.FontSize = size;
-    s.TextBold = m_bold->isChecked();
-    s.TextItalic = m_italic->isChecked();
-    s.OnlyMonoSpace = m_mono->isChecked();
-    s.fcolor = m_fore->color();
-    s.BackColor = m_back->color();
-    s.linenobackground = m_lineBack->color();
-    s.linenoforeground = m_lineFore->color();
-    s.currlinebackground = m_currBack->color();
-    s.currlineforeground = m_currFore->color();
-    s.fcolor1 = m_keywords->color();
-    s.fcolor2 = m_functions->color();
-    s.fcolorComment = m_comments->color();
-    s.fcolorString = m_strings->color();
-    s.fcolorNumber = m_numbers->color();
-    s.enableSyntaxHighlightning = chkEnableSyntaxHighlight->isChecked();
-    s.HighLightNumbers = m_highlightNumbers->isChecked();
-    s.BoldKeyWords = m_boldKeywords->isChecked();
-    s.ItalicComments = m_italicComments->isChecked();
 }
 
 void FontColorPage::refreshEnabled()

@@ -1,10 +1,16 @@
 #include "OptionsApply.h"
 
 #include "AppFolders.h"
+#include "ColorSwatch.h"
+#include "NumberField.h"
 
 #include "EditorSurface.h"
 #include "ListFile.h"
 #include "OptionsHost.h"
+#include "SettingsKeys.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
 
 #include <QFile>
 
@@ -14,106 +20,74 @@ Settings defaults(const Settings &current)
 {
     const Settings d;
     Settings s = current;
-    s.Font = d.Font;
-    s.FontSize = d.FontSize;
-    s.TextBold = d.TextBold;
-    s.TextItalic = d.TextItalic;
-    s.fcolor = d.fcolor;
-    s.BackColor = d.BackColor;
-    s.linenobackground = d.linenobackground;
-    s.linenoforeground = d.linenoforeground;
-    s.currlinebackground = d.currlinebackground;
-    s.currlineforeground = d.currlineforeground;
-    s.AutoIndent = true;
-    s.InsertPairs = true;
-    s.HTMLCompletion = true;
-    s.ShowLineNumbers = true;
-    s.ShowCurrentLine = true;
-    s.ShowToolBar = true;
-    s.ShowTip = true;
-    s.OpenFilesInNewWindow = true;
-    s.BlinkAlert = true;
-    s.ShowArgumentTips = true;
-    s.enableSyntaxHighlightning = true;
-    s.OpenFileInThirdPartyEditor = true;
-    s.HomeKeyCol1 = false;
-    s.AlwaysOnTop = false;
-    s.AutoBracketIndent = false;
-    s.UseSpacesInsteadOfTabs = false;
-    s.ReloadFileAtStartup = false;
-    s.DisableFileChangeDetection = false;
-    s.AutoUpdateChangedFiles = false;
-    s.ForceCase = false;
-    s.FormTransparent = false;
-    s.HighLightNumbers = false;
-    s.CopyAsRichText = false;
-    s.TabWidth = d.TabWidth;
-    s.Lucidity = d.Lucidity;
-    s.fcolorComment = d.fcolorComment;
-    s.fcolor1 = d.fcolor1;
-    s.fcolor2 = d.fcolor2;
-    s.fcolorString = d.fcolorString;
-    s.ThirdPartyEditorPath = d.ThirdPartyEditorPath;
-    s.ThirdPartyEditorSize = d.ThirdPartyEditorSize;
+    for (const SettingsKeys::Key &key : SettingsKeys::all()) {
+        if (key.resetByDefaults)
+            SettingsKeys::copy(key, d, s);
+    }
     return s;
 }
 
 void copyEdited(const Settings &from, Settings &to)
 {
-    to.Font = from.Font;
-    to.FontSize = from.FontSize;
-    to.fcolor = from.fcolor;
-    to.BackColor = from.BackColor;
-    to.TextBold = from.TextBold;
-    to.TextItalic = from.TextItalic;
-    to.AutoIndent = from.AutoIndent;
-    to.AutoBracketIndent = from.AutoBracketIndent;
-    to.ShowLineNumbers = from.ShowLineNumbers;
-    to.ShowCurrentLine = from.ShowCurrentLine;
-    to.ShowToolBar = from.ShowToolBar;
-    to.OpenFilesInNewWindow = from.OpenFilesInNewWindow;
-    to.ReloadFileAtStartup = from.ReloadFileAtStartup;
-    to.OnlyMonoSpace = from.OnlyMonoSpace;
-    to.linenobackground = from.linenobackground;
-    to.linenoforeground = from.linenoforeground;
-    to.currlinebackground = from.currlinebackground;
-    to.currlineforeground = from.currlineforeground;
-    to.InsertPairs = from.InsertPairs;
-    to.HTMLCompletion = from.HTMLCompletion;
-    to.HomeKeyCol1 = from.HomeKeyCol1;
-    to.AlwaysOnTop = from.AlwaysOnTop;
-    to.TabWidth = from.TabWidth;
-    to.UseSpacesInsteadOfTabs = from.UseSpacesInsteadOfTabs;
-    to.ShowTip = from.ShowTip;
-    to.BlinkAlert = from.BlinkAlert;
-    to.DisableFileChangeDetection = from.DisableFileChangeDetection;
-    to.AutoUpdateChangedFiles = from.AutoUpdateChangedFiles;
-    to.HTMLBoldTag = from.HTMLBoldTag;
-    to.HTMLItalicTag = from.HTMLItalicTag;
-    to.HTMLCenterTag = from.HTMLCenterTag;
-    to.FormTransparent = from.FormTransparent;
-    to.Lucidity = from.Lucidity;
-    to.ForceCase = from.ForceCase;
-    to.ShowArgumentTips = from.ShowArgumentTips;
-    to.fcolorComment = from.fcolorComment;
-    to.fcolor1 = from.fcolor1;
-    to.fcolor2 = from.fcolor2;
-    to.fcolorString = from.fcolorString;
-    to.fcolorNumber = from.fcolorNumber;
-    to.HighLightNumbers = from.HighLightNumbers;
-    to.enableSyntaxHighlightning = from.enableSyntaxHighlightning;
-    to.ColorFileSizeLimit = from.ColorFileSizeLimit;
-    to.PromptWarningLargeFile = from.PromptWarningLargeFile;
-    to.UseFolder = from.UseFolder;
-    to.InitialFolder = from.InitialFolder;
-    to.CopyAsRichText = from.CopyAsRichText;
-    to.AutoUnderlineBracket = from.AutoUnderlineBracket;
-    to.CloseEmptyTag = from.CloseEmptyTag;
-    to.BoldKeyWords = from.BoldKeyWords;
-    to.ItalicComments = from.ItalicComments;
-    to.OpenFileInThirdPartyEditor = from.OpenFileInThirdPartyEditor;
-    to.ThirdPartyEditorSize = from.ThirdPartyEditorSize;
-    to.ThirdPartyEditorPath = from.ThirdPartyEditorPath;
+    for (const SettingsKeys::Key &key : SettingsKeys::all()) {
+        if (key.copiedByApply())
+            SettingsKeys::copy(key, from, to);
+    }
+}
+
+namespace {
+
+template <typename Visit>
+void forPlainControls(const QWidget &root, Visit visit)
+{
+    for (const SettingsKeys::Key &key : SettingsKeys::all()) {
+        if (key.bind != SettingsKeys::Bind::Plain)
+            continue;
+        if (QWidget *control = root.findChild<QWidget *>(QLatin1String(key.control)))
+            std::visit([&](auto member) { visit(control, member); }, key.field);
+    }
+}
+
+} // namespace
+
+void loadControls(QWidget &root, const Settings &s)
+{
+    forPlainControls(root, [&](QWidget *control, auto member) {
+        using T = std::remove_cvref_t<decltype(s.*member)>;
+        if constexpr (std::is_same_v<T, bool>) {
+            if (auto *box = qobject_cast<QCheckBox *>(control))
+                box->setChecked(s.*member);
+        } else if constexpr (std::is_same_v<T, QString>) {
+            if (auto *edit = qobject_cast<QLineEdit *>(control))
+                edit->setText(s.*member);
+        } else if constexpr (std::is_same_v<T, OleColor>) {
+            if (auto *swatch = qobject_cast<ColorSwatch *>(control))
+                swatch->setColor(s.*member);
+        } else if constexpr (std::is_integral_v<T>) {
+            if (auto *field = qobject_cast<NumberField *>(control))
+                field->setText(QString::number(s.*member));
+        }
+    });
+}
+
+void storeControls(const QWidget &root, Settings &s)
+{
+    forPlainControls(root, [&](QWidget *control, auto member) {
+        using T = std::remove_cvref_t<decltype(s.*member)>;
+        if constexpr (std::is_same_v<T, bool>) {
+            if (auto *box = qobject_cast<QCheckBox *>(control))
+                s.*member = box->isChecked();
+        } else if constexpr (std::is_same_v<T, QString>) {
+            if (auto *edit = qobject_cast<QLineEdit *>(control))
+                s.*member = edit->text();
+        } else if constexpr (std::is_same_v<T, OleColor>) {
+            if (auto *swatch = qobject_cast<ColorSwatch *>(control))
+                s.*member = swatch->color();
+        } else if constexpr (std::is_integral_v<T>) {
+            if (auto *field = qobject_cast<NumberField *>(control))
+                s.*member = T(field->value());
+        }
+    });
 }
 
 QString ignoreFilePath(const AppFolders &folders)

@@ -13,6 +13,7 @@
 
 class EditorSurface;
 class OptionsHost;
+class QWidget;
 
 // The options dialog's copy of everything it edits.
 struct OptionsState {
@@ -33,6 +34,11 @@ Settings defaults(const Settings &current);
 
 // Copies what the dialog edits; the keys it has no control for keep the main window's values.
 void copyEdited(const Settings &from, Settings &to);
+
+// The plainly bound controls under root (check boxes, number and text fields, colour swatches),
+// found by the objectName their key declares; converted controls are left to their page.
+void loadControls(QWidget &root, const Settings &settings);
+void storeControls(const QWidget &root, Settings &settings);
 
 // The list the editor reads: the user's own, else the shipped one.
 QString ignoreFilePath(const AppFolders &folders);

@@ -276,42 +276,16 @@ QGroupBox *frmSettings::buildHtml()
 void frmSettings::load(const Settings &s)
 {
     m_loading = true;
-    m_showLineNumber->setChecked(s.ShowLineNumbers);
-    m_alwaysOnTop->setChecked(s.AlwaysOnTop);
-    m_highlightLine->setChecked(s.ShowCurrentLine);
-    m_showTip->setChecked(s.ShowTip);
-    m_newWindow->setChecked(s.OpenFilesInNewWindow);
-    m_reload->setChecked(s.ReloadFileAtStartup);
-    m_blink->setChecked(s.BlinkAlert);
-    m_disableDetection->setChecked(s.DisableFileChangeDetection);
-    m_autoUpdate->setChecked(s.AutoUpdateChangedFiles);
-    m_showToolbar->setChecked(s.ShowToolBar);
-    m_transparent->setChecked(s.FormTransparent);
-    m_trans->setText(QString::number(s.Lucidity));
-    m_promptLarge->setChecked(s.PromptWarningLargeFile);
-    m_sizeLimit->setText(QString::number(s.ColorFileSizeLimit));
-    m_useFolder->setChecked(s.UseFolder);
-    m_initialFolder->setText(s.InitialFolder);
-    m_thirdParty->setChecked(s.OpenFileInThirdPartyEditor);
+    for (QGroupBox *frame : std::as_const(m_frames)) {
+        if (frame != m_fontColor)
+            OptionsApply::loadControls(*frame, s);
+    }
     m_thirdPartySize->setText(QString::number(s.ThirdPartyEditorSize));
-    m_thirdPartyPath->setText(s.ThirdPartyEditorPath);
-    m_autoIndent->setChecked(s.AutoIndent);
-    m_homeKey->setChecked(s.HomeKeyCol1);
-    m_insertPairs->setChecked(s.InsertPairs);
-    m_htmlCompletion->setChecked(s.HTMLCompletion);
-    m_tabWidth->setText(QString::number(s.TabWidth));
-    m_spaces->setChecked(s.UseSpacesInsteadOfTabs);
-    m_smartIndent->setChecked(s.AutoBracketIndent);
-    m_richCopy->setChecked(s.CopyAsRichText);
-    m_bracket->setChecked(s.AutoUnderlineBracket);
-    m_closeEmpty->setChecked(s.CloseEmptyTag);
     m_boldTag->setCurrentIndex(tagIndex(s.HTMLBoldTag));
     m_italicTag->setCurrentIndex(tagIndex(s.HTMLItalicTag));
     m_centerTag->setCurrentIndex(tagIndex(s.HTMLCenterTag));
+    // Also ticks the second highlighting box, which mirrors it.
     m_fontColor->load(s);
-    m_fileTypes->chkEnableSyntaxHighlight2->setChecked(s.enableSyntaxHighlightning);
-    m_fileTypes->chkShowArguments->setChecked(s.ShowArgumentTips);
-    m_fileTypes->chkForceCase->setChecked(s.ForceCase);
     refreshEnabled();
     m_loading = false;
 }
@@ -319,44 +293,18 @@ void frmSettings::load(const Settings &s)
 Settings frmSettings::controlsSettings() const
 {
     Settings s = m_state.edited;
-    s.ShowLineNumbers = m_showLineNumber->isChecked();
-    s.AlwaysOnTop = m_alwaysOnTop->isChecked();
-    s.ShowCurrentLine = m_highlightLine->isChecked();
-    s.ShowTip = m_showTip->isChecked();
-    s.OpenFilesInNewWindow = m_newWindow->isChecked();
-    s.ReloadFileAtStartup = m_reload->isChecked();
-    s.BlinkAlert = m_blink->isChecked();
-    s.DisableFileChangeDetection = m_disableDetection->isChecked();
-    s.AutoUpdateChangedFiles = m_autoUpdate->isChecked();
-    s.ShowToolBar = m_showToolbar->isChecked();
-    s.FormTransparent = m_transparent->isChecked();
-    s.Lucidity = qint16(m_trans->value());
-    s.PromptWarningLargeFile = m_promptLarge->isChecked();
-    s.ColorFileSizeLimit = qint32(m_sizeLimit->value());
-    s.UseFolder = m_useFolder->isChecked();
-    s.InitialFolder = m_initialFolder->text();
-    s.OpenFileInThirdPartyEditor = m_thirdParty->isChecked();
+    for (QGroupBox *frame : m_frames) {
+        if (frame != m_fontColor)
+            OptionsApply::storeControls(*frame, s);
+    }
     bool ok = false;
     const qint32 size = QLocale::c().toInt(m_thirdPartySize->text().trimmed(), &ok);
     if (ok && size >= 0)
         s.ThirdPartyEditorSize = size;
-    s.ThirdPartyEditorPath = m_thirdPartyPath->text();
-    s.AutoIndent = m_autoIndent->isChecked();
-    s.HomeKeyCol1 = m_homeKey->isChecked();
-    s.InsertPairs = m_insertPairs->isChecked();
-    s.HTMLCompletion = m_htmlCompletion->isChecked();
-    s.TabWidth = qint16(m_tabWidth->value());
-    s.UseSpacesInsteadOfTabs = m_spaces->isChecked();
-    s.AutoBracketIndent = m_smartIndent->isChecked();
-    s.CopyAsRichText = m_richCopy->isChecked();
-    s.AutoUnderlineBracket = m_bracket->isChecked();
-    s.CloseEmptyTag = m_closeEmpty->isChecked();
     s.HTMLBoldTag = qint16(m_boldTag->currentIndex() + 1);
     s.HTMLItalicTag = qint16(m_italicTag->currentIndex() + 1);
     s.HTMLCenterTag = qint16(m_centerTag->currentIndex() + 1);
     m_fontColor->store(s);
-    s.ShowArgumentTips = m_fileTypes->chkShowArguments->isChecked();
-    s.ForceCase = m_fileTypes->chkForceCase->isChecked();
     return s;
 }
 

@@ -2,110 +2,21 @@
 
 #include "FileIO.h"
 #include "ListFile.h"
+#include "SettingsKeys.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 #include <variant>
 
 namespace {
 
-enum class Rule {
-    Plain,
-    FontSize,       // applied only strictly between 7 and 15
-    ForeColor,      // also colours the gutter background and the current-line number
-    BackColor,      // also colours the gutter numbers and the current-line marker
-    ClampTabWidth,  // 1 … 12
-    Fallback,       // a value that is not a number gives the default
-};
-
-using Field = std::variant<QString Settings::*, bool Settings::*, qint16 Settings::*, qint32 Settings::*,
-                           OleColor Settings::*, double Settings::*>;
-
-struct Key {
-    QLatin1String name;
-    Field field;
-    Rule rule = Rule::Plain;
-    bool blankBeforeValue = false;
-};
-
-const std::array settingsKeys = {
-    Key{QLatin1String("Font"), &Settings::Font},
-    Key{QLatin1String("FontSize"), &Settings::FontSize, Rule::FontSize},
-    Key{QLatin1String("ForeColor"), &Settings::fcolor, Rule::ForeColor},
-    Key{QLatin1String("BackColor"), &Settings::BackColor, Rule::BackColor},
-    Key{QLatin1String("FontBold"), &Settings::TextBold},
-    Key{QLatin1String("FontItalic"), &Settings::TextItalic},
-    Key{QLatin1String("AutoIndent"), &Settings::AutoIndent},
-    Key{QLatin1String("AutoBracketIndent"), &Settings::AutoBracketIndent},
-    Key{QLatin1String("ShowLineNumbers"), &Settings::ShowLineNumbers},
-    Key{QLatin1String("ShowCurrentLine"), &Settings::ShowCurrentLine},
-    Key{QLatin1String("ShowToolBar"), &Settings::ShowToolBar},
-    Key{QLatin1String("OpenFilesInNewWindow"), &Settings::OpenFilesInNewWindow},
-    Key{QLatin1String("ReloadFileAtStartup"), &Settings::ReloadFileAtStartup},
-    Key{QLatin1String("OnlyMonoSpace"), &Settings::OnlyMonoSpace},
-    Key{QLatin1String("linenobackground"), &Settings::linenobackground},
-    Key{QLatin1String("linenoforeground"), &Settings::linenoforeground},
-    Key{QLatin1String("currlinebackground"), &Settings::currlinebackground},
-    Key{QLatin1String("currlineforeground"), &Settings::currlineforeground},
-    Key{QLatin1String("InsertPairs"), &Settings::InsertPairs},
-    Key{QLatin1String("HTMLCompletion"), &Settings::HTMLCompletion},
-    Key{QLatin1String("HomeKeyCol1"), &Settings::HomeKeyCol1},
-    Key{QLatin1String("IsAssociationSet"), &Settings::IsAssociationSet},
-    Key{QLatin1String("alwaysontop"), &Settings::AlwaysOnTop},
-    Key{QLatin1String("TabWidth"), &Settings::TabWidth, Rule::ClampTabWidth},
-    Key{QLatin1String("UseSpacesInsteadOfTabs"), &Settings::UseSpacesInsteadOfTabs},
-    Key{QLatin1String("PrinterTop"), &Settings::PrinterTop, Rule::Fallback},
-    Key{QLatin1String("PrinterLeft"), &Settings::PrinterLeft, Rule::Fallback, true},
-    Key{QLatin1String("PrinterRight"), &Settings::PrinterRight, Rule::Fallback},
-    Key{QLatin1String("PrinterBottom"), &Settings::PrinterBottom, Rule::Fallback},
-    Key{QLatin1String("ShowTip"), &Settings::ShowTip},
-    Key{QLatin1String("CurrentTip"), &Settings::CurrentTip, Rule::Fallback},
-    Key{QLatin1String("BlinkAlert"), &Settings::BlinkAlert},
-    Key{QLatin1String("DisableFileChangeDetection"), &Settings::DisableFileChangeDetection},
-    Key{QLatin1String("AutoUpdateChangedFiles"), &Settings::AutoUpdateChangedFiles},
-    Key{QLatin1String("HTMLBoldTag"), &Settings::HTMLBoldTag},
-    Key{QLatin1String("HTMLItalicTag"), &Settings::HTMLItalicTag},
-    Key{QLatin1String("HTMLCenterTag"), &Settings::HTMLCenterTag},
-    Key{QLatin1String("FormTransparent"), &Settings::FormTransparent},
-    Key{QLatin1String("Lucidity"), &Settings::Lucidity},
-    Key{QLatin1String("RegExpSearch"), &Settings::RegExpSearch},
-    Key{QLatin1String("ForceCase"), &Settings::ForceCase},
-    Key{QLatin1String("ShowArgumentTips"), &Settings::ShowArgumentTips},
-    Key{QLatin1String("ListArgumentTipsOnSinglelLine"), &Settings::ListArgumentTipsOnSinglelLine},
-    Key{QLatin1String("fcolorComment"), &Settings::fcolorComment},
-    Key{QLatin1String("fcolor1"), &Settings::fcolor1},
-    Key{QLatin1String("fcolor2"), &Settings::fcolor2},
-    Key{QLatin1String("fcolorString"), &Settings::fcolorString},
-    Key{QLatin1String("fcolorNumber"), &Settings::fcolorNumber},
-    Key{QLatin1String("HighLightNumbers"), &Settings::HighLightNumbers},
-    Key{QLatin1String("enablesyntaxhighlightning"), &Settings::enableSyntaxHighlightning},
-    Key{QLatin1String("ColorFileSizeLimit"), &Settings::ColorFileSizeLimit},
-    Key{QLatin1String("PromptWarningLargeFile"), &Settings::PromptWarningLargeFile},
-    Key{QLatin1String("UseFolder"), &Settings::UseFolder},
-    Key{QLatin1String("CopyAsRichText"), &Settings::CopyAsRichText},
-    Key{QLatin1String("AutoUnderlineBracket"), &Settings::AutoUnderlineBracket},
-    Key{QLatin1String("CloseEmptyTag"), &Settings::CloseEmptyTag},
-    Key{QLatin1String("BoldKeyWords"), &Settings::BoldKeyWords},
-    Key{QLatin1String("ItalicComments"), &Settings::ItalicComments},
-    Key{QLatin1String("OpenFileInThirdPartyEditor"), &Settings::OpenFileInThirdPartyEditor},
-    Key{QLatin1String("ThirdPartyEditorSize"), &Settings::ThirdPartyEditorSize},
-    Key{QLatin1String("ThirdPartyEditorPath"), &Settings::ThirdPartyEditorPath},
-};
-
-// settings2.ini without the placement keys, which sit between the first and the others.
-const Key lastOptionKey{QLatin1String("lastoptionviewed"), &Settings::LastOptionViewed};
-const std::array settings2TailKeys = {
-    Key{QLatin1String("LastOpenedFile"), &Settings::LastOpenedFile},
-    Key{QLatin1String("InitialFolder"), &Settings::InitialFolder},
-    Key{QLatin1String("lastInsertedHTMLColor"), &Settings::lastInsertedHTMLColor},
-    Key{QLatin1String("WordWrap"), &Settings::WordWrap},
-};
+using SettingsKeys::Key;
+using SettingsKeys::Rule;
 
 const Settings &defaults()
 {
@@ -216,7 +127,7 @@ QString format(const Settings &s, const Key &key)
                 return QString::number(s.*member);
         },
         key.field);
-    return key.name + (key.blankBeforeValue ? QStringLiteral("= ") : QStringLiteral("=")) + value;
+    return QLatin1String(key.name) + (key.blankBeforeValue ? QStringLiteral("= ") : QStringLiteral("=")) + value;
 }
 
 struct Line {
@@ -232,11 +143,10 @@ std::optional<Line> splitLine(const QString &line)
     return Line{pieces.at(0).toLower(), pieces.at(1)};
 }
 
-template <typename Keys>
-bool applyKnown(Settings &s, const Keys &keys, const Line &line)
+bool applyKnown(Settings &s, std::span<const Key> keys, const Line &line)
 {
     for (const Key &key : keys) {
-        if (line.key == QString(key.name).toLower()) {
+        if (line.key == QString::fromLatin1(key.name).toLower()) {
             apply(s, key, line.value);
             return true;
         }
@@ -276,14 +186,13 @@ Settings SettingsStore::readSettings(Settings current, const QString &text, Sett
         current.OnlyMonoSpace = true;
     for (const QString &raw : ListFile::splitLines(text)) {
         if (const auto line = splitLine(raw))
-            applyKnown(current, settingsKeys, *line);
+            applyKnown(current, SettingsKeys::settingsFile(), *line);
     }
     return current;
 }
 
 Settings SettingsStore::readSettings2(Settings current, const QString &text)
 {
-    const std::array lastOption = {lastOptionKey};
     for (const QString &raw : ListFile::splitLines(text)) {
         const auto line = splitLine(raw);
         if (!line)
@@ -313,8 +222,7 @@ Settings SettingsStore::readSettings2(Settings current, const QString &text)
             }
             continue;
         }
-        if (!applyKnown(current, lastOption, *line))
-            applyKnown(current, settings2TailKeys, *line);
+        applyKnown(current, SettingsKeys::settings2File(), *line);
     }
     return current;
 }
@@ -322,15 +230,17 @@ Settings SettingsStore::readSettings2(Settings current, const QString &text)
 QStringList SettingsStore::settingsLines(const Settings &settings)
 {
     QStringList lines;
-    lines.reserve(qsizetype(settingsKeys.size()));
-    for (const Key &key : settingsKeys)
+    const auto keys = SettingsKeys::settingsFile();
+    lines.reserve(qsizetype(keys.size()));
+    for (const Key &key : keys)
         lines << format(settings, key);
     return lines;
 }
 
 QStringList SettingsStore::settings2Lines(const Settings &settings)
 {
-    QStringList lines{format(settings, lastOptionKey)};
+    const auto keys = SettingsKeys::settings2File();
+    QStringList lines{format(settings, keys.front())};
     const Settings::Placement &p = settings.placement;
     if (p.maximized) {
         lines << QStringLiteral("state=2");
@@ -343,7 +253,7 @@ QStringList SettingsStore::settings2Lines(const Settings &settings)
         lines << QStringLiteral("width=") + formatDecimal(p.width);
         lines << QStringLiteral("height=") + formatDecimal(p.height);
     }
-    for (const Key &key : settings2TailKeys)
+    for (const Key &key : keys.subspan(1))
         lines << format(settings, key);
     return lines;
 }

@@ -8,6 +8,7 @@
 #include "MainOptionsHost.h"
 #include "NumberField.h"
 #include "OptionsApply.h"
+#include "SettingsKeys.h"
 #include "SettingsStore.h"
 #include "TypingAids.h"
 #include "TestSupport.h"
@@ -129,6 +130,7 @@ private slots:
     void schemeFiles();
     void defaultsLeaveUnlistedControls();
     void defaultsThenCancelChangesNothing();
+    void everyDeclaredControlLoadsAndStores();
     void applyFont_data();
     void applyFont();
     void applyRehighlightsSavesAndKeepsOtherKeys();
@@ -342,6 +344,76 @@ void TestOptions::defaultsThenCancelChangesNothing()
     child<QPushButton>(dialog.get(), "cmdClose")->click();
     QCOMPARE(readFile(w.settingsFile()), before);
     QVERIFY(w.window->settings == settings);
+}
+
+void TestOptions::everyDeclaredControlLoadsAndStores()
+{
+    Window w;
+    const Settings start = w.window->settings;
+    Settings changed = start;
+    for (const SettingsKeys::Key &key : SettingsKeys::all()) {
+        std::visit(
+            [&](auto member) {
+                using T = std::remove_cvref_t<decltype(changed.*member)>;
+                if constexpr (std::is_same_v<T, QString>)
+                    changed.*member += QStringLiteral("/changed");
+                else if constexpr (std::is_same_v<T, bool>)
+                    changed.*member = !(changed.*member);
+                else
+                    changed.*member = T(changed.*member + 1);
+            },
+            key.field);
+    }
+
+    // The user edits every declared control: exactly those keys change.
+    auto dialog = w.dialog();
+    for (const SettingsKeys::Key &key : SettingsKeys::all()) {
+        if (!key.control)
+            continue;
+        const QList<QWidget *> found = dialog->findChildren<QWidget *>(QLatin1String(key.control));
+        QVERIFY2(found.size() == 1, key.control);
+        QWidget *control = found.first();
+        std::visit(
+            [&](auto member) {
+                using T = std::remove_cvref_t<decltype(changed.*member)>;
+                const T value = changed.*member;
+                auto *combo = qobject_cast<QComboBox *>(control);
+                if constexpr (std::is_same_v<T, bool>) {
+                    qobject_cast<QCheckBox *>(control)->setChecked(value);
+                } else if constexpr (std::is_same_v<T, OleColor>) {
+                    qobject_cast<ColorSwatch *>(control)->setColor(value);
+                } else if constexpr (std::is_same_v<T, QString>) {
+                    if (combo) {
+                        combo->addItem(value);
+                        combo->setCurrentText(value);
+                    } else {
+                        qobject_cast<QLineEdit *>(control)->setText(value);
+                    }
+                } else if (combo) {
+                    if constexpr (std::is_same_v<T, double>)
+                        combo->setCurrentText(QString::number(value));
+                    else
+                        combo->setCurrentIndex(value - 1);
+                } else {
+                    qobject_cast<QLineEdit *>(control)->setText(QString::number(value));
+                }
+            },
+            key.field);
+    }
+    const Settings edited = dialog->controlsSettings();
+    Settings applied = start;
+    OptionsApply::copyEdited(edited, applied);
+    for (const SettingsKeys::Key &key : SettingsKeys::all()) {
+        Settings expected = edited;
+        SettingsKeys::copy(key, key.control ? changed : start, expected);
+        QVERIFY2(expected == edited, key.name);
+        SettingsKeys::copy(key, key.copiedByApply() ? changed : start, expected = applied);
+        QVERIFY2(expected == applied, key.name);
+    }
+
+    // Opened over changed settings, the dialog gives them back untouched.
+    w.window->settings = changed;
+    QCOMPARE(w.dialog()->controlsSettings(), changed);
 }
 
 void TestOptions::applyFont_data()

@@ -1,5 +1,6 @@
 #include "OleColor.h"
 #include "Settings.h"
+#include "SettingsKeys.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
 #include "WindowPlacement.h"
@@ -8,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <utility>
 
 namespace {
 
@@ -95,6 +98,40 @@ QString lineOf(const Settings &s, const QString &key)
     return QString();
 }
 
+// Converts to any field type, so Settings{Any{}, …} compiles exactly up to its number of fields.
+struct Any {
+    template <class T> operator T() const;
+};
+
+template <class T, std::size_t... I> constexpr bool initialisableWith(std::index_sequence<I...>)
+{
+    return requires { T{(void(I), Any{})...}; };
+}
+
+template <class T, std::size_t N = 0> constexpr std::size_t fieldCount()
+{
+    if constexpr (initialisableWith<T>(std::make_index_sequence<N + 1>{}))
+        return fieldCount<T, N + 1>();
+    else
+        return N;
+}
+
+// A value away from the current one that every read rule takes as it is.
+void changeThroughDeclaration(Settings &s, const SettingsKeys::Key &key)
+{
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_cvref_t<decltype(s.*member)>;
+            if constexpr (std::is_same_v<T, QString>)
+                s.*member += QStringLiteral("/changed");
+            else if constexpr (std::is_same_v<T, bool>)
+                s.*member = !(s.*member);
+            else
+                s.*member = T(s.*member + 1);
+        },
+        key.field);
+}
+
 } // namespace
 
 class tst_Settings : public QObject {
@@ -102,6 +139,8 @@ class tst_Settings : public QObject {
 
 private slots:
     void roundTripKeepsEveryKey();
+    void everyFieldDeclaredOnce();
+    void everyDeclaredKeyRoundTrips();
     void writtenForm();
     void maximisedWindowWritesStateOnly();
     void readLine_data();
@@ -134,6 +173,37 @@ void tst_Settings::roundTripKeepsEveryKey()
     QVERIFY(!store.SaveMySettings2(changed));
     Settings loaded = store.LoadMySettings2(Settings());
     loaded = store.LoadMySettings(loaded, SettingsLoad::Reload);
+    QCOMPARE(loaded, changed);
+}
+
+void tst_Settings::everyFieldDeclaredOnce()
+{
+    const auto keys = SettingsKeys::all();
+    QCOMPARE(fieldCount<Settings>(), keys.size() + SettingsKeys::undeclaredFields);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        for (std::size_t j = i + 1; j < keys.size(); ++j) {
+            QVERIFY2(keys[i].field != keys[j].field, keys[i].name);
+            QVERIFY2(QString::fromLatin1(keys[i].name).compare(QLatin1String(keys[j].name), Qt::CaseInsensitive) != 0,
+                     keys[i].name);
+        }
+        // A control the dialog edits is applied, and one it does not edit names no control.
+        QCOMPARE(keys[i].control != nullptr, keys[i].copiedByApply());
+    }
+}
+
+void tst_Settings::everyDeclaredKeyRoundTrips()
+{
+    QTemporaryDir dir;
+    const SettingsStore store(dir.path());
+    Settings changed;
+    for (const SettingsKeys::Key &key : SettingsKeys::all()) {
+        const Settings before = changed;
+        changeThroughDeclaration(changed, key);
+        QVERIFY2(!(changed == before), key.name);
+    }
+    QVERIFY(!store.SaveMySettings(changed));
+    QVERIFY(!store.SaveMySettings2(changed));
+    const Settings loaded = store.LoadMySettings(store.LoadMySettings2(Settings()), SettingsLoad::StartUp);
     QCOMPARE(loaded, changed);
 }
 
