@@ -1,5 +1,7 @@
 #include "FileIO.h"
 
+#include "Utf8Units.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -46,35 +48,6 @@ QByteArray temporaryName(const QByteArray &folder, const QByteArray &tail)
     return folder + (folder.endsWith('/') ? "" : "/") + ".orvane-" + tail;
 }
 
-// The length of the strict UTF-8 sequence at p (no overlong forms, no surrogates, nothing above
-// U+10FFFF), 0 when there is none.
-int utf8SequenceAt(const unsigned char *p, qsizetype left)
-{
-    const unsigned char c = p[0];
-    int length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        low = c == 0xE0 ? 0xA0 : 0x80;
-        high = c == 0xED ? 0x9F : 0xBF;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        low = c == 0xF0 ? 0x90 : 0x80;
-        high = c == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (left < length || p[1] < low || p[1] > high)
-        return 0;
-    for (int i = 2; i < length; ++i)
-        if (p[i] < 0x80 || p[i] > 0xBF)
-            return 0;
-    return length;
-}
-
 constexpr char16_t EscapeBase = 0xDC00;
 
 bool isEscape(char16_t c)
@@ -96,7 +69,7 @@ QString decodePath(const QByteArray &native)
             ++i;
             continue;
         }
-        if (const int length = utf8SequenceAt(p + i, size - i)) {
+        if (const int length = strictUtf8Length(p + i, size - i)) {
             i += length;
             continue;
         }

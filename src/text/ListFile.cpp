@@ -1,6 +1,8 @@
 #include "ListFile.h"
 
 #include "FileIO.h"
+#include "LineBreaks.h"
+#include "Utf8Units.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -14,9 +16,7 @@ namespace ListFile {
 
 QString decode(const QByteArray &bytes)
 {
-    const bool hasHighBytes = std::any_of(bytes.cbegin(), bytes.cend(),
-                                          [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (hasHighBytes) {
+    if (!isAsciiBytes(bytes.constData(), bytes.size())) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = utf8.decode(bytes);
         if (!utf8.hasError())
@@ -51,19 +51,10 @@ QString pathOf(const QString &text)
 
 QStringList splitLines(const QString &text)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines << text.mid(start, i - start);
-            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size())
-        lines << text.mid(start);
+    // A file's last line break ends its last line; it starts no empty one.
+    QStringList lines = ::splitLines(text);
+    if (lines.last().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
@@ -82,7 +73,7 @@ std::optional<QStringList> read(const QString &path)
     const auto bytes = FileIO::readAll(path);
     if (!bytes)
         return std::nullopt;
-    return splitLines(decode(*bytes));
+    return ListFile::splitLines(decode(*bytes));
 }
 
 std::optional<QString> write(const QString &path, const QStringList &lines)
