@@ -78,7 +78,7 @@ private slots:
         // Automatic update reloads all the same, keeping the selection.
         const ChangeDetector::Checks checks = d.runChecks(m_doc, 7, 3, {false, true});
         QCOMPARE(checks.document, Action::Reload);
-        QCOMPARE(QPair(checks.selStart, checks.selLength), QPair(7, 3));
+        QCOMPARE(std::pair(checks.selStart, checks.selLength), std::pair(7, 3));
         save ? d.documentSaved(m_doc) : d.documentLoaded(m_doc);
         QCOMPARE(check(d), Action::None);
         touch(m_doc, 30);
