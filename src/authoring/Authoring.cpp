@@ -1,6 +1,7 @@
 #include "Authoring.h"
 
 #include "CommandTable.h"
+#include "FileFilters.h"
 #include "Prompter.h"
 #include "Settings.h"
 #include "frmHTMLTable.h"
@@ -17,13 +18,7 @@ namespace {
 // The same filter list as the Open dialog, as display texts; the dialog adds the patterns.
 QString fileFilter()
 {
-    return QStringLiteral("All Files (*.*);;"
-                          "Text Files (*.txt);;"
-                          "Batch files (*.bat, *.cmd);;"
-                          "Init files (*.ini);;"
-                          "C files (*.c, *.cpp, *.h, *.hpp);;"
-                          "Java files (*.java, *.jav);;"
-                          "HTML files (*.html, *.htm, *.css)");
+    return FileFilters::documentFiles();
 }
 
 AuthoringHost hostOf(const CommandContext &context, std::function<void()> rehighlightCurrentLine)

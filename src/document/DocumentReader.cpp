@@ -5,6 +5,7 @@
 #include "DocumentSaver.h"
 #include "DocumentState.h"
 #include "EditorSurface.h"
+#include "FileFilters.h"
 #include "FileIO.h"
 #include "Launcher.h"
 #include "MappedFile.h"
@@ -135,13 +136,7 @@ DocumentReader::DocumentReader(DocumentHost &host, DocumentState &state, Documen
 
 QString DocumentReader::openFilter()
 {
-    return QStringLiteral("All Files (*.*);;"
-                          "Text Files (*.txt);;"
-                          "Batch files (*.bat, *.cmd);;"
-                          "Init files (*.ini);;"
-                          "C files (*.c, *.cpp, *.h, *.hpp);;"
-                          "Java files (*.java, *.jav);;"
-                          "HTML files (*.html, *.htm, *.css)");
+    return FileFilters::documentFiles();
 }
 
 qint64 DocumentReader::availableMemory()

@@ -253,25 +253,32 @@ std::optional<QByteArray> readAll(const QString &path)
     return bytes;
 }
 
-QStringList readLines(const QString &path)
+QList<QByteArrayView> splitByteLines(QByteArrayView data)
 {
-    const auto bytes = readAll(path);
-    if (!bytes)
-        return {};
-    QStringList lines;
-    const QByteArray &data = *bytes;
+    QList<QByteArrayView> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < data.size(); ++i) {
         const char c = data[i];
         if (c == '\r' || c == '\n') {
-            lines << QString::fromLatin1(data.constData() + start, i - start);
+            lines << data.sliced(start, i - start);
             if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n')
                 ++i;
             start = i + 1;
         }
     }
     if (start < data.size())
-        lines << QString::fromLatin1(data.constData() + start, data.size() - start);
+        lines << data.sliced(start);
+    return lines;
+}
+
+QStringList readLines(const QString &path)
+{
+    const auto bytes = readAll(path);
+    if (!bytes)
+        return {};
+    QStringList lines;
+    for (const QByteArrayView line : splitByteLines(*bytes))
+        lines << QString::fromLatin1(line);
     return lines;
 }
 

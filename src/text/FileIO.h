@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -32,6 +34,8 @@ QString repairPath(const QString &path);
 
 // The lines of a program file (CR LF, LF or lone CR ends), Latin-1, one byte per character.
 QStringList readLines(const QString &path);
+// The lines of a program file's bytes: CR LF, CR or LF end a line; a last line break starts no empty line.
+QList<QByteArrayView> splitByteLines(QByteArrayView data);
 
 // Joins lines with CR LF after each one, Latin-1.
 QByteArray joinLines(const QStringList &lines);

@@ -148,19 +148,8 @@ std::optional<QStringList> readPaths(const QString &path)
     if (!bytes)
         return std::nullopt;
     QStringList lines;
-    const QByteArray &data = *bytes;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            lines << pathOfLine(data.mid(start, i - start));
-            if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < data.size())
-        lines << pathOfLine(data.mid(start));
+    for (const QByteArrayView line : FileIO::splitByteLines(*bytes))
+        lines << pathOfLine(line.toByteArray());
     return lines;
 }
 

@@ -30,4 +30,15 @@ QString displayText(const QString &dialogEntry)
     return open < 0 ? dialogEntry : dialogEntry.left(open);
 }
 
+QString documentFiles()
+{
+    return QStringLiteral("All Files (*.*);;"
+                          "Text Files (*.txt);;"
+                          "Batch files (*.bat, *.cmd);;"
+                          "Init files (*.ini);;"
+                          "C files (*.c, *.cpp, *.h, *.hpp);;"
+                          "Java files (*.java, *.jav);;"
+                          "HTML files (*.html, *.htm, *.css)");
+}
+
 } // namespace FileFilters

@@ -12,5 +12,7 @@ namespace FileFilters {
 QString dialogFilter(const QString &displayTexts);
 // The display text of a dialog entry made by dialogFilter.
 QString displayText(const QString &dialogEntry);
+// The filter of the dialogs that choose a document: open, insert a file.
+QString documentFiles();
 
 } // namespace FileFilters
