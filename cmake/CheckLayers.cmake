@@ -3,10 +3,10 @@
 #   cmake -DSOURCE_DIR=<src> -DLAYERS="text:|surface:text|ui:text|..." -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.22)
 
-string(REPLACE "|" ";" layer_specs "${LAYERS}")
+string(REPLACE "|" ";" layer_entries "${LAYERS}")
 set(layers)
-foreach(spec ${layer_specs})
-  string(REPLACE ":" ";" parts "${spec}")
+foreach(entry ${layer_entries})
+  string(REPLACE ":" ";" parts "${entry}")
   list(GET parts 0 name)
   list(LENGTH parts n)
   set(deps_${name})
