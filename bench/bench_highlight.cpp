@@ -193,9 +193,11 @@ int main(int argc, char **argv)
             surface.view()->resize(800, 600);
             surface.view()->show();
             surface.setTextUtf8(bytes, true);
-            HighlightHost host;
-            host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-            Highlighter highlighter(surface, settings, language, flags, host);
+            struct : HighlightHost {
+                bool yields() const override { return true; }
+                void yield() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+            } host;
+            Highlighter highlighter(surface, settings, language, flags, &host);
             QElapsedTimer timer;
             timer.start();
             const RenderResult result = highlighter.renderDocument();

@@ -64,8 +64,8 @@ int measure(const QString &path)
     copyFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/keywords"),
                app.filePath(QStringLiteral("keywords")));
     frmMain window(app.path());
-    window.settings.OpenFileInThirdPartyEditor = false;
-    window.settings.PromptWarningLargeFile = false;
+    window.settings().OpenFileInThirdPartyEditor = false;
+    window.settings().PromptWarningLargeFile = false;
     window.show();
     QCoreApplication::processEvents();
 

@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
         }
 
         frmMain window(appFolder.path());
-        window.settings.OpenFileInThirdPartyEditor = false;
+        window.settings().OpenFileInThirdPartyEditor = false;
         window.ReadFile(source, true);
 
         const double writeMs = bestEditedMs(window.surface(), [&] { window.WriteDocument(saved); });

@@ -102,16 +102,16 @@ std::vector<Key> keyMix(int count)
 void run(const QString &label, const QString &path, const QString &appFolder)
 {
     frmMain window(appFolder);
-    window.settings.OpenFileInThirdPartyEditor = false;
-    window.settings.PromptWarningLargeFile = false;
-    window.settings.ColorFileSizeLimit = 100 * 1024 * 1024;
-    window.settings.enableSyntaxHighlightning = true;
-    window.settings.AutoIndent = true;
-    window.settings.AutoBracketIndent = true;
-    window.settings.InsertPairs = true;
-    window.settings.HTMLCompletion = true;
-    window.settings.AutoUnderlineBracket = true;
-    window.settings.ShowLineNumbers = true;
+    window.settings().OpenFileInThirdPartyEditor = false;
+    window.settings().PromptWarningLargeFile = false;
+    window.settings().ColorFileSizeLimit = 100 * 1024 * 1024;
+    window.settings().enableSyntaxHighlightning = true;
+    window.settings().AutoIndent = true;
+    window.settings().AutoBracketIndent = true;
+    window.settings().InsertPairs = true;
+    window.settings().HTMLCompletion = true;
+    window.settings().AutoUnderlineBracket = true;
+    window.settings().ShowLineNumbers = true;
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         std::printf("window not exposed\n");
@@ -160,7 +160,7 @@ void run(const QString &label, const QString &path, const QString &appFolder)
                 qPrintable(label), double(QFileInfo(path).size()) / 1e6, keys.size(), median, p99, sorted.back(),
                 median <= 1.0 && p99 <= 5.0 ? "goal met" : "GOAL MISSED");
     std::printf("  median/p99 ms by key:%s\n", detail.c_str());
-    window.isDocumentSaved = true;
+    window.FileClose(false);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ void nameControls(frmMain &window)
             widget->setAccessibleName(QString::fromLatin1(control.name));
     }
     QWidget *editor = window.txtText();
-    const auto follow = [&window, editor] { editor->setAccessibleName(editorName(window.strfilename)); };
+    const auto follow = [&window, editor] { editor->setAccessibleName(editorName(window.document().strfilename)); };
     follow();
     // Every change of the document path re-captions the window.
     QObject::connect(&window, &QWidget::windowTitleChanged, editor, follow);

@@ -2,6 +2,10 @@
 
 #include "ChangeDetector.h"
 #include "CommandController.h"
+#include "DocumentState.h"
+#include "LanguageMenu.h"
+#include "RecentFiles.h"
+#include "ScintillaSurface.h"
 #include "StatusBar.h"
 #include "UndoHistory.h"
 #include "modKeyWords.h"
@@ -9,69 +13,68 @@
 
 #include <QLabel>
 
-EditorSurface &MainDocumentHost::surface() { return m_window.surface(); }
-Settings &MainDocumentHost::settings() { return m_window.settings; }
-OpenFilesRegister &MainDocumentHost::openFiles() { return m_window.openFiles; }
+EditorSurface &MainDocumentHost::surface() { return m_n.surface; }
+Settings &MainDocumentHost::settings() { return m_n.settings; }
+OpenFilesRegister &MainDocumentHost::openFiles() { return m_n.openFiles; }
 QWidget *MainDocumentHost::ownerWindow() { return &m_window; }
-void MainDocumentHost::setToolTipText(const QString &text) { m_window.statusLabels().setText(text); }
-void MainDocumentHost::restoreToolTipText() { m_window.statusLabels().setText(m_window.statusLabels().toolTipCaption); }
-void MainDocumentHost::showHint(const QString &text) { m_window.showHint(text); }
+void MainDocumentHost::setToolTipText(const QString &text) { m_n.status.setText(text); }
+void MainDocumentHost::restoreToolTipText() { m_n.status.setText(m_n.status.toolTipCaption); }
+void MainDocumentHost::showHint(const QString &text) { m_n.status.showHint(text); }
 void MainDocumentHost::updateTitle() { m_window.updateTitle(); }
-void MainDocumentHost::setLoading(bool loading)
-{
-    m_window.changeDetector().setLoading(loading);
-    // Text commands are off exactly while the file loads, not until the next turn of the event loop.
-    m_window.commands().refresh();
-}
+void MainDocumentHost::refreshView() { m_window.refreshView(); }
 void MainDocumentHost::resetHistory(qint64) { m_window.resetHistory(); }
 void MainDocumentHost::addHistory() { m_window.AddHistory(); }
-bool MainDocumentHost::isJavaDocument() const { return m_window.docFlags.javaFlag; }
+bool MainDocumentHost::isJavaDocument() const { return m_n.docFlags.javaFlag; }
+
+void MainDocumentHost::setLoading(bool loading)
+{
+    m_n.changes.setLoading(loading);
+    // Text commands are off exactly while the file loads, not until the next turn of the event loop.
+    if (m_commands)
+        m_commands->refresh();
+}
 
 void MainDocumentHost::showModes(const QString &lineEnding, const QString &encoding)
 {
-    m_window.statusLabels().lblOS->setText(lineEnding);
-    m_window.statusLabels().lblUC->setText(encoding);
+    m_n.status.lblOS->setText(lineEnding);
+    m_n.status.lblUC->setText(encoding);
     // Every change of the modes comes through here: the surface learns how to take line breaks.
-    m_window.surface().setBinaryDocument(m_window.isBinary);
-}
-
-void MainDocumentHost::refreshView()
-{
-    m_window.refreshView();
+    m_n.surface.setBinaryDocument(m_n.state.isBinary);
 }
 
 std::optional<QString> MainDocumentHost::addRecentFile(const QString &path)
 {
-    auto error = m_window.recentFiles.AddRecentFile(path);
-    m_window.refreshRecentMenu();
-    return error;
+    // The File menu reads the list again each time it opens.
+    return m_n.recentFiles.AddRecentFile(path);
 }
 
 void MainDocumentHost::documentLoaded(const QString &path)
 {
-    m_window.changeDetector().documentLoaded(path);
-    m_window.docFlags.clear();
-    m_window.LoadLanguage(path, true);
+    m_n.changes.documentLoaded(path);
+    m_n.docFlags.clear();
+    m_n.languages.LoadLanguage(path, true);
 }
 
 void MainDocumentHost::documentSaved(const QString &path, bool extensionChanged)
 {
-    m_window.history().setFileSize(m_window.lngFileSize);
-    m_window.changeDetector().documentSaved(path);
+    m_n.history.setFileSize(m_n.state.lngFileSize);
+    m_n.changes.documentSaved(path);
     if (extensionChanged)
-        m_window.LoadLanguage(path, true);
+        m_n.languages.LoadLanguage(path, true);
+    m_window.updateTitle();
+    m_window.refreshView();
 }
 
 void MainDocumentHost::documentClosed()
 {
-    m_window.statusLabels().setIdleHint(QString());
-    m_window.language.resetToPlainText();
-    m_window.docFlags.clear();
+    m_n.status.setIdleHint(QString());
+    m_n.language.resetToPlainText();
+    m_n.docFlags.clear();
 }
 
 QString MainDocumentHost::languageExtension() const
 {
-    if (!m_window.language.languageActive)
+    if (!m_n.language.languageActive)
         return {};
-    return modKeyWords::firstExtension(m_window.language.definitionPath);
+    return modKeyWords::firstExtension(m_n.language.definitionPath);
 }

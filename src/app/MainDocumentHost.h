@@ -2,12 +2,40 @@
 
 #include "DocumentHost.h"
 
+class ChangeDetector;
+class CommandController;
+struct DocumentLanguageFlags;
+class LanguageMenu;
+class RecentFiles;
+class ScintillaSurface;
+class StatusBar;
+class UndoHistory;
 class frmMain;
+struct DocumentState;
+struct LanguageDefinition;
 
-// What the document commands borrow from the main window.
+// What the document commands borrow: the parts they touch directly, the window only for its
+// caption and view (so a save reaches it once, at the end).
 class MainDocumentHost : public DocumentHost {
 public:
-    explicit MainDocumentHost(frmMain &window) : m_window(window) {}
+    struct Neighbours {
+        ScintillaSurface &surface;
+        Settings &settings;
+        OpenFilesRegister &openFiles;
+        RecentFiles &recentFiles;
+        const DocumentState &state;
+        LanguageDefinition &language;
+        DocumentLanguageFlags &docFlags;
+        StatusBar &status;
+        UndoHistory &history;
+        ChangeDetector &changes;
+        LanguageMenu &languages;
+    };
+
+    MainDocumentHost(frmMain &window, Neighbours neighbours) : m_window(window), m_n(neighbours) {}
+    // The command table, once the menus exist.
+    void setCommands(CommandController *commands) { m_commands = commands; }
+
     EditorSurface &surface() override;
     Settings &settings() override;
     OpenFilesRegister &openFiles() override;
@@ -30,4 +58,6 @@ public:
 
 private:
     frmMain &m_window;
+    Neighbours m_n;
+    CommandController *m_commands = nullptr;
 };

@@ -18,7 +18,7 @@
 void MainOptionsHost::showOptions(int page)
 {
     if (page >= 1 && page <= frmSettings::PageCount)
-        m_window.settings.LastOptionViewed = qint16(page);
+        m_window.m_settings.LastOptionViewed = qint16(page);
     frmSettings dialog(*this, &m_window);
     dialog.exec();
 }
@@ -26,7 +26,7 @@ void MainOptionsHost::showOptions(int page)
 void MainOptionsHost::showKeywordEditor()
 {
     QWidget *owner = QApplication::activeModalWidget();
-    frmKeyWordEditor editor(m_window.keywordsFolder(), m_window.language.definitionPath, owner ? owner : &m_window);
+    frmKeyWordEditor editor(m_window.keywordsFolder(), m_window.m_language.definitionPath, owner ? owner : &m_window);
     editor.exec();
     if (m_window.strfilename != QLatin1String("Untitled") && m_window.languageActive())
         m_window.LoadLanguage(m_window.strfilename, true);
@@ -34,7 +34,7 @@ void MainOptionsHost::showKeywordEditor()
 
 Settings &MainOptionsHost::settings()
 {
-    return m_window.settings;
+    return m_window.m_settings;
 }
 
 EditorSurface &MainOptionsHost::surface()
@@ -64,7 +64,7 @@ void MainOptionsHost::setToolBarVisible(bool visible)
 
 void MainOptionsHost::applyGutterColors()
 {
-    const Settings &s = m_window.settings;
+    const Settings &s = m_window.m_settings;
     m_window.chrome().PicLines->setColors(s.linenobackground, s.linenoforeground, s.currlinebackground, s.currlineforeground);
     // The current-line frame is drawn in the keyword colour, which a scheme changes too.
     m_window.chrome().lineBox->setColor(s.fcolor1);
@@ -101,8 +101,8 @@ std::optional<QString> MainOptionsHost::SaveMySettings()
 
 bool MainOptionsHost::highlightingActive() const
 {
-    return m_window.settings.enableSyntaxHighlightning && m_window.languageActive()
-        && !m_window.docFlags.highlightingDeclined;
+    return m_window.m_settings.enableSyntaxHighlightning && m_window.languageActive()
+        && !m_window.m_docFlags.highlightingDeclined;
 }
 
 void MainOptionsHost::renderDocument()

@@ -7,14 +7,14 @@
 #include "frmMain.h"
 
 EditorSurface &MainSearchHost::surface() { return m_window.surface(); }
-Settings &MainSearchHost::settings() { return m_window.settings; }
+Settings &MainSearchHost::settings() { return m_window.m_settings; }
 QString MainSearchHost::appFolder() const { return m_window.appFolder(); }
 void MainSearchHost::AddHistory() { m_window.AddHistory(); }
 bool MainSearchHost::highlightingActive() const { return m_window.languages().highlightingActive(); }
 void MainSearchHost::renderRange(int start, int length) { m_window.highlighter().renderRange(start, length); }
 void MainSearchHost::renderDocument() { m_window.highlighter().renderDocument(); }
 void MainSearchHost::showHint(const QString &text) { m_window.showHint(text); }
-bool MainSearchHost::isMarkupLanguage() const { return m_window.language.languageActive && m_window.language.markup; }
+bool MainSearchHost::isMarkupLanguage() const { return m_window.m_language.languageActive && m_window.m_language.markup; }
 bool MainSearchHost::isBinaryMode() const { return m_window.isBinary; }
 void MainSearchHost::refreshStatusBar() { m_window.updateXY(1); }
 void MainSearchHost::redrawGutter() { m_window.chrome().PicLines->DrawLineNumbers(); }

@@ -13,7 +13,7 @@ EditorSurface &MainToolsHost::surface()
 
 const Settings &MainToolsHost::settings() const
 {
-    return m_window.settings;
+    return m_window.m_settings;
 }
 
 QString MainToolsHost::appFolder() const
@@ -43,7 +43,7 @@ bool MainToolsHost::languageActive() const
 
 QString MainToolsHost::compilerCommand() const
 {
-    return m_window.languageActive() ? m_window.language.compilerPath : QString();
+    return m_window.languageActive() ? m_window.m_language.compilerPath : QString();
 }
 
 bool MainToolsHost::openLanguageEditor()
@@ -63,8 +63,8 @@ void MainToolsHost::insertText(const QString &text)
     const int start = s.selStart();
     s.setSelText(text);
     m_window.markChanged();
-    if (!text.isEmpty() && m_window.settings.enableSyntaxHighlightning && m_window.language.languageActive
-        && !m_window.docFlags.highlightingDeclined)
+    if (!text.isEmpty() && m_window.m_settings.enableSyntaxHighlightning && m_window.m_language.languageActive
+        && !m_window.m_docFlags.highlightingDeclined)
         m_window.highlighter().renderRange(start + 1, int(text.size()));
     m_window.updateTitle();
 }

@@ -2,12 +2,31 @@
 
 #include "TypingHost.h"
 
+class CommandContext;
+class LanguageAssist;
+class LiveHighlighter;
+class ScintillaSurface;
+class SearchWindows;
+class StatusBar;
+class UndoHistory;
 class frmMain;
 
-// What the typing aids borrow from the main window.
+// What the typing aids borrow: their neighbours directly, so a key goes from the view to the aids
+// and the live colouring without passing back through the window; the window only for the undo
+// step, the caret display and the Edit menu.
 class MainTypingHost : public TypingHost {
 public:
-    explicit MainTypingHost(frmMain &window) : m_window(window) {}
+    struct Neighbours {
+        ScintillaSurface &surface;
+        UndoHistory &history;
+        SearchWindows &search;
+        LiveHighlighter &live;
+        LanguageAssist &assist;
+        StatusBar &status;
+        CommandContext &commands;
+    };
+
+    MainTypingHost(frmMain &window, Neighbours neighbours) : m_window(window), m_n(neighbours) {}
 
     bool historyEmpty() const override;
     bool historyRecords() const override;
@@ -33,4 +52,5 @@ public:
 
 private:
     frmMain &m_window;
+    Neighbours m_n;
 };

@@ -9,7 +9,7 @@ EditorSurface &MainViewerHost::surface()
 
 Settings &MainViewerHost::settings()
 {
-    return m_window.settings;
+    return m_window.m_settings;
 }
 
 const AppFolders &MainViewerHost::folders() const
@@ -39,7 +39,7 @@ void MainViewerHost::markChanged()
 
 void MainViewerHost::settingsEdited()
 {
-    m_window.settingsChanged = true;
+    m_window.noteSettingsChanged();
 }
 
 void MainViewerHost::SaveMySettings()

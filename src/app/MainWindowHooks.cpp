@@ -2,6 +2,8 @@
 
 #include "CommandTable.h"
 #include "LanguageMenu.h"
+#include "LiveHighlighter.h"
+#include "SearchWindows.h"
 #include "StatusBar.h"
 #include "frmMain.h"
 
@@ -10,51 +12,53 @@
 #include <QLabel>
 #include <QTimer>
 
-namespace MainWindowHooks {
+EditorSurface &MainWindowHooks::surface() { return m_window.surface(); }
+Settings &MainWindowHooks::settings() { return m_window.m_settings; }
+QWidget *MainWindowHooks::window() { return &m_window; }
+const QString &MainWindowHooks::path() const { return m_window.strfilename; }
+TextEncoding MainWindowHooks::encoding() const { return m_window.encoding; }
+bool MainWindowHooks::isUnix() const { return m_window.isUnix; }
+void MainWindowHooks::addHistory() { m_window.AddHistory(); }
+void MainWindowHooks::showHint(const QString &text) { m_window.showHint(text); }
+void MainWindowHooks::setIdleHint(const QString &text) { m_window.statusLabels().setIdleHint(text); }
+bool MainWindowHooks::highlightingActive() const { return m_window.m_languages->highlightingActive(); }
+void MainWindowHooks::renderRange(int start, int length) { m_window.highlighter().renderRange(start, length); }
+void MainWindowHooks::renderDocument() { m_window.highlighter().renderDocument(); }
 
-HighlightHost highlightHost(frmMain &w)
+void MainWindowHooks::textChanged()
 {
-    HighlightHost host;
-    host.hintCaption = [&w] { return w.statusLabels().lblToolTip->text(); };
-    host.setHintCaption = [&w](const QString &text) { w.statusLabels().lblToolTip->setText(text); };
-    host.enableToolTipTimer = [&w] { w.statusLabels().tmrToolTip->start(); };
-    host.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    host.background = true;
-    return host;
+    m_window.markChanged();
+    m_window.refreshView();
 }
 
-CommandContext commandContext(frmMain &w)
+void MainWindowHooks::refreshView()
 {
-    return CommandContext{w.surface(), w.settings, &w, w.strfilename, w.encoding, w.isUnix,
-                          [&w] { w.AddHistory(); },
-                          [&w] {
-                              w.markChanged();
-                              w.refreshView();
-                          },
-                          [&w] {
-                              if (QAction *wrap = CommandTable::findCommand(&w, "mnuFormatWordWrap"))
-                                  wrap->setChecked(w.settings.WordWrap);
-                              w.refreshView();
-                          },
-                          [&w](const QString &text) { w.showHint(text); },
-                          [&w] { return w.languages().highlightingActive(); },
-                          [&w](int start, int length) { w.highlighter().renderRange(start, length); },
-                          [&w] { w.highlighter().renderDocument(); }};
+    if (QAction *wrap = CommandTable::findCommand(&m_window, "mnuFormatWordWrap"))
+        wrap->setChecked(m_window.m_settings.WordWrap);
+    m_window.refreshView();
 }
 
-OutsideChanges::Hooks outsideChanges(frmMain &w)
+QString MainWindowHooks::hintCaption() const { return m_window.statusLabels().lblToolTip->text(); }
+void MainWindowHooks::setHintCaption(const QString &caption) { m_window.statusLabels().lblToolTip->setText(caption); }
+void MainWindowHooks::enableToolTipTimer() { m_window.statusLabels().tmrToolTip->start(); }
+void MainWindowHooks::yield() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void MainWindowHooks::beforeRestore() { m_window.search().markDirty(); }
+void MainWindowHooks::afterPaste(const QString &text) { m_window.liveHighlighter().afterPaste(text); }
+void MainWindowHooks::rehighlightCurrentLine() { m_window.liveHighlighter().rehighlightCurrentLine(); }
+
+void MainWindowHooks::reloadSettings()
 {
-    return OutsideChanges::Hooks{[&w] {
-                                     w.LoadMySettings(true);
-                                     w.RefreshHighlighting();
-                                 },
-                                 [&w] {
-                                     w.recentFiles.LoadRecentFiles();
-                                     w.refreshRecentMenu();
-                                 },
-                                 [&w] { w.ReadFile(w.strfilename, false); },
-                                 [&w] { w.markChanged(); },
-                                 [&w] { w.FileClose(false); }};
+    m_window.LoadMySettings(true);
+    m_window.RefreshHighlighting();
 }
 
-} // namespace MainWindowHooks
+void MainWindowHooks::reloadRecentFiles()
+{
+    m_window.m_recentFiles.LoadRecentFiles();
+    m_window.refreshRecentMenu();
+}
+
+void MainWindowHooks::reloadDocument() { m_window.ReadFile(m_window.strfilename, false); }
+void MainWindowHooks::markUnsaved() { m_window.markChanged(); }
+void MainWindowHooks::closeDocument() { m_window.FileClose(false); }

@@ -48,53 +48,51 @@
 
 frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     : QMainWindow(parent)
-    , recentFiles(folders.dataFolder())
-    , openFiles(folders.dataFolder())
+    , m_recentFiles(folders.dataFolder())
+    , m_openFiles(folders.dataFolder())
     , m_appFolder(folders.dataFolder())
     , m_folders(folders)
     , m_store(folders.configFolder())
     , m_surface(std::make_unique<ScintillaSurface>(this))
 {
-    m_highlighter = std::make_unique<Highlighter>(*m_surface, settings, language, docFlags,
-                                                  MainWindowHooks::highlightHost(*this));
-    m_live = std::make_unique<LiveHighlighter>(*m_highlighter, settings, language);
-    m_typingHost = std::make_unique<MainTypingHost>(*this);
-    m_typing = std::make_unique<TypingAids>(*m_surface, settings, *m_typingHost);
+    m_hooks = std::make_unique<MainWindowHooks>(*this);
+    m_highlighter = std::make_unique<Highlighter>(*m_surface, m_settings, m_language, m_docFlags, m_hooks.get());
+    m_live = std::make_unique<LiveHighlighter>(*m_highlighter, m_settings, m_language);
     m_history = std::make_unique<UndoHistory>(*m_surface);
     m_searchHost = std::make_unique<MainSearchHost>(*this);
-    m_documentHost = std::make_unique<MainDocumentHost>(*this);
-    m_saver = std::make_unique<DocumentSaver>(*m_documentHost, *this);
-    m_reader = std::make_unique<DocumentReader>(*m_documentHost, *this, *m_saver);
-    m_documents = std::make_unique<DocumentCommands>(*m_documentHost, *this, *m_reader, *m_saver);
     m_search = new SearchWindows(*m_searchHost, this);
-    m_status = new StatusBar(this, settings);
-    m_status->setConversions({[this] { ConvertDosToUnix(); }, [this] { ConvertUnixToDos(); },
-                              [this] { ConvertAsciiToUnicode(); }, [this] { ConvertUnicodeToAscii(); }});
-    const CommandContext context = MainWindowHooks::commandContext(*this);
-    m_languages = std::make_unique<LanguageMenu>(context, language, docFlags, *m_highlighter, keywordsFolders(),
-                                                 [this](const QString &text) { m_status->setIdleHint(text); });
-    m_transforms = std::make_unique<TransformCommands>(context);
-    m_authoring = std::make_unique<Authoring>(context, language, m_folders, [this] { m_live->rehighlightCurrentLine(); });
-    m_edit = std::make_unique<EditController>(
-        context, *m_history,
-        EditController::Hooks{[this] { m_search->markDirty(); }, [this](const QString &text) { m_live->afterPaste(text); }});
+    m_status = new StatusBar(this, m_settings);
+    m_languages = std::make_unique<LanguageMenu>(*m_hooks, m_language, m_docFlags, *m_highlighter, keywordsFolders());
+    m_transforms = std::make_unique<TransformCommands>(*m_hooks);
+    m_authoring = std::make_unique<Authoring>(*m_hooks, m_language, m_folders, *m_live);
+    m_edit = std::make_unique<EditController>(*m_hooks, *m_history, *m_hooks);
     m_viewerHost = std::make_unique<MainViewerHost>(*this);
     m_viewers = new ViewerWindows(*m_viewerHost, this);
     m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
     m_options = std::make_unique<MainOptionsHost>(*this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
-    m_outsideChanges = std::make_unique<OutsideChanges>(*m_changes, *this, *m_surface, settings, this,
-                                                        MainWindowHooks::outsideChanges(*this));
+    m_documentHost = std::make_unique<MainDocumentHost>(
+        *this, MainDocumentHost::Neighbours{*m_surface, m_settings, m_openFiles, m_recentFiles, *this, m_language,
+                                            m_docFlags, *m_status, *m_history, *m_changes, *m_languages});
+    m_saver = std::make_unique<DocumentSaver>(*m_documentHost, state());
+    m_reader = std::make_unique<DocumentReader>(*m_documentHost, state(), *m_saver);
+    m_documents = std::make_unique<DocumentCommands>(*m_documentHost, state(), *m_reader, *m_saver);
+    m_status->setConversions({[this] { ConvertDosToUnix(); }, [this] { ConvertUnixToDos(); },
+                              [this] { ConvertAsciiToUnicode(); }, [this] { ConvertUnicodeToAscii(); }});
+    m_outsideChanges = std::make_unique<OutsideChanges>(*m_changes, state(), *m_surface, m_settings, this, *m_hooks);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
             runFocusChecks();
     });
     setObjectName(QStringLiteral("frmMain"));
-    m_chrome = std::make_unique<EditorChrome>(this, *m_surface, settings);
+    m_chrome = std::make_unique<EditorChrome>(this, *m_surface, m_settings);
     m_assist = std::make_unique<LanguageAssist>(
-        *m_surface, settings, language, lngFileSize, m_surface->view(),
-        LanguageAssist::Hooks{[this] { AddHistory(); }, [this] { m_live->rehighlightCurrentLine(); }});
+        *m_surface, m_settings, m_language, lngFileSize, m_surface->view(), *m_hooks);
+    m_typingHost = std::make_unique<MainTypingHost>(
+        *this, MainTypingHost::Neighbours{*m_surface, *m_history, *m_search, *m_live, *m_assist, *m_status, *m_hooks});
+    m_typing = std::make_unique<TypingAids>(*m_surface, m_settings, *m_typingHost);
     m_surface->setEventSink(this);
+    m_surface->setKeyHandler(m_typing.get());
     buildMenus();
     m_chrome->setToolBar(MainToolBar::build(this, m_folders.shippedFolder(),
                                             [this](const QString &tip) { showHint(tip); },
@@ -108,10 +106,9 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     activate->setSingleShot(true);
     connect(activate, &QTimer::timeout, this, &frmMain::finishStartUp);
 
-    LastModifiedSettings = m_store.settingsFileStamp();
     LoadMySettings2();
     LoadMySettings(false);
-    WindowPlacement::apply(this, settings.placement);
+    WindowPlacement::apply(this, m_settings.placement);
     // The empty document is the saved state: closing it untouched asks nothing.
     m_saver->resetDocumentState(strfilename);
     updateXY();
@@ -120,6 +117,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
 frmMain::~frmMain()
 {
     m_surface->setEventSink(nullptr);
+    m_surface->setKeyHandler(nullptr);
 }
 
 EditorSurface &frmMain::surface()
@@ -140,8 +138,9 @@ QAction *frmMain::wire(const char *name, const std::function<void()> &handler)
 void frmMain::buildMenus()
 {
     CommandTable::buildMenuBar(menuBar(), this);
-    auto *state = new CommandStateSource({*m_surface, *this, settings, language, *m_history, *m_search, *m_assist}, this);
+    auto *state = new CommandStateSource({*m_surface, *this, m_settings, m_language, *m_history, *m_search, *m_assist}, this);
     m_commands = new CommandController(this, [state] { return state->state(); });
+    m_documentHost->setCommands(m_commands);
     connect(state, &CommandStateSource::clipboardChanged, m_commands, &CommandController::scheduleRefresh);
     m_commands->scheduleRefresh();
     m_commands->setAfterCommand([this] {
@@ -162,7 +161,7 @@ void frmMain::buildMenus()
     });
     mnuFileExit = wire("mnuFileExit", [this] { close(); });
     for (int n = 1; n <= RecentFiles::Count; ++n)
-        mnuFileRecent << wire(qPrintable(QStringLiteral("mnuFile%1").arg(n)), [this, n] { FileOpen(recentFiles.entry(n)); });
+        mnuFileRecent << wire(qPrintable(QStringLiteral("mnuFile%1").arg(n)), [this, n] { FileOpen(m_recentFiles.entry(n)); });
     if (QAction *lines = wire("mnuFormatToggleLineNumbers", [this] { ToggleLineNumbers(); }))
         lines->setChecked(true);
     connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::refreshRecentMenu);
@@ -192,7 +191,7 @@ QStringList frmMain::keywordsFolders() const
 
 bool frmMain::languageActive() const
 {
-    return language.languageActive;
+    return m_language.languageActive;
 }
 
 void frmMain::LoadLanguage(const QString &fileName, bool renderNow)
@@ -213,7 +212,7 @@ void frmMain::NoHighlighting()
 void frmMain::ToggleLineNumbers()
 {
     m_chrome->toggleLineNumbers();
-    settingsChanged = true;
+    m_settingsChanged = true;
 }
 
 void frmMain::RevertToSaved()
@@ -235,8 +234,8 @@ void frmMain::refreshRecentMenu()
 {
     for (int n = 1; n <= RecentFiles::Count; ++n) {
         QAction *entry = mnuFileRecent[n - 1];
-        const QString path = recentFiles.entry(n);
-        entry->setText(recentFiles.caption(n));
+        const QString path = m_recentFiles.entry(n);
+        entry->setText(m_recentFiles.caption(n));
         entry->setVisible(!path.isEmpty());
         entry->setEnabled(!path.isEmpty());
     }
@@ -393,11 +392,6 @@ void frmMain::surfaceScrolled()
     m_chrome->scrolled();
 }
 
-void frmMain::surfaceKeyUp(int &key, int &shift)
-{
-    m_typing->keyUp(key, shift);
-}
-
 void frmMain::surfaceMouseUp(int, int, int, int)
 {
     m_search->onMouseEvent();
@@ -448,15 +442,15 @@ void frmMain::surfaceAboutToPaste()
 
 void frmMain::LoadMySettings2()
 {
-    settings = m_store.LoadMySettings2(settings);
+    m_settings = m_store.LoadMySettings2(m_settings);
 }
 
 void frmMain::LoadMySettings(bool reload)
 {
-    settings = m_store.LoadMySettings(settings, reload ? SettingsLoad::Reload : SettingsLoad::StartUp);
+    m_settings = m_store.LoadMySettings(m_settings, reload ? SettingsLoad::Reload : SettingsLoad::StartUp);
     m_chrome->applySettings();
-    modTransparent::applyTranslucency(this, settings.FormTransparent, settings.Lucidity);
-    recentFiles.LoadRecentFiles();
+    modTransparent::applyTranslucency(this, m_settings.FormTransparent, m_settings.Lucidity);
+    m_recentFiles.LoadRecentFiles();
     refreshRecentMenu();
     m_authoring->LoadTemplates();
     m_typing->AddIgnoreElements(m_folders.readablePath(QStringLiteral("ignoreclosetag.txt")));
@@ -464,16 +458,15 @@ void frmMain::LoadMySettings(bool reload)
 
 std::optional<QString> frmMain::SaveMySettings()
 {
-    std::optional<QString> error = m_store.SaveMySettings(settings);
-    LastModifiedSettings = m_store.settingsFileStamp();
+    std::optional<QString> error = m_store.SaveMySettings(m_settings);
     m_changes->recordSettingsTime();
     return error;
 }
 
 void frmMain::SaveMySettings2()
 {
-    WindowPlacement::store(this, settings.placement);
-    m_store.SaveMySettings2(settings);
+    WindowPlacement::store(this, m_settings.placement);
+    m_store.SaveMySettings2(m_settings);
 }
 
 void frmMain::showEvent(QShowEvent *event)
@@ -503,8 +496,8 @@ void frmMain::finishStartUp()
     m_chrome->startUp();
     updateXY();
     EditorSurface &s = surface();
-    s.setSelColor(settings.fcolor);
-    if (settings.WordWrap)
+    s.setSelColor(m_settings.fcolor);
+    if (m_settings.WordWrap)
         s.setWordWrap(true);
     s.setFocus();
 }
@@ -522,17 +515,6 @@ void frmMain::toolTipTick()
 void frmMain::refreshCapsLock()
 {
     m_status->refreshCapsLock();
-}
-
-void frmMain::surfaceKeyDown(int &key, int &shift)
-{
-    if (m_typing->keyDown(key, shift))
-        key = 0;
-}
-
-void frmMain::surfaceKeyPress(int &character)
-{
-    character = m_typing->keyPress(character);
 }
 
 void frmMain::ConvertDosToUnix()
@@ -567,8 +549,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         return;
     }
     SaveMySettings2();
-    if (settingsChanged || !QFileInfo::exists(m_store.settingsPath()))
+    if (m_settingsChanged || !QFileInfo::exists(m_store.settingsPath()))
         SaveMySettings();
-    openFiles.UnregisterOpenFile(strfilename);
+    m_openFiles.UnregisterOpenFile(strfilename);
     event->accept();
 }

@@ -37,6 +37,7 @@ class MainTypingHost;
 class TypingAids;
 class EditorChrome;
 class MainOptionsHost;
+class MainWindowHooks;
 class ScintillaSurface;
 class ScintillaView;
 class MainViewerHost;
@@ -48,8 +49,9 @@ class DocumentReader;
 class DocumentSaver;
 
 // The main window: one document in the editor surface txtText, the status labels, the menus.
-// The per-document state (strfilename, isDocumentSaved, the modes…) is the window's own.
-class frmMain : public QMainWindow, public SurfaceEvents, public DocumentState {
+// The per-document state (strfilename, isDocumentSaved, the modes…) is the window's own; its parts
+// in this folder change it, everyone else reads it and asks through operations.
+class frmMain : public QMainWindow, public SurfaceEvents, private DocumentState {
     Q_OBJECT
 public:
     explicit frmMain(const AppFolders &folders, QWidget *parent = nullptr);
@@ -90,22 +92,22 @@ public:
     std::optional<QString> SaveMySettings();
     void SaveMySettings2();
 
-    Settings settings;
-    QString LastModifiedSettings;
-    bool settingsChanged = false;
-    RecentFiles recentFiles;
-    OpenFilesRegister openFiles;
+    Settings &settings() { return m_settings; }
+    const Settings &settings() const { return m_settings; }
+    // A setting changed outside the options dialog: settings.ini is written when the window closes.
+    void noteSettingsChanged() { m_settingsChanged = true; }
+    bool settingsChanged() const { return m_settingsChanged; }
+    const RecentFiles &recentFiles() const { return m_recentFiles; }
+    const OpenFilesRegister &openFiles() const { return m_openFiles; }
+    const DocumentState &document() const { return *this; }
 
     // SurfaceEvents
     void surfaceChange() override;
     void surfaceSelectionChanged() override;
     void surfaceScrolled() override;
-    void surfaceKeyUp(int &key, int &shift) override;
     void surfaceMouseUp(int button, int shift, int x, int y) override;
     void surfaceMouseDown(int button, int shift, int x, int y) override;
     void surfaceGotFocus() override;
-    void surfaceKeyDown(int &key, int &shift) override;
-    void surfaceKeyPress(int &character) override;
 
     // The gutter PicLines, the current-line box and the tool bar.
     EditorChrome &chrome() { return *m_chrome; }
@@ -129,8 +131,8 @@ public:
     void NoHighlighting();
     bool languageActive() const;
     LanguageMenu &languages() { return *m_languages; }
-    LanguageDefinition language;
-    DocumentLanguageFlags docFlags;
+    const LanguageDefinition &language() const { return m_language; }
+    const DocumentLanguageFlags &docFlags() const { return m_docFlags; }
     Highlighter &highlighter() { return *m_highlighter; }
     LiveHighlighter &liveHighlighter() { return *m_live; }
     LanguageAssist &languageAssist() { return *m_assist; }
@@ -191,12 +193,27 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    friend class MainDocumentHost;
+    friend class MainOptionsHost;
+    friend class MainSearchHost;
+    friend class MainToolsHost;
+    friend class MainTypingHost;
+    friend class MainViewerHost;
+    friend class MainWindowHooks;
+
+    DocumentState &state() { return *this; }
     void buildMenus();
     // Connects a command of the menu table to its handler and enables it.
     QAction *wire(const char *name, const std::function<void()> &handler);
     void finishStartUp();
     StatusBar::SavedForm savedForm() const;
 
+    Settings m_settings;
+    bool m_settingsChanged = false;
+    RecentFiles m_recentFiles;
+    OpenFilesRegister m_openFiles;
+    LanguageDefinition m_language;
+    DocumentLanguageFlags m_docFlags;
     QString m_appFolder;
     AppFolders m_folders;
     SettingsStore m_store;
@@ -204,6 +221,7 @@ private:
     void resetHistory();
     std::unique_ptr<UndoHistory> m_history;
     std::unique_ptr<ChangeDetector> m_changes;
+    std::unique_ptr<MainWindowHooks> m_hooks;
     std::unique_ptr<Highlighter> m_highlighter;
     std::unique_ptr<SearchHost> m_searchHost;
     SearchWindows *m_search = nullptr;
@@ -224,7 +242,6 @@ private:
     std::unique_ptr<TransformCommands> m_transforms;
     std::unique_ptr<EditController> m_edit;
     std::unique_ptr<OutsideChanges> m_outsideChanges;
-    friend class MainDocumentHost;
     std::unique_ptr<MainDocumentHost> m_documentHost;
     std::unique_ptr<DocumentSaver> m_saver;
     std::unique_ptr<DocumentReader> m_reader;

@@ -182,7 +182,7 @@ StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, con
     window.ReadFile(path, true);
     window.updateTitle();
     // The load may have failed or gone to the outside editor: listen for what the window shows.
-    instance.follow(window.strfilename);
+    instance.follow(window.document().strfilename);
     return StartUpResult::WindowShown;
 }
 
@@ -190,12 +190,12 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
 {
     // The window's constructor has read settings2.ini and settings.ini and recorded the
     // settings file's time; what follows depends on them.
-    window.setWindowFlag(Qt::WindowStaysOnTopHint, window.settings.AlwaysOnTop);
-    modTransparent::applyTranslucency(&window, window.settings.FormTransparent, window.settings.Lucidity);
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, window.settings().AlwaysOnTop);
+    modTransparent::applyTranslucency(&window, window.settings().FormTransparent, window.settings().Lucidity);
     followDocumentPath(window, instance);
 
-    const QStringList commandLine = commandLineAtStartup(arguments, window.settings.ReloadFileAtStartup,
-                                                         window.settings.LastOpenedFile, forwarded);
+    const QStringList commandLine = commandLineAtStartup(arguments, window.settings().ReloadFileAtStartup,
+                                                         window.settings().LastOpenedFile, forwarded);
     const CommandLinePlan plan = planCommandLine(commandLine, QDir::currentPath());
     if (plan.first.isEmpty()) {
         showEmpty(window);
@@ -234,7 +234,7 @@ void followDocumentPath(frmMain &window, SingleInstance &instance)
 {
     // Every change of the document path re-captions the window.
     QObject::connect(&window, &QWidget::windowTitleChanged, &instance,
-                     [&window, &instance] { instance.follow(window.strfilename); });
+                     [&window, &instance] { instance.follow(window.document().strfilename); });
 }
 
 int Main(QApplication &app, const QStringList &arguments)

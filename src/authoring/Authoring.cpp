@@ -2,6 +2,7 @@
 
 #include "CommandTable.h"
 #include "FileFilters.h"
+#include "LiveHighlighter.h"
 #include "Prompter.h"
 #include "Settings.h"
 #include "frmHTMLTable.h"
@@ -21,22 +22,31 @@ QString fileFilter()
     return FileFilters::documentFiles();
 }
 
-AuthoringHost hostOf(const CommandContext &context, std::function<void()> rehighlightCurrentLine)
-{
-    const QString &path = context.path;
-    return {context.addHistory, context.textChanged, context.highlightingActive, context.renderRange,
-            std::move(rehighlightCurrentLine), [&path] { return path; }};
-}
-
 } // namespace
 
-Authoring::Authoring(const CommandContext &context, const LanguageDefinition &language, const AppFolders &folders,
-                     std::function<void()> rehighlightCurrentLine)
-    : m_window(context.window)
-    , m_settings(context.settings)
-    , m_host(hostOf(context, std::move(rehighlightCurrentLine)))
-    , m_html(context.surface, context.settings, language, m_host)
-    , m_inserter(context.surface, m_templates, m_host)
+// The window's command context and the live colouring, as the authoring commands use them.
+class Authoring::ContextHost : public AuthoringHost {
+public:
+    ContextHost(CommandContext &context, LiveHighlighter &live) : m_context(context), m_live(live) {}
+    void addHistory() override { m_context.addHistory(); }
+    void markChanged() override { m_context.textChanged(); }
+    bool highlightingActive() const override { return m_context.highlightingActive(); }
+    void renderRange(int start, int length) override { m_context.renderRange(start, length); }
+    void rehighlightCurrentLine() override { m_live.rehighlightCurrentLine(); }
+    QString documentPath() const override { return m_context.path(); }
+
+private:
+    CommandContext &m_context;
+    LiveHighlighter &m_live;
+};
+
+Authoring::Authoring(CommandContext &context, const LanguageDefinition &language, const AppFolders &folders,
+                     LiveHighlighter &live)
+    : m_window(context.window())
+    , m_settings(context.settings())
+    , m_host(std::make_unique<ContextHost>(context, live))
+    , m_html(context.surface(), context.settings(), language, *m_host)
+    , m_inserter(context.surface(), m_templates, *m_host)
     , m_stored(m_templates, folders)
 {
 }
@@ -111,7 +121,7 @@ void Authoring::InsertHTMLColor()
 
 void Authoring::InsertFileLink()
 {
-    const QString path = m_host.documentPath ? m_host.documentPath() : QString();
+    const QString path = m_host->documentPath();
     const QString folder = path.contains(QLatin1Char('/')) ? QFileInfo(path).absolutePath() : QString();
     const QStringList chosen =
         Prompter::instance().openFiles(m_window, QStringLiteral("Select a file"), fileFilter(), folder, false);

@@ -11,7 +11,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class LiveHighlighter;
 class QWidget;
 class frmHTMLTable;
 struct LanguageDefinition;
@@ -21,9 +23,9 @@ struct Settings;
 // the templates, with the dialogs they ask through. The window connects the commands by name.
 class Authoring {
 public:
-    // rehighlightCurrentLine re-colours the caret's line after a command changed it.
-    Authoring(const CommandContext &context, const LanguageDefinition &language, const AppFolders &folders,
-              std::function<void()> rehighlightCurrentLine);
+    // live re-colours the caret's line after a command changed it.
+    Authoring(CommandContext &context, const LanguageDefinition &language, const AppFolders &folders,
+              LiveHighlighter &live);
     ~Authoring();
 
     // Every command of the Insert menu this class runs, by the objectName of its action; the
@@ -50,7 +52,8 @@ public:
 private:
     QWidget *m_window;
     Settings &m_settings;
-    AuthoringHost m_host;
+    class ContextHost;
+    std::unique_ptr<ContextHost> m_host;
     HtmlCommands m_html;
     TemplateStore m_templates;
     TemplateInserter m_inserter;

@@ -2,19 +2,24 @@
 
 #include <QString>
 
-#include <functional>
-
 // What the authoring commands borrow from the main window: the undo history, the saved flag and
-// the highlighter. Empty members do nothing, so a test lends only what it watches.
-struct AuthoringHost {
-    std::function<void()> addHistory;
+// the highlighter. Each operation does nothing by default, so a test lends only what it watches.
+class AuthoringHost {
+public:
+    virtual ~AuthoringHost() = default;
+
+    virtual void addHistory() {}
     // The document differs from its saved copy now (saved flag off, caption refreshed).
-    std::function<void()> markChanged;
+    virtual void markChanged() {}
     // Highlighting is on, a language is loaded and the user did not decline colouring this file.
-    std::function<bool()> highlightingActive;
+    virtual bool highlightingActive() const { return false; }
     // start 1-based, as render range takes it; length always above 0.
-    std::function<void(int start, int length)> renderRange;
-    std::function<void()> rehighlightCurrentLine;
+    virtual void renderRange(int start, int length)
+    {
+        (void)start;
+        (void)length;
+    }
+    virtual void rehighlightCurrentLine() {}
     // The current path, "Untitled" for a document never saved.
-    std::function<QString()> documentPath;
+    virtual QString documentPath() const { return QStringLiteral("Untitled"); }
 };

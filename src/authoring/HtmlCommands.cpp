@@ -17,29 +17,27 @@ int startOfLine(const EditorSurface &surface, int offset)
 } // namespace
 
 HtmlCommands::HtmlCommands(EditorSurface &surface, Settings &settings, const LanguageDefinition &language,
-                           AuthoringHost host)
+                           AuthoringHost &host)
     : m_surface(surface)
     , m_settings(settings)
     , m_language(language)
-    , m_host(std::move(host))
+    , m_host(host)
 {
 }
 
 void HtmlCommands::snapshot()
 {
-    if (m_host.addHistory)
-        m_host.addHistory();
+    m_host.addHistory();
 }
 
 void HtmlCommands::changed()
 {
-    if (m_host.markChanged)
-        m_host.markChanged();
+    m_host.markChanged();
 }
 
 void HtmlCommands::render(int start, int length)
 {
-    if (length > 0 && m_host.renderRange && m_host.highlightingActive && m_host.highlightingActive())
+    if (length > 0 && m_host.highlightingActive())
         m_host.renderRange(start + 1, length);
 }
 
@@ -136,7 +134,7 @@ void HtmlCommands::InsertColor(OleColor chosen)
     m_surface.setSelText(htmlColor(chosen));
     changed();
     m_settings.lastInsertedHTMLColor = chosen;
-    if (m_host.rehighlightCurrentLine && m_host.highlightingActive && m_host.highlightingActive())
+    if (m_host.highlightingActive())
         m_host.rehighlightCurrentLine();
 }
 
@@ -230,7 +228,7 @@ void HtmlCommands::AddLineComment()
     m_surface.setSelText(marker);
     m_surface.setSelStart(start + int(marker.size()));
     changed();
-    if (m_host.rehighlightCurrentLine && m_host.highlightingActive && m_host.highlightingActive())
+    if (m_host.highlightingActive())
         m_host.rehighlightCurrentLine();
 }
 
@@ -267,6 +265,6 @@ void HtmlCommands::RemoveLineComment()
     // A caret that stood inside the marker stays on its line.
     m_surface.setSelStart(qMax(lineStart, start - int(marker.size())));
     changed();
-    if (m_host.rehighlightCurrentLine && m_host.highlightingActive && m_host.highlightingActive())
+    if (m_host.highlightingActive())
         m_host.rehighlightCurrentLine();
 }

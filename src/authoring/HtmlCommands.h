@@ -13,7 +13,7 @@ struct Settings;
 // selection of the surface and leaves a selection behind that the user can type on.
 class HtmlCommands {
 public:
-    HtmlCommands(EditorSurface &surface, Settings &settings, const LanguageDefinition &language, AuthoringHost host);
+    HtmlCommands(EditorSurface &surface, Settings &settings, const LanguageDefinition &language, AuthoringHost &host);
 
     // The common routine of the tag commands. An empty end name makes an empty element, put in
     // front of the selection; caretOffset > 0 puts the caret that far from the selection start,
@@ -70,5 +70,5 @@ private:
     EditorSurface &m_surface;
     Settings &m_settings;
     const LanguageDefinition &m_language;
-    AuthoringHost m_host;
+    AuthoringHost &m_host;
 };

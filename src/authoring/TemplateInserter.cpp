@@ -8,10 +8,10 @@
 #include <pwd.h>
 #include <unistd.h>
 
-TemplateInserter::TemplateInserter(EditorSurface &surface, const TemplateStore &store, AuthoringHost host)
+TemplateInserter::TemplateInserter(EditorSurface &surface, const TemplateStore &store, AuthoringHost &host)
     : m_surface(surface)
     , m_store(store)
-    , m_host(std::move(host))
+    , m_host(host)
 {
 }
 
@@ -77,7 +77,7 @@ TemplateInserter::Expanded TemplateInserter::expand(const QString &content, cons
 
 void TemplateInserter::insert(int index)
 {
-    insert(index, currentValues(m_host.documentPath ? m_host.documentPath() : QStringLiteral("Untitled")));
+    insert(index, currentValues(m_host.documentPath()));
 }
 
 void TemplateInserter::insert(int index, const Values &values)
@@ -87,13 +87,11 @@ void TemplateInserter::insert(int index, const Values &values)
     if (content.isEmpty())
         return;
     const Expanded expanded = expand(content, values);
-    if (m_host.addHistory)
-        m_host.addHistory();
+    m_host.addHistory();
     const int start = m_surface.selStart();
     m_surface.setSelText(expanded.text);
-    if (m_host.markChanged)
-        m_host.markChanged();
-    if (!expanded.text.isEmpty() && m_host.renderRange && m_host.highlightingActive && m_host.highlightingActive())
+    m_host.markChanged();
+    if (!expanded.text.isEmpty() && m_host.highlightingActive())
         m_host.renderRange(start + 1, int(expanded.text.size()));
     m_surface.setSelStart(start + (expanded.caret < 0 ? int(expanded.text.size()) : expanded.caret));
 }

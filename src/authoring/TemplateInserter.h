@@ -23,7 +23,7 @@ public:
         int caret = -1;         // where the first "$startpos" stood; -1 when there was none
     };
 
-    TemplateInserter(EditorSurface &surface, const TemplateStore &store, AuthoringHost host);
+    TemplateInserter(EditorSurface &surface, const TemplateStore &store, AuthoringHost &host);
 
     // Inserts template index (0 … 9) in place of the selection; an empty template changes nothing.
     void insert(int index);
@@ -41,5 +41,5 @@ public:
 private:
     EditorSurface &m_surface;
     const TemplateStore &m_store;
-    AuthoringHost m_host;
+    AuthoringHost &m_host;
 };

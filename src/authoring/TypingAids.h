@@ -1,12 +1,12 @@
 #pragma once
 
 #include "CommandContext.h"
+#include "EditorSurface.h"
 
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
-class EditorSurface;
 class TypingHost;
 struct Settings;
 class QWidget;
@@ -15,15 +15,14 @@ class QWidget;
 // block indent, tabs as blanks, smart Home, overwrite mode), the undo steps of typing and the few
 // keys no command owns. Every aid reads its switch from the settings at the moment of the key.
 // Keys are Qt key codes; shift is the mask 1 Shift, 2 Ctrl, 4 Alt.
-class TypingAids {
+// The surface hands its keys straight here.
+class TypingAids : public SurfaceKeys {
 public:
     TypingAids(EditorSurface &surface, Settings &settings, TypingHost &host);
 
-    // True when the key was handled here and the widget must not see it.
-    bool keyDown(int key, int shift);
-    // The character the widget is to type; 0 when it was handled here.
-    int keyPress(int character);
-    void keyUp(int key, int shift);
+    bool keyDown(int key, int shift) override;
+    int keyPress(int character) override;
+    void keyUp(int key, int shift) override;
 
     // Reads the elements never closed automatically, one per line; a missing file empties the list.
     void AddIgnoreElements(const QString &path);

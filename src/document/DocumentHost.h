@@ -38,6 +38,7 @@ public:
 
     // After a load: the change detector records the file, the language follows its extension.
     virtual void documentLoaded(const QString &path) = 0;
+    // After a save, the last call of it: caption, view and the language follow the saved file.
     virtual void documentSaved(const QString &path, bool extensionChanged) = 0;
     // Close: the language and its hints are forgotten.
     virtual void documentClosed() = 0;

@@ -38,11 +38,16 @@ bool DocumentSaver::textDiffersFromSaved() const
 
 void DocumentSaver::resetDocumentState(const QString &path)
 {
+    recordSavedState(path);
+    m_host.updateTitle();
+}
+
+void DocumentSaver::recordSavedState(const QString &path)
+{
     m_state.strfilename = path;
     m_state.isDocumentSaved = true;
     m_state.lngFileSize = m_host.surface().textLength();
     m_state.OriginalDoc = m_host.surface().fingerprint();
-    m_host.updateTitle();
 }
 
 QString DocumentSaver::encodingLabelNow() const
@@ -198,7 +203,7 @@ bool DocumentSaver::WriteDocument(const QString &path, bool offerSaveAs)
         return answer == QMessageBox::Yes && FileSaveAs();
     }
     m_host.openFiles().UnregisterOpenFile(m_state.strfilename);
-    resetDocumentState(path);
+    recordSavedState(path);
     if (const auto error = m_host.addRecentFile(path))
         m_host.showHint(*error);
     m_host.settings().LastOpenedFile = path;
@@ -209,7 +214,7 @@ bool DocumentSaver::WriteDocument(const QString &path, bool offerSaveAs)
     m_host.showModes(lineEndingLabel(m_state.isBinary ? LineEnding::Binary
                                                       : m_state.isUnix ? LineEnding::Unix : LineEnding::Dos),
                      encodingLabelNow());
-    m_host.refreshView();
+    // The window hears of the save once, last: its caption, view and language follow.
     m_host.documentSaved(path, extensionChanged);
     return true;
 }

@@ -45,6 +45,8 @@ public:
 
 private:
     QString proposedName() const;
+    // Path, saved flag, size and saved copy, without telling the window.
+    void recordSavedState(const QString &path);
 
     DocumentHost &m_host;
     DocumentState &m_state;

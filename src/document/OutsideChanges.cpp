@@ -10,13 +10,13 @@
 #include <QScopedValueRollback>
 
 OutsideChanges::OutsideChanges(ChangeDetector &detector, DocumentState &state, EditorSurface &surface,
-                               const Settings &settings, QWidget *owner, Hooks hooks)
+                               const Settings &settings, QWidget *owner, Host &host)
     : m_detector(detector)
     , m_state(state)
     , m_surface(surface)
     , m_settings(settings)
     , m_owner(owner)
-    , m_hooks(std::move(hooks))
+    , m_host(host)
 {
 }
 
@@ -30,15 +30,15 @@ void OutsideChanges::run()
     const auto doneAsking = qScopeGuard([this] { m_detector.setAsking(false); });
     // The settings decide what happens to the document, so another window's save comes first.
     if (m_detector.settingsChanged())
-        m_hooks.reloadSettings();
+        m_host.reloadSettings();
     const QString path = m_state.strfilename;
     const auto checks = m_detector.runChecks(path, m_surface.selStart(), m_surface.selLength(),
                                              {m_settings.DisableFileChangeDetection,
                                               m_settings.AutoUpdateChangedFiles, !m_state.isDocumentSaved});
     if (checks.reloadRecentFiles)
-        m_hooks.reloadRecentFiles();
+        m_host.reloadRecentFiles();
     const auto reload = [&] {
-        m_hooks.reloadDocument();
+        m_host.reloadDocument();
         m_surface.setSelStart(checks.selStart);
         m_surface.setSelLength(checks.selLength);
     };
@@ -61,9 +61,9 @@ void OutsideChanges::run()
                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical)
             == QMessageBox::Yes) {
             m_detector.keepDeleted();
-            m_hooks.markUnsaved();
+            m_host.markUnsaved();
         } else {
-            m_hooks.closeDocument();
+            m_host.closeDocument();
             m_detector.decline();
         }
         break;

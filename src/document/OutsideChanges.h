@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 class ChangeDetector;
 class EditorSurface;
 class QWidget;
@@ -13,16 +11,19 @@ struct Settings;
 // another program is reloaded, asked about or kept.
 class OutsideChanges {
 public:
-    struct Hooks {
-        std::function<void()> reloadSettings;
-        std::function<void()> reloadRecentFiles;
-        std::function<void()> reloadDocument;   // ReadFile of the document's own path
-        std::function<void()> markUnsaved;      // a deleted file kept as an unsaved document
-        std::function<void()> closeDocument;
+    // What the window does for the answers.
+    class Host {
+    public:
+        virtual ~Host() = default;
+        virtual void reloadSettings() = 0;
+        virtual void reloadRecentFiles() = 0;
+        virtual void reloadDocument() = 0;   // ReadFile of the document's own path
+        virtual void markUnsaved() = 0;      // a deleted file kept as an unsaved document
+        virtual void closeDocument() = 0;
     };
 
     OutsideChanges(ChangeDetector &detector, DocumentState &state, EditorSurface &surface, const Settings &settings,
-                   QWidget *owner, Hooks hooks);
+                   QWidget *owner, Host &host);
 
     void run();
 
@@ -32,6 +33,6 @@ private:
     EditorSurface &m_surface;
     const Settings &m_settings;
     QWidget *m_owner;
-    Hooks m_hooks;
+    Host &m_host;
     bool m_running = false;
 };

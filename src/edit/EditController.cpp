@@ -9,42 +9,42 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-EditController::EditController(CommandContext context, UndoHistory &history, Hooks hooks)
-    : m_context(std::move(context))
+EditController::EditController(CommandContext &context, UndoHistory &history, Neighbours &neighbours)
+    : m_context(context)
     , m_history(history)
-    , m_hooks(std::move(hooks))
+    , m_neighbours(neighbours)
 {
 }
 
 void EditController::Undo()
 {
-    m_hooks.beforeRestore();
+    m_neighbours.beforeRestore();
     m_history.undo();
     m_context.refreshView();
 }
 
 void EditController::Redo()
 {
-    m_hooks.beforeRestore();
+    m_neighbours.beforeRestore();
     m_history.redo();
     m_context.refreshView();
 }
 
 void EditController::Copy()
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     const QString selected = s.selText();
     if (selected.isEmpty())
         return;
-    if (m_context.settings.CopyAsRichText)
+    if (m_context.settings().CopyAsRichText)
         putRichText(selected, s.selStart(), s.selLength());
     else
-        QGuiApplication::clipboard()->setText(EditCommands::copiedText(selected, m_context.isUnix));
+        QGuiApplication::clipboard()->setText(EditCommands::copiedText(selected, m_context.isUnix()));
 }
 
 void EditController::putRichText(const QString &text, int start, int length)
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     const auto runs = s.formatRuns(start, length);
     QGuiApplication::clipboard()->setMimeData(
         EditCommands::richClipboardData(text, s.selRTF(), EditCommands::htmlOfRuns(text, runs)));
@@ -53,10 +53,10 @@ void EditController::putRichText(const QString &text, int start, int length)
 void EditController::Cut()
 {
     m_context.addHistory();
-    if (m_context.surface.selLength() == 0)
+    if (m_context.surface().selLength() == 0)
         return;
     Copy();
-    m_context.surface.setSelText(QString());
+    m_context.surface().setSelText(QString());
 }
 
 void EditController::Paste()
@@ -65,30 +65,30 @@ void EditController::Paste()
     if (text.isEmpty())
         return;
     m_context.addHistory();
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     s.setSelText(text);
-    s.setSelColor(m_context.settings.fcolor);
-    s.setSelBold(m_context.settings.TextBold);
-    m_hooks.afterPaste(text);
+    s.setSelColor(m_context.settings().fcolor);
+    s.setSelBold(m_context.settings().TextBold);
+    m_neighbours.afterPaste(text);
 }
 
 void EditController::CopyAppend(bool cut)
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     const QString selected = s.selText();
     if (selected.isEmpty())
         return;
     if (cut)
         m_context.addHistory();
     QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->setText(EditCommands::appendedText(clipboard->text(), selected, m_context.isUnix));
+    clipboard->setText(EditCommands::appendedText(clipboard->text(), selected, m_context.isUnix()));
     if (cut)
         s.setSelText(QString());
 }
 
 void EditController::CopyAsRichText(bool cut)
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     const QString selected = s.selText();
     if (selected.isEmpty())
         return;
@@ -101,45 +101,45 @@ void EditController::CopyAsRichText(bool cut)
 
 void EditController::CopyColumn()
 {
-    const auto column = EditCommands::copyColumn(m_context.surface, m_context.isUnix);
+    const auto column = EditCommands::copyColumn(m_context.surface(), m_context.isUnix());
     QGuiApplication::clipboard()->setText(column.text);
     m_context.showHint(column.message);
 }
 
 void EditController::DeleteSelection()
 {
-    if (m_context.surface.selLength() == 0)
+    if (m_context.surface().selLength() == 0)
         return;
     m_context.addHistory();
-    m_context.surface.setSelText(QString());
+    m_context.surface().setSelText(QString());
     m_context.textChanged();
 }
 
 void EditController::DeleteLine()
 {
     m_context.addHistory();
-    if (EditCommands::deleteLine(m_context.surface))
+    if (EditCommands::deleteLine(m_context.surface()))
         m_context.textChanged();
 }
 
 void EditController::Crop()
 {
-    if (m_context.surface.selLength() == 0)
+    if (m_context.surface().selLength() == 0)
         return;
     m_context.addHistory();
-    EditCommands::crop(m_context.surface);
+    EditCommands::crop(m_context.surface());
     m_context.textChanged();
 }
 
 void EditController::InsertDateTime()
 {
     m_context.addHistory();
-    m_context.surface.setSelText(EditCommands::dateTimeText());
+    m_context.surface().setSelText(EditCommands::dateTimeText());
 }
 
 void EditController::ClearUndoRedo()
 {
-    if (askUser(m_context.window, EditCommands::clearHistoryQuestion(), EditCommands::clearHistoryTitle(),
+    if (askUser(m_context.window(), EditCommands::clearHistoryQuestion(), EditCommands::clearHistoryTitle(),
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Information)
         == QMessageBox::Yes)
         m_history.reset();
@@ -147,7 +147,7 @@ void EditController::ClearUndoRedo()
 
 void EditController::registerCommands(const WireCommand &wire)
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     wire("mnuEditUndo", [this] { Undo(); });
     wire("mnuEditRedo", [this] { Redo(); });
     wire("mnuEditCut", [this] { Cut(); });
@@ -159,7 +159,7 @@ void EditController::registerCommands(const WireCommand &wire)
     wire("mnuEditCutAsRichText", [this] { CopyAsRichText(true); });
     wire("mnuEditCopyAsRichText", [this] { CopyAsRichText(false); });
     wire("mnuEditCopyColumn", [this] { CopyColumn(); });
-    wire("mnuEditCopyFileName", [this] { QGuiApplication::clipboard()->setText(m_context.path); });
+    wire("mnuEditCopyFileName", [this] { QGuiApplication::clipboard()->setText(m_context.path()); });
     wire("mnuEditDeleteLine", [this] { DeleteLine(); });
     wire("mnuEditCrop", [this] { Crop(); });
     wire("mnuEditSelectWord", [&s] { EditCommands::selectWord(s); });

@@ -2,22 +2,23 @@
 
 #include "CommandContext.h"
 
-#include <functional>
-
 class UndoHistory;
 
 // The Edit menu's commands: the clipboard with its append, rich-text and column forms, deleting,
 // cropping, selecting, the date, and undo and redo from the program's own history.
 class EditController {
 public:
-    struct Hooks {
+    // The neighbours an edit command tells what it did.
+    class Neighbours {
+    public:
+        virtual ~Neighbours() = default;
         // Before Undo or Redo put a record back (the find engine's cache).
-        std::function<void()> beforeRestore;
+        virtual void beforeRestore() = 0;
         // Pasted text, for re-colouring the lines it touched.
-        std::function<void(const QString &)> afterPaste;
+        virtual void afterPaste(const QString &text) = 0;
     };
 
-    EditController(CommandContext context, UndoHistory &history, Hooks hooks);
+    EditController(CommandContext &context, UndoHistory &history, Neighbours &neighbours);
 
     void Undo();
     void Redo();
@@ -38,7 +39,7 @@ public:
 private:
     void putRichText(const QString &text, int start, int length);
 
-    CommandContext m_context;
+    CommandContext &m_context;
     UndoHistory &m_history;
-    Hooks m_hooks;
+    Neighbours &m_neighbours;
 };

@@ -17,6 +17,12 @@ const QString Highlighter::RenderingCaption = QStringLiteral("Rendering document
 
 namespace {
 
+HighlightHost &noHost()
+{
+    static HighlightHost none;
+    return none;
+}
+
 constexpr qint64 ApplySliceMs = 8;
 
 // Locks the surface for a bulk change and puts its selection back afterwards. Selection and
@@ -53,8 +59,8 @@ private:
 } // namespace
 
 Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
-                         const DocumentLanguageFlags &flags, HighlightHost host)
-    : m_surface(surface), m_settings(settings), m_language(language), m_flags(flags), m_host(std::move(host)),
+                         const DocumentLanguageFlags &flags, HighlightHost *host)
+    : m_surface(surface), m_settings(settings), m_language(language), m_flags(flags), m_host(host ? *host : noHost()),
       m_pump(std::make_unique<QTimer>()), m_restart(std::make_unique<QTimer>())
 {
     m_pump->setInterval(10);
@@ -80,11 +86,10 @@ void Highlighter::startBackground()
 {
     stopBackground();
     if (!m_backgroundActive) {
-        m_backgroundHint = m_host.hintCaption ? m_host.hintCaption() : QString();
+        m_backgroundHint = m_host.hintCaption();
         m_backgroundActive = true;
     }
-    if (m_host.setHintCaption)
-        m_host.setHintCaption(RenderingCaption);
+    m_host.setHintCaption(RenderingCaption);
     BackgroundRender::Job job;
     // A copy the worker owns: the widget's buffer changes under it with every key. It may still be
     // in the making; the worker waits for it, not the window.
@@ -137,10 +142,8 @@ void Highlighter::endBackground()
     if (!m_backgroundActive)
         return;
     m_backgroundActive = false;
-    if (m_host.setHintCaption)
-        m_host.setHintCaption(m_backgroundHint);
-    if (m_host.enableToolTipTimer)
-        m_host.enableToolTipTimer();
+    m_host.setHintCaption(m_backgroundHint);
+    m_host.enableToolTipTimer();
 }
 
 void Highlighter::noteChange()
@@ -170,9 +173,9 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
         return result;
     }
     const int textLength = m_surface.textLength();
-    if (length <= 0 && start <= 1 && m_host.background && textLength >= m_backgroundThreshold) {
+    if (length <= 0 && start <= 1 && m_host.background() && textLength >= m_backgroundThreshold) {
         startBackground();
-        if (focusReplaceDialog && m_host.focusReplaceDialog)
+        if (focusReplaceDialog)
             m_host.focusReplaceDialog();
         else
             m_surface.setFocus();
@@ -186,9 +189,8 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
         stopBackground();
         endBackground();
     }
-    const QString savedHint = m_host.hintCaption ? m_host.hintCaption() : QString();
-    if (m_host.setHintCaption)
-        m_host.setHintCaption(RenderingCaption);
+    const QString savedHint = m_host.hintCaption();
+    m_host.setHintCaption(RenderingCaption);
 
     result.wholeDocument = length <= 0;
     if (result.wholeDocument)
@@ -205,9 +207,9 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
         QString subject = (start == 1 && length == textLength) ? m_surface.text()
                                                                 : m_surface.textRange(start - 1, length);
         RenderClock clock;
-        if (result.wholeDocument && m_host.yield)
-            clock = RenderClock(m_host.yield, [this, textLength] { return m_surface.textLength() == textLength; },
-                                m_host.yieldIntervalMs);
+        if (result.wholeDocument && m_host.yields())
+            clock = RenderClock([this] { m_host.yield(); }, [this, textLength] { return m_surface.textLength() == textLength; },
+                                m_host.yieldIntervalMs());
 
         std::optional<StyleBuffer> styles;
         if (m_language.markup)
@@ -242,12 +244,10 @@ void Highlighter::clearHighlighting()
 
 void Highlighter::finish(bool focusReplaceDialog, const QString &savedHint)
 {
-    if (focusReplaceDialog && m_host.focusReplaceDialog)
+    if (focusReplaceDialog)
         m_host.focusReplaceDialog();
     else
         m_surface.setFocus();
-    if (m_host.setHintCaption)
-        m_host.setHintCaption(savedHint);
-    if (m_host.enableToolTipTimer)
-        m_host.enableToolTipTimer();
+    m_host.setHintCaption(savedHint);
+    m_host.enableToolTipTimer();
 }

@@ -16,18 +16,23 @@ class QTimer;
 struct Settings;
 
 // What the main window lends a render: the hint label, the tool-tip timer, the event loop and
-// the replace dialog. Every hook may be left empty.
-struct HighlightHost {
-    std::function<QString()> hintCaption;
-    std::function<void(const QString &)> setHintCaption;
-    std::function<void()> enableToolTipTimer;
-    // Called about every 30 ms during whole-document renders; the main window runs pending events.
-    std::function<void()> yield;
-    int yieldIntervalMs = 30;
-    std::function<void()> focusReplaceDialog;
+// the replace dialog. Each operation does nothing by default.
+class HighlightHost {
+public:
+    virtual ~HighlightHost() = default;
+
+    virtual QString hintCaption() const { return {}; }
+    virtual void setHintCaption(const QString &caption) { (void)caption; }
+    virtual void enableToolTipTimer() {}
+    // True when yield() runs the window's pending events; whole-document renders then call it about
+    // every yieldIntervalMs().
+    virtual bool yields() const { return false; }
+    virtual void yield() {}
+    virtual int yieldIntervalMs() const { return 30; }
+    virtual void focusReplaceDialog() {}
     // Whole-document renders of large documents run off the user-interface thread: the window
     // takes keys and paints while they run.
-    bool background = false;
+    virtual bool background() const { return false; }
 };
 
 struct RenderResult {
@@ -48,7 +53,7 @@ struct RenderResult {
 class Highlighter {
 public:
     Highlighter(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
-                const DocumentLanguageFlags &flags, HighlightHost host = {});
+                const DocumentLanguageFlags &flags, HighlightHost *host = nullptr);
     ~Highlighter();
     Highlighter(const Highlighter &) = delete;
     Highlighter &operator=(const Highlighter &) = delete;
@@ -75,7 +80,6 @@ public:
     void setRestartDelay(int ms);
 
     EditorSurface &surface() const { return m_surface; }
-    HighlightHost &host() { return m_host; }
     // Tests run every pass through the pattern engine to compare it with the scanners.
     void setEngine(HighlightPasses::Engine engine) { m_engine = engine; }
 
@@ -91,7 +95,7 @@ private:
     const Settings &m_settings;
     const LanguageDefinition &m_language;
     const DocumentLanguageFlags &m_flags;
-    HighlightHost m_host;
+    HighlightHost &m_host;
     HighlightPasses::Engine m_engine = HighlightPasses::Engine::Fast;
     int m_backgroundThreshold = 1 << 20;
     std::unique_ptr<BackgroundRender> m_background;

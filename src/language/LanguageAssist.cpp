@@ -34,13 +34,13 @@ void useToolTipColours(QWidget *widget)
 } // namespace
 
 LanguageAssist::LanguageAssist(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
-                               const qint64 &loadedLength, QWidget *editor, Hooks hooks)
+                               const qint64 &loadedLength, QWidget *editor, Host &assistHost)
     : m_surface(surface)
     , m_settings(settings)
     , m_language(language)
     , m_loadedLength(loadedLength)
     , m_editor(editor)
-    , m_hooks(std::move(hooks))
+    , m_host(assistHost)
 {
     auto *scrollArea = qobject_cast<QAbstractScrollArea *>(editor);
     m_caretWidget = scrollArea ? scrollArea->viewport() : editor;
@@ -180,23 +180,21 @@ void LanguageAssist::insertEntry()
     QString entry = item->text().mid(2);
     if (m_settings.ForceCase)
         entry = entry.toLower();
-    if (m_hooks.addHistory)
-        m_hooks.addHistory();
+    m_host.addHistory();
     const LineSlice line = caretLine(false);
     const AssistText::Span word = AssistText::wordAt(line.text, m_surface.selStart() - line.start);
     m_surface.setSelStart(line.start + word.start);
     m_surface.setSelLength(word.end - word.start);
     m_surface.setSelText(entry);
     closeList();
-    if (m_settings.enableSyntaxHighlightning && m_language.languageActive && m_hooks.rehighlightCurrentLine)
-        m_hooks.rehighlightCurrentLine();
+    if (m_settings.enableSyntaxHighlightning && m_language.languageActive)
+        m_host.rehighlightCurrentLine();
 }
 
 void LanguageAssist::typeLetter(const QString &letter)
 {
     m_surface.setSelText(letter);
-    if (m_hooks.rehighlightCurrentLine)
-        m_hooks.rehighlightCurrentLine();
+    m_host.rehighlightCurrentLine();
     ShowListBox(false);
 }
 

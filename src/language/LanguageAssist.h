@@ -19,15 +19,18 @@ struct Settings;
 // the editor's key handlers; the list follows the entries of the current language.
 class LanguageAssist {
 public:
-    struct Hooks {
-        std::function<void()> addHistory;
-        std::function<void()> rehighlightCurrentLine;
+    // What an accepted entry asks of its neighbours; each does nothing by default.
+    class Host {
+    public:
+        virtual ~Host() = default;
+        virtual void addHistory() {}
+        virtual void rehighlightCurrentLine() {}
     };
 
     // editor: the editing widget; the list and the tip are placed beside it in its parent, inside its
     // area. loadedLength: the text length when the document was loaded or saved.
     LanguageAssist(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
-                   const qint64 &loadedLength, QWidget *editor, Hooks hooks);
+                   const qint64 &loadedLength, QWidget *editor, Host &host);
     ~LanguageAssist();
     LanguageAssist(const LanguageAssist &) = delete;
     LanguageAssist &operator=(const LanguageAssist &) = delete;
@@ -81,7 +84,7 @@ private:
     const qint64 &m_loadedLength;
     QPointer<QWidget> m_editor;
     QPointer<QWidget> m_caretWidget;
-    Hooks m_hooks;
+    Host &m_host;
     KeywordList *m_list = nullptr;
     ArgumentTip *m_tip = nullptr;
     int m_tipCaret = -1;

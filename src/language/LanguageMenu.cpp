@@ -9,21 +9,19 @@
 #include <QAction>
 #include <QMenu>
 
-LanguageMenu::LanguageMenu(CommandContext context, LanguageDefinition &language, DocumentLanguageFlags &flags,
-                           Highlighter &highlighter, QStringList keywordsFolders,
-                           std::function<void(const QString &)> setIdleHint)
-    : m_context(std::move(context))
+LanguageMenu::LanguageMenu(CommandContext &context, LanguageDefinition &language, DocumentLanguageFlags &flags,
+                           Highlighter &highlighter, QStringList keywordsFolders)
+    : m_context(context)
     , m_language(language)
     , m_flags(flags)
     , m_highlighter(highlighter)
     , m_keywordsFolders(std::move(keywordsFolders))
-    , m_setIdleHint(std::move(setIdleHint))
 {
 }
 
 bool LanguageMenu::highlightingActive() const
 {
-    return m_context.settings.enableSyntaxHighlightning && m_language.languageActive && !m_flags.highlightingDeclined;
+    return m_context.settings().enableSyntaxHighlightning && m_language.languageActive && !m_flags.highlightingDeclined;
 }
 
 void LanguageMenu::LoadLanguage(const QString &fileName, bool renderNow)
@@ -31,26 +29,26 @@ void LanguageMenu::LoadLanguage(const QString &fileName, bool renderNow)
     m_language = modKeyWords::loadLanguage(m_keywordsFolders, fileName);
     if (!m_language.languageActive) {
         // The previous document's language name would claim a colouring that is not there.
-        m_setIdleHint(QString());
+        m_context.setIdleHint(QString());
         return;
     }
     // The hint runs its twenty ticks, then the label rests on the language's name.
-    m_setIdleHint(m_language.languageName);
+    m_context.setIdleHint(m_language.languageName);
     m_context.showHint(modKeyWords::languageHint(m_language.languageName));
     m_flags.javaFlag = m_language.isJava();
-    const Settings &settings = m_context.settings;
+    const Settings &settings = m_context.settings();
     modKeyWords::RenderRequest request;
     request.highlightingEnabled = settings.enableSyntaxHighlightning;
     request.renderNow = renderNow;
     request.highlightingDeclined = m_flags.highlightingDeclined;
     request.promptWarningLargeFile = settings.PromptWarningLargeFile;
-    request.textLength = m_context.surface.textLength();
+    request.textLength = m_context.surface().textLength();
     request.colorFileSizeLimit = settings.ColorFileSizeLimit;
     switch (modKeyWords::renderDecision(m_language, request)) {
     case modKeyWords::RenderDecision::None:
         return;
     case modKeyWords::RenderDecision::AskFirst:
-        if (askUser(m_context.window,
+        if (askUser(m_context.window(),
                     modKeyWords::largeFileQuestion(fileName, request.textLength, request.colorFileSizeLimit),
                     QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
             != QMessageBox::Yes) {
@@ -74,7 +72,7 @@ void LanguageMenu::NoHighlighting()
 {
     m_language = modKeyWords::loadLanguage(m_keywordsFolders, QStringLiteral("noextension"));
     m_highlighter.clearHighlighting();
-    m_setIdleHint(QString());
+    m_context.setIdleHint(QString());
 }
 
 void LanguageMenu::buildLanguageMenu(QMenu *programming)
@@ -85,7 +83,7 @@ void LanguageMenu::buildLanguageMenu(QMenu *programming)
         if (old->objectName() == QLatin1String("mnuKeyWord") || old->objectName() == QLatin1String("mnuKeyWordSep"))
             delete old;
     }
-    const auto entries = modKeyWords::languageMenuEntries(m_keywordsFolders, modKeyWords::languageExtension(m_context.path));
+    const auto entries = modKeyWords::languageMenuEntries(m_keywordsFolders, modKeyWords::languageExtension(m_context.path()));
     if (entries.isEmpty())
         return;
     QAction *separator = programming->addSeparator();
@@ -104,7 +102,7 @@ void LanguageMenu::buildLanguageMenu(QMenu *programming)
                     other->setChecked(other == item);
             }
             m_flags.manualLanguageChoice = true;
-            m_context.surface.setFocus();
+            m_context.surface().setFocus();
         });
     }
 }

@@ -13,9 +13,8 @@ class QMenu;
 // before colouring a large file, refreshing and removing the colouring.
 class LanguageMenu {
 public:
-    // setIdleHint: the hint label's resting text (the language's name, or nothing).
-    LanguageMenu(CommandContext context, LanguageDefinition &language, DocumentLanguageFlags &flags,
-                 Highlighter &highlighter, QStringList keywordsFolders, std::function<void(const QString &)> setIdleHint);
+    LanguageMenu(CommandContext &context, LanguageDefinition &language, DocumentLanguageFlags &flags,
+                 Highlighter &highlighter, QStringList keywordsFolders);
 
     void LoadLanguage(const QString &fileName, bool renderNow);
     void RefreshHighlighting();
@@ -23,14 +22,15 @@ public:
     // Rebuilds the language items of the Syntax menu (each time it opens).
     void buildLanguageMenu(QMenu *programming);
     bool highlightingActive() const;
+    // The definition in effect, as loaded (the compiler runner and tests read and adjust it).
+    LanguageDefinition &definition() { return m_language; }
     // Refresh and remove colouring; the language items of programming are rebuilt each time it opens.
     void registerCommands(const WireCommand &wire, QMenu *programming);
 
 private:
-    CommandContext m_context;
+    CommandContext &m_context;
     LanguageDefinition &m_language;
     DocumentLanguageFlags &m_flags;
     Highlighter &m_highlighter;
     QStringList m_keywordsFolders;
-    std::function<void(const QString &)> m_setIdleHint;
 };

@@ -194,15 +194,12 @@ bool ScintillaView::event(QEvent *event)
 
 void ScintillaView::keyPressEvent(QKeyEvent *event)
 {
-    SurfaceEvents *sink = m_surface->eventSink();
-    if (!sink) {
+    SurfaceKeys *keys = m_surface->keyHandler();
+    if (!keys) {
         QsciScintilla::keyPressEvent(event);
         return;
     }
-    int key = event->key();
-    int shift = shiftStateOf(event->modifiers());
-    sink->surfaceKeyDown(key, shift);
-    if (key == 0) {
+    if (keys->keyDown(event->key(), shiftStateOf(event->modifiers()))) {
         event->accept();
         return;
     }
@@ -216,7 +213,7 @@ void ScintillaView::keyPressEvent(QKeyEvent *event)
     }
     int character = original;
     if (character != 0) {
-        sink->surfaceKeyPress(character);
+        character = keys->keyPress(character);
         if (character == 0) {
             event->accept();
             return;
@@ -239,15 +236,8 @@ void ScintillaView::keyPressEvent(QKeyEvent *event)
 
 void ScintillaView::keyReleaseEvent(QKeyEvent *event)
 {
-    if (SurfaceEvents *sink = m_surface->eventSink()) {
-        int key = event->key();
-        int shift = shiftStateOf(event->modifiers());
-        sink->surfaceKeyUp(key, shift);
-        if (key == 0) {
-            event->accept();
-            return;
-        }
-    }
+    if (SurfaceKeys *keys = m_surface->keyHandler())
+        keys->keyUp(event->key(), shiftStateOf(event->modifiers()));
     QsciScintilla::keyReleaseEvent(event);
 }
 

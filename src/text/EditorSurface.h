@@ -94,14 +94,23 @@ public:
     onModified(std::function<void(int position, StyleChanges kind, int length)> handler) = 0;
 };
 
-// Receives the surface's events. Key codes are Qt key codes; a handler swallows a key by setting it to 0.
+// Receives the keys typed into the surface before the widget sees them. Key codes are Qt key
+// codes; shift is the mask 1 Shift, 2 Ctrl, 4 Alt.
+class SurfaceKeys {
+public:
+    virtual ~SurfaceKeys() = default;
+    // True when the key was handled and the widget must not see it.
+    virtual bool keyDown(int key, int shift) = 0;
+    // The character the widget is to type; 0 when it was handled.
+    virtual int keyPress(int character) = 0;
+    virtual void keyUp(int key, int shift) = 0;
+};
+
+// Receives the surface's other events.
 class SurfaceEvents {
 public:
     virtual ~SurfaceEvents() = default;
     virtual void surfaceGotFocus() {}
-    virtual void surfaceKeyDown(int &key, int &shift) { (void)key; (void)shift; }
-    virtual void surfaceKeyPress(int &character) { (void)character; }
-    virtual void surfaceKeyUp(int &key, int &shift) { (void)key; (void)shift; }
     virtual void surfaceMouseDown(int button, int shift, int x, int y) { (void)button; (void)shift; (void)x; (void)y; }
     virtual void surfaceMouseUp(int button, int shift, int x, int y) { (void)button; (void)shift; (void)x; (void)y; }
     virtual void surfaceChange() {}
@@ -254,6 +263,8 @@ public:
 
     void setEventSink(SurfaceEvents *sink) { m_events = sink; }
     SurfaceEvents *eventSink() const { return m_events; }
+    void setKeyHandler(SurfaceKeys *keys) { m_keys = keys; }
+    SurfaceKeys *keyHandler() const { return m_keys; }
 
     // The message protocol of the edit control, mapped onto the operations above.
     long long sendMessage(int message, long long wParam, long long lParam);
@@ -267,5 +278,6 @@ protected:
     QString insertable(const QString &text) const;
 
     SurfaceEvents *m_events = nullptr;
+    SurfaceKeys *m_keys = nullptr;
     bool m_binaryDocument = false;
 };

@@ -12,14 +12,14 @@
 
 #include <QApplication>
 
-TransformCommands::TransformCommands(CommandContext context)
-    : m_context(std::move(context))
+TransformCommands::TransformCommands(CommandContext &context)
+    : m_context(context)
 {
 }
 
 void TransformCommands::transformText(Scope scope, const std::function<QString(const QString &)> &f)
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     const int start = s.selStart();
     const int length = s.selLength();
     m_context.addHistory();
@@ -46,7 +46,7 @@ void TransformCommands::transformAndRefresh(const std::function<QString(const QS
 
 void TransformCommands::ChangeCase(const std::function<QString(const QString &)> &f)
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     if (s.selLength() == 0)
         return;
     const int start = s.selStart();
@@ -60,11 +60,11 @@ void TransformCommands::ChangeCase(const std::function<QString(const QString &)>
 
 void TransformCommands::ChangeIndent(bool add)
 {
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     if (EditCommands::selectionHasInnerLineBreak(s)) {
         const int start = s.selStart();
-        const QString indent = TextTransforms::IndentUnit(m_context.settings.TabWidth,
-                                                          m_context.settings.UseSpacesInsteadOfTabs);
+        const QString indent = TextTransforms::IndentUnit(m_context.settings().TabWidth,
+                                                          m_context.settings().UseSpacesInsteadOfTabs);
         transformText(Scope::Selection, [add, &indent](const QString &t) {
             return add ? TextTransforms::AddIndentToLines(t, indent) : TextTransforms::RemoveIndentFromLines(t);
         });
@@ -79,13 +79,13 @@ void TransformCommands::ChangeIndent(bool add)
 void TransformCommands::SortLines(bool ascending)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    EditorSurface &s = m_context.surface;
+    EditorSurface &s = m_context.surface();
     m_context.addHistory();
     const QString sorted = LineSort::SortLines(s.text(), ascending ? LineSort::SortOrder::Ascending
                                                                    : LineSort::SortOrder::Descending);
     s.setVisible(false);
     s.setText(sorted);
-    s.setTabStops(m_context.settings.TabWidth * 4);
+    s.setTabStops(m_context.settings().TabWidth * 4);
     s.setVisible(true);
     s.setSelStart(0);
     m_context.textChanged();
@@ -94,31 +94,31 @@ void TransformCommands::SortLines(bool ascending)
 
 void TransformCommands::WordCount()
 {
-    TextStatistics::Statistics statistics = TextStatistics::Measure(m_context.surface.text());
-    statistics.lines = m_context.surface.lineCount();
-    askUser(m_context.window, TextStatistics::StatisticsText(statistics), QStringLiteral("Orvane"), QMessageBox::Ok,
+    TextStatistics::Statistics statistics = TextStatistics::Measure(m_context.surface().text());
+    statistics.lines = m_context.surface().lineCount();
+    askUser(m_context.window(), TextStatistics::StatisticsText(statistics), QStringLiteral("Orvane"), QMessageBox::Ok,
             QMessageBox::Information);
 }
 
 void TransformCommands::ToggleWordWrap()
 {
-    Settings &settings = m_context.settings;
-    settings.WordWrap = !m_context.surface.wordWrap();
-    m_context.surface.setWordWrap(settings.WordWrap);
+    Settings &settings = m_context.settings();
+    settings.WordWrap = !m_context.surface().wordWrap();
+    m_context.surface().setWordWrap(settings.WordWrap);
     m_context.refreshView();
 }
 
 void TransformCommands::ConvertTextToHTML()
 {
-    const QString path = m_context.path;
+    const QString path = m_context.path();
     transformText(Scope::WholeText, [path](const QString &t) { return TextToHtml::TextToHTML(t, path); });
-    m_context.surface.setTabStops(m_context.settings.TabWidth * 4);
+    m_context.surface().setTabStops(m_context.settings().TabWidth * 4);
 }
 
 void TransformCommands::registerCommands(const WireCommand &wire)
 {
-    const Settings &settings = m_context.settings;
-    const TextEncoding &encoding = m_context.encoding;
+    const Settings &settings = m_context.settings();
+    const TextEncoding &encoding = m_context.encoding();
     const auto caseCommand = [this](QString (*f)(QStringView)) {
         return [this, f] { ChangeCase([f](const QString &t) { return f(t); }); };
     };
@@ -146,11 +146,11 @@ void TransformCommands::registerCommands(const WireCommand &wire)
     });
     wire("mnuToolsBase64Encode", [this, &encoding] {
         transformText(Scope::SelectionOrText, [&encoding](const QString &t) { return Encoders::Base64Encode(t, encoding); });
-        m_context.surface.setTabStops(m_context.settings.TabWidth * 4);
+        m_context.surface().setTabStops(m_context.settings().TabWidth * 4);
     });
     wire("mnuToolsBase64Decode", [this, &encoding] {
         transformText(Scope::SelectionOrText, [&encoding](const QString &t) { return Encoders::Base64Decode(t, encoding); });
-        m_context.surface.setTabStops(m_context.settings.TabWidth * 4);
+        m_context.surface().setTabStops(m_context.settings().TabWidth * 4);
     });
     wire("mnuToolsl33t", [this] { transformText(Scope::WholeText, [](const QString &t) { return Encoders::ToL33t(t); }); });
     wire("mnuToolsPlain", [this] { transformText(Scope::WholeText, [](const QString &t) { return Encoders::FromL33t(t); }); });

@@ -9,7 +9,7 @@
 // The Format menu's and the Tools menu's text transformations, run on the main window's document.
 class TransformCommands {
 public:
-    explicit TransformCommands(CommandContext context);
+    explicit TransformCommands(CommandContext &context);
 
     enum class Scope { Selection, SelectionOrText, WholeText };
     // Snapshot, replace the scope's text by f of it, refresh the window.
@@ -27,5 +27,5 @@ private:
     // Whole-text commands that may have changed the colouring re-render the document.
     void transformAndRefresh(const std::function<QString(const QString &)> &f);
 
-    CommandContext m_context;
+    CommandContext &m_context;
 };

@@ -12,24 +12,29 @@ struct Settings;
 
 // What the command objects of the main window share with it: the surface, the settings, the
 // document's modes, and the few window operations a command calls when it is done.
-struct CommandContext {
-    EditorSurface &surface;
-    Settings &settings;
-    QWidget *window;
-    const QString &path;               // strfilename
-    const TextEncoding &encoding;
-    const bool &isUnix;
+class CommandContext {
+public:
+    virtual ~CommandContext() = default;
 
-    std::function<void()> addHistory;
+    virtual EditorSurface &surface() = 0;
+    virtual Settings &settings() = 0;
+    virtual QWidget *window() = 0;
+    virtual const QString &path() const = 0;   // strfilename
+    virtual TextEncoding encoding() const = 0;
+    virtual bool isUnix() const = 0;
+
+    virtual void addHistory() = 0;
     // The text changed under a command: clear the saved flag and refresh caption, gutter and status.
-    std::function<void()> textChanged;
+    virtual void textChanged() = 0;
     // Gutter and status bar after the caret or the text moved.
-    std::function<void()> refreshView;
-    std::function<void(const QString &)> showHint;
-    std::function<bool()> highlightingActive;
+    virtual void refreshView() = 0;
+    virtual void showHint(const QString &text) = 0;
+    // The hint label's resting text (the language's name, or nothing).
+    virtual void setIdleHint(const QString &text) = 0;
+    virtual bool highlightingActive() const = 0;
     // One-based start, as the highlighter counts.
-    std::function<void(int, int)> renderRange;
-    std::function<void()> renderDocument;
+    virtual void renderRange(int start, int length) = 0;
+    virtual void renderDocument() = 0;
 };
 
 // Registers a command's handler by its command-table name.

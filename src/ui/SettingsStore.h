@@ -41,7 +41,6 @@ public:
     std::optional<QString> SaveMySettings2(const Settings &settings) const;
 
     // Changes whenever settings.ini is rewritten (millisecond time and size); empty when missing.
-    // Kept by the main window as LastModifiedSettings.
     QString settingsFileStamp() const;
 
 private:

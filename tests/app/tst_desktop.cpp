@@ -173,7 +173,7 @@ void TestDesktop::deleteFileMovesItToTheTrash()
     const QStringList trashed = QDir(home.filePath(QStringLiteral("data/Trash/files"))).entryList(QDir::Files);
     QCOMPARE(trashed, QStringList{QStringLiteral("notes.txt")});
     QCOMPARE(readFile(home.filePath(QStringLiteral("data/Trash/files/notes.txt"))), QByteArray("keep me\n"));
-    QCOMPARE(w.window->strfilename, QStringLiteral("Untitled"));
+    QCOMPARE(w.window->document().strfilename, QStringLiteral("Untitled"));
 }
 
 QTEST_MAIN(TestDesktop)

@@ -160,13 +160,13 @@ void TestEditWindow::outsideChangeAsksOnce()
     activateAgain();
     QCOMPARE(window.prompter->asked.last().title, QStringLiteral("File deleted, keep file?"));
     QCOMPARE(window.surface().text(), QStringLiteral("two"));
-    QVERIFY(!window.isDocumentSaved);
+    QVERIFY(!window.document().isDocumentSaved);
 }
 
 void TestEditWindow::outsideChangeReloadsSilently()
 {
     Window window("first version");
-    window.settings.AutoUpdateChangedFiles = true;
+    window.settings().AutoUpdateChangedFiles = true;
     window.surface().setSelStart(6);
     window.surface().setSelLength(3);
     rewriteLater(window.path, "second version");
@@ -345,9 +345,9 @@ void TestEditWindow::caretCrossesWideCharacters()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, character);
     Window window(bytes);
-    window.settings.AutoUnderlineBracket = true;
-    window.settings.ShowCurrentLine = true;
-    window.settings.ShowLineNumbers = true;
+    window.settings().AutoUnderlineBracket = true;
+    window.settings().ShowCurrentLine = true;
+    window.settings().ShowLineNumbers = true;
     window.showExposed();
     ScintillaView *view = window.txtText();
     view->setFocus();
@@ -418,7 +418,7 @@ void TestEditWindow::gutterRedrawsWhenItsRowsChange()
     for (int i = 0; i < 200; ++i)
         text += "line (a) and {b}\r\n";
     Window w(text);
-    w.settings.ShowLineNumbers = true;
+    w.settings().ShowLineNumbers = true;
     w.showExposed();
     QWidget *gutter = w.chrome().PicLines;
     PaintCounter counter;

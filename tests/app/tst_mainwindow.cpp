@@ -7,6 +7,8 @@
 #include "frmMain.h"
 
 #include <QAction>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMenu>
 #include <QLocale>
@@ -61,19 +63,21 @@ private slots:
 void TestMainWindow::captionForms()
 {
     Window window;
-    window.isDocumentSaved = false;
-    window.updateTitle();
+    window.markChanged();
     QCOMPARE(window.windowTitle(), QStringLiteral("Untitled* - Orvane [NOT SAVED]"));
-    window.strfilename = QStringLiteral("/a/b.txt");
-    QCOMPARE(window.caption(), QStringLiteral("b.txt* @ /a - Orvane [NOT SAVED]"));
-    window.isDocumentSaved = true;
-    QCOMPARE(window.caption(), QStringLiteral("b.txt @ /a - Orvane"));
+    QTemporaryDir dir;
+    const QString folder = QDir::toNativeSeparators(dir.path());
+    QVERIFY(window.WriteDocument(dir.filePath(QStringLiteral("b.txt"))));
+    window.markChanged();
+    QCOMPARE(window.caption(), QStringLiteral("b.txt* @ ") + folder + QStringLiteral(" - Orvane [NOT SAVED]"));
+    QVERIFY(window.FileSave());
+    QCOMPARE(window.caption(), QStringLiteral("b.txt @ ") + folder + QStringLiteral(" - Orvane"));
 
     // Typing marks the document changed.
     window.showExposed();
     window.txtText()->setFocus();
     QTest::keyClicks(window.txtText(), QStringLiteral("x"));
-    QVERIFY(window.windowTitle().endsWith(QStringLiteral("* @ /a - Orvane [NOT SAVED]")));
+    QVERIFY(window.windowTitle().endsWith(QStringLiteral("* @ ") + folder + QStringLiteral(" - Orvane [NOT SAVED]")));
 }
 
 void TestMainWindow::statusLabels()
@@ -88,7 +92,7 @@ void TestMainWindow::statusLabels()
     QCOMPARE(window.statusLabels().lblSize->text(), QStringLiteral("File Size : 1,238 bytes"));
     s.setSelStart(0);
     s.setSelLength(1234);
-    window.encoding = TextEncoding::Utf16;
+    window.ConvertAsciiToUnicode();
     window.updateXY();
     QCOMPARE(window.statusLabels().lblSize->text(), QStringLiteral("Bytes Sel : 2,468"));
     s.setWordWrap(true);
@@ -175,7 +179,7 @@ void TestMainWindow::labelDoubleClicksConvert()
     window.show();
     QTest::mouseDClick(window.statusLabels().lblOS, Qt::LeftButton);
     QCOMPARE(window.statusLabels().lblOS->text(), QStringLiteral("DOS"));
-    QVERIFY(!window.isDocumentSaved);
+    QVERIFY(!window.document().isDocumentSaved);
     QTest::mouseDClick(window.statusLabels().lblUC, Qt::LeftButton);
     QCOMPARE(window.statusLabels().lblUC->text(), QStringLiteral("UNICODE"));
     QVERIFY(window.FileSave());
@@ -223,33 +227,33 @@ void TestMainWindow::languageFollowsTheDocument()
     window.showExposed();
     window.ReadFile(path, false);
     EditorSurface &s = window.surface();
-    QCOMPARE(s.formatAt(0).color, window.settings.fcolor1);
-    QCOMPARE(s.formatAt(4).color, window.settings.fcolor);
+    QCOMPARE(s.formatAt(0).color, window.settings().fcolor1);
+    QCOMPARE(s.formatAt(4).color, window.settings().fcolor);
 
     // A keyword typed and followed by a blank is coloured when the blank is released.
     s.setSelStart(s.textLength());
     window.txtText()->setFocus();
     QTest::keyClicks(window.txtText(), QStringLiteral("return "));
-    QCOMPARE(s.formatAt(s.textLength() - 7).color, window.settings.fcolor1);
+    QCOMPARE(s.formatAt(s.textLength() - 7).color, window.settings().fcolor1);
 
     // Saving under another extension picks that language; the no-highlighting command clears colours.
     QVERIFY(window.WriteDocument(window.docs.filePath(QStringLiteral("a.txt"))));
-    QVERIFY(!window.language.languageActive);
+    QVERIFY(!window.language().languageActive);
     window.LoadLanguage(path, true);
     window.NoHighlighting();
-    QVERIFY(!window.language.languageActive);
-    QCOMPARE(s.formatAt(0).color, window.settings.fcolor);
+    QVERIFY(!window.language().languageActive);
+    QCOMPARE(s.formatAt(0).color, window.settings().fcolor);
 
     // A document over the colouring limit asks first; No is remembered for the document.
-    window.settings.ColorFileSizeLimit = 3;
+    window.settings().ColorFileSizeLimit = 3;
     window.prompter->answers << QMessageBox::No;
     window.LoadLanguage(path, true);
     QVERIFY(window.prompter->asked.last().text.contains(QStringLiteral("Are you sure you want to enable highlighning?")));
-    QVERIFY(window.docFlags.highlightingDeclined);
-    QCOMPARE(s.formatAt(0).color, window.settings.fcolor);
+    QVERIFY(window.docFlags().highlightingDeclined);
+    QCOMPARE(s.formatAt(0).color, window.settings().fcolor);
 
     // A file make reads by its name ticks the Makefile item, as its colouring does.
-    window.settings.ColorFileSizeLimit = 100000;
+    window.settings().ColorFileSizeLimit = 100000;
     window.ReadFile(window.doc(QStringLiteral("Makefile"), "all:\n"), false);
     auto *syntax = window.findChild<QMenu *>(QStringLiteral("mnuProgramming"));
     emit syntax->aboutToShow();
@@ -295,7 +299,7 @@ void TestMainWindow::saveAsProposals()
     window.prompter->saveAnswers << window.docs.filePath(QStringLiteral("sel.txt"));
     window.SaveSelection();
     QCOMPARE(readFile(window.docs.filePath(QStringLiteral("sel.txt"))), QByteArray("te\r\n"));
-    QCOMPARE(window.strfilename, path);
+    QCOMPARE(window.document().strfilename, path);
 }
 
 QTEST_MAIN(TestMainWindow)

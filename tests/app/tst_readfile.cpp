@@ -74,10 +74,10 @@ void TestReadFile::loadsIntoTheSurface()
     QCOMPARE(f.window.surface().text(), text);
     QCOMPARE(f.window.findChild<QLabel *>(QStringLiteral("lblOS"))->text(), os);
     QCOMPARE(f.window.findChild<QLabel *>(QStringLiteral("lblUC"))->text(), uc);
-    QCOMPARE(f.window.strfilename, path);
-    QVERIFY(f.window.isDocumentSaved);
+    QCOMPARE(f.window.document().strfilename, path);
+    QVERIFY(f.window.document().isDocumentSaved);
     QCOMPARE(f.window.windowTitle(), QStringLiteral("doc.c @ ") + f.docs.path() + QStringLiteral(" - Orvane"));
-    QVERIFY(f.window.openFiles.isFileAllreadyOpened(path));
+    QVERIFY(f.window.openFiles().isFileAllreadyOpened(path));
     QVERIFY(f.prompter->asked.isEmpty());
 
     // Saving an unchanged document writes the same bytes back; mixed line ends come back as CR LF.
@@ -96,8 +96,8 @@ void TestReadFile::missingFileBecomesUntitled()
     QCOMPARE(f.prompter->asked[0].text,
              QStringLiteral("Couldn't find ") + missing + QStringLiteral(", please make sure that you have typed the correct path."));
     QCOMPARE(f.window.surface().text(), QStringLiteral("kept"));
-    QCOMPARE(f.window.strfilename, QStringLiteral("Untitled"));
-    QCOMPARE(f.window.currentFolder, f.docs.path());
+    QCOMPARE(f.window.document().strfilename, QStringLiteral("Untitled"));
+    QCOMPARE(f.window.document().currentFolder, f.docs.path());
 }
 
 void TestReadFile::outsideEditorForLargeFiles_data()
@@ -117,14 +117,14 @@ void TestReadFile::outsideEditorForLargeFiles()
     QFETCH(int, messages);
     Session f(starts);
     const QString path = f.file(QStringLiteral("big.txt"), QByteArray(2000, 'x'));
-    f.window.settings.ThirdPartyEditorSize = 1000;
-    f.window.settings.ThirdPartyEditorPath = editor;
+    f.window.settings().ThirdPartyEditorSize = 1000;
+    f.window.settings().ThirdPartyEditorPath = editor;
     f.window.surface().setText(QStringLiteral("old"));
     for (int n = 0; n < messages; ++n)
         f.prompter->answers << QMessageBox::Ok;
     f.window.ReadFile(path, false);
     const bool handedOver = starts && messages > 0;
-    QCOMPARE(f.window.strfilename, handedOver ? QStringLiteral("Untitled") : path);
+    QCOMPARE(f.window.document().strfilename, handedOver ? QStringLiteral("Untitled") : path);
     QCOMPARE(f.window.surface().textLength(), handedOver ? 3 : 2000);
     QCOMPARE(f.prompter->asked.size(), messages);
     QCOMPARE(f.started.size(), messages > 0 ? 1 : 0);
@@ -149,7 +149,7 @@ void TestReadFile::fileOpenRules()
 
     // An empty Untitled document takes the file even when files open in new windows.
     f.window.FileOpen(a);
-    QCOMPARE(f.window.strfilename, a);
+    QCOMPARE(f.window.document().strfilename, a);
     // The current file again does nothing.
     f.window.FileOpen(a);
     QVERIFY(f.started.isEmpty());
@@ -161,19 +161,19 @@ void TestReadFile::fileOpenRules()
     QCOMPARE(f.started[1].mid(1), QStringList{c});
 
     // In this window: a changed document asks first; Cancel keeps everything.
-    f.window.settings.OpenFilesInNewWindow = false;
+    f.window.settings().OpenFilesInNewWindow = false;
     f.window.surface().setText(QStringLiteral("changed"));
-    f.window.isDocumentSaved = false;
+    f.window.markChanged();
     f.prompter->answers << QMessageBox::Cancel;
     f.window.FileOpen(b);
     QCOMPARE(f.prompter->asked.size(), 1);
-    QCOMPARE(f.window.strfilename, a);
+    QCOMPARE(f.window.document().strfilename, a);
     f.prompter->answers << QMessageBox::No;
     f.window.FileOpen(b);
-    QCOMPARE(f.window.strfilename, b);
-    QVERIFY(!f.window.openFiles.isFileAllreadyOpened(a));
-    QCOMPARE(f.window.recentFiles.entry(1), b);
-    QCOMPARE(f.window.recentFiles.entry(2), a);
+    QCOMPARE(f.window.document().strfilename, b);
+    QVERIFY(!f.window.openFiles().isFileAllreadyOpened(a));
+    QCOMPARE(f.window.recentFiles().entry(1), b);
+    QCOMPARE(f.window.recentFiles().entry(2), a);
 }
 
 void TestReadFile::dropModifiers()
@@ -205,7 +205,7 @@ void TestReadFile::dropModifiers()
     s.setSelStart(1);
     f.window.surfaceDragDrop({txt}, ShiftMask | CtrlMask);
     QCOMPARE(s.text(), QStringLiteral("[line1\r\nline2]"));
-    QVERIFY(!f.window.isDocumentSaved);
+    QVERIFY(!f.window.document().isDocumentSaved);
 
     // No modifier opens the files: here the document is not empty, so new processes.
     f.window.surfaceDragDrop({txt}, 0);
@@ -217,13 +217,13 @@ void TestReadFile::settingsAndListsWrittenOnClose()
     Session f;
     const QString a = f.file(QStringLiteral("a.txt"), "A");
     f.window.ReadFile(a, true);
-    f.window.settings.TabWidth = 7;
+    f.window.settings().TabWidth = 7;
     f.window.close();
     QVERIFY(readFile(f.app.filePath(QStringLiteral("opened_files"))).isEmpty());
 
     frmMain again(f.app.path());
-    QCOMPARE(again.settings.TabWidth, qint16(7));
-    QCOMPARE(again.settings.LastOpenedFile, a);
+    QCOMPARE(again.settings().TabWidth, qint16(7));
+    QCOMPARE(again.settings().LastOpenedFile, a);
     QCOMPARE(again.mnuFileRecent[0]->text(), QStringLiteral("&1 ") + RecentFiles::shortForm(a));
 }
 

@@ -137,7 +137,7 @@ void TestSingleInstance::raiseReachesMinimisedModifiedOwner()
     SingleInstance instance(&window);
     modStartUp::followDocumentPath(window, instance);
     QCOMPARE(modStartUp::OpenFromCommandLine(window, instance, doc), modStartUp::StartUpResult::WindowShown);
-    window.isDocumentSaved = false;
+    window.markChanged();
     window.showMinimized();
 
     // handOver blocks; from another thread the owner in this one can answer.

@@ -161,7 +161,7 @@ void TestStartUp::startUp()
     QCOMPARE(launched, started);
     QVERIFY(!qEnvironmentVariableIsSet("ORVANE_FORWARDED"));
     const QString path = opened == QLatin1String("Untitled") ? opened : m_dir.filePath(opened);
-    QCOMPARE(window.strfilename, path);
+    QCOMPARE(window.document().strfilename, path);
     QCOMPARE(instance.isListening(), path != QLatin1String("Untitled"));
     QCOMPARE(prompter->asked.size(), answer ? 1 : 0);
     if (answer)

@@ -89,7 +89,7 @@ private slots:
             window.reactivate();
             QCOMPARE(prompter.asked.size(), 1);
             QVERIFY(window.surface().text().endsWith(QStringLiteral("typed text")));
-            QVERIFY(!window.isDocumentSaved);
+            QVERIFY(!window.document().isDocumentSaved);
 
             // The text is the only copy left: closing asks, even after the edit was undone by hand.
             window.surface().setSelStart(0);
@@ -114,12 +114,12 @@ private slots:
         PrompterGuard prompter;
         Window window(app.folder.path());
         window.ReadFile(window.doc(QStringLiteral("a.c"), "int x;\n"), false);
-        QVERIFY(!window.language.definitionPath.isEmpty());
+        QVERIFY(!window.language().definitionPath.isEmpty());
         window.FileClose(false);
-        QVERIFY(window.language.definitionPath.isEmpty());
-        QVERIFY(window.language.languageName.isEmpty());
-        QVERIFY(window.language.compilerPath.isEmpty());
-        QVERIFY(!window.language.languageActive);
+        QVERIFY(window.language().definitionPath.isEmpty());
+        QVERIFY(window.language().languageName.isEmpty());
+        QVERIFY(window.language().compilerPath.isEmpty());
+        QVERIFY(!window.language().languageActive);
     }
 
     // The size shown is what the file takes on disk, in its encoding and line ends, after every change.
@@ -193,7 +193,7 @@ private slots:
         QVERIFY(window.FileSave());
         QCOMPARE(label->text(), QStringLiteral("UTF-8"));
         QTest::mouseDClick(label, Qt::LeftButton);
-        QVERIFY(window.isDocumentSaved);
+        QVERIFY(window.document().isDocumentSaved);
         QCOMPARE(label->text(), QStringLiteral("UTF-8"));
         window.close();
     }
@@ -233,8 +233,8 @@ private slots:
         auto *schemes = dialog.findChild<QComboBox *>(QStringLiteral("cboColorSchemes"));
         emit schemes->activated(schemes->findText(QStringLiteral("dark")));
         dialog.Apply();
-        QCOMPARE(box->grab().toImage().pixelColor(5, box->topLine()), OleColors::toQColor(window.settings.fcolor1));
-        QVERIFY(window.settings.fcolor1 != 0xFF0000);
+        QCOMPARE(box->grab().toImage().pixelColor(5, box->topLine()), OleColors::toQColor(window.settings().fcolor1));
+        QVERIFY(window.settings().fcolor1 != 0xFF0000);
 
         window.resize(900, 600);
         QTRY_COMPARE(box->width(), window.txtText()->viewport()->width());

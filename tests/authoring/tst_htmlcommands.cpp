@@ -28,15 +28,17 @@ private slots:
 
 namespace {
 
-struct Fixture {
+struct Fixture : AuthoringHost {
     MemorySurface surface;
     Settings settings;
     LanguageDefinition language;
     int snapshots = 0;
     QList<std::pair<int, int>> rendered;
-    HtmlCommands commands{surface, settings, language,
-                          AuthoringHost{[this] { ++snapshots; }, {}, [] { return true; },
-                                        [this](int start, int length) { rendered.append({start, length}); }, {}, {}}};
+    HtmlCommands commands{surface, settings, language, *this};
+
+    void addHistory() override { ++snapshots; }
+    bool highlightingActive() const override { return true; }
+    void renderRange(int start, int length) override { rendered.append({start, length}); }
 
     void select(const QString &text, int start, int length)
     {

@@ -93,7 +93,7 @@ void TestInsertMenu::shortcutsAndUndo()
     window.action("mnuInsertBold")->trigger();
     QCOMPARE(s.text(), QStringLiteral("<p><b>w</b></p>\r\n"));
     QCOMPARE(s.selText(), QStringLiteral("w"));
-    QVERIFY(!window.isDocumentSaved);
+    QVERIFY(!window.document().isDocumentSaved);
 }
 
 void TestInsertMenu::menuStateWhenOpened()
@@ -127,7 +127,7 @@ void TestInsertMenu::shippedTemplateOnAltOne()
                         app.filePath(QStringLiteral("templates/templates.dat"))));
     Window window(app.path(), "");
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    const QString path = window.strfilename;
+    const QString path = window.document().strfilename;
     QTest::keyClick(window.txtText(), Qt::Key_1, Qt::AltModifier);
     const QString text = window.surface().text();
     QVERIFY(text.startsWith(QStringLiteral("<!DOCTYPE html>")));
@@ -188,12 +188,12 @@ void TestInsertMenu::colourPickedAndCancelled()
         QCOMPARE(prompter->title, QStringLiteral("Insert HTML Color"));
         QCOMPARE(prompter->start, QColor(Qt::white));
         QCOMPARE(window.surface().text(), QStringLiteral("a { color: ; }\r\n"));
-        QVERIFY(window.isDocumentSaved);
+        QVERIFY(window.document().isDocumentSaved);
 
         prompter->colour = QColor(0, 0xFF, 0x80);
         window.action("mnuInsertHTMLColor")->trigger();
         QCOMPARE(window.surface().text(), QStringLiteral("a { color: #00FF80; }\r\n"));
-        QCOMPARE(window.settings.lastInsertedHTMLColor, OleColor(8453888));
+        QCOMPARE(window.settings().lastInsertedHTMLColor, OleColor(8453888));
     }
     Prompter::setInstance(nullptr);
 }

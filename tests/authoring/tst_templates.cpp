@@ -169,8 +169,12 @@ void TestTemplates::insertionPlacesTheCaret()
     TemplateStore store;
     store.setTemplate(0, QStringLiteral("t"), QStringLiteral("<p>$startpos</p>"));
     store.setTemplate(1, QStringLiteral("t"), QStringLiteral("end"));
-    int snapshots = 0;
-    TemplateInserter inserter(surface, store, AuthoringHost{[&snapshots] { ++snapshots; }, {}, {}, {}, {}, {}});
+    struct : AuthoringHost {
+        int snapshots = 0;
+        void addHistory() override { ++snapshots; }
+    } host;
+    int &snapshots = host.snapshots;
+    TemplateInserter inserter(surface, store, host);
     const TemplateInserter::Values values{QStringLiteral("Untitled"), QDateTime::currentDateTime(), {}, {}};
     surface.setText(QStringLiteral("xy"));
     surface.setSelStart(1);

@@ -399,10 +399,10 @@ namespace {
 struct Window : frmMain {
     explicit Window(const QString &folder) : frmMain(folder)
     {
-        settings.AutoIndent = true;
-        settings.InsertPairs = true;
-        settings.AutoBracketIndent = true;
-        settings.HTMLCompletion = true;
+        settings().AutoIndent = true;
+        settings().InsertPairs = true;
+        settings().AutoBracketIndent = true;
+        settings().HTMLCompletion = true;
         show();
         if (!QTest::qWaitForWindowExposed(this))
             qWarning("window not exposed");
@@ -486,7 +486,7 @@ void TestTypingAids::windowToolsMenuToggles()
     emit w.findChild<QMenu *>(QStringLiteral("mnuTools"))->aboutToShow();
     QVERIFY(!autoIndent->isChecked());
     autoIndent->trigger();
-    QVERIFY(w.settings.AutoIndent);
+    QVERIFY(w.settings().AutoIndent);
     QVERIFY(autoIndent->isChecked());
 }
 

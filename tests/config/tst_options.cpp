@@ -331,11 +331,11 @@ void TestOptions::defaultsLeaveUnlistedControls()
 void TestOptions::defaultsThenCancelChangesNothing()
 {
     Window w;
-    w.window->settings.TabWidth = 7;
-    w.window->settings.fcolor1 = 0x123456;
+    w.window->settings().TabWidth = 7;
+    w.window->settings().fcolor1 = 0x123456;
     w.window->SaveMySettings();
     const QByteArray before = readFile(w.settingsFile());
-    const Settings settings = w.window->settings;
+    const Settings settings = w.window->settings();
     auto dialog = w.dialog();
     QVERIFY(!child<QPushButton>(dialog.get(), "cmdApply")->isEnabled());
     child<QPushButton>(dialog.get(), "cmdDefault")->click();
@@ -343,13 +343,13 @@ void TestOptions::defaultsThenCancelChangesNothing()
     QVERIFY(child<QPushButton>(dialog.get(), "cmdOK")->isEnabled());
     child<QPushButton>(dialog.get(), "cmdClose")->click();
     QCOMPARE(readFile(w.settingsFile()), before);
-    QVERIFY(w.window->settings == settings);
+    QVERIFY(w.window->settings() == settings);
 }
 
 void TestOptions::everyDeclaredControlLoadsAndStores()
 {
     Window w;
-    const Settings start = w.window->settings;
+    const Settings start = w.window->settings();
     Settings changed = start;
     for (const SettingsKeys::Key &key : SettingsKeys::all()) {
         std::visit(
@@ -412,7 +412,7 @@ void TestOptions::everyDeclaredControlLoadsAndStores()
     }
 
     // Opened over changed settings, the dialog gives them back untouched.
-    w.window->settings = changed;
+    w.window->settings() = changed;
     QCOMPARE(w.dialog()->controlsSettings(), changed);
 }
 
@@ -453,7 +453,7 @@ void TestOptions::applyFont()
     QCOMPARE(dialog->formatChanged(), recoloured);
     QVERIFY(dialog->Apply().isEmpty());
     const CharFormat world = s.formatAt(7);
-    QCOMPARE(world.color, recoloured ? w.window->settings.fcolor : OleColor(0x00AA00));
+    QCOMPARE(world.color, recoloured ? w.window->settings().fcolor : OleColor(0x00AA00));
     QCOMPARE(world.fontName, fonts->currentText());
     QCOMPARE(world.fontSize, change == QLatin1String("size") ? 12.0 : 8.0);
     QCOMPARE(s.selStart(), 2);
@@ -464,7 +464,7 @@ void TestOptions::applyRehighlightsSavesAndKeepsOtherKeys()
 {
     Window w;
     const QString doc = writeFile(w.app, QStringLiteral("t.c"), "int x;\r\n");
-    w.window->settings.RegExpSearch = true;
+    w.window->settings().RegExpSearch = true;
     w.window->ReadFile(doc, false);
     QVERIFY(w.window->languageActive());
     auto dialog = w.dialog();
@@ -475,10 +475,10 @@ void TestOptions::applyRehighlightsSavesAndKeepsOtherKeys()
     child<NumberField>(dialog.get(), "txtTrans")->setText(QStringLiteral("20"));
     QVERIFY(dialog->Apply().isEmpty());
     EditorSurface &s = w.window->surface();
-    QCOMPARE(s.formatAt(0).color, w.window->settings.fcolor1);
+    QCOMPARE(s.formatAt(0).color, w.window->settings().fcolor1);
     QCOMPARE(s.formatAt(0).fontName, fonts->currentText());
-    QCOMPARE(w.window->settings.TabWidth, qint16(12));
-    QVERIFY(w.window->settings.RegExpSearch);
+    QCOMPARE(w.window->settings().TabWidth, qint16(12));
+    QVERIFY(w.window->settings().RegExpSearch);
     QCOMPARE(qRound(w.window->windowOpacity() * 255), 204);
     const QByteArray ini = readFile(w.settingsFile());
     QVERIFY(ini.contains("\r\nTabWidth=12\r\n"));
@@ -509,7 +509,7 @@ void TestOptions::templatesPageIsRemembered()
     QVERIFY(dialog->findChild<QWidget *>(QStringLiteral("fraTemplate"))->isVisibleTo(dialog.get()));
     QVERIFY(!dialog->findChild<QWidget *>(QStringLiteral("fraGeneral"))->isVisibleTo(dialog.get()));
     child<QPushButton>(dialog.get(), "cmdEditor")->click();
-    QCOMPARE(w.window->settings.LastOptionViewed, qint16(2));
+    QCOMPARE(w.window->settings().LastOptionViewed, qint16(2));
 }
 
 void TestOptions::templatesPageSavesThroughItsStore()
@@ -536,7 +536,7 @@ void TestOptions::longTemplateNameNeverWidensSettingsPastTheScreen()
 {
     WindowPlacement::keepWindowsOnScreen();
     Window w;
-    w.window->settings.LastOptionViewed = 6;
+    w.window->settings().LastOptionViewed = 6;
     HostWithLongName host(*w.window);
     frmSettings dialog(host, w.window.get());
     QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("fraTemplate"))->isVisibleTo(&dialog));

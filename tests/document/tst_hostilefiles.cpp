@@ -273,7 +273,7 @@ private slots:
             QCOMPARE(window.surface().text(), QStringLiteral("abc\r\n"));
             window.surface().setText(QStringLiteral("saved\r\n"));
             CommandTable::findCommand(&window, "mnuFileSave")->trigger();
-            QVERIFY(window.isDocumentSaved);
+            QVERIFY(window.document().isDocumentSaved);
             QCOMPARE(FileIO::readAll(FileIO::decodePath(native)), QByteArray("saved\n"));
             QVERIFY(prompter->asked.isEmpty());
         }

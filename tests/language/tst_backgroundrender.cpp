@@ -123,9 +123,10 @@ void TestBackgroundRender::editsDuringTheRenderEndInTheColoursOfTheFinalText()
         const DocumentLanguageFlags flags;
         MemorySurface surface;
         surface.setText(randomText(random, 200 + random.bounded(400)));
-        HighlightHost host;
-        host.background = true;
-        Highlighter highlighter(surface, settings, lang, flags, host);
+        struct : HighlightHost {
+            bool background() const override { return true; }
+        } host;
+        Highlighter highlighter(surface, settings, lang, flags, &host);
         highlighter.setBackgroundThreshold(0);
         highlighter.setRestartDelay(random.bounded(3));
 

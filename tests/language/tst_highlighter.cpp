@@ -63,13 +63,40 @@ const QStringList cLanguage = {"LineComment://", "BlockCommentStart:/*", "BlockC
 const QStringList markupLanguage = {QStringLiteral("IsMarkupLanguage:1"), QStringLiteral("KeyWord1:a div "),
                                      QStringLiteral("StringChar:\"")};
 
+// The window's side of a render, as far as a test watches it.
+struct WatchingHost : HighlightHost {
+    std::function<void()> onYield;
+    int interval = 30;
+    QString *caption = nullptr;
+    QStringList *captionsSeen = nullptr;
+    int *timerStarts = nullptr;
+
+    QString hintCaption() const override { return caption ? *caption : QString(); }
+    void setHintCaption(const QString &c) override
+    {
+        if (caption)
+            *caption = c;
+        if (captionsSeen)
+            *captionsSeen << c;
+    }
+    void enableToolTipTimer() override
+    {
+        if (timerStarts)
+            ++*timerStarts;
+    }
+    bool yields() const override { return bool(onYield); }
+    void yield() override { onYield(); }
+    int yieldIntervalMs() const override { return interval; }
+};
+
 // A document with the settings, language and flags the main window would hand the highlighter.
 struct Doc {
     Settings settings;
     LanguageDefinition lang;
     DocumentLanguageFlags flags;
     MemorySurface surface;
-    Highlighter highlighter{surface, settings, lang, flags};
+    WatchingHost host;
+    Highlighter highlighter{surface, settings, lang, flags, &host};
 
     explicit Doc(const QString &text, const QStringList &definition = cLanguage, bool numbers = false)
         : settings(colourSettings(numbers)), lang(language(definition))
@@ -185,8 +212,8 @@ void TestHighlighter::wholeRenderYieldsAndStopsWhenTextChanges()
     const QString text = QStringLiteral("int a; // one\r\nint b; // two\r\n");
     Doc d(text);
     int yields = 0;
-    d.highlighter.host().yieldIntervalMs = 0;
-    d.highlighter.host().yield = [&] {
+    d.host.interval = 0;
+    d.host.onYield = [&] {
         QVERIFY2(!d.surface.isVisible(), "the surface is locked while events run");
         ++yields;
     };
@@ -195,8 +222,8 @@ void TestHighlighter::wholeRenderYieldsAndStopsWhenTextChanges()
 
     // Typing during the render: its formats are stale, nothing is applied.
     Doc typed(text);
-    typed.highlighter.host().yieldIntervalMs = 0;
-    typed.highlighter.host().yield = [&] {
+    typed.host.interval = 0;
+    typed.host.onYield = [&] {
         typed.surface.setSelStart(0);
         typed.surface.setSelText(QStringLiteral("x"));
     };
@@ -215,10 +242,9 @@ void TestHighlighter::frameAttributesAndClearHighlighting()
     QString hint = QStringLiteral("language hint");
     QStringList captionsSeen;
     int timerStarts = 0;
-    HighlightHost &host = d.highlighter.host();
-    host.hintCaption = [&] { return hint; };
-    host.setHintCaption = [&](const QString &c) { hint = c; captionsSeen << c; };
-    host.enableToolTipTimer = [&] { ++timerStarts; };
+    d.host.caption = &hint;
+    d.host.captionsSeen = &captionsSeen;
+    d.host.timerStarts = &timerStarts;
     d.highlighter.renderDocument();
     // The frame restores selection, focus and the hint, and restarts the hint timer.
     QCOMPARE(QPoint(d.surface.selStart(), d.surface.selLength()), QPoint(2, 3));

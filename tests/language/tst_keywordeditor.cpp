@@ -282,12 +282,12 @@ void TestKeywordEditor::closingAsksAndReloadsTheDocumentLanguage()
     MainOptionsHost host(window);
     window.ReadFile(writeFile(app, QStringLiteral("doc.c"), "zork x;\r\n"), false);
     QVERIFY(window.languageActive());
-    QVERIFY(!window.language.keywordEntries().contains(QStringLiteral("zork")));
+    QVERIFY(!window.language().keywordEntries().contains(QStringLiteral("zork")));
     bool keptOpen = false;
     QTimer::singleShot(0, [&] {
         auto *editor = qobject_cast<frmKeyWordEditor *>(QApplication::activeModalWidget());
         QVERIFY(editor);
-        QCOMPARE(editor->fileName(), window.language.definitionPath);
+        QCOMPARE(editor->fileName(), window.language().definitionPath);
         child<QLineEdit>(editor, "txtAddKW1")->setText(QStringLiteral("zork"));
         child<QPushButton>(editor, "cmdAddKW1")->click();
         prompter->answers << QMessageBox::Cancel << QMessageBox::Yes;
@@ -299,8 +299,8 @@ void TestKeywordEditor::closingAsksAndReloadsTheDocumentLanguage()
     QVERIFY(keptOpen);
     QCOMPARE(prompter->asked.size(), 2);
     QCOMPARE(prompter->asked.at(0).text, QStringLiteral("Save Changes?"));
-    QVERIFY(window.language.keywordEntries().contains(QStringLiteral("zork")));
-    QCOMPARE(window.surface().formatAt(0).color, window.settings.fcolor1);
+    QVERIFY(window.language().keywordEntries().contains(QStringLiteral("zork")));
+    QCOMPARE(window.surface().formatAt(0).color, window.settings().fcolor1);
 }
 
 void TestKeywordEditor::nonLatin1TextWasSavedAsQuestionMarks()

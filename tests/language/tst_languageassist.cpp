@@ -37,7 +37,7 @@ QString rendered(const QList<AssistText::TipLine> &lines)
 const QString printfHelp = QStringLiteral("(const char *format, ...) -> int");
 
 // The assist over a memory surface, with the editor placed right of a 40-pixel gutter.
-struct Assist {
+struct Assist : LanguageAssist::Host {
     MemorySurface surface;
     Settings settings;
     LanguageDefinition language;
@@ -46,8 +46,10 @@ struct Assist {
     QWidget *editor = new QWidget(&host);
     int snapshots = 0;
     int rehighlights = 0;
-    LanguageAssist assist{surface, settings, language, loadedLength, editor,
-                          LanguageAssist::Hooks{[this] { ++snapshots; }, [this] { ++rehighlights; }}};
+    LanguageAssist assist{surface, settings, language, loadedLength, editor, *this};
+
+    void addHistory() override { ++snapshots; }
+    void rehighlightCurrentLine() override { ++rehighlights; }
 
     Assist()
     {
@@ -399,7 +401,7 @@ struct Folders {
 struct Window : Folders, frmMain {
     Window() : frmMain(app.path())
     {
-        settings.InsertPairs = false;
+        settings().InsertPairs = false;
         show();
         activateWindow();
     }
@@ -420,7 +422,7 @@ void TestLanguageAssist::keywordListInTheWindow()
     QCOMPARE(window.statusLabels().lblToolTip->text(), hint);
     for (int tick = 0; tick < 20; ++tick)
         window.toolTipTick();
-    QCOMPARE(window.statusLabels().lblToolTip->text(), window.language.languageName);
+    QCOMPARE(window.statusLabels().lblToolTip->text(), window.language().languageName);
     window.updateXY();
     QCoreApplication::processEvents();
     QVERIFY(command->isEnabled());
@@ -442,7 +444,7 @@ void TestLanguageAssist::keywordListInTheWindow()
     QVERIFY(!assist.listVisible());
     QCOMPARE(s.text(), QString(loaded).insert(inner, QStringLiteral("printf")));
     QCOMPARE(s.selStart(), inner + 6);
-    QCOMPARE(s.formatAt(inner).color, window.settings.fcolor2);
+    QCOMPARE(s.formatAt(inner).color, window.settings().fcolor2);
     QTRY_VERIFY(window.txtText()->hasFocus());
 
     // One undo step takes the insertion back.
@@ -482,7 +484,7 @@ void TestLanguageAssist::tipInTheWindow()
     QVERIFY(!assist.tipVisible());
 
     // The argument tips setting is read at the moment of asking.
-    window.settings.ShowArgumentTips = false;
+    window.settings().ShowArgumentTips = false;
     s.setSelStart(7);
     assist.showTip(true);
     QVERIFY(!assist.tipVisible());

@@ -27,12 +27,12 @@ QString keywordMap(const EditorSurface &surface, OleColor keywordColor)
 }
 
 // A document, its language and the live highlighter, as the main window holds them.
-struct Editor {
+struct Editor : HighlightHost {
     Settings settings;
     LanguageDefinition language = cLanguage();
     DocumentLanguageFlags flags;
     MemorySurface surface;
-    Highlighter highlighter{surface, settings, language, flags};
+    Highlighter highlighter{surface, settings, language, flags, this};
     LiveHighlighter live{highlighter, settings, language};
     int renders = 0;
 
@@ -40,10 +40,11 @@ struct Editor {
     {
         surface.setText(text);
         surface.setSelStart(caret);
-        highlighter.host().setHintCaption = [this](const QString &caption) {
-            if (caption == Highlighter::RenderingCaption)
-                ++renders;
-        };
+    }
+    void setHintCaption(const QString &caption) override
+    {
+        if (caption == Highlighter::RenderingCaption)
+            ++renders;
     }
     QString map() const { return keywordMap(surface, settings.fcolor1); }
 };

@@ -143,7 +143,7 @@ private slots:
                 box->setChecked(on);
                 QTest::keyClick(child<QComboBox>(dialog, "cboFind"), Qt::Key_Escape);
                 QTRY_VERIFY(!m.window.search().toolWindow() || !m.window.search().toolWindow()->isVisible());
-                QCOMPARE(m.window.settings.RegExpSearch, on);
+                QCOMPARE(m.window.settings().RegExpSearch, on);
                 m.window.txtText()->setFocus();
             }
         }

@@ -4,6 +4,7 @@
 #include "ExternalTools.h"
 #include "ScintillaSurface.h"
 #include "TestSupport.h"
+#include "LanguageMenu.h"
 #include "frmMain.h"
 
 #include <QAction>
@@ -35,7 +36,7 @@ struct Fixture {
     {
         window->ReadFile(writeFile(docs, name, bytes), false);
         if (!compiler.isEmpty())
-            window->language.compilerPath = compiler;
+            window->languages().definition().compilerPath = compiler;
     }
     // The menu item follows the document's state, which settles once pending events ran.
     void compile()
@@ -96,7 +97,7 @@ void TestCompile::gccReportsTheFileWithABlank()
 {
     Fixture f;
     f.open("a b.c", "int main(void) { return undeclared; }\n");
-    QCOMPARE(f.window->language.compilerPath, QStringLiteral("gcc -Wall -c"));
+    QCOMPARE(f.window->languages().definition().compilerPath, QStringLiteral("gcc -Wall -c"));
     f.compile();
     QVERIFY(f.output() && f.output()->isVisible());
     QCOMPARE(f.output()->windowTitle(), QStringLiteral("Output"));
@@ -150,14 +151,14 @@ void TestCompile::questionsBeforeTheRun()
 {
     Fixture f;
     f.open("q.c", "int q;\n", "cat");
-    f.window->language.compilerPath.clear();
+    f.window->languages().definition().compilerPath.clear();
     f.prompter->answers = {QMessageBox::No};
     f.compile();
     QCOMPARE(f.prompter->asked.last().title, QStringLiteral("No Compiler defined"));
     QVERIFY(!f.output());
 
     // Declining to save compiles the file as it is on disk.
-    f.window->language.compilerPath = QStringLiteral("cat");
+    f.window->languages().definition().compilerPath = QStringLiteral("cat");
     f.window->surface().setSelStart(0);
     f.window->surface().setSelText(QStringLiteral("changed "));
     f.prompter->answers = {QMessageBox::No};
@@ -168,8 +169,8 @@ void TestCompile::questionsBeforeTheRun()
     // A document that was never saved is not compiled.
     f.window->FileClose(false);
     f.window->surface().setText(QStringLiteral("int u;"));
-    f.window->language.compilerPath = QStringLiteral("cat");
-    f.window->language.languageActive = true;
+    f.window->languages().definition().compilerPath = QStringLiteral("cat");
+    f.window->languages().definition().languageActive = true;
     f.prompter->answers = {QMessageBox::No, QMessageBox::Ok};
     f.compile();
     QCOMPARE(f.prompter->asked.last().text, QStringLiteral("Please save your file before comiling!"));
@@ -215,7 +216,7 @@ void TestCompile::compileWasGreyedOutWithoutALanguage()
 {
     Fixture f;
     f.open("notes.txt", "plain words\n");
-    QVERIFY(!f.window->language.languageActive);
+    QVERIFY(!f.window->languages().definition().languageActive);
     QCoreApplication::processEvents();
     emit f.window->findChild<QMenu *>(QStringLiteral("mnuProgramming"))->aboutToShow();
     QAction *compile = CommandTable::findCommand(f.window.get(), "mnuToolsCompile");

@@ -238,7 +238,7 @@ void TestWebTools::dataFromUrlInsertsThePage()
     });
     CommandTable::findCommand(&f.window, "mnuToolsURL")->trigger();
     QCOMPARE(f.window.surface().text(), QString::fromUtf8("first line\r\nzweite Zeile ä\r\n"));
-    QVERIFY(!f.window.isDocumentSaved);
+    QVERIFY(!f.window.document().isDocumentSaved);
     QCOMPARE(f.window.tools().LastUrl, typed);
     QCOMPARE(HistoryLists(f.app.path()).LoadHistory(HistoryLists::Urls), QStringList{typed});
     QVERIFY(f.prompter->asked.isEmpty());

@@ -48,7 +48,7 @@ private slots:
         action->setEnabled(true);
         action->trigger();
         QCOMPARE(s.text(), expected);
-        QVERIFY(!window.isDocumentSaved);
+        QVERIFY(!window.document().isDocumentSaved);
         window.Undo();
         QCOMPARE(s.text(), text);
     }

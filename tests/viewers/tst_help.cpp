@@ -84,8 +84,8 @@ private slots:
         TestSupport::writeFile(dir, "tipofday.txt", "first\r\nsecond\\nline\r\nthird\r\n");
         TestSupport::PrompterGuard prompter;
         frmMain window(dir.path());
-        window.settings.CurrentTip = 1;
-        window.settings.ShowTip = true;
+        window.settings().CurrentTip = 1;
+        window.settings().ShowTip = true;
         CommandTable::findCommand(&window, "mnuHelpTipoftheDay")->trigger();
         auto *tip = window.findChild<frmTip *>(QStringLiteral("frmTip"));
         QVERIFY(tip);
@@ -94,12 +94,12 @@ private slots:
         QVERIFY(tip->chkLoadTipsAtStartup->isChecked());
 
         tip->chkLoadTipsAtStartup->click();
-        QVERIFY(!window.settings.ShowTip);
+        QVERIFY(!window.settings().ShowTip);
         QVERIFY(TestSupport::readFile(dir.filePath(QStringLiteral("settings.ini"))).contains("ShowTip=0"));
 
         tip->cmdNextTip->click();
         tip->close();
-        QCOMPARE(window.settings.CurrentTip, 1);
+        QCOMPARE(window.settings().CurrentTip, 1);
 
         CommandTable::findCommand(&window, "mnuHelpTipoftheDay")->trigger();
         // The closed window is only deleted later: a fresh one is shown.
@@ -109,8 +109,8 @@ private slots:
         tip->Command1->click();
         tip->Command1->click();
         tip->cmdOK->click();
-        QCOMPARE(window.settings.CurrentTip, 3);
-        QVERIFY(window.settingsChanged);
+        QCOMPARE(window.settings().CurrentTip, 3);
+        QVERIFY(window.settingsChanged());
         QVERIFY(prompter->asked.isEmpty());
     }
 

@@ -148,7 +148,7 @@ private slots:
         table->lstTable->setCurrentRow(64);
         table->cmdInsertChar->click();
         QCOMPARE(window.surface().text(), QStringLiteral("xAy"));
-        QVERIFY(!window.isDocumentSaved);
+        QVERIFY(!window.document().isDocumentSaved);
 
         table->lstTable->setCurrentRow(8);
         QTest::keyClick(table->lstTable, Qt::Key_Return);
@@ -172,7 +172,6 @@ private slots:
         window.surface().setText(QStringLiteral("AB\r\nC"));
         window.surface().setSelStart(0);
         window.surface().setSelLength(4);
-        window.isUnix = true;
         QString shown;
         QString title;
         QTimer::singleShot(0, &window, [&] {
