@@ -1,11 +1,14 @@
 #include "WindowPlacement.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -104,16 +107,49 @@ void store(const QWidget *window, Settings::Placement &placement)
     placement = now;
 }
 
+namespace {
+
+// A dialog whose controls cannot shrink into the room gets them in a scroll area; its menu bar
+// stays above. Done once per dialog.
+void scrollContents(QDialog *dialog)
+{
+    QLayout *contents = dialog->layout();
+    if (!contents || dialog->findChild<QScrollArea *>(QStringLiteral("scrFitOnScreen"), Qt::FindDirectChildrenOnly))
+        return;
+    QWidget *menuBar = contents->menuBar();
+    contents->setMenuBar(nullptr);
+    auto *inner = new QWidget;
+    // Moves the layout and the controls in it; the dialog is left without a layout.
+    inner->setLayout(contents);
+    auto *area = new QScrollArea(dialog);
+    area->setObjectName(QStringLiteral("scrFitOnScreen"));
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(inner);
+    auto *outer = new QVBoxLayout(dialog);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setMenuBar(menuBar);
+    outer->addWidget(area);
+}
+
+} // namespace
+
 void fitOnScreen(QWidget *window)
 {
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
+    if (screen)
+        fitInto(window, screen->availableGeometry());
+}
+
+void fitInto(QWidget *window, const QRect &area)
+{
     const QSize frame = window->frameGeometry().size() - window->size();
     const QSize room(std::max(area.width() - frame.width(), 1), std::max(area.height() - frame.height(), 1));
-    if (window->minimumSizeHint().width() <= room.width() && window->width() <= room.width()
-        && window->height() <= room.height())
+    const auto fits = [&] {
+        const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize());
+        return least.width() <= room.width() && least.height() <= room.height();
+    };
+    if (fits() && window->width() <= room.width() && window->height() <= room.height())
         return;
     // A control wanting more than the room gets half of it; the layout then fits in.
     for (QWidget *control : window->findChildren<QWidget *>()) {
@@ -123,6 +159,10 @@ void fitOnScreen(QWidget *window)
     if (QLayout *layout = window->layout())
         layout->activate();
     window->setMinimumSize(window->minimumSize().boundedTo(room));
+    if (auto *dialog = qobject_cast<QDialog *>(window); dialog && !fits()) {
+        scrollContents(dialog);
+        dialog->layout()->activate();
+    }
     window->resize(window->size().boundedTo(room));
     const QRect placed = window->frameGeometry();
     window->move(std::clamp(placed.x(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)),
