@@ -149,21 +149,25 @@ void fitInto(QWidget *window, const QRect &area)
         const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize());
         return least.width() <= room.width() && least.height() <= room.height();
     };
-    if (fits() && window->width() <= room.width() && window->height() <= room.height())
+    if (!fits() || window->width() > room.width() || window->height() > room.height()) {
+        // A control wanting more than the room gets half of it; the layout then fits in.
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            if (control->sizeHint().width() > room.width() / 2 || control->minimumSizeHint().width() > room.width() / 2)
+                control->setMaximumWidth(std::min(control->maximumWidth(), room.width() / 2));
+        }
+        if (QLayout *layout = window->layout())
+            layout->activate();
+        window->setMinimumSize(window->minimumSize().boundedTo(room));
+        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && !fits()) {
+            scrollContents(dialog);
+            dialog->layout()->activate();
+        }
+        window->resize(window->size().boundedTo(room));
+    }
+    // Placed where the toolkit or a stored position put it, it may still hang over an edge. Menus
+    // and tips place themselves.
+    if (window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
         return;
-    // A control wanting more than the room gets half of it; the layout then fits in.
-    for (QWidget *control : window->findChildren<QWidget *>()) {
-        if (control->sizeHint().width() > room.width() / 2 || control->minimumSizeHint().width() > room.width() / 2)
-            control->setMaximumWidth(std::min(control->maximumWidth(), room.width() / 2));
-    }
-    if (QLayout *layout = window->layout())
-        layout->activate();
-    window->setMinimumSize(window->minimumSize().boundedTo(room));
-    if (auto *dialog = qobject_cast<QDialog *>(window); dialog && !fits()) {
-        scrollContents(dialog);
-        dialog->layout()->activate();
-    }
-    window->resize(window->size().boundedTo(room));
     const QRect placed = window->frameGeometry();
     window->move(std::clamp(placed.x(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)),
                  std::clamp(placed.y(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));

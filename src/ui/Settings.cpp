@@ -33,7 +33,7 @@ QFont Settings::defaultFont()
     // Before the application exists, fontconfig's generic monospace face.
     QFont font(QStringLiteral("Monospace"));
     font.setStyleHint(QFont::Monospace);
-    if (guiReady)
+    if (guiReady && !QFontDatabase::systemFont(QFontDatabase::FixedFont).family().isEmpty())
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     double size = font.pointSizeF();
     if (size <= 0 && font.pixelSize() > 0)
