@@ -179,7 +179,6 @@ void TestStartUp::openAtLine_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<QStringList>("started");
     QTest::newRow("+3 file") << QStringList{"+3", "t2.c"} << "t2.c" << 2 << 0 << QStringList{};
-    QTest::newRow("file:4") << QStringList{"t2.c:4"} << "t2.c" << 3 << 0 << QStringList{};
     QTest::newRow("file:4:3") << QStringList{"t2.c:4:3"} << "t2.c" << 3 << 2 << QStringList{};
     QTest::newRow("column past the line's end") << QStringList{"t2.c:2:40"} << "t2.c" << 1 << 5 << QStringList{};
     QTest::newRow("a file of the whole name wins") << QStringList{"x:2"} << "x:2" << 0 << 0 << QStringList{};
