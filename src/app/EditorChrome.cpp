@@ -2,6 +2,7 @@
 
 #include "CommandTable.h"
 #include "LineNumberGutter.h"
+#include "PaletteColors.h"
 #include "ScintillaSurface.h"
 #include "ScintillaView.h"
 #include "Settings.h"
@@ -35,9 +36,18 @@ void EditorChrome::applySettings()
     m_surface.setBackColor(s.BackColor);
     m_surface.setTabStops(s.TabWidth * 4);
     m_surface.setWordWrap(s.WordWrap);
-    PicLines->setColors(s.linenobackground, s.linenoforeground, s.currlinebackground, s.currlineforeground);
-    lineBox->setColor(s.fcolor1);
+    applyColors();
     layout();
+}
+
+void EditorChrome::applyColors()
+{
+    using PaletteColors::Role;
+    const Settings &s = m_settings;
+    const auto color = [&s](Role role, OleColor value) { return PaletteColors::resolve(role, value, s.BackColor); };
+    PicLines->setColors(color(Role::GutterBack, s.linenobackground), color(Role::GutterNumbers, s.linenoforeground),
+                        color(Role::MarkerBack, s.currlinebackground), color(Role::MarkerText, s.currlineforeground));
+    lineBox->setColor(color(Role::Keyword, s.fcolor1));
 }
 
 void EditorChrome::startUp()
@@ -55,6 +65,7 @@ void EditorChrome::activated()
 void EditorChrome::paletteChanged()
 {
     m_surface.setBackColor(m_surface.backColor());
+    applyColors();
 }
 
 void EditorChrome::layout()
@@ -103,6 +114,7 @@ void EditorChrome::caretMoved()
 
 void EditorChrome::scrolled()
 {
+    fitGutter();
     PicLines->DrawLineNumbers();
     lineBox->PlaceLineBox();
 }

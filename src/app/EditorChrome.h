@@ -24,6 +24,8 @@ public:
     void activated();
     // Colours that follow the desktop are resolved again when its palette changes.
     void paletteChanged();
+    // Gutter and current-line frame; default colours depend on the palette.
+    void applyColors();
     // Shows or hides the gutter, the box and the tool bar, checks their menu items, fits and redraws.
     void layout();
     // Line Numbers in the Format menu: the setting follows its check mark.

@@ -1,9 +1,12 @@
 #include "LineNumberGutter.h"
 
+#include "PaletteColors.h"
 #include "ScintillaSurface.h"
 
 #include <QEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 LineNumberGutter::LineNumberGutter(ScintillaSurface &surface, QWidget *parent)
     : QWidget(parent)
@@ -11,15 +14,17 @@ LineNumberGutter::LineNumberGutter(ScintillaSurface &surface, QWidget *parent)
 {
     setObjectName(QStringLiteral("PicLines"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setColors(0x804000, 0xFF8000, 0x804000, 0xFFFFFF);
+    setColors(OleColors::toQColor(PaletteColors::GutterBack), OleColors::toQColor(PaletteColors::GutterNumbers),
+              OleColors::toQColor(PaletteColors::MarkerBack), OleColors::toQColor(PaletteColors::MarkerText));
 }
 
-void LineNumberGutter::setColors(OleColor background, OleColor numbers, OleColor markerBackground, OleColor markerText)
+void LineNumberGutter::setColors(const QColor &background, const QColor &numbers, const QColor &markerBackground,
+                                 const QColor &markerText)
 {
-    m_background = OleColors::toQColor(background);
-    m_numbers = OleColors::toQColor(numbers);
-    m_markerBackground = OleColors::toQColor(markerBackground);
-    m_markerText = OleColors::toQColor(markerText);
+    m_background = background;
+    m_numbers = numbers;
+    m_markerBackground = markerBackground;
+    m_markerText = markerText;
     update();
 }
 
@@ -33,7 +38,8 @@ QFont LineNumberGutter::surfaceFont() const
 {
     const CharFormat format = m_surface.defaultFormat();
     QFont font(format.fontName);
-    font.setPointSizeF(format.fontSize);
+    // Scintilla keeps a zoomed size at 2 points at least.
+    font.setPointSizeF(std::max(2.0, format.fontSize + m_surface.zoom()));
     font.setBold(format.bold);
     font.setItalic(format.italic);
     return font;
@@ -124,7 +130,7 @@ CurrentLineBox::CurrentLineBox(ScintillaSurface &surface, QWidget *viewport)
     setObjectName(QStringLiteral("boxLine"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
-    setColor(0xFF0000);
+    setColor(OleColors::toQColor(PaletteColors::Keyword));
     // Maximising or resizing the window widens the frame at once, not at the next caret move.
     viewport->installEventFilter(this);
 }
@@ -136,9 +142,9 @@ bool CurrentLineBox::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CurrentLineBox::setColor(OleColor color)
+void CurrentLineBox::setColor(const QColor &color)
 {
-    m_color = OleColors::toQColor(color);
+    m_color = color;
     update();
 }
 

@@ -15,7 +15,8 @@ class LineNumberGutter : public QWidget {
 public:
     LineNumberGutter(ScintillaSurface &surface, QWidget *parent);
 
-    void setColors(OleColor background, OleColor numbers, OleColor markerBackground, OleColor markerText);
+    void setColors(const QColor &background, const QColor &numbers, const QColor &markerBackground,
+                   const QColor &markerText);
     void setBookmarkQuery(std::function<bool(int line)> isBookmarked);
     // Width for the current line count: two blanks, "*" and the count, in the surface's font.
     int preferredWidth() const;
@@ -56,7 +57,7 @@ class CurrentLineBox : public QWidget {
     Q_OBJECT
 public:
     CurrentLineBox(ScintillaSurface &surface, QWidget *viewport);
-    void setColor(OleColor color);
+    void setColor(const QColor &color);
     void PlaceLineBox();
     // Pixel rows of the two lines inside the viewport (for tests).
     int topLine() const { return m_top; }

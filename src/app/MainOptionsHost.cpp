@@ -64,10 +64,8 @@ void MainOptionsHost::setToolBarVisible(bool visible)
 
 void MainOptionsHost::applyGutterColors()
 {
-    const Settings &s = m_window.m_settings;
-    m_window.chrome().PicLines->setColors(s.linenobackground, s.linenoforeground, s.currlinebackground, s.currlineforeground);
     // The current-line frame is drawn in the keyword colour, which a scheme changes too.
-    m_window.chrome().lineBox->setColor(s.fcolor1);
+    m_window.chrome().applyColors();
 }
 
 void MainOptionsHost::applyWindowFlags(bool translucent, qint16 lucidity, bool alwaysOnTop)

@@ -5,7 +5,9 @@
 #include "DesktopIntegration.h"
 #include "TextCodec.h"
 #include "FileIO.h"
+#include "InstanceLock.h"
 #include "Launcher.h"
+#include "LineNavigation.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
 #include "ViewerWindows.h"
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -65,6 +68,11 @@ bool createEmptyFile(const QString &path)
     askUser(nullptr, QStringLiteral("Couldn't create ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)),
             kTitle, QMessageBox::Ok, QMessageBox::Critical);
     return false;
+}
+
+void goToPosition(EditorSurface &surface, CommandLineOptions::Position position)
+{
+    surface.setSelStart(LineNavigation::GotoTarget(position.line, std::max(position.column, 1), surface.text()));
 }
 
 void showEmpty(frmMain &window)
@@ -135,9 +143,11 @@ QStringList commandLineAtStartup(const QStringList &arguments, bool reloadFileAt
     return arguments;
 }
 
-CommandLinePlan planCommandLine(const QStringList &arguments, const QString &currentDir)
+CommandLinePlan planCommandLine(const QStringList &arguments, const QString &currentDir,
+                                CommandLineOptions::Position position)
 {
     CommandLinePlan plan;
+    plan.position = position;
     const QString line = wholeLine(arguments);
     if (line.isEmpty())
         return plan;
@@ -160,6 +170,15 @@ CommandLinePlan planCommandLine(const QStringList &arguments, const QString &cur
     plan.firstAsGiven = names.takeFirst();
     plan.first = makeAbsolute(plan.firstAsGiven, currentDir);
     plan.firstExists = FileExists(plan.first);
+    if (!plan.firstExists) {
+        if (const auto suffixed = CommandLineOptions::positionSuffix(plan.firstAsGiven);
+            suffixed && FileExists(makeAbsolute(suffixed->name, currentDir))) {
+            plan.firstAsGiven = suffixed->name;
+            plan.first = makeAbsolute(suffixed->name, currentDir);
+            plan.firstExists = true;
+            plan.position = suffixed->position;
+        }
+    }
     plan.further = names;
     return plan;
 }
@@ -186,7 +205,8 @@ StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, con
     return StartUpResult::WindowShown;
 }
 
-StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments, bool forwarded)
+StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments, bool forwarded,
+                      CommandLineOptions::Position position)
 {
     // The window's constructor has read settings2.ini and settings.ini and recorded the
     // settings file's time; what follows depends on them.
@@ -196,7 +216,9 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
 
     const QStringList commandLine = commandLineAtStartup(arguments, window.settings().ReloadFileAtStartup,
                                                          window.settings().LastOpenedFile, forwarded);
-    const CommandLinePlan plan = planCommandLine(commandLine, QDir::currentPath());
+    // The last opened file, put in place of the command line, has no position of its own.
+    const CommandLinePlan plan = planCommandLine(commandLine, QDir::currentPath(),
+                                                 commandLine == arguments ? position : CommandLineOptions::Position{});
     if (plan.first.isEmpty()) {
         showEmpty(window);
         return StartUpResult::WindowShown;
@@ -205,6 +227,8 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
     StartUpResult result = StartUpResult::NoWindow;
     if (plan.firstExists) {
         result = OpenFromCommandLine(window, instance, plan.first);
+        if (result == StartUpResult::WindowShown && plan.position.line > 0)
+            goToPosition(window.surface(), plan.position);
     } else if (askUser(nullptr, createFileQuestion(plan.firstAsGiven), kTitle, QMessageBox::Yes | QMessageBox::No,
                        QMessageBox::Information)
                    == QMessageBox::Yes
@@ -245,15 +269,19 @@ int Main(QApplication &app, const QStringList &arguments)
     const AppFolders folders = AppFolders::forThisProcess();
     // A folder that cannot be made shows up later as the lists' and settings' own write errors.
     folders.createWritableFolders();
-    const QStringList files = Launcher::restoreForwardedPath(CommandLineOptions::parse(arguments).files);
+    const CommandLineOptions::Parsed parsed = CommandLineOptions::parse(arguments);
+    const QStringList files = Launcher::restoreForwardedPath(parsed.files);
+    // Held until the process ends: windows started later know they are not the session's first.
+    const InstanceLock instances;
     std::unique_ptr<frmMain> window;
     std::unique_ptr<SingleInstance> instance;
     try {
         window = std::make_unique<frmMain>(folders);
         instance = std::make_unique<SingleInstance>(window.get());
-        if (StartUp(*window, *instance, files, forwarded) != StartUpResult::WindowShown)
+        if (StartUp(*window, *instance, files, forwarded, parsed.position) != StartUpResult::WindowShown)
             return 0;
-        window->viewers().ShowTipAtStartUp();
+        if (!forwarded && !instances.othersRunning())
+            window->viewers().ShowTipAtStartUp();
     } catch (const std::exception &error) {
         // Going on is only possible when the window itself was built.
         if (!CriticalError::report(window.get(), folders.dataFolder(), 1, QString::fromLocal8Bit(error.what()),

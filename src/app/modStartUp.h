@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CommandLineOptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -35,8 +37,12 @@ struct CommandLinePlan {
     QString firstAsGiven;       // as the command line spelled it, for the create question
     bool firstExists = false;   // false: ask whether to create it
     QStringList further;        // one process each, in order
+    CommandLineOptions::Position position;   // where the first file opens
 };
-CommandLinePlan planCommandLine(const QStringList &arguments, const QString &currentDir);
+// position: the "+N" given for the first file. A first file that does not exist but whose name ends
+// in ":N" or ":N:C" after an existing file's name is that file at that line and column.
+CommandLinePlan planCommandLine(const QStringList &arguments, const QString &currentDir,
+                                CommandLineOptions::Position position = {});
 
 QString createFileQuestion(const QString &path);
 
@@ -47,7 +53,7 @@ StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, con
 
 // Everything after the window has read its settings; arguments are those after the program name.
 StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments,
-                      bool forwarded = false);
+                      bool forwarded = false, CommandLineOptions::Position position = {});
 
 // Keeps instance listening under the window's document path as that path changes.
 void followDocumentPath(frmMain &window, SingleInstance &instance);

@@ -53,8 +53,11 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
     fontRow->addWidget(m_fonts, 1);
     m_size = new QComboBox(this);
     m_size->setObjectName(QStringLiteral("cboSize"));
-    for (int size = 8; size <= 14; ++size)
+    for (int size : {6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 18, 20, 22, 24, 28, 32, 36, 48, 72})
         m_size->addItem(QString::number(size));
+    // Any size in range can be typed, as in the desktop's own font dialogs.
+    m_size->setEditable(true);
+    m_size->setInsertPolicy(QComboBox::NoInsert);
     fontRow->addWidget(m_size);
     m_bold = checkBox("chkBold", QStringLiteral("Bold"), this);
     m_italic = checkBox("chkItalic", QStringLiteral("Italic"), this);
@@ -236,7 +239,7 @@ void FontColorPage::store(Settings &s) const
     s.Font = m_fonts->currentText();
     bool ok = false;
     const double size = QLocale::c().toDouble(m_size->currentText(), &ok);
-    if (ok)
+    if (ok && size >= Settings::SmallestFontSize && size <= Settings::LargestFontSize)
         s.FontSize = size;
 }
 

@@ -1,11 +1,14 @@
 #include "WindowPlacement.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -104,26 +107,67 @@ void store(const QWidget *window, Settings::Placement &placement)
     placement = now;
 }
 
+namespace {
+
+// A dialog whose controls cannot shrink into the room gets them in a scroll area; its menu bar
+// stays above. Done once per dialog.
+void scrollContents(QDialog *dialog)
+{
+    QLayout *contents = dialog->layout();
+    if (!contents || dialog->findChild<QScrollArea *>(QStringLiteral("scrFitOnScreen"), Qt::FindDirectChildrenOnly))
+        return;
+    QWidget *menuBar = contents->menuBar();
+    contents->setMenuBar(nullptr);
+    auto *inner = new QWidget;
+    // Moves the layout and the controls in it; the dialog is left without a layout.
+    inner->setLayout(contents);
+    auto *area = new QScrollArea(dialog);
+    area->setObjectName(QStringLiteral("scrFitOnScreen"));
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(inner);
+    auto *outer = new QVBoxLayout(dialog);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setMenuBar(menuBar);
+    outer->addWidget(area);
+}
+
+} // namespace
+
 void fitOnScreen(QWidget *window)
 {
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
+    if (screen)
+        fitInto(window, screen->availableGeometry());
+}
+
+void fitInto(QWidget *window, const QRect &area)
+{
     const QSize frame = window->frameGeometry().size() - window->size();
     const QSize room(std::max(area.width() - frame.width(), 1), std::max(area.height() - frame.height(), 1));
-    if (window->minimumSizeHint().width() <= room.width() && window->width() <= room.width()
-        && window->height() <= room.height())
-        return;
-    // A control wanting more than the room gets half of it; the layout then fits in.
-    for (QWidget *control : window->findChildren<QWidget *>()) {
-        if (control->sizeHint().width() > room.width() / 2 || control->minimumSizeHint().width() > room.width() / 2)
-            control->setMaximumWidth(std::min(control->maximumWidth(), room.width() / 2));
+    const auto fits = [&] {
+        const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize());
+        return least.width() <= room.width() && least.height() <= room.height();
+    };
+    if (!fits() || window->width() > room.width() || window->height() > room.height()) {
+        // A control wanting more than the room gets half of it; the layout then fits in.
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            if (control->sizeHint().width() > room.width() / 2 || control->minimumSizeHint().width() > room.width() / 2)
+                control->setMaximumWidth(std::min(control->maximumWidth(), room.width() / 2));
+        }
+        if (QLayout *layout = window->layout())
+            layout->activate();
+        window->setMinimumSize(window->minimumSize().boundedTo(room));
+        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && !fits()) {
+            scrollContents(dialog);
+            dialog->layout()->activate();
+        }
+        window->resize(window->size().boundedTo(room));
     }
-    if (QLayout *layout = window->layout())
-        layout->activate();
-    window->setMinimumSize(window->minimumSize().boundedTo(room));
-    window->resize(window->size().boundedTo(room));
+    // Placed where the toolkit or a stored position put it, it may still hang over an edge. Menus
+    // and tips place themselves.
+    if (window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+        return;
     const QRect placed = window->frameGeometry();
     window->move(std::clamp(placed.x(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)),
                  std::clamp(placed.y(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));

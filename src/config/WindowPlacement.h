@@ -22,7 +22,10 @@ void store(const QWidget *window, Settings::Placement &placement);
 // From now on no window of the program is shown larger than its screen's available area: text
 // read from a file (a template name, a history entry) no longer widens a dialog past it.
 void keepWindowsOnScreen();
-// Narrows the controls whose wanted width exceeds the available area, then fits the window into it.
+// Narrows the controls whose wanted width exceeds the available area, then fits the window into it;
+// a dialog still too large shows its controls in a scroll area.
 void fitOnScreen(QWidget *window);
+// The same for a given available area (of the window's screen).
+void fitInto(QWidget *window, const QRect &area);
 
 } // namespace WindowPlacement

@@ -20,10 +20,27 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
 namespace {
+
+// A page that asks for its whole size but scrolls on a screen too small for it.
+class PageScroll : public QScrollArea {
+public:
+    PageScroll(QWidget *page, QWidget *parent)
+        : QScrollArea(parent)
+    {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+        setWidget(page);
+    }
+    QSize sizeHint() const override
+    {
+        return widget()->sizeHint() + QSize(2 * frameWidth(), 2 * frameWidth());
+    }
+};
 
 using NamedWidgets::checkBox;
 using NamedWidgets::button;
@@ -76,7 +93,7 @@ frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
     m_frames = {buildGeneral(), buildEditor(), m_fontColor, m_fileTypes, buildHtml(), m_templates};
     m_stack = new QStackedLayout;
     for (QGroupBox *frame : m_frames)
-        m_stack->addWidget(frame);
+        m_stack->addWidget(new PageScroll(frame, this));
     outer->addLayout(m_stack, 1);
 
     auto *row = new QHBoxLayout;

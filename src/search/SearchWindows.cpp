@@ -3,6 +3,7 @@
 #include "BracketMatcher.h"
 #include "EditorSurface.h"
 #include "LineNavigation.h"
+#include "PaletteColors.h"
 #include "Prompter.h"
 #include "SearchHost.h"
 #include "Settings.h"
@@ -220,7 +221,8 @@ bool SearchWindows::placeMarker(QChar partner, int target)
     QFont font(format.fontName);
     font.setPointSizeF(format.fontSize > 0 ? format.fontSize : 10);
     m_marker->setTextFont(font, format.bold);
-    m_marker->setColors(OleColors::toQColor(m_host.settings().fcolor1), OleColors::toQColor(surface.backColor()));
+    m_marker->setColors(PaletteColors::textColor(m_host.settings().fcolor1, surface.backColor()),
+                        OleColors::toQColor(surface.backColor()));
     m_marker->setCharacter(partner);
     if (m_marker->geometry() != *cell)
         m_marker->setGeometry(*cell);

@@ -1,6 +1,7 @@
 // The character formats of ScintillaSurface: styles allocated on demand, colouring in batches, the rich-text form.
 #include "ScintillaSurface.h"
 
+#include "PaletteColors.h"
 #include "Utf8Units.h"
 
 #include <algorithm>
@@ -70,9 +71,8 @@ void ScintillaSurface::setSelFontSize(double size)
 void ScintillaSurface::applyStyle(int style, const CharFormat &format)
 {
     const auto s = static_cast<unsigned long>(style);
-    // Text colour 0 on the system background is the palette's text colour, so a dark desktop
-    // gives light text.
-    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(OleColors::textColor(format.color, m_backColor))));
+    // Default colours on the system background follow the palette, so a dark desktop gives light text.
+    send(QsciScintillaBase::SCI_STYLESETFORE, s, long(OleColors::fromQColor(PaletteColors::textColor(format.color, m_backColor))));
     send(QsciScintillaBase::SCI_STYLESETBACK, s, long(OleColors::fromQColor(OleColors::toQColor(m_backColor))));
     send(QsciScintillaBase::SCI_STYLESETBOLD, s, format.bold);
     send(QsciScintillaBase::SCI_STYLESETITALIC, s, format.italic);
@@ -262,6 +262,9 @@ void ScintillaSurface::setDefaultFormat(const CharFormat &format)
 void ScintillaSurface::setBackColor(OleColor color)
 {
     m_backColor = color;
+    const PaletteColors::Selection selection = PaletteColors::selection(OleColors::toQColor(color));
+    send(QsciScintillaBase::SCI_SETSELFORE, 1, long(OleColors::fromQColor(selection.text)));
+    send(QsciScintillaBase::SCI_SETSELBACK, 1, long(OleColors::fromQColor(selection.back)));
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
     send(QsciScintillaBase::SCI_SETCARETFORE, OleColors::fromQColor(OleColors::textColor(m_styles[0].color, m_backColor)));
     for (int s = 0; s < 256; ++s) {

@@ -71,6 +71,11 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
                          onModified(position, type, text, length);
                      });
     QObject::connect(m_view, &QsciScintillaBase::SCN_UPDATEUI, m_view, [this](int updated) { onUpdateUi(updated); });
+    // A zoom moves the rows as a scroll does; the gutter follows both.
+    QObject::connect(m_view, &QsciScintillaBase::SCN_ZOOM, m_view, [this] {
+        if (m_events)
+            m_events->surfaceScrolled();
+    });
 }
 
 ScintillaSurface::~ScintillaSurface()
@@ -505,6 +510,11 @@ int ScintillaSurface::lineTop(int line) const
 {
     const long pos = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
     return int(send(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0, pos));
+}
+
+int ScintillaSurface::zoom() const
+{
+    return int(send(QsciScintillaBase::SCI_GETZOOM));
 }
 
 int ScintillaSurface::lineHeight() const

@@ -88,6 +88,8 @@ public:
 
     QPoint caretPos() const override;
     int lineHeight() const override;
+    // Points Ctrl+wheel added to every size of the text (negative: smaller).
+    int zoom() const;
     void setOverwriteCaret(bool block) override;
     void hideCaret() override;
     void showCaret() override;

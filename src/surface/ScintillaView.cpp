@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QUrl>
 
 #include <dlfcn.h>
@@ -270,6 +271,21 @@ void ScintillaView::mouseReleaseEvent(QMouseEvent *event)
         const QPoint p = event->position().toPoint();
         sink->surfaceMouseUp(mouseButtonOf(event->button()), shiftStateOf(event->modifiers()), p.x(), p.y());
     }
+}
+
+void ScintillaView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QsciScintilla::wheelEvent(event);
+        return;
+    }
+    // Ctrl+wheel zooms, as in every editor; a touchpad's small steps add up to one notch.
+    m_zoomDelta += event->angleDelta().y();
+    for (; m_zoomDelta >= QWheelEvent::DefaultDeltasPerStep; m_zoomDelta -= QWheelEvent::DefaultDeltasPerStep)
+        SendScintilla(SCI_ZOOMIN);
+    for (; m_zoomDelta <= -QWheelEvent::DefaultDeltasPerStep; m_zoomDelta += QWheelEvent::DefaultDeltasPerStep)
+        SendScintilla(SCI_ZOOMOUT);
+    event->accept();
 }
 
 void ScintillaView::focusInEvent(QFocusEvent *event)

@@ -29,6 +29,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -45,4 +46,5 @@ private:
     QMultiHash<int, QPointer<QAction>> m_keyActions;
     QPointer<QWidget> m_keyWindow;
     qsizetype m_keyWindowActions = -1;
+    int m_zoomDelta = 0;
 };

@@ -1,7 +1,14 @@
 #include "Settings.h"
 
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
 
 QString Settings::defaultInitialFolder()
 {
@@ -16,21 +23,25 @@ QString Settings::defaultInitialFolder()
     return folder;
 }
 
-QString Settings::defaultThirdPartyEditorPath()
+QFont Settings::defaultFont()
 {
-    // Looked up once: every Settings value starts from it.
-    static const QString editor = [] {
-        const QStringList candidates = {
-            QStringLiteral("gedit"),    QStringLiteral("gnome-text-editor"), QStringLiteral("kate"),
-            QStringLiteral("kwrite"),   QStringLiteral("mousepad"),          QStringLiteral("pluma"),
-            QStringLiteral("xed"),      QStringLiteral("featherpad"),        QStringLiteral("leafpad"),
-        };
-        for (const QString &name : candidates) {
-            const QString path = QStandardPaths::findExecutable(name);
-            if (!path.isEmpty())
-                return path;
-        }
-        return QString();
-    }();
-    return editor;
+    // Every Settings value starts from it: asked of the desktop once, when the application exists.
+    static std::optional<QFont> desktop;
+    const bool guiReady = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    if (desktop && guiReady)
+        return *desktop;
+    // Before the application exists, fontconfig's generic monospace face.
+    QFont font(QStringLiteral("Monospace"));
+    font.setStyleHint(QFont::Monospace);
+    if (guiReady && !QFontDatabase::systemFont(QFontDatabase::FixedFont).family().isEmpty())
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    double size = font.pointSizeF();
+    if (size <= 0 && font.pixelSize() > 0)
+        size = font.pixelSize() * 72.0 / 96.0;
+    // Whole and half points only: the size is written to settings.ini and offered in a list.
+    size = std::round(std::clamp(size, MinimumDefaultFontSize, LargestFontSize) * 2) / 2;
+    font.setPointSizeF(size);
+    if (guiReady)
+        desktop = font;
+    return font;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "OleColor.h"
+#include "PaletteColors.h"
 
+#include <QFont>
 #include <QString>
 #include <QtGlobal>
 
@@ -21,8 +23,8 @@ struct Settings {
     };
 
     // settings.ini, in the order written
-    QString Font = QStringLiteral("Courier New");
-    double FontSize = 8;
+    QString Font = defaultFont().family();
+    double FontSize = defaultFont().pointSizeF();
     OleColor fcolor = 0;
     OleColor BackColor = OleColors::WindowBackground;
     bool TextBold = false;
@@ -35,10 +37,10 @@ struct Settings {
     bool OpenFilesInNewWindow = true;
     bool ReloadFileAtStartup = false;
     bool OnlyMonoSpace = true;
-    OleColor linenobackground = 0x804000;
-    OleColor linenoforeground = 0xFF8000;
-    OleColor currlinebackground = 0x804000;
-    OleColor currlineforeground = 0xFFFFFF;
+    OleColor linenobackground = PaletteColors::GutterBack;
+    OleColor linenoforeground = PaletteColors::GutterNumbers;
+    OleColor currlinebackground = PaletteColors::MarkerBack;
+    OleColor currlineforeground = PaletteColors::MarkerText;
     bool InsertPairs = true;
     bool HTMLCompletion = true;
     bool HomeKeyCol1 = false;
@@ -64,14 +66,14 @@ struct Settings {
     bool ForceCase = false;
     bool ShowArgumentTips = true;
     bool ListArgumentTipsOnSinglelLine = false;
-    OleColor fcolorComment = 0x008000;
-    OleColor fcolor1 = 0xFF0000;
-    OleColor fcolor2 = 0x800080;
-    OleColor fcolorString = 0x6E6E6E;
-    OleColor fcolorNumber = 0x0000FF;
+    OleColor fcolorComment = PaletteColors::Comment;
+    OleColor fcolor1 = PaletteColors::Keyword;
+    OleColor fcolor2 = PaletteColors::Function;
+    OleColor fcolorString = PaletteColors::String;
+    OleColor fcolorNumber = PaletteColors::Number;
     bool HighLightNumbers = false;
     bool enableSyntaxHighlightning = true;
-    qint32 ColorFileSizeLimit = 40000;
+    qint32 ColorFileSizeLimit = 100000000;
     bool PromptWarningLargeFile = true;
     bool UseFolder = false;
     bool CopyAsRichText = false;
@@ -79,9 +81,9 @@ struct Settings {
     bool CloseEmptyTag = false;
     bool BoldKeyWords = true;
     bool ItalicComments = true;
-    bool OpenFileInThirdPartyEditor = true;
+    bool OpenFileInThirdPartyEditor = false;
     qint32 ThirdPartyEditorSize = 500000;
-    QString ThirdPartyEditorPath = defaultThirdPartyEditorPath();
+    QString ThirdPartyEditorPath;
 
     // settings2.ini
     qint16 LastOptionViewed = 1;
@@ -95,6 +97,9 @@ struct Settings {
 
     // The user's documents folder with a trailing '/'.
     static QString defaultInitialFolder();
-    // The first installed of a few common Linux text editors, or empty when none is on PATH.
-    static QString defaultThirdPartyEditorPath();
+    // The desktop's fixed-width font at its size, at least MinimumDefaultFontSize points.
+    static QFont defaultFont();
+    static constexpr double MinimumDefaultFontSize = 10;
+    static constexpr double SmallestFontSize = 6;
+    static constexpr double LargestFontSize = 72;
 };

@@ -12,7 +12,7 @@ namespace SettingsKeys {
 
 enum class Rule {
     Plain,
-    FontSize,       // applied only strictly between 7 and 15
+    FontSize,       // applied only from 6 to 72 points
     ForeColor,      // also colours the gutter background and the current-line number
     BackColor,      // also colours the gutter numbers and the current-line marker
     ClampTabWidth,  // 1 … 12

@@ -63,7 +63,7 @@ void apply(Settings &s, const Key &key, const QString &value)
                 s.*member = toBool(value);
             } else if constexpr (std::is_same_v<T, double>) {
                 const auto size = toNumber(value);
-                if (size && *size > 7 && *size < 15)
+                if (size && *size >= Settings::SmallestFontSize && *size <= Settings::LargestFontSize)
                     s.*member = *size;
             } else if constexpr (std::is_same_v<T, OleColor>) {
                 // Hand-written files may give the unsigned form of a system colour.

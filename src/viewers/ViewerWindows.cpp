@@ -120,14 +120,15 @@ void ViewerWindows::ShowTip()
         m_tip = new frmTip(settings, m_host.folders().readablePath(QStringLiteral("tipofday.txt")),
                            m_host.ownerWindow());
         connect(m_tip, &frmTip::showTipChanged, this, [this] { m_host.SaveMySettings(); });
-        // CurrentTip changes only through OK; it reaches the file with the next write.
-        connect(m_tip, &QDialog::finished, this, [this, before = settings.CurrentTip] {
+        connect(m_tip, &frmTip::tipShown, this, [this] { m_host.SaveMySettings(); });
+        connect(m_tip, &QDialog::finished, this, [this] {
             m_tip = nullptr;
             // Typing goes on in the editor, also where no window manager hands the focus back.
             m_host.ownerWindow()->activateWindow();
-            if (m_host.settings().CurrentTip != before)
-                m_host.settingsEdited();
         });
+        // The next window, of this process or another, goes on with the tip after this one.
+        if (m_tip->storeShownTip())
+            m_host.SaveMySettings();
     }
     m_tip->show();
     m_tip->raise();

@@ -70,16 +70,16 @@ frmTip::frmTip(Settings &settings, const QString &tipsFile, QWidget *owner)
     connect(cmdNextTip, &QPushButton::clicked, this, [this] {
         m_tips.next();
         DisplayCurrentTip();
+        if (storeShownTip())
+            emit tipShown();
     });
     connect(Command1, &QPushButton::clicked, this, [this] {
         m_tips.previous();
         DisplayCurrentTip();
+        if (storeShownTip())
+            emit tipShown();
     });
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
-        if (m_tips.count() > 0)
-            m_settings.CurrentTip = m_tips.index();
-        close();
-    });
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
     // clicked, not toggled: only the user's click writes the settings.
     connect(chkLoadTipsAtStartup, &QCheckBox::clicked, this, [this](bool checked) {
         m_settings.ShowTip = checked;
@@ -94,6 +94,14 @@ bool frmTip::LoadTips(const QString &path)
     DisplayCurrentTip();
     if (m_tips.count() == 0)
         lblTipText->setText(QStringLiteral("The tips file %1 holds no tips.").arg(QFileInfo(path).fileName()));
+    return true;
+}
+
+bool frmTip::storeShownTip()
+{
+    if (m_tips.count() == 0 || m_settings.CurrentTip == m_tips.index())
+        return false;
+    m_settings.CurrentTip = m_tips.index();
     return true;
 }
 

@@ -19,6 +19,8 @@ public:
     bool LoadTips(const QString &path);
     void DisplayCurrentTip();
     const TipList &tips() const { return m_tips; }
+    // Puts the shown tip's number in CurrentTip; true when that changed it.
+    bool storeShownTip();
 
     QLabel *lblTipText;
     QLabel *lblTipXY;
@@ -30,6 +32,8 @@ public:
 signals:
     // The start-up box was clicked; ShowTip holds its new state and wants writing now.
     void showTipChanged();
+    // Next or Previous showed another tip; CurrentTip holds it and wants writing now.
+    void tipShown();
 
 private:
     Settings &m_settings;

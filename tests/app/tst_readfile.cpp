@@ -117,6 +117,8 @@ void TestReadFile::outsideEditorForLargeFiles()
     QFETCH(int, messages);
     Session f(starts);
     const QString path = f.file(QStringLiteral("big.txt"), QByteArray(2000, 'x'));
+    // Off by default: this program opens and colours big files itself.
+    f.window.settings().OpenFileInThirdPartyEditor = true;
     f.window.settings().ThirdPartyEditorSize = 1000;
     f.window.settings().ThirdPartyEditorPath = editor;
     f.window.surface().setText(QStringLiteral("old"));

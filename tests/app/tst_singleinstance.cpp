@@ -1,3 +1,4 @@
+#include "InstanceLock.h"
 #include "SingleInstance.h"
 #include "TestSupport.h"
 #include "frmMain.h"
@@ -111,6 +112,7 @@ private slots:
     void ownerAnswersOnlyRaise();
     void followingRenamesAndYields();
     void secondProcessRaisesFirst();
+    void laterWindowsKnowTheyAreNotFirst();
 
 private:
     QString file(const QString &name) { return TestSupport::writeFile(m_dir, name, "text\r\n"); }
@@ -207,6 +209,23 @@ void TestSingleInstance::secondProcessRaisesFirst()
         QCOMPARE(second->exitCode(), 0);
         QCOMPARE(first->state(), QProcess::Running);
     }
+}
+
+// The tip of the day comes only in the first window of a session: a window started while another
+// runs is told so, and once every window has ended the next one is the first again.
+void TestSingleInstance::laterWindowsKnowTheyAreNotFirst()
+{
+    const QString path = m_dir.filePath(QStringLiteral("instances"));
+    {
+        const InstanceLock first(path);
+        QVERIFY(!first.othersRunning());
+        const InstanceLock second(path);
+        QVERIFY(second.othersRunning());
+        const InstanceLock third(path);
+        QVERIFY(third.othersRunning());
+    }
+    const InstanceLock again(path);
+    QVERIFY(!again.othersRunning());
 }
 
 QTEST_MAIN(TestSingleInstance)

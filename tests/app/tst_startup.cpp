@@ -28,6 +28,8 @@ private slots:
     void startUp();
     void translucency();
     void forwardedNameThatIsNotUtf8KeepsItsBytes();
+    void openAtLine_data();
+    void openAtLine();
 
 private:
     QString touch(const QString &name, const QByteArray &bytes = "x") { return TestSupport::writeFile(m_dir, name, bytes); }
@@ -167,6 +169,55 @@ void TestStartUp::startUp()
     if (answer)
         QCOMPARE(prompter->asked[0].text, QStringLiteral("new.txt does not exist. \r\nDo you want to create a new file?"));
     QCOMPARE(QFileInfo::exists(m_dir.filePath(QStringLiteral("new.txt"))), answer == QMessageBox::Yes);
+}
+
+void TestStartUp::openAtLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<int>("line");     // zero-based, where the caret is
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("started");
+    QTest::newRow("+3 file") << QStringList{"+3", "t2.c"} << "t2.c" << 2 << 0 << QStringList{};
+    QTest::newRow("file:4:3") << QStringList{"t2.c:4:3"} << "t2.c" << 3 << 2 << QStringList{};
+    QTest::newRow("column past the line's end") << QStringList{"t2.c:2:40"} << "t2.c" << 1 << 5 << QStringList{};
+    QTest::newRow("a file of the whole name wins") << QStringList{"x:2"} << "x:2" << 0 << 0 << QStringList{};
+    QTest::newRow("+N of a further file travels with it")
+        << QStringList{"+2", "t2.c", "+5", "x:2"} << "t2.c" << 1 << 0 << QStringList{"x:2:5"};
+    QTest::newRow("+N after -- is a file name") << QStringList{"--", "+3"} << "+3" << 0 << 0 << QStringList{};
+}
+
+// The position given on the command line is where the caret starts.
+void TestStartUp::openAtLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, opened);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    QFETCH(QStringList, started);
+    touch(QStringLiteral("t2.c"), "one\nline2\nthree\nfour\nfive\n");
+    touch(QStringLiteral("x:2"));
+    touch(QStringLiteral("+3"));
+    QTemporaryDir app;
+    TestSupport::PrompterGuard prompter;
+    QStringList launched;
+    Launcher::setStarter([&](const QString &, const QStringList &arguments) {
+        launched += arguments;
+        return true;
+    });
+    const CommandLineOptions::Parsed parsed = CommandLineOptions::parse(arguments);
+    frmMain window(app.path());
+    SingleInstance instance(&window);
+    StartUp(window, instance, parsed.files, false, parsed.position);
+    Launcher::setStarter({});
+
+    QCOMPARE(window.document().strfilename, m_dir.filePath(opened));
+    const int caret = window.surface().selStart();
+    const int caretLine = window.surface().getLineFromChar(caret);
+    QCOMPARE(caretLine, line);
+    QCOMPARE(caret - window.surface().lineIndex(caretLine), column);
+    QCOMPARE(launched, started);
+    QVERIFY(prompter->asked.isEmpty());
 }
 
 void TestStartUp::translucency()

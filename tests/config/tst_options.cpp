@@ -260,6 +260,8 @@ void TestOptions::schemeBoxAndProgramFilterWereMisnamed()
     child<QPushButton>(dialog.get(), "cmdSaveColorScheme")->click();
     QCOMPARE(w.prompter->dialogs.last().title, QStringLiteral("Orvane"));
     w.prompter->openAnswers << QString();
+    // The hand-off is off by default, and its browse button with it.
+    child<QCheckBox>(dialog.get(), "chkThirdPartyEditor")->click();
     child<QPushButton>(dialog.get(), "cmdBrowseThirdPartyEditor")->click();
     // Shown with the dialog's details hidden, each entry names its patterns once.
     for (const QString &entry : FileFilters::dialogFilter(w.prompter->dialogs.last().filter).split(QStringLiteral(";;")))
@@ -455,7 +457,7 @@ void TestOptions::applyFont()
     const CharFormat world = s.formatAt(7);
     QCOMPARE(world.color, recoloured ? w.window->settings().fcolor : OleColor(0x00AA00));
     QCOMPARE(world.fontName, fonts->currentText());
-    QCOMPARE(world.fontSize, change == QLatin1String("size") ? 12.0 : 8.0);
+    QCOMPARE(world.fontSize, change == QLatin1String("size") ? 12.0 : Settings().FontSize);
     QCOMPARE(s.selStart(), 2);
     QVERIFY(!dialog->formatChanged());
 }

@@ -76,7 +76,7 @@ Settings everythingChanged()
     s.CloseEmptyTag = true;
     s.BoldKeyWords = false;
     s.ItalicComments = false;
-    s.OpenFileInThirdPartyEditor = false;
+    s.OpenFileInThirdPartyEditor = true;
     s.ThirdPartyEditorSize = 999;
     s.ThirdPartyEditorPath = QStringLiteral("/usr/bin/my editor");
     s.LastOptionViewed = 6;
@@ -145,6 +145,7 @@ private slots:
     void maximisedWindowWritesStateOnly();
     void readLine_data();
     void readLine();
+    void defaultsForThisPlatform();
     void placement_data();
     void placement();
     void absurdPlacementStaysOnScreen_data();
@@ -213,6 +214,7 @@ void tst_Settings::writtenForm()
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German));
     Settings s;
+    s.Font = QStringLiteral("Courier New");
     s.FontSize = 7.5;
     s.PrinterLeft = 25;
     const QString fontSize = lineOf(s, "FontSize");
@@ -256,7 +258,10 @@ void tst_Settings::readLine_data()
 
     QTest::newRow("TabWidth 0 loads as 1") << "TabWidth=0" << "TabWidth=1";
     QTest::newRow("TabWidth 40 loads as 12") << "TabWidth=40" << "TabWidth=12";
-    QTest::newRow("FontSize 15 ignored") << "FontSize=15" << "FontSize=8";
+    QTest::newRow("FontSize 8 read as before") << "FontSize=8" << "FontSize=8";
+    QTest::newRow("FontSize 6 and 72 read") << "FontSize=6\r\nFontSize=72" << "FontSize=72";
+    QTest::newRow("FontSize 5.5 ignored") << "FontSize=12\r\nFontSize=5.5" << "FontSize=12";
+    QTest::newRow("FontSize 73 ignored") << "FontSize=12\r\nFontSize=73" << "FontSize=12";
     QTest::newRow("PrinterTop abc falls back to 20") << "PrinterTop=33\r\nPrinterTop=abc" << "PrinterTop=20";
     QTest::newRow("Lucidity text keeps value") << "Lucidity=33\r\nLucidity=abc" << "Lucidity=33";
     QTest::newRow("AutoIndent -1 is false") << "AutoIndent=-1" << "AutoIndent=0";
@@ -277,6 +282,19 @@ void tst_Settings::readLine()
     QFETCH(QString, expected);
     const Settings s = SettingsStore::readSettings(Settings(), text, SettingsLoad::StartUp);
     QCOMPARE(lineOf(s, expected.section(u'=', 0, 0)), expected);
+}
+
+// No outside editor assumed, colouring up to 100 MB, a fixed-width font of 10 pt or more.
+void tst_Settings::defaultsForThisPlatform()
+{
+    const Settings s;
+    QVERIFY(!s.OpenFileInThirdPartyEditor);
+    QCOMPARE(s.ThirdPartyEditorPath, QString());
+    QCOMPARE(s.ColorFileSizeLimit, 100000000);
+    QVERIFY(!s.Font.isEmpty());
+    QVERIFY(s.FontSize >= 10);
+    // What the defaults write reads back the same.
+    QCOMPARE(SettingsStore::readSettings(Settings(), SettingsStore::settingsLines(s).join("\r\n"), SettingsLoad::StartUp), s);
 }
 
 void tst_Settings::placement_data()
@@ -434,7 +452,7 @@ void tst_Settings::fuzzRandomLines()
         const Settings s = SettingsStore::readSettings2(
             SettingsStore::readSettings(Settings(), text, SettingsLoad::StartUp), text);
         QVERIFY(s.TabWidth >= 1 && s.TabWidth <= 12);
-        QVERIFY(s.FontSize > 7 && s.FontSize < 15);
+        QVERIFY(s.FontSize >= 6 && s.FontSize <= 72);
         const QString written = (SettingsStore::settingsLines(s) + SettingsStore::settings2Lines(s)).join("\r\n");
         Settings again = SettingsStore::readSettings2(
             SettingsStore::readSettings(Settings(), written, SettingsLoad::StartUp), written);

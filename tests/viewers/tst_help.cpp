@@ -77,7 +77,7 @@ private slots:
     }
 
     // The window on a real main window: the tip, its line break, the start-up box written at once,
-    // CurrentTip stored by OK only.
+    // the shown tip's number stored and written as soon as it is shown, so the next start goes on.
     void tipWindow()
     {
         QTemporaryDir dir;
@@ -86,31 +86,36 @@ private slots:
         frmMain window(dir.path());
         window.settings().CurrentTip = 1;
         window.settings().ShowTip = true;
+        const auto written = [&] { return TestSupport::readFile(dir.filePath(QStringLiteral("settings.ini"))); };
         CommandTable::findCommand(&window, "mnuHelpTipoftheDay")->trigger();
         auto *tip = window.findChild<frmTip *>(QStringLiteral("frmTip"));
         QVERIFY(tip);
         QCOMPARE(tip->lblTipText->text(), QStringLiteral("second\nline"));
         QCOMPARE(tip->lblTipXY->text(), QStringLiteral("(2/3)"));
+        QCOMPARE(window.settings().CurrentTip, 2);
+        QVERIFY(written().contains("CurrentTip=2\r\n"));
         QVERIFY(tip->chkLoadTipsAtStartup->isChecked());
 
         tip->chkLoadTipsAtStartup->click();
         QVERIFY(!window.settings().ShowTip);
-        QVERIFY(TestSupport::readFile(dir.filePath(QStringLiteral("settings.ini"))).contains("ShowTip=0"));
+        QVERIFY(written().contains("ShowTip=0"));
 
         tip->cmdNextTip->click();
+        QVERIFY(written().contains("CurrentTip=3\r\n"));
         tip->close();
-        QCOMPARE(window.settings().CurrentTip, 1);
+        QCOMPARE(window.settings().CurrentTip, 3);
 
         CommandTable::findCommand(&window, "mnuHelpTipoftheDay")->trigger();
         // The closed window is only deleted later: a fresh one is shown.
         QVERIFY(window.viewers().tipWindow() != tip);
         tip = window.viewers().tipWindow();
         QVERIFY(tip);
+        QCOMPARE(tip->lblTipXY->text(), QStringLiteral("(1/3)"));
         tip->Command1->click();
         tip->Command1->click();
         tip->cmdOK->click();
-        QCOMPARE(window.settings().CurrentTip, 3);
-        QVERIFY(window.settingsChanged());
+        QCOMPARE(window.settings().CurrentTip, 2);
+        QVERIFY(written().contains("CurrentTip=2\r\n"));
         QVERIFY(prompter->asked.isEmpty());
     }
 
