@@ -9,6 +9,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 EditorSurface &MainDocumentHost::surface() { return m_window.surface(); }
 Settings &MainDocumentHost::settings() { return m_window.settings; }
 OpenFilesRegister &MainDocumentHost::openFiles() { return m_window.openFiles; }
@@ -51,6 +53,8 @@ void MainDocumentHost::documentLoaded(const QString &path)
 {
     m_window.changeDetector().documentLoaded(path);
     m_window.docFlags.clear();
+    EditorSurface &text = m_window.surface();
+    m_window.indentation.follow(text.textRange(0, std::min(text.textLength(), DocumentIndent::SampleChars)));
     m_window.LoadLanguage(path, true);
 }
 
@@ -67,6 +71,7 @@ void MainDocumentHost::documentClosed()
     m_window.statusLabels().setIdleHint(QString());
     m_window.language.resetToPlainText();
     m_window.docFlags.clear();
+    m_window.indentation.forget();
 }
 
 QString MainDocumentHost::languageExtension() const

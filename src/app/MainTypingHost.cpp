@@ -6,6 +6,7 @@
 #include "LiveHighlighter.h"
 #include "ScintillaView.h"
 #include "StatusBar.h"
+#include "TypingAids.h"
 #include "SearchWindows.h"
 #include "UndoHistory.h"
 #include "frmMain.h"
@@ -125,4 +126,14 @@ void MainTypingHost::settingsToggled()
 void MainTypingHost::caretMoved(int shift)
 {
     m_window.updateXY(shift);
+}
+
+bool MainTypingHost::markupDocument() const
+{
+    return TypingAids::tagsAreMarkup(m_window.language, m_window.strfilename);
+}
+
+IndentStyle MainTypingHost::indentStyle() const
+{
+    return m_window.indentation.style(m_window.settings);
 }

@@ -39,7 +39,8 @@ CommandContext commandContext(frmMain &w)
                           [&w](const QString &text) { w.showHint(text); },
                           [&w] { return w.languages().highlightingActive(); },
                           [&w](int start, int length) { w.highlighter().renderRange(start, length); },
-                          [&w] { w.highlighter().renderDocument(); }};
+                          [&w] { w.highlighter().renderDocument(); },
+                          &w.indentation};
 }
 
 OutsideChanges::Hooks outsideChanges(frmMain &w)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppFolders.h"
+#include "DocumentIndent.h"
 #include "DocumentLanguageFlags.h"
 #include "TextCodec.h"
 #include "DocumentState.h"
@@ -131,6 +132,7 @@ public:
     LanguageMenu &languages() { return *m_languages; }
     LanguageDefinition language;
     DocumentLanguageFlags docFlags;
+    DocumentIndent indentation;
     Highlighter &highlighter() { return *m_highlighter; }
     LiveHighlighter &liveHighlighter() { return *m_live; }
     LanguageAssist &languageAssist() { return *m_assist; }

@@ -1,5 +1,6 @@
 #include "TransformCommands.h"
 
+#include "DocumentIndent.h"
 #include "EditCommands.h"
 #include "EditorSurface.h"
 #include "Encoders.h"
@@ -63,8 +64,10 @@ void TransformCommands::ChangeIndent(bool add)
     EditorSurface &s = m_context.surface;
     if (EditCommands::selectionHasInnerLineBreak(s)) {
         const int start = s.selStart();
-        const QString indent = TextTransforms::IndentUnit(m_context.settings.TabWidth,
-                                                          m_context.settings.UseSpacesInsteadOfTabs);
+        const QString indent = m_context.indentation
+                                   ? m_context.indentation->unit(m_context.settings)
+                                   : TextTransforms::IndentUnit(m_context.settings.TabWidth,
+                                                                m_context.settings.UseSpacesInsteadOfTabs);
         transformText(Scope::Selection, [add, &indent](const QString &t) {
             return add ? TextTransforms::AddIndentToLines(t, indent) : TextTransforms::RemoveIndentFromLines(t);
         });

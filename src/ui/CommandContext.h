@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class DocumentIndent;
 class EditorSurface;
 class QWidget;
 struct Settings;
@@ -30,6 +31,8 @@ struct CommandContext {
     // One-based start, as the highlighter counts.
     std::function<void(int, int)> renderRange;
     std::function<void()> renderDocument;
+    // The document's own indentation, where it has one; else the settings'.
+    const DocumentIndent *indentation = nullptr;
 };
 
 // Registers a command's handler by its command-table name.
