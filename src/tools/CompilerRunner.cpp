@@ -1,5 +1,6 @@
 #include "CompilerRunner.h"
 
+#include "ContextScroll.h"
 #include "EditorSurface.h"
 #include "Launcher.h"
 #include "Prompter.h"
@@ -205,6 +206,7 @@ void CompilerRunner::goToLocation(const SourceLocation &where)
         text.chop(1);
     s.setSelStart(start + CompilerMessages::columnOffset(text, where.column));
     s.setSelLength(0);
+    ContextScroll::showWithContext(s, s.selStart());
     QWidget *window = m_host.ownerWindow();
     window->raise();
     window->activateWindow();
