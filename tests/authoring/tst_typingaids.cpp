@@ -329,13 +329,10 @@ void TestTypingAids::tagsAreMarkup_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("markup");
     QTest::newRow("html language") << "html.kw" << "/t/page.php" << true;
-    QTest::newRow("xml language") << "xml.kw" << "/t/a.xml" << true;
     QTest::newRow("c language") << "c.kw" << "/t/a.c" << false;
     QTest::newRow("c chosen for an html file") << "c.kw" << "/t/a.html" << false;
     QTest::newRow("python") << "python.kw" << "/t/a.py" << false;
-    QTest::newRow("shell") << "bash.kw" << "/t/a.sh" << false;
     QTest::newRow("no language, markup extension") << "" << "/t/A.HTM" << true;
-    QTest::newRow("no language, svg") << "" << "/t/x.svg" << true;
     QTest::newRow("no language, code extension") << "" << "/t/a.c" << false;
     QTest::newRow("no language, Untitled") << "" << "Untitled" << false;
 }
@@ -363,7 +360,6 @@ void TestTypingAids::indentationDetected_data()
     QTest::newRow("tabs") << "f()\n{\n\tif (x) {\n\t\ty();\n\t}\n}\n" << "tabs";
     QTest::newRow("tabs with aligned comment stars")
         << "/*\n * a\n * b\n * c\n */\nf()\n{\n\tx;\n\ty;\n}\n" << "tabs";
-    QTest::newRow("blank lines do not count") << "def f():\n    a = 1\n\n    return a\n" << "spaces 4";
     QTest::newRow("nothing indented") << "a\nb\nc\n" << "none";
     QTest::newRow("one indented line is not enough") << "a\n   b\n" << "none";
 }

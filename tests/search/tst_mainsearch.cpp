@@ -213,8 +213,6 @@ private slots:
         gotoLine(m, 150);
         QCOMPARE(m.s.getLineFromChar(m.s.selStart()), 149);
         QVERIFY(framed());
-        gotoLine(m, 20);
-        QVERIFY(framed());
 
         m.s.setSelStart(m.s.lineIndex(200));
         m.s.setSelLength(0);
