@@ -1,6 +1,7 @@
 #include "MainDocumentHost.h"
 
 #include "ChangeDetector.h"
+#include "DocumentIndent.h"
 #include "CommandController.h"
 #include "DocumentState.h"
 #include "LanguageMenu.h"
@@ -12,6 +13,8 @@
 #include "frmMain.h"
 
 #include <QLabel>
+
+#include <algorithm>
 
 EditorSurface &MainDocumentHost::surface() { return m_n.surface; }
 Settings &MainDocumentHost::settings() { return m_n.settings; }
@@ -52,6 +55,7 @@ void MainDocumentHost::documentLoaded(const QString &path)
 {
     m_n.changes.documentLoaded(path);
     m_n.docFlags.clear();
+    m_n.indentation.follow(m_n.surface.textRange(0, std::min(m_n.surface.textLength(), DocumentIndent::SampleChars)));
     m_n.languages.LoadLanguage(path, true);
 }
 
@@ -70,6 +74,7 @@ void MainDocumentHost::documentClosed()
     m_n.status.setIdleHint(QString());
     m_n.language.resetToPlainText();
     m_n.docFlags.clear();
+    m_n.indentation.forget();
 }
 
 QString MainDocumentHost::languageExtension() const

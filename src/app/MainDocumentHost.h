@@ -3,6 +3,7 @@
 #include "DocumentHost.h"
 
 class ChangeDetector;
+class DocumentIndent;
 class CommandController;
 struct DocumentLanguageFlags;
 class LanguageMenu;
@@ -26,6 +27,7 @@ public:
         const DocumentState &state;
         LanguageDefinition &language;
         DocumentLanguageFlags &docFlags;
+        DocumentIndent &indentation;
         StatusBar &status;
         UndoHistory &history;
         ChangeDetector &changes;

@@ -9,6 +9,7 @@
 #include "ScintillaView.h"
 #include "SearchWindows.h"
 #include "StatusBar.h"
+#include "TypingAids.h"
 #include "UndoHistory.h"
 #include "frmMain.h"
 
@@ -63,3 +64,13 @@ void MainTypingHost::capsLockReleased() { m_n.status.refreshCapsLock(); }
 void MainTypingHost::l33tCaptions() { LeetCaptions::apply(); }
 void MainTypingHost::settingsToggled() { m_window.noteSettingsChanged(); }
 void MainTypingHost::caretMoved(int shift) { m_window.updateXY(shift); }
+
+bool MainTypingHost::markupDocument() const
+{
+    return TypingAids::tagsAreMarkup(m_window.m_language, m_window.strfilename);
+}
+
+IndentStyle MainTypingHost::indentStyle() const
+{
+    return m_window.m_indentation.style(m_window.m_settings);
+}

@@ -49,6 +49,8 @@ public:
     void l33tCaptions() override;
     void settingsToggled() override;
     void caretMoved(int shift) override;
+    bool markupDocument() const override;
+    IndentStyle indentStyle() const override;
 
 private:
     frmMain &m_window;

@@ -73,7 +73,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
     m_documentHost = std::make_unique<MainDocumentHost>(
         *this, MainDocumentHost::Neighbours{*m_surface, m_settings, m_openFiles, m_recentFiles, *this, m_language,
-                                            m_docFlags, *m_status, *m_history, *m_changes, *m_languages});
+                                            m_docFlags, m_indentation, *m_status, *m_history, *m_changes, *m_languages});
     m_saver = std::make_unique<DocumentSaver>(*m_documentHost, state());
     m_reader = std::make_unique<DocumentReader>(*m_documentHost, state(), *m_saver);
     m_documents = std::make_unique<DocumentCommands>(*m_documentHost, state(), *m_reader, *m_saver);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppFolders.h"
+#include "DocumentIndent.h"
 #include "DocumentLanguageFlags.h"
 #include "TextCodec.h"
 #include "DocumentState.h"
@@ -133,6 +134,7 @@ public:
     LanguageMenu &languages() { return *m_languages; }
     const LanguageDefinition &language() const { return m_language; }
     const DocumentLanguageFlags &docFlags() const { return m_docFlags; }
+    const DocumentIndent &indentation() const { return m_indentation; }
     Highlighter &highlighter() { return *m_highlighter; }
     LiveHighlighter &liveHighlighter() { return *m_live; }
     LanguageAssist &languageAssist() { return *m_assist; }
@@ -214,6 +216,7 @@ private:
     OpenFilesRegister m_openFiles;
     LanguageDefinition m_language;
     DocumentLanguageFlags m_docFlags;
+    DocumentIndent m_indentation;
     QString m_appFolder;
     AppFolders m_folders;
     SettingsStore m_store;

@@ -3,10 +3,12 @@
 #include "CommandTable.h"
 #include "EditorSurface.h"
 #include "FileIO.h"
+#include "LanguageDefinition.h"
 #include "Settings.h"
 #include "TypingHost.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QWidget>
 
@@ -124,8 +126,8 @@ bool TypingAids::keyDown(int key, int shift)
             blockIndent(shifted || key == Qt::Key_Backtab);
             return true;
         }
-        if (m_settings.UseSpacesInsteadOfTabs && !shifted && key == Qt::Key_Tab) {
-            m_surface.setSelText(QString(std::max<int>(1, m_settings.TabWidth), QLatin1Char(' ')));
+        if (m_host.indentStyle().spaces && !shifted && key == Qt::Key_Tab) {
+            m_surface.setSelText(indentUnit());
             return true;
         }
         return false;
@@ -235,7 +237,7 @@ int TypingAids::keyPress(int character)
         m_host.showHint(QStringLiteral("Insert Pairs feature is ON, you can disable this in the Options dialog"));
         return 0;
     }
-    if (m_settings.HTMLCompletion && character == '>') {
+    if (m_settings.HTMLCompletion && character == '>' && m_host.markupDocument()) {
         m_host.showHint(QStringLiteral("HTML/XML Autocompletion is ON, you can disable this in the Options dialog"));
         if (completeTag())
             return 0;
@@ -257,9 +259,7 @@ void TypingAids::keyUp(int key, int shift)
 
 QString TypingAids::indentUnit() const
 {
-    if (m_settings.UseSpacesInsteadOfTabs)
-        return QString(std::max<int>(1, m_settings.TabWidth), QLatin1Char(' '));
-    return QStringLiteral("\t");
+    return m_host.indentStyle().unit();
 }
 
 QString TypingAids::indentationBeforeCaret() const
@@ -349,7 +349,8 @@ void TypingAids::blockIndent(bool outdent)
         blockEnd = lastStart + trimmed;
     }
     const QString block = m_surface.textRange(blockStart, blockEnd - blockStart);
-    const QString shifted = shiftLines(block, outdent, indentUnit(), m_settings.TabWidth);
+    const IndentStyle style = m_host.indentStyle();
+    const QString shifted = shiftLines(block, outdent, style.unit(), style.width);
     m_surface.setSelStart(blockStart);
     m_surface.setSelLength(blockEnd - blockStart);
     m_surface.setSelText(shifted);
@@ -390,6 +391,19 @@ bool TypingAids::completeTag()
     m_surface.setSelText(QStringLiteral("></") + name + QLatin1Char('>'));
     m_surface.setSelStart(caret + 1);
     return true;
+}
+
+bool TypingAids::tagsAreMarkup(const LanguageDefinition &language, const QString &path)
+{
+    if (language.languageActive)
+        return language.markup;
+    static const QStringList markupExtensions{
+        QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("xhtml"), QStringLiteral("shtml"),
+        QStringLiteral("xml"),  QStringLiteral("xsl"), QStringLiteral("xslt"),  QStringLiteral("xsd"),
+        QStringLiteral("svg"),  QStringLiteral("rss"), QStringLiteral("atom"),  QStringLiteral("xul"),
+        QStringLiteral("plist"), QStringLiteral("kml"), QStringLiteral("gpx"), QStringLiteral("ui"),
+        QStringLiteral("qrc"),  QStringLiteral("vue")};
+    return markupExtensions.contains(QFileInfo(path).suffix().toLower());
 }
 
 QString TypingAids::closeTagName(QStringView text)

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QStringView>
 
+struct LanguageDefinition;
 class TypingHost;
 struct Settings;
 class QWidget;
@@ -36,6 +37,9 @@ public:
     void ToggleHTMLCompletion();
     void refreshToolsMenu(QWidget *window) const;
 
+    // Tags are completed where they are markup: in a markup language, or, without a language, in a
+    // file whose extension is a markup one. Never in code, where "<" compares or includes.
+    static bool tagsAreMarkup(const LanguageDefinition &language, const QString &path);
     // The tag a ">" typed after textBeforeCaret would close; empty when none.
     static QString closeTagName(QStringView textBeforeCaret);
     // Each line of block indented, or outdented, by one unit.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentIndent.h"
+
 #include <QString>
 
 // What the typing aids borrow from the main window: the undo history, the neighbours that react
@@ -39,4 +41,8 @@ public:
     virtual void settingsToggled() = 0;
     // Caret position display, after every key.
     virtual void caretMoved(int shift) = 0;
+
+    // The document: whether its tags are markup (see TypingAids::tagsAreMarkup) and how it is indented.
+    virtual bool markupDocument() const = 0;
+    virtual IndentStyle indentStyle() const = 0;
 };

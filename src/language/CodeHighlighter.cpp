@@ -12,6 +12,10 @@ CodeHighlighter::CodeHighlighter(const LanguageDefinition &language, bool highli
 
 std::optional<StyleBuffer> CodeHighlighter::styles(QString subject, RenderClock &clock) const
 {
+    if (m_language.lexicalStrings()) {
+        std::optional<StyleBuffer> styles = lineStyles(subject, clock, true);
+        return styles;
+    }
     std::optional<StyleBuffer> styles = lineStyles(subject, clock);
     // The block comments run on the subject as the word passes left it (hyphens as underscores).
     if (styles && !m_language.blockCommentStart.isEmpty()
@@ -34,12 +38,20 @@ bool CodeHighlighter::linesStandAlone(const LanguageDefinition &language)
         return pattern == LanguageDefinition::wordPattern(list)
             && WordMatcher::fromListText(list, language.caseSensitive).has_value();
     };
+    // A long string reaches across lines: it is read with the whole text.
+    if (language.lexicalStrings() && !language.longStrings.isEmpty())
+        return false;
     return plainWords(language.keywordListText, language.keywordPattern, language.keywordHyphen)
         && plainWords(language.functionListText, language.functionPattern, language.functionHyphen)
         && (language.lineComment.isEmpty() || !literalOf(language.lineComment).isEmpty());
 }
 
 std::optional<StyleBuffer> CodeHighlighter::lineStyles(QString &subject, RenderClock &clock) const
+{
+    return lineStyles(subject, clock, false);
+}
+
+std::optional<StyleBuffer> CodeHighlighter::lineStyles(QString &subject, RenderClock &clock, bool acrossLines) const
 {
     StyleBuffer styles(std::size_t(subject.size()), TokenStyle::Plain);
     // The engine's IgnoreCase as each pass leaves it for the next.
@@ -63,7 +75,14 @@ std::optional<StyleBuffer> CodeHighlighter::lineStyles(QString &subject, RenderC
         if (stopped(numberPasses(subject, m_engine, styles, clock)))
             return std::nullopt;
     }
-    if (!m_language.stringChar.isNull()) {
+    if (m_language.lexicalStrings()) {
+        if (stopped(lexicalPass(subject, acrossLines, styles, clock)))
+            return std::nullopt;
+        // A comment marker that is a pattern has no place in the reading: it runs after, as before.
+        if (m_language.lineComment.isEmpty() || !literalOf(m_language.lineComment).isEmpty())
+            return styles;
+        ignoreCase = true;
+    } else if (!m_language.stringChar.isNull()) {
         ignoreCase = true;
         if (stopped(stringPass(subject, styles, clock)))
             return std::nullopt;
@@ -155,4 +174,71 @@ PassResult CodeHighlighter::blockCommentPass(const QString &subject, StyleBuffer
         p = subject.indexOf(open, q + close.size(), Qt::CaseSensitive);
     }
     return PassResult::Done;
+}
+
+PassResult CodeHighlighter::lexicalPass(const QString &subject, bool acrossLines, StyleBuffer &styles,
+                                        RenderClock &clock) const
+{
+    const LanguageDefinition &l = m_language;
+    QString quotes = l.stringChars;
+    if (!l.stringChar.isNull())
+        quotes.prepend(l.stringChar);
+    const QString lineComment = literalOf(l.lineComment);
+    const QString &open = l.blockCommentStart;
+    const QString &close = l.blockCommentEnd;
+    const QChar escape = l.stringEscape;
+    const qsizetype n = subject.size();
+    const auto at = [&subject](qsizetype i, const QString &marker) {
+        return !marker.isEmpty() && QStringView(subject).mid(i).startsWith(marker);
+    };
+    // Past the closing delimiter, or -1 when there is none (before a line break unless multiLine).
+    const auto closing = [&](qsizetype from, const QString &delimiter, bool multiLine) -> qsizetype {
+        for (qsizetype j = from; j < n; ++j) {
+            const QChar c = subject.at(j);
+            if (!escape.isNull() && c == escape) {
+                ++j;
+                continue;
+            }
+            if (!multiLine && (c == QLatin1Char('\r') || c == QLatin1Char('\n')))
+                return -1;
+            if (at(j, delimiter))
+                return j + delimiter.size();
+        }
+        return -1;
+    };
+    return scanTicking(n, clock, [&](qsizetype i) -> qsizetype {
+        if (acrossLines) {
+            for (const QString &delimiter : l.longStrings) {
+                if (!at(i, delimiter))
+                    continue;
+                const qsizetype end = closing(i + delimiter.size(), delimiter, true);
+                if (end < 0)
+                    return i + delimiter.size();
+                fill(styles, i, end - i, TokenStyle::String);
+                return end;
+            }
+            if (at(i, open)) {
+                const qsizetype q = close.isEmpty() ? -1 : subject.indexOf(close, i + open.size());
+                if (q < 0)
+                    return i + open.size();
+                fill(styles, i, q + close.size() - i, TokenStyle::Comment);
+                return q + close.size();
+            }
+        }
+        if (at(i, lineComment)) {
+            qsizetype e = i + lineComment.size();
+            while (e < n && subject.at(e) != QLatin1Char('\r') && subject.at(e) != QLatin1Char('\n'))
+                ++e;
+            fill(styles, i, e - i, TokenStyle::Comment);
+            return e;
+        }
+        if (quotes.contains(subject.at(i))) {
+            const qsizetype end = closing(i + 1, QString(subject.at(i)), false);
+            if (end < 0)
+                return i + 1;
+            fill(styles, i, end - i, TokenStyle::String);
+            return end;
+        }
+        return i + 1;
+    });
 }

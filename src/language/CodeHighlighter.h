@@ -26,6 +26,7 @@ public:
     static bool linesStandAlone(const LanguageDefinition &language);
 
 private:
+    std::optional<StyleBuffer> lineStyles(QString &subject, RenderClock &clock, bool acrossLines) const;
     HighlightPasses::PassResult wordPass(QString &subject, const QString &listText, const QString &builtPattern,
                                          bool hyphen, bool ignoreCase, bool nonAsciiFold, StyleBuffer &styles,
                                          TokenStyle style, RenderClock &clock) const;
@@ -34,6 +35,11 @@ private:
                                                 StyleBuffer &styles, RenderClock &clock) const;
     HighlightPasses::PassResult blockCommentPass(const QString &subject, StyleBuffer &styles,
                                                  RenderClock &clock) const;
+    // Strings of every form and comments in one left-to-right reading, where the language says
+    // how (LanguageDefinition::lexicalStrings): a comment marker in a string, or a quote in a
+    // comment, is text. acrossLines also reads long strings and block comments.
+    HighlightPasses::PassResult lexicalPass(const QString &subject, bool acrossLines, StyleBuffer &styles,
+                                            RenderClock &clock) const;
 
     const LanguageDefinition &m_language;
     bool m_highlightNumbers;

@@ -22,8 +22,13 @@ HighlightFormats::HighlightFormats(const Settings &settings, const CharFormat &d
     m_formats[std::size_t(TokenStyle::Keyword)] = token(settings.fcolor1);
     m_formats[std::size_t(TokenStyle::Function)] = token(settings.fcolor2);
     m_formats[std::size_t(TokenStyle::Number)] = token(settings.fcolorNumber);
-    m_formats[std::size_t(TokenStyle::String)] = token(settings.fcolorString);
+    // Bold marks the words of the language; prose in strings and comments keeps the plain weight,
+    // so a keyword inside one does not stand out.
+    CharFormat string = token(settings.fcolorString);
+    string.bold = plain.bold;
+    m_formats[std::size_t(TokenStyle::String)] = string;
     CharFormat comment = token(settings.fcolorComment);
+    comment.bold = plain.bold;
     comment.italic = settings.ItalicComments;
     m_formats[std::size_t(TokenStyle::Comment)] = comment;
 }

@@ -131,6 +131,9 @@ KeywordDefinition KeywordDefinition::fromText(const QString &kwText, const QStri
     d.blockCommentEnd = value("blockcommentend");
     d.compiler = value("compilerpath");
     d.stringChar = value("stringchar");
+    d.stringChars = value("stringchars");
+    d.longStrings = value("longstrings");
+    d.stringEscape = value("stringescape");
     d.caseSensitive = flagValue(value("casesensitive"));
     d.wholeWord = flagValue(value("wholeword"));
     d.markup = flagValue(value("ismarkuplanguage"));
@@ -177,6 +180,12 @@ QStringList KeywordDefinition::kwLines() const
         lines << QStringLiteral("IsMarkupLanguage:1");
     if (!stringChar.isEmpty())
         lines << QStringLiteral("StringChar:") + oneLine(stringChar);
+    const std::pair<const char *, QString> strings[] = {
+        {"StringChars:", stringChars}, {"LongStrings:", longStrings}, {"StringEscape:", stringEscape}};
+    for (const auto &[key, text] : strings) {
+        if (!text.isEmpty())
+            lines << QLatin1String(key) + oneLine(text);
+    }
     lines << QStringLiteral("WholeWord:") + QLatin1String(wholeWord ? "1" : "0");
     if (!keywords.isEmpty())
         lines << QStringLiteral("KeyWord1:") + listValue(keywords);

@@ -24,6 +24,10 @@ struct KeywordDefinition {
     QString blockCommentStart = QStringLiteral("/*");
     QString blockCommentEnd = QStringLiteral("*/");
     QString stringChar = QStringLiteral("\"");
+    // Kept as written so that saving from the editor never drops them.
+    QString stringChars;
+    QString longStrings;
+    QString stringEscape;
     bool caseSensitive = false;
     bool wholeWord = false;
     bool markup = false;

@@ -1,5 +1,7 @@
 #include "LanguageDefinition.h"
 
+#include <algorithm>
+
 namespace {
 
 QString secondField(const QString &line)
@@ -86,6 +88,16 @@ void LanguageDefinition::applyLine(const QString &line)
         const QString value = secondField(line);
         if (!value.isEmpty())
             stringChar = value.at(0);
+    } else if (startsWithAnyCase(line, QLatin1String("stringchars:"))) {
+        stringChars = line.mid(12).remove(QLatin1Char(' ')).remove(QLatin1Char('\t'));
+    } else if (startsWithAnyCase(line, QLatin1String("longstrings:"))) {
+        longStrings = nonEmptyWords(line.mid(12));
+        // The longest first, so that """ is not read as an empty "" string.
+        std::stable_sort(longStrings.begin(), longStrings.end(),
+                         [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    } else if (startsWithAnyCase(line, QLatin1String("stringescape:"))) {
+        const QString value = line.mid(13).trimmed();
+        stringEscape = value.isEmpty() ? QChar() : value.at(0);
     } else if (startsWithAnyCase(line, QLatin1String("compilerpath:"))) {
         compilerPath = line.mid(line.indexOf(QLatin1Char(':')) + 1);
     }

@@ -18,6 +18,10 @@ struct LanguageDefinition {
     bool wholeWord = false;
     bool markup = false;
     QChar stringChar;               // null when the language has none
+    // Further string forms, each key optional (a definition without them reads as before):
+    QString stringChars;            // "StringChars:" more quotes of one-line strings, as "'`"
+    QStringList longStrings;        // "LongStrings:" delimiters of strings that may span lines
+    QChar stringEscape;             // "StringEscape:" the character that escapes the next one in a string
     bool languageActive = false;
     QString languageName;
     QString keywordPattern;
@@ -46,6 +50,10 @@ struct LanguageDefinition {
     // its first alternative, is plain text. Empty when neither gives plain text: a pattern is never
     // inserted into the document.
     QString commentMarker() const;
+
+    // Strings, comments and the markers in them are read left to right, as the language does:
+    // set by any of the keys above.
+    bool lexicalStrings() const { return !stringChars.isEmpty() || !longStrings.isEmpty() || !stringEscape.isNull(); }
 
     // A new empty document: no language, nothing coloured.
     void resetToPlainText();

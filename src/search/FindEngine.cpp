@@ -1,5 +1,6 @@
 #include "FindEngine.h"
 
+#include "ContextScroll.h"
 #include "EditorSurface.h"
 #include "Responsive.h"
 
@@ -24,6 +25,7 @@ void FindEngine::select(int start, int length)
 {
     m_surface.setSelStart(start);
     m_surface.setSelLength(length);
+    ContextScroll::showWithContext(m_surface, start);
 }
 
 bool FindEngine::addSearchHistory(const QString &text, bool historyAdded) const

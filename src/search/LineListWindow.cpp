@@ -1,5 +1,6 @@
 #include "LineListWindow.h"
 
+#include "ContextScroll.h"
 #include "EditorSurface.h"
 #include "SearchDialogParts.h"
 #include "SearchHost.h"
@@ -59,6 +60,7 @@ void LineListWindow::gotoSelected(bool closeAfter)
     SearchHost &host = m_windows.host();
     EditorSurface &surface = host.surface();
     surface.setSelStart(LineNavigation::LineStart(m_list.lineNumbers.at(row), surface.text()));
+    ContextScroll::showWithContext(surface, surface.selStart());
     host.refreshStatusBar();
     if (QWidget *owner = host.ownerWindow())
         owner->activateWindow();

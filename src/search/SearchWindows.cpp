@@ -1,6 +1,7 @@
 #include "SearchWindows.h"
 
 #include "BracketMatcher.h"
+#include "ContextScroll.h"
 #include "EditorSurface.h"
 #include "LineNavigation.h"
 #include "PaletteColors.h"
@@ -119,6 +120,7 @@ void SearchWindows::goToLine(int line)
 {
     EditorSurface &surface = m_host.surface();
     surface.setSelStart(LineNavigation::LineStart(line, surface.text()));
+    ContextScroll::showWithContext(surface, surface.selStart());
     m_host.refreshStatusBar();
 }
 

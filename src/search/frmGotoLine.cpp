@@ -1,5 +1,6 @@
 #include "frmGotoLine.h"
 
+#include "ContextScroll.h"
 #include "EditorSurface.h"
 #include "LineNavigation.h"
 #include "Prompter.h"
@@ -96,6 +97,7 @@ void frmGotoLine::ok()
     SearchHost &host = m_windows.host();
     EditorSurface &surface = host.surface();
     surface.setSelStart(LineNavigation::GotoTarget(*line, column, surface.text()));
+    ContextScroll::showWithContext(surface, surface.selStart());
     host.refreshStatusBar();
     close();
 }

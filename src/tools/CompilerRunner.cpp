@@ -1,15 +1,21 @@
 #include "CompilerRunner.h"
 
+#include "ContextScroll.h"
 #include "EditorSurface.h"
+#include "Launcher.h"
 #include "Prompter.h"
 #include "ShellWords.h"
 #include "ToolsHost.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -109,7 +115,10 @@ void CompilerRunner::Compile()
     const Invocation run = invocationFor(compiler, path);
     m_compiler->setCommandLine(run.commandLine);
     m_compiler->setWorkingDirectory(run.folder);
+    m_runFolder = run.folder;
     frmCompilerOutput *window = ensureOutputWindow();
+    QElapsedTimer clock;
+    clock.start();
     {
         InputOnlyFor guard(window);
         m_compiler->ExecuteCommand();
@@ -125,6 +134,11 @@ void CompilerRunner::Compile()
         // The user closed the window to stop the run: it stays closed.
         break;
     case DOSOutputs::Outcome::Finished:
+        if (m_output)
+            m_output->appendLine(
+                CompilerMessages::finishedLine(m_compiler->exitCode(), m_compiler->exitSignal(), clock.elapsed()));
+        showOutputWindow();
+        break;
     case DOSOutputs::Outcome::NothingRun:
         showOutputWindow();
         break;
@@ -147,6 +161,7 @@ frmCompilerOutput *CompilerRunner::ensureOutputWindow()
     if (!m_output) {
         m_output = new frmCompilerOutput(m_host.ownerWindow(), m_host.settings());
         connect(m_output, &frmCompilerOutput::closing, m_compiler, &DOSOutputs::stop);
+        connect(m_output, &frmCompilerOutput::locationActivated, this, &CompilerRunner::goToLocation);
     }
     return m_output;
 }
@@ -163,4 +178,37 @@ void CompilerRunner::objCompiler_ReceiveOutputs(const QString &chunk)
     // A window closed during the run stops it; what is still on its way has nowhere to go.
     if (m_output)
         m_output->appendChunk(chunk);
+}
+
+void CompilerRunner::goToLocation(const SourceLocation &where)
+{
+    const QString folder = m_runFolder.isEmpty() ? QFileInfo(m_host.documentPath()).absolutePath() : m_runFolder;
+    const QString path = QDir::cleanPath(QDir(folder).absoluteFilePath(where.file));
+    const QFileInfo target(path);
+    const QFileInfo document(m_host.documentPath());
+    const bool sameFile = target.exists() && document.exists()
+                              ? target.canonicalFilePath() == document.canonicalFilePath()
+                              : path == QDir::cleanPath(document.absoluteFilePath());
+    if (!sameFile) {
+        if (!target.exists()) {
+            m_host.showHint(QStringLiteral("Couldn't find ") + path);
+            return;
+        }
+        Launcher::startInstanceAt(path, where.line, where.column);
+        return;
+    }
+    EditorSurface &s = m_host.surface();
+    const int line = std::clamp(where.line - 1, 0, std::max(0, s.lineCount() - 1));
+    const int start = s.lineIndex(line);
+    const int end = line + 1 < s.lineCount() ? s.lineIndex(line + 1) : s.textLength();
+    QString text = s.textRange(start, end - start);
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    s.setSelStart(start + CompilerMessages::columnOffset(text, where.column));
+    s.setSelLength(0);
+    ContextScroll::showWithContext(s, s.selStart());
+    QWidget *window = m_host.ownerWindow();
+    window->raise();
+    window->activateWindow();
+    s.setFocus();
 }

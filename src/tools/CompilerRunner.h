@@ -31,6 +31,10 @@ public:
     frmCompilerOutput *outputWindow() const { return m_output; }
     bool isRunning() const { return m_compiler->isRunning(); }
 
+    // Goes to a place the output names: in the document, the caret moves there; another file
+    // opens in a window of its own at that place.
+    void goToLocation(const SourceLocation &where);
+
 private:
     void objCompiler_ReceiveOutputs(const QString &chunk);
     frmCompilerOutput *ensureOutputWindow();
@@ -40,4 +44,5 @@ private:
     ToolsHost &m_host;
     DOSOutputs *m_compiler;
     QPointer<frmCompilerOutput> m_output;
+    QString m_runFolder;   // where the compiler ran: relative names in its output start there
 };

@@ -48,6 +48,7 @@ QString DOSOutputs::ExecuteCommand(const QString &commandLine)
     m_pending.clear();
     m_outcome = Outcome::NothingRun;
     m_exitCode = -1;
+    m_exitSignal = 0;
     m_stopping = false;
     if (m_commandLine.trimmed().isEmpty())
         return QString();
@@ -92,7 +93,10 @@ QString DOSOutputs::ExecuteCommand(const QString &commandLine)
         m_outcome = Outcome::Stopped;
     } else {
         m_outcome = Outcome::Finished;
-        m_exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        const bool crashed = process.exitStatus() != QProcess::NormalExit;
+        m_exitCode = crashed ? -1 : process.exitCode();
+        // After a crash the process's code is the number of the signal that ended it.
+        m_exitSignal = crashed ? process.exitCode() : 0;
     }
     m_process = nullptr;
     m_pid = 0;

@@ -40,6 +40,8 @@ public:
     Outcome outcome() const { return m_outcome; }
     // Of the last finished run; -1 when it did not end normally.
     int exitCode() const { return m_exitCode; }
+    // The signal that ended the last finished run; 0 when it ended by itself.
+    int exitSignal() const { return m_exitSignal; }
     bool isRunning() const { return m_process != nullptr; }
 
     // Ends the running command with its child processes: asked first, forced after StopGraceMs.
@@ -61,6 +63,7 @@ private:
     QString m_outputs;
     Outcome m_outcome = Outcome::NothingRun;
     int m_exitCode = -1;
+    int m_exitSignal = 0;
     QProcess *m_process = nullptr;
     qint64 m_pid = 0;
     bool m_stopping = false;

@@ -120,14 +120,20 @@ QString AddIndentToLines(QStringView s, QStringView indent)
     return out;
 }
 
-QString RemoveIndentFromLines(QStringView s)
+QString RemoveIndentFromLines(QStringView s, int blanks)
 {
     const LineLayout layout = layoutOf(s);
     QString out(s.size(), Qt::Uninitialized);
     char16_t *const begin = reinterpret_cast<char16_t *>(out.data());
-    char16_t *dst = eachLine(layout.body, begin, [](char16_t *&d, QStringView piece) {
-        if (!piece.isEmpty() && (piece.front() == u' ' || piece.front() == u'\t'))
+    char16_t *dst = eachLine(layout.body, begin, [blanks](char16_t *&d, QStringView piece) {
+        if (!piece.isEmpty() && piece.front() == u'\t') {
             piece = piece.sliced(1);
+        } else {
+            qsizetype n = 0;
+            while (n < std::max(1, blanks) && n < piece.size() && piece[n] == u' ')
+                ++n;
+            piece = piece.sliced(n);
+        }
         copyTo(d, piece);
     });
     if (layout.endsWithBreak)

@@ -15,8 +15,8 @@ QString InvertCase(QStringView s);
 
 // One indent in front of every line; a final CR LF stays final (no indent after it).
 QString AddIndentToLines(QStringView s, QStringView indent);
-// Exactly one leading space or tab less on every line.
-QString RemoveIndentFromLines(QStringView s);
+// One level less on every line: a leading tab, or up to blanks leading spaces.
+QString RemoveIndentFromLines(QStringView s, int blanks = 1);
 // Removes every run of spaces and tabs at the end of a line (CR or LF ends a line).
 QString TrimTrailingBlanks(QStringView s);
 

@@ -1,5 +1,6 @@
 #include "TransformCommands.h"
 
+#include "DocumentIndent.h"
 #include "EditCommands.h"
 #include "EditorSurface.h"
 #include "Encoders.h"
@@ -63,10 +64,14 @@ void TransformCommands::ChangeIndent(bool add)
     EditorSurface &s = m_context.surface();
     if (EditCommands::selectionHasInnerLineBreak(s)) {
         const int start = s.selStart();
-        const QString indent = TextTransforms::IndentUnit(m_context.settings().TabWidth,
-                                                          m_context.settings().UseSpacesInsteadOfTabs);
-        transformText(Scope::Selection, [add, &indent](const QString &t) {
-            return add ? TextTransforms::AddIndentToLines(t, indent) : TextTransforms::RemoveIndentFromLines(t);
+        const IndentStyle style = m_context.indentation()
+                                      ? m_context.indentation()->style(m_context.settings())
+                                      : IndentStyle{m_context.settings().UseSpacesInsteadOfTabs, m_context.settings().TabWidth};
+        const QString indent = style.unit();
+        // One level out: a tab, or as many blanks as one level of the document's indentation.
+        const int blanks = style.spaces ? style.width : 1;
+        transformText(Scope::Selection, [add, &indent, blanks](const QString &t) {
+            return add ? TextTransforms::AddIndentToLines(t, indent) : TextTransforms::RemoveIndentFromLines(t, blanks);
         });
         const int end = s.selStart();
         s.setSelStart(start);

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class DocumentIndent;
 class EditorSurface;
 class QWidget;
 struct Settings;
@@ -35,6 +36,8 @@ public:
     // One-based start, as the highlighter counts.
     virtual void renderRange(int start, int length) = 0;
     virtual void renderDocument() = 0;
+    // The document's own indentation, where it has one; else the settings'.
+    virtual const DocumentIndent *indentation() const = 0;
 };
 
 // Registers a command's handler by its command-table name.

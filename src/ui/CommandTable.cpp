@@ -256,7 +256,7 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuToolsRefreshSyntax", "mnuProgramming", "&Refresh Highlighting").when(Enable::Highlighting),
         Row("mnuSyntaxFunctionList", "mnuProgramming", "&Keyword List", "Ctrl+Space").text().shownOnly().when(Enable::KeywordList),
         // Always offered: without a compiler (or a language) it asks to define one.
-        Row("mnuToolsCompile", "mnuProgramming", "Compile...").sep(),
+        Row("mnuToolsCompile", "mnuProgramming", "Compile...", "F8").sep(),
 
         // Help
         Row("mnuHelpIndex", "mnuHelp", "&Index", "F1"),

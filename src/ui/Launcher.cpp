@@ -30,6 +30,14 @@ bool startInstance(const QString &path)
     return startDetached(QCoreApplication::applicationFilePath(), path.isEmpty() ? QStringList() : QStringList{path});
 }
 
+bool startInstanceAt(const QString &path, int line, int column)
+{
+    QString place = path + QLatin1Char(':') + QString::number(line);
+    if (column > 0)
+        place += QLatin1Char(':') + QString::number(column);
+    return startDetached(QCoreApplication::applicationFilePath(), {place});
+}
+
 bool startCommand(const QString &commandLine, const QString &argument)
 {
     QStringList parts = QProcess::splitCommand(commandLine);

@@ -14,6 +14,9 @@ using Starter = std::function<bool(const QString &program, const QStringList &ar
 bool startDetached(const QString &program, const QStringList &arguments);
 // Starts another instance of this program, optionally with a file.
 bool startInstance(const QString &path = QString());
+// Starts another instance of this program that opens path at line and column (1-based; column 0
+// for none), in the command line's "file:line:column" form.
+bool startInstanceAt(const QString &path, int line, int column);
 // Splits a command line such as "gedit --new-window" and starts it with one more argument.
 bool startCommand(const QString &commandLine, const QString &argument);
 

@@ -8,6 +8,8 @@
 #include "TypingHost.h"
 #include "UndoHistory.h"
 #include "frmMain.h"
+#include "DocumentIndent.h"
+#include "LanguageDefinition.h"
 
 #include <QAction>
 #include <QDir>
@@ -27,6 +29,10 @@ private slots:
     void keySequences();
     void closeTagName_data();
     void closeTagName();
+    void tagsAreMarkup_data();
+    void tagsAreMarkup();
+    void indentationDetected_data();
+    void indentationDetected();
     void oneUndoStepPerAid_data();
     void oneUndoStepPerAid();
     void largeDocumentsKeepTheirAids();
@@ -39,6 +45,8 @@ private slots:
     void windowCommandKeysFireOnce_data();
     void windowCommandKeysFireOnce();
     void windowToolsMenuToggles();
+    void windowCompletesTagsOnlyInMarkup();
+    void windowFollowsTheFilesIndentation();
 };
 
 namespace {
@@ -77,6 +85,10 @@ struct FakeHost : TypingHost {
     void l33tCaptions() override { calls << QStringLiteral("l33t"); }
     void settingsToggled() override {}
     void caretMoved(int) override {}
+    bool markup = true;
+    IndentStyle indent;
+    bool markupDocument() const override { return markup; }
+    IndentStyle indentStyle() const override { return indent; }
 };
 
 // Text with the caret as "|" or the selection in "[" "]".
@@ -183,7 +195,9 @@ struct Fixture {
             else if (name == QLatin1String("smart")) settings.AutoBracketIndent = on;
             else if (name == QLatin1String("pairs")) settings.InsertPairs = on;
             else if (name == QLatin1String("html")) settings.HTMLCompletion = on;
-            else if (name == QLatin1String("spaces")) settings.UseSpacesInsteadOfTabs = on;
+            else if (name == QLatin1String("spaces")) host.indent = IndentStyle{on, 4};
+            else if (name == QLatin1String("spaces2")) host.indent = IndentStyle{on, 2};
+            else if (name == QLatin1String("code")) host.markup = !on;
             else if (name == QLatin1String("col1")) settings.HomeKeyCol1 = on;
         }
     }
@@ -235,6 +249,8 @@ void TestTypingAids::keySequences_data()
     QTest::newRow("comment") << "html" << "<!-- c|" << gt << "<!-- c>|";
     QTest::newRow("tag of an earlier line") << "html" << "<b\r\nx|" << gt << "<b\r\nx>|";
     QTest::newRow("completion off") << "!html" << "<div|" << gt << "<div>|";
+    QTest::newRow("code: include stays as typed") << "html code" << "#include <stdio.h|" << gt << "#include <stdio.h>|";
+    QTest::newRow("code: comparisons stay as typed") << "html code" << "if (a<b && c|" << gt << "if (a<b && c>|";
 
     QTest::newRow("shift tab outdents and keeps the block")
         << "" << "\t[a\r\n\tb\r\n\tc]" << QStringList{"S-Tab"} << "[a\r\nb\r\nc]";
@@ -246,6 +262,13 @@ void TestTypingAids::keySequences_data()
                                              << "[    xa\r\n    by]";
     QTest::newRow("tab in a one-line selection types a tab") << "" << "[ab]c" << QStringList{"Tab"} << "\t|c";
     QTest::newRow("tab as blanks") << "spaces" << "a|" << QStringList{"Tab"} << "a    |";
+    QTest::newRow("two-blank file: tab on a selection indents by two")
+        << "spaces2" << "[a\r\n  b]" << QStringList{"Tab"} << "[  a\r\n    b]";
+    QTest::newRow("two-blank file: shift tab takes two") << "spaces2" << "[    a\r\n  b]" << QStringList{"S-Tab"}
+                                                         << "[  a\r\nb]";
+    QTest::newRow("two-blank file: tab types two") << "spaces2" << "a|" << QStringList{"Tab"} << "a  |";
+    QTest::newRow("two-blank file: smart brace indents by two") << "pairs smart spaces2" << "  |" << brace
+                                                                << "  {\r\n    |\r\n  }";
 
     QTest::newRow("overwrite: enter does not indent") << "indent" << "\tab|" << QStringList{"Insert", "Enter"}
                                                       << "\tab\r\n|";
@@ -298,6 +321,68 @@ void TestTypingAids::closeTagName()
     QFETCH(QString, text);
     QFETCH(QString, name);
     QCOMPARE(TypingAids::closeTagName(text), name);
+}
+
+void TestTypingAids::tagsAreMarkup_data()
+{
+    QTest::addColumn<QString>("definition");   // "" when no language is active
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("markup");
+    QTest::newRow("html language") << "html.kw" << "/t/page.php" << true;
+    QTest::newRow("c language") << "c.kw" << "/t/a.c" << false;
+    QTest::newRow("c chosen for an html file") << "c.kw" << "/t/a.html" << false;
+    QTest::newRow("python") << "python.kw" << "/t/a.py" << false;
+    QTest::newRow("no language, markup extension") << "" << "/t/A.HTM" << true;
+    QTest::newRow("no language, code extension") << "" << "/t/a.c" << false;
+    QTest::newRow("no language, Untitled") << "" << "Untitled" << false;
+}
+
+void TestTypingAids::tagsAreMarkup()
+{
+    QFETCH(QString, definition);
+    QFETCH(QString, path);
+    QFETCH(bool, markup);
+    LanguageDefinition language;
+    if (!definition.isEmpty()) {
+        const QString file = QDir(sourceDir()).filePath(QStringLiteral("data/keywords/") + definition);
+        language.applyLines(QString::fromUtf8(readFile(file)).remove(QLatin1Char('\r')).split(QLatin1Char('\n')));
+        language.languageActive = true;
+    }
+    QCOMPARE(TypingAids::tagsAreMarkup(language, path), markup);
+}
+
+void TestTypingAids::indentationDetected_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("style");   // "tabs", "spaces N" or "none"
+    QTest::newRow("four blanks") << "int f()\n{\n    if (x) {\n        y();\n    }\n    return 0;\n}\n" << "spaces 4";
+    QTest::newRow("two blanks, CR LF") << "a:\r\n  b:\r\n    c\r\n  d\r\ne\r\n" << "spaces 2";
+    QTest::newRow("tabs") << "f()\n{\n\tif (x) {\n\t\ty();\n\t}\n}\n" << "tabs";
+    QTest::newRow("tabs with aligned comment stars")
+        << "/*\n * a\n * b\n * c\n */\nf()\n{\n\tx;\n\ty;\n}\n" << "tabs";
+    QTest::newRow("nothing indented") << "a\nb\nc\n" << "none";
+    QTest::newRow("one indented line is not enough") << "a\n   b\n" << "none";
+}
+
+void TestTypingAids::indentationDetected()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, style);
+    const auto found = DocumentIndent::detect(text);
+    const QString got = !found ? QStringLiteral("none")
+                        : found->spaces ? QStringLiteral("spaces %1").arg(found->width)
+                                        : QStringLiteral("tabs");
+    QCOMPARE(got, style);
+
+    // A file without its own indentation leaves it to the settings, as a new document does.
+    Settings settings;
+    settings.UseSpacesInsteadOfTabs = true;
+    settings.TabWidth = 3;
+    DocumentIndent indent;
+    indent.follow(text);
+    QCOMPARE(indent.unit(settings), !found ? QStringLiteral("   ") : found->unit());
+    indent.forget();
+    QCOMPARE(indent.unit(settings), QStringLiteral("   "));
 }
 
 void TestTypingAids::oneUndoStepPerAid_data()
@@ -420,6 +505,7 @@ void TestTypingAids::windowTypesWithAids()
     Window w(app.path());
     QTest::keyClicks(w.editor(), QStringLiteral("\tif (x) "));
     QCOMPARE(w.surface().text(), QStringLiteral("\tif (x) "));
+    w.strfilename = QStringLiteral("/nowhere/page.html");
     w.surface().setText(QStringLiteral("\tif x "));
     w.surface().setSelStart(6);
     QTest::keyClick(w.editor(), '{');
@@ -488,6 +574,47 @@ void TestTypingAids::windowToolsMenuToggles()
     autoIndent->trigger();
     QVERIFY(w.settings().AutoIndent);
     QVERIFY(autoIndent->isChecked());
+}
+
+void TestTypingAids::windowCompletesTagsOnlyInMarkup()
+{
+    QTemporaryDir app;
+    QTemporaryDir files;
+    seedFolder(QDir(sourceDir()).filePath(QStringLiteral("data")), app.path());
+    PrompterGuard prompter;
+    Window w(app.path());
+    w.settings().InsertPairs = false;
+    w.ReadFile(writeFile(files, QStringLiteral("a.c"), "\n"), false);
+    QTest::keyClicks(w.editor(), QStringLiteral("#include <stdio.h>"));
+    QTest::keyClick(w.editor(), Qt::Key_Return);
+    QTest::keyClicks(w.editor(), QStringLiteral("if (a<b && c>d)"));
+    QCOMPARE(w.surface().text(), QStringLiteral("#include <stdio.h>\r\nif (a<b && c>d)\r\n"));
+
+    w.ReadFile(writeFile(files, QStringLiteral("page.html"), "\n"), false);
+    QTest::keyClicks(w.editor(), QStringLiteral("<div>"));
+    QCOMPARE(w.surface().text(), QStringLiteral("<div></div>\r\n"));
+}
+
+void TestTypingAids::windowFollowsTheFilesIndentation()
+{
+    QTemporaryDir app;
+    QTemporaryDir files;
+    PrompterGuard prompter;
+    Window w(app.path());
+    w.settings().UseSpacesInsteadOfTabs = false;
+    w.ReadFile(writeFile(files, QStringLiteral("t.py"), "def f():\n  a = 1\n  if a:\n    b = 2\n  return a\n"), false);
+    w.surface().setSelStart(0);
+    w.surface().setSelLength(w.surface().lineIndex(2));
+    QTest::keyClick(w.editor(), Qt::Key_Tab);
+    QVERIFY2(w.surface().text().startsWith(QStringLiteral("  def f():\r\n    a = 1\r\n  if a:")),
+             qPrintable(w.surface().text()));
+
+    w.ReadFile(writeFile(files, QStringLiteral("t.c"), "f()\n{\n\tx;\n\ty;\n}\n"), false);
+    w.surface().setSelStart(0);
+    w.surface().setSelLength(w.surface().lineIndex(2));
+    w.settings().UseSpacesInsteadOfTabs = true;
+    QTest::keyClick(w.editor(), Qt::Key_Tab);
+    QVERIFY2(w.surface().text().startsWith(QStringLiteral("\tf()\r\n\t{\r\n\tx;")), qPrintable(w.surface().text()));
 }
 
 QTEST_MAIN(TestTypingAids)

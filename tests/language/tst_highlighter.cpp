@@ -1,9 +1,11 @@
 #include "CodeHighlighter.h"
 #include "Highlighter.h"
+#include "KeywordDefinition.h"
 #include "MarkupHighlighter.h"
 #include "MemorySurface.h"
 #include "RenderClock.h"
 #include "Settings.h"
+#include "TestSupport.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -59,6 +61,15 @@ LanguageDefinition language(const QStringList &lines)
 
 const QStringList cLanguage = {"LineComment://", "BlockCommentStart:/*", "BlockCommentEnd:*/", "CaseSensitive:1",
                                "StringChar:\"", "KeyWord1:int return if ", "KeyWord2:printf strlen "};
+
+// A definition as shipped in the data folder.
+QStringList shipped(const QString &name)
+{
+    QFile file(TestSupport::sourceDir() + QStringLiteral("/data/keywords/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).remove(QLatin1Char('\r')).split(QLatin1Char('\n'));
+}
 
 const QStringList markupLanguage = {QStringLiteral("IsMarkupLanguage:1"), QStringLiteral("KeyWord1:a div "),
                                      QStringLiteral("StringChar:\"")};
@@ -117,6 +128,8 @@ private slots:
     void wholeRenderYieldsAndStopsWhenTextChanges();
     void frameAttributesAndClearHighlighting();
     void scannersMatchPatternsOnRandomText();
+    void stringsAndCommentsAreNotBold();
+    void definitionKeepsItsStringKeys();
 };
 
 void TestHighlighter::codePasses_data()
@@ -164,6 +177,20 @@ void TestHighlighter::codePasses_data()
         << QStringList{QStringLiteral("CaseSensitive:0"), QStringLiteral("LineComment:REM"),
                        QStringLiteral("KeyWord1:echo ")}
         << false << "rem x\r\nECHO" << "CCCCC..KKKK";
+    const QStringList python = shipped(QStringLiteral("python.kw"));
+    QTest::newRow("python: single quotes, a hash in a string") << python << false
+        << "s = 'if' + \"a # b\" # in" << "....SSSS...SSSSSSS.CCCC";
+    QTest::newRow("python: docstring across lines, keywords in it") << python << false
+        << "\"\"\"if\r\nnot\"\"\" and '''in''' or" << "SSSSSSSSSSSSS.KKK.SSSSSSSS.KK";
+    QTest::newRow("python: escaped quote, unclosed string colours nothing") << python << false
+        << "'it\\'s' in 'x" << "SSSSSSS.KK...";
+    const QStringList javascript = shipped(QStringLiteral("javascript.kw"));
+    QTest::newRow("javascript: single quotes and template strings") << javascript << false
+        << "'if' `for\r\n// in` in // 'x'" << "SSSS.SSSSSSSSSSSS.KK.CCCCCC";
+    QTest::newRow("javascript: a comment marker in a string is text") << javascript << false
+        << "'http://x' /* 'a' */ if" << "SSSSSSSSSS.CCCCCCCCC.KK";
+    const QStringList shell = shipped(QStringLiteral("bash.kw"));
+    QTest::newRow("shell: single and double quotes") << shell << false << "if 'then' \"fi\"" << "KK.SSSSSS.SSSS";
     QTest::newRow("markup: tag, attributes, value") << markupLanguage << false
         << "<a href=\"x.html\" width=5>Go</a>" << "KK.FFFFFSSSSSSSS.FFFFFF.K..KKKK";
     QTest::newRow("markup: comment across lines with trailing white space") << markupLanguage << false
@@ -257,7 +284,7 @@ void TestHighlighter::frameAttributesAndClearHighlighting()
     const CharFormat plain = d.surface.formatAt(4);
     QVERIFY(plain.color == d.settings.fcolor && !plain.bold && plain.italic);
     const CharFormat comment = d.surface.formatAt(8);
-    QVERIFY(comment.bold && !comment.italic);
+    QVERIFY2(!comment.bold && !comment.italic, "bold is for the words of the language, not for comments");
     QCOMPARE(comment.fontName, d.surface.defaultFormat().fontName);
 
     d.highlighter.clearHighlighting();
@@ -320,6 +347,27 @@ void TestHighlighter::scannersMatchPatternsOnRandomText()
         QVERIFY(markupFast && markupSlow);
         QVERIFY2(*markupFast == *markupSlow, qPrintable(text));
     }
+}
+
+void TestHighlighter::stringsAndCommentsAreNotBold()
+{
+    Doc d(QStringLiteral("if \"\"\"if\"\"\" # if"), shipped(QStringLiteral("python.kw")));
+    d.highlighter.renderDocument();
+    QVERIFY(d.surface.formatAt(0).bold);
+    QVERIFY(!d.surface.formatAt(6).bold);
+    QVERIFY(!d.surface.formatAt(15).bold);
+}
+
+void TestHighlighter::definitionKeepsItsStringKeys()
+{
+    // Saved from the definition editor, the new keys stay; read back, they mean the same.
+    const QString text = shipped(QStringLiteral("python.kw")).join(QStringLiteral("\r\n"));
+    const LanguageDefinition after = language(KeywordDefinition::fromText(text, {}).kwLines());
+    QCOMPARE(after.stringChars, QStringLiteral("'"));
+    QCOMPARE(after.longStrings, (QStringList{QStringLiteral("\"\"\""), QStringLiteral("'''")}));
+    QCOMPARE(after.stringEscape, QLatin1Char('\\'));
+    // Without the keys a definition reads as before: one kind of one-line string, no escapes.
+    QVERIFY(!language(cLanguage).lexicalStrings());
 }
 
 QTEST_MAIN(TestHighlighter)

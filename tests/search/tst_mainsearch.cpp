@@ -196,6 +196,41 @@ private slots:
         QCOMPARE(list->item(0)->text(), QStringLiteral("3\tz"));
     }
 
+    // A place gone to is shown with lines of context around it, not on the view's edge.
+    void foundLinesKeepTheirContext()
+    {
+        MainWindow m;
+        QStringList lines;
+        for (int i = 1; i <= 300; ++i)
+            lines << QStringLiteral("line %1").arg(i);
+        QVERIFY(m.show(lines.join(QStringLiteral("\r\n"))));
+        const auto framed = [&m] {
+            const int line = m.s.getLineFromChar(m.s.selStart());
+            const int first = m.s.firstVisibleLine();
+            return line >= first + 3 && line <= first + m.s.visibleLineCount() - 4;
+        };
+        QVERIFY(m.s.visibleLineCount() > 8);
+        gotoLine(m, 150);
+        QCOMPARE(m.s.getLineFromChar(m.s.selStart()), 149);
+        QVERIFY(framed());
+
+        m.s.setSelStart(m.s.lineIndex(200));
+        m.s.setSelLength(0);
+        CommandTable::findCommand(&m.window, "mnuSearchToggleBookmark")->trigger();
+        m.s.setSelStart(m.s.lineIndex(10));
+        QCoreApplication::processEvents();
+        CommandTable::findCommand(&m.window, "mnuSearchNextBookmark")->trigger();
+        QCOMPARE(m.s.getLineFromChar(m.s.selStart()), 200);
+        QVERIFY(framed());
+
+        QDialog *find = m.open(Qt::Key_F, "frmFind");
+        QVERIFY(find);
+        child<QComboBox>(find, "cboFind")->setEditText(QStringLiteral("line 260"));
+        QTest::mouseClick(child<QPushButton>(find, "cmdFindNext"), Qt::LeftButton);
+        QCOMPARE(m.s.getLineFromChar(m.s.selStart()), 259);
+        QVERIFY(framed());
+    }
+
 private:
     static void gotoLine(MainWindow &m, int line)
     {

@@ -33,6 +33,7 @@ private slots:
         row("indent: lone CR before the end is no break", "indent", "a\r\nb\rc", "\ta\r\n\tb\rc");
         row("outdent one tab, final break", "outdent", "\t\ta\r\nb\r\n", "\ta\r\nb\r\n");
         row("outdent: lone CR before the end is no break", "outdent", " a\r\n b\rc", "a\r\nb\rc");
+        row("outdent two-blank levels", "outdent2", "    a\r\n b\r\n\t c", "  a\r\nb\r\n c");
         row("trim before breaks", "trim", "a  \r\n\t\r\nb", "a\r\n\r\nb");
         row("trim: LF and lone CR end lines", "trim", "a \nb\t\rc", "a\nb\rc");
         row("trim: other whitespace is no blank", "trim", QStringLiteral("a\u00a0\r\nb\f"), QStringLiteral("a\u00a0\r\nb\f"));
@@ -52,6 +53,7 @@ private slots:
             {"capitalize", [&] { return Capitalize(input); }},
             {"indent", [&] { return AddIndentToLines(input, IndentUnit(4, false)); }},
             {"outdent", [&] { return RemoveIndentFromLines(input); }},
+            {"outdent2", [&] { return RemoveIndentFromLines(input, 2); }},
             {"trim", [&] { return TrimTrailingBlanks(input); }},
             {"tabs4", [&] { return SpacesToTabs(input, 4); }},
             {"tabs0", [&] { return SpacesToTabs(input, 0); }},
