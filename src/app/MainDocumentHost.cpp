@@ -1,6 +1,7 @@
 #include "MainDocumentHost.h"
 
 #include "ChangeDetector.h"
+#include "RecoveryWriter.h"
 #include "CommandController.h"
 #include "StatusBar.h"
 #include "UndoHistory.h"
@@ -50,6 +51,7 @@ std::optional<QString> MainDocumentHost::addRecentFile(const QString &path)
 void MainDocumentHost::documentLoaded(const QString &path)
 {
     m_window.changeDetector().documentLoaded(path);
+    m_window.recovery().documentSettled();
     m_window.docFlags.clear();
     m_window.LoadLanguage(path, true);
 }
@@ -58,12 +60,14 @@ void MainDocumentHost::documentSaved(const QString &path, bool extensionChanged)
 {
     m_window.history().setFileSize(m_window.lngFileSize);
     m_window.changeDetector().documentSaved(path);
+    m_window.recovery().documentSettled();
     if (extensionChanged)
         m_window.LoadLanguage(path, true);
 }
 
 void MainDocumentHost::documentClosed()
 {
+    m_window.recovery().documentSettled();
     m_window.statusLabels().setIdleHint(QString());
     m_window.language.resetToPlainText();
     m_window.docFlags.clear();

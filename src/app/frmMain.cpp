@@ -15,6 +15,7 @@
 #include "LanguageMenu.h"
 #include "MainDocumentHost.h"
 #include "OutsideChanges.h"
+#include "RecoveryWriter.h"
 #include "MainSearchHost.h"
 #include "MainTypingHost.h"
 #include "MainToolBar.h"
@@ -83,6 +84,13 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_tools = new ExternalTools(std::make_unique<MainToolsHost>(*this), this);
     m_options = std::make_unique<MainOptionsHost>(*this);
     m_changes = std::make_unique<ChangeDetector>(m_store.settingsPath());
+    m_recovery = std::make_unique<RecoveryWriter>(
+        m_folders.recoveryFolder(), *m_surface, *this,
+        RecoveryWriter::Hooks{[this] { return m_changes->documentTime(); }, [this](const QString &error) {
+                                  askUser(this, QStringLiteral("Recovery copies of unsaved changes cannot be written: ") + error
+                                                    + QStringLiteral("\n\nThe document itself is untouched."),
+                                          QString::fromLatin1(Title), QMessageBox::Ok, QMessageBox::Warning);
+                              }});
     m_outsideChanges = std::make_unique<OutsideChanges>(*m_changes, *this, *m_surface, settings, this,
                                                         MainWindowHooks::outsideChanges(*this));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -214,6 +222,17 @@ void frmMain::ToggleLineNumbers()
 {
     m_chrome->toggleLineNumbers();
     settingsChanged = true;
+}
+
+void frmMain::RecoverDocument(const QString &file, const RecoveryRecord &record)
+{
+    m_documents->Recover(record);
+    if (const auto error = m_recovery->adopt(file))
+        showHint(*error);
+    if (!record.fileStamp.isEmpty()) {
+        m_changes->recordDocumentTime(record.fileStamp);
+        runFocusChecks();
+    }
 }
 
 void frmMain::RevertToSaved()
@@ -374,6 +393,7 @@ void frmMain::surfaceChange()
 {
     m_history->noteChange();
     m_highlighter->noteChange();
+    m_recovery->noteChange();
     m_commands->scheduleRefresh();
     if (isLoading || !surface().isVisible())
         return;
@@ -570,5 +590,6 @@ void frmMain::closeEvent(QCloseEvent *event)
     if (settingsChanged || !QFileInfo::exists(m_store.settingsPath()))
         SaveMySettings();
     openFiles.UnregisterOpenFile(strfilename);
+    m_recovery->finish();
     event->accept();
 }

@@ -7,6 +7,8 @@
 #include "FileIO.h"
 #include "Launcher.h"
 #include "Prompter.h"
+#include "RecoveryOffer.h"
+#include "RecoveryWriter.h"
 #include "SingleInstance.h"
 #include "ViewerWindows.h"
 #include "WindowPlacement.h"
@@ -230,6 +232,29 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
     return result;
 }
 
+void offerRecovery(frmMain &window, const QString &recoveryFile)
+{
+    RecoveryStore &store = window.recovery().store();
+    if (!recoveryFile.isEmpty()) {
+        // Started by the window that asked: this copy alone is ours to show.
+        if (!store.claim(recoveryFile))
+            return;
+        auto read = RecoveryStore::read(recoveryFile);
+        if (const auto *record = std::get_if<RecoveryRecord>(&read))
+            window.RecoverDocument(recoveryFile, *record);
+        else
+            askUser(&window, RecoveryOffer::damagedReport({{recoveryFile, std::get<QString>(read)}}), kTitle,
+                    QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    const bool windowFree = window.isUntitled() && window.isDocumentSaved && window.surface().textLength() == 0;
+    RecoveryOffer::Hooks hooks;
+    if (windowFree)
+        hooks.restoreHere = [&window](const RecoveryStore::Orphan &orphan) { window.RecoverDocument(orphan.file, orphan.record); };
+    hooks.startElsewhere = [](const QString &file) { return Launcher::startRecoveryInstance(file); };
+    RecoveryOffer::run(store, &window, hooks);
+}
+
 void followDocumentPath(frmMain &window, SingleInstance &instance)
 {
     // Every change of the document path re-captions the window.
@@ -240,6 +265,7 @@ void followDocumentPath(frmMain &window, SingleInstance &instance)
 int Main(QApplication &app, const QStringList &arguments)
 {
     const bool forwarded = Launcher::takeForwardedMark();
+    const QString recoveryFile = Launcher::takeRecoveryFile();
     DesktopIntegration::prepareApplication();
     WindowPlacement::keepWindowsOnScreen();
     const AppFolders folders = AppFolders::forThisProcess();
@@ -251,8 +277,9 @@ int Main(QApplication &app, const QStringList &arguments)
     try {
         window = std::make_unique<frmMain>(folders);
         instance = std::make_unique<SingleInstance>(window.get());
-        if (StartUp(*window, *instance, files, forwarded) != StartUpResult::WindowShown)
+        if (StartUp(*window, *instance, files, forwarded || !recoveryFile.isEmpty()) != StartUpResult::WindowShown)
             return 0;
+        offerRecovery(*window, recoveryFile);
         window->viewers().ShowTipAtStartUp();
     } catch (const std::exception &error) {
         // Going on is only possible when the window itself was built.

@@ -1,0 +1,70 @@
+#include "RecoveryOffer.h"
+
+#include "DocumentState.h"
+#include "Prompter.h"
+
+#include <QStringList>
+
+namespace {
+const QString kTitle = QStringLiteral("Orvane");
+} // namespace
+
+QString RecoveryOffer::question(const QList<RecoveryStore::Orphan> &orphans)
+{
+    QStringList names;
+    for (const auto &orphan : orphans)
+        names << orphan.record.path + QStringLiteral(" (") + orphan.record.written + QLatin1Char(')');
+    return QStringLiteral("Orvane was closed without saving changes to:\n\n") + names.join(QLatin1Char('\n'))
+        + QStringLiteral("\n\nRecover them?");
+}
+
+QString RecoveryOffer::damagedReport(const QList<RecoveryStore::Damaged> &damaged)
+{
+    QStringList lines;
+    for (const auto &copy : damaged)
+        lines << copy.file + QStringLiteral(": ") + copy.problem;
+    return QStringLiteral("These recovery copies are damaged and were not loaded; they are kept as they are:\n\n")
+        + lines.join(QLatin1Char('\n'));
+}
+
+RecoveryOffer::Answer RecoveryOffer::run(RecoveryStore &store, QWidget *owner, const Hooks &hooks)
+{
+    const RecoveryStore::Found found = store.claimOrphans();
+    if (!found.damaged.isEmpty())
+        askUser(owner, damagedReport(found.damaged), kTitle, QMessageBox::Ok, QMessageBox::Warning);
+    if (found.orphans.isEmpty())
+        return Answer::Nothing;
+    const auto answer = askUser(owner, question(found.orphans), kTitle,
+                                Prompter::ButtonCaptions{{QMessageBox::Yes, QStringLiteral("&Recover")},
+                                                         {QMessageBox::Discard, QStringLiteral("&Discard")},
+                                                         {QMessageBox::No, QStringLiteral("&Later")}},
+                                QMessageBox::Question);
+    if (answer == QMessageBox::Discard
+        && askUser(owner, QStringLiteral("Discard the unsaved changes to these documents? They cannot be recovered afterwards."),
+                   kTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
+            == QMessageBox::Yes) {
+        for (const auto &orphan : found.orphans)
+            store.discard(orphan.file);
+        return Answer::Discard;
+    }
+    if (answer != QMessageBox::Yes) {
+        // Held until this window ends, so no other window of this session asks again.
+        return Answer::Later;
+    }
+    bool here = bool(hooks.restoreHere);
+    for (const auto &orphan : found.orphans) {
+        if (here) {
+            here = false;
+            hooks.restoreHere(orphan);
+            continue;
+        }
+        // The new window claims the copy itself.
+        store.release(orphan.file);
+        if (!hooks.startElsewhere(orphan.file)) {
+            store.claim(orphan.file);
+            askUser(owner, QStringLiteral("Couldn't start a new window for ") + orphan.record.path, QStringLiteral("Error"),
+                    QMessageBox::Ok, QMessageBox::Critical);
+        }
+    }
+    return Answer::Recover;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "RecoveryStore.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The question a starting window asks about the copies that a window ended without saving left
+// behind, and what its answer does with them.
+class RecoveryOffer {
+public:
+    enum class Answer { Nothing, Recover, Discard, Later };
+
+    struct Hooks {
+        // Shows one copy in this window; null when this window keeps its own document.
+        std::function<void(const RecoveryStore::Orphan &)> restoreHere;
+        // Starts another window for the copy; false when it could not be started.
+        std::function<bool(const QString &file)> startElsewhere;
+    };
+
+    static QString question(const QList<RecoveryStore::Orphan> &orphans);
+    static QString damagedReport(const QList<RecoveryStore::Damaged> &damaged);
+
+    // Asks once about every copy whose window is gone; damaged copies are reported and kept.
+    static Answer run(RecoveryStore &store, QWidget *owner, const Hooks &hooks);
+};

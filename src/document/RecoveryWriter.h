@@ -1,0 +1,66 @@
+#pragma once
+
+#include "RecoveryStore.h"
+
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <functional>
+
+class EditorSurface;
+struct DocumentState;
+
+// Keeps a recovery copy of the window's document while it has unsaved changes: written a moment
+// after typing pauses, and now and then while it goes on, on a worker thread, so no key waits.
+class RecoveryWriter : public QObject {
+    Q_OBJECT
+public:
+    struct Timing {
+        int pauseMs = 2000;      // after the last change
+        int longestMs = 30000;   // at the latest while changes go on
+    };
+    struct Hooks {
+        // The file's stamp as the document last knew it.
+        std::function<QString()> fileStamp;
+        // Told once when a copy cannot be written.
+        std::function<void(const QString &error)> failed;
+    };
+
+    RecoveryWriter(const QString &folder, EditorSurface &surface, const DocumentState &state, Hooks hooks,
+                   QObject *parent = nullptr);
+    ~RecoveryWriter() override;
+
+    void setTiming(Timing timing);
+    RecoveryStore &store() { return m_store; }
+
+    // Every change of the text.
+    void noteChange();
+    // The document equals its file again (saved, reverted, reloaded) or is gone (closed): no copy.
+    void documentSettled();
+    // Writes the copy now (when the document has unsaved changes).
+    void writeNow();
+    // Waits until every write handed to the worker is on the disk or given up.
+    void waitForWrites();
+    // A clean end: the copy is removed.
+    void finish();
+    // The copy this window now keeps is the recovered one: it stays until the document settles.
+    std::optional<QString> adopt(const QString &file);
+
+private:
+    void dueNow();
+    void written(const std::optional<QString> &error);
+    void removeCopy();
+
+    RecoveryStore m_store;
+    EditorSurface &m_surface;
+    const DocumentState &m_state;
+    Hooks m_hooks;
+    QTimer m_pause;
+    QTimer m_longest;
+    QThreadPool m_worker;
+    bool m_writing = false;
+    bool m_again = false;
+    bool m_hasCopy = false;
+    bool m_toldFailure = false;
+};
