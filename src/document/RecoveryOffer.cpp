@@ -3,6 +3,7 @@
 #include "DocumentState.h"
 #include "Prompter.h"
 
+#include <QDateTime>
 #include <QStringList>
 
 namespace {
@@ -13,7 +14,9 @@ QString RecoveryOffer::question(const QList<RecoveryStore::Orphan> &orphans)
 {
     QStringList names;
     for (const auto &orphan : orphans)
-        names << orphan.record.path + QStringLiteral(" (") + orphan.record.written + QLatin1Char(')');
+        names << orphan.record.path + QStringLiteral(" (")
+                + QDateTime::fromString(orphan.record.written, Qt::ISODateWithMs).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+                + QLatin1Char(')');
     return QStringLiteral("Orvane was closed without saving changes to:\n\n") + names.join(QLatin1Char('\n'))
         + QStringLiteral("\n\nRecover them?");
 }
