@@ -1,0 +1,216 @@
+#include "RecoveryStore.h"
+#include "TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+// The built program on a display of its own (Xvfb), driven by real key presses (xdotool), in a
+// scratch home, so its settings and recovery copies are the test's own.
+class Session {
+public:
+    Session()
+    {
+        m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                             QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                                             QStringLiteral("tcp")});
+        for (QDeadlineTimer deadline(20000); !deadline.hasExpired() && !m_xvfb.canReadLine();)
+            m_xvfb.waitForReadyRead(200);
+        const QByteArray display = m_xvfb.readLine().trimmed();
+        if (display.isEmpty())
+            return;
+        const QString bin = qEnvironmentVariable("ORVANE_BIN", TestSupport::appDir() + QStringLiteral("/orvane"));
+        const QDir from = QFileInfo(bin).absoluteDir();
+        QDir(m_dir.path()).mkpath(QStringLiteral("bin"));
+        for (const QString &file : from.entryList({"orvane", "libpalisade.so*"}, QDir::Files))
+            QFile::copy(from.filePath(file), m_dir.filePath(QStringLiteral("bin/") + file));
+        QDir(m_dir.path()).mkpath(QStringLiteral("home/config/orvane"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("docs"));
+        QFile settings(m_dir.filePath(QStringLiteral("home/config/orvane/settings.ini")));
+        if (settings.open(QIODevice::WriteOnly))
+            settings.write("ShowTip=0\r\n");
+        m_environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        m_environment.remove(QStringLiteral("ORVANE_FORWARDED"));
+        m_environment.remove(QStringLiteral("ORVANE_RECOVER"));
+        m_environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display));
+        m_environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("home/config")));
+        m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("home/data")));
+        m_environment.insert(QStringLiteral("XDG_STATE_HOME"), m_dir.filePath(QStringLiteral("home/state")));
+        m_ready = QFileInfo(m_dir.filePath(QStringLiteral("bin/orvane"))).isExecutable();
+    }
+    ~Session()
+    {
+        for (const qint64 pid : m_windows)
+            ::kill(pid_t(pid), SIGKILL);
+        for (QProcess *process : m_processes) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+        qDeleteAll(m_processes);
+        m_xvfb.kill();
+        m_xvfb.waitForFinished(5000);
+    }
+    bool ready() const { return m_ready; }
+    QString docs() const { return m_dir.filePath(QStringLiteral("docs")); }
+    QString recoveryFolder() const { return m_dir.filePath(QStringLiteral("home/state/orvane/recovery")); }
+
+    QProcess *start(const QStringList &arguments = {})
+    {
+        auto *process = new QProcess;
+        m_processes << process;
+        process->setProcessEnvironment(m_environment);
+        process->setWorkingDirectory(docs());
+        process->start(m_dir.filePath(QStringLiteral("bin/orvane")), arguments);
+        process->waitForStarted(5000);
+        return process;
+    }
+
+    QString xdotool(const QStringList &arguments) const
+    {
+        QProcess tool;
+        tool.setProcessEnvironment(m_environment);
+        tool.start(QStringLiteral("xdotool"), arguments);
+        tool.waitForFinished(10000);
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    }
+    // A window with exactly this caption (xdotool's own search ignores letter case).
+    QString windowNamed(const QString &caption) const
+    {
+        const QString pattern = QLatin1Char('^') + QRegularExpression::escape(caption) + QLatin1Char('$');
+        const QStringList ids = xdotool({QStringLiteral("search"), QStringLiteral("--name"), pattern}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &id : ids)
+            if (xdotool({QStringLiteral("getwindowname"), id}) == caption)
+                return id;
+        return {};
+    }
+    // The first window whose whole caption matches, within 20 s; empty when none came.
+    QString waitForWindow(const QString &caption)
+    {
+        for (QDeadlineTimer deadline(20000); !deadline.hasExpired(); QThread::msleep(100)) {
+            const QString found = windowNamed(caption);
+            if (!found.isEmpty()) {
+                m_windows << xdotool({QStringLiteral("getwindowpid"), found}).toLongLong();
+                return found;
+            }
+        }
+        return {};
+    }
+    bool hasWindow(const QString &caption) const { return !windowNamed(caption).isEmpty(); }
+    void typeInto(const QString &window, const QString &text) const
+    {
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+End")});
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+    }
+    void press(const QString &window, const QString &keys) const
+    {
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        xdotool({QStringLiteral("key"), keys});
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_xvfb;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+    QList<QProcess *> m_processes;
+    QList<qint64> m_windows;
+    bool m_ready = false;
+};
+
+QList<RecoveryRecord> copiesIn(const QString &folder)
+{
+    QList<RecoveryRecord> records;
+    for (const QFileInfo &entry : QDir(folder).entryInfoList({QStringLiteral("*.recovery")}, QDir::Files, QDir::Name)) {
+        auto read = RecoveryStore::read(entry.filePath());
+        if (auto *record = std::get_if<RecoveryRecord>(&read))
+            records << *record;
+    }
+    return records;
+}
+
+} // namespace
+
+class TestCrashRecovery : public QObject {
+    Q_OBJECT
+
+private slots:
+    void typedTextSurvivesAKill();
+};
+
+void TestCrashRecovery::typedTextSurvivesAKill()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("needs Xvfb and xdotool");
+    Session session;
+    if (!session.ready())
+        QSKIP("no display or no built program");
+    const QByteArray onDisk = "first line\n";
+    const QString path = session.docs() + QStringLiteral("/a.txt");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(onDisk);
+    }
+    const QString docsCaption = QStringLiteral("a.txt @ ") + session.docs() + QStringLiteral(" - Orvane");
+
+    QProcess *namedWindow = session.start({QStringLiteral("a.txt")});
+    const QString first = session.waitForWindow(docsCaption);
+    QVERIFY(!first.isEmpty());
+    session.typeInto(first, QStringLiteral("typed into a file 42"));
+    QProcess *untitledWindow = session.start();
+    const QString second = session.waitForWindow(QStringLiteral("Untitled - Orvane"));
+    QVERIFY(!second.isEmpty());
+    session.typeInto(second, QStringLiteral("typed into Untitled 7"));
+    QTest::qWait(3000);
+
+    // A window started while they run asks nothing: their copies are theirs.
+    QProcess *third = session.start();
+    QTRY_COMPARE_WITH_TIMEOUT(third->state(), QProcess::Running, 5000);
+    QTest::qWait(1500);
+    QVERIFY2(!session.hasWindow(QStringLiteral("Orvane")), "a window of a running session asked about its copies");
+    third->kill();
+
+    namedWindow->kill();
+    untitledWindow->kill();
+    QVERIFY(namedWindow->waitForFinished(5000) && untitledWindow->waitForFinished(5000));
+    QCOMPARE(TestSupport::readFile(path), onDisk);
+
+    session.start();
+    const QString question = session.waitForWindow(QStringLiteral("Orvane"));
+    QVERIFY2(!question.isEmpty(), "the start after the kill asked nothing");
+    session.press(question, QStringLiteral("Return"));    // Recover
+    const QString recoveredNamed = session.waitForWindow(QStringLiteral("a.txt* @ ") + session.docs()
+                                                         + QStringLiteral(" - Orvane [NOT SAVED]"));
+    const QString recoveredUntitled = session.waitForWindow(QStringLiteral("Untitled* - Orvane [NOT SAVED]"));
+    QVERIFY2(!recoveredNamed.isEmpty(), "the named document came back saved or not at all");
+    QVERIFY2(!recoveredUntitled.isEmpty(), "the Untitled document came back saved or not at all");
+    QCOMPARE(TestSupport::readFile(path), onDisk);
+
+    // The recovered windows keep copies of what they show.
+    QTest::qWait(3000);
+    QStringList texts;
+    for (const RecoveryRecord &record : copiesIn(session.recoveryFolder()))
+        texts << record.path + QLatin1Char('=') + QString::fromUtf8(record.text);
+    texts.sort();
+    QCOMPARE(texts, QStringList({path + QStringLiteral("=first line\r\ntyped into a file 42"),
+                                 QStringLiteral("Untitled=typed into Untitled 7")}));
+
+    // Saving writes exactly what the window shows; a saved document keeps no copy.
+    session.press(recoveredNamed, QStringLiteral("ctrl+s"));
+    QTRY_COMPARE_WITH_TIMEOUT(TestSupport::readFile(path), QByteArray("first line\ntyped into a file 42"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(copiesIn(session.recoveryFolder()).size(), 1, 10000);
+}
+
+QTEST_GUILESS_MAIN(TestCrashRecovery)
+#include "tst_crashrecovery.moc"
