@@ -199,6 +199,14 @@ RecoveryStore::Found RecoveryStore::claimOrphans()
         found.damaged.append({kept, std::get<QString>(result)});
         release(file);
     }
+    // A window that ended after its copy was removed leaves only its lock: taking it over and
+    // letting it go clears it away.
+    const QString lockSuffix = QLatin1String(Suffix) + QStringLiteral(".lock");
+    for (const QFileInfo &entry : dir.entryInfoList({QStringLiteral("*") + lockSuffix}, QDir::Files)) {
+        const QString file = entry.filePath().chopped(5);
+        if (!QFileInfo::exists(file) && !m_locks.count(file) && file != m_own)
+            tryLock(file);
+    }
     return found;
 }
 

@@ -8,6 +8,10 @@
 
 #include <future>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 RecoveryWriter::RecoveryWriter(const QString &folder, EditorSurface &surface, const DocumentState &state, Hooks hooks,
                                QObject *parent)
     : QObject(parent)
@@ -89,6 +93,8 @@ void RecoveryWriter::dueNow()
     m_writing = true;
     m_hasCopy = true;
     m_worker.start([this, file, record = std::move(record), text]() mutable {
+        // Hashing and writing 50 MB must not take the processor from the window's thread.
+        ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 10);
         record.text = text.get();
         const std::optional<QString> error = RecoveryStore::write(file, record);
         QMetaObject::invokeMethod(this, [this, error] { written(error); }, Qt::QueuedConnection);

@@ -1,5 +1,9 @@
+#include "ChangeDetector.h"
 #include "RecoveryStore.h"
+#include "RecoveryWriter.h"
 #include "TestSupport.h"
+#include "ScintillaView.h"
+#include "frmMain.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -145,7 +149,72 @@ class TestCrashRecovery : public QObject {
 
 private slots:
     void typedTextSurvivesAKill();
+    void closingKeepsNoCopy();
+    void recoveredFileChangedSinceIsTold();
 };
+
+void TestCrashRecovery::closingKeepsNoCopy()
+{
+    QTemporaryDir app;
+    TestSupport::PrompterGuard prompter;
+    const QString recovery = app.filePath(QStringLiteral("recovery"));
+    {
+        frmMain window(app.path());
+        window.show();
+        QTest::keyClicks(window.txtText(), QStringLiteral("abc"));
+        window.recovery().writeNow();
+        window.recovery().waitForWrites();
+        QCOMPARE(copiesIn(recovery).size(), 1);
+        QCOMPARE(copiesIn(recovery)[0].text, QByteArray("abc"));
+        // File > Close, not saving.
+        prompter->answers = {QMessageBox::No};
+        window.FileClose(true);
+        window.recovery().waitForWrites();
+        QVERIFY(copiesIn(recovery).isEmpty());
+
+        QTest::keyClicks(window.txtText(), QStringLiteral("def"));
+        window.recovery().writeNow();
+        window.recovery().waitForWrites();
+        QCOMPARE(copiesIn(recovery).size(), 1);
+        prompter->answers = {QMessageBox::No};
+        QVERIFY(window.close());
+    }
+    QVERIFY2(copiesIn(recovery).isEmpty(), "closing the window left a recovery copy");
+    QVERIFY(QDir(recovery).entryList(QDir::Files).isEmpty());
+}
+
+void TestCrashRecovery::recoveredFileChangedSinceIsTold()
+{
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    TestSupport::PrompterGuard prompter;
+    const QString path = TestSupport::writeFile(docs, QStringLiteral("a.txt"), "changed by another program\n");
+    const QString copy = app.filePath(QStringLiteral("old.recovery"));
+    RecoveryRecord record;
+    record.path = path;
+    record.isUnix = false;
+    record.caret = 3;
+    record.fileStamp = QStringLiteral("1.000000000/5");    // the file as the lost window knew it
+    record.text = "mine\r\nunsaved";
+    QCOMPARE(RecoveryStore::write(copy, record), std::nullopt);
+
+    frmMain window(app.path());
+    QVERIFY(window.recovery().store().claim(copy));
+    prompter->answers = {QMessageBox::No};   // keep the recovered text
+    window.RecoverDocument(copy, record);
+    QCOMPARE(prompter->asked.size(), 1);
+    QCOMPARE(prompter->asked[0].text, ChangeDetector::changedMessage(path));
+    QCOMPARE(window.surface().textUtf8(), QByteArray("mine\r\nunsaved"));
+    QCOMPARE(window.surface().selStart(), 3);
+    QVERIFY(!window.isDocumentSaved);
+    QVERIFY(!window.isUnix);
+    QVERIFY(window.windowTitle().endsWith(QStringLiteral("[NOT SAVED]")));
+    QCOMPARE(TestSupport::readFile(path), QByteArray("changed by another program\n"));
+    // The copy is this window's now, kept until the document is saved.
+    QVERIFY(!QFile::exists(copy));
+    QVERIFY(QFile::exists(window.recovery().store().ownFile()));
+    window.isDocumentSaved = true;
+}
 
 void TestCrashRecovery::typedTextSurvivesAKill()
 {
@@ -212,5 +281,5 @@ void TestCrashRecovery::typedTextSurvivesAKill()
     QTRY_COMPARE_WITH_TIMEOUT(copiesIn(session.recoveryFolder()).size(), 1, 10000);
 }
 
-QTEST_GUILESS_MAIN(TestCrashRecovery)
+QTEST_MAIN(TestCrashRecovery)
 #include "tst_crashrecovery.moc"

@@ -37,9 +37,10 @@ RecoveryRecord sampleRecord()
 void writeDeadLock(const QString &file)
 {
     QProcess ended;
-    ended.start(QStringLiteral("true"));
-    QVERIFY(ended.waitForFinished());
+    ended.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
+    QVERIFY(ended.waitForStarted());
     const qint64 pid = ended.processId();
+    QVERIFY(ended.waitForFinished());
     QFile lock(file + QStringLiteral(".lock"));
     QVERIFY(lock.open(QIODevice::WriteOnly));
     lock.write(QByteArray::number(pid) + "\norvane\n" + QSysInfo::machineHostName().toUtf8() + "\n");
@@ -137,6 +138,8 @@ void TestRecovery::onlyCopiesOfEndedWindowsAreOffered()
     const QString damaged = folder + QStringLiteral("/3-c.recovery");
     QCOMPARE(FileIO::writeAtomically(damaged, RecoveryStore::encode(sampleRecord()).chopped(2)), std::nullopt);
     writeDeadLock(damaged);
+    const QString lonely = folder + QStringLiteral("/4-d.recovery");
+    writeDeadLock(lonely);
     // Oldest first.
     makeOlder(killed);
 
@@ -149,6 +152,8 @@ void TestRecovery::onlyCopiesOfEndedWindowsAreOffered()
     QCOMPARE(found.damaged.size(), 1);
     QCOMPARE(found.damaged[0].file, damaged + QStringLiteral(".damaged"));
     QVERIFY(QFile::exists(damaged + QStringLiteral(".damaged")));
+    QVERIFY2(!QFile::exists(lonely + QStringLiteral(".lock")), "the lock of an ended window without a copy stayed");
+    QVERIFY(QFile::exists(running.ownFile() + QStringLiteral(".lock")));
 
     // Claimed: a second window starting now offers nothing, not even the damaged copy again.
     RecoveryStore second(folder);
