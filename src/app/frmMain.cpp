@@ -405,6 +405,7 @@ void frmMain::surfaceChange()
 
 void frmMain::surfaceSelectionChanged()
 {
+    m_recovery->noteCaret();
     updateXY();
 }
 

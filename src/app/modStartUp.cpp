@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -232,6 +233,23 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
     return result;
 }
 
+namespace {
+
+// A copy comes back unsaved; a window that had no unsaved changes gets its file again.
+void showOrphan(frmMain &window, const RecoveryStore::Orphan &orphan)
+{
+    if (!orphan.windowOnly) {
+        window.RecoverDocument(orphan.file, orphan.record);
+        return;
+    }
+    window.ReadFile(orphan.record.path, false);
+    window.surface().setSelStart(std::clamp(orphan.record.caret, 0, window.surface().textLength()));
+    window.updateXY();
+    window.recovery().store().discard(orphan.file);
+}
+
+} // namespace
+
 void offerRecovery(frmMain &window, const QString &recoveryFile)
 {
     RecoveryStore &store = window.recovery().store();
@@ -239,9 +257,10 @@ void offerRecovery(frmMain &window, const QString &recoveryFile)
         // Started by the window that asked: this copy alone is ours to show.
         if (!store.claim(recoveryFile))
             return;
-        auto read = RecoveryStore::read(recoveryFile);
-        if (const auto *record = std::get_if<RecoveryRecord>(&read))
-            window.RecoverDocument(recoveryFile, *record);
+        const bool windowOnly = !QFile::exists(recoveryFile);
+        auto read = RecoveryStore::read(windowOnly ? RecoveryStore::windowFileOf(recoveryFile) : recoveryFile);
+        if (auto *record = std::get_if<RecoveryRecord>(&read))
+            showOrphan(window, {recoveryFile, std::move(*record), windowOnly});
         else
             askUser(&window, RecoveryOffer::damagedReport({{recoveryFile, std::get<QString>(read)}}), kTitle,
                     QMessageBox::Ok, QMessageBox::Warning);
@@ -250,7 +269,7 @@ void offerRecovery(frmMain &window, const QString &recoveryFile)
     const bool windowFree = window.isUntitled() && window.isDocumentSaved && window.surface().textLength() == 0;
     RecoveryOffer::Hooks hooks;
     if (windowFree)
-        hooks.restoreHere = [&window](const RecoveryStore::Orphan &orphan) { window.RecoverDocument(orphan.file, orphan.record); };
+        hooks.restoreHere = [&window](const RecoveryStore::Orphan &orphan) { showOrphan(window, orphan); };
     hooks.startElsewhere = [](const QString &file) { return Launcher::startRecoveryInstance(file); };
     RecoveryOffer::run(store, &window, hooks);
 }

@@ -2,6 +2,7 @@
 
 #include "DocumentState.h"
 #include "Prompter.h"
+#include "TextCodec.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -30,23 +31,61 @@ QString RecoveryOffer::damagedReport(const QList<RecoveryStore::Damaged> &damage
         + lines.join(QLatin1Char('\n'));
 }
 
+QString RecoveryOffer::reopenList(const QList<RecoveryStore::Orphan> &windows)
+{
+    QStringList names;
+    for (const auto &window : windows)
+        names << window.record.path;
+    return names.join(QLatin1Char('\n'));
+}
+
 RecoveryOffer::Answer RecoveryOffer::run(RecoveryStore &store, QWidget *owner, const Hooks &hooks)
 {
     const RecoveryStore::Found found = store.claimOrphans();
     if (!found.damaged.isEmpty())
         askUser(owner, damagedReport(found.damaged), kTitle, QMessageBox::Ok, QMessageBox::Warning);
-    if (found.orphans.isEmpty())
+    // A file shown once is enough: a recovered copy already brings its window back.
+    QList<RecoveryStore::Orphan> windows;
+    QStringList shown;
+    for (const auto &orphan : found.orphans)
+        shown << orphan.record.path;
+    for (const auto &window : found.windows) {
+        if (shown.contains(window.record.path) || !FileExists(window.record.path)) {
+            store.discard(window.file);
+            continue;
+        }
+        shown << window.record.path;
+        windows << window;
+    }
+    const QList<RecoveryStore::Orphan> all = found.orphans + windows;
+    if (all.isEmpty())
         return Answer::Nothing;
-    const auto answer = askUser(owner, question(found.orphans), kTitle,
-                                Prompter::ButtonCaptions{{QMessageBox::Yes, QStringLiteral("&Recover")},
-                                                         {QMessageBox::Discard, QStringLiteral("&Discard")},
-                                                         {QMessageBox::No, QStringLiteral("&Later")}},
-                                QMessageBox::Question);
-    if (answer == QMessageBox::Discard
-        && askUser(owner, QStringLiteral("Discard the unsaved changes to these documents? They cannot be recovered afterwards."),
-                   kTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
-            == QMessageBox::Yes) {
-        for (const auto &orphan : found.orphans)
+
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    if (found.orphans.isEmpty()) {
+        answer = askUser(owner,
+                         QStringLiteral("Orvane was closed while these files were open:\n\n") + reopenList(windows)
+                             + QStringLiteral("\n\nOpen them again?"),
+                         kTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
+        if (answer == QMessageBox::No)
+            answer = QMessageBox::Discard;
+    } else {
+        QString text = question(found.orphans);
+        if (!windows.isEmpty())
+            text += QStringLiteral("\n\nRecover also opens again the files that were open:\n\n") + reopenList(windows);
+        answer = askUser(owner, text, kTitle,
+                         Prompter::ButtonCaptions{{QMessageBox::Yes, QStringLiteral("&Recover")},
+                                                  {QMessageBox::Discard, QStringLiteral("&Discard")},
+                                                  {QMessageBox::No, QStringLiteral("&Later")}},
+                         QMessageBox::Question);
+        if (answer == QMessageBox::Discard
+            && askUser(owner, QStringLiteral("Discard the unsaved changes to these documents? They cannot be recovered afterwards."),
+                       kTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
+                != QMessageBox::Yes)
+            answer = QMessageBox::No;
+    }
+    if (answer == QMessageBox::Discard) {
+        for (const auto &orphan : all)
             store.discard(orphan.file);
         return Answer::Discard;
     }
@@ -55,7 +94,7 @@ RecoveryOffer::Answer RecoveryOffer::run(RecoveryStore &store, QWidget *owner, c
         return Answer::Later;
     }
     bool here = bool(hooks.restoreHere);
-    for (const auto &orphan : found.orphans) {
+    for (const auto &orphan : all) {
         if (here) {
             here = false;
             hooks.restoreHere(orphan);

@@ -9,7 +9,7 @@
 class QWidget;
 
 // The question a starting window asks about the copies that a window ended without saving left
-// behind, and what its answer does with them.
+// behind and the files that windows which ended so showed, and what its answer does with them.
 class RecoveryOffer {
 public:
     enum class Answer { Nothing, Recover, Discard, Later };
@@ -22,6 +22,7 @@ public:
     };
 
     static QString question(const QList<RecoveryStore::Orphan> &orphans);
+    static QString reopenList(const QList<RecoveryStore::Orphan> &windows);
     static QString damagedReport(const QList<RecoveryStore::Damaged> &damaged);
 
     // Asks once about every copy whose window is gone; damaged copies are reported and kept.

@@ -196,16 +196,22 @@ RecoveryStore::Found RecoveryStore::claimOrphans()
             kept = file + QStringLiteral(".damaged") + QString::number(n);
         if (!QFile::rename(file, kept))
             kept = file;
+        QFile::remove(windowFileOf(file));
         found.damaged.append({kept, std::get<QString>(result)});
         release(file);
     }
-    // A window that ended after its copy was removed leaves only its lock: taking it over and
-    // letting it go clears it away.
+    // A window that ended without unsaved changes leaves its lock and the record of its file;
+    // a lock alone is cleared away.
     const QString lockSuffix = QLatin1String(Suffix) + QStringLiteral(".lock");
-    for (const QFileInfo &entry : dir.entryInfoList({QStringLiteral("*") + lockSuffix}, QDir::Files)) {
+    for (const QFileInfo &entry : dir.entryInfoList({QStringLiteral("*") + lockSuffix}, QDir::Files, QDir::Time | QDir::Reversed)) {
         const QString file = entry.filePath().chopped(5);
-        if (!QFileInfo::exists(file) && !m_locks.count(file) && file != m_own)
-            tryLock(file);
+        if (QFileInfo::exists(file) || m_locks.count(file) || file == m_own || !claim(file))
+            continue;
+        auto record = read(windowFileOf(file));
+        if (auto *window = std::get_if<RecoveryRecord>(&record))
+            found.windows.append({file, std::move(*window), true});
+        else
+            discard(file);
     }
     return found;
 }
@@ -232,6 +238,7 @@ void RecoveryStore::discard(const QString &file)
     if (!m_locks.count(file))
         return;
     QFile::remove(file);
+    QFile::remove(windowFileOf(file));
     release(file);
 }
 
@@ -244,6 +251,7 @@ std::optional<QString> RecoveryStore::adopt(const QString &file)
         return QStringLiteral("%1 is held by another window").arg(file);
     if (::rename(FileIO::encodePath(file).constData(), FileIO::encodePath(own).constData()) != 0)
         return QStringLiteral("Couldn't move %1: %2").arg(file, QString::fromLocal8Bit(std::strerror(errno)));
+    QFile::remove(windowFileOf(file));
     release(file);
     return std::nullopt;
 }

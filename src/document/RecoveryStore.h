@@ -49,10 +49,14 @@ public:
     static std::optional<QString> write(const QString &file, const RecoveryRecord &record);
     static std::variant<RecoveryRecord, QString> read(const QString &file);
     static void removeFile(const QString &file);
+    // Beside each copy (or its lock alone): the window's file and caret, with no text, so the
+    // windows that were open come back after a crash too.
+    static QString windowFileOf(const QString &file) { return file + QStringLiteral(".window"); }
 
     struct Orphan {
         QString file;
         RecoveryRecord record;
+        bool windowOnly = false;   // a window whose document had no unsaved changes: reopen its file
     };
     struct Damaged {
         QString file;      // where it is kept now
@@ -60,6 +64,7 @@ public:
     };
     struct Found {
         QList<Orphan> orphans;
+        QList<Orphan> windows;
         QList<Damaged> damaged;
     };
     // The copies whose process is no longer running, oldest first. Each is claimed (locked by this
@@ -69,7 +74,7 @@ public:
     bool claim(const QString &file);
     // Lets another process claim the copy.
     void release(const QString &file);
-    // Removes a claimed copy for good.
+    // Removes a claimed copy (and its window record) for good.
     void discard(const QString &file);
     // Moves a claimed copy into this process's own file, so it stays guarded until it is replaced.
     std::optional<QString> adopt(const QString &file);

@@ -47,12 +47,21 @@ void RecoveryWriter::noteChange()
         m_longest.start();
 }
 
+void RecoveryWriter::noteCaret()
+{
+    if (!m_pause.isActive())
+        m_pause.start();
+}
+
 void RecoveryWriter::documentSettled()
 {
     m_pause.stop();
     m_longest.stop();
     m_again = false;
     removeCopy();
+    // The window's record follows the new file (or its absence) when things rest.
+    if (!m_finished)
+        m_pause.start();
 }
 
 void RecoveryWriter::writeNow()
@@ -62,11 +71,38 @@ void RecoveryWriter::writeNow()
     dueNow();
 }
 
+void RecoveryWriter::recordWindow()
+{
+    const QString path = m_state.isUntitled() ? QString() : m_state.strfilename;
+    const int caret = m_surface.selStart();
+    if (path == m_windowPath && caret == m_windowCaret)
+        return;
+    const QString file = m_store.ownFile();
+    if (file.isEmpty())
+        return;
+    m_windowPath = path;
+    m_windowCaret = caret;
+    const QString target = RecoveryStore::windowFileOf(file);
+    if (path.isEmpty()) {
+        m_worker.start([target] { RecoveryStore::removeFile(target); });
+        return;
+    }
+    RecoveryRecord record;
+    record.path = path;
+    record.caret = caret;
+    record.written = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    // Losing one of these loses no text: a failure is not told.
+    m_worker.start([target, record] { RecoveryStore::write(target, record); });
+}
+
 void RecoveryWriter::dueNow()
 {
     m_pause.stop();
     m_longest.stop();
-    if (m_state.isDocumentSaved || m_state.isLoading) {
+    if (m_finished || m_state.isLoading)
+        return;
+    recordWindow();
+    if (m_state.isDocumentSaved) {
         removeCopy();
         return;
     }
@@ -132,7 +168,10 @@ void RecoveryWriter::waitForWrites()
 
 void RecoveryWriter::finish()
 {
+    m_finished = true;
     documentSettled();
+    if (m_windowCaret >= 0)
+        m_worker.start([file = RecoveryStore::windowFileOf(m_store.ownFile())] { RecoveryStore::removeFile(file); });
     m_worker.waitForDone();
 }
 

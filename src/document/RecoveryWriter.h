@@ -36,6 +36,8 @@ public:
 
     // Every change of the text.
     void noteChange();
+    // Every move of the caret: the record of the window's file and caret follows when it rests.
+    void noteCaret();
     // The document equals its file again (saved, reverted, reloaded) or is gone (closed): no copy.
     void documentSettled();
     // Writes the copy now (when the document has unsaved changes).
@@ -51,6 +53,7 @@ private:
     void dueNow();
     void written(const std::optional<QString> &error);
     void removeCopy();
+    void recordWindow();
 
     RecoveryStore m_store;
     EditorSurface &m_surface;
@@ -63,4 +66,8 @@ private:
     bool m_again = false;
     bool m_hasCopy = false;
     bool m_toldFailure = false;
+    bool m_finished = false;
+    // The file and caret last recorded for the window.
+    QString m_windowPath;
+    int m_windowCaret = -1;
 };

@@ -241,6 +241,15 @@ void TestCrashRecovery::typedTextSurvivesAKill()
     const QString second = session.waitForWindow(QStringLiteral("Untitled - Orvane"));
     QVERIFY(!second.isEmpty());
     session.typeInto(second, QStringLiteral("typed into Untitled 7"));
+    // A window without unsaved changes comes back too.
+    const QString other = session.docs() + QStringLiteral("/b.txt");
+    {
+        QFile file(other);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("saved\n");
+    }
+    QProcess *savedWindow = session.start({QStringLiteral("b.txt")});
+    QVERIFY(!session.waitForWindow(QStringLiteral("b.txt @ ") + session.docs() + QStringLiteral(" - Orvane")).isEmpty());
     QTest::qWait(3000);
 
     // A window started while they run asks nothing: their copies are theirs.
@@ -252,7 +261,8 @@ void TestCrashRecovery::typedTextSurvivesAKill()
 
     namedWindow->kill();
     untitledWindow->kill();
-    QVERIFY(namedWindow->waitForFinished(5000) && untitledWindow->waitForFinished(5000));
+    savedWindow->kill();
+    QVERIFY(namedWindow->waitForFinished(5000) && untitledWindow->waitForFinished(5000) && savedWindow->waitForFinished(5000));
     QCOMPARE(TestSupport::readFile(path), onDisk);
 
     session.start();
@@ -264,6 +274,8 @@ void TestCrashRecovery::typedTextSurvivesAKill()
     const QString recoveredUntitled = session.waitForWindow(QStringLiteral("Untitled* - Orvane [NOT SAVED]"));
     QVERIFY2(!recoveredNamed.isEmpty(), "the named document came back saved or not at all");
     QVERIFY2(!recoveredUntitled.isEmpty(), "the Untitled document came back saved or not at all");
+    QVERIFY2(!session.waitForWindow(QStringLiteral("b.txt @ ") + session.docs() + QStringLiteral(" - Orvane")).isEmpty(),
+             "the window that was open without changes did not come back");
     QCOMPARE(TestSupport::readFile(path), onDisk);
 
     // The recovered windows keep copies of what they show.

@@ -70,6 +70,7 @@ private slots:
     void writerKeepsACopyOnlyWhileUnsaved();
     void fullDiskIsToldOnce();
     void answersToTheQuestion();
+    void windowsThatWereOpenComeBack();
 };
 
 void TestRecovery::copyRoundTripsAndDamageIsRefused_data()
@@ -209,8 +210,14 @@ void TestRecovery::writerKeepsACopyOnlyWhileUnsaved()
     writer.writeNow();
     writer.waitForWrites();
     QVERIFY(QFile::exists(writer.store().ownFile()));
+    // The window's file and caret are kept beside, also once the document is saved.
+    state.isDocumentSaved = true;
+    surface.setSelStart(2);
+    writer.noteCaret();
+    QTRY_COMPARE(std::get<RecoveryRecord>(RecoveryStore::read(RecoveryStore::windowFileOf(writer.store().ownFile()))).caret, 2);
     writer.finish();
     QVERIFY2(!QFile::exists(writer.store().ownFile()), "a clean end left a recovery copy");
+    QVERIFY2(!QFile::exists(RecoveryStore::windowFileOf(writer.store().ownFile())), "a clean end left a window record");
     QVERIFY(failures.isEmpty());
 }
 
@@ -303,6 +310,44 @@ void TestRecovery::answersToTheQuestion()
         QVERIFY(filesIn(folder).filter(QRegularExpression(QStringLiteral("recovery$"))).isEmpty());
     }
     QVERIFY(prompter->answers.isEmpty());
+}
+
+void TestRecovery::windowsThatWereOpenComeBack()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("recovery"));
+    QDir().mkpath(folder);
+    const QString open = TestSupport::writeFile(dir, QStringLiteral("open.txt"), "x");
+    const auto endedWindow = [&](const QString &name, const QString &path) {
+        const QString file = folder + QLatin1Char('/') + name;
+        RecoveryRecord record;
+        record.path = path;
+        record.caret = 1;
+        QCOMPARE(RecoveryStore::write(RecoveryStore::windowFileOf(file), record), std::nullopt);
+        writeDeadLock(file);
+        return file;
+    };
+    const QString window = endedWindow(QStringLiteral("1-a.recovery"), open);
+    endedWindow(QStringLiteral("2-b.recovery"), dir.filePath(QStringLiteral("gone.txt")));
+    endedWindow(QStringLiteral("3-c.recovery"), open);
+    TestSupport::PrompterGuard prompter;
+    QList<RecoveryStore::Orphan> restored;
+    const RecoveryOffer::Hooks hooks{[&](const RecoveryStore::Orphan &orphan) { restored << orphan; },
+                                     [](const QString &) { return true; }};
+    {
+        RecoveryStore store(folder);
+        prompter->answers = {QMessageBox::Yes};
+        QCOMPARE(RecoveryOffer::run(store, nullptr, hooks), RecoveryOffer::Answer::Recover);
+        QCOMPARE(prompter->asked.size(), 1);
+        QCOMPARE(prompter->asked[0].text,
+                 QStringLiteral("Orvane was closed while these files were open:\n\n") + open + QStringLiteral("\n\nOpen them again?"));
+        QCOMPARE(restored.size(), 1);
+        QCOMPARE(restored[0].file, window);
+        QVERIFY(restored[0].windowOnly);
+        QCOMPARE(restored[0].record.caret, 1);
+    }
+    // Asked about once: a file that is gone and a second window of the same file were cleared away.
+    QCOMPARE(filesIn(folder), QStringList{QStringLiteral("1-a.recovery.window")});
 }
 
 QTEST_GUILESS_MAIN(TestRecovery)
