@@ -123,7 +123,8 @@ void RecoveryWriter::dueNow()
     record.isBinary = m_state.isBinary;
     record.caret = m_surface.selStart();
     record.written = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    record.fileStamp = m_hooks.fileStamp ? m_hooks.fileStamp() : QString();
+    if (!m_state.isUntitled() && m_hooks.fileStamp)
+        record.fileStamp = m_hooks.fileStamp();
     // The copy the undo history shares; of a large document it is made on another thread.
     std::shared_future<QByteArray> text = m_surface.textSnapshotAsync();
     m_writing = true;

@@ -323,7 +323,7 @@ void TestRecovery::windowsThatWereOpenComeBack()
         RecoveryRecord record;
         record.path = path;
         record.caret = 1;
-        QCOMPARE(RecoveryStore::write(RecoveryStore::windowFileOf(file), record), std::nullopt);
+        RecoveryStore::write(RecoveryStore::windowFileOf(file), record);
         writeDeadLock(file);
         return file;
     };
