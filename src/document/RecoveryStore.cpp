@@ -3,7 +3,6 @@
 #include "FileIO.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -18,7 +17,7 @@
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("Orvane recovery 1");
-const QByteArray kDigest = QByteArrayLiteral("sha256 ");
+const QByteArray kDigest = QByteArrayLiteral("sum64 ");
 
 QString lockOf(const QString &file)
 {
@@ -57,12 +56,42 @@ QByteArray fieldsOf(const RecoveryRecord &record)
     return fields;
 }
 
+quint64 rotl(quint64 x, int bits)
+{
+    return (x << bits) | (x >> (64 - bits));
+}
+
+// A 64-bit checksum over four lanes of eight bytes: it finds a flipped or missing byte, and sums
+// 50 MB in a few milliseconds where a cryptographic hash takes the worker a fifth of a second.
+quint64 checksum(QByteArrayView bytes, quint64 seed)
+{
+    constexpr quint64 P1 = 0x9E3779B185EBCA87ULL;
+    constexpr quint64 P2 = 0xC2B2AE3D27D4EB4FULL;
+    quint64 lane[4] = {seed + P1, seed + P2, seed, seed - P1};
+    const char *data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    for (; at + 32 <= size; at += 32) {
+        for (int n = 0; n < 4; ++n) {
+            quint64 word;
+            std::memcpy(&word, data + at + 8 * n, 8);
+            lane[n] = rotl(lane[n] + word * P2, 31) * P1;
+        }
+    }
+    quint64 sum = rotl(lane[0], 1) + rotl(lane[1], 7) + rotl(lane[2], 12) + rotl(lane[3], 18) + quint64(size);
+    for (; at < size; ++at)
+        sum = rotl(sum ^ (quint64(uchar(data[at])) * P1), 11) * P2;
+    sum ^= sum >> 33;
+    sum *= P2;
+    sum ^= sum >> 29;
+    sum *= P1;
+    sum ^= sum >> 32;
+    return sum;
+}
+
 QByteArray digestOf(const QByteArray &fields, const QByteArray &text)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(fields);
-    hash.addData(text);
-    return hash.result().toHex();
+    return QByteArray::number(checksum(text, checksum(fields, 0)), 16).rightJustified(16, '0');
 }
 
 } // namespace

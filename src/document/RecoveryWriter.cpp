@@ -131,7 +131,7 @@ void RecoveryWriter::dueNow()
     m_hasCopy = true;
     m_worker.start([this, file, record = std::move(record), text]() mutable {
         // Hashing and writing 50 MB must not take the processor from the window's thread.
-        ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 10);
+        ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 19);
         record.text = text.get();
         const std::optional<QString> error = RecoveryStore::write(file, record);
         QMetaObject::invokeMethod(this, [this, error] { written(error); }, Qt::QueuedConnection);
