@@ -2,6 +2,7 @@
 
 #include "ChangeDetector.h"
 #include "DocumentIndent.h"
+#include "RecoveryWriter.h"
 #include "CommandController.h"
 #include "DocumentState.h"
 #include "LanguageMenu.h"
@@ -54,6 +55,7 @@ std::optional<QString> MainDocumentHost::addRecentFile(const QString &path)
 void MainDocumentHost::documentLoaded(const QString &path)
 {
     m_n.changes.documentLoaded(path);
+    m_window.recovery().documentSettled();
     m_n.docFlags.clear();
     m_n.indentation.follow(m_n.surface.textRange(0, std::min(m_n.surface.textLength(), DocumentIndent::SampleChars)));
     m_n.languages.LoadLanguage(path, true);
@@ -63,6 +65,7 @@ void MainDocumentHost::documentSaved(const QString &path, bool extensionChanged)
 {
     m_n.history.setFileSize(m_n.state.lngFileSize);
     m_n.changes.documentSaved(path);
+    m_window.recovery().documentSettled();
     if (extensionChanged)
         m_n.languages.LoadLanguage(path, true);
     m_window.updateTitle();
@@ -71,6 +74,7 @@ void MainDocumentHost::documentSaved(const QString &path, bool extensionChanged)
 
 void MainDocumentHost::documentClosed()
 {
+    m_window.recovery().documentSettled();
     m_n.status.setIdleHint(QString());
     m_n.language.resetToPlainText();
     m_n.docFlags.clear();

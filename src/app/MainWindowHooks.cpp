@@ -1,6 +1,8 @@
 #include "MainWindowHooks.h"
 
+#include "ChangeDetector.h"
 #include "CommandTable.h"
+#include "Prompter.h"
 #include "LanguageMenu.h"
 #include "LiveHighlighter.h"
 #include "SearchWindows.h"
@@ -63,3 +65,13 @@ void MainWindowHooks::reloadRecentFiles()
 void MainWindowHooks::reloadDocument() { m_window.ReadFile(m_window.strfilename, false); }
 void MainWindowHooks::markUnsaved() { m_window.markChanged(); }
 void MainWindowHooks::closeDocument() { m_window.FileClose(false); }
+
+QString MainWindowHooks::fileStamp() const { return m_window.changeDetector().documentTime(); }
+
+void MainWindowHooks::recoveryFailed(const QString &error)
+{
+    askUser(&m_window,
+            QStringLiteral("Recovery copies of unsaved changes cannot be written: ") + error
+                + QStringLiteral("\n\nThe document itself is untouched."),
+            QString::fromLatin1(frmMain::Title), QMessageBox::Ok, QMessageBox::Warning);
+}

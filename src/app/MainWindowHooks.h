@@ -5,6 +5,7 @@
 #include "Highlighter.h"
 #include "LanguageAssist.h"
 #include "OutsideChanges.h"
+#include "RecoveryWriter.h"
 
 class frmMain;
 
@@ -14,7 +15,8 @@ class MainWindowHooks : public CommandContext,
                         public HighlightHost,
                         public EditController::Neighbours,
                         public LanguageAssist::Host,
-                        public OutsideChanges::Host {
+                        public OutsideChanges::Host,
+                        public RecoveryWriter::Host {
 public:
     explicit MainWindowHooks(frmMain &window) : m_window(window) {}
 
@@ -57,6 +59,10 @@ public:
     void reloadDocument() override;
     void markUnsaved() override;
     void closeDocument() override;
+
+    // RecoveryWriter::Host
+    QString fileStamp() const override;
+    void recoveryFailed(const QString &error) override;
 
 private:
     frmMain &m_window;

@@ -15,6 +15,7 @@
 #include "LanguageMenu.h"
 #include "MainDocumentHost.h"
 #include "OutsideChanges.h"
+#include "RecoveryWriter.h"
 #include "MainSearchHost.h"
 #include "MainTypingHost.h"
 #include "MainToolBar.h"
@@ -79,6 +80,7 @@ frmMain::frmMain(const AppFolders &folders, QWidget *parent)
     m_documents = std::make_unique<DocumentCommands>(*m_documentHost, state(), *m_reader, *m_saver);
     m_status->setConversions({[this] { ConvertDosToUnix(); }, [this] { ConvertUnixToDos(); },
                               [this] { ConvertAsciiToUnicode(); }, [this] { ConvertUnicodeToAscii(); }});
+    m_recovery = std::make_unique<RecoveryWriter>(m_folders.recoveryFolder(), *m_surface, state(), *m_hooks);
     m_outsideChanges = std::make_unique<OutsideChanges>(*m_changes, state(), *m_surface, m_settings, this, *m_hooks);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (m_changes->applicationActive(state == Qt::ApplicationActive))
@@ -213,6 +215,17 @@ void frmMain::ToggleLineNumbers()
 {
     m_chrome->toggleLineNumbers();
     m_settingsChanged = true;
+}
+
+void frmMain::RecoverDocument(const QString &file, const RecoveryRecord &record)
+{
+    m_documents->Recover(record);
+    if (const auto error = m_recovery->adopt(file))
+        showHint(*error);
+    if (!record.fileStamp.isEmpty()) {
+        m_changes->recordDocumentTime(record.fileStamp);
+        runFocusChecks();
+    }
 }
 
 void frmMain::RevertToSaved()
@@ -373,6 +386,7 @@ void frmMain::surfaceChange()
 {
     m_history->noteChange();
     m_highlighter->noteChange();
+    m_recovery->noteChange();
     m_commands->scheduleRefresh();
     if (isLoading || !surface().isVisible())
         return;
@@ -384,6 +398,7 @@ void frmMain::surfaceChange()
 
 void frmMain::surfaceSelectionChanged()
 {
+    m_recovery->noteCaret();
     updateXY();
 }
 
@@ -552,5 +567,6 @@ void frmMain::closeEvent(QCloseEvent *event)
     if (m_settingsChanged || !QFileInfo::exists(m_store.settingsPath()))
         SaveMySettings();
     m_openFiles.UnregisterOpenFile(strfilename);
+    m_recovery->finish();
     event->accept();
 }

@@ -48,6 +48,8 @@ class MainDocumentHost;
 class OutsideChanges;
 class DocumentReader;
 class DocumentSaver;
+class RecoveryWriter;
+struct RecoveryRecord;
 
 // The main window: one document in the editor surface txtText, the status labels, the menus.
 // The per-document state (strfilename, isDocumentSaved, the modes…) is the window's own; its parts
@@ -168,6 +170,9 @@ public:
     static QString javaClassFileName(const QString &text);
 
     void FileClose(bool prompt);
+    // Recovery copies of the unsaved document; showing one left by a window that ended unsaved.
+    RecoveryWriter &recovery() { return *m_recovery; }
+    void RecoverDocument(const QString &file, const RecoveryRecord &record);
     void RevertToSaved();
     void DeleteFile();
     void ToggleLineNumbers();
@@ -249,6 +254,7 @@ private:
     std::unique_ptr<DocumentSaver> m_saver;
     std::unique_ptr<DocumentReader> m_reader;
     std::unique_ptr<DocumentCommands> m_documents;
+    std::unique_ptr<RecoveryWriter> m_recovery;
 
 public:
     // Menus (objectName as the program names them)

@@ -9,6 +9,8 @@
 #include "Launcher.h"
 #include "LineNavigation.h"
 #include "Prompter.h"
+#include "RecoveryOffer.h"
+#include "RecoveryWriter.h"
 #include "SingleInstance.h"
 #include "ViewerWindows.h"
 #include "WindowPlacement.h"
@@ -254,6 +256,51 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
     return result;
 }
 
+namespace {
+
+// A copy comes back unsaved; a window that had no unsaved changes gets its file again.
+void showOrphan(frmMain &window, const RecoveryStore::Orphan &orphan)
+{
+    if (!orphan.windowOnly) {
+        window.RecoverDocument(orphan.file, orphan.record);
+        return;
+    }
+    window.ReadFile(orphan.record.path, false);
+    window.surface().setSelStart(std::clamp(orphan.record.caret, 0, window.surface().textLength()));
+    window.updateXY();
+    window.recovery().store().discard(orphan.file);
+}
+
+} // namespace
+
+void offerRecovery(frmMain &window, const QString &recoveryFile)
+{
+    RecoveryStore &store = window.recovery().store();
+    if (!recoveryFile.isEmpty()) {
+        // Started by the window that asked: this copy alone is ours to show.
+        if (!store.claim(recoveryFile))
+            return;
+        const bool windowOnly = !QFile::exists(recoveryFile);
+        auto read = RecoveryStore::read(windowOnly ? RecoveryStore::windowFileOf(recoveryFile) : recoveryFile);
+        if (auto *record = std::get_if<RecoveryRecord>(&read))
+            showOrphan(window, {recoveryFile, std::move(*record), windowOnly});
+        else
+            askUser(&window, RecoveryOffer::damagedReport({{recoveryFile, std::get<QString>(read)}}), kTitle,
+                    QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    const bool windowFree = window.document().isUntitled() && window.document().isDocumentSaved && window.surface().textLength() == 0;
+    struct Windows : RecoveryOffer::Host {
+        frmMain &window;
+        bool windowFree;
+        Windows(frmMain &w, bool free) : window(w), windowFree(free) {}
+        bool canRestoreHere() const override { return windowFree; }
+        void restoreHere(const RecoveryStore::Orphan &orphan) override { showOrphan(window, orphan); }
+        bool startElsewhere(const QString &file) override { return Launcher::startRecoveryInstance(file); }
+    } windows(window, windowFree);
+    RecoveryOffer::run(store, &window, windows);
+}
+
 void followDocumentPath(frmMain &window, SingleInstance &instance)
 {
     // Every change of the document path re-captions the window.
@@ -264,6 +311,7 @@ void followDocumentPath(frmMain &window, SingleInstance &instance)
 int Main(QApplication &app, const QStringList &arguments)
 {
     const bool forwarded = Launcher::takeForwardedMark();
+    const QString recoveryFile = Launcher::takeRecoveryFile();
     DesktopIntegration::prepareApplication();
     WindowPlacement::keepWindowsOnScreen();
     const AppFolders folders = AppFolders::forThisProcess();
@@ -278,9 +326,11 @@ int Main(QApplication &app, const QStringList &arguments)
     try {
         window = std::make_unique<frmMain>(folders);
         instance = std::make_unique<SingleInstance>(window.get());
-        if (StartUp(*window, *instance, files, forwarded, parsed.position) != StartUpResult::WindowShown)
+        if (StartUp(*window, *instance, files, forwarded || !recoveryFile.isEmpty(), parsed.position)
+            != StartUpResult::WindowShown)
             return 0;
-        if (!forwarded && !instances.othersRunning())
+        offerRecovery(*window, recoveryFile);
+        if (!forwarded && recoveryFile.isEmpty() && !instances.othersRunning())
             window->viewers().ShowTipAtStartUp();
     } catch (const std::exception &error) {
         // Going on is only possible when the window itself was built.

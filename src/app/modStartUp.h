@@ -55,6 +55,10 @@ StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, con
 StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments,
                       bool forwarded = false, CommandLineOptions::Position position = {});
 
+// Asks about the recovery copies that windows ended without saving left behind; a window started
+// for one copy (recoveryFile) shows that one and asks nothing.
+void offerRecovery(frmMain &window, const QString &recoveryFile);
+
 // Keeps instance listening under the window's document path as that path changes.
 void followDocumentPath(frmMain &window, SingleInstance &instance);
 

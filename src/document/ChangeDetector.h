@@ -43,6 +43,8 @@ public:
     void documentLoaded(const QString &path);
     // After each write; the user's text is now what the file holds.
     void documentSaved(const QString &path);
+    // A recovered document: the file as the lost window knew it, so a later change is told.
+    void recordDocumentTime(const QString &stamp) { m_documentTime = stamp; m_declined = false; }
     void setLoading(bool loading) { m_loading = loading; }
     bool isLoading() const { return m_loading; }
 

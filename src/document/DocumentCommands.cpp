@@ -8,10 +8,13 @@
 #include "FileDrop.h"
 #include "FileIO.h"
 #include "OpenFilesRegister.h"
+#include "RecoveryStore.h"
 #include "Prompter.h"
 #include "Settings.h"
 
 #include "TextCodec.h"
+
+#include <algorithm>
 
 namespace {
 const QString kTitle = QStringLiteral("Orvane");
@@ -36,6 +39,30 @@ void DocumentCommands::RevertToSaved()
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
         == QMessageBox::Yes)
         m_reader.ReadFile(m_state.strfilename, false);
+}
+
+void DocumentCommands::Recover(const RecoveryRecord &record)
+{
+    const bool named = record.path != QLatin1String(DocumentState::Untitled);
+    if (named && FileExists(record.path))
+        m_reader.ReadFile(record.path, false);
+    else if (named)
+        m_saver.resetDocumentState(record.path);    // gone since: a save writes it anew
+    m_host.addHistory();
+    EditorSurface &s = m_host.surface();
+    const bool ascii = std::all_of(record.text.begin(), record.text.end(), [](char c) { return uchar(c) < 0x80; });
+    m_state.isBinary = record.isBinary;
+    s.setBinaryDocument(record.isBinary);
+    s.setTextUtf8(record.text, ascii);
+    m_state.encoding = record.encoding;
+    m_state.utf8Bom = record.utf8Bom;
+    m_state.isUnix = record.isUnix;
+    m_host.showModes(lineEndingLabelNow(), m_saver.encodingLabelNow());
+    s.setSelStart(std::clamp(record.caret, 0, s.textLength()));
+    s.setSelLength(0);
+    m_state.isDocumentSaved = false;
+    m_host.updateTitle();
+    m_host.refreshView();
 }
 
 void DocumentCommands::DeleteFile()

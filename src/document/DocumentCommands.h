@@ -9,6 +9,7 @@ class DocumentHost;
 class DocumentReader;
 class DocumentSaver;
 struct DocumentState;
+struct RecoveryRecord;
 
 // The File menu's commands that end or convert the document: Revert to Saved, Delete File,
 // Close and the line-ending and encoding conversions; and inserting a file's content.
@@ -26,6 +27,10 @@ public:
     void ConvertAsciiToUnicode();
     void ConvertUnicodeToAscii();
     void ConvertToUtf8();
+
+    // Shows a recovery copy: its file as the disk holds it underneath (Undo goes back to it), the
+    // copy's text on top, unsaved, in the copy's modes and with its caret.
+    void Recover(const RecoveryRecord &record);
 
     // Inserts a file's text at the selection; an empty path asks for the file.
     void InsertContentFromFile(const QString &path);

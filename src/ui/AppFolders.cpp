@@ -44,9 +44,12 @@ AppFolders AppFolders::resolve(const Environment &environment)
     const QString data = xdgFolder(environment.xdgDataHome, environment.home, QStringLiteral(".local/share"));
     // A self-contained folder this user may not write (a build folder owned by root) still ships
     // its files; only what the program writes moves to the user's folders.
-    if (environment.portableMarker || environment.shippedFolder.isEmpty())
-        return AppFolders(config, data, environment.exeFolder);
-    return AppFolders(config, data, environment.shippedFolder);
+    AppFolders folders(config, data,
+                       environment.portableMarker || environment.shippedFolder.isEmpty() ? environment.exeFolder
+                                                                                         : environment.shippedFolder);
+    folders.m_recovery = xdgFolder(environment.xdgStateHome, environment.home, QStringLiteral(".local/state"))
+        + QStringLiteral("/recovery");
+    return folders;
 }
 
 AppFolders AppFolders::forThisProcess()
@@ -60,6 +63,7 @@ AppFolders AppFolders::forThisProcess()
         environment.shippedFolder = shipped;
     environment.xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     environment.xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    environment.xdgStateHome = qEnvironmentVariable("XDG_STATE_HOME");
     environment.home = QDir::homePath();
     return resolve(environment);
 }

@@ -19,6 +19,7 @@ public:
         QString shippedFolder;         // the installed share/orvane; empty when there is none
         QString xdgConfigHome;
         QString xdgDataHome;
+        QString xdgStateHome;
         QString home;
     };
 
@@ -32,6 +33,9 @@ public:
     QString dataFolder() const { return m_data; }
     // Read only: the files as shipped.
     QString shippedFolder() const { return m_shipped; }
+    // The recovery copies of unsaved documents: $XDG_STATE_HOME/orvane/recovery, or recovery/ of a
+    // self-contained folder.
+    QString recoveryFolder() const { return m_recovery.isEmpty() ? m_data + QStringLiteral("/recovery") : m_recovery; }
     bool isSelfContained() const { return m_config == m_shipped && m_data == m_shipped; }
 
     // relative ("keywords/c.kw", "templates/templates.dat") as the user has it, else as shipped;
@@ -51,4 +55,5 @@ private:
     QString m_config;
     QString m_data;
     QString m_shipped;
+    QString m_recovery;
 };

@@ -92,4 +92,23 @@ QStringList restoreForwardedPath(QStringList files)
     return files;
 }
 
+namespace {
+const char kRecoveryVariable[] = "ORVANE_RECOVER";
+} // namespace
+
+bool startRecoveryInstance(const QString &file)
+{
+    qputenv(kRecoveryVariable, FileIO::encodePath(file).toHex());
+    const bool started = startInstance();
+    qunsetenv(kRecoveryVariable);
+    return started;
+}
+
+QString takeRecoveryFile()
+{
+    const QByteArray native = QByteArray::fromHex(qgetenv(kRecoveryVariable));
+    qunsetenv(kRecoveryVariable);
+    return native.isEmpty() ? QString() : FileIO::decodePath(native);
+}
+
 } // namespace Launcher

@@ -29,4 +29,9 @@ bool takeForwardedMark();
 // A forwarded process's file argument with its bytes restored where starting the process lost them.
 QStringList restoreForwardedPath(QStringList files);
 
+// Starts one more process that shows the recovery copy file (and nothing else).
+bool startRecoveryInstance(const QString &file);
+// The recovery copy this process was started to show, or empty; children don't inherit it.
+QString takeRecoveryFile();
+
 } // namespace Launcher

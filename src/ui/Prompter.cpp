@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QPushButton>
 
 namespace {
 std::unique_ptr<Prompter> &current()
@@ -29,6 +30,32 @@ QMessageBox::StandardButton askUser(QWidget *parent, const QString &text, const 
                                     QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {
     return Prompter::instance().message(parent, text, title, buttons, icon);
+}
+
+QMessageBox::StandardButton askUser(QWidget *parent, const QString &text, const QString &title,
+                                    const Prompter::ButtonCaptions &captions, QMessageBox::Icon icon)
+{
+    return Prompter::instance().labelledMessage(parent, text, title, captions, icon);
+}
+
+QMessageBox::StandardButton Prompter::labelledMessage(QWidget *parent, const QString &text, const QString &title,
+                                                      const ButtonCaptions &captions, QMessageBox::Icon icon)
+{
+    QMessageBox::StandardButtons buttons;
+    for (const auto &caption : captions)
+        buttons |= caption.first;
+    return message(parent, text, title, buttons, icon);
+}
+
+QMessageBox::StandardButton DialogPrompter::labelledMessage(QWidget *parent, const QString &text, const QString &title,
+                                                            const ButtonCaptions &captions, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    for (const auto &caption : captions)
+        box.addButton(caption.first)->setText(caption.second);
+    if (!captions.isEmpty())
+        box.setDefaultButton(captions.first().first);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 QMessageBox::StandardButton DialogPrompter::message(QWidget *parent, const QString &text, const QString &title,

@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QList>
 #include <QMessageBox>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,11 @@ public:
 
     virtual QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &title,
                                                 QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) = 0;
+    // A question whose buttons carry the program's own captions (Recover on Yes, say); the first
+    // caption's button is the default. Answered, like message(), with the standard button.
+    using ButtonCaptions = QList<QPair<QMessageBox::StandardButton, QString>>;
+    virtual QMessageBox::StandardButton labelledMessage(QWidget *parent, const QString &text, const QString &title,
+                                                        const ButtonCaptions &captions, QMessageBox::Icon icon);
     // Empty list on cancel.
     virtual QStringList openFiles(QWidget *parent, const QString &title, const QString &filter,
                                   const QString &folder, bool multiple) = 0;
@@ -40,6 +47,8 @@ class DialogPrompter : public Prompter {
 public:
     QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &title,
                                         QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override;
+    QMessageBox::StandardButton labelledMessage(QWidget *parent, const QString &text, const QString &title,
+                                                const ButtonCaptions &captions, QMessageBox::Icon icon) override;
     QStringList openFiles(QWidget *parent, const QString &title, const QString &filter, const QString &folder,
                           bool multiple) override;
     QString saveFile(QWidget *parent, const QString &title, const QString &filter, const QString &folder,
@@ -54,3 +63,5 @@ public:
 // Shorthand for the message boxes of the program.
 QMessageBox::StandardButton askUser(QWidget *parent, const QString &text, const QString &title,
                                     QMessageBox::StandardButtons buttons, QMessageBox::Icon icon);
+QMessageBox::StandardButton askUser(QWidget *parent, const QString &text, const QString &title,
+                                    const Prompter::ButtonCaptions &captions, QMessageBox::Icon icon);

@@ -505,7 +505,7 @@ void TestTypingAids::windowTypesWithAids()
     Window w(app.path());
     QTest::keyClicks(w.editor(), QStringLiteral("\tif (x) "));
     QCOMPARE(w.surface().text(), QStringLiteral("\tif (x) "));
-    w.strfilename = QStringLiteral("/nowhere/page.html");
+    QVERIFY(w.WriteDocument(QDir(app.path()).filePath(QStringLiteral("page.html"))));
     w.surface().setText(QStringLiteral("\tif x "));
     w.surface().setSelStart(6);
     QTest::keyClick(w.editor(), '{');
