@@ -1,6 +1,9 @@
 #include "FileMatcher.h"
 #include "FileSearch.h"
+#include "FileIO.h"
 #include "IgnoreRules.h"
+#include "LanguageDefinition.h"
+#include "SymbolScanner.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -63,6 +66,8 @@ private slots:
     void walksTheTreeWithItsExclusions();
     void countsWhatGrepCounts();
     void stopEndsAtOnce();
+    void symbols_data();
+    void symbols();
 };
 
 void tst_FindInFiles::matchesLines_data()
@@ -236,6 +241,62 @@ void tst_FindInFiles::stopEndsAtOnce()
     QTest::qWait(200);
     QCOMPARE(found.size(), batches);   // nothing arrives after Stop
     QCOMPARE(finished.size(), 1);
+}
+
+namespace {
+
+LanguageDefinition languageOf(const QString &kw)
+{
+    LanguageDefinition language;
+    if (kw.isEmpty())
+        return language;
+    language.applyLines(FileIO::readLines(TestSupport::sourceDir() + QStringLiteral("/data/keywords/") + kw));
+    language.languageActive = true;
+    return language;
+}
+
+} // namespace
+
+void tst_FindInFiles::symbols_data()
+{
+    QTest::addColumn<QString>("kw");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("[C: definitions, not calls, comments, strings or declarations]")
+        << "c.kw" << "a.c"
+        << "#include <x.h>\n#define M(a) { a }\nint f(int);\nstatic const char *name(void)\n{\n"
+           "    if (a) { g(\"}{\"); }\n    while (x) { }\n    return '{';\n}\n// void notme(void) {\n"
+           "struct point { int x; };\nint\nmain(int argc, char **argv) {\n    return 0;\n}\n"
+        << "name:4|point:11|main:13";
+    QTest::newRow("[C++: class members, qualified names, namespaces]")
+        << "cpp.kw" << "a.cpp"
+        << "namespace n {\nclass Widget : public Base {\npublic:\n    void paint() const override { }\n};\n"
+           "Widget::Widget(int a) : m(a) { }\nauto lambda = [](int x) { return x; };\n}\n"
+        << "Widget:2|paint:4|Widget::Widget:6";
+    QTest::newRow("[Python: def and class by their words]")
+        << "python.kw" << "a.py" << "import os\nclass Shape:\n    def area(self):\n        # def hidden():\n        return {'a': 1}\n"
+        << "Shape:2|area:3";
+    QTest::newRow("[Markdown headings, not in code]")
+        << "" << "README.md" << "# Title\ntext\n```\n# not a heading\n```\n## Part two ##\nSetext\n------\n"
+        << "Title:1|Part two:6|Setext:7";
+    QTest::newRow("[HTML headings]") << "html.kw" << "a.html" << "<html><h1>One</h1>\n<H2 class=x>Two &amp; <b>three</b></H2>"
+                                    << "One:1|Two & three:2";
+}
+
+void tst_FindInFiles::symbols()
+{
+    QFETCH(QString, kw);
+    QFETCH(QString, fileName);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QStringList found;
+    for (const Symbol &symbol : SymbolScanner::scan(text, languageOf(kw), fileName)) {
+        found << QStringLiteral("%1:%2").arg(symbol.name).arg(symbol.line);
+        QCOMPARE(text.mid(symbol.offset, symbol.name.size()).isEmpty(), false);
+    }
+    QCOMPARE(found.join(QLatin1Char('|')), expected);
 }
 
 QTEST_MAIN(tst_FindInFiles)
