@@ -261,7 +261,9 @@ int Main(QApplication &app, const QStringList &arguments)
         instance = std::make_unique<SingleInstance>(window.get());
         if (StartUp(*window, *instance, files, forwarded, at) != StartUpResult::WindowShown)
             return 0;
-        window->viewers().ShowTipAtStartUp();
+        // A window started for a further file while another runs shows no tip.
+        if (!forwarded)
+            window->viewers().ShowTipAtStartUp();
     } catch (const std::exception &error) {
         // Going on is only possible when the window itself was built.
         if (!CriticalError::report(window.get(), folders.dataFolder(), 1, QString::fromLocal8Bit(error.what()),
