@@ -201,6 +201,10 @@ FileMatcher::Result FileMatcher::search(QByteArrayView bytes, bool skipBinary, c
     const char *data = bytes.data();
     const qsizetype size = bytes.size();
     if (startsWithUtf16Mark(data, size)) {
+        if (size > MaxDocumentBytes) {
+            result.tooLarge = true;
+            return result;
+        }
         QString text(qsizetype((size - 2) / 2), Qt::Uninitialized);
         std::memcpy(text.data(), data + 2, size_t(text.size()) * 2);
         return searchText(text, cancel);
@@ -212,20 +216,31 @@ FileMatcher::Result FileMatcher::search(QByteArrayView bytes, bool skipBinary, c
     }
     // The editor's rule: valid UTF-8 without a NUL is UTF-8, anything else one byte per character.
     const auto utf8 = [&] { return !hasNul && bytes.isValidUtf8(); };
-    const auto decoded = [&] {
+    const auto decoded = [&]() -> std::optional<QString> {
+        if (size > MaxDocumentBytes)
+            return std::nullopt;
         if (!utf8())
             return QString::fromLatin1(data, size);
         return bytes.startsWith(kUtf8Mark) ? QString::fromUtf8(bytes.sliced(3)) : QString::fromUtf8(bytes);
     };
+    const auto searchDecoded = [&] {
+        const std::optional<QString> text = decoded();
+        if (!text) {
+            Result skipped;
+            skipped.tooLarge = true;
+            return skipped;
+        }
+        return searchText(*text, cancel);
+    };
     if (m_engine)
-        return searchText(decoded(), cancel);
+        return searchDecoded();
     if (!m_asciiNeedle.isEmpty()) {
         if (m_query.matchCase || !m_needsUnicodeFold || isAsciiBytes(data, size))
             return searchBytes(bytes, m_asciiNeedle, !m_query.matchCase, cancel);
-        return searchText(decoded(), cancel);
+        return searchDecoded();
     }
     if (!m_query.matchCase)
-        return searchText(decoded(), cancel);
+        return searchDecoded();
     if (utf8())
         return searchBytes(bytes, m_query.text.toUtf8(), false, cancel);
     const bool latin1 = std::all_of(m_query.text.begin(), m_query.text.end(), [](QChar c) { return c.unicode() <= 0xFF; });

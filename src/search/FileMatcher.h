@@ -54,6 +54,8 @@ public:
     struct Result {
         QList<LineHit> lines;
         bool binary = false;    // skipped: a NUL byte without a UTF-16 mark
+        bool tooLarge = false;  // skipped: the search needs the decoded text, and the file is larger
+                                // than any document the editor holds
     };
     Result search(QByteArrayView bytes, bool skipBinary, const std::atomic<bool> *cancel = nullptr);
 

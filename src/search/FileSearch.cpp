@@ -48,6 +48,7 @@ struct FileSearchRun {
     std::atomic<qint64> matchingFiles{0};
     std::atomic<qint64> matchingLines{0};
     std::atomic<qint64> unreadable{0};
+    std::atomic<qint64> tooLarge{0};
     std::atomic<int> running{0};
     std::chrono::steady_clock::time_point started;
     std::chrono::steady_clock::time_point ended;
@@ -73,6 +74,7 @@ struct FileSearchRun {
         s.matchingFiles = matchingFiles;
         s.matchingLines = matchingLines;
         s.unreadable = unreadable;
+        s.tooLarge = tooLarge;
         s.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(ended - started).count();
         s.stopped = cancel;
         return s;
@@ -193,6 +195,7 @@ void FileSearchRun::searchFile(const QByteArray &path, FileMatcher &matcher, QBy
         result = matcher.search(QByteArrayView(buffer.constData(), size), options.skipBinary, &cancel);
     }
     ::close(fd);
+    tooLarge += result.tooLarge;
     if (result.lines.isEmpty() || cancel)
         return;
     ++matchingFiles;

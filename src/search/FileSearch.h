@@ -29,6 +29,7 @@ struct FileSearchSummary {
     qint64 matchingFiles = 0;
     qint64 matchingLines = 0;
     qint64 unreadable = 0;      // files that could not be opened or read
+    qint64 tooLarge = 0;        // files too large to decode for this search
     qint64 elapsedMs = 0;
     bool stopped = false;
 };

@@ -183,6 +183,8 @@ void frmFindInFiles::searchFinished(const FileSearchSummary &summary)
     text += QStringLiteral(" (%1 files searched) in %2").arg(summary.filesSearched).arg(seconds(summary.elapsedMs));
     if (summary.unreadable > 0)
         text += QStringLiteral("; %1 could not be read").arg(summary.unreadable);
+    if (summary.tooLarge > 0)
+        text += QStringLiteral("; %1 too large for this search").arg(summary.tooLarge);
     if (m_model->truncated())
         text += QStringLiteral("; the list shows the first %1 lines").arg(FileResultsModel::MaxListedLines);
     lblInfo->setText(summary.stopped ? QStringLiteral("Stopped: ") + text : text);
