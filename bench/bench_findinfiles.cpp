@@ -8,6 +8,9 @@
 // this process may drop the page cache (root with a writable /proc/sys/vm/drop_caches).
 
 #include "FileSearch.h"
+#include "LanguageDefinition.h"
+#include "SymbolScanner.h"
+#include "TextCodec.h"
 
 #include "BenchSupport.h"
 
@@ -125,6 +128,16 @@ void row(const char *who, std::optional<double> ms, qint64 lines, double oursMs)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    {
+        // Go to Symbol's one pass over a large C document, as the C definition colours it.
+        LanguageDefinition c;
+        c.applyLines(FileIO::readLines(QStringLiteral(ORVANE_BENCH_SOURCE_DIR "/data/keywords/c.kw")));
+        c.languageActive = true;
+        const QString text = QString::fromLatin1(bench::generateC(50 << 20, false));
+        qsizetype count = 0;
+        const double ms = bench::bestOf([&] { count = SymbolScanner::scan(text, c, QStringLiteral("big.c")).size(); });
+        std::printf("Go to Symbol over 50 MB of C: %.0f ms, %lld symbols\n", ms, static_cast<long long>(count));
+    }
     const qint64 files = knob("ORVANE_BENCH_FIF_FILES", 20000);
     const qint64 megabytes = knob("ORVANE_BENCH_FIF_MB", 500);
     QTemporaryDir temporary;

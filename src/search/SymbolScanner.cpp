@@ -88,7 +88,8 @@ struct Scanner {
             }
             if (!c.isSpace())
                 lineStart = false;
-            if (!blockStart.isEmpty() && QStringView(text).mid(i).startsWith(blockStart, cs)) {
+            if (!blockStart.isEmpty() && c.toCaseFolded() == blockStart.at(0).toCaseFolded()
+                && QStringView(text).mid(i).startsWith(blockStart, cs)) {
                 qsizetype end = text.indexOf(blockEnd, i + blockStart.size(), cs);
                 end = end < 0 ? size : end + blockEnd.size();
                 blank(i, end);
@@ -97,7 +98,8 @@ struct Scanner {
             }
             bool comment = false;
             for (const QString &line : lineMarkers)
-                comment = comment || QStringView(text).mid(i).startsWith(line, cs);
+                comment = comment || (c.toCaseFolded() == line.at(0).toCaseFolded()
+                                      && QStringView(text).mid(i).startsWith(line, cs));
             if (comment) {
                 qsizetype end = i;
                 while (end < size && !isBreak(text.at(end)))

@@ -164,6 +164,23 @@ void TestSingleInstance::handOverCarriesThePlace()
     QVERIFY(QTest::qWaitFor([&] { return client.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
     QCOMPARE(client.get(), Hand::Raised);
     QCOMPARE(window.surface().selStart(), 16);
+    // A file no window shows gets a window of its own, told where to go.
+    const QString other = TestSupport::writeFile(m_dir, QStringLiteral("other.c"), "x\n");
+    QStringList started;
+    QString place;
+    Launcher::setStarter([&](const QString &, const QStringList &arguments) {
+        started = arguments;
+        place = qEnvironmentVariable("ORVANE_FORWARDED_AT");
+        return true;
+    });
+    window.search().openFileAt(other, Launcher::Position{2, 5});
+    Launcher::setStarter({});
+    QCOMPARE(started, QStringList{other});
+    QCOMPARE(place, QStringLiteral("2 5"));
+    QVERIFY(!qEnvironmentVariableIsSet("ORVANE_FORWARDED_AT"));
+    // The document this window shows: the caret moves here, nothing is started.
+    window.search().openFileAt(doc, Launcher::Position{2, 1});
+    QCOMPARE(window.surface().selStart(), 5);
     // Out of range: the last line, the end of the line.
     window.search().goToPosition(Launcher::Position{99, 99});
     QCOMPARE(window.surface().selStart(), window.surface().textLength());

@@ -1,4 +1,5 @@
 #include "FileMatcher.h"
+#include "FileResultsModel.h"
 #include "FileSearch.h"
 #include "FileIO.h"
 #include "IgnoreRules.h"
@@ -66,6 +67,7 @@ private slots:
     void walksTheTreeWithItsExclusions();
     void countsWhatGrepCounts();
     void stopEndsAtOnce();
+    void resultListIsGroupedAndBounded();
     void symbols_data();
     void symbols();
 };
@@ -196,6 +198,39 @@ void tst_FindInFiles::walksTheTreeWithItsExclusions()
     options.skipHidden = options.skipBinary = options.useGitignore = false;
     summary = FileSearch::searchAll(options);
     QCOMPARE(summary.matchingFiles, 6);
+
+    // Started in a sub-folder of a repository, the repository's exclusions above it still hold.
+    QVERIFY(QDir(root).mkdir(QStringLiteral(".git")));
+    write(root + "/.gitignore", "*.h\n");
+    write(root + "/sub/x.h", "needle\n");
+    options.folder = root + QStringLiteral("/sub");
+    options.useGitignore = true;
+    hits.clear();
+    FileSearch::searchAll(options, &hits);
+    QCOMPARE(hits.size(), 2);   // f.c and g.c (binary files searched), not x.h
+    for (const FileHits &file : hits)
+        QVERIFY(file.path.endsWith(QStringLiteral(".c")));
+}
+
+// Many results: the list stops growing at its limit, grouped under one header per file.
+void tst_FindInFiles::resultListIsGroupedAndBounded()
+{
+    FileResultsModel model;
+    model.reset(QStringLiteral("/r"));
+    LineHit hit;
+    hit.line = 7;
+    hit.column = 3;
+    hit.text = QStringLiteral("a needle");
+    hit.marks << LineHit::Mark{2, 6};
+    model.append({FileHits{QStringLiteral("/r/d/a.c"), {hit, hit}}});
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("d/a.c (2)"));
+    QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("d/a.c:7:3: a needle"));
+    QCOMPARE(model.index(1, 0).data(FileResultsModel::PathRole).toString(), QStringLiteral("/r/d/a.c"));
+    FileHits many{QStringLiteral("/r/b.c"), QList<LineHit>(FileResultsModel::MaxListedLines, hit)};
+    model.append({many});
+    QVERIFY(model.truncated());
+    QCOMPARE(model.rowCount(), 3 + 1 + FileResultsModel::MaxListedLines - 2);
 }
 
 // The same count of matching lines as grep over the repository's own sources.
