@@ -68,6 +68,18 @@ struct Scanner {
         if (!quotes.contains(u'"'))
             quotes += u'"';
         const Qt::CaseSensitivity cs = language.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        // What a marker can start with, in both cases: the whole marker is compared only there.
+        QString starts;
+        const QStringList markers = QStringList(lineMarkers) << blockStart;
+        for (const QString &m : markers)
+            if (!m.isEmpty())
+                starts += m.at(0).toLower() + QString(m.at(0).toUpper());
+        const auto among = [](QChar c, const QString &set) {
+            for (QChar s : set)
+                if (c == s)
+                    return true;
+            return false;
+        };
         const qsizetype size = text.size();
         bool lineStart = true;
         for (qsizetype i = 0; i < size;) {
@@ -86,10 +98,22 @@ struct Scanner {
                 i = end;
                 continue;
             }
-            if (!c.isSpace())
+            if (lineStart && !c.isSpace())
                 lineStart = false;
-            if (!blockStart.isEmpty() && c.toCaseFolded() == blockStart.at(0).toCaseFolded()
-                && QStringView(text).mid(i).startsWith(blockStart, cs)) {
+            if (among(c, quotes)) {
+                qsizetype end = i + 1;
+                while (end < size && text.at(end) != c && !isBreak(text.at(end)))
+                    end += text.at(end) == u'\\' ? 2 : 1;
+                end = std::min(size, end + 1);
+                blank(i + 1, end - 1);
+                i = end;
+                continue;
+            }
+            if (!among(c, starts)) {
+                ++i;
+                continue;
+            }
+            if (!blockStart.isEmpty() && QStringView(text).mid(i).startsWith(blockStart, cs)) {
                 qsizetype end = text.indexOf(blockEnd, i + blockStart.size(), cs);
                 end = end < 0 ? size : end + blockEnd.size();
                 blank(i, end);
@@ -98,22 +122,12 @@ struct Scanner {
             }
             bool comment = false;
             for (const QString &line : lineMarkers)
-                comment = comment || (c.toCaseFolded() == line.at(0).toCaseFolded()
-                                      && QStringView(text).mid(i).startsWith(line, cs));
+                comment = comment || QStringView(text).mid(i).startsWith(line, cs);
             if (comment) {
                 qsizetype end = i;
                 while (end < size && !isBreak(text.at(end)))
                     ++end;
                 blank(i, end);
-                i = end;
-                continue;
-            }
-            if (quotes.contains(c)) {
-                qsizetype end = i + 1;
-                while (end < size && text.at(end) != c && !isBreak(text.at(end)))
-                    end += text.at(end) == u'\\' ? 2 : 1;
-                end = std::min(size, end + 1);
-                blank(i + 1, end - 1);
                 i = end;
                 continue;
             }
@@ -136,7 +150,15 @@ struct Scanner {
             "final|static|sealed|partial|data|pub|inline)\\s+)*(class|struct|union|enum|interface|namespace|trait|"
             "impl|record)\\b(?:\\s+(?:class|struct))?\\s*(?:\\[\\[[^\\]]*\\]\\]\\s*)?([A-Za-z_][\\w:.]*)?"));
         const QStringView stmt = QStringView(clean).mid(from, to - from);
-        const QRegularExpressionMatch head = classHead.match(stmt.toString());
+        static const QLatin1StringView heads[] = {QLatin1StringView("class"),     QLatin1StringView("struct"),
+                                                  QLatin1StringView("union"),     QLatin1StringView("enum"),
+                                                  QLatin1StringView("interface"), QLatin1StringView("namespace"),
+                                                  QLatin1StringView("trait"),     QLatin1StringView("impl"),
+                                                  QLatin1StringView("record")};
+        // The expression only where one of its words occurs and no parenthesis: most blocks are functions.
+        const bool mayBeClass = !stmt.contains(u'(') && std::any_of(std::begin(heads), std::end(heads),
+                                            [&](QLatin1StringView head) { return stmt.contains(head); });
+        const QRegularExpressionMatch head = mayBeClass ? classHead.match(stmt.toString()) : QRegularExpressionMatch();
         if (head.hasMatch() && !stmt.contains(u'=')) {
             const QString what = head.captured(1);
             if (what == u"namespace")
@@ -170,7 +192,7 @@ struct Scanner {
             add(name, Symbol::Kind::Function, from + start, level);
             return Opens::Body;
         }
-        const QString words = stmt.toString().simplified();
+        const QStringView words = stmt.trimmed();
         return words.isEmpty() || words == u"extern" ? Opens::Scope : Opens::Body;
     }
 
@@ -199,8 +221,13 @@ struct Scanner {
     // Lines that start with a defining word: "def f", "Public Sub F", "function f", "class C".
     void definingWords()
     {
-        static const QSet<QString> functionWords{"def", "function", "func", "fn", "sub", "procedure", "proc", "method"};
-        static const QSet<QString> classWords{"class", "module", "interface", "struct", "trait", "enum"};
+        static const QList<QLatin1StringView> functionWords{
+            QLatin1StringView("def"), QLatin1StringView("function"),  QLatin1StringView("func"),
+            QLatin1StringView("fn"),  QLatin1StringView("sub"),       QLatin1StringView("procedure"),
+            QLatin1StringView("proc"), QLatin1StringView("method")};
+        static const QList<QLatin1StringView> classWords{
+            QLatin1StringView("class"), QLatin1StringView("module"), QLatin1StringView("interface"),
+            QLatin1StringView("struct"), QLatin1StringView("trait"), QLatin1StringView("enum")};
         const qsizetype size = clean.size();
         for (qsizetype i = 0; i < size;) {
             qsizetype end = i;
@@ -211,8 +238,13 @@ struct Scanner {
         }
     }
 
-    void scanLine(qsizetype from, qsizetype to, const QSet<QString> &functionWords, const QSet<QString> &classWords)
+    void scanLine(qsizetype from, qsizetype to, const QList<QLatin1StringView> &functionWords,
+                  const QList<QLatin1StringView> &classWords)
     {
+        const auto among = [](QStringView word, const QList<QLatin1StringView> &list) {
+            return std::any_of(list.begin(), list.end(),
+                               [&](QLatin1StringView w) { return word.compare(w, Qt::CaseInsensitive) == 0; });
+        };
         qsizetype i = from;
         const auto skipSpace = [&] {
             while (i < to && clean.at(i).isSpace())
@@ -222,18 +254,17 @@ struct Scanner {
             const qsizetype start = i;
             while (i < to && isWordChar(clean.at(i)))
                 ++i;
-            return clean.mid(start, i - start);
+            return QStringView(clean).mid(start, i - start);
         };
         for (int words = 0; words < 6; ++words) {
             skipSpace();
-            const QString w = word();
+            const QStringView w = word();
             if (w.isEmpty())
                 return;
-            const QString lower = w.toLower();
-            if (words == 0 && lower == u"end")
+            if (words == 0 && w.compare(QLatin1StringView("end"), Qt::CaseInsensitive) == 0)
                 return;
-            const bool isFunction = functionWords.contains(lower);
-            if (isFunction || (!cFamily && classWords.contains(lower))) {
+            const bool isFunction = among(w, functionWords);
+            if (isFunction || (!cFamily && among(w, classWords))) {
                 skipSpace();
                 const qsizetype at = i;
                 while (i < to && (isWordChar(clean.at(i)) || clean.at(i) == u'.' || clean.at(i) == u':'))
@@ -246,10 +277,10 @@ struct Scanner {
                 return;
             }
             // A shell function: "name() {".
-            if (words == 0 && !cFamily) {
+            if (words == 0 && !cFamily && i < to && clean.at(i) == u'(') {
                 const QString rest = clean.mid(i, to - i).simplified();
-                if (rest.startsWith(QStringLiteral("() {")) || rest == QStringLiteral("()") + QStringLiteral(" {"))
-                    add(w, Symbol::Kind::Function, i - w.size(), 0);
+                if (rest.startsWith(QStringLiteral("() {")))
+                    add(w.toString(), Symbol::Kind::Function, i - w.size(), 0);
             }
         }
     }
