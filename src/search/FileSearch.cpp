@@ -144,8 +144,7 @@ void FileSearchRun::listFolder(const WorkItem &item, std::vector<WorkItem> &out)
     }
     ::closedir(dir);
     // Taken from the back: the files of this folder before its sub-folders.
-    for (WorkItem &folder : folders)
-        out.insert(out.begin(), std::move(folder));
+    out.insert(out.begin(), std::make_move_iterator(folders.begin()), std::make_move_iterator(folders.end()));
 }
 
 void FileSearchRun::searchFile(const QByteArray &path, FileMatcher &matcher, QByteArray &buffer)
