@@ -4,6 +4,8 @@
 #include "LanguageMenu.h"
 #include "EditorChrome.h"
 #include "LineNumberGutter.h"
+#include "Prompter.h"
+#include "SingleInstance.h"
 #include "frmMain.h"
 
 EditorSurface &MainSearchHost::surface() { return m_window.surface(); }
@@ -19,3 +21,14 @@ bool MainSearchHost::isBinaryMode() const { return m_window.isBinary; }
 void MainSearchHost::refreshStatusBar() { m_window.updateXY(1); }
 void MainSearchHost::redrawGutter() { m_window.chrome().PicLines->DrawLineNumbers(); }
 QWidget *MainSearchHost::ownerWindow() { return &m_window; }
+QString MainSearchHost::documentPath() const { return m_window.strfilename; }
+const LanguageDefinition &MainSearchHost::language() const { return m_window.m_language; }
+
+void MainSearchHost::openElsewhere(const QString &path, Launcher::Position at)
+{
+    if (SingleInstance::handOver(path, 1000, at) == SingleInstance::HandOver::Raised)
+        return;
+    if (!Launcher::startForwardedInstance(path, at))
+        askUser(&m_window, QStringLiteral("Couldn't start a new window for ") + path, QStringLiteral("Error"),
+                QMessageBox::Ok, QMessageBox::Critical);
+}

@@ -21,6 +21,9 @@ public:
     void refreshStatusBar() override;
     void redrawGutter() override;
     QWidget *ownerWindow() override;
+    QString documentPath() const override;
+    const LanguageDefinition &language() const override;
+    void openElsewhere(const QString &path, Launcher::Position at) override;
 
 private:
     frmMain &m_window;

@@ -57,7 +57,7 @@ bool SingleInstance::hasOwnerName(const QString &path)
     return path.contains(QLatin1Char('/'));
 }
 
-SingleInstance::HandOver SingleInstance::handOver(const QString &path, int ackTimeoutMs)
+SingleInstance::HandOver SingleInstance::handOver(const QString &path, int ackTimeoutMs, std::optional<Launcher::Position> at)
 {
     if (!hasOwnerName(path))
         return HandOver::NoOwner;
@@ -70,7 +70,8 @@ SingleInstance::HandOver SingleInstance::handOver(const QString &path, int ackTi
             QLocalServer::removeServer(name);
         return HandOver::NoOwner;
     }
-    socket.write(kRaise);
+    // "raise line column": older owners refuse it, so a place is only sent when one is asked for.
+    socket.write(at ? "raise " + Launcher::positionText(*at).toLatin1() + '\n' : kRaise);
     socket.flush();
     QByteArray reply;
     while (!reply.contains('\n') && socket.waitForReadyRead(ackTimeoutMs))
@@ -156,12 +157,17 @@ void SingleInstance::readRequest(QLocalSocket *socket)
         return;
     }
     const QByteArray request = socket->readLine(kMaxRequest + 1);
-    if (request != kRaise) {
+    std::optional<Launcher::Position> at;
+    if (request.startsWith("raise ") && request.endsWith('\n'))
+        at = Launcher::parsePosition(QString::fromLatin1(request.mid(6).chopped(1)));
+    if (request != kRaise && !at) {
         socket->abort();
         socket->deleteLater();
         return;
     }
     raiseWindow();
+    if (at)
+        emit goToRequested(*at);
     socket->write(kAck);
     socket->flush();
     socket->disconnectFromServer();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Launcher.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -28,7 +30,8 @@ public:
 
     // Asks the process that shows path to come to the front. A socket left by a crashed process
     // is removed and counts as no owner.
-    static HandOver handOver(const QString &path, int ackTimeoutMs = 1000);
+    // With at, the owner also moves its caret there.
+    static HandOver handOver(const QString &path, int ackTimeoutMs = 1000, std::optional<Launcher::Position> at = std::nullopt);
 
     // Listens under the name of path (called whenever the document path changes); gives up the
     // previous name. A live owner of the name is left alone.
@@ -40,6 +43,8 @@ public:
 signals:
     // After the window was brought to the front for another process.
     void raised();
+    // The process that handed over asked for this place in the document.
+    void goToRequested(Launcher::Position at);
 
 private:
     void acceptConnections();

@@ -11,6 +11,7 @@
 #include "Prompter.h"
 #include "RecoveryOffer.h"
 #include "RecoveryWriter.h"
+#include "SearchWindows.h"
 #include "SingleInstance.h"
 #include "ViewerWindows.h"
 #include "WindowPlacement.h"
@@ -190,25 +191,28 @@ QString createFileQuestion(const QString &path)
     return path + QStringLiteral(" does not exist. \r\nDo you want to create a new file?");
 }
 
-StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, const QString &path)
+StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, const QString &path,
+                                  std::optional<Launcher::Position> at)
 {
-    if (SingleInstance::handOver(path) == SingleInstance::HandOver::Raised)
+    if (SingleInstance::handOver(path, 1000, at) == SingleInstance::HandOver::Raised)
         return StartUpResult::HandedOver;
     // Claiming the name before loading closes the gap in which two processes started at once
     // for one file would both open it.
     if (instance.follow(path) == SingleInstance::Claim::OwnedElsewhere
-        && SingleInstance::handOver(path) == SingleInstance::HandOver::Raised)
+        && SingleInstance::handOver(path, 1000, at) == SingleInstance::HandOver::Raised)
         return StartUpResult::HandedOver;
     window.show();
     window.ReadFile(path, true);
     window.updateTitle();
+    if (at)
+        window.search().goToPosition(*at);
     // The load may have failed or gone to the outside editor: listen for what the window shows.
     instance.follow(window.document().strfilename);
     return StartUpResult::WindowShown;
 }
 
 StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments, bool forwarded,
-                      CommandLineOptions::Position position)
+                      CommandLineOptions::Position position, std::optional<Launcher::Position> at)
 {
     // The window's constructor has read settings2.ini and settings.ini and recorded the
     // settings file's time; what follows depends on them.
@@ -228,7 +232,7 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
 
     StartUpResult result = StartUpResult::NoWindow;
     if (plan.firstExists) {
-        result = OpenFromCommandLine(window, instance, plan.first);
+        result = OpenFromCommandLine(window, instance, plan.first, at);
         if (result == StartUpResult::WindowShown && plan.position.line > 0)
             goToPosition(window.surface(), plan.position);
     } else if (askUser(nullptr, createFileQuestion(plan.firstAsGiven), kTitle, QMessageBox::Yes | QMessageBox::No,
@@ -306,12 +310,15 @@ void followDocumentPath(frmMain &window, SingleInstance &instance)
     // Every change of the document path re-captions the window.
     QObject::connect(&window, &QWidget::windowTitleChanged, &instance,
                      [&window, &instance] { instance.follow(window.document().strfilename); });
+    QObject::connect(&instance, &SingleInstance::goToRequested, &window,
+                     [&window](Launcher::Position at) { window.search().goToPosition(at); });
 }
 
 int Main(QApplication &app, const QStringList &arguments)
 {
     const bool forwarded = Launcher::takeForwardedMark();
     const QString recoveryFile = Launcher::takeRecoveryFile();
+    const std::optional<Launcher::Position> at = Launcher::takeForwardedPosition();
     DesktopIntegration::prepareApplication();
     WindowPlacement::keepWindowsOnScreen();
     const AppFolders folders = AppFolders::forThisProcess();
@@ -326,10 +333,11 @@ int Main(QApplication &app, const QStringList &arguments)
     try {
         window = std::make_unique<frmMain>(folders);
         instance = std::make_unique<SingleInstance>(window.get());
-        if (StartUp(*window, *instance, files, forwarded || !recoveryFile.isEmpty(), parsed.position)
+        if (StartUp(*window, *instance, files, forwarded || !recoveryFile.isEmpty(), parsed.position, at)
             != StartUpResult::WindowShown)
             return 0;
         offerRecovery(*window, recoveryFile);
+        // A window started for a further file while another runs shows no tip.
         if (!forwarded && recoveryFile.isEmpty() && !instances.othersRunning())
             window->viewers().ShowTipAtStartUp();
     } catch (const std::exception &error) {

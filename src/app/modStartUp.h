@@ -1,9 +1,12 @@
 #pragma once
 
 #include "CommandLineOptions.h"
+#include "Launcher.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QApplication;
 class SingleInstance;
@@ -48,18 +51,22 @@ QString createFileQuestion(const QString &path);
 
 enum class StartUpResult { WindowShown, HandedOver, NoWindow };
 
-// Hands path to the process that shows it, or shows the window and loads it here.
-StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, const QString &path);
+// Hands path to the process that shows it, or shows the window and loads it here; either way
+// the caret goes to `at` when given.
+StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, const QString &path,
+                                  std::optional<Launcher::Position> at = std::nullopt);
 
 // Everything after the window has read its settings; arguments are those after the program name.
 StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments,
-                      bool forwarded = false, CommandLineOptions::Position position = {});
+                      bool forwarded = false, CommandLineOptions::Position position = {},
+                      std::optional<Launcher::Position> at = std::nullopt);
 
 // Asks about the recovery copies that windows ended without saving left behind; a window started
 // for one copy (recoveryFile) shows that one and asks nothing.
 void offerRecovery(frmMain &window, const QString &recoveryFile);
 
-// Keeps instance listening under the window's document path as that path changes.
+// Keeps instance listening under the window's document path as that path changes, and moves the
+// caret where a handing-over process asks.
 void followDocumentPath(frmMain &window, SingleInstance &instance);
 
 // The program: creates the main window, runs start-up and the event loop; the exit code.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Launcher.h"
+
 #include <QString>
 
 class EditorSurface;
+struct LanguageDefinition;
 class QWidget;
 struct Settings;
 
@@ -32,4 +35,9 @@ public:
     virtual void redrawGutter() = 0;
     // Owner of the modeless tool windows; receives the focus back from them.
     virtual QWidget *ownerWindow() = 0;
+    // The document's path, "Untitled" while it has none.
+    virtual QString documentPath() const = 0;
+    virtual const LanguageDefinition &language() const = 0;
+    // Shows another file at a place: in the window that shows it, else in a new window.
+    virtual void openElsewhere(const QString &path, Launcher::Position at) = 0;
 };

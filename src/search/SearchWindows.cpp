@@ -8,7 +8,11 @@
 #include "Prompter.h"
 #include "SearchHost.h"
 #include "Settings.h"
+#include "FileIO.h"
+#include "SymbolScanner.h"
 #include "frmBookmarks.h"
+#include "frmFindInFiles.h"
+#include "frmSymbols.h"
 #include "frmFind.h"
 #include "frmGotoLine.h"
 #include "frmLines.h"
@@ -19,6 +23,7 @@
 #include <QFontMetrics>
 #include <QScopeGuard>
 #include <algorithm>
+#include <cstdlib>
 
 SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
     : QObject(parent)
@@ -31,6 +36,7 @@ SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
 SearchWindows::~SearchWindows()
 {
     delete m_tool.data();
+    delete m_findInFiles.data();
     delete m_marker.data();
 }
 
@@ -235,6 +241,69 @@ bool SearchWindows::placeMarker(QChar partner, int target)
     return true;
 }
 
+void SearchWindows::FindInFiles()
+{
+    if (!m_findInFiles)
+        m_findInFiles = new frmFindInFiles(*this, m_host.ownerWindow());
+    m_findInFiles->show();
+    m_findInFiles->raise();
+    m_findInFiles->activateWindow();
+}
+
+void SearchWindows::GoToSymbol()
+{
+    closeToolWindow();
+    const QList<Symbol> symbols = SymbolScanner::scan(m_host.surface().text(), m_host.language(), m_host.documentPath());
+    openTool(new frmSymbols(*this, symbols, m_host.ownerWindow()));
+}
+
+void SearchWindows::goToPosition(Launcher::Position at)
+{
+    EditorSurface &surface = m_host.surface();
+    const int row = std::clamp(at.line - 1, 0, std::max(0, surface.lineCount() - 1));
+    const int start = surface.lineIndex(row);
+    const int next = row + 1 < surface.lineCount() ? surface.lineIndex(row + 1) : surface.textLength();
+    QString line = surface.textRange(start, next - start);
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    surface.setSelStart(start + std::clamp(at.column - 1, 0, int(line.size())));
+    surface.setSelLength(0);
+    m_host.refreshStatusBar();
+    if (QWidget *owner = m_host.ownerWindow()) {
+        owner->raise();
+        owner->activateWindow();
+    }
+    surface.setFocus();
+}
+
+namespace {
+
+// The same file whatever the spelling: both resolved where they exist.
+bool sameFile(const QString &a, const QString &b)
+{
+    const auto resolved = [](const QString &path) {
+        const QByteArray native = FileIO::encodePath(path);
+        char *real = ::realpath(native.constData(), nullptr);
+        if (!real)
+            return native;
+        const QByteArray result(real);
+        std::free(real);
+        return result;
+    };
+    return resolved(a) == resolved(b);
+}
+
+} // namespace
+
+void SearchWindows::openFileAt(const QString &path, Launcher::Position at)
+{
+    const QString document = m_host.documentPath();
+    if (document.contains(QLatin1Char('/')) && sameFile(document, path))
+        goToPosition(at);
+    else
+        m_host.openElsewhere(path, at);
+}
+
 void SearchWindows::registerCommands(const WireCommand &wire)
 {
     wire("mnuSearchFind", [this] { Find(); });
@@ -248,4 +317,6 @@ void SearchWindows::registerCommands(const WireCommand &wire)
     wire("mnuSearchPreviousBookmark", [this] { PreviousBookmark(); });
     wire("mnuSearchViewAllBookmarks", [this] { ViewAllBookmarks(); });
     wire("mnuSearchClearAllBookmarks", [this] { ClearAllBookmarks(); });
+    wire("mnuSearchFindInFiles", [this] { FindInFiles(); });
+    wire("mnuSearchGoToSymbol", [this] { GoToSymbol(); });
 }

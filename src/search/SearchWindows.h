@@ -3,6 +3,7 @@
 #include "CommandContext.h"
 
 #include "Bookmarks.h"
+#include "Launcher.h"
 #include "FindEngine.h"
 #include "ReplaceEngine.h"
 
@@ -46,6 +47,14 @@ public:
     void ViewAllBookmarks();     // mnuSearchViewAllBookmarks, Shift+F2
     void ClearAllBookmarks();    // mnuSearchClearAllBookmarks
     void MatchBracket();         // mnuSearchMatchBracket, Ctrl+M
+    void FindInFiles();          // mnuSearchFindInFiles, Ctrl+Shift+F
+    void GoToSymbol();           // mnuSearchGoToSymbol, Ctrl+Shift+O
+
+    // Caret to a line and column (from 1), each kept within the document.
+    void goToPosition(Launcher::Position at);
+    // A result of Find in Files: here when this window shows the file, else in its own window.
+    void openFileAt(const QString &path, Launcher::Position at);
+    QDialog *findInFilesWindow() const { return m_findInFiles; }
 
     // Enabled states of the Search menu.
     bool canFindAgain() const { return !m_find.state().SearchText.isEmpty(); }
@@ -83,5 +92,7 @@ private:
     ReplaceEngine m_replace;
     Bookmarks m_bookmarks;
     QPointer<QDialog> m_tool;
+    // Not one of the tool windows: it stays open beside them while its search runs.
+    QPointer<QDialog> m_findInFiles;
     QPointer<picBracket> m_marker;
 };

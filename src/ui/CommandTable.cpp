@@ -154,6 +154,8 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuSearchFindNext", "mnuSearch", "Find &Next", "F3").when(Enable::SearchText),
         Row("mnuSearchFindPrev", "mnuSearch", "Find Pre&v", "Ctrl+F3").when(Enable::SearchText),
         Row("mnuSearchReplace", "mnuSearch", "&Replace...", "Ctrl+R").text().byKey(),
+        Row("mnuSearchFindInFiles", "mnuSearch", "Find in F&iles...", "Ctrl+Shift+F"),
+        Row("mnuSearchGoToSymbol", "mnuSearch", "Go to S&ymbol...", "Ctrl+Shift+O"),
         Row("mnuSearchGotoLine", "mnuSearch", "&Goto Line", "Ctrl+G").sep(),
         Row("mnuSearchMatchBracket", "mnuSearch", "&Match Bracket", "Ctrl+M").byKey(),
         Row("mnuSearchToggleBookmark", "mnuSearch", "Toggle &Bookmark", "Ctrl+F2").sep(),

@@ -57,9 +57,35 @@ namespace {
 const char kForwardedVariable[] = "ORVANE_FORWARDED";
 // A path whose bytes are not UTF-8 travels beside the argument, byte for byte.
 const char kNativePathVariable[] = "ORVANE_FORWARDED_PATH";
+const char kPositionVariable[] = "ORVANE_FORWARDED_AT";
 } // namespace
 
-bool startForwardedInstance(const QString &path)
+QString positionText(Position at)
+{
+    return QStringLiteral("%1 %2").arg(at.line).arg(at.column);
+}
+
+std::optional<Position> parsePosition(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(' '));
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool lineOk = false;
+    bool columnOk = false;
+    const Position at{parts.at(0).toInt(&lineOk), parts.at(1).toInt(&columnOk)};
+    if (!lineOk || !columnOk || at.line < 1 || at.column < 1)
+        return std::nullopt;
+    return at;
+}
+
+std::optional<Position> takeForwardedPosition()
+{
+    const QString text = qEnvironmentVariable(kPositionVariable);
+    qunsetenv(kPositionVariable);
+    return parsePosition(text);
+}
+
+bool startForwardedInstance(const QString &path, std::optional<Position> at)
 {
     const bool hadMark = qEnvironmentVariableIsSet(kForwardedVariable);
     const QByteArray previous = qgetenv(kForwardedVariable);
@@ -67,8 +93,11 @@ bool startForwardedInstance(const QString &path)
     const QByteArray native = FileIO::encodePath(path);
     if (native != QFile::encodeName(path))
         qputenv(kNativePathVariable, native.toHex());
+    if (at)
+        qputenv(kPositionVariable, positionText(*at).toLatin1());
     const bool started = startInstance(path);
     qunsetenv(kNativePathVariable);
+    qunsetenv(kPositionVariable);
     if (hadMark)
         qputenv(kForwardedVariable, previous);
     else

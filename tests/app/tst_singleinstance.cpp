@@ -1,4 +1,5 @@
 #include "InstanceLock.h"
+#include "SearchWindows.h"
 #include "SingleInstance.h"
 #include "TestSupport.h"
 #include "frmMain.h"
@@ -110,6 +111,7 @@ private slots:
     void serverNames();
     void raiseReachesMinimisedModifiedOwner();
     void ownerAnswersOnlyRaise();
+    void handOverCarriesThePlace();
     void followingRenamesAndYields();
     void secondProcessRaisesFirst();
     void laterWindowsKnowTheyAreNotFirst();
@@ -147,6 +149,44 @@ void TestSingleInstance::raiseReachesMinimisedModifiedOwner()
     QVERIFY(QTest::qWaitFor([&] { return client.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
     QCOMPARE(client.get(), Hand::Raised);
     QVERIFY(!window.isMinimized());
+}
+
+// A result of Find in Files in a file another window shows: that window comes up with its caret there.
+void TestSingleInstance::handOverCarriesThePlace()
+{
+    const QString doc = TestSupport::writeFile(m_dir, QStringLiteral("place.c"), "one\r\ntwo\r\nthree four\r\n");
+    TestSupport::PrompterGuard prompter;
+    QTemporaryDir app;
+    frmMain window(app.path());
+    SingleInstance instance(&window);
+    modStartUp::followDocumentPath(window, instance);
+    QCOMPARE(modStartUp::OpenFromCommandLine(window, instance, doc), modStartUp::StartUpResult::WindowShown);
+    auto client = std::async(std::launch::async,
+                             [&] { return SingleInstance::handOver(doc, 5000, Launcher::Position{3, 7}); });
+    QVERIFY(QTest::qWaitFor([&] { return client.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
+    QCOMPARE(client.get(), Hand::Raised);
+    QCOMPARE(window.surface().selStart(), 16);
+    // A file no window shows gets a window of its own, told where to go.
+    const QString other = TestSupport::writeFile(m_dir, QStringLiteral("other.c"), "x\n");
+    QStringList started;
+    QString place;
+    Launcher::setStarter([&](const QString &, const QStringList &arguments) {
+        started = arguments;
+        place = qEnvironmentVariable("ORVANE_FORWARDED_AT");
+        return true;
+    });
+    window.search().openFileAt(other, Launcher::Position{2, 5});
+    Launcher::setStarter({});
+    QCOMPARE(started, QStringList{other});
+    QCOMPARE(place, QStringLiteral("2 5"));
+    QVERIFY(!qEnvironmentVariableIsSet("ORVANE_FORWARDED_AT"));
+    // The document this window shows: the caret moves here, nothing is started.
+    window.search().openFileAt(doc, Launcher::Position{2, 1});
+    QCOMPARE(window.surface().selStart(), 5);
+    // Out of range: the last line, the end of the line.
+    window.search().goToPosition(Launcher::Position{99, 99});
+    QCOMPARE(window.surface().selStart(), window.surface().textLength());
+    QVERIFY(!Launcher::parsePosition(QStringLiteral("3 x")));
 }
 
 void TestSingleInstance::ownerAnswersOnlyRaise()

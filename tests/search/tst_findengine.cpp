@@ -1,5 +1,6 @@
 #include "BracketMatcher.h"
 #include "FindEngine.h"
+#include "LanguageDefinition.h"
 #include "LineNavigation.h"
 #include "MemorySurface.h"
 #include "ReplaceEngine.h"
@@ -29,6 +30,10 @@ public:
     void refreshStatusBar() override {}
     void redrawGutter() override {}
     QWidget *ownerWindow() override { return nullptr; }
+    QString documentPath() const override { return QStringLiteral("Untitled"); }
+    const LanguageDefinition &language() const override { return m_language; }
+    void openElsewhere(const QString &, Launcher::Position) override {}
+    LanguageDefinition m_language;
 
     MemorySurface m_surface;
     Settings m_settings;

@@ -1,10 +1,14 @@
+#include "LanguageDefinition.h"
 #include "LineNavigation.h"
 #include "ScintillaSurface.h"
 #include "SearchHost.h"
 #include "SearchWindows.h"
 #include "Settings.h"
 #include "TestSupport.h"
+#include "FileIO.h"
 #include "frmBookmarks.h"
+#include "frmFindInFiles.h"
+#include "frmSymbols.h"
 #include "frmFind.h"
 #include "frmGotoLine.h"
 #include "frmLines.h"
@@ -20,6 +24,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
+#include <QListView>
 #include <QtTest>
 
 namespace {
@@ -48,7 +53,13 @@ public:
     void refreshStatusBar() override {}
     void redrawGutter() override { ++gutterRedraws; }
     QWidget *ownerWindow() override { return this; }
+    QString documentPath() const override { return path; }
+    const LanguageDefinition &language() const override { return m_language; }
+    void openElsewhere(const QString &file, Launcher::Position at) override { opened << qMakePair(file, at); }
 
+    QString path = QStringLiteral("Untitled");
+    LanguageDefinition m_language;
+    QList<QPair<QString, Launcher::Position>> opened;
     std::unique_ptr<ScintillaSurface> m_surface;
     Settings m_settings;
     QStringList hints;
@@ -93,6 +104,69 @@ private slots:
     {
         m_windows.reset();
         m_host.reset();
+    }
+
+    // Results of another file go to its own window; results of this document move the caret here.
+    void findInFilesOpensResultsAtTheirPlace()
+    {
+        QTemporaryDir tree;
+        const QString here = TestSupport::writeFile(tree, QStringLiteral("here.c"), "int a;\nint needle;\n");
+        const QString there = TestSupport::writeFile(tree, QStringLiteral("there.c"), "x\ny\n  needle\n");
+        TestSupport::writeFile(tree, QStringLiteral("skip.txt"), "needle\n");
+        m_host->path = here;
+        setText(QStringLiteral("int a;\nint needle;\n"), 0);
+        m_windows->FindInFiles();
+        auto *window = qobject_cast<frmFindInFiles *>(m_windows->findInFilesWindow());
+        QVERIFY(window);
+        QCOMPARE(window->txtFolder->text(), tree.path());
+        window->cboFind->setEditText(QStringLiteral("needle"));
+        window->txtFiles->setText(QStringLiteral("*.c;*.h"));
+        QTest::keyClick(window->cboFind->lineEdit(), Qt::Key_Return);
+        QTRY_VERIFY(!window->search().isRunning());
+        QCOMPARE(window->lblInfo->text().section(QLatin1Char(' '), 0, 5), QStringLiteral("2 matching lines in 2 files"));
+        QAbstractItemModel *model = window->lstResults->model();
+        QCOMPARE(model->rowCount(), 4);
+        QModelIndex inThere;
+        QModelIndex inHere;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QString shown = model->index(row, 0).data().toString();
+            if (shown == QStringLiteral("there.c:3:3:   needle"))
+                inThere = model->index(row, 0);
+            if (shown == QStringLiteral("here.c:2:5: int needle;"))
+                inHere = model->index(row, 0);
+        }
+        QVERIFY(inThere.isValid() && inHere.isValid());
+        window->lstResults->setCurrentIndex(inThere);
+        QTest::keyClick(window->lstResults, Qt::Key_Return);
+        QCOMPARE(m_host->opened.size(), 1);
+        QCOMPARE(m_host->opened.at(0).first, there);
+        QCOMPARE(m_host->opened.at(0).second.line, 3);
+        QCOMPARE(m_host->opened.at(0).second.column, 3);
+        window->openResult(inHere);
+        QCOMPARE(m_host->opened.size(), 1);
+        QCOMPARE(m_host->surface().selStart(), m_host->surface().lineIndex(1) + 4);
+    }
+
+    void goToSymbolFiltersAndJumps()
+    {
+        m_host->m_language.applyLines(FileIO::readLines(TestSupport::sourceDir() + QStringLiteral("/data/keywords/c.kw")));
+        m_host->m_language.languageActive = true;
+        m_host->path = QStringLiteral("/tmp/x.c");
+        const QString text = QStringLiteral("static int first(void)\n{\n    if (x) { return 1; }\n}\n\n"
+                                            "/* int commented(void) { } */\nvoid second(int a)\n{\n}\n");
+        setText(text, 0);
+        m_windows->GoToSymbol();
+        auto *window = openWindow<frmSymbols>(*m_host);
+        QVERIFY(window);
+        QCOMPARE(window->lstSymbols->count(), 2);
+        QCOMPARE(window->lstSymbols->item(0)->text(), QStringLiteral("first    (line 1)"));
+        QCOMPARE(window->lstSymbols->item(1)->text(), QStringLiteral("second    (line 7)"));
+        QTest::keyClicks(window->txtFilter, QStringLiteral("sec"));
+        QVERIFY(window->lstSymbols->item(0)->isHidden());
+        QTest::keyClick(window->txtFilter, Qt::Key_Return);
+        QCOMPARE(m_host->surface().selText(), QStringLiteral("second"));
+        QCOMPARE(m_host->surface().selStart(), int(m_host->surface().text().indexOf(QStringLiteral("second"))));
+        QTRY_VERIFY(!m_host->findChild<frmSymbols *>());
     }
 
     void oneToolWindowAtATimeWithItsCaption()
