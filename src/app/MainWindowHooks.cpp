@@ -25,6 +25,14 @@ bool MainWindowHooks::highlightingActive() const { return m_window.m_languages->
 void MainWindowHooks::renderRange(int start, int length) { m_window.highlighter().renderRange(start, length); }
 void MainWindowHooks::renderDocument() { m_window.highlighter().renderDocument(); }
 
+CommentMarkers MainWindowHooks::commentMarkers() const
+{
+    const LanguageDefinition &language = m_window.language();
+    if (!language.languageActive)
+        return {};
+    return {language.commentMarker(), language.blockCommentStart, language.blockCommentEnd};
+}
+
 void MainWindowHooks::textChanged()
 {
     m_window.markChanged();

@@ -33,6 +33,7 @@ public:
     bool highlightingActive() const override;
     void renderRange(int start, int length) override;
     void renderDocument() override;
+    CommentMarkers commentMarkers() const override;
 
     // HighlightHost: the hint label and its timer for the render messages; pending events run
     // during long renders, and large documents are coloured in the background.

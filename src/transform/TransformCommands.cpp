@@ -14,6 +14,7 @@
 
 TransformCommands::TransformCommands(CommandContext &context)
     : m_context(context)
+    , m_lines(context)
 {
 }
 
@@ -158,4 +159,5 @@ void TransformCommands::registerCommands(const WireCommand &wire)
     wire("mnuToolsSortLinesDec", [this] { SortLines(false); });
     wire("mnuToolsWordCount", [this] { WordCount(); });
     wire("mnuToolsConvertTextToHTML", [this] { ConvertTextToHTML(); });
+    m_lines.registerCommands(wire);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandContext.h"
+#include "LineCommands.h"
 
 #include <QString>
 
@@ -28,4 +29,5 @@ private:
     void transformAndRefresh(const std::function<QString(const QString &)> &f);
 
     CommandContext &m_context;
+    LineCommands m_lines;
 };

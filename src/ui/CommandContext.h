@@ -7,6 +7,14 @@
 #include <functional>
 
 class EditorSurface;
+
+// What the document's language comments a line with: a line marker, else a block pair.
+struct CommentMarkers {
+    QString line;
+    QString blockStart;
+    QString blockEnd;
+    bool isEmpty() const { return line.isEmpty() && (blockStart.isEmpty() || blockEnd.isEmpty()); }
+};
 class QWidget;
 struct Settings;
 
@@ -35,6 +43,8 @@ public:
     // One-based start, as the highlighter counts.
     virtual void renderRange(int start, int length) = 0;
     virtual void renderDocument() = 0;
+    // Empty without an active language.
+    virtual CommentMarkers commentMarkers() const { return {}; }
 };
 
 // Registers a command's handler by its command-table name.
