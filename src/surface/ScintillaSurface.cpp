@@ -45,7 +45,12 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
         m_view->setMarginWidth(margin, 0);
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
     send(QsciScintillaBase::SCI_SETLEXER, QsciScintillaBase::SCLEX_CONTAINER);
-    send(QsciScintillaBase::SCI_SETMULTIPLESELECTION, 0);
+    // Ctrl+click adds a caret, Alt+drag and Alt+Shift+arrows draw a rectangle; typing and pasting
+    // reach every caret.
+    send(QsciScintillaBase::SCI_SETMULTIPLESELECTION, 1);
+    send(QsciScintillaBase::SCI_SETADDITIONALSELECTIONTYPING, 1);
+    send(QsciScintillaBase::SCI_SETMULTIPASTE, QsciScintillaBase::SC_MULTIPASTE_EACH);
+    send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONMODIFIER, QsciScintillaBase::SCMOD_ALT);
     send(QsciScintillaBase::SCI_SETSCROLLWIDTHTRACKING, 1);
     send(QsciScintillaBase::SCI_SETSCROLLWIDTH, 1);
     send(QsciScintillaBase::SCI_SETLAYOUTCACHE, QsciScintillaBase::SC_CACHE_PAGE);
@@ -446,6 +451,59 @@ void ScintillaSurface::setWordWrap(bool on)
 bool ScintillaSurface::wordWrap() const
 {
     return send(QsciScintillaBase::SCI_GETWRAPMODE) != QsciScintillaBase::SC_WRAP_NONE;
+}
+
+int ScintillaSurface::selectionCount() const
+{
+    return int(send(QsciScintillaBase::SCI_GETSELECTIONS));
+}
+
+void ScintillaSurface::replaceEachSelection(const QString &text)
+{
+    const QByteArray utf8 = insertable(text).toUtf8();
+    std::vector<std::pair<long, long>> ranges;
+    const int count = selectionCount();
+    for (int i = 0; i < count; ++i)
+        ranges.emplace_back(send(QsciScintillaBase::SCI_GETSELECTIONNSTART, static_cast<unsigned long>(i)),
+                            send(QsciScintillaBase::SCI_GETSELECTIONNEND, static_cast<unsigned long>(i)));
+    std::sort(ranges.begin(), ranges.end());
+    // From the end backwards, so that the ranges not yet replaced keep their positions.
+    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+        send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(it->first), it->second);
+        send(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(utf8.size()),
+             reinterpret_cast<long>(utf8.constData()));
+    }
+    long shift = 0;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const long caret = ranges[i].first + shift + long(utf8.size());
+        shift += long(utf8.size()) - (ranges[i].second - ranges[i].first);
+        send(i == 0 ? QsciScintillaBase::SCI_SETSELECTION : QsciScintillaBase::SCI_ADDSELECTION,
+             static_cast<unsigned long>(caret), caret);
+    }
+}
+
+void ScintillaSurface::setBlanksVisible(bool on)
+{
+    send(QsciScintillaBase::SCI_SETVIEWWS, on ? QsciScintillaBase::SCWS_VISIBLEALWAYS : QsciScintillaBase::SCWS_INVISIBLE);
+    send(QsciScintillaBase::SCI_SETVIEWEOL, on ? 1 : 0);
+}
+
+bool ScintillaSurface::blanksVisible() const
+{
+    return send(QsciScintillaBase::SCI_GETVIEWWS) != QsciScintillaBase::SCWS_INVISIBLE;
+}
+
+void ScintillaSurface::setEdgeColumn(int column)
+{
+    send(QsciScintillaBase::SCI_SETEDGECOLUMN, static_cast<unsigned long>(std::max(0, column)));
+    send(QsciScintillaBase::SCI_SETEDGEMODE, column > 0 ? QsciScintillaBase::EDGE_LINE : QsciScintillaBase::EDGE_NONE);
+}
+
+int ScintillaSurface::edgeColumn() const
+{
+    if (send(QsciScintillaBase::SCI_GETEDGEMODE) == QsciScintillaBase::EDGE_NONE)
+        return 0;
+    return int(send(QsciScintillaBase::SCI_GETEDGECOLUMN));
 }
 
 int ScintillaSurface::visibleLineCount() const

@@ -69,6 +69,12 @@ public:
     bool setTabStops(int dialogUnits) override;
     void setWordWrap(bool on) override;
     bool wordWrap() const override;
+    int selectionCount() const override;
+    void replaceEachSelection(const QString &text) override;
+    void setBlanksVisible(bool on) override;
+    bool blanksVisible() const override;
+    void setEdgeColumn(int column) override;
+    int edgeColumn() const override;
     int visibleLineCount() const override;
 
     std::optional<QString> saveFile(const QString &path, int format) const override;

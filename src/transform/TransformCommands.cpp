@@ -15,6 +15,7 @@
 TransformCommands::TransformCommands(CommandContext &context)
     : m_context(context)
     , m_lines(context)
+    , m_view(context)
 {
 }
 
@@ -160,4 +161,5 @@ void TransformCommands::registerCommands(const WireCommand &wire)
     wire("mnuToolsWordCount", [this] { WordCount(); });
     wire("mnuToolsConvertTextToHTML", [this] { ConvertTextToHTML(); });
     m_lines.registerCommands(wire);
+    m_view.registerCommands(wire);
 }

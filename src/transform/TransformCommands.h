@@ -2,6 +2,7 @@
 
 #include "CommandContext.h"
 #include "LineCommands.h"
+#include "ViewCommands.h"
 
 #include <QString>
 
@@ -30,4 +31,5 @@ private:
 
     CommandContext &m_context;
     LineCommands m_lines;
+    ViewCommands m_view;
 };

@@ -82,6 +82,8 @@ struct Settings {
     bool OpenFileInThirdPartyEditor = true;
     qint32 ThirdPartyEditorSize = 500000;
     QString ThirdPartyEditorPath = defaultThirdPartyEditorPath();
+    bool ShowBlanks = false;
+    qint32 EdgeColumn = 0;  // 0: no edge line
 
     // settings2.ini
     qint16 LastOptionViewed = 1;
