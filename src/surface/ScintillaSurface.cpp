@@ -342,16 +342,31 @@ int ScintillaSurface::selLength() const
     return toOffset(int(end)) - toOffset(int(start));
 }
 
+void ScintillaSurface::toOneSelection()
+{
+    if (send(QsciScintillaBase::SCI_GETSELECTIONMODE) == QsciScintillaBase::SC_SEL_STREAM
+        && send(QsciScintillaBase::SCI_GETSELECTIONS) == 1)
+        return;
+    // Left in rectangle mode, the next Shift+arrow would draw a rectangle from its old corner; the
+    // mode change leaves arrows extending, which the cancel stops.
+    send(QsciScintillaBase::SCI_SETSELECTIONMODE, QsciScintillaBase::SC_SEL_STREAM);
+    send(QsciScintillaBase::SCI_CANCEL);
+}
+
 void ScintillaSurface::setSelStart(int start)
 {
+    toOneSelection();
     // Inside a surrogate pair the caret goes before the character, never between its halves.
     const int pos = spotOf(start).byte;
     send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(pos), pos);
+    // Up, Down and a rectangle drawn from here start at this column, not at one remembered from before.
+    send(QsciScintillaBase::SCI_CHOOSECARETX);
     m_typing = m_styles[0];
 }
 
 void ScintillaSurface::setSelLength(int length)
 {
+    toOneSelection();
     const int start = selStart();
     const long anchor = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
     const int end = int(std::min<qint64>(qint64(start) + std::max(0, length), textLength()));

@@ -124,6 +124,8 @@ private:
         ScintillaView *m_view;
     };
 
+    // A plain caret or selection again: several carets and a rectangle end.
+    void toOneSelection();
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // The character holding a UTF-16 offset: its first byte and its own offset, which is one less
     // than asked for on the second unit of a surrogate pair.

@@ -5,6 +5,8 @@
 #include "frmMain.h"
 
 #include <Qsci/qsciscintillabase.h>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -97,13 +99,29 @@ void TestLineCommands::severalCaretsTypeAndUndoTogether()
     QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
     QTest::keyClicks(view, QStringLiteral("x"));
     QCOMPARE(s.text(), QStringLiteral("axb\r\ncxd\r\nexf\r\ngh\r\n"));
-    QTest::keyClick(view, Qt::Key_Backspace);
-    QCOMPARE(s.text(), original);
-    QTest::keyClicks(view, QStringLiteral("yz"));
-    QCOMPARE(s.text(), QStringLiteral("ayzb\r\ncyzd\r\neyzf\r\ngh\r\n"));
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(s.text(), original);
 
+    // Backspace too acts at every caret.
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClicks(view, QStringLiteral("yz"));
+    QTest::keyClick(view, Qt::Key_Backspace);
+    QCOMPARE(s.text(), QStringLiteral("ayb\r\ncyd\r\neyf\r\ngh\r\n"));
+    s.setText(original);
+
+    // Paste reaches every caret too, as one undo step.
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QGuiApplication::clipboard()->setText(QStringLiteral("p"));
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(s.text(), QStringLiteral("apb\r\ncpd\r\nepf\r\ngh\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+
+    s.setSelStart(1);
     QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
     QTest::keyClick(view, Qt::Key_Escape);
     QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONS), 1L);
