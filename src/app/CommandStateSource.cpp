@@ -1,6 +1,7 @@
 #include "CommandStateSource.h"
 
 #include "TextCodec.h"
+#include "CommandContext.h"
 #include "DocumentState.h"
 #include "EditCommands.h"
 #include "EditorSurface.h"
@@ -50,6 +51,8 @@ CommandState CommandStateSource::state() const
     state.highlighting = language.languageActive && m_parts.settings.enableSyntaxHighlightning;
     state.keywordList = m_parts.assist.hasEntries();
     state.lineComment = language.languageActive && !language.commentMarker().isEmpty();
+    state.comment = language.languageActive && !CommentMarkers{language.commentMarker(), language.blockCommentStart,
+                                                               language.blockCommentEnd}.isEmpty();
     state.textLocked = document.isLoading || !s.isEnabled();
     return state;
 }

@@ -6,8 +6,10 @@
 #include "ScintillaSurface.h"
 #include "ScintillaView.h"
 #include "Settings.h"
+#include "ViewCommands.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QMainWindow>
 #include <QToolBar>
@@ -36,6 +38,8 @@ void EditorChrome::applySettings()
     m_surface.setBackColor(s.BackColor);
     m_surface.setTabStops(s.TabWidth * 4);
     m_surface.setWordWrap(s.WordWrap);
+    m_surface.setBlanksVisible(s.ShowBlanks);
+    m_surface.setEdgeColumn(std::clamp<int>(s.EdgeColumn, 0, ViewCommands::MaxEdgeColumn));
     applyColors();
     layout();
 }
@@ -77,6 +81,8 @@ void EditorChrome::layout()
         lines->setChecked(m_settings.ShowLineNumbers);
     if (QAction *wrap = CommandTable::findCommand(m_window, "mnuFormatWordWrap"))
         wrap->setChecked(m_settings.WordWrap);
+    if (QAction *blanks = CommandTable::findCommand(m_window, "mnuViewBlanks"))
+        blanks->setChecked(m_settings.ShowBlanks);
     fitGutter();
     lineBox->PlaceLineBox();
     PicLines->DrawLineNumbers();

@@ -28,6 +28,14 @@ void MainWindowHooks::renderRange(int start, int length) { m_window.highlighter(
 void MainWindowHooks::renderDocument() { m_window.highlighter().renderDocument(); }
 const DocumentIndent *MainWindowHooks::indentation() const { return &m_window.m_indentation; }
 
+CommentMarkers MainWindowHooks::commentMarkers() const
+{
+    const LanguageDefinition &language = m_window.language();
+    if (!language.languageActive)
+        return {};
+    return {language.commentMarker(), language.blockCommentStart, language.blockCommentEnd};
+}
+
 void MainWindowHooks::textChanged()
 {
     m_window.markChanged();

@@ -36,6 +36,7 @@ public:
     void renderRange(int start, int length) override;
     void renderDocument() override;
     const DocumentIndent *indentation() const override;
+    CommentMarkers commentMarkers() const override;
 
     // HighlightHost: the hint label and its timer for the render messages; pending events run
     // during long renders, and large documents are coloured in the background.

@@ -109,6 +109,10 @@ bool TypingAids::keyDown(int key, int shift)
         if (deletesSelection)
             return false;
     }
+    // Several carets: the widget types at each of them; the aids, made for one caret, stand aside
+    // rather than change the main caret's line only.
+    if (m_surface.selectionCount() > 1)
+        return false;
 
     if (key == Qt::Key_Insert && shift == 0) {
         m_host.setOverwrite(!m_host.overwrite());
@@ -207,6 +211,8 @@ bool TypingAids::shortcutKey(int key, int shift)
 
 int TypingAids::keyPress(int character)
 {
+    if (m_surface.selectionCount() > 1)
+        return character;
     if (character == '(')
         m_host.showTip(false);
     else if (character == ')')

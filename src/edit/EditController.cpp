@@ -66,7 +66,10 @@ void EditController::Paste()
         return;
     m_context.addHistory();
     EditorSurface &s = m_context.surface();
-    s.setSelText(text);
+    if (s.selectionCount() > 1)
+        s.replaceEachSelection(text);
+    else
+        s.setSelText(text);
     s.setSelColor(m_context.settings().fcolor);
     s.setSelBold(m_context.settings().TextBold);
     m_neighbours.afterPaste(text);

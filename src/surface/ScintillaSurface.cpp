@@ -45,7 +45,12 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
         m_view->setMarginWidth(margin, 0);
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
     send(QsciScintillaBase::SCI_SETLEXER, QsciScintillaBase::SCLEX_CONTAINER);
-    send(QsciScintillaBase::SCI_SETMULTIPLESELECTION, 0);
+    // Ctrl+click adds a caret, Alt+drag and Alt+Shift+arrows draw a rectangle; typing and pasting
+    // reach every caret.
+    send(QsciScintillaBase::SCI_SETMULTIPLESELECTION, 1);
+    send(QsciScintillaBase::SCI_SETADDITIONALSELECTIONTYPING, 1);
+    send(QsciScintillaBase::SCI_SETMULTIPASTE, QsciScintillaBase::SC_MULTIPASTE_EACH);
+    send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONMODIFIER, QsciScintillaBase::SCMOD_ALT);
     send(QsciScintillaBase::SCI_SETSCROLLWIDTHTRACKING, 1);
     send(QsciScintillaBase::SCI_SETSCROLLWIDTH, 1);
     send(QsciScintillaBase::SCI_SETLAYOUTCACHE, QsciScintillaBase::SC_CACHE_PAGE);
@@ -342,16 +347,31 @@ int ScintillaSurface::selLength() const
     return toOffset(int(end)) - toOffset(int(start));
 }
 
+void ScintillaSurface::toOneSelection()
+{
+    if (send(QsciScintillaBase::SCI_GETSELECTIONMODE) == QsciScintillaBase::SC_SEL_STREAM
+        && send(QsciScintillaBase::SCI_GETSELECTIONS) == 1)
+        return;
+    // Left in rectangle mode, the next Shift+arrow would draw a rectangle from its old corner; the
+    // mode change leaves arrows extending, which the cancel stops.
+    send(QsciScintillaBase::SCI_SETSELECTIONMODE, QsciScintillaBase::SC_SEL_STREAM);
+    send(QsciScintillaBase::SCI_CANCEL);
+}
+
 void ScintillaSurface::setSelStart(int start)
 {
+    toOneSelection();
     // Inside a surrogate pair the caret goes before the character, never between its halves.
     const int pos = spotOf(start).byte;
     send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(pos), pos);
+    // Up, Down and a rectangle drawn from here start at this column, not at one remembered from before.
+    send(QsciScintillaBase::SCI_CHOOSECARETX);
     m_typing = m_styles[0];
 }
 
 void ScintillaSurface::setSelLength(int length)
 {
+    toOneSelection();
     const int start = selStart();
     const long anchor = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
     const int end = int(std::min<qint64>(qint64(start) + std::max(0, length), textLength()));
@@ -451,6 +471,59 @@ void ScintillaSurface::setWordWrap(bool on)
 bool ScintillaSurface::wordWrap() const
 {
     return send(QsciScintillaBase::SCI_GETWRAPMODE) != QsciScintillaBase::SC_WRAP_NONE;
+}
+
+int ScintillaSurface::selectionCount() const
+{
+    return int(send(QsciScintillaBase::SCI_GETSELECTIONS));
+}
+
+void ScintillaSurface::replaceEachSelection(const QString &text)
+{
+    const QByteArray utf8 = insertable(text).toUtf8();
+    std::vector<std::pair<long, long>> ranges;
+    const int count = selectionCount();
+    for (int i = 0; i < count; ++i)
+        ranges.emplace_back(send(QsciScintillaBase::SCI_GETSELECTIONNSTART, static_cast<unsigned long>(i)),
+                            send(QsciScintillaBase::SCI_GETSELECTIONNEND, static_cast<unsigned long>(i)));
+    std::sort(ranges.begin(), ranges.end());
+    // From the end backwards, so that the ranges not yet replaced keep their positions.
+    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+        send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(it->first), it->second);
+        send(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(utf8.size()),
+             reinterpret_cast<long>(utf8.constData()));
+    }
+    long shift = 0;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const long caret = ranges[i].first + shift + long(utf8.size());
+        shift += long(utf8.size()) - (ranges[i].second - ranges[i].first);
+        send(i == 0 ? QsciScintillaBase::SCI_SETSELECTION : QsciScintillaBase::SCI_ADDSELECTION,
+             static_cast<unsigned long>(caret), caret);
+    }
+}
+
+void ScintillaSurface::setBlanksVisible(bool on)
+{
+    send(QsciScintillaBase::SCI_SETVIEWWS, on ? QsciScintillaBase::SCWS_VISIBLEALWAYS : QsciScintillaBase::SCWS_INVISIBLE);
+    send(QsciScintillaBase::SCI_SETVIEWEOL, on ? 1 : 0);
+}
+
+bool ScintillaSurface::blanksVisible() const
+{
+    return send(QsciScintillaBase::SCI_GETVIEWWS) != QsciScintillaBase::SCWS_INVISIBLE;
+}
+
+void ScintillaSurface::setEdgeColumn(int column)
+{
+    send(QsciScintillaBase::SCI_SETEDGECOLUMN, static_cast<unsigned long>(std::max(0, column)));
+    send(QsciScintillaBase::SCI_SETEDGEMODE, column > 0 ? QsciScintillaBase::EDGE_LINE : QsciScintillaBase::EDGE_NONE);
+}
+
+int ScintillaSurface::edgeColumn() const
+{
+    if (send(QsciScintillaBase::SCI_GETEDGEMODE) == QsciScintillaBase::EDGE_NONE)
+        return 0;
+    return int(send(QsciScintillaBase::SCI_GETEDGECOLUMN));
 }
 
 int ScintillaSurface::visibleLineCount() const

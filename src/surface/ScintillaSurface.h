@@ -69,6 +69,12 @@ public:
     bool setTabStops(int dialogUnits) override;
     void setWordWrap(bool on) override;
     bool wordWrap() const override;
+    int selectionCount() const override;
+    void replaceEachSelection(const QString &text) override;
+    void setBlanksVisible(bool on) override;
+    bool blanksVisible() const override;
+    void setEdgeColumn(int column) override;
+    int edgeColumn() const override;
     int visibleLineCount() const override;
 
     std::optional<QString> saveFile(const QString &path, int format) const override;
@@ -120,6 +126,8 @@ private:
         ScintillaView *m_view;
     };
 
+    // A plain caret or selection again: several carets and a rectangle end.
+    void toOneSelection();
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // The character holding a UTF-16 offset: its first byte and its own offset, which is one less
     // than asked for on the second unit of a surrogate pair.

@@ -178,6 +178,10 @@ public:
     virtual void setSelLength(int length) = 0;
     virtual QString selText() const = 0;
     virtual void setSelText(const QString &text) = 0;
+    // Several carets or a rectangle: the number of selections (1 for a plain caret or selection).
+    virtual int selectionCount() const = 0;
+    // Puts the text in place of every selection, each caret after its copy.
+    virtual void replaceEachSelection(const QString &text) = 0;
 
     // Character formatting of the selection (of the next typed text when the selection is empty)
     virtual OleColor selColor() const = 0;
@@ -219,6 +223,12 @@ public:
     virtual bool setTabStops(int dialogUnits) = 0;
     virtual void setWordWrap(bool on) = 0;
     virtual bool wordWrap() const = 0;
+    // Spaces, tabs and line ends drawn as marks (CR, LF and CR LF told apart).
+    virtual void setBlanksVisible(bool on) = 0;
+    virtual bool blanksVisible() const = 0;
+    // A line down the view at this column marks long lines; 0 draws none.
+    virtual void setEdgeColumn(int column) = 0;
+    virtual int edgeColumn() const = 0;
     // Lines visible in the window (for the gutter).
     virtual int visibleLineCount() const = 0;
 

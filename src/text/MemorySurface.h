@@ -59,6 +59,12 @@ public:
     bool setTabStops(int dialogUnits) override;
     void setWordWrap(bool on) override { m_wordWrap = on; }
     bool wordWrap() const override { return m_wordWrap; }
+    int selectionCount() const override { return 1; }
+    void replaceEachSelection(const QString &text) override { setSelText(text); }
+    void setBlanksVisible(bool on) override { m_blanksVisible = on; }
+    bool blanksVisible() const override { return m_blanksVisible; }
+    void setEdgeColumn(int column) override { m_edgeColumn = column; }
+    int edgeColumn() const override { return m_edgeColumn; }
     int visibleLineCount() const override { return m_visibleLines; }
 
     std::optional<QString> saveFile(const QString &path, int format) const override;
@@ -116,6 +122,8 @@ private:
     int m_tabWidth = 4;
     OleColor m_backColor = 0x80000005;
     bool m_wordWrap = false;
+    bool m_blanksVisible = false;
+    int m_edgeColumn = 0;
     bool m_visible = true;
     bool m_enabled = true;
     bool m_blockCaret = false;

@@ -15,6 +15,8 @@
 
 TransformCommands::TransformCommands(CommandContext &context)
     : m_context(context)
+    , m_lines(context)
+    , m_view(context)
 {
 }
 
@@ -163,4 +165,6 @@ void TransformCommands::registerCommands(const WireCommand &wire)
     wire("mnuToolsSortLinesDec", [this] { SortLines(false); });
     wire("mnuToolsWordCount", [this] { WordCount(); });
     wire("mnuToolsConvertTextToHTML", [this] { ConvertTextToHTML(); });
+    m_lines.registerCommands(wire);
+    m_view.registerCommands(wire);
 }

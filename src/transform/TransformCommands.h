@@ -1,6 +1,8 @@
 #pragma once
 
 #include "CommandContext.h"
+#include "LineCommands.h"
+#include "ViewCommands.h"
 
 #include <QString>
 
@@ -28,4 +30,6 @@ private:
     void transformAndRefresh(const std::function<QString(const QString &)> &f);
 
     CommandContext &m_context;
+    LineCommands m_lines;
+    ViewCommands m_view;
 };

@@ -8,6 +8,14 @@
 
 class DocumentIndent;
 class EditorSurface;
+
+// What the document's language comments a line with: a line marker, else a block pair.
+struct CommentMarkers {
+    QString line;
+    QString blockStart;
+    QString blockEnd;
+    bool isEmpty() const { return line.isEmpty() && (blockStart.isEmpty() || blockEnd.isEmpty()); }
+};
 class QWidget;
 struct Settings;
 
@@ -38,6 +46,8 @@ public:
     virtual void renderDocument() = 0;
     // The document's own indentation, where it has one; else the settings'.
     virtual const DocumentIndent *indentation() const = 0;
+    // Empty without an active language.
+    virtual CommentMarkers commentMarkers() const { return {}; }
 };
 
 // Registers a command's handler by its command-table name.

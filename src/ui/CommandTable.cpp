@@ -83,6 +83,7 @@ std::vector<MenuInfo> buildMenus()
         menu("mnuFileConv", "mnuFile", "Con&vert", "mnuFilePageSetup", true),
         menu("mnuEdit", nullptr, "&Edit"),
         menu("mnuSearch", nullptr, "&Search"),
+        menu("mnuView", nullptr, "&View"),
         menu("mnuFormat", nullptr, "F&ormat"),
         menu("mnuInsert", nullptr, "&Insert"),
         menu("mnuInsertHTML", "mnuInsert", "&HTML Tags", "mnuInsertTable"),
@@ -148,6 +149,11 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuEditSelectLine", "mnuEdit", "Select Lin&e", "Ctrl+E").byKey(),
         Row("mnuEditSelectAll", "mnuEdit", "&Select All", "Ctrl+A"),
         Row("mnuEditDateTime", "mnuEdit", "Date/T&ime").text().sep(),
+        Row("mnuEditDuplicateLine", "mnuEdit", "Duplicate Line or Selection", "Ctrl+D").text().sep(),
+        Row("mnuEditMoveLineUp", "mnuEdit", "Move Lines Up", "Alt+Up").text(),
+        Row("mnuEditMoveLineDown", "mnuEdit", "Move Lines Down", "Alt+Down").text(),
+        Row("mnuEditJoinLines", "mnuEdit", "&Join Lines", "Ctrl+J").text(),
+        Row("mnuEditToggleComment", "mnuEdit", "To&ggle Line Comment", "Ctrl+/").text().when(Enable::Comment),
 
         // Search
         Row("mnuSearchFind", "mnuSearch", "&Find...", "Ctrl+F"),
@@ -163,6 +169,10 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuSearchPreviousBookmark", "mnuSearch", "Pr&evious  Bookmark", "Ctrl+Shift+F2").when(Enable::Bookmarks),
         Row("mnuSearchViewAllBookmarks", "mnuSearch", "View &All Bookmarks...", "Shift+F2").when(Enable::Bookmarks),
         Row("mnuSearchClearAllBookmarks", "mnuSearch", "Clear All B&ookmarks").when(Enable::Bookmarks),
+
+        // View
+        Row("mnuViewBlanks", "mnuView", "Show &Blanks and Line Ends").check(),
+        Row("mnuViewEdgeLine", "mnuView", "&Edge Line..."),
 
         // Format
         Row("mnuFormatToUpperCase", "mnuFormat", "T&o Upper Case", "Ctrl+Shift+F5").text().when(Enable::Selection),
@@ -358,6 +368,7 @@ bool isEnabled(Enable rule, const CommandState &state)
     case Enable::Language: return state.language;
     case Enable::KeywordList: return state.keywordList;
     case Enable::LineComment: return state.lineComment;
+    case Enable::Comment: return state.comment;
     }
     return true;
 }

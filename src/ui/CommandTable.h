@@ -41,6 +41,7 @@ enum class Enable {
     Language,           // a language is active
     KeywordList,        // the language has keywords to list
     LineComment,        // the language has a line-comment marker
+    Comment,            // the language has a line-comment marker or a block-comment pair
 };
 
 // The document's state that the enabling rules read; filled by the window whenever it changes.
@@ -59,6 +60,7 @@ struct CommandState {
     bool language = false;
     bool keywordList = false;
     bool lineComment = false;
+    bool comment = false;
     // The text may not change now (a file is loading into the surface): every command whose row
     // says it changes text is off together.
     bool textLocked = false;

@@ -84,6 +84,8 @@ struct Settings {
     bool OpenFileInThirdPartyEditor = false;
     qint32 ThirdPartyEditorSize = 500000;
     QString ThirdPartyEditorPath;
+    bool ShowBlanks = false;
+    qint32 EdgeColumn = 0;  // 0: no edge line
 
     // settings2.ini
     qint16 LastOptionViewed = 1;

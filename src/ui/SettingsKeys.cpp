@@ -12,7 +12,7 @@ constexpr Bind Edit = Bind::Plain;
 constexpr Bind ByHand = Bind::Converted;
 
 // name, field, read rule, blank before value, control, binding, reset by Defaults
-const std::array<Key, 66> keys = {{
+const std::array<Key, 68> keys = {{
     {"Font", &S::Font, Plain, false, "cboFonts", ByHand, true},
     {"FontSize", &S::FontSize, Rule::FontSize, false, "cboSize", ByHand, true},
     {"ForeColor", &S::fcolor, Rule::ForeColor, false, "picForeColor", Edit, true},
@@ -75,6 +75,8 @@ const std::array<Key, 66> keys = {{
     {"OpenFileInThirdPartyEditor", &S::OpenFileInThirdPartyEditor, Plain, false, "chkThirdPartyEditor", Edit, true},
     {"ThirdPartyEditorSize", &S::ThirdPartyEditorSize, Plain, false, "txtThirdPartySize", ByHand, true},
     {"ThirdPartyEditorPath", &S::ThirdPartyEditorPath, Plain, false, "txtThirdPartyEditorPath", Edit, true},
+    {"ShowBlanks", &S::ShowBlanks},
+    {"EdgeColumn", &S::EdgeColumn, Rule::Fallback},
     // settings2.ini
     {"lastoptionviewed", &S::LastOptionViewed},
     {"LastOpenedFile", &S::LastOpenedFile},

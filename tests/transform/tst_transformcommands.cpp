@@ -71,6 +71,34 @@ private slots:
         wrap->trigger();
         QVERIFY(!window.statusLabels().lblXY->text().endsWith(QStringLiteral("(WW)")));
     }
+
+    // Blanks shown and the edge line are the user's choices: a new window over the same settings has them.
+    void blanksAndEdgeLineAreKept()
+    {
+        QTemporaryDir app;
+        PrompterGuard prompter;
+        {
+            frmMain window(app.path());
+            QVERIFY(!window.surface().blanksVisible());
+            QCOMPARE(window.surface().edgeColumn(), 0);
+            QAction *blanks = CommandTable::findCommand(&window, "mnuViewBlanks");
+            blanks->trigger();
+            QVERIFY(window.surface().blanksVisible());
+            QVERIFY(blanks->isChecked());
+
+            prompter->inputAnswers << QStringLiteral("eighty") << QStringLiteral("80");
+            prompter->answers << QMessageBox::Ok;
+            CommandTable::findCommand(&window, "mnuViewEdgeLine")->trigger();
+            QCOMPARE(prompter->asked.size(), 1);
+            QCOMPARE(prompter->asked[0].text, QStringLiteral("Enter a column number from 0 to 1000."));
+            QCOMPARE(window.surface().edgeColumn(), 80);
+            QVERIFY(!window.SaveMySettings());
+        }
+        frmMain again(app.path());
+        QVERIFY(again.surface().blanksVisible());
+        QCOMPARE(again.surface().edgeColumn(), 80);
+        QVERIFY(CommandTable::findCommand(&again, "mnuViewBlanks")->isChecked());
+    }
 };
 
 QTEST_MAIN(TestTransformCommands)

@@ -1,0 +1,133 @@
+#include "CommandTable.h"
+#include "EditorSurface.h"
+#include "ScintillaView.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+
+#include <Qsci/qsciscintillabase.h>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestLineCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void keysUndoInOneStep_data();
+    void keysUndoInOneStep();
+    void severalCaretsTypeAndUndoTogether();
+};
+
+namespace {
+
+struct Folders {
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    PrompterGuard prompter;
+    Folders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
+};
+
+struct Window : Folders, frmMain {
+    Window() : frmMain(app.path()) {}
+};
+
+} // namespace
+
+void TestLineCommands::keysUndoInOneStep_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("commented");
+    QTest::newRow("C") << "a.c" << "// two();";
+    QTest::newRow("Python") << "a.py" << "# two();";
+    QTest::newRow("INI") << "a.ini" << "; two();";
+    QTest::newRow("HTML") << "a.html" << "<!-- two(); -->";
+}
+
+// Each key changes the text with the language's marker, and one Ctrl+Z puts the text back.
+void TestLineCommands::keysUndoInOneStep()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, commented);
+    Window window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.ReadFile(writeFile(window.docs, file, "one();\ntwo();\nthree();\n"), false);
+    QVERIFY(window.language().languageActive);
+    EditorSurface &s = window.surface();
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    const QString original = s.text();
+    struct Case {
+        QKeySequence key;
+        QString after;
+    };
+    const QString c = commented;
+    const Case cases[] = {
+        {QKeySequence(QStringLiteral("Ctrl+D")), "one();\r\ntwo();\r\ntwo();\r\nthree();\r\n"},
+        {QKeySequence(QStringLiteral("Alt+Up")), "two();\r\none();\r\nthree();\r\n"},
+        {QKeySequence(QStringLiteral("Alt+Down")), "one();\r\nthree();\r\ntwo();\r\n"},
+        {QKeySequence(QStringLiteral("Ctrl+J")), "one();\r\ntwo(); three();\r\n"},
+        {QKeySequence(QStringLiteral("Ctrl+/")), "one();\r\n" + c + "\r\nthree();\r\n"},
+    };
+    for (const Case &step : cases) {
+        s.setSelStart(10);   // inside "two();"
+        s.setSelLength(0);
+        QTest::keySequence(view, step.key);
+        QCOMPARE(s.text(), step.after);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(s.text(), original);
+    }
+}
+
+// A rectangle drawn with Alt+Shift+Down puts a caret on each line; typing reaches them all and one
+// Ctrl+Z takes it all back; Escape leaves one caret.
+void TestLineCommands::severalCaretsTypeAndUndoTogether()
+{
+    Window window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.ReadFile(writeFile(window.docs, QStringLiteral("a.txt"), "ab\ncd\nef\ngh\n"), false);
+    EditorSurface &s = window.surface();
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    s.setSelStart(1);
+    const QString original = s.text();
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClicks(view, QStringLiteral("x"));
+    QCOMPARE(s.text(), QStringLiteral("axb\r\ncxd\r\nexf\r\ngh\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+
+    // Backspace too acts at every caret.
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClicks(view, QStringLiteral("yz"));
+    QTest::keyClick(view, Qt::Key_Backspace);
+    QCOMPARE(s.text(), QStringLiteral("ayb\r\ncyd\r\neyf\r\ngh\r\n"));
+    s.setText(original);
+
+    // Paste reaches every caret too, as one undo step.
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QGuiApplication::clipboard()->setText(QStringLiteral("p"));
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(s.text(), QStringLiteral("apb\r\ncpd\r\nepf\r\ngh\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONS), 1L);
+    QTest::keyClicks(view, QStringLiteral("q"));
+    QCOMPARE(s.text().count(QLatin1Char('q')), 1);
+}
+
+QTEST_MAIN(TestLineCommands)
+#include "tst_linecommands.moc"
