@@ -40,16 +40,22 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
 {
     setObjectName(QStringLiteral("fraFileTypes"));
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Associated :"), this), 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Not Associated :"), this), 0, 2);
+    auto *assLabel = new QLabel(QStringLiteral("Associated :"), this);
+    auto *notAssLabel = new QLabel(QStringLiteral("Not Associated :"), this);
+    grid->addWidget(assLabel, 0, 0);
+    grid->addWidget(notAssLabel, 0, 2);
     m_ass = list("lstAss", this);
     m_notAss = list("lstNotAss", this);
+    assLabel->setBuddy(m_ass);
+    notAssLabel->setBuddy(m_notAss);
     grid->addWidget(m_ass, 1, 0);
     auto *moves = new QVBoxLayout;
     auto *toAss = new QPushButton(QStringLiteral("<"), this);
     toAss->setObjectName(QStringLiteral("cmdAss"));
+    toAss->setAccessibleName(QStringLiteral("Associate"));
     auto *toNotAss = new QPushButton(QStringLiteral(">"), this);
     toNotAss->setObjectName(QStringLiteral("cmdNotAss"));
+    toNotAss->setAccessibleName(QStringLiteral("Remove association"));
     moves->addStretch();
     moves->addWidget(toAss);
     moves->addWidget(toNotAss);
