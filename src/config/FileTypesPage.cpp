@@ -46,8 +46,8 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
     grid->addWidget(notAssLabel, 0, 2);
     m_ass = list("lstAss", this);
     m_notAss = list("lstNotAss", this);
-    assLabel->setBuddy(m_ass);
-    notAssLabel->setBuddy(m_notAss);
+    m_ass->setAccessibleName(QStringLiteral("Associated"));
+    m_notAss->setAccessibleName(QStringLiteral("Not Associated"));
     grid->addWidget(m_ass, 1, 0);
     auto *moves = new QVBoxLayout;
     auto *toAss = new QPushButton(QStringLiteral("<"), this);
@@ -73,6 +73,7 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
     int row = 0;
     for (const auto &[caption, value] : rows) {
         form->addWidget(new QLabel(QLatin1String(caption), current), row, 0);
+        value->setAccessibleName(QString::fromLatin1(caption).chopped(1));
         form->addWidget(value, row++, 1);
     }
     m_shared = label("lblSharedType", current);
@@ -82,7 +83,7 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
     grid->addWidget(current, 2, 0, 1, 3);
 
     chkEnableSyntaxHighlight2 = checkBox("chkEnableSyntaxHighlight2", QStringLiteral("Enable Keyword Highlightning"), this);
-    chkShowArguments = checkBox("chkShowArguments", QStringLiteral("Display &Argument List if Available"), this);
+    chkShowArguments = checkBox("chkShowArguments", QStringLiteral("Display Argu&ment List if Available"), this);
     chkForceCase = checkBox("chkForceCase", QStringLiteral("&Force Lower Case on Completion"), this);
     grid->addWidget(chkEnableSyntaxHighlight2, 3, 0, 1, 3);
     grid->addWidget(chkShowArguments, 4, 0, 1, 3);

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kTabProperty[] = "orvanePageTab";
-
 class TabListAccessible : public QAccessibleWidget {
 public:
     explicit TabListAccessible(QWidget *list)
@@ -69,7 +67,7 @@ QAccessibleInterface *createInterface(const QString &className, QObject *object)
 {
     if (className == QLatin1String("PageTabList"))
         return new TabListAccessible(static_cast<QWidget *>(object));
-    if (className == QLatin1String("QPushButton") && object->property(kTabProperty).toBool())
+    if (className == QLatin1String("PageTabButton"))
         return new PageTabAccessible(static_cast<QPushButton *>(object));
     return nullptr;
 }
@@ -98,16 +96,23 @@ PageTabList::PageTabList(QWidget *dialog, std::function<void(int)> show)
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1);
 }
 
-void PageTabList::addTab(QPushButton *button)
+PageTabButton::PageTabButton(const QString &caption, QWidget *parent)
+    : QPushButton(caption, parent)
+{
+}
+
+QPushButton *PageTabList::addTab(const char *objectName, const QString &caption)
 {
     const int index = int(m_tabs.size());
-    button->setProperty(kTabProperty, true);
+    auto *button = new PageTabButton(caption, this);
+    button->setObjectName(QLatin1String(objectName));
     button->setCheckable(true);
     button->setAutoDefault(false);
     button->installEventFilter(this);
     connect(button, &QPushButton::clicked, this, [this, index] { m_show(index); });
     layout()->addWidget(button);
     m_tabs << button;
+    return button;
 }
 
 void PageTabList::setCurrent(int index)

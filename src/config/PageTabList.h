@@ -1,10 +1,15 @@
 #pragma once
 
-#include <QWidget>
+#include <QPushButton>
 
 #include <functional>
 
-class QPushButton;
+// Its own class, so that screen readers are given a page tab from the first time they ask.
+class PageTabButton : public QPushButton {
+    Q_OBJECT
+public:
+    PageTabButton(const QString &caption, QWidget *parent);
+};
 
 // A row of page buttons that behaves as a tab list: one tab stop (the current page), the arrow keys
 // and Ctrl+Tab / Ctrl+Shift+Tab move between pages, and screen readers see page tabs whose press
@@ -15,7 +20,8 @@ public:
     // show(index) makes page index (0-based) current; it is expected to call setCurrent.
     PageTabList(QWidget *dialog, std::function<void(int)> show);
 
-    void addTab(QPushButton *button);
+    // A checkable tab button, named by its caption, laid out in the row.
+    QPushButton *addTab(const char *objectName, const QString &caption);
     const QList<QPushButton *> &tabs() const { return m_tabs; }
     int current() const { return m_current; }
     void setCurrent(int index);

@@ -59,12 +59,10 @@ frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
     auto *outer = new QVBoxLayout(this);
     m_tabs = new PageTabList(this, [this](int index) { showPage(index + 1); });
     const std::pair<const char *, const char *> buttons[] = {
-        {"cmdGeneral", "&General"},         {"cmdEditor", "&Editor"}, {"cmdColorFonts", "Colors && &Fonts"},
+        {"cmdGeneral", "&General"},         {"cmdEditor", "&Editor"}, {"cmdColorFonts", "&Colors && Fonts"},
         {"cmdFileTypes", "Files and &Keywords"}, {"cmdHTML", "&HTML Settings"}, {"cmdTemplates", "&Templates"}};
     for (const auto &[name, caption] : buttons) {
-        QPushButton *b = button(name, QString::fromUtf8(caption), this);
-        m_tabs->addTab(b);
-        m_pageButtons << b;
+        m_pageButtons << m_tabs->addTab(name, QString::fromUtf8(caption));
     }
     outer->addWidget(m_tabs);
 
@@ -81,7 +79,7 @@ frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
     QPushButton *defaults = button("cmdDefault", QStringLiteral("&Defaults..."), this);
     m_apply = button("cmdApply", QStringLiteral("&Apply"), this);
     m_ok = button("cmdOK", QStringLiteral("&OK"), this);
-    QPushButton *cancel = button("cmdClose", QStringLiteral("&Cancel"), this);
+    QPushButton *cancel = button("cmdClose", QStringLiteral("Cancel"), this);
     row->addWidget(defaults);
     row->addStretch();
     row->addWidget(m_apply);
@@ -128,15 +126,15 @@ QGroupBox *frmSettings::buildGeneral()
     frame->setObjectName(QStringLiteral("fraGeneral"));
     auto *grid = new QGridLayout(frame);
     m_showLineNumber = checkBox("chkShowLineNumber", QStringLiteral("Show &Linenumbers"), frame);
-    m_alwaysOnTop = checkBox("chkAlwaysOnTop", QStringLiteral("Always on &Top"), frame);
-    m_highlightLine = checkBox("chkHighlightLine", QStringLiteral("Mark &Current Line with a Frame"), frame);
+    m_alwaysOnTop = checkBox("chkAlwaysOnTop", QStringLiteral("Always o&n Top"), frame);
+    m_highlightLine = checkBox("chkHighlightLine", QStringLiteral("&Mark Current Line with a Frame"), frame);
     m_showTip = checkBox("chkShowTip", QStringLiteral("&Show Tips at Startup"), frame);
-    m_newWindow = checkBox("chkOpenFilesInNewWindow", QStringLiteral("&Open Files in New Window"), frame);
+    m_newWindow = checkBox("chkOpenFilesInNewWindow", QStringLiteral("Open F&iles in New Window"), frame);
     m_reload = checkBox("chkReloadFileAtStartup", QStringLiteral("&Reload Last Opened File at Startup"), frame);
     m_blink = checkBox("chkBlinkAlert", QStringLiteral("&Blink Notifications"), frame);
     m_disableDetection = checkBox("chkDisableFileChangeDetection", QStringLiteral("Disable File Change Detection"), frame);
     m_autoUpdate = checkBox("chkAutoUpdateChangedFiles", QStringLiteral("Automaticly Update Changed Files"), frame);
-    m_showToolbar = checkBox("chkShowToolbar", QStringLiteral("S&how Toolbar"), frame);
+    m_showToolbar = checkBox("chkShowToolbar", QStringLiteral("Sho&w Toolbar"), frame);
     const QList<QCheckBox *> boxes = {m_showLineNumber, m_alwaysOnTop, m_highlightLine, m_showTip, m_newWindow,
                                       m_reload,         m_blink,       m_disableDetection, m_autoUpdate, m_showToolbar};
     int row = 0;
@@ -220,7 +218,7 @@ QGroupBox *frmSettings::buildEditor()
     frame->setObjectName(QStringLiteral("fraEditor"));
     auto *grid = new QGridLayout(frame);
     m_autoIndent = checkBox("chkAutoIndent", QStringLiteral("Auto &Indent"), frame);
-    m_homeKey = checkBox("chkHomeKey", QStringLiteral("&Home Key Always Goto Column 1"), frame);
+    m_homeKey = checkBox("chkHomeKey", QStringLiteral("Home Ke&y Always Goto Column 1"), frame);
     m_insertPairs = checkBox("chkInsertPairs", QStringLiteral("Insert &Pairs '}'"), frame);
     m_htmlCompletion = checkBox("chkHTML", QStringLiteral("Auto Complete HTML/&XML Tags"), frame);
     m_spaces = checkBox("chkUseSpacesInsteadOfTabs", QStringLiteral("Use &Spaces in place of Tabs"), frame);

@@ -9,9 +9,9 @@ QAccessibleInterface *createInterface(const QString &className, QObject *object)
     if (className != QLatin1String("QLabel") && className != QLatin1String("StatusField"))
         return nullptr;
     auto *label = qobject_cast<QLabel *>(object);
-    if (!label || label->accessibleName().isEmpty())
-        return nullptr;
-    if (!qobject_cast<StatusField *>(label) && !qobject_cast<QStatusBar *>(label->parentWidget()))
+    // A field is asked for before it is named (its first text sends an event): it always qualifies.
+    if (!label || (!qobject_cast<StatusField *>(label)
+                   && (label->accessibleName().isEmpty() || !qobject_cast<QStatusBar *>(label->parentWidget()))))
         return nullptr;
     return new StatusLabelAccessible(label);
 }
