@@ -115,6 +115,8 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     for (const auto &[caption, widget] : rows) {
         auto *label = new QLabel(QLatin1String(caption), this);
         label->setBuddy(widget);
+        // A choice box would otherwise be named by its value ("False").
+        widget->setAccessibleName(QString::fromLatin1(caption).chopped(1));
         fields->addWidget(label, row, 0);
         fields->addWidget(widget, row++, 1);
     }

@@ -40,8 +40,6 @@ void StatusField::setText(const QString &text)
     if (text == QLabel::text())
         return;
     QLabel::setText(text);
-    if (!QAccessible::isActive())
-        return;
     QAccessibleValueChangeEvent value(this, text);
     QAccessible::updateAccessibility(&value);
     QAccessibleEvent description(this, QAccessible::DescriptionChanged);

@@ -46,16 +46,12 @@ void BytePane::setContent(QByteArray text, int columns, int offsetStep)
 
 void BytePane::announceText()
 {
-    if (!QAccessible::isActive())
-        return;
     QAccessibleEvent event(this, QAccessible::TextUpdated);
     QAccessible::updateAccessibility(&event);
 }
 
 void BytePane::announceCaret()
 {
-    if (!QAccessible::isActive())
-        return;
     QAccessibleTextCursorEvent event(this, int(m_caret));
     QAccessible::updateAccessibility(&event);
 }
