@@ -226,6 +226,7 @@ void TestAccessibility::everyWindowNamesItsControls()
 {
     Window w;
     QStringList problems = inspect(w.window.get());
+    QCOMPARE(w.window->menuBar()->accessibleName(), QStringLiteral("Menu bar"));
     w.window->surface().setText(QStringLiteral("AB\r\n"));
     w.window->surface().setSelStart(0);
     w.window->surface().setSelLength(2);
