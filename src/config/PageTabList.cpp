@@ -16,6 +16,18 @@ public:
     }
 };
 
+// "&Colors && Fonts" reads "Colors & Fonts".
+QString withoutMnemonic(const QString &caption)
+{
+    QString plain;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&') && ++i == caption.size())
+            break;
+        plain += caption.at(i);
+    }
+    return plain;
+}
+
 // A checkable button's own toggle action would check it without showing its page: the press
 // action clicks it, as the mouse does.
 class PageTabAccessible : public QAccessibleWidget {
@@ -27,7 +39,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name && button()->accessibleName().isEmpty())
-            return QString(button()->text()).remove(QLatin1Char('&'));
+            return withoutMnemonic(button()->text());
         return QAccessibleWidget::text(t);
     }
     QAccessible::State state() const override

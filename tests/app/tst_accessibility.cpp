@@ -310,6 +310,7 @@ void TestAccessibility::optionsPagesAndSwatchesWorkByTheirActions()
     QAccessibleInterface *root = QAccessible::queryAccessibleInterface(&dialog);
     const QList<QAccessibleInterface *> tabs = withRole(root, QAccessible::PageTab);
     QCOMPARE(tabs.size(), frmSettings::PageCount);
+    QCOMPARE(tabs.at(2)->text(QAccessible::Name), QStringLiteral("Colors & Fonts"));
     QCOMPARE(tabs.at(3)->text(QAccessible::Name), QStringLiteral("Files and Keywords"));
     for (int i = frmSettings::PageCount - 1; i >= 0; --i) {
         tabs.at(i)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
