@@ -69,8 +69,19 @@ void LineNumberGutter::DrawLineNumbers()
     update();
 }
 
+void LineNumberGutter::describeRows()
+{
+    const int first = m_surface.firstVisibleLine();
+    const int last = std::min(m_surface.lineCount(), first + std::max(1, m_surface.visibleLineCount()));
+    const QString rows = m_surface.wordWrap() ? QStringLiteral("Word wrap is on")
+                                              : QStringLiteral("Lines %1 to %2").arg(first + 1).arg(last);
+    if (accessibleDescription() != rows)
+        setAccessibleDescription(rows);
+}
+
 void LineNumberGutter::caretMoved()
 {
+    describeRows();
     if (m_surface.firstVisibleLine() != m_paintedFirst || m_surface.wordWrap() != m_paintedWrap
         || m_surface.getLineFromChar(m_surface.selStart()) != m_paintedCurrent
         || m_surface.lineCount() != m_lastLineCount)
@@ -79,6 +90,7 @@ void LineNumberGutter::caretMoved()
 
 void LineNumberGutter::paintEvent(QPaintEvent *)
 {
+    describeRows();
     QPainter painter(this);
     painter.fillRect(rect(), m_background);
     // Nothing is drawn during a bulk change of the surface.

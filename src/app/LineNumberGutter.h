@@ -35,6 +35,8 @@ protected:
 
 private:
     QFont surfaceFont() const;
+    // Screen readers get the rows a sighted user sees as the description ("Lines 1 to 40").
+    void describeRows();
 
     ScintillaSurface &m_surface;
     std::function<bool(int)> m_isBookmarked;

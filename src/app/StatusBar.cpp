@@ -18,7 +18,7 @@ StatusBar::StatusBar(QMainWindow *window, const Settings &settings)
     QStatusBar *bar = window->statusBar();
     bar->setObjectName(QStringLiteral("sBar"));
     const auto label = [window, bar](const char *name, const QString &text, bool permanent) {
-        auto *l = new QLabel(text, window);
+        auto *l = new StatusField(text, window);
         l->setObjectName(QLatin1String(name));
         if (permanent) {
             l->setFrameShape(QFrame::StyledPanel);
@@ -37,6 +37,7 @@ StatusBar::StatusBar(QMainWindow *window, const Settings &settings)
     lblINS = label("lblINS", QStringLiteral("INS"), true);
     lblCaps = label("lblCaps", QStringLiteral("CAPS"), true);
     lblCaps->setVisible(false);
+    lblToolTip->setAnnounced(true);
     lblOS->installEventFilter(this);
     lblUC->installEventFilter(this);
 

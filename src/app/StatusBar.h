@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StatusLabelAccessible.h"
 #include "TextCodec.h"
 
 #include <QObject>
@@ -8,7 +9,6 @@
 #include <functional>
 
 class EditorSurface;
-class QLabel;
 class QMainWindow;
 class QTimer;
 struct Settings;
@@ -54,13 +54,13 @@ public:
     QString toolTipCaption;
     int toolTipTicks = 0;
     QTimer *tmrToolTip = nullptr;
-    QLabel *lblToolTip = nullptr;
-    QLabel *lblXY = nullptr;
-    QLabel *lblSize = nullptr;
-    QLabel *lblOS = nullptr;
-    QLabel *lblUC = nullptr;
-    QLabel *lblINS = nullptr;
-    QLabel *lblCaps = nullptr;
+    StatusField *lblToolTip = nullptr;
+    StatusField *lblXY = nullptr;
+    StatusField *lblSize = nullptr;
+    StatusField *lblOS = nullptr;
+    StatusField *lblUC = nullptr;
+    StatusField *lblINS = nullptr;
+    StatusField *lblCaps = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -40,16 +40,22 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
 {
     setObjectName(QStringLiteral("fraFileTypes"));
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Associated :"), this), 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Not Associated :"), this), 0, 2);
+    auto *assLabel = new QLabel(QStringLiteral("Associated :"), this);
+    auto *notAssLabel = new QLabel(QStringLiteral("Not Associated :"), this);
+    grid->addWidget(assLabel, 0, 0);
+    grid->addWidget(notAssLabel, 0, 2);
     m_ass = list("lstAss", this);
     m_notAss = list("lstNotAss", this);
+    m_ass->setAccessibleName(QStringLiteral("Associated"));
+    m_notAss->setAccessibleName(QStringLiteral("Not Associated"));
     grid->addWidget(m_ass, 1, 0);
     auto *moves = new QVBoxLayout;
     auto *toAss = new QPushButton(QStringLiteral("<"), this);
     toAss->setObjectName(QStringLiteral("cmdAss"));
+    toAss->setAccessibleName(QStringLiteral("Associate"));
     auto *toNotAss = new QPushButton(QStringLiteral(">"), this);
     toNotAss->setObjectName(QStringLiteral("cmdNotAss"));
+    toNotAss->setAccessibleName(QStringLiteral("Remove association"));
     moves->addStretch();
     moves->addWidget(toAss);
     moves->addWidget(toNotAss);
@@ -67,6 +73,7 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
     int row = 0;
     for (const auto &[caption, value] : rows) {
         form->addWidget(new QLabel(QLatin1String(caption), current), row, 0);
+        value->setAccessibleName(QString::fromLatin1(caption).chopped(1));
         form->addWidget(value, row++, 1);
     }
     m_shared = label("lblSharedType", current);
@@ -76,7 +83,7 @@ FileTypesPage::FileTypesPage(FileAssociations *associations, const AppFolders &f
     grid->addWidget(current, 2, 0, 1, 3);
 
     chkEnableSyntaxHighlight2 = checkBox("chkEnableSyntaxHighlight2", QStringLiteral("Enable Keyword Highlightning"), this);
-    chkShowArguments = checkBox("chkShowArguments", QStringLiteral("Display &Argument List if Available"), this);
+    chkShowArguments = checkBox("chkShowArguments", QStringLiteral("Display Argu&ment List if Available"), this);
     chkForceCase = checkBox("chkForceCase", QStringLiteral("&Force Lower Case on Completion"), this);
     grid->addWidget(chkEnableSyntaxHighlight2, 3, 0, 1, 3);
     grid->addWidget(chkShowArguments, 4, 0, 1, 3);

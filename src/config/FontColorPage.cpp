@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -46,8 +47,10 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
     auto *grid = new QGridLayout(this);
 
     auto *fontRow = new QHBoxLayout;
-    fontRow->addWidget(new QLabel(QStringLiteral("Font :"), this));
+    auto *fontLabel = new QLabel(QStringLiteral("Font :"), this);
+    fontRow->addWidget(fontLabel);
     m_fonts = new QComboBox(this);
+    fontLabel->setBuddy(m_fonts);
     m_fonts->setObjectName(QStringLiteral("cboFonts"));
     m_fonts->setMinimumWidth(180);
     fontRow->addWidget(m_fonts, 1);
@@ -58,6 +61,7 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
     // Any size in range can be typed, as in the desktop's own font dialogs.
     m_size->setEditable(true);
     m_size->setInsertPolicy(QComboBox::NoInsert);
+    m_size->lineEdit()->setAccessibleName(QStringLiteral("Font size"));
     fontRow->addWidget(m_size);
     m_bold = checkBox("chkBold", QStringLiteral("Bold"), this);
     m_italic = checkBox("chkItalic", QStringLiteral("Italic"), this);
@@ -76,8 +80,8 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
     grid->addWidget(m_preview, 2, 0, 1, 4);
 
     auto *colors = new QGridLayout;
-    m_fore = swatch("picForeColor", true);
-    m_back = swatch("picBackGround", false);
+    m_fore = swatch("picForeColor", QStringLiteral("Text colour"), true);
+    m_back = swatch("picBackGround", QStringLiteral("Text background"), false);
     colors->addWidget(new QLabel(QStringLiteral("Foreground"), this), 0, 0);
     colors->addWidget(m_fore, 0, 1);
     colors->addWidget(new QLabel(QStringLiteral("Background"), this), 1, 0);
@@ -86,10 +90,10 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
 
     auto *lines = new QGroupBox(QStringLiteral("Line Numbers"), this);
     auto *linesGrid = new QGridLayout(lines);
-    m_lineBack = swatch("picLineNoBackground", false);
-    m_lineFore = swatch("picLineNoForeground", false);
-    m_currBack = swatch("picCurrLineNoBackground", false);
-    m_currFore = swatch("picCurrLineNoForeground", false);
+    m_lineBack = swatch("picLineNoBackground", QStringLiteral("Gutter background"), false);
+    m_lineFore = swatch("picLineNoForeground", QStringLiteral("Gutter numbers colour"), false);
+    m_currBack = swatch("picCurrLineNoBackground", QStringLiteral("Current line number background"), false);
+    m_currFore = swatch("picCurrLineNoForeground", QStringLiteral("Current line number colour"), false);
     linesGrid->addWidget(new QLabel(QStringLiteral("Background"), lines), 0, 1);
     linesGrid->addWidget(new QLabel(QStringLiteral("Foreground"), lines), 0, 2);
     m_lineNo = new QLabel(QStringLiteral("  12"), lines);
@@ -112,11 +116,11 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
         checkBox("chkEnableSyntaxHighlight", QStringLiteral("Enable Highlightning (will decrease performance)"), this);
     grid->addWidget(chkEnableSyntaxHighlight, 4, 0, 1, 4);
     auto *highlight = new QGridLayout;
-    m_keywords = swatch("picFcolor1", true);
-    m_functions = swatch("picFcolor2", true);
-    m_comments = swatch("picFcolorComments", true);
-    m_strings = swatch("picFColorString", true);
-    m_numbers = swatch("picFcolorNumbers", true);
+    m_keywords = swatch("picFcolor1", QStringLiteral("Keyword colour"), true);
+    m_functions = swatch("picFcolor2", QStringLiteral("Function colour"), true);
+    m_comments = swatch("picFcolorComments", QStringLiteral("Comment colour"), true);
+    m_strings = swatch("picFColorString", QStringLiteral("String colour"), true);
+    m_numbers = swatch("picFcolorNumbers", QStringLiteral("Number colour"), true);
     m_numbersLabel = new QLabel(QStringLiteral("Numbers"), this);
     m_numbersLabel->setObjectName(QStringLiteral("lblNumbers"));
     const std::pair<QWidget *, QWidget *> rows[] = {
@@ -140,8 +144,10 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
 
     auto *schemes = new QGroupBox(QStringLiteral("Color Schemes"), this);
     auto *schemeRow = new QHBoxLayout(schemes);
-    schemeRow->addWidget(new QLabel(QStringLiteral("Load Color Scheme:"), schemes));
+    auto *schemeLabel = new QLabel(QStringLiteral("Load Color Scheme:"), schemes);
+    schemeRow->addWidget(schemeLabel);
     m_schemes = new QComboBox(schemes);
+    schemeLabel->setBuddy(m_schemes);
     m_schemes->setObjectName(QStringLiteral("cboColorSchemes"));
     schemeRow->addWidget(m_schemes, 1);
     m_saveScheme = new QPushButton(QStringLiteral("&Save Color Scheme..."), schemes);
@@ -169,9 +175,10 @@ FontColorPage::FontColorPage(const AppFolders &folders, QWidget *parent)
     fillSchemes();
 }
 
-ColorSwatch *FontColorPage::swatch(const char *name, bool recolours)
+ColorSwatch *FontColorPage::swatch(const char *name, const QString &what, bool recolours)
 {
     auto *box = new ColorSwatch(QLatin1String(name), this);
+    box->setAccessibleName(what);
     connect(box, &ColorSwatch::picked, this, [this, recolours] { touched(recolours); });
     return box;
 }

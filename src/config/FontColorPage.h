@@ -40,7 +40,7 @@ signals:
     void formatChanged();
 
 private:
-    ColorSwatch *swatch(const char *name, bool recolours);
+    ColorSwatch *swatch(const char *name, const QString &what, bool recolours);
     void refreshPreview();
     void refreshEnabled();
     void touched(bool recolours);

@@ -123,6 +123,8 @@ void scrollContents(QDialog *dialog)
     inner->setLayout(contents);
     auto *area = new QScrollArea(dialog);
     area->setObjectName(QStringLiteral("scrFitOnScreen"));
+    area->setAccessibleName(dialog->windowTitle());
+    area->setFocusPolicy(Qt::NoFocus);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
     area->setWidget(inner);

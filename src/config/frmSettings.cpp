@@ -5,6 +5,7 @@
 #include "FontColorPage.h"
 #include "NumberField.h"
 #include "OptionsHost.h"
+#include "PageTabList.h"
 #include "Prompter.h"
 #include "TemplatesPage.h"
 
@@ -29,12 +30,16 @@ namespace {
 // A page that asks for its whole size but scrolls on a screen too small for it.
 class PageScroll : public QScrollArea {
 public:
-    PageScroll(QWidget *page, QWidget *parent)
+    PageScroll(QGroupBox *page, QWidget *parent)
         : QScrollArea(parent)
     {
         setWidgetResizable(true);
         setFrameShape(QFrame::NoFrame);
         setWidget(page);
+        // A screen reader names the page's scroll area after the page.
+        setAccessibleName(page->title().isEmpty() ? page->objectName() : page->title());
+        // Tab goes to the page's controls, not to the area around them.
+        setFocusPolicy(Qt::NoFocus);
     }
     QSize sizeHint() const override
     {
@@ -73,19 +78,14 @@ frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
     m_state.edited = host.settings();
 
     auto *outer = new QVBoxLayout(this);
-    auto *pages = new QHBoxLayout;
+    m_tabs = new PageTabList(this, [this](int index) { showPage(index + 1); });
     const std::pair<const char *, const char *> buttons[] = {
-        {"cmdGeneral", "&General"},         {"cmdEditor", "&Editor"}, {"cmdColorFonts", "Colors && &Fonts"},
+        {"cmdGeneral", "&General"},         {"cmdEditor", "&Editor"}, {"cmdColorFonts", "&Colors && Fonts"},
         {"cmdFileTypes", "Files and &Keywords"}, {"cmdHTML", "&HTML Settings"}, {"cmdTemplates", "&Templates"}};
     for (const auto &[name, caption] : buttons) {
-        QPushButton *b = button(name, QString::fromUtf8(caption), this);
-        b->setCheckable(true);
-        const int page = int(m_pageButtons.size()) + 1;
-        connect(b, &QPushButton::clicked, this, [this, page] { showPage(page); });
-        pages->addWidget(b);
-        m_pageButtons << b;
+        m_pageButtons << m_tabs->addTab(name, QString::fromUtf8(caption));
     }
-    outer->addLayout(pages);
+    outer->addWidget(m_tabs);
 
     m_fontColor = new FontColorPage(host.folders(), this);
     m_fileTypes = new FileTypesPage(m_associations.get(), host.folders(), this);
@@ -100,7 +100,7 @@ frmSettings::frmSettings(OptionsHost &host, QWidget *parent)
     QPushButton *defaults = button("cmdDefault", QStringLiteral("&Defaults..."), this);
     m_apply = button("cmdApply", QStringLiteral("&Apply"), this);
     m_ok = button("cmdOK", QStringLiteral("&OK"), this);
-    QPushButton *cancel = button("cmdClose", QStringLiteral("&Cancel"), this);
+    QPushButton *cancel = button("cmdClose", QStringLiteral("Cancel"), this);
     row->addWidget(defaults);
     row->addStretch();
     row->addWidget(m_apply);
@@ -147,15 +147,15 @@ QGroupBox *frmSettings::buildGeneral()
     frame->setObjectName(QStringLiteral("fraGeneral"));
     auto *grid = new QGridLayout(frame);
     m_showLineNumber = checkBox("chkShowLineNumber", QStringLiteral("Show &Linenumbers"), frame);
-    m_alwaysOnTop = checkBox("chkAlwaysOnTop", QStringLiteral("Always on &Top"), frame);
-    m_highlightLine = checkBox("chkHighlightLine", QStringLiteral("Mark &Current Line with a Frame"), frame);
+    m_alwaysOnTop = checkBox("chkAlwaysOnTop", QStringLiteral("Always o&n Top"), frame);
+    m_highlightLine = checkBox("chkHighlightLine", QStringLiteral("&Mark Current Line with a Frame"), frame);
     m_showTip = checkBox("chkShowTip", QStringLiteral("&Show Tips at Startup"), frame);
-    m_newWindow = checkBox("chkOpenFilesInNewWindow", QStringLiteral("&Open Files in New Window"), frame);
+    m_newWindow = checkBox("chkOpenFilesInNewWindow", QStringLiteral("Open F&iles in New Window"), frame);
     m_reload = checkBox("chkReloadFileAtStartup", QStringLiteral("&Reload Last Opened File at Startup"), frame);
     m_blink = checkBox("chkBlinkAlert", QStringLiteral("&Blink Notifications"), frame);
     m_disableDetection = checkBox("chkDisableFileChangeDetection", QStringLiteral("Disable File Change Detection"), frame);
     m_autoUpdate = checkBox("chkAutoUpdateChangedFiles", QStringLiteral("Automaticly Update Changed Files"), frame);
-    m_showToolbar = checkBox("chkShowToolbar", QStringLiteral("S&how Toolbar"), frame);
+    m_showToolbar = checkBox("chkShowToolbar", QStringLiteral("Sho&w Toolbar"), frame);
     const QList<QCheckBox *> boxes = {m_showLineNumber, m_alwaysOnTop, m_highlightLine, m_showTip, m_newWindow,
                                       m_reload,         m_blink,       m_disableDetection, m_autoUpdate, m_showToolbar};
     int row = 0;
@@ -169,6 +169,7 @@ QGroupBox *frmSettings::buildGeneral()
     m_transparent = checkBox("chkTransparent", QStringLiteral("Make Orvane Transparent"), frame);
     m_trans = new NumberField(QStringLiteral("txtTrans"), FieldRule::lucidity(), frame);
     m_trans->setMaximumWidth(50);
+    m_trans->setAccessibleName(QStringLiteral("Lucidity in percent"));
     trans->addWidget(m_transparent);
     trans->addWidget(m_trans);
     trans->addWidget(new QLabel(QStringLiteral("% lucidity"), frame));
@@ -181,6 +182,7 @@ QGroupBox *frmSettings::buildGeneral()
     m_sizeLimit = new NumberField(QStringLiteral("txtColorFileSizeLimit"),
                                   FieldRule::fileSizeLimit(m_host.settings().ColorFileSizeLimit), frame);
     m_sizeLimit->setMaximumWidth(90);
+    m_sizeLimit->setAccessibleName(QStringLiteral("Highlighting prompt size in bytes"));
     large->addWidget(m_promptLarge);
     large->addWidget(m_sizeLimit);
     large->addWidget(new QLabel(QStringLiteral("bytes"), frame));
@@ -192,6 +194,8 @@ QGroupBox *frmSettings::buildGeneral()
     m_useFolder = checkBox("chkUseThisFolder", QStringLiteral("Use This Folder on Open/Save:"), frame);
     m_initialFolder = lineEdit("txtInitialFolder", frame);
     m_browse = button("cmdBrowse", QStringLiteral("..."), frame);
+    m_initialFolder->setAccessibleName(QStringLiteral("Folder on Open/Save"));
+    m_browse->setAccessibleName(QStringLiteral("Choose folder"));
     folder->addWidget(m_useFolder);
     folder->addWidget(m_initialFolder, 1);
     folder->addWidget(m_browse);
@@ -203,6 +207,9 @@ QGroupBox *frmSettings::buildGeneral()
     m_thirdPartySize->setMaximumWidth(90);
     m_thirdPartyPath = lineEdit("txtThirdPartyEditorPath", frame);
     m_browseThirdParty = button("cmdBrowseThirdPartyEditor", QStringLiteral("..."), frame);
+    m_thirdPartySize->setAccessibleName(QStringLiteral("Third-party editor size in bytes"));
+    m_thirdPartyPath->setAccessibleName(QStringLiteral("Third-party editor"));
+    m_browseThirdParty->setAccessibleName(QStringLiteral("Choose third-party editor"));
     third->addWidget(m_thirdParty);
     third->addWidget(m_thirdPartySize);
     third->addWidget(new QLabel(QStringLiteral("bytes with this editor :"), frame));
@@ -232,7 +239,7 @@ QGroupBox *frmSettings::buildEditor()
     frame->setObjectName(QStringLiteral("fraEditor"));
     auto *grid = new QGridLayout(frame);
     m_autoIndent = checkBox("chkAutoIndent", QStringLiteral("Auto &Indent"), frame);
-    m_homeKey = checkBox("chkHomeKey", QStringLiteral("&Home Key Always Goto Column 1"), frame);
+    m_homeKey = checkBox("chkHomeKey", QStringLiteral("Home Ke&y Always Goto Column 1"), frame);
     m_insertPairs = checkBox("chkInsertPairs", QStringLiteral("Insert &Pairs '}'"), frame);
     m_htmlCompletion = checkBox("chkHTML", QStringLiteral("Auto Complete HTML/&XML Tags"), frame);
     m_spaces = checkBox("chkUseSpacesInsteadOfTabs", QStringLiteral("Use &Spaces in place of Tabs"), frame);
@@ -244,8 +251,10 @@ QGroupBox *frmSettings::buildEditor()
         grid->addWidget(box, row++, 0, 1, 2);
         connect(box, &QCheckBox::toggled, this, &frmSettings::enable);
     }
-    grid->addWidget(new QLabel(QStringLiteral("Tab Stop Value :"), frame), row, 0);
+    auto *tabLabel = new QLabel(QStringLiteral("Tab Stop Value :"), frame);
+    grid->addWidget(tabLabel, row, 0);
     m_tabWidth = new NumberField(QStringLiteral("txtTabWidth"), FieldRule::tabWidth(), frame);
+    tabLabel->setBuddy(m_tabWidth);
     m_tabWidth->setMaximumWidth(50);
     connect(m_tabWidth, &QLineEdit::textChanged, this, &frmSettings::enable);
     grid->addWidget(m_tabWidth, row++, 1, Qt::AlignLeft);
@@ -276,12 +285,16 @@ QGroupBox *frmSettings::buildHtml()
         {"Bold Tag :", m_boldTag}, {"Italic Tag :", m_italicTag}, {"Center Tag :", m_centerTag}};
     int row = 1;
     for (const auto &[caption, box] : rows) {
-        grid->addWidget(new QLabel(QLatin1String(caption), frame), row, 0);
+        auto *label = new QLabel(QLatin1String(caption), frame);
+        label->setBuddy(box);
+        grid->addWidget(label, row, 0);
         grid->addWidget(box, row++, 1);
         connect(box, &QComboBox::currentIndexChanged, this, &frmSettings::enable);
     }
-    grid->addWidget(new QLabel(QStringLiteral("Ignore Auto-Close-Tag- Completion on theese Elements :"), frame), row++, 0, 1, 2);
+    auto *ignoreLabel = new QLabel(QStringLiteral("Ignore Auto-Close-Tag- Completion on theese Elements :"), frame);
+    grid->addWidget(ignoreLabel, row++, 0, 1, 2);
     m_ignore = new QPlainTextEdit(frame);
+    ignoreLabel->setBuddy(m_ignore);
     m_ignore->setObjectName(QStringLiteral("txtIgnore"));
     grid->addWidget(m_ignore, row, 0, 1, 2);
     grid->setRowStretch(row, 1);
@@ -351,12 +364,12 @@ void frmSettings::showPage(int page)
     m_page = page;
     for (int i = 0; i < PageCount; ++i) {
         const bool current = i + 1 == page;
-        m_pageButtons.at(i)->setChecked(current);
         QPalette p = m_pageButtons.at(i)->palette();
         p.setColor(QPalette::Button,
                    OleColors::toQColor(current ? OleColors::ButtonShadow : OleColors::ButtonFace, palette()));
         m_pageButtons.at(i)->setPalette(p);
     }
+    m_tabs->setCurrent(page - 1);
     m_stack->setCurrentIndex(page - 1);
     m_host.settings().LastOptionViewed = qint16(page);
 }

@@ -11,6 +11,7 @@ class FileTypesPage;
 class FontColorPage;
 class NumberField;
 class OptionsHost;
+class PageTabList;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<FileAssociations> m_associations;
     int m_page = 1;
     bool m_loading = false;
+    PageTabList *m_tabs = nullptr;
     QList<QPushButton *> m_pageButtons;
     QList<QGroupBox *> m_frames;
     QStackedLayout *m_stack = nullptr;

@@ -37,6 +37,9 @@ QString FlatButtonAccessible::text(QAccessible::Text t) const
     const FlatButton *b = button();
     switch (t) {
     case QAccessible::Name: {
+        // A separator says nothing; its class name would be noise.
+        if (b->buttonType() == FlatButton::Separator)
+            return QString();
         if (!b->accessibleName().isEmpty())
             return b->accessibleName();
         // Tool-bar buttons carry only a picture: the tip is what a sighted user reads.

@@ -113,10 +113,17 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
         {"Whole Word:", m_wholeWord},
         {"Markup Language:", m_isMarkup}};
     for (const auto &[caption, widget] : rows) {
-        fields->addWidget(new QLabel(QLatin1String(caption), this), row, 0);
+        auto *label = new QLabel(QLatin1String(caption), this);
+        label->setBuddy(widget);
+        // A choice box would otherwise be named by its value ("False").
+        widget->setAccessibleName(QString::fromLatin1(caption).chopped(1));
+        fields->addWidget(label, row, 0);
         fields->addWidget(widget, row++, 1);
     }
-    fields->addWidget(new QLabel(QStringLiteral("Compiler:"), this), row, 0);
+    auto *compilerLabel = new QLabel(QStringLiteral("Compiler:"), this);
+    compilerLabel->setBuddy(m_compiler);
+    browse->setAccessibleName(QStringLiteral("Choose compiler"));
+    fields->addWidget(compilerLabel, row, 0);
     fields->addLayout(compilerRow, row++, 1);
 
     m_extensions = list("lstFileExtensions", this);
@@ -129,6 +136,11 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     extGrid->addWidget(m_extensions, 1, 0, 1, 2);
     QPushButton *removeExt = button("cmdRemoveExtension", QStringLiteral("Remove"), extFrame);
     QPushButton *clearExt = button("cmdClearExtensions", QStringLiteral("Clear"), extFrame);
+    m_extensions->setAccessibleName(QStringLiteral("File Extensions"));
+    m_addExt->setAccessibleName(QStringLiteral("New file extension"));
+    addExt->setAccessibleName(QStringLiteral("Add file extension"));
+    removeExt->setAccessibleName(QStringLiteral("Remove file extension"));
+    clearExt->setAccessibleName(QStringLiteral("Clear file extensions"));
     extGrid->addWidget(removeExt, 2, 0);
     extGrid->addWidget(clearExt, 2, 1);
     fields->addWidget(extFrame, row++, 0, 1, 2);
@@ -147,6 +159,13 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
         words = list(listName, frame);
         remove = button(removeName, QStringLiteral("Remove"), frame);
         clear = button(clearName, QStringLiteral("Clear"), frame);
+        // The frames repeat their captions: the reader needs the frame in each name.
+        const QString what = QLatin1String(title);
+        words->setAccessibleName(what);
+        box->setAccessibleName(QStringLiteral("New entry for ") + what);
+        add->setAccessibleName(QStringLiteral("Add to ") + what);
+        remove->setAccessibleName(QStringLiteral("Remove from ") + what);
+        clear->setAccessibleName(QStringLiteral("Clear ") + what);
         grid->addWidget(box, 0, 0);
         grid->addWidget(add, 0, 1);
         grid->addWidget(count, 0, 2);
@@ -164,6 +183,8 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     auto *moves = new QVBoxLayout;
     QPushButton *toFunctions = button("cmMoveToFunc", QStringLiteral(">>"), this);
     QPushButton *toKeywords = button("cmdMoveToKeyWords", QStringLiteral("<<"), this);
+    toFunctions->setAccessibleName(QStringLiteral("Move to Functions"));
+    toKeywords->setAccessibleName(QStringLiteral("Move to Keywords"));
     moves->addStretch();
     moves->addWidget(toFunctions);
     moves->addWidget(toKeywords);
@@ -178,6 +199,7 @@ frmKeyWordEditor::frmKeyWordEditor(const QString &keywordsFolder, const QString 
     auto *helpRow = new QHBoxLayout(m_helpFrame);
     m_helpText = lineEdit("txtHelpText", m_helpFrame);
     m_helpText->setEnabled(false);
+    m_helpText->setAccessibleName(QStringLiteral("Function Help Text"));
     helpRow->addWidget(m_helpText);
     outer->addWidget(m_helpFrame);
 

@@ -22,6 +22,7 @@ LineListWindow::LineListWindow(SearchWindows &windows, QWidget *owner, const QSt
     SearchDialogParts::setUpToolWindow(this, name, caption, windows.host().settings().AlwaysOnTop);
 
     lstLines = make<QListWidget>(this, "lstLines");
+    lstLines->setAccessibleName(QStringLiteral("Lines"));
     cmdGoto = make<QPushButton>(this, "cmdGoto", QStringLiteral("&Goto"));
     cmdClipboard = make<QPushButton>(this, "cmdClipboard", QStringLiteral("Cli&pboard"));
     cmdClose = make<QPushButton>(this, "cmdClose", QStringLiteral("&Close"));

@@ -6,6 +6,7 @@
 #include "SearchWindows.h"
 #include "Settings.h"
 
+#include <QLineEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QVBoxLayout>
@@ -18,6 +19,8 @@ frmFind::frmFind(SearchWindows &windows, QWidget *owner)
     auto *label = make<QLabel>(this, "Label1", QStringLiteral("&Find :"));
     cboFind = SearchDialogParts::historyBox(this, "cboFind");
     label->setBuddy(cboFind);
+    // The box's own field is what the keyboard lands in: it carries the label too.
+    cboFind->lineEdit()->setAccessibleName(QStringLiteral("Find"));
     chkMatchCase = make<QCheckBox>(this, "chkMatchCase", QStringLiteral("Match &Case"));
     chkRegExp = make<QCheckBox>(this, "chkRegExp", QStringLiteral("&Regular Expression"));
     chkListLines = make<QCheckBox>(this, "chkListLines", QStringLiteral("&List Lines Containing String"));

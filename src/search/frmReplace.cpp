@@ -5,6 +5,7 @@
 #include "SearchWindows.h"
 #include "Settings.h"
 
+#include <QLineEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QVBoxLayout>
@@ -20,6 +21,9 @@ frmReplace::frmReplace(SearchWindows &windows, QWidget *owner)
     auto *label2 = make<QLabel>(this, "Label2", QStringLiteral("&Replace With :"));
     cboReplace = SearchDialogParts::historyBox(this, "cboReplace");
     label2->setBuddy(cboReplace);
+    // The boxes' own fields are what the keyboard lands in: they carry the labels too.
+    cboFind->lineEdit()->setAccessibleName(QStringLiteral("Find What"));
+    cboReplace->lineEdit()->setAccessibleName(QStringLiteral("Replace With"));
     chkMatchCase = make<QCheckBox>(this, "chkMatchCase", QStringLiteral("Match &Case"));
     chkRegExp = make<QCheckBox>(this, "chkRegExp", QStringLiteral("Regular E&xpression"));
     QGroupBox *frame = makeDirectionFrame();

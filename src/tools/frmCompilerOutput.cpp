@@ -47,6 +47,7 @@ frmCompilerOutput::frmCompilerOutput(QWidget *owner, const Settings &settings)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     m_box->setObjectName(QStringLiteral("txtOutput"));
+    m_box->setAccessibleName(QStringLiteral("Output"));
     // Selectable and copyable, with a visible caret, but not editable: it is a record of the run.
     m_box->setReadOnly(true);
     m_box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

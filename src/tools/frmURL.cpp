@@ -33,6 +33,8 @@ frmURL::frmURL(QWidget *owner, UrlFetcher &fetcher, const QStringList &history, 
     cboURL->addItems(history);
     cboURL->setEditText(lastUrl);
     cboURL->setMinimumWidth(360);
+    cboURL->setAccessibleName(QStringLiteral("Recent addresses"));
+    cboURL->lineEdit()->setAccessibleName(QStringLiteral("Internet address"));
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);

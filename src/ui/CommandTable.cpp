@@ -387,6 +387,7 @@ bool keyRuns(const CommandInfo &command, const CommandState &state)
 
 void buildMenuBar(QMenuBar *bar, QObject *actionParent)
 {
+    bar->setAccessibleName(QStringLiteral("Menu bar"));
     QHash<QByteArray, QMenu *> built;
     for (const MenuInfo &info : menus()) {
         QMenu *parentMenu = info.parent ? built.value(info.parent) : nullptr;

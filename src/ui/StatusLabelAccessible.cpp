@@ -1,21 +1,55 @@
 #include "StatusLabelAccessible.h"
 
-#include <QLabel>
 #include <QStatusBar>
 
 namespace {
 
 QAccessibleInterface *createInterface(const QString &className, QObject *object)
 {
-    if (className != QLatin1String("QLabel"))
+    if (className != QLatin1String("QLabel") && className != QLatin1String("StatusField"))
         return nullptr;
     auto *label = qobject_cast<QLabel *>(object);
-    if (!label || !qobject_cast<QStatusBar *>(label->parentWidget()) || label->accessibleName().isEmpty())
+    // A field is asked for before it is named (its first text sends an event): it always qualifies.
+    if (!label || (!qobject_cast<StatusField *>(label)
+                   && (label->accessibleName().isEmpty() || !qobject_cast<QStatusBar *>(label->parentWidget()))))
         return nullptr;
     return new StatusLabelAccessible(label);
 }
 
+// A tool window built on a plain widget (the compile output) is a window to a screen reader, not
+// an anonymous pane.
+QAccessibleInterface *createWindowInterface(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("QWidget"))
+        return nullptr;
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget || !widget->isWindow() || widget->windowType() == Qt::Popup || widget->windowType() == Qt::ToolTip)
+        return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::Window);
+}
+
 } // namespace
+
+StatusField::StatusField(const QString &text, QWidget *parent)
+    : QLabel(text, parent)
+{
+}
+
+void StatusField::setText(const QString &text)
+{
+    if (text == QLabel::text())
+        return;
+    QLabel::setText(text);
+    QAccessibleValueChangeEvent value(this, text);
+    QAccessible::updateAccessibility(&value);
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
+    if (m_announced && !text.isEmpty()) {
+        // No live regions in this toolkit version: a name change is what readers speak at once.
+        QAccessibleEvent name(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&name);
+    }
+}
 
 StatusLabelAccessible::StatusLabelAccessible(QLabel *label)
     : QAccessibleWidget(label, QAccessible::StaticText)
@@ -40,6 +74,7 @@ void StatusLabelAccessible::install()
 {
     static const bool installed = [] {
         QAccessible::installFactory(createInterface);
+        QAccessible::installFactory(createWindowInterface);
         return true;
     }();
     Q_UNUSED(installed);

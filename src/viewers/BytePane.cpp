@@ -1,5 +1,8 @@
 #include "BytePane.h"
 
+#include "BytePaneAccessible.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -22,6 +25,7 @@ bool printable(unsigned char c)
 BytePane::BytePane(QWidget *parent)
     : QAbstractScrollArea(parent)
 {
+    BytePaneAccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -37,6 +41,19 @@ void BytePane::setContent(QByteArray text, int columns, int offsetStep)
     verticalScrollBar()->setValue(0);
     updateScrollRange();
     viewport()->update();
+    announceText();
+}
+
+void BytePane::announceText()
+{
+    QAccessibleEvent event(this, QAccessible::TextUpdated);
+    QAccessible::updateAccessibility(&event);
+}
+
+void BytePane::announceCaret()
+{
+    QAccessibleTextCursorEvent event(this, int(m_caret));
+    QAccessible::updateAccessibility(&event);
 }
 
 void BytePane::setSelStart(qsizetype start)
@@ -44,6 +61,7 @@ void BytePane::setSelStart(qsizetype start)
     m_anchor = m_caret = std::clamp<qsizetype>(start, 0, m_text.size());
     ensureCaretVisible();
     viewport()->update();
+    announceCaret();
 }
 
 void BytePane::setSelLength(qsizetype length)
@@ -57,6 +75,7 @@ void BytePane::setSelLength(qsizetype length)
     ensureCaretVisible();
     m_caret = caret;
     viewport()->update();
+    announceCaret();
 }
 
 QString BytePane::selText() const
@@ -175,6 +194,7 @@ void BytePane::moveCaret(qsizetype position, bool extend)
         m_anchor = m_caret;
     ensureCaretVisible();
     viewport()->update();
+    announceCaret();
 }
 
 void BytePane::ensureCaretVisible()

@@ -18,6 +18,7 @@ public:
     // offsetStep per row.
     void setContent(QByteArray text, int columns, int offsetStep = 0);
     QString text() const { return QString::fromLatin1(m_text); }
+    QString text(qsizetype start, qsizetype length) const { return QString::fromLatin1(m_text.mid(start, length)); }
     qsizetype length() const { return m_text.size(); }
 
     qsizetype selStart() const { return std::min(m_anchor, m_caret); }
@@ -55,6 +56,9 @@ private:
     void moveCaret(qsizetype position, bool extend);
     void ensureCaretVisible();
     void updateScrollRange();
+    // Tells screen readers where the caret went, or that the text was replaced.
+    void announceCaret();
+    void announceText();
 
     QByteArray m_text;
     int m_columns = 16;

@@ -87,6 +87,7 @@ frmASCIITable::frmASCIITable(QWidget *owner)
 
     const QFont font = tableFont();
     lstTable = make<QListWidget>(this, "lstTable");
+    lstTable->setAccessibleName(QStringLiteral("Characters"));
     lstTable->setFont(font);
     lstTable->setToolTip(QStringLiteral("Double-Click to insert char"));
     lstTable->setItemDelegate(new ColumnsDelegate(lstTable));

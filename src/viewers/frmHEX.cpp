@@ -19,6 +19,8 @@ frmHEX::frmHEX(const QFont &font, QWidget *owner)
     setModal(true);
     txtASCII = make<BytePane>(this, "txtASCII");
     txtHEX = make<BytePane>(this, "txtHEX");
+    txtASCII->setAccessibleName(QStringLiteral("Characters"));
+    txtHEX->setAccessibleName(QStringLiteral("Hexadecimal"));
     lblHex = make<QLabel>(this, "lblHex", QStringLiteral("HEX:"));
     cmdClose = make<QPushButton>(this, "cmdClose", QStringLiteral("&Close"));
     txtASCII->setFont(font);

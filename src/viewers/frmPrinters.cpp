@@ -47,6 +47,7 @@ frmPrinters::frmPrinters(EditorSurface &surface, const Settings &settings, Print
     setWindowTitle(QStringLiteral("Select Printer..."));
     setModal(true);
     lstPrinters = make<QListWidget>(this, "lstPrinters");
+    lstPrinters->setAccessibleName(QStringLiteral("Printers"));
     Label1 = make<QLabel>(this, "Label1", QStringLiteral("Copies"));
     txtCopies = make<QLineEdit>(this, "txtCopies", QStringLiteral("1"));
     VScroll1 = make<QScrollBar>(this, "VScroll1", Qt::Vertical);
