@@ -260,13 +260,8 @@ void SearchWindows::GoToSymbol()
 void SearchWindows::goToPosition(Launcher::Position at)
 {
     EditorSurface &surface = m_host.surface();
-    const int row = std::clamp(at.line - 1, 0, std::max(0, surface.lineCount() - 1));
-    const int start = surface.lineIndex(row);
-    const int next = row + 1 < surface.lineCount() ? surface.lineIndex(row + 1) : surface.textLength();
-    QString line = surface.textRange(start, next - start);
-    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
-        line.chop(1);
-    surface.setSelStart(start + std::clamp(at.column - 1, 0, int(line.size())));
+    const EditorSurface::LineText line = surface.lineWithoutBreak(at.line - 1);
+    surface.setSelStart(line.start + std::clamp(at.column - 1, 0, int(line.text.size())));
     surface.setSelLength(0);
     m_host.refreshStatusBar();
     if (QWidget *owner = m_host.ownerWindow()) {

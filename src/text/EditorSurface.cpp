@@ -4,6 +4,18 @@
 
 #include <algorithm>
 
+EditorSurface::LineText EditorSurface::lineWithoutBreak(int line) const
+{
+    const int count = lineCount();
+    line = std::clamp(line, 0, std::max(0, count - 1));
+    const int start = lineIndex(line);
+    const int end = line + 1 < count ? lineIndex(line + 1) : textLength();
+    QString text = textRange(start, end - start);
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    return {start, text};
+}
+
 long long EditorSurface::sendMessage(int message, long long wParam, long long lParam)
 {
     switch (message) {

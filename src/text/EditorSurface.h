@@ -271,6 +271,13 @@ public:
     void setBinaryDocument(bool binary) { m_binaryDocument = binary; }
     bool isBinaryDocument() const { return m_binaryDocument; }
 
+    // A line (zero-based, kept inside the document) without its line break, and where it starts.
+    struct LineText {
+        int start = 0;
+        QString text;
+    };
+    LineText lineWithoutBreak(int line) const;
+
     void setEventSink(SurfaceEvents *sink) { m_events = sink; }
     SurfaceEvents *eventSink() const { return m_events; }
     void setKeyHandler(SurfaceKeys *keys) { m_keys = keys; }

@@ -198,13 +198,8 @@ void CompilerRunner::goToLocation(const SourceLocation &where)
         return;
     }
     EditorSurface &s = m_host.surface();
-    const int line = std::clamp(where.line - 1, 0, std::max(0, s.lineCount() - 1));
-    const int start = s.lineIndex(line);
-    const int end = line + 1 < s.lineCount() ? s.lineIndex(line + 1) : s.textLength();
-    QString text = s.textRange(start, end - start);
-    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
-        text.chop(1);
-    s.setSelStart(start + CompilerMessages::columnOffset(text, where.column));
+    const EditorSurface::LineText line = s.lineWithoutBreak(where.line - 1);
+    s.setSelStart(line.start + CompilerMessages::columnOffset(line.text, where.column));
     s.setSelLength(0);
     ContextScroll::showWithContext(s, s.selStart());
     QWidget *window = m_host.ownerWindow();
