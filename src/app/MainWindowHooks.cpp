@@ -26,7 +26,7 @@ void MainWindowHooks::setIdleHint(const QString &text) { m_window.statusLabels()
 bool MainWindowHooks::highlightingActive() const { return m_window.m_languages->highlightingActive(); }
 void MainWindowHooks::renderRange(int start, int length) { m_window.highlighter().renderRange(start, length); }
 void MainWindowHooks::renderDocument() { m_window.highlighter().renderDocument(); }
-const DocumentIndent *MainWindowHooks::indentation() const { return &m_window.m_indentation; }
+const DocumentIndent &MainWindowHooks::indentation() const { return m_window.m_indentation; }
 
 CommentMarkers MainWindowHooks::commentMarkers() const
 {

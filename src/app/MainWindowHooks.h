@@ -35,7 +35,7 @@ public:
     bool highlightingActive() const override;
     void renderRange(int start, int length) override;
     void renderDocument() override;
-    const DocumentIndent *indentation() const override;
+    const DocumentIndent &indentation() const override;
     CommentMarkers commentMarkers() const override;
 
     // HighlightHost: the hint label and its timer for the render messages; pending events run

@@ -215,9 +215,4 @@ QString SpacesToTabs(QStringView s, int tabWidth)
     return out;
 }
 
-QString IndentUnit(int tabWidth, bool useSpacesInsteadOfTabs)
-{
-    return useSpacesInsteadOfTabs ? QString(std::max(tabWidth, 0), u' ') : QStringLiteral("\t");
-}
-
 } // namespace TextTransforms

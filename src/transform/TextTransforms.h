@@ -25,7 +25,4 @@ QString TrimTrailingBlanks(QStringView s);
 QString TabsToSpaces(QStringView s, int tabWidth);
 QString SpacesToTabs(QStringView s, int tabWidth);
 
-// The indent that Add Indents inserts.
-QString IndentUnit(int tabWidth, bool useSpacesInsteadOfTabs);
-
 } // namespace TextTransforms

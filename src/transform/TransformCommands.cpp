@@ -66,9 +66,7 @@ void TransformCommands::ChangeIndent(bool add)
     EditorSurface &s = m_context.surface();
     if (EditCommands::selectionHasInnerLineBreak(s)) {
         const int start = s.selStart();
-        const IndentStyle style = m_context.indentation()
-                                      ? m_context.indentation()->style(m_context.settings())
-                                      : IndentStyle{m_context.settings().UseSpacesInsteadOfTabs, m_context.settings().TabWidth};
+        const IndentStyle style = m_context.indentation().style(m_context.settings());
         const QString indent = style.unit();
         // One level out: a tab, or as many blanks as one level of the document's indentation.
         const int blanks = style.spaces ? style.width : 1;

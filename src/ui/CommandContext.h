@@ -45,7 +45,7 @@ public:
     virtual void renderRange(int start, int length) = 0;
     virtual void renderDocument() = 0;
     // The document's own indentation, where it has one; else the settings'.
-    virtual const DocumentIndent *indentation() const = 0;
+    virtual const DocumentIndent &indentation() const = 0;
     // Empty without an active language.
     virtual CommentMarkers commentMarkers() const { return {}; }
 };

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -34,19 +35,22 @@ BytePane::BytePane(QWidget *parent)
 
 void BytePane::setContent(QByteArray text, int columns, int offsetStep)
 {
-    m_text = std::move(text);
+    const QByteArray old = std::exchange(m_text, std::move(text));
     m_columns = std::max(1, columns);
     m_offsetStep = offsetStep;
     m_anchor = m_caret = 0;
     verticalScrollBar()->setValue(0);
     updateScrollRange();
     viewport()->update();
-    announceText();
+    announceText(old);
 }
 
-void BytePane::announceText()
+void BytePane::announceText(const QByteArray &old)
 {
-    QAccessibleEvent event(this, QAccessible::TextUpdated);
+    // Only build the strings when a screen reader listens: the pane may hold megabytes.
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextUpdateEvent event(this, 0, QString::fromLatin1(old), text());
     QAccessible::updateAccessibility(&event);
 }
 

@@ -58,7 +58,7 @@ private:
     void updateScrollRange();
     // Tells screen readers where the caret went, or that the text was replaced.
     void announceCaret();
-    void announceText();
+    void announceText(const QByteArray &old);
 
     QByteArray m_text;
     int m_columns = 16;

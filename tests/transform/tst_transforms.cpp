@@ -51,7 +51,7 @@ private slots:
         const QHash<QString, std::function<QString()>> operations{
             {"invert", [&] { return InvertCase(input); }},
             {"capitalize", [&] { return Capitalize(input); }},
-            {"indent", [&] { return AddIndentToLines(input, IndentUnit(4, false)); }},
+            {"indent", [&] { return AddIndentToLines(input, QStringLiteral("\t")); }},
             {"outdent", [&] { return RemoveIndentFromLines(input); }},
             {"outdent2", [&] { return RemoveIndentFromLines(input, 2); }},
             {"trim", [&] { return TrimTrailingBlanks(input); }},
