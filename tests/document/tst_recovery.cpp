@@ -44,7 +44,8 @@ RecoveryRecord sampleRecord()
     record.caret = 7;
     record.written = QStringLiteral("2026-01-02T03:04:05.006Z");
     record.fileStamp = QStringLiteral("1700000000.000000001/12");
-    record.text = QByteArray("line\r\n\0nul\n\n\xc3\xa9 end", 20);
+    static constexpr char text[] = "line\r\n\0nul\n\n\xc3\xa9 end";
+    record.text = QByteArray(text, sizeof text - 1);
     return record;
 }
 
