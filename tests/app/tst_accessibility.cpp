@@ -2,6 +2,8 @@
 #include "MainOptionsHost.h"
 #include "ScintillaSurface.h"
 #include "ScintillaView.h"
+#include "SearchWindows.h"
+#include "FindEngine.h"
 #include "TestSupport.h"
 #include "frmCompilerOutput.h"
 #include "frmMain.h"
@@ -13,6 +15,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QRadioButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QtTest>
 
@@ -150,6 +154,56 @@ QStringList inspect(QWidget *window)
     return problems;
 }
 
+// Tab from one control to the next must reach every control; a pane that keeps Tab for itself
+// (an editor) is left with Ctrl+Tab; what lies beyond it is reached with Shift+Tab from the other side.
+QStringList unreachedByTab(QWidget *window)
+{
+    QList<QWidget *> wanted;
+    for (QWidget *child : window->findChildren<QWidget *>()) {
+        if (child->window() != window || !child->isVisible() || !child->isEnabled() || !(child->focusPolicy() & Qt::TabFocus)
+            || child->focusProxy() || qobject_cast<QAbstractScrollArea *>(child->parentWidget()))
+            continue;
+        // Tab stops at one button of a group of radio buttons; the arrows go on from there.
+        if (auto *radio = qobject_cast<QRadioButton *>(child); radio && radio->autoExclusive()) {
+            const auto siblings = child->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly);
+            if (std::any_of(siblings.begin(), siblings.end(), [&](QRadioButton *other) { return wanted.contains(other); }))
+                continue;
+        }
+        wanted << child;
+    }
+    if (wanted.isEmpty())
+        return {};
+    QApplication::setActiveWindow(window);
+    QSet<QWidget *> reached;
+    for (const Qt::KeyboardModifiers backwards : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
+        wanted.first()->setFocus(Qt::TabFocusReason);
+        for (int step = 0; step < 3 * wanted.size() + 5; ++step) {
+            QWidget *focused = QApplication::focusWidget();
+            if (!focused || focused->window() != window)
+                break;
+            reached << focused;
+            QTest::keyClick(focused, Qt::Key_Tab, backwards);
+            if (QApplication::focusWidget() == focused)
+                QTest::keyClick(focused, Qt::Key_Tab, backwards | Qt::ControlModifier);
+        }
+    }
+    QStringList problems;
+    const auto isReached = [&](QWidget *control) {
+        if (reached.contains(control))
+            return true;
+        auto *radio = qobject_cast<QRadioButton *>(control);
+        if (!radio || !radio->autoExclusive())
+            return false;
+        const auto group = control->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly);
+        return std::any_of(group.begin(), group.end(), [&](QRadioButton *other) { return reached.contains(other); });
+    };
+    for (QWidget *control : wanted)
+        if (!isReached(control))
+            problems << window->windowTitle() + QStringLiteral(": Tab never reaches ") + QString::fromLatin1(control->metaObject()->className())
+                    + QLatin1Char(' ') + control->objectName() + QLatin1Char(' ') + control->accessibleName();
+    return problems;
+}
+
 QList<QWidget *> shownWindows()
 {
     QList<QWidget *> shown;
@@ -168,7 +222,7 @@ QStringList openAndInspect(frmMain &main, const char *command,
     const QList<QWidget *> before = shownWindows();
     const auto visit = [&](QWidget *window) {
         ++opened;
-        problems << inspect(window);
+        problems << inspect(window) << unreachedByTab(window);
         if (more)
             more(window, problems);
         window->close();
@@ -242,7 +296,7 @@ void TestAccessibility::everyWindowNamesItsControls()
         auto *dialog = qobject_cast<frmSettings *>(window);
         for (int page = 1; page <= frmSettings::PageCount; ++page) {
             dialog->showPage(page);
-            found << inspect(dialog);
+            found << inspect(dialog) << unreachedByTab(dialog);
         }
     });
     // The hex panes read out what they show.
@@ -255,6 +309,21 @@ void TestAccessibility::everyWindowNamesItsControls()
         if (!all.contains(QStringLiteral("AB")) || !all.contains(QStringLiteral("41 42")))
             found << QStringLiteral("hex panes read: ") + texts.join(QLatin1Char('|'));
     });
+
+    // The lines window opens from the find window with the text to look for.
+    w.window->search().engine().state().SearchText = QStringLiteral("AB");
+    const QList<QWidget *> beforeLines = shownWindows();
+    w.window->search().LinesContaining();
+    QCoreApplication::processEvents();
+    int linesWindows = 0;
+    for (QWidget *window : shownWindows()) {
+        if (beforeLines.contains(window))
+            continue;
+        ++linesWindows;
+        problems << inspect(window) << unreachedByTab(window);
+        window->close();
+    }
+    QCOMPARE(linesWindows, 1);
 
     frmCompilerOutput output(w.window.get(), w.window->settings());
     output.appendChunk(QStringLiteral("done"));
@@ -299,6 +368,19 @@ void TestAccessibility::statusValuesFollowTheCaret()
     QAccessibleInterface *gutter =
         QAccessible::queryAccessibleInterface(w.window->findChild<QWidget *>(QStringLiteral("PicLines")));
     QCOMPARE(gutter->text(QAccessible::Description), QStringLiteral("Lines 1 to 3"));
+    QCOMPARE(gutter->role(), QAccessible::StaticText);
+    QCOMPARE(gutter->text(QAccessible::Value), QStringLiteral("Lines 1 to 3"));
+
+    // The editor's caret through its text interface: the offset, and the line it is on.
+    w.window->surface().setSelStart(9);
+    editor->repaint();
+    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(editor)->textInterface();
+    QVERIFY(text);
+    const int caret = text->cursorPosition();
+    int start = 0;
+    int end = 0;
+    QCOMPARE(text->textAtOffset(caret, QAccessible::LineBoundary, &start, &end), QStringLiteral("two 2\r\n"));
+    QCOMPARE(caret - start + 1, 5);
 }
 
 void TestAccessibility::optionsPagesAndSwatchesWorkByTheirActions()
