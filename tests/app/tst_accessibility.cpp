@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListView>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -138,6 +139,18 @@ QStringList duplicateMnemonics(QWidget *window)
     return problems;
 }
 
+// Nothing inside a hidden control reads as showing: not the items of a closed list, not a hidden page.
+void showingInsideHidden(QAccessibleInterface *node, bool hidden, QStringList &problems, int depth = 0)
+{
+    if (!node || depth > 30)
+        return;
+    const bool invisible = node->state().invisible;
+    if (hidden && !invisible)
+        problems << QStringLiteral("showing inside a hidden control: ") + describe(node);
+    for (int i = 0; i < std::min(node->childCount(), 300); ++i)
+        showingInsideHidden(node->child(i), hidden || invisible, problems, depth + 1);
+}
+
 QStringList inspect(QWidget *window)
 {
     QAccessibleInterface *root = QAccessible::queryAccessibleInterface(window);
@@ -145,6 +158,7 @@ QStringList inspect(QWidget *window)
     if (root->role() != QAccessible::Window && root->role() != QAccessible::Dialog)
         w.problems << QStringLiteral("not a window: ") + describe(root);
     walk(root, w);
+    showingInsideHidden(root, false, w.problems);
     if (w.controls == 0)
         w.problems << QStringLiteral("no controls");
     const QString title = window->windowTitle();
@@ -424,6 +438,26 @@ void TestAccessibility::optionsPagesAndSwatchesWorkByTheirActions()
         swatch->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         opened = int(w.prompter->dialogs.size());
     }
+    // A list on a page shown: its items show, read their text, and are chosen by their action.
+    QListView *view = nullptr;
+    for (int page = 1; page <= frmSettings::PageCount && !view; ++page) {
+        dialog.showPage(page);
+        for (QListView *list : dialog.findChildren<QListView *>())
+            if (list->isVisible() && list->model() && list->model()->rowCount() >= 2)
+                view = list;
+    }
+    QVERIFY(view);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view);
+    QAccessibleInterface *second = list->child(1);
+    QCOMPARE(second->role(), QAccessible::ListItem);
+    QVERIFY(!second->state().invisible);
+    QCOMPARE(second->text(QAccessible::Name), view->model()->index(1, view->modelColumn()).data().toString());
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(view->currentIndex().row(), 1);
+    QVERIFY(second->state().selected);
+    QCOMPARE(list->indexOfChild(second), 1);
+    QCOMPARE(list->child(1), second);
+
     QVERIFY(names.contains(QStringLiteral("Keyword colour")));
     QVERIFY(names.contains(QStringLiteral("Gutter background")));
     QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), names.size());
