@@ -3,15 +3,40 @@
 #include "PaletteColors.h"
 #include "ScintillaSurface.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QPainter>
 
 #include <algorithm>
 
+namespace {
+
+// A label to a screen reader, whose value is the rows it shows, not an anonymous pane.
+class GutterAccessible : public QAccessibleWidget {
+public:
+    explicit GutterAccessible(QWidget *gutter)
+        : QAccessibleWidget(gutter, QAccessible::StaticText)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? widget()->accessibleDescription() : QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *gutterInterface(const QString &className, QObject *object)
+{
+    return className == QLatin1String("LineNumberGutter") ? new GutterAccessible(static_cast<QWidget *>(object)) : nullptr;
+}
+
+} // namespace
+
 LineNumberGutter::LineNumberGutter(ScintillaSurface &surface, QWidget *parent)
     : QWidget(parent)
     , m_surface(surface)
 {
+    static const bool accessible = (QAccessible::installFactory(gutterInterface), true);
+    Q_UNUSED(accessible);
     setObjectName(QStringLiteral("PicLines"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setColors(OleColors::toQColor(PaletteColors::GutterBack), OleColors::toQColor(PaletteColors::GutterNumbers),
@@ -75,8 +100,11 @@ void LineNumberGutter::describeRows()
     const int last = std::min(m_surface.lineCount(), first + std::max(1, m_surface.visibleLineCount()));
     const QString rows = m_surface.wordWrap() ? QStringLiteral("Word wrap is on")
                                               : QStringLiteral("Lines %1 to %2").arg(first + 1).arg(last);
-    if (accessibleDescription() != rows)
+    if (accessibleDescription() != rows) {
         setAccessibleDescription(rows);
+        QAccessibleValueChangeEvent event(this, rows);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void LineNumberGutter::caretMoved()

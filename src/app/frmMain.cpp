@@ -566,6 +566,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     SaveMySettings2();
     if (m_settingsChanged || !QFileInfo::exists(m_store.settingsPath()))
         SaveMySettings();
+    m_openFiles.recordClosedWindow(strfilename, surface());
     m_openFiles.UnregisterOpenFile(strfilename);
     m_recovery->finish();
     event->accept();

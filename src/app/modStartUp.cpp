@@ -26,6 +26,8 @@
 #include <QFile>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 #include <cerrno>
 #include <cstring>
 
@@ -211,8 +213,16 @@ StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, con
     return StartUpResult::WindowShown;
 }
 
+QList<ClosedWindow> windowsOfLastExit(frmMain &window)
+{
+    // After a crash the recovery question brings back the windows that were open then.
+    if (window.recovery().store().hasOrphans())
+        return {};
+    return window.openFiles().windowsToReopen([](const QString &path) { return FileExists(path); });
+}
+
 StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments, bool forwarded,
-                      CommandLineOptions::Position position, std::optional<Launcher::Position> at)
+                      CommandLineOptions::Position position, std::optional<Launcher::Position> at, bool firstOfSession)
 {
     // The window's constructor has read settings2.ini and settings.ini and recorded the
     // settings file's time; what follows depends on them.
@@ -220,8 +230,14 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
     modTransparent::applyTranslucency(&window, window.settings().FormTransparent, window.settings().Lucidity);
     followDocumentPath(window, instance);
 
-    const QStringList commandLine = commandLineAtStartup(arguments, window.settings().ReloadFileAtStartup,
-                                                         window.settings().LastOpenedFile, forwarded);
+    QList<ClosedWindow> lastExit;
+    if (window.settings().ReloadFileAtStartup && !forwarded && firstOfSession)
+        lastExit = windowsOfLastExit(window);
+    if (!lastExit.isEmpty())
+        at = Launcher::Position{lastExit.last().line, lastExit.last().column};
+    const QStringList commandLine = lastExit.isEmpty()
+        ? commandLineAtStartup(arguments, window.settings().ReloadFileAtStartup, window.settings().LastOpenedFile, forwarded)
+        : QStringList{lastExit.takeLast().path};
     // The last opened file, put in place of the command line, has no position of its own.
     const CommandLinePlan plan = planCommandLine(commandLine, QDir::currentPath(),
                                                  commandLine == arguments ? position : CommandLineOptions::Position{});
@@ -243,9 +259,14 @@ StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringLi
     }
 
     // Started even when the first file went to another process: those files were asked for too.
+    std::vector<std::pair<QString, std::optional<Launcher::Position>>> further;
+    for (const QString &name : plan.further)
+        further.emplace_back(name, std::nullopt);
+    for (const ClosedWindow &other : lastExit)
+        further.emplace_back(other.path, Launcher::Position{other.line, other.column});
     bool startedAny = false;
-    for (const QString &name : plan.further) {
-        if (Launcher::startForwardedInstance(name))
+    for (const auto &[name, place] : further) {
+        if (Launcher::startForwardedInstance(name, place))
             startedAny = true;
         else
             askUser(nullptr, QStringLiteral("Couldn't start a new window for ") + name, QStringLiteral("Error"),
@@ -299,6 +320,7 @@ void offerRecovery(frmMain &window, const QString &recoveryFile)
         bool windowFree;
         Windows(frmMain &w, bool free) : window(w), windowFree(free) {}
         bool canRestoreHere() const override { return windowFree; }
+        QString shownHere() const override { return window.document().isUntitled() ? QString() : window.document().strfilename; }
         void restoreHere(const RecoveryStore::Orphan &orphan) override { showOrphan(window, orphan); }
         bool startElsewhere(const QString &file) override { return Launcher::startRecoveryInstance(file); }
     } windows(window, windowFree);
@@ -333,7 +355,8 @@ int Main(QApplication &app, const QStringList &arguments)
     try {
         window = std::make_unique<frmMain>(folders);
         instance = std::make_unique<SingleInstance>(window.get());
-        if (StartUp(*window, *instance, files, forwarded || !recoveryFile.isEmpty(), parsed.position, at)
+        if (StartUp(*window, *instance, files, forwarded || !recoveryFile.isEmpty(), parsed.position, at,
+                    !instances.othersRunning())
             != StartUpResult::WindowShown)
             return 0;
         offerRecovery(*window, recoveryFile);

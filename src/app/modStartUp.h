@@ -2,6 +2,7 @@
 
 #include "CommandLineOptions.h"
 #include "Launcher.h"
+#include "OpenFilesRegister.h"
 
 #include <QString>
 #include <QStringList>
@@ -56,10 +57,16 @@ enum class StartUpResult { WindowShown, HandedOver, NoWindow };
 StartUpResult OpenFromCommandLine(frmMain &window, SingleInstance &instance, const QString &path,
                                   std::optional<Launcher::Position> at = std::nullopt);
 
+// The windows to bring back at the start of a session with ReloadFileAtStartup: those of the last
+// clean exit, unless windows ended uncleanly since.
+QList<ClosedWindow> windowsOfLastExit(frmMain &window);
+
 // Everything after the window has read its settings; arguments are those after the program name.
+// The first window of a session with ReloadFileAtStartup shows the window closed last at the last
+// clean exit and starts a process for each other one, each at its caret.
 StartUpResult StartUp(frmMain &window, SingleInstance &instance, const QStringList &arguments,
                       bool forwarded = false, CommandLineOptions::Position position = {},
-                      std::optional<Launcher::Position> at = std::nullopt);
+                      std::optional<Launcher::Position> at = std::nullopt, bool firstOfSession = false);
 
 // Asks about the recovery copies that windows ended without saving left behind; a window started
 // for one copy (recoveryFile) shows that one and asks nothing.

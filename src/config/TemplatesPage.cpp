@@ -74,6 +74,9 @@ TemplatesPage::TemplatesPage(const AppFolders &folders, QWidget *parent)
     m_variables->setObjectName(QStringLiteral("Command1"));
     grid->addWidget(m_variables, 3, 2);
     grid->setRowStretch(2, 1);
+    // The text box keeps Tab for itself: the button must come before it to be reached by Tab.
+    setTabOrder(m_name, m_variables);
+    setTabOrder(m_variables, m_content);
 
     connect(m_list, &QComboBox::activated, this, &TemplatesPage::showTemplate);
     connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) {

@@ -47,6 +47,8 @@ RecoveryOffer::Answer RecoveryOffer::run(RecoveryStore &store, QWidget *owner, H
     // A file shown once is enough: a recovered copy already brings its window back.
     QList<RecoveryStore::Orphan> windows;
     QStringList shown;
+    if (!host.shownHere().isEmpty())
+        shown << host.shownHere();
     for (const auto &orphan : found.orphans)
         shown << orphan.record.path;
     for (const auto &window : found.windows) {

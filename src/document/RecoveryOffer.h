@@ -22,6 +22,8 @@ public:
         virtual bool canRestoreHere() const = 0;
         // Shows one copy in this window.
         virtual void restoreHere(const RecoveryStore::Orphan &orphan) = 0;
+        // The file this window shows already, or empty: its window needs no second one.
+        virtual QString shownHere() const { return {}; }
         // Starts another window for the copy; false when it could not be started.
         virtual bool startElsewhere(const QString &file) = 0;
     };

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <signal.h>
+
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("Orvane recovery 1");
@@ -243,6 +245,30 @@ RecoveryStore::Found RecoveryStore::claimOrphans()
             discard(file);
     }
     return found;
+}
+
+bool RecoveryStore::hasOrphans() const
+{
+    const QString lockSuffix = QLatin1String(Suffix) + QStringLiteral(".lock");
+    const QDir dir(m_folder);
+    for (const QFileInfo &entry : dir.entryInfoList({QStringLiteral("*") + lockSuffix}, QDir::Files)) {
+        const QString file = entry.filePath().chopped(5);
+        if (file == m_own || m_locks.count(file))
+            continue;
+        if (!QFileInfo::exists(file) && !QFileInfo::exists(windowFileOf(file)))
+            continue;
+        // Taking the lock to try it would remove it, and with it the record of a window.
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        if (!QLockFile(lockOf(file)).getLockInfo(&pid, &host, &application) || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
+            return true;
+    }
+    // A copy whose lock is gone altogether is offered too.
+    for (const QFileInfo &entry : dir.entryInfoList({QStringLiteral("*") + QLatin1String(Suffix)}, QDir::Files))
+        if (entry.filePath() != m_own && !m_locks.count(entry.filePath()) && !QFileInfo::exists(lockOf(entry.filePath())))
+            return true;
+    return false;
 }
 
 bool RecoveryStore::claim(const QString &file)

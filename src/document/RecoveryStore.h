@@ -70,6 +70,8 @@ public:
     // The copies whose process is no longer running, oldest first. Each is claimed (locked by this
     // process) so no other window offers it too; a damaged one is set aside under another name.
     Found claimOrphans();
+    // Whether claimOrphans would find a copy or a window to offer, claiming nothing.
+    bool hasOrphans() const;
     // Claims one copy; false when a running process holds it.
     bool claim(const QString &file);
     // Lets another process claim the copy.

@@ -165,15 +165,154 @@ bool cancelled(const std::atomic<bool> *cancel)
 
 const QByteArray kUtf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
 
+void foldedShifts(const QByteArray &needle, std::array<qsizetype, 256> &shift)
+{
+    shift.fill(std::max<qsizetype>(1, needle.size()));
+    for (qsizetype i = 0; i + 1 < needle.size(); ++i)
+        shift[uchar(needle.at(i))] = needle.size() - 1 - i;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        shift[c] = shift[c + 32];
+}
+
+// Where the group or class that starts at i ends (the index after it); -1 when unsure.
+qsizetype skipGroup(const QString &p, qsizetype i)
+{
+    int depth = 0;
+    for (; i < p.size(); ++i) {
+        const QChar c = p.at(i);
+        if (c == u'\\') {
+            ++i;
+        } else if (c == u'[') {
+            // "[]" and "[^]" read differently in different dialects.
+            qsizetype j = i + 1;
+            if (j < p.size() && p.at(j) == u'^')
+                ++j;
+            if (j < p.size() && p.at(j) == u']')
+                return -1;
+            for (; j < p.size() && p.at(j) != u']'; ++j)
+                if (p.at(j) == u'\\')
+                    ++j;
+            if (j >= p.size())
+                return -1;
+            i = j;
+            if (depth == 0)
+                return i + 1;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            if (--depth == 0)
+                return i + 1;
+            if (depth < 0)
+                return -1;
+        }
+    }
+    return -1;
+}
+
 } // namespace
+
+QByteArray FileMatcher::requiredLiteral(const QString &p)
+{
+    QByteArray best;
+    QByteArray run;
+    const auto endRun = [&] {
+        if (run.size() > best.size())
+            best = run;
+        run.clear();
+    };
+    for (qsizetype i = 0; i < p.size();) {
+        const QChar c = p.at(i);
+        if (c == u'|')
+            return {};   // either side may match alone
+        if (c == u'(' && i + 2 < p.size() && p.at(i + 1) == u'?' && p.at(i + 2) != u':' && p.at(i + 2) != u'='
+            && p.at(i + 2) != u'!')
+            return {};   // inline options could change what a letter or a blank means
+        if (c == u'?' || c == u'*' || c == u'{') {
+            // The atom before may be absent or repeated.
+            if (!run.isEmpty())
+                run.chop(1);
+            endRun();
+            if (c == u'{') {
+                i = p.indexOf(u'}', i);
+                if (i < 0)
+                    return {};
+            }
+            ++i;
+            continue;
+        }
+        if (c == u'(' || c == u'[') {
+            endRun();
+            i = skipGroup(p, i);
+            if (i < 0)
+                return {};
+            continue;
+        }
+        QChar literal;
+        qsizetype next = i + 1;
+        if (c == u'\\') {
+            if (next >= p.size())
+                return {};
+            const QChar escaped = p.at(next++);
+            if (escaped.unicode() < 0x80 && !escaped.isLetterOrNumber())
+                literal = escaped;
+        } else if (c.unicode() >= 0x20 && c.unicode() < 0x80 && !QStringLiteral("^$.+)]}").contains(c)) {
+            literal = c;
+        }
+        if (literal.isNull()) {
+            endRun();
+        } else {
+            run += char(literal.unicode());
+            // "a+" needs one "a", but what follows need not come right after it.
+            if (next < p.size() && p.at(next) == u'+') {
+                endRun();
+                ++next;
+            }
+        }
+        i = next;
+    }
+    endRun();
+    return best;
+}
+
+bool FileMatcher::staysInLine(const QString &p)
+{
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        const QChar c = p.at(i);
+        // A control character could start a class range that takes in the line breaks.
+        if (c.unicode() < 0x20)
+            return false;
+        if (c == u'[' && i + 1 < p.size() && p.at(i + 1) == u'^')
+            return false;
+        if (c == u'(' && i + 1 < p.size() && p.at(i + 1) == u'?' && (i + 2 >= p.size() || p.at(i + 2) != u':'))
+            return false;
+        if (c == u'\\') {
+            if (++i >= p.size())
+                return false;
+            const QChar e = p.at(i);
+            // Word characters, digits and word edges never take a line break; "." never does either.
+            if (e.isLetterOrNumber() && e != u'd' && e != u'w' && e != u'b' && e != u'B')
+                return false;
+        }
+    }
+    return true;
+}
 
 FileMatcher::FileMatcher(const FileQuery &query)
     : m_query(query)
 {
     if (m_query.regExp) {
         m_engine = FindEngine::newEngine(m_query.text, m_query.matchCase);
-        if (!m_engine->isValid())
+        if (!m_engine->isValid()) {
             m_error = FindEngine::engineError(*m_engine);
+            return;
+        }
+        m_literal = requiredLiteral(m_query.text);
+        m_lineBound = !m_literal.isEmpty() && staysInLine(m_query.text);
+        if (!m_query.matchCase) {
+            m_literal = m_literal.toLower();
+            m_literalNeedsUnicodeFold = m_literal.contains('k') || m_literal.contains('s');
+            foldedShifts(m_literal, m_literalShift);
+        }
         return;
     }
     if (isAsciiText(m_query.text)) {
@@ -182,11 +321,7 @@ FileMatcher::FileMatcher(const FileQuery &query)
             m_asciiNeedle = m_asciiNeedle.toLower();
             // KELVIN SIGN and LATIN SMALL LETTER LONG S fold to "k" and "s".
             m_needsUnicodeFold = m_asciiNeedle.contains('k') || m_asciiNeedle.contains('s');
-            m_shift.fill(std::max<qsizetype>(1, m_asciiNeedle.size()));
-            for (qsizetype i = 0; i + 1 < m_asciiNeedle.size(); ++i)
-                m_shift[uchar(m_asciiNeedle.at(i))] = m_asciiNeedle.size() - 1 - i;
-            for (int c = 'A'; c <= 'Z'; ++c)
-                m_shift[c] = m_shift[c + 32];
+            foldedShifts(m_asciiNeedle, m_shift);
         }
     }
 }
@@ -232,8 +367,17 @@ FileMatcher::Result FileMatcher::search(QByteArrayView bytes, bool skipBinary, c
         }
         return searchText(*text, cancel);
     };
-    if (m_engine)
+    if (m_engine) {
+        // Text every match holds rules out most files and lines before the expression runs.
+        if (!m_literal.isEmpty() && (m_query.matchCase || !m_literalNeedsUnicodeFold || isAsciiBytes(data, size))) {
+            const qsizetype skip = bytes.startsWith(kUtf8Mark) ? 3 : 0;
+            if (findLiteral(data + skip, 0, size - skip) < 0)
+                return result;
+            if (m_lineBound)
+                return searchLines(bytes, utf8(), cancel);
+        }
         return searchDecoded();
+    }
     if (!m_asciiNeedle.isEmpty()) {
         if (m_query.matchCase || !m_needsUnicodeFold || isAsciiBytes(data, size))
             return searchBytes(bytes, m_asciiNeedle, !m_query.matchCase, cancel);
@@ -338,6 +482,49 @@ FileMatcher::Result FileMatcher::searchText(const QString &text, const std::atom
         for (; s < spans.size() && spans.at(s).FirstIndex <= end; ++s)
             marks << LineHit::Mark{int(spans.at(s).FirstIndex - lineStart), int(spans.at(s).Length)};
         result.lines << makeHit(int(lineNo), text.mid(lineStart, end - lineStart), std::move(marks));
+    }
+    return result;
+}
+
+qsizetype FileMatcher::findLiteral(const char *data, qsizetype from, qsizetype to) const
+{
+    const qsizetype m = m_literal.size();
+    if (to - from < m)
+        return -1;
+    if (!m_query.matchCase) {
+        const qsizetype at = findFolded(data + from, to - from, m_literal, m_literalShift);
+        return at < 0 ? -1 : from + at;
+    }
+    const void *hit = memmem(data + from, size_t(to - from), m_literal.constData(), size_t(m));
+    return hit ? static_cast<const char *>(hit) - data : -1;
+}
+
+FileMatcher::Result FileMatcher::searchLines(QByteArrayView bytes, bool utf8, const std::atomic<bool> *cancel)
+{
+    Result result;
+    const qsizetype skip = bytes.startsWith(kUtf8Mark) && utf8 ? 3 : 0;
+    const char *data = bytes.data() + skip;
+    const qsizetype size = bytes.size() - skip;
+    const ByteLines lines(data, size);
+    qsizetype pos = 0;
+    qsizetype counted = 0;
+    qsizetype lineNo = 1;
+    while (pos < size && !cancelled(cancel)) {
+        const qsizetype at = findLiteral(data, pos, size);
+        if (at < 0)
+            break;
+        const qsizetype start = lines.lineStart(pos, at);
+        const qsizetype end = lines.lineEnd(at);
+        const QString text = utf8 ? QString::fromUtf8(data + start, end - start) : QString::fromLatin1(data + start, end - start);
+        QList<LineHit::Mark> marks;
+        for (const RegExp::Span &span : m_engine->Locate(text))
+            marks << LineHit::Mark{int(span.FirstIndex), int(span.Length)};
+        if (!marks.isEmpty()) {
+            lineNo += lines.breaksIn(counted, start);
+            counted = start;
+            result.lines << makeHit(int(lineNo), text, std::move(marks));
+        }
+        pos = lines.nextLine(end);
     }
     return result;
 }

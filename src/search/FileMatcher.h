@@ -62,14 +62,27 @@ public:
     // A display line is cut to about this many units around its first match.
     static constexpr int MaxShownLine = 400;
 
+    // ASCII text that every match of the expression holds (the longest such run of its top level),
+    // or empty when none can be told safely.
+    static QByteArray requiredLiteral(const QString &pattern);
+    // True when no match of the expression can hold a line break, so each line can be tried alone.
+    static bool staysInLine(const QString &pattern);
+
 private:
     Result searchBytes(QByteArrayView bytes, const QByteArray &needle, bool fold, const std::atomic<bool> *cancel);
     Result searchText(const QString &text, const std::atomic<bool> *cancel);
+    // The expression tried only on the lines that hold its required text.
+    Result searchLines(QByteArrayView bytes, bool utf8, const std::atomic<bool> *cancel);
+    qsizetype findLiteral(const char *data, qsizetype from, qsizetype to) const;
 
     FileQuery m_query;
     QByteArray m_asciiNeedle;           // set when the text is ASCII
     bool m_needsUnicodeFold = false;    // a non-ASCII character folds to a letter of the text
     std::array<qsizetype, 256> m_shift{};   // Horspool shifts of the folded ASCII text
     std::unique_ptr<RegExp> m_engine;
+    QByteArray m_literal;               // required by the expression; lower case when folding
+    bool m_literalNeedsUnicodeFold = false;
+    bool m_lineBound = false;
+    std::array<qsizetype, 256> m_literalShift{};
     std::optional<QString> m_error;
 };

@@ -148,9 +148,37 @@ std::shared_ptr<const IgnoreRules> IgnoreRules::parse(const QByteArray &folder, 
     return rules;
 }
 
+QByteArray IgnoreRules::repositoryExcludes(const QByteArray &folder)
+{
+    QByteArray gitFolder = folder + "/.git";
+    struct stat info {};
+    if (::stat(gitFolder.constData(), &info) != 0)
+        return {};
+    if (S_ISREG(info.st_mode)) {
+        // A linked work tree or a submodule: ".git" names the repository's folder.
+        const QByteArray link = readSmallFile(gitFolder).trimmed();
+        if (!link.startsWith("gitdir:"))
+            return {};
+        gitFolder = link.mid(7).trimmed();
+        if (!gitFolder.startsWith('/'))
+            gitFolder = folder + '/' + gitFolder;
+        // A work tree shares the exclusions of the repository it belongs to.
+        const QByteArray common = readSmallFile(gitFolder + "/commondir").trimmed();
+        if (!common.isEmpty())
+            gitFolder = common.startsWith('/') ? common : gitFolder + '/' + common;
+    } else if (!S_ISDIR(info.st_mode)) {
+        return {};
+    }
+    return readSmallFile(gitFolder + "/info/exclude");
+}
+
 std::shared_ptr<const IgnoreRules> IgnoreRules::forFolder(const QByteArray &folder,
                                                           std::shared_ptr<const IgnoreRules> parent)
 {
+    // A repository's own exclusions count as a .gitignore of its top folder that yields to it.
+    const QByteArray excludes = repositoryExcludes(folder);
+    if (!excludes.isEmpty())
+        parent = parse(folder, excludes, std::move(parent));
     const QByteArray text = readSmallFile(folder + "/.gitignore");
     if (text.isEmpty())
         return parent;

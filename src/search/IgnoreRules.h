@@ -16,7 +16,8 @@ public:
         bool anchored = false;      // holds a '/': matched against the path below the file's folder
     };
 
-    // The rules of folder/.gitignore on top of parent; parent itself when the folder has none.
+    // The rules of folder/.gitignore on top of parent, and below them, when folder is a
+    // repository's top, those of its .git/info/exclude; parent itself when the folder has none.
     static std::shared_ptr<const IgnoreRules> forFolder(const QByteArray &folder,
                                                         std::shared_ptr<const IgnoreRules> parent);
     // The rules of the repository folders above folder (up to the one holding ".git"), so a search
@@ -25,6 +26,9 @@ public:
     // The rules of one file's text, for a file in folder.
     static std::shared_ptr<const IgnoreRules> parse(const QByteArray &folder, const QByteArray &text,
                                                     std::shared_ptr<const IgnoreRules> parent);
+
+    // The text of .git/info/exclude when folder is a repository's top (or a work tree of one).
+    static QByteArray repositoryExcludes(const QByteArray &folder);
 
     // The deepest file's last matching rule decides; a path no rule matches is kept.
     bool ignored(const QByteArray &path, bool folder) const;

@@ -1,5 +1,7 @@
 #include "StatusLabelAccessible.h"
 
+#include "ItemListAccessible.h"
+
 #include <QStatusBar>
 
 namespace {
@@ -75,6 +77,7 @@ void StatusLabelAccessible::install()
     static const bool installed = [] {
         QAccessible::installFactory(createInterface);
         QAccessible::installFactory(createWindowInterface);
+        ItemListAccessible::install();
         return true;
     }();
     Q_UNUSED(installed);

@@ -2,6 +2,8 @@
 #include "MainOptionsHost.h"
 #include "ScintillaSurface.h"
 #include "ScintillaView.h"
+#include "SearchWindows.h"
+#include "FindEngine.h"
 #include "TestSupport.h"
 #include "frmCompilerOutput.h"
 #include "frmMain.h"
@@ -12,7 +14,10 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListView>
 #include <QMenuBar>
+#include <QRadioButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QtTest>
 
@@ -134,6 +139,18 @@ QStringList duplicateMnemonics(QWidget *window)
     return problems;
 }
 
+// Nothing inside a hidden control reads as showing: not the items of a closed list, not a hidden page.
+void showingInsideHidden(QAccessibleInterface *node, bool hidden, QStringList &problems, int depth = 0)
+{
+    if (!node || depth > 30)
+        return;
+    const bool invisible = node->state().invisible;
+    if (hidden && !invisible)
+        problems << QStringLiteral("showing inside a hidden control: ") + describe(node);
+    for (int i = 0; i < std::min(node->childCount(), 300); ++i)
+        showingInsideHidden(node->child(i), hidden || invisible, problems, depth + 1);
+}
+
 QStringList inspect(QWidget *window)
 {
     QAccessibleInterface *root = QAccessible::queryAccessibleInterface(window);
@@ -141,12 +158,63 @@ QStringList inspect(QWidget *window)
     if (root->role() != QAccessible::Window && root->role() != QAccessible::Dialog)
         w.problems << QStringLiteral("not a window: ") + describe(root);
     walk(root, w);
+    showingInsideHidden(root, false, w.problems);
     if (w.controls == 0)
         w.problems << QStringLiteral("no controls");
     const QString title = window->windowTitle();
     QStringList problems;
     for (const QString &p : w.problems + duplicateMnemonics(window))
         problems << title + QStringLiteral(": ") + p;
+    return problems;
+}
+
+// Tab from one control to the next must reach every control; a pane that keeps Tab for itself
+// (an editor) is left with Ctrl+Tab; what lies beyond it is reached with Shift+Tab from the other side.
+QStringList unreachedByTab(QWidget *window)
+{
+    QList<QWidget *> wanted;
+    for (QWidget *child : window->findChildren<QWidget *>()) {
+        if (child->window() != window || !child->isVisible() || !child->isEnabled() || !(child->focusPolicy() & Qt::TabFocus)
+            || child->focusProxy() || qobject_cast<QAbstractScrollArea *>(child->parentWidget()))
+            continue;
+        // Tab stops at one button of a group of radio buttons; the arrows go on from there.
+        if (auto *radio = qobject_cast<QRadioButton *>(child); radio && radio->autoExclusive()) {
+            const auto siblings = child->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly);
+            if (std::any_of(siblings.begin(), siblings.end(), [&](QRadioButton *other) { return wanted.contains(other); }))
+                continue;
+        }
+        wanted << child;
+    }
+    if (wanted.isEmpty())
+        return {};
+    QApplication::setActiveWindow(window);
+    QSet<QWidget *> reached;
+    for (const Qt::KeyboardModifiers backwards : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier)}) {
+        wanted.first()->setFocus(Qt::TabFocusReason);
+        for (int step = 0; step < 3 * wanted.size() + 5; ++step) {
+            QWidget *focused = QApplication::focusWidget();
+            if (!focused || focused->window() != window)
+                break;
+            reached << focused;
+            QTest::keyClick(focused, Qt::Key_Tab, backwards);
+            if (QApplication::focusWidget() == focused)
+                QTest::keyClick(focused, Qt::Key_Tab, backwards | Qt::ControlModifier);
+        }
+    }
+    QStringList problems;
+    const auto isReached = [&](QWidget *control) {
+        if (reached.contains(control))
+            return true;
+        auto *radio = qobject_cast<QRadioButton *>(control);
+        if (!radio || !radio->autoExclusive())
+            return false;
+        const auto group = control->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly);
+        return std::any_of(group.begin(), group.end(), [&](QRadioButton *other) { return reached.contains(other); });
+    };
+    for (QWidget *control : wanted)
+        if (!isReached(control))
+            problems << window->windowTitle() + QStringLiteral(": Tab never reaches ") + QString::fromLatin1(control->metaObject()->className())
+                    + QLatin1Char(' ') + control->objectName() + QLatin1Char(' ') + control->accessibleName();
     return problems;
 }
 
@@ -168,7 +236,7 @@ QStringList openAndInspect(frmMain &main, const char *command,
     const QList<QWidget *> before = shownWindows();
     const auto visit = [&](QWidget *window) {
         ++opened;
-        problems << inspect(window);
+        problems << inspect(window) << unreachedByTab(window);
         if (more)
             more(window, problems);
         window->close();
@@ -242,7 +310,7 @@ void TestAccessibility::everyWindowNamesItsControls()
         auto *dialog = qobject_cast<frmSettings *>(window);
         for (int page = 1; page <= frmSettings::PageCount; ++page) {
             dialog->showPage(page);
-            found << inspect(dialog);
+            found << inspect(dialog) << unreachedByTab(dialog);
         }
     });
     // The hex panes read out what they show.
@@ -255,6 +323,21 @@ void TestAccessibility::everyWindowNamesItsControls()
         if (!all.contains(QStringLiteral("AB")) || !all.contains(QStringLiteral("41 42")))
             found << QStringLiteral("hex panes read: ") + texts.join(QLatin1Char('|'));
     });
+
+    // The lines window opens from the find window with the text to look for.
+    w.window->search().engine().state().SearchText = QStringLiteral("AB");
+    const QList<QWidget *> beforeLines = shownWindows();
+    w.window->search().LinesContaining();
+    QCoreApplication::processEvents();
+    int linesWindows = 0;
+    for (QWidget *window : shownWindows()) {
+        if (beforeLines.contains(window))
+            continue;
+        ++linesWindows;
+        problems << inspect(window) << unreachedByTab(window);
+        window->close();
+    }
+    QCOMPARE(linesWindows, 1);
 
     frmCompilerOutput output(w.window.get(), w.window->settings());
     output.appendChunk(QStringLiteral("done"));
@@ -299,6 +382,19 @@ void TestAccessibility::statusValuesFollowTheCaret()
     QAccessibleInterface *gutter =
         QAccessible::queryAccessibleInterface(w.window->findChild<QWidget *>(QStringLiteral("PicLines")));
     QCOMPARE(gutter->text(QAccessible::Description), QStringLiteral("Lines 1 to 3"));
+    QCOMPARE(gutter->role(), QAccessible::StaticText);
+    QCOMPARE(gutter->text(QAccessible::Value), QStringLiteral("Lines 1 to 3"));
+
+    // The editor's caret through its text interface: the offset, and the line it is on.
+    w.window->surface().setSelStart(9);
+    editor->repaint();
+    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(editor)->textInterface();
+    QVERIFY(text);
+    const int caret = text->cursorPosition();
+    int start = 0;
+    int end = 0;
+    QCOMPARE(text->textAtOffset(caret, QAccessible::LineBoundary, &start, &end), QStringLiteral("two 2\r\n"));
+    QCOMPARE(caret - start + 1, 5);
 }
 
 void TestAccessibility::optionsPagesAndSwatchesWorkByTheirActions()
@@ -342,6 +438,26 @@ void TestAccessibility::optionsPagesAndSwatchesWorkByTheirActions()
         swatch->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         opened = int(w.prompter->dialogs.size());
     }
+    // A list on a page shown: its items show, read their text, and are chosen by their action.
+    QListView *view = nullptr;
+    for (int page = 1; page <= frmSettings::PageCount && !view; ++page) {
+        dialog.showPage(page);
+        for (QListView *list : dialog.findChildren<QListView *>())
+            if (list->isVisible() && list->model() && list->model()->rowCount() >= 2)
+                view = list;
+    }
+    QVERIFY(view);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view);
+    QAccessibleInterface *second = list->child(1);
+    QCOMPARE(second->role(), QAccessible::ListItem);
+    QVERIFY(!second->state().invisible);
+    QCOMPARE(second->text(QAccessible::Name), view->model()->index(1, view->modelColumn()).data().toString());
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(view->currentIndex().row(), 1);
+    QVERIFY(second->state().selected);
+    QCOMPARE(list->indexOfChild(second), 1);
+    QCOMPARE(list->child(1), second);
+
     QVERIFY(names.contains(QStringLiteral("Keyword colour")));
     QVERIFY(names.contains(QStringLiteral("Gutter background")));
     QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), names.size());

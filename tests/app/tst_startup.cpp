@@ -24,6 +24,7 @@ private slots:
     void planCommandLine_data();
     void planCommandLine();
     void reloadFileAtStartup();
+    void reloadBringsBackTheWindowsOfTheLastExit();
     void startUp_data();
     void startUp();
     void translucency();
@@ -107,6 +108,68 @@ void TestStartUp::reloadFileAtStartup()
     QCOMPARE(commandLineAtStartup(given, true, last, true), given);
     QFile::remove(last);
     QCOMPARE(commandLineAtStartup(given, true, last, false), given);
+}
+
+void TestStartUp::reloadBringsBackTheWindowsOfTheLastExit()
+{
+    const QString a = touch(QStringLiteral("a.txt"), "one\ntwo\nthree\n");
+    const QString b = touch(QStringLiteral("b b.txt"), "alpha\nbeta\n");
+    const QString last = touch(QStringLiteral("last.txt"));
+    QTemporaryDir app;
+    TestSupport::writeFile(app, QStringLiteral("settings.ini"), "ReloadFileAtStartup=1\r\n");
+    TestSupport::PrompterGuard prompter;
+    // Carets count a line break as two, as the editor does: 6 is line 2, column 2.
+    for (const auto &[path, caret] : {std::pair{a, 6}, std::pair{b, 8}}) {
+        frmMain window(app.path());
+        window.show();
+        window.ReadFile(path, true);
+        window.surface().setSelStart(caret);
+        QVERIFY(window.close());
+    }
+    TestSupport::writeFile(app, QStringLiteral("settings2.ini"), "LastOpenedFile=" + last.toUtf8() + "\r\n");
+    struct Start {
+        QString path;
+        QString at;
+    };
+    const auto startWith = [&](bool firstOfSession, const QStringList &arguments) {
+        QList<Start> started;
+        Launcher::setStarter([&](const QString &, const QStringList &given) {
+            started << Start{given.value(0), qEnvironmentVariable("ORVANE_FORWARDED_AT")};
+            return true;
+        });
+        auto window = std::make_unique<frmMain>(app.path());
+        SingleInstance instance(window.get());
+        StartUp(*window, instance, arguments, false, {}, std::nullopt, firstOfSession);
+        Launcher::setStarter({});
+        return std::pair{std::move(window), started};
+    };
+    {
+        // The first window shows the one closed last, at its caret; the other gets a process.
+        const auto [window, started] = startWith(true, {"ignored.txt"});
+        QCOMPARE(window->document().strfilename, b);
+        QCOMPARE(window->surface().selStart(), 8);
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started[0].path, a);
+        QCOMPARE(started[0].at, QStringLiteral("2 2"));
+        window->hide();
+    }
+    {
+        // A window started while others run reopens the last opened file alone.
+        const auto [window, started] = startWith(false, {});
+        QCOMPARE(window->document().strfilename, last);
+        QVERIFY(started.isEmpty());
+        window->hide();
+    }
+    {
+        // After a crash the recovery question brings the windows back instead.
+        QDir(app.path()).mkpath(QStringLiteral("recovery"));
+        TestSupport::writeFile(app, QStringLiteral("recovery/1-x.recovery"), "copy");
+        const auto [window, started] = startWith(true, {});
+        QCOMPARE(window->document().strfilename, last);
+        QVERIFY(started.isEmpty());
+        window->hide();
+    }
+    QVERIFY(prompter->asked.isEmpty());
 }
 
 void TestStartUp::startUp_data()

@@ -190,6 +190,39 @@ private slots:
         QVERIFY(opened.isFileAllreadyOpened(path(2)));
     }
 
+    // Windows that close close together are one exit; a window closed long before is not part of it.
+    void closedWindowsOfTheLastExit()
+    {
+        QTemporaryDir dir;
+        const OpenFilesRegister opened(dir.path());
+        const QDateTime t0 = QDateTime::fromString(QStringLiteral("2026-01-02T10:00:00.000Z"), Qt::ISODateWithMs);
+        const auto closeAt = [&](int n, int line, int column, qint64 seconds) {
+            QVERIFY(!opened.recordClosedWindow({path(n), line, column, t0.addSecs(seconds)}));
+        };
+        const auto reopened = [&] {
+            QStringList places;
+            for (const ClosedWindow &window : opened.windowsToReopen([](const QString &p) { return !p.contains("gone"); }))
+                places << QStringLiteral("%1:%2:%3").arg(window.path).arg(window.line).arg(window.column);
+            return places;
+        };
+        closeAt(1, 1, 1, 0);
+        closeAt(2, 5, 3, 2 * 3600);    // closed long after: file1 was closed on its own
+        closeAt(3, 2, 1, 2 * 3600 + 20);
+        closeAt(4, 9, 9, 2 * 3600 + 45);   // each within the gap of the one before
+        closeAt(2, 7, 2, 2 * 3600 + 50);   // the same file again: once, where it was last
+        QCOMPARE(reopened(), QStringList({path(3) + ":2:1", path(4) + ":9:9", path(2) + ":7:2"}));
+        // A clock set back starts a new exit; Untitled and a name with a line break are not recorded.
+        closeAt(5, 1, 4, 60);
+        QVERIFY(!opened.recordClosedWindow({QStringLiteral("Untitled"), 1, 1, t0.addSecs(61)}));
+        QVERIFY(!opened.recordClosedWindow({QStringLiteral("/a\n/b"), 1, 1, t0.addSecs(62)}));
+        QCOMPARE(reopened(), QStringList({path(5) + ":1:4"}));
+        // Damaged lines are skipped, files that are gone are not reopened.
+        TestSupport::writeFile(dir, "closed_windows",
+                               "junk\r\n2026-01-02T10:00:00.000Z 0 1 /x\r\n2026-01-02T10:00:00.000Z 3 x /y\r\n"
+                               "2026-01-02T10:00:00.000Z 2 2 /gone.txt\r\n2026-01-02T10:00:01.000Z 4 1 /my file.txt\r\n");
+        QCOMPARE(reopened(), QStringList({"/my file.txt:4:1"}));
+    }
+
     // Windows started together each re-read the lists under a lock before writing, so none drops
     // another's entry.
     void concurrentWindowsKeepEveryEntry()

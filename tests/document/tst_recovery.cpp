@@ -28,7 +28,9 @@ struct FailureLog : RecoveryWriter::Host {
 struct Windows : RecoveryOffer::Host {
     std::function<void(const RecoveryStore::Orphan &)> here;
     std::function<bool(const QString &)> elsewhere;
+    QString shown;
     bool canRestoreHere() const override { return bool(here); }
+    QString shownHere() const override { return shown; }
     void restoreHere(const RecoveryStore::Orphan &orphan) override { here(orphan); }
     bool startElsewhere(const QString &file) override { return elsewhere(file); }
 };
@@ -359,6 +361,15 @@ void TestRecovery::windowsThatWereOpenComeBack()
         QCOMPARE(restored[0].record.caret, 1);
     }
     // Asked about once: a file that is gone and a second window of the same file were cleared away.
+    QCOMPARE(filesIn(folder), QStringList{QStringLiteral("1-a.recovery.window")});
+    // A file this window shows already gets no second window and no question.
+    endedWindow(QStringLiteral("4-d.recovery"), open);
+    hooks.shown = open;
+    {
+        RecoveryStore store(folder);
+        QCOMPARE(RecoveryOffer::run(store, nullptr, hooks), RecoveryOffer::Answer::Nothing);
+    }
+    QCOMPARE(prompter->asked.size(), 1);
     QCOMPARE(filesIn(folder), QStringList{QStringLiteral("1-a.recovery.window")});
 }
 

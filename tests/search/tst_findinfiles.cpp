@@ -63,6 +63,7 @@ private slots:
     void matchesLines();
     void marksEveryMatchOfALine();
     void invalidExpressionIsReported();
+    void expressionPrefilter();
     void ignoreRules();
     void walksTheTreeWithItsExclusions();
     void countsWhatGrepCounts();
@@ -127,6 +128,41 @@ void tst_FindInFiles::marksEveryMatchOfALine()
     QVERIFY(cut.lines.at(0).text.size() <= FileMatcher::MaxShownLine);
     const auto mark = cut.lines.at(0).marks.at(0);
     QCOMPARE(cut.lines.at(0).text.mid(mark.start, mark.length), QStringLiteral("needle"));
+}
+
+// Text every match must hold skips files and lines, and finds exactly what the whole-text search finds.
+void tst_FindInFiles::expressionPrefilter()
+{
+    const QList<std::pair<const char *, const char *>> literals{
+        {"struct [a-z_]+ \\*[a-z]", "struct "}, {"ab?c", "a"}, {"x(abc)+yz", "yz"}, {"ab+cd", "ab"},
+        {"\\.h\\b", ".h"}, {"a|bcd", ""}, {"[]abc]def", ""}, {"(?x)a b", ""}, {"\\d+ items", " items"},
+        {"caf\u00e9s", "caf"}, {"x{2}yy", "yy"}, {"[a-z]*\\*ptr", "*ptr"}};
+    for (const auto &[pattern, literal] : literals)
+        QCOMPARE(FileMatcher::requiredLiteral(QString::fromUtf8(pattern)), QByteArray(literal));
+    for (const char *inLine : {"struct [a-z_]+ \\*[a-z]", "a.b\\w\\d\\b", "(?:ab)+[ -~]"})
+        QVERIFY(FileMatcher::staysInLine(QString::fromUtf8(inLine)));
+    for (const char *across : {"a\\sb", "a[^x]b", "a\\nb", "(?<=a)b", "a[\t-z]b", "a\\Wb", "(a)\\1\\12"})
+        QVERIFY2(!FileMatcher::staysInLine(QString::fromUtf8(across)), across);
+
+    // "(?:...)" hides the text from the filter: the plain whole-text search.
+    const QByteArray samples[] = {
+        "struct a *b;\nstatic struct foo_bar *p = 0; struct x *y\r\nno struct here\rstruct  z *q\n",
+        "\xEF\xBB\xBF" "caf\xC3\xA9 STRUCT Abc *d\r\n\r\nSTRUCT K *k",
+        "Latin \xE9 struct q *r\nstruct\nz *w",
+        QByteArray("struct a *b\0binary", 19),
+        "\xE2\x84\xAA" "elvin struct k *x\nkelvin",
+    };
+    for (const QString pattern : {"struct [a-z_]+ \\*[a-z]", "^struct [a-z]+", "elvin\\b", "\\*[a-z]$"}) {
+        for (const bool matchCase : {true, false}) {
+            for (const QByteArray &bytes : samples) {
+                const QString filtered = describe(lines(bytes, pattern, true, matchCase));
+                const QString whole = describe(lines(bytes, "(?:" + pattern + ")", true, matchCase));
+                QVERIFY2(filtered == whole, qPrintable(pattern + ": " + filtered + " / " + whole));
+            }
+        }
+    }
+    QCOMPARE(describe(lines(samples[0], "struct [a-z_]+ \\*[a-z]", true, true)),
+             "1:1:struct a *b;|2:8:static struct foo_bar *p = 0; struct x *y");
 }
 
 void tst_FindInFiles::invalidExpressionIsReported()
@@ -210,6 +246,29 @@ void tst_FindInFiles::walksTheTreeWithItsExclusions()
     QCOMPARE(hits.size(), 2);   // f.c and g.c (binary files searched), not x.h
     for (const FileHits &file : hits)
         QVERIFY(file.path.endsWith(QStringLiteral(".c")));
+
+    // The repository's own exclusions hold too, yielding to its .gitignore files; a linked work
+    // tree has those of the repository it belongs to.
+    const auto found = [&](const QString &folder) {
+        options.folder = folder;
+        hits.clear();
+        FileSearch::searchAll(options, &hits);
+        QStringList names;
+        for (const FileHits &file : hits)
+            names << QFileInfo(file.path).fileName();
+        names.sort();
+        return names;
+    };
+    write(root + "/.git/info/exclude", "# mine\n*.c\n");
+    write(root + "/sub/.gitignore", "!g.c\n");
+    QCOMPARE(found(root + QStringLiteral("/sub")), QStringList{"g.c"});
+    QCOMPARE(found(root), QStringList{"g.c"});
+    QTemporaryDir linked;
+    write(linked.filePath(".git"), "gitdir: " + root.toUtf8() + "/.git/worktrees/t\n");
+    write(root + "/.git/worktrees/t/commondir", "../..\n");
+    write(linked.filePath("w.c"), "needle\n");
+    write(linked.filePath("w.h"), "needle\n");
+    QCOMPARE(found(linked.path()), QStringList{"w.h"});
 }
 
 // Many results: the list stops growing at its limit, grouped under one header per file.
