@@ -86,10 +86,12 @@ struct Key {
     char character;
 };
 
-// The mix typed: mostly letters, with every key an aid acts on.
+// The mix typed: mostly letters, with every key an aid acts on. BENCH_PATTERN types another mix
+// (newline Enter, tab Tab, backspace Backspace), to see one key kind on its own.
 std::vector<Key> keyMix(int count)
 {
-    const char *pattern = "int f(a, b) {x = y;\n\tq\b<p>z\b\b";
+    const QByteArray custom = qgetenv("BENCH_PATTERN");
+    const char *pattern = custom.isEmpty() ? "int f(a, b) {x = y;\n\tq\b<p>z\b\b" : custom.constData();
     std::vector<Key> keys;
     for (int i = 0; int(keys.size()) < count; ++i) {
         const char c = pattern[i % std::strlen(pattern)];
@@ -152,21 +154,33 @@ void run(const QString &label, const QString &path, const QString &appFolder, in
         byKind[kind].push_back(times[i]);
     }
     std::string detail;
+    double slowestKind = 0;
     for (auto &[kind, list] : byKind) {
         std::sort(list.begin(), list.end());
         char line[96];
         std::snprintf(line, sizeof line, "  %s %.2f/%.2f", kind.c_str(), list[list.size() / 2],
                       list[std::size_t(double(list.size()) * 0.99)]);
         detail += line;
+        slowestKind = std::max(slowestKind, list[list.size() / 2]);
     }
+    const auto medianOf = [](std::vector<double> list) {
+        std::sort(list.begin(), list.end());
+        return list.empty() ? 0.0 : list[list.size() / 2];
+    };
     std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
     const double median = sorted[sorted.size() / 2];
     const double p99 = sorted[std::size_t(double(sorted.size()) * 0.99)];
     std::printf("%-10s %8.1f MB %8zu keys   median %6.3f ms   p99 %6.3f ms   max %7.2f ms   %s\n",
                 qPrintable(label), double(QFileInfo(path).size()) / 1e6, keys.size(), median, p99, sorted.back(),
-                median <= 1.0 && p99 <= 5.0 ? "goal met" : "GOAL MISSED");
+                median <= 1.0 && p99 <= 4.0 && slowestKind <= 2.0 ? "goal met" : "GOAL MISSED");
     std::printf("  median/p99 ms by key:%s\n", detail.c_str());
+    // The mix opens a block in each round, so the caret's lines grow ever more indented: a key
+    // whose cost grows with that shows here.
+    const std::size_t tenth = std::max<std::size_t>(1, times.size() / 10);
+    std::printf("  median of the first and the last %zu keys: %.3f / %.3f ms\n", tenth,
+                medianOf({times.begin(), times.begin() + std::ptrdiff_t(tenth)}),
+                medianOf({times.end() - std::ptrdiff_t(tenth), times.end()}));
     window.recovery().finish();
     window.FileClose(false);
 }
@@ -198,8 +212,11 @@ int main(int argc, char *argv[])
             return 1;
         file.write(generateHtml(megabytes * 1000 * 1000));
     }
-    std::printf("Typing 10,000 keys, every aid on; goal: median <= 1 ms, p99 <= 5 ms\n");
+    std::printf("Typing 10,000 keys, every aid on; goal: median <= 1 ms, p99 <= 4 ms, no key kind above 2 ms median\n");
     run(QStringLiteral("C"), c, folder.path());
+    // BENCH_ONLY_C=1 stops after the C document: a short run to profile.
+    if (qEnvironmentVariableIntValue("BENCH_ONLY_C") > 0)
+        return 0;
     run(QStringLiteral("HTML"), html, folder.path());
     {
         QFile file(c);

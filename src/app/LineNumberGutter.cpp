@@ -190,12 +190,21 @@ void CurrentLineBox::setColor(const QColor &color)
 
 void CurrentLineBox::PlaceLineBox()
 {
-    if (parentWidget())
+    if (parentWidget() && geometry() != parentWidget()->rect()) {
         setGeometry(parentWidget()->rect());
+        update();
+    }
     const QPoint caret = m_surface.caretPos();
-    m_top = caret.y();
-    m_bottom = caret.y() + m_surface.lineHeight() - 1;
-    update();
+    const int top = caret.y();
+    const int bottom = caret.y() + m_surface.lineHeight() - 1;
+    if (top == m_top && bottom == m_bottom)
+        return;
+    // Only the rows of the old and the new lines: the box lies over the whole text, and a repaint of
+    // all of it would make the widget lay out and draw every visible line again on each caret move.
+    for (const int row : {m_top, m_bottom, top, bottom})
+        update(0, row, width(), 1);
+    m_top = top;
+    m_bottom = bottom;
 }
 
 void CurrentLineBox::paintEvent(QPaintEvent *)

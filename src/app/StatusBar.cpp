@@ -23,6 +23,7 @@ StatusBar::StatusBar(QMainWindow *window, const Settings &settings)
         if (permanent) {
             l->setFrameShape(QFrame::StyledPanel);
             l->setAlignment(Qt::AlignCenter);
+            l->setSizedToText(true);
             bar->addPermanentWidget(l);
         } else {
             bar->addWidget(l, 1);

@@ -581,8 +581,10 @@ QPoint ScintillaSurface::caretPos() const
 
 int ScintillaSurface::lineTop(int line) const
 {
-    const long pos = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    return int(send(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0, pos));
+    // The widget's own arithmetic for a line's first character, without asking for its position,
+    // which would lay the whole line out: the gutter asks for every visible row on each redraw.
+    const long shown = send(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(line));
+    return int((shown - send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE)) * send(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
 }
 
 int ScintillaSurface::zoom() const

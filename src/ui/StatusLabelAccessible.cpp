@@ -37,11 +37,39 @@ StatusField::StatusField(const QString &text, QWidget *parent)
 {
 }
 
+void StatusField::setSizedToText(bool sized)
+{
+    m_sizedToText = sized;
+    if (sized) {
+        fitToText();
+    } else {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
+
+void StatusField::fitToText()
+{
+    if (!m_sizedToText)
+        return;
+    const QSize hint = sizeHint();
+    if (minimumSize() != hint || maximumSize() != hint)
+        setFixedSize(hint);
+}
+
+void StatusField::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitToText();
+}
+
 void StatusField::setText(const QString &text)
 {
     if (text == QLabel::text())
         return;
     QLabel::setText(text);
+    fitToText();
     QAccessibleValueChangeEvent value(this, text);
     QAccessible::updateAccessibility(&value);
     QAccessibleEvent description(this, QAccessible::DescriptionChanged);

@@ -15,9 +15,19 @@ public:
     // The hint: its changes are announced as they come, not only on request.
     void setAnnounced(bool announced) { m_announced = announced; }
     bool announced() const { return m_announced; }
+    // Holds the field at the size its text needs. A label asks the whole main window to lay itself
+    // out again on every new text; fixed, it asks only when the new text needs another size, not
+    // when the caret's column or the byte count changes on each key.
+    void setSizedToText(bool sized);
+
+protected:
+    void changeEvent(QEvent *event) override;
 
 private:
+    void fitToText();
+
     bool m_announced = false;
+    bool m_sizedToText = false;
 };
 
 // A status-bar field as screen readers see it: named by what it shows ("Position"), its text the

@@ -113,6 +113,7 @@ private slots:
     void insertedLineFeedBreaksTheLineModel_data() { surfaces_data(); }
     void insertedLineFeedBreaksTheLineModel();
     void geometryAndStyleCells();
+    void lineTopsFollowTheWidget();
 };
 
 void TestSurface::asciiDocumentTakesItsFirstNonAscii_data()
@@ -615,6 +616,35 @@ void TestSurface::geometryAndStyleCells()
     std::swap(restyled[0], restyled[3]);
     cells->setStyleIds(restyled);
     QCOMPARE(cells->styleIds(0, int(restyled.size())), restyled);
+}
+
+// The gutter's rows: each line's top as the widget itself places the line's first character,
+// through scrolling, wrapped lines and hidden ones.
+void TestSurface::lineTopsFollowTheWidget()
+{
+    ScintillaSurface s;
+    s.view()->resize(300, 200);
+    QString lines;
+    for (int i = 0; i < 120; ++i)
+        lines += (i % 7 == 3 ? QStringLiteral("a long line that wraps in a narrow view %1 ").repeated(3) : QStringLiteral("line"))
+               + QStringLiteral("\r\n");
+    s.setText(lines);
+    const auto widgetTop = [&s](int line) {
+        const long start = s.view()->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        return int(s.view()->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, start));
+    };
+    const auto compareAll = [&] {
+        for (int line = 0; line < s.lineCount(); ++line)
+            QCOMPARE(s.lineTop(line), widgetTop(line));
+    };
+    compareAll();
+    s.setFirstVisibleLine(40);
+    compareAll();
+    s.setWordWrap(true);
+    s.setFirstVisibleLine(10);
+    compareAll();
+    s.view()->SendScintilla(QsciScintillaBase::SCI_HIDELINES, 12UL, 20L);
+    compareAll();
 }
 
 QTEST_MAIN(TestSurface)
