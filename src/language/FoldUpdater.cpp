@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int ChunkLines = 2048;
-constexpr int AllLines = std::numeric_limits<int>::max();
 // How far back a change looks for the line whose block it may end (indentation).
 constexpr int LookBack = 10000;
 
@@ -40,8 +39,9 @@ void FoldUpdater::languageChanged()
     if (scanner == m_scanner || !m_folds)
         return;
     m_scanner = std::move(scanner);
-    m_next = 0;
-    m_until = AllLines;
+    m_next = -1;
+    m_frontier = 0;
+    m_lineCount = m_folds->lineCount();
     schedule();
 }
 
@@ -59,8 +59,18 @@ void FoldUpdater::schedule()
 
 void FoldUpdater::linesChanged(int first, int last)
 {
-    if (m_scanner.mode() == FoldScanner::Mode::None && m_next < 0)
+    if (m_scanner.mode() == FoldScanner::Mode::None && !pending())
         return;
+    const int count = m_folds->lineCount();
+    const int added = count - m_lineCount;
+    m_lineCount = count;
+    // Lines inserted or removed above a place still to read move it.
+    const auto follow = [first, added](int &line) {
+        if (line > first)
+            line = std::max(first, line + added);
+    };
+    if (m_frontier >= 0)
+        follow(m_frontier);
     if (m_scanner.mode() == FoldScanner::Mode::Indent) {
         // The line above whose block the change may end or start.
         const int stop = std::max(0, first - LookBack);
@@ -72,9 +82,7 @@ void FoldUpdater::linesChanged(int first, int last)
         m_next = first;
         m_until = last;
     } else {
-        // Lines inserted above the lines still to read move them down.
-        if (m_until != AllLines && m_until >= first)
-            m_until += last - first;
+        follow(m_until);
         m_next = std::min(m_next, first);
         m_until = std::max(m_until, last);
     }
@@ -83,32 +91,37 @@ void FoldUpdater::linesChanged(int first, int last)
 
 void FoldUpdater::work(qint64 budgetMs)
 {
-    if (!m_folds || m_next < 0)
+    if (!m_folds)
         return;
     QElapsedTimer clock;
     clock.start();
     const int count = m_folds->lineCount();
-    int line = std::clamp(m_next, 0, count);
-    for (;;) {
-        const bool indent = m_scanner.mode() == FoldScanner::Mode::Indent;
-        if (line >= count || (indent ? workIndent(line, count) : workBlocks(line, count))) {
+    m_lineCount = count;
+    // A change is read first, as far as it changes anything; then the lines never read yet.
+    while (pending()) {
+        const bool full = m_next < 0;
+        int &cursor = full ? m_frontier : m_next;
+        int line = std::clamp(cursor, 0, count);
+        if (!full && m_frontier >= 0 && line >= m_frontier) {
             m_next = -1;
-            return;
+            continue;
         }
-        if (clock.elapsed() >= budgetMs) {
-            m_next = line;
+        const bool indent = m_scanner.mode() == FoldScanner::Mode::Indent;
+        const bool ended = line >= count || (indent ? workIndent(line, count, full) : workBlocks(line, count, full));
+        cursor = ended ? -1 : line;
+        if (pending() && clock.elapsed() >= budgetMs) {
             schedule();
             return;
         }
     }
 }
 
-bool FoldUpdater::store(int line, std::vector<LineFold> folds)
+bool FoldUpdater::store(int line, std::vector<LineFold> folds, bool full)
 {
-    if (m_until != AllLines) {
+    if (!full) {
         for (std::size_t k = 0; k < folds.size(); ++k) {
             const int at = line + int(k);
-            if (at > m_until && m_folds->lineFold(at) == folds[k]) {
+            if (at > m_until && (m_folds->lineFold(at) == folds[k] || (m_frontier >= 0 && at >= m_frontier))) {
                 folds.resize(k);
                 m_folds->setLineFolds(line, folds);
                 return true;
@@ -119,7 +132,7 @@ bool FoldUpdater::store(int line, std::vector<LineFold> folds)
     return false;
 }
 
-bool FoldUpdater::workBlocks(int &line, int count)
+bool FoldUpdater::workBlocks(int &line, int count, bool full)
 {
     int state = line == 0 ? 0 : m_folds->lineFold(line - 1).state;
     const int last = std::min(count - 1, line + ChunkLines - 1);
@@ -132,12 +145,12 @@ bool FoldUpdater::workBlocks(int &line, int count)
         state = scanned.state;
         folds.push_back(FoldScanner::foldOf(scanned));
     }
-    const bool converged = store(line, std::move(folds));
+    const bool converged = store(line, std::move(folds), full);
     line = last + 1;
     return converged || line >= count;
 }
 
-bool FoldUpdater::workIndent(int &line, int count)
+bool FoldUpdater::workIndent(int &line, int count, bool full)
 {
     int state = line == 0 ? 0 : m_folds->lineFold(line - 1).state;
     std::vector<FoldScanner::Line> lines;
@@ -164,7 +177,7 @@ bool FoldUpdater::workIndent(int &line, int count)
         const int nextIndent = end ? 0 : lines.back().level;
         lines.resize(settled);
         FoldScanner::settleIndent(folds, lines, nextIndent);
-        const bool converged = store(line, std::move(folds));
+        const bool converged = store(line, std::move(folds), full);
         line += int(settled);
         return converged || end;
     }
