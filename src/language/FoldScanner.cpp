@@ -77,6 +77,27 @@ int closed(int depth)
 {
     return std::max(0, depth - 1);
 }
+
+qsizetype skipBlanks(QByteArrayView line, qsizetype i)
+{
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    return i;
+}
+
+// Closers that lead a line ("}", "} else {", "</div>", "*/") leave the line outside the block they
+// close, so it stays shown when the block folds; a closer after text ("b; }") keeps its line inside.
+struct Lowest {
+    int value;
+    qsizetype leadEnd;
+    void closedAt(QByteArrayView line, qsizetype from, qsizetype to, int depth)
+    {
+        if (from > leadEnd)
+            return;
+        value = std::min(value, depth);
+        leadEnd = skipBlanks(line, to);
+    }
+};
 constexpr int TabStop = 8;
 
 } // namespace
@@ -152,7 +173,7 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
     int depth = depthOf(stateBefore);
     int inside = insideOf(stateBefore);
     const int start = depth;
-    int lowest = depth;
+    Lowest lowest{depth, skipBlanks(line, 0)};
     const qsizetype n = line.size();
     qsizetype i = 0;
     while (i < n) {
@@ -162,7 +183,7 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
                 break;
             i = close + m_blockClose.size();
             inside = Code;
-            lowest = std::min(lowest, depth = closed(depth));
+            lowest.closedAt(line, close, i, depth = closed(depth));
             continue;
         }
         if (inside >= LongString) {
@@ -204,7 +225,7 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
         if (c == '{') {
             ++depth;
         } else if (c == '}') {
-            lowest = std::min(lowest, depth = closed(depth));
+            lowest.closedAt(line, i, i + 1, depth = closed(depth));
         } else if (isWordByte(c) && (i == 0 || !isWordByte(line[i - 1]))) {
             qsizetype end = i;
             while (end < n && isWordByte(line[end]))
@@ -213,7 +234,7 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
             if (wordIn(word, m_openWords))
                 ++depth;
             else if (wordIn(word, m_closeWords))
-                lowest = std::min(lowest, depth = closed(depth));
+                lowest.closedAt(line, i, end, depth = closed(depth));
             i = end;
             continue;
         }
@@ -222,7 +243,7 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
     Line result;
     result.state = encode(depth, inside);
     // "} else {" closes one block and opens the next on the same line: the line heads the second.
-    result.level = std::max(0, std::min(start, lowest));
+    result.level = std::max(0, std::min(start, lowest.value));
     result.header = std::max(0, depth) > result.level;
     return result;
 }
@@ -232,7 +253,7 @@ FoldScanner::Line FoldScanner::scanMarkup(QByteArrayView line, int stateBefore) 
     int depth = depthOf(stateBefore);
     int inside = insideOf(stateBefore);
     const int start = depth;
-    int lowest = depth;
+    Lowest lowest{depth, skipBlanks(line, 0)};
     const qsizetype n = line.size();
     qsizetype i = 0;
     const auto name = [&](qsizetype from) {
@@ -248,7 +269,7 @@ FoldScanner::Line FoldScanner::scanMarkup(QByteArrayView line, int stateBefore) 
                 break;
             i = close + 3;
             inside = Code;
-            lowest = std::min(lowest, depth = closed(depth));
+            lowest.closedAt(line, close, i, depth = closed(depth));
             continue;
         }
         if (inside == Tag || inside == OpeningTag) {
@@ -260,7 +281,7 @@ FoldScanner::Line FoldScanner::scanMarkup(QByteArrayView line, int stateBefore) 
             }
             if (c == '>') {
                 if (inside == OpeningTag && i > 0 && line[i - 1] == '/')
-                    lowest = std::min(lowest, depth = closed(depth));
+                    lowest.closedAt(line, 0, i + 1, depth = closed(depth));
                 inside = Code;
             }
             ++i;
@@ -279,8 +300,10 @@ FoldScanner::Line FoldScanner::scanMarkup(QByteArrayView line, int stateBefore) 
         const char next = i + 1 < n ? line[i + 1] : '\0';
         if (next == '/') {
             const qsizetype end = name(i + 2);
-            if (end > i + 2 && !isVoidElement(line.sliced(i + 2, end - i - 2)))
-                lowest = std::min(lowest, depth = closed(depth));
+            if (end > i + 2 && !isVoidElement(line.sliced(i + 2, end - i - 2))) {
+                const qsizetype gt = line.indexOf('>', end);
+                lowest.closedAt(line, i, gt < 0 ? end : gt + 1, depth = closed(depth));
+            }
             i = end;
             inside = Tag;
         } else if (next == '!' || next == '?' || next == '%') {
@@ -299,7 +322,7 @@ FoldScanner::Line FoldScanner::scanMarkup(QByteArrayView line, int stateBefore) 
     }
     Line result;
     result.state = encode(depth, inside);
-    result.level = std::max(0, std::min(start, lowest));
+    result.level = std::max(0, std::min(start, lowest.value));
     result.header = std::max(0, depth) > result.level;
     return result;
 }

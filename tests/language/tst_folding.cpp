@@ -66,10 +66,12 @@ void TestFolding::levels_data()
         << "C" << "f() {\n  s = \"{\\\"{\"; // {\n  /* { */ c = '}';\n}" << "0h 1 1 0";
     QTest::newRow("C block comment over lines folds")
         << "C" << "/* a {\n b\n*/\nx" << "0h 1 0 0";
+    QTest::newRow("C comment closed after its text keeps that line in the fold")
+        << "C" << "/* a\n b */\nx;\n{ y;\n  z; }" << "0h 1 0 0h 1";
     QTest::newRow("C unbalanced closing brace never goes below the first level")
         << "C" << "}\n}\nx {\ny\n}" << "0 0 0h 1 0";
     QTest::newRow("C CR LF and lone CR end lines as the surface ends them")
-        << "C" << "a {\r\nb\rc }\r\n" << "0h 1 0 0";
+        << "C" << "a {\r\nb\rc }\r\n" << "0h 1 1 0";
     QTest::newRow("Pascal words any case, braces are comments")
         << "Pascal" << "BEGIN\n  x; { end }\n  Case a of\n  end;\nend." << "0h 1 1h 1 0";
     QTest::newRow("Python indentation, blank and comment lines belong to the block")
