@@ -40,6 +40,7 @@ void EditorChrome::applySettings()
     m_surface.setWordWrap(s.WordWrap);
     m_surface.setBlanksVisible(s.ShowBlanks);
     m_surface.setEdgeColumn(std::clamp<int>(s.EdgeColumn, 0, ViewCommands::MaxEdgeColumn));
+    m_surface.folding()->setMarginVisible(s.ShowFoldMargin);
     applyColors();
     layout();
 }
@@ -83,6 +84,8 @@ void EditorChrome::layout()
         wrap->setChecked(m_settings.WordWrap);
     if (QAction *blanks = CommandTable::findCommand(m_window, "mnuViewBlanks"))
         blanks->setChecked(m_settings.ShowBlanks);
+    if (QAction *margin = CommandTable::findCommand(m_window, "mnuViewFoldMargin"))
+        margin->setChecked(m_settings.ShowFoldMargin);
     fitGutter();
     lineBox->PlaceLineBox();
     PicLines->DrawLineNumbers();

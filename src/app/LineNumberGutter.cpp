@@ -144,11 +144,12 @@ void LineNumberGutter::paintEvent(QPaintEvent *)
     }
 
     const int first = m_surface.firstVisibleLine();
-    const int last = std::min(m_lastLineCount - 1, first + m_surface.visibleLineCount() + 1);
+    // Folded lines take no row: the rows run on until the gutter is full.
+    const int last = m_lastLineCount - 1;
     const int current = m_surface.getLineFromChar(m_surface.selStart());
     m_paintedFirst = first;
     m_paintedCurrent = current;
-    for (int line = first; line <= last; ++line) {
+    for (int line = first; line <= last; line = m_surface.nextShownLine(line)) {
         const int y = offset + m_surface.lineTop(line);
         if (y > height())
             break;

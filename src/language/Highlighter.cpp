@@ -2,6 +2,7 @@
 
 #include "BackgroundRender.h"
 #include "CodeHighlighter.h"
+#include "FoldUpdater.h"
 #include "EditorSurface.h"
 #include "HighlightFormats.h"
 #include "MarkupHighlighter.h"
@@ -61,7 +62,8 @@ private:
 Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const LanguageDefinition &language,
                          const DocumentLanguageFlags &flags, HighlightHost *host)
     : m_surface(surface), m_settings(settings), m_language(language), m_flags(flags), m_host(host ? *host : noHost()),
-      m_pump(std::make_unique<QTimer>()), m_restart(std::make_unique<QTimer>())
+      m_folds(std::make_unique<FoldUpdater>(surface, language)), m_pump(std::make_unique<QTimer>()),
+      m_restart(std::make_unique<QTimer>())
 {
     m_pump->setInterval(10);
     QObject::connect(m_pump.get(), &QTimer::timeout, m_pump.get(), [this] { pump(); });
@@ -168,6 +170,9 @@ void Highlighter::restartBackground()
 RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDialog)
 {
     RenderResult result;
+    // A whole-document render follows a new language: the folds follow it too.
+    if (length <= 0)
+        m_folds->languageChanged();
     if (m_flags.highlightingDeclined) {
         result.outcome = RenderResult::Outcome::Declined;
         return result;

@@ -11,6 +11,7 @@
 #include <vector>
 
 class BackgroundRender;
+class FoldUpdater;
 class EditorSurface;
 class QTimer;
 struct Settings;
@@ -80,6 +81,8 @@ public:
     void setRestartDelay(int ms);
 
     EditorSurface &surface() const { return m_surface; }
+    // The fold levels of the lines, read with the language's rules as the text changes.
+    FoldUpdater &folds() const { return *m_folds; }
     // Tests run every pass through the pattern engine to compare it with the scanners.
     void setEngine(HighlightPasses::Engine engine) { m_engine = engine; }
 
@@ -98,6 +101,7 @@ private:
     HighlightHost &m_host;
     HighlightPasses::Engine m_engine = HighlightPasses::Engine::Fast;
     int m_backgroundThreshold = 1 << 20;
+    std::unique_ptr<FoldUpdater> m_folds;
     std::unique_ptr<BackgroundRender> m_background;
     // Stopped renders whose workers have not ended yet; joined once they have.
     std::vector<std::unique_ptr<BackgroundRender>> m_retired;

@@ -134,6 +134,9 @@ KeywordDefinition KeywordDefinition::fromText(const QString &kwText, const QStri
     d.stringChars = value("stringchars");
     d.longStrings = value("longstrings");
     d.stringEscape = value("stringescape");
+    d.foldIndent = value("foldindent");
+    d.foldOpen = value("foldopen");
+    d.foldClose = value("foldclose");
     d.caseSensitive = flagValue(value("casesensitive"));
     d.wholeWord = flagValue(value("wholeword"));
     d.markup = flagValue(value("ismarkuplanguage"));
@@ -181,7 +184,8 @@ QStringList KeywordDefinition::kwLines() const
     if (!stringChar.isEmpty())
         lines << QStringLiteral("StringChar:") + oneLine(stringChar);
     const std::pair<const char *, QString> strings[] = {
-        {"StringChars:", stringChars}, {"LongStrings:", longStrings}, {"StringEscape:", stringEscape}};
+        {"StringChars:", stringChars}, {"LongStrings:", longStrings}, {"StringEscape:", stringEscape},
+        {"FoldIndent:", foldIndent},   {"FoldOpen:", foldOpen},       {"FoldClose:", foldClose}};
     for (const auto &[key, text] : strings) {
         if (!text.isEmpty())
             lines << QLatin1String(key) + oneLine(text);

@@ -28,6 +28,9 @@ struct KeywordDefinition {
     QString stringChars;
     QString longStrings;
     QString stringEscape;
+    QString foldIndent;
+    QString foldOpen;
+    QString foldClose;
     bool caseSensitive = false;
     bool wholeWord = false;
     bool markup = false;

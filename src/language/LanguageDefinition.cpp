@@ -98,6 +98,12 @@ void LanguageDefinition::applyLine(const QString &line)
     } else if (startsWithAnyCase(line, QLatin1String("stringescape:"))) {
         const QString value = line.mid(13).trimmed();
         stringEscape = value.isEmpty() ? QChar() : value.at(0);
+    } else if (startsWithAnyCase(line, QLatin1String("foldindent:"))) {
+        foldIndent = readFlag(line.mid(11).trimmed());
+    } else if (startsWithAnyCase(line, QLatin1String("foldopen:"))) {
+        foldOpen = nonEmptyWords(line.mid(9));
+    } else if (startsWithAnyCase(line, QLatin1String("foldclose:"))) {
+        foldClose = nonEmptyWords(line.mid(10));
     } else if (startsWithAnyCase(line, QLatin1String("compilerpath:"))) {
         compilerPath = line.mid(line.indexOf(QLatin1Char(':')) + 1);
     }

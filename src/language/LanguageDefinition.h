@@ -22,6 +22,11 @@ struct LanguageDefinition {
     QString stringChars;            // "StringChars:" more quotes of one-line strings, as "'`"
     QStringList longStrings;        // "LongStrings:" delimiters of strings that may span lines
     QChar stringEscape;             // "StringEscape:" the character that escapes the next one in a string
+    // Folding, each key optional: "FoldIndent:1" folds by indentation; "FoldOpen:" and "FoldClose:"
+    // list the words that open and close a block (as "begin" and "end"), beside braces.
+    bool foldIndent = false;
+    QStringList foldOpen;
+    QStringList foldClose;
     bool languageActive = false;
     QString languageName;
     QString keywordPattern;

@@ -1,5 +1,7 @@
 #include "LanguageMenu.h"
 
+#include "FoldUpdater.h"
+
 #include "EditorSurface.h"
 #include "Highlighter.h"
 #include "Prompter.h"
@@ -16,6 +18,7 @@ LanguageMenu::LanguageMenu(CommandContext &context, LanguageDefinition &language
     , m_flags(flags)
     , m_highlighter(highlighter)
     , m_keywordsFolders(std::move(keywordsFolders))
+    , m_folding(context, highlighter.folds())
 {
 }
 
@@ -27,6 +30,8 @@ bool LanguageMenu::highlightingActive() const
 void LanguageMenu::LoadLanguage(const QString &fileName, bool renderNow)
 {
     m_language = modKeyWords::loadLanguage(m_keywordsFolders, fileName);
+    // Folding needs no colouring: a file too large to colour still folds.
+    m_highlighter.folds().languageChanged();
     if (!m_language.languageActive) {
         // The previous document's language name would claim a colouring that is not there.
         m_context.setIdleHint(QString());
@@ -71,6 +76,7 @@ void LanguageMenu::RefreshHighlighting()
 void LanguageMenu::NoHighlighting()
 {
     m_language = modKeyWords::loadLanguage(m_keywordsFolders, QStringLiteral("noextension"));
+    m_highlighter.folds().languageChanged();
     m_highlighter.clearHighlighting();
     m_context.setIdleHint(QString());
 }
@@ -112,6 +118,7 @@ void LanguageMenu::registerCommands(const WireCommand &wire, QMenu *programming)
     wire("mnuToolsRefreshSyntax", [this] { RefreshHighlighting(); });
     wire("mnuToolsNoHighLight", [this] { NoHighlighting(); });
     wire("mnuSyntaxNoHighlight", [this] { NoHighlighting(); });
+    m_folding.registerCommands(wire);
     if (programming)
         QObject::connect(programming, &QMenu::aboutToShow, programming, [this, programming] { buildLanguageMenu(programming); });
 }

@@ -2,6 +2,7 @@
 
 #include "CommandContext.h"
 #include "DocumentLanguageFlags.h"
+#include "FoldCommands.h"
 #include "LanguageDefinition.h"
 
 #include <functional>
@@ -33,4 +34,5 @@ private:
     DocumentLanguageFlags &m_flags;
     Highlighter &m_highlighter;
     QStringList m_keywordsFolders;
+    FoldCommands m_folding;
 };

@@ -255,6 +255,7 @@ void ScintillaSurface::setDefaultFormat(const CharFormat &format)
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, format);
     applyStyle(0, format);
     send(QsciScintillaBase::SCI_SETCARETFORE, OleColors::fromQColor(OleColors::textColor(format.color, m_backColor)));
+    updateFoldColours();
     if (typingWasDefault)
         m_typing = format;
 }
@@ -271,6 +272,7 @@ void ScintillaSurface::setBackColor(OleColor color)
         if (m_styleUsed[std::size_t(s)] && (s < QsciScintillaBase::STYLE_DEFAULT || s > QsciScintillaBase::STYLE_LASTPREDEFINED))
             applyStyle(s, m_styles[std::size_t(s)]);
     }
+    updateFoldColours();
 }
 
 void ScintillaSurface::typedRange(int byteStart, int byteEnd)

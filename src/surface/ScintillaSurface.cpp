@@ -24,6 +24,7 @@ bool isAsciiText(const QString &text)
 ScintillaSurface::ScintillaSurface(QWidget *parent)
     : m_view(new ScintillaView(this, parent))
     , m_cells(m_view)
+    , m_folds(m_view)
 {
     m_read = [this](qsizetype from, qsizetype length) {
         return reinterpret_cast<const char *>(
@@ -67,6 +68,7 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
                                     std::pair{int(Qt::Key_D), ctrl}, std::pair{int(Qt::Key_U), ctrl},
                                     std::pair{int(Qt::Key_U), ctrlShift}})
         m_view->removeKeyBinding(key, mods);
+    m_folds.setUp();
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
     send(QsciScintillaBase::SCI_STYLECLEARALL);
     applyStyle(0, m_styles[0]);
@@ -320,6 +322,8 @@ void ScintillaSurface::endBulkLoad()
         m_fingerprint = m_loadedFingerprint;
     }
     m_loadedCopy = QByteArray();
+    // Loaded without the widget's notifications: every line is new.
+    emit m_view->linesChanged(0, int(send(QsciScintillaBase::SCI_GETLINECOUNT)) - 1);
     if (m_events)
         m_events->surfaceChange();
 }
@@ -364,6 +368,7 @@ void ScintillaSurface::setSelStart(int start)
     // Inside a surrogate pair the caret goes before the character, never between its halves.
     const int pos = spotOf(start).byte;
     send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(pos), pos);
+    revealCaret();
     // Up, Down and a rectangle drawn from here start at this column, not at one remembered from before.
     send(QsciScintillaBase::SCI_CHOOSECARETX);
     m_typing = m_styles[0];
@@ -379,6 +384,7 @@ void ScintillaSurface::setSelLength(int length)
     const CharSpot spot = spotOf(end);
     const int caret = spot.offset < end ? spot.byte + 4 : spot.byte;
     send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(anchor), caret);
+    revealCaret();
 }
 
 QString ScintillaSurface::selText() const
@@ -702,6 +708,11 @@ void ScintillaSurface::onModified(int position, int type, const char *text, int 
     } else if (m_utf16Index) {
         m_units.deleted();
     }
+    const int first = int(send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
+    const int last = (type & QsciScintillaBase::SC_MOD_INSERTTEXT)
+        ? int(send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position + length)))
+        : first;
+    emit m_view->linesChanged(first, last);
     if (m_events)
         m_events->surfaceChange();
 }

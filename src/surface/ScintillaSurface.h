@@ -101,11 +101,14 @@ public:
     void showCaret() override;
 
     StyleCells *styleCells() override { return &m_cells; }
+    FoldSurface *folding() override { return &m_folds; }
     QWidget *textArea() const override;
     std::optional<QRect> characterRect(int offset) const override;
 
     // Pixel top of a document line inside the text area (negative above the view).
     int lineTop(int line) const;
+    // The first line after this one that no fold hides; lineCount() when there is none.
+    int nextShownLine(int line) const;
 
     // True while the document may hold non-ASCII text and offsets go through the UTF-16 index.
     bool usesUtf16Index() const { return m_utf16Index; }
@@ -126,6 +129,35 @@ private:
         ScintillaView *m_view;
     };
 
+    class Folds : public FoldSurface {
+    public:
+        explicit Folds(ScintillaView *view) : m_view(view) {}
+        void setUp();
+        // Markers drawn in the text's own colours, so they suit a light or a dark background.
+        void setColours(const QColor &text, const QColor &back);
+        int lineCount() const override;
+        QByteArrayView lineBytes(int first, int last) const override;
+        LineFold lineFold(int line) const override;
+        void setLineFolds(int firstLine, const std::vector<LineFold> &folds) override;
+        QMetaObject::Connection onLinesChanged(std::function<void(int firstLine, int lastLine)> handler) override;
+        void setMarginVisible(bool on) override;
+        bool marginVisible() const override { return m_marginVisible; }
+        bool setExpanded(int headerLine, bool expanded) override;
+        bool isExpanded(int headerLine) const override;
+        int parentHeader(int line) const override;
+        void foldAll(bool fold) override;
+        bool isLineShown(int line) const override;
+        void showLine(int line) override;
+
+    private:
+        long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
+        ScintillaView *m_view;
+        bool m_marginVisible = false;
+    };
+
+    // A selection placed by the program inside a folded block unfolds it.
+    void revealCaret();
+    void updateFoldColours();
     // A plain caret or selection again: several carets and a rectangle end.
     void toOneSelection();
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
@@ -165,6 +197,7 @@ private:
 
     ScintillaView *m_view;
     Cells m_cells;
+    Folds m_folds;
     std::array<CharFormat, 256> m_styles;
     std::array<bool, 256> m_styleUsed{};
     QHash<CharFormat, int> m_styleOf;

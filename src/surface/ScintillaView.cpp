@@ -161,8 +161,9 @@ bool ScintillaView::windowTakes(QKeyCombination pressed)
         m_keyWindow = top;
         m_keyWindowActions = count;
         for (QAction *action : top->findChildren<QAction *>()) {
+            // The first key of a chord ("Ctrl+K, Ctrl+0") goes to the window too.
             for (const QKeySequence &key : action->shortcuts()) {
-                if (key.count() == 1)
+                if (key.count() >= 1)
                     m_keyActions.insert(key[0].toCombined(), action);
             }
         }

@@ -22,6 +22,10 @@ public:
     void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
     void removeKeyBindings(const QList<QKeySequence> &keys);
 
+signals:
+    // Text was inserted or removed on these lines, or the whole text was replaced (loading, undo).
+    void linesChanged(int firstLine, int lastLine);
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -94,6 +94,47 @@ public:
     onModified(std::function<void(int position, StyleChanges kind, int length)> handler) = 0;
 };
 
+// A line's place in the folding: the level number with its flags, and the reader's state at the
+// line's end, which the surface keeps beside the line as lines come and go.
+namespace FoldLevel {
+inline constexpr int Base = 0x400;
+inline constexpr int NumberMask = 0xFFF;
+inline constexpr int White = 0x1000;   // a blank line, which belongs to the block around it
+inline constexpr int Header = 0x2000;  // the line opens a block that can be folded
+} // namespace FoldLevel
+
+struct LineFold {
+    int level = FoldLevel::Base;
+    int state = 0;
+    bool operator==(const LineFold &) const = default;
+};
+
+// Code folding of a surface that can hide lines. Folding only hides lines: the text, its lines and
+// their numbers stay as they are.
+class FoldSurface {
+public:
+    virtual ~FoldSurface() = default;
+    virtual int lineCount() const = 0;
+    // The UTF-8 bytes of lines first to last with their breaks, lent until the text changes.
+    virtual QByteArrayView lineBytes(int first, int last) const = 0;
+    virtual LineFold lineFold(int line) const = 0;
+    virtual void setLineFolds(int firstLine, const std::vector<LineFold> &folds) = 0;
+    // Reports the lines an insertion or removal touched (the lines after a removal are renumbered).
+    virtual QMetaObject::Connection onLinesChanged(std::function<void(int firstLine, int lastLine)> handler) = 0;
+
+    virtual void setMarginVisible(bool on) = 0;
+    virtual bool marginVisible() const = 0;
+    // Folds or unfolds the block a header line opens; false when the line opens none.
+    virtual bool setExpanded(int headerLine, bool expanded) = 0;
+    virtual bool isExpanded(int headerLine) const = 0;
+    // The header of the block that holds the line, or -1.
+    virtual int parentHeader(int line) const = 0;
+    virtual void foldAll(bool fold) = 0;
+    virtual bool isLineShown(int line) const = 0;
+    // Unfolds whatever hides the line.
+    virtual void showLine(int line) = 0;
+};
+
 // Receives the keys typed into the surface before the widget sees them. Key codes are Qt key
 // codes; shift is the mask 1 Shift, 2 Ctrl, 4 Alt.
 class SurfaceKeys {
@@ -260,6 +301,8 @@ public:
 
     // The surface's style numbers per byte, or nullptr when it has none of its own.
     virtual StyleCells *styleCells() = 0;
+    // Code folding, or nullptr for a surface that cannot hide lines.
+    virtual FoldSurface *folding() = 0;
     // The widget that shows the text, or nullptr for a surface without one.
     virtual QWidget *textArea() const = 0;
     // The cell of the character at offset inside textArea(); nothing when it is scrolled out of view.

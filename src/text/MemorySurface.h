@@ -89,6 +89,7 @@ public:
     void showCaret() override {}
 
     StyleCells *styleCells() override { return nullptr; }
+    FoldSurface *folding() override { return nullptr; }
     QWidget *textArea() const override { return nullptr; }
     std::optional<QRect> characterRect(int) const override { return std::nullopt; }
 

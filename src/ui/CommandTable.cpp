@@ -173,6 +173,12 @@ std::vector<CommandInfo> buildCommands()
         // View
         Row("mnuViewBlanks", "mnuView", "Show &Blanks and Line Ends").check(),
         Row("mnuViewEdgeLine", "mnuView", "&Edge Line..."),
+        // Ctrl+Shift+[ arrives as Ctrl+Shift+{ on layouts where the brace is the shifted bracket.
+        Row("mnuViewFoldBlock", "mnuView", "&Fold Block", "Ctrl+Shift+[").alternate("Ctrl+Shift+{").sep(),
+        Row("mnuViewUnfoldBlock", "mnuView", "&Unfold Block", "Ctrl+Shift+]").alternate("Ctrl+Shift+}"),
+        Row("mnuViewFoldAll", "mnuView", "Fold &All", "Ctrl+K, Ctrl+0"),
+        Row("mnuViewUnfoldAll", "mnuView", "U&nfold All", "Ctrl+K, Ctrl+J"),
+        Row("mnuViewFoldMargin", "mnuView", "Fold &Margin").check(),
 
         // Format
         Row("mnuFormatToUpperCase", "mnuFormat", "T&o Upper Case", "Ctrl+Shift+F5").text().when(Enable::Selection),

@@ -86,6 +86,7 @@ struct Settings {
     QString ThirdPartyEditorPath;
     bool ShowBlanks = false;
     qint32 EdgeColumn = 0;  // 0: no edge line
+    bool ShowFoldMargin = true;
 
     // settings2.ini
     qint16 LastOptionViewed = 1;

@@ -12,7 +12,7 @@ constexpr Bind Edit = Bind::Plain;
 constexpr Bind ByHand = Bind::Converted;
 
 // name, field, read rule, blank before value, control, binding, reset by Defaults
-const std::array<Key, 68> keys = {{
+const std::array<Key, 69> keys = {{
     {"Font", &S::Font, Plain, false, "cboFonts", ByHand, true},
     {"FontSize", &S::FontSize, Rule::FontSize, false, "cboSize", ByHand, true},
     {"ForeColor", &S::fcolor, Rule::ForeColor, false, "picForeColor", Edit, true},
@@ -77,6 +77,7 @@ const std::array<Key, 68> keys = {{
     {"ThirdPartyEditorPath", &S::ThirdPartyEditorPath, Plain, false, "txtThirdPartyEditorPath", Edit, true},
     {"ShowBlanks", &S::ShowBlanks},
     {"EdgeColumn", &S::EdgeColumn, Rule::Fallback},
+    {"ShowFoldMargin", &S::ShowFoldMargin},
     // settings2.ini
     {"lastoptionviewed", &S::LastOptionViewed},
     {"LastOpenedFile", &S::LastOpenedFile},

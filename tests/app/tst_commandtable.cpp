@@ -92,10 +92,19 @@ void TestCommandTable::namesAreUniqueAndMenusDeclared()
 
 void TestCommandTable::keysAreUnique()
 {
-    // A key may open one menu or run one command, never two things at once.
+    // A key may open one menu or run one command, never two things at once; the first key of a
+    // chord ("Ctrl+K, Ctrl+0") is nothing on its own.
+    QSet<QKeySequence> chordStarts;
+    for (const CommandInfo &command : commands()) {
+        for (const QKeySequence &key : command.keys()) {
+            if (key.count() > 1)
+                chordStarts.insert(QKeySequence(key[0]));
+        }
+    }
     QHash<QKeySequence, QString> owner;
-    const auto claim = [&owner](const QKeySequence &key, const char *who) {
-        const bool clash = key.count() != 1 || key[0].key() == Qt::Key_unknown || owner.contains(key);
+    const auto claim = [&owner, &chordStarts](const QKeySequence &key, const char *who) {
+        const bool clash = key.count() > 2 || key[0].key() == Qt::Key_unknown || owner.contains(key)
+            || (key.count() == 1 && chordStarts.contains(key));
         if (!key.isEmpty() && !clash)
             owner.insert(key, name(who));
         return key.isEmpty() || !clash;

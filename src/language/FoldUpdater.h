@@ -1,0 +1,60 @@
+#pragma once
+
+#include "FoldScanner.h"
+
+#include <QMetaObject>
+
+#include <memory>
+
+class EditorSurface;
+class QTimer;
+struct LanguageDefinition;
+
+// Keeps the fold levels of the document's lines up to date. A change reads its lines again and
+// goes on down the document only as far as the levels differ from before; a new document or
+// language reads every line. The reading runs in slices between the window's events, so a key
+// typed meanwhile is never held up.
+class FoldUpdater {
+public:
+    FoldUpdater(EditorSurface &surface, const LanguageDefinition &language);
+    ~FoldUpdater();
+    FoldUpdater(const FoldUpdater &) = delete;
+    FoldUpdater &operator=(const FoldUpdater &) = delete;
+
+    // Reads every line again when the language's rules for blocks changed.
+    void languageChanged();
+    // Reads the lines still waiting now: before folding all of the document.
+    void finish();
+    bool pending() const { return m_next >= 0 || m_frontier >= 0; }
+    // How long one slice may take.
+    void setSliceMs(int ms) { m_sliceMs = ms; }
+
+    const FoldScanner &scanner() const { return m_scanner; }
+
+private:
+    void linesChanged(int first, int last);
+    void schedule();
+    // Reads lines until done or until the time is up.
+    void work(qint64 budgetMs);
+    // Reads on from line: true when the reading came to its end. A full reading reads every line;
+    // else it ends where the levels stop changing.
+    bool workBlocks(int &line, int count, bool full);
+    bool workIndent(int &line, int count, bool full);
+    // Stores the folds from line on; unless full, it stops at the first one past m_until that is
+    // stored already (or not read yet) and is then true.
+    bool store(int line, std::vector<LineFold> folds, bool full);
+
+    EditorSurface &m_surface;
+    FoldSurface *m_folds;
+    const LanguageDefinition &m_language;
+    FoldScanner m_scanner;
+    // The first changed line to read again, -1 when none; the reading goes on at least past m_until.
+    int m_next = -1;
+    int m_until = -1;
+    // Lines from here on have not been read since the language changed; -1 when all have.
+    int m_frontier = -1;
+    int m_lineCount = 0;
+    int m_sliceMs = 6;
+    std::unique_ptr<QTimer> m_timer;
+    QMetaObject::Connection m_connection;
+};

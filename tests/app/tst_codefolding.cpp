@@ -1,0 +1,145 @@
+#include "EditorSurface.h"
+#include "FoldUpdater.h"
+#include "Highlighter.h"
+#include "ScintillaView.h"
+#include "SearchWindows.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace {
+
+const QByteArray Source = "int main(void)\n"
+                          "{\n"
+                          "    int a = 1;\n"
+                          "    if (a) {\n"
+                          "        a = 2;\n"
+                          "    }\n"
+                          "    return a;\n"
+                          "}\n"
+                          "int other(void) { return 0; }\n";
+
+struct Folders {
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    PrompterGuard prompter;
+    Folders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
+};
+
+struct Window : Folders, frmMain {
+    QString path;
+
+    Window() : frmMain(app.path())
+    {
+        show();
+        path = writeFile(docs, QStringLiteral("a.c"), Source);
+        ReadFile(path, false);
+        txtText()->setFocus();
+    }
+    FoldSurface &folds() { return *surface().folding(); }
+    // The file loads in pieces: its language comes last, and the levels after it.
+    bool levelsRead() { return language().languageActive && !highlighter().folds().pending(); }
+    QList<int> hiddenLines()
+    {
+        QList<int> hidden;
+        for (int line = 0; line < surface().lineCount(); ++line) {
+            if (!folds().isLineShown(line))
+                hidden << line;
+        }
+        return hidden;
+    }
+    void caretToLine(int line) { surface().setSelStart(surface().lineIndex(line)); }
+    void keys(const char *sequence) { QTest::keySequence(txtText(), QKeySequence(QString::fromLatin1(sequence))); }
+};
+
+} // namespace
+
+class TestCodeFolding : public QObject {
+    Q_OBJECT
+
+private slots:
+    void foldedFunctionHidesItsLinesAndSavesTheSameBytes();
+    void typingMovesTheBlocksBelow();
+    void clickingAMarkerToggles();
+};
+
+// A function folds by its key, Go to Line inside it unfolds it, fold all and unfold all by their
+// chords; the text, the line numbers and the saved file never change.
+void TestCodeFolding::foldedFunctionHidesItsLinesAndSavesTheSameBytes()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.levelsRead());
+    const QString text = w.surface().text();
+    w.caretToLine(2);
+    QTest::keyClick(w.txtText(), Qt::Key_BracketLeft, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(w.hiddenLines(), (QList<int>{2, 3, 4, 5, 6}));
+    // The caret waits on the line that stands for the folded block.
+    QCOMPARE(w.surface().getLineFromChar(w.surface().selStart()), 1);
+
+    QTest::keyClick(w.txtText(), Qt::Key_G, Qt::ControlModifier);
+    QDialog *gotoLine = w.search().toolWindow();
+    QVERIFY(gotoLine && QTest::qWaitForWindowActive(gotoLine));
+    gotoLine->findChild<QLineEdit *>(QStringLiteral("txtLine"))->setText(QStringLiteral("5"));
+    QTest::mouseClick(gotoLine->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    QCOMPARE(w.surface().getLineFromChar(w.surface().selStart()), 4);
+    QVERIFY(w.hiddenLines().isEmpty());
+
+    w.txtText()->setFocus();
+    w.keys("Ctrl+K, Ctrl+0");
+    QCOMPARE(w.hiddenLines(), (QList<int>{2, 3, 4, 5, 6}));
+    QCOMPARE(w.surface().getLineFromChar(w.surface().selStart()), 1);
+    QCOMPARE(w.surface().lineCount(), 10);
+    QCOMPARE(w.surface().text(), text);
+    w.keys("Ctrl+S");
+    QCOMPARE(readFile(w.path), Source);
+    w.keys("Ctrl+K, Ctrl+J");
+    QVERIFY(w.hiddenLines().isEmpty());
+    // Unfold Block on a folded header shows its block again.
+    w.keys("Ctrl+K, Ctrl+0");
+    w.keys("Ctrl+Shift+]");
+    QVERIFY(w.hiddenLines().isEmpty());
+}
+
+// A brace typed above a block moves the levels of the lines below it; removing it moves them back.
+void TestCodeFolding::typingMovesTheBlocksBelow()
+{
+    Window w;
+    QTRY_VERIFY(w.levelsRead());
+    const auto level = [&w](int line) { return (w.folds().lineFold(line).level & FoldLevel::NumberMask) - FoldLevel::Base; };
+    QCOMPARE(level(4), 2);
+    w.settings().InsertPairs = false;
+    w.caretToLine(2);
+    QTest::keyClicks(w.txtText(), QStringLiteral("{"));
+    QTRY_COMPARE(level(4), 3);
+    QVERIFY(w.folds().lineFold(2).level & FoldLevel::Header);
+    QTest::keyClick(w.txtText(), Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE(level(4), 2);
+    QVERIFY(!(w.folds().lineFold(2).level & FoldLevel::Header));
+}
+
+void TestCodeFolding::clickingAMarkerToggles()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.levelsRead());
+    QVERIFY(w.folds().marginVisible());
+    QWidget *viewport = w.txtText()->viewport();
+    const int y = w.txtText()->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL,
+                                             w.txtText()->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 1UL))
+        + w.txtText()->textHeight(1) / 2;
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(7, y));
+    QCOMPARE(w.hiddenLines(), (QList<int>{2, 3, 4, 5, 6}));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(7, y));
+    QVERIFY(w.hiddenLines().isEmpty());
+}
+
+QTEST_MAIN(TestCodeFolding)
+#include "tst_codefolding.moc"
