@@ -100,7 +100,7 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
         const DecodedDocument doc = decodeDocument(QByteArray::fromRawData(data, length));
         mapped.release(0, length);
         step("read");
-        s.beginBulkLoad(doc.ascii, doc.utf8.size());
+        s.beginBulkLoad(doc.ascii, doc.utf8.size() + doc.utf8.size() / 32 + (qsizetype(1) << 16));
         s.appendUtf8(doc.utf8.constData(), doc.utf8.size());
         step("convert + hand to the widget");
         s.keepLoadedCopy(QByteArray(), TextFingerprint::of(doc.utf8.constData(), doc.utf8.size()));
@@ -116,7 +116,9 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
         mapped.release(0, length);
         step("read");
         s.setVisible(false);
-        s.beginBulkLoad(plan.ascii, std::min<qint64>(plan.textBytes, MaxWidgetBytes));
+        // Room for typing on top: a widget filled to the byte copies its whole text (and its
+        // styles) to grow at the first key.
+        s.beginBulkLoad(plan.ascii, std::min<qint64>(plan.textBytes + plan.textBytes / 32 + (qint64(1) << 16), MaxWidgetBytes));
         qsizetype released = 0;
         ConversionPipe pipe(data, length, plan, [&mapped, &released](qsizetype upTo) {
             mapped.release(released, upTo);
