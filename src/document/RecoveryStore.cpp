@@ -227,7 +227,7 @@ std::optional<QString> RecoveryStore::writeLent(const QString &file, const Recov
     }
     const QByteArray fields = fieldsOf(record, length);
     // Summed a piece at a time, so a key never waits for the sum of the whole text.
-    constexpr qsizetype Piece = qsizetype(1) << 20;
+    constexpr qsizetype Piece = qsizetype(256) << 10;
     Checksum sum(checksum(fields, 0));
     QByteArray tail;
     for (qsizetype at = 0;; at += Piece) {
