@@ -1,70 +1,131 @@
 #include "DocumentLoader.h"
 
-#include "HugePages.h"
 
 #include <QDateTime>
 
 #include <sys/stat.h>
 
 #include <cstring>
+#include <utility>
 
-ConversionPipe::ConversionPipe(const char *data, qsizetype size, const DecodePlan &plan)
-    // Each byte becomes at most two: a lone LF gains its CR, a Latin-1 character takes two bytes.
-    : m_out(HugePages::uninitialized(plan.toCrLf || plan.expandLatin1 ? 2 * size : size))
-    , m_buffer(m_out.data())
+namespace {
+
+// Pieces of this size keep the widget close behind the conversion; a few of them wait at most.
+constexpr qsizetype PieceBytes = qsizetype(4) << 20;
+constexpr std::size_t MaxWaiting = 3;
+// The file is converted in slices cut after a line feed, so no line break straddles two of them.
+constexpr qsizetype SliceBytes = qsizetype(8) << 20;
+
+qsizetype sliceEnd(const char *data, qsizetype size, qsizetype from)
 {
-    m_thread = std::thread([this, data, size, plan] {
-        qsizetype written = 0;
+    if (size - from <= SliceBytes)
+        return size;
+    const char *lf = static_cast<const char *>(std::memchr(data + from + SliceBytes, '\n', std::size_t(size - from - SliceBytes)));
+    return lf ? lf - data + 1 : size;
+}
+
+} // namespace
+
+ConversionPipe::ConversionPipe(const char *data, qsizetype size, const DecodePlan &plan,
+                               std::function<void(qsizetype)> consumed)
+{
+    m_thread = std::thread([this, data, size, plan, consumed = std::move(consumed)] {
         UnitIndex::Builder units;
-        // Small pieces keep the widget close behind the conversion.
-        convertForWidget(data, size, plan, [this, &written, &units, ascii = plan.ascii](const char *piece, qsizetype n) {
-            std::memcpy(m_buffer + written, piece, std::size_t(n));
-            if (!ascii)
-                units.add(m_buffer + written, n);
-            written += n;
+        TextFingerprint::Builder print;
+        QByteArray fill;
+        auto sink = [&](const char *piece, qsizetype n) {
+            while (n > 0) {
+                if (fill.isNull())
+                    fill.reserve(PieceBytes);
+                const qsizetype take = std::min(n, PieceBytes - fill.size());
+                fill.append(piece, take);
+                piece += take;
+                n -= take;
+                if (fill.size() == PieceBytes)
+                    push(std::exchange(fill, QByteArray()));
+            }
+        };
+        auto hashed = [&](const char *piece, qsizetype n) {
+            if (!plan.ascii)
+                units.add(piece, n);
+            print.add(piece, n);
+            sink(piece, n);
+        };
+        const qsizetype skip = std::min(plan.skip, size);
+        DecodePlan slicePlan = plan;
+        slicePlan.skip = 0;
+        for (qsizetype from = skip; from < size;) {
             {
                 const std::lock_guard lock(m_mutex);
-                m_ready.store(written, std::memory_order_release);
+                if (m_stop)
+                    break;
             }
-            m_grown.notify_one();
-        }, qsizetype(1) << 20);
+            const qsizetype to = sliceEnd(data, size, from);
+            convertForWidget(data + from, to - from, slicePlan, hashed, qsizetype(1) << 20);
+            if (consumed)
+                consumed(to);
+            from = to;
+        }
+        if (!fill.isEmpty())
+            push(std::move(fill));
         // This thread is ahead of the widget: the fingerprint costs the window nothing here.
-        m_fingerprint = TextFingerprint::of(m_buffer, written);
+        m_fingerprint = print.finish();
         if (!plan.ascii)
             m_units = units.finish();
         {
             const std::lock_guard lock(m_mutex);
             m_finished = true;
         }
-        m_grown.notify_one();
+        m_changed.notify_all();
     });
 }
 
 ConversionPipe::~ConversionPipe()
 {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
     if (m_thread.joinable())
         m_thread.join();
+}
+
+void ConversionPipe::push(QByteArray piece)
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_stop || m_ready.size() < MaxWaiting; });
+    if (m_stop)
+        return;
+    m_ready.push_back(std::move(piece));
+    lock.unlock();
+    m_changed.notify_all();
 }
 
 ConversionPipe::Piece ConversionPipe::next(qsizetype maxSize)
 {
-    qsizetype ready = m_ready.load(std::memory_order_acquire);
-    if (ready == m_given) {
+    if (m_offset == m_current.size()) {
         std::unique_lock lock(m_mutex);
-        m_grown.wait(lock, [this] { return m_finished || m_ready.load(std::memory_order_relaxed) > m_given; });
-        ready = m_ready.load(std::memory_order_acquire);
+        m_changed.wait(lock, [this] { return m_finished || !m_ready.empty(); });
+        if (m_ready.empty()) {
+            m_current = QByteArray();
+        } else {
+            m_current = std::move(m_ready.front());
+            m_ready.pop_front();
+        }
+        m_offset = 0;
+        lock.unlock();
+        m_changed.notify_all();
+        if (m_current.isEmpty()) {
+            if (m_thread.joinable())
+                m_thread.join();
+            return {nullptr, 0};
+        }
     }
-    const Piece piece{m_buffer + m_given, std::min(maxSize, ready - m_given)};
+    const Piece piece{m_current.constData() + m_offset, std::min(std::max<qsizetype>(1, maxSize), m_current.size() - m_offset)};
+    m_offset += piece.size;
     m_given += piece.size;
     return piece;
-}
-
-QByteArray ConversionPipe::take()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-    m_out.resize(m_ready.load(std::memory_order_acquire));
-    return std::move(m_out);
 }
 
 QString FileTimeText(const QString &path)

@@ -6,18 +6,21 @@
 #include <QByteArray>
 #include <QString>
 
-#include <atomic>
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
-// The conversion of a large file on a thread of its own, into one buffer that becomes the
-// document's kept copy (for undo and colouring): the caller hands the widget each piece as soon as
-// it is converted, so the conversion, the copy and the widget's work overlap. data must outlive it.
+// The conversion of a large file on a thread of its own, in pieces the caller hands the widget as
+// soon as each is ready: the conversion and the widget's work overlap, and only a few pieces are
+// ever held, never the file's bytes and the converted text at once. data must outlive it.
 class ConversionPipe {
 public:
-    ConversionPipe(const char *data, qsizetype size, const DecodePlan &plan);
-    // Waits for the conversion.
+    // consumed(upTo) is told, on the converting thread, that the bytes before upTo are read for good.
+    ConversionPipe(const char *data, qsizetype size, const DecodePlan &plan,
+                   std::function<void(qsizetype upTo)> consumed = {});
+    // Stops the conversion and waits for it.
     ~ConversionPipe();
     ConversionPipe(const ConversionPipe &) = delete;
     ConversionPipe &operator=(const ConversionPipe &) = delete;
@@ -27,22 +30,26 @@ public:
         qsizetype size;
     };
     // The converted text after what the last call gave, at most maxSize bytes and waiting until
-    // some is ready; empty once all of it was given.
+    // some is ready; empty once all of it was given. Valid until the next call.
     Piece next(qsizetype maxSize);
-    // After next() came back empty: the whole converted text, its fingerprint, and where it stands
+    // Converted bytes handed out so far.
+    qint64 given() const { return m_given; }
+    // After next() came back empty: the fingerprint of the whole converted text and where it stands
     // in UTF-16 units (empty for ASCII text, whose units are its bytes).
-    QByteArray take();
     TextFingerprint fingerprint() const { return m_fingerprint; }
     UnitIndex takeUnits() { return std::move(m_units); }
 
 private:
-    QByteArray m_out;
-    char *m_buffer;
+    void push(QByteArray piece);
+
     std::mutex m_mutex;
-    std::condition_variable m_grown;
-    std::atomic<qsizetype> m_ready{0};
+    std::condition_variable m_changed;
+    std::deque<QByteArray> m_ready;
     bool m_finished = false;
-    qsizetype m_given = 0;
+    bool m_stop = false;
+    QByteArray m_current;
+    qsizetype m_offset = 0;
+    qint64 m_given = 0;
     TextFingerprint m_fingerprint;
     UnitIndex m_units;
     std::thread m_thread;

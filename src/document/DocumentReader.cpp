@@ -19,6 +19,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <new>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,9 +73,15 @@ QByteArray readWhole(int fd, qint64 size)
 }
 
 // Puts an open file into the surface: mapped, scanned once, converted piece by piece into the
-// widget, with the window kept painting between pieces. nullopt when the file shrank while it
-// was read (what the surface holds then is no state the file was ever in).
-std::optional<DecodedLoad> loadInto(EditorSurface &s, int fd)
+// widget, with the window kept painting between pieces and told how far the reading is.
+// nullopt when the file shrank while it was read (what the surface holds then is no state the
+// file was ever in); tooLarge when its text would not fit the widget (the surface is untouched).
+struct LoadOutcome {
+    std::optional<DecodedLoad> loaded;
+    bool tooLarge = false;
+};
+
+LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int percent)> &progress)
 {
     const qint64 size = sizeOf(fd);
     const MappedFile mapped(fd, size);
@@ -83,31 +91,52 @@ std::optional<DecodedLoad> loadInto(EditorSurface &s, int fd)
     const char *data = mapped.data() ? mapped.data() : read.constData();
     const qsizetype length = mapped.data() ? qsizetype(size) : read.size();
 
-    s.setVisible(false);
     DecodedLoad result{TextEncoding::Utf8, false, LineEnding::Unix, true};
     if (startsWithUtf16Mark(data, length)) {
+        // Every unit makes at most three bytes of UTF-8.
+        if (qint64(length) / 2 * 3 > MaxWidgetBytes)
+            return {std::nullopt, true};
+        s.setVisible(false);
         const DecodedDocument doc = decodeDocument(QByteArray::fromRawData(data, length));
+        mapped.release(0, length);
         step("read");
-        s.beginBulkLoad(doc.ascii, doc.utf8.size());
+        s.beginBulkLoad(doc.ascii, doc.utf8.size() + doc.utf8.size() / 32 + (qsizetype(1) << 16));
         s.appendUtf8(doc.utf8.constData(), doc.utf8.size());
         step("convert + hand to the widget");
-        s.keepLoadedCopy(doc.utf8, TextFingerprint::of(doc.utf8.constData(), doc.utf8.size()));
+        s.keepLoadedCopy(QByteArray(), TextFingerprint::of(doc.utf8.constData(), doc.utf8.size()));
         s.endBulkLoad();
         result = {doc.encoding, doc.utf8Bom, doc.lineEnding, doc.ascii};
     } else {
         const DecodePlan plan = planDecode(data, length);
+        if (plan.textBytes > MaxWidgetBytes) {
+            mapped.release(0, length);
+            return {std::nullopt, true};
+        }
+        // The scan read every page; the conversion reads them again slice by slice and lets each go.
+        mapped.release(0, length);
         step("read");
-        // The widget's buffers first: both threads fault them in before the conversion starts.
-        s.beginBulkLoad(plan.ascii, length + length / 16);
-        ConversionPipe pipe(data, length, plan);
+        s.setVisible(false);
+        // Room for typing on top: a widget filled to the byte copies its whole text (and its
+        // styles) to grow at the first key.
+        s.beginBulkLoad(plan.ascii, std::min<qint64>(plan.textBytes + plan.textBytes / 32 + (qint64(1) << 16), MaxWidgetBytes));
+        qsizetype released = 0;
+        ConversionPipe pipe(data, length, plan, [&mapped, &released](qsizetype upTo) {
+            mapped.release(released, upTo);
+            released = upTo;
+        });
         constexpr qsizetype MaxPiece = qsizetype(4) << 20;
+        int shown = -1;
         for (ConversionPipe::Piece piece = pipe.next(MaxPiece); piece.size > 0; piece = pipe.next(MaxPiece)) {
             s.appendUtf8(piece.data, piece.size);
+            const int percent = plan.textBytes > 0 ? int(std::min<qint64>(99, pipe.given() * 100 / plan.textBytes)) : 0;
+            if (percent != shown && progress) {
+                shown = percent;
+                progress(percent);
+            }
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
         step("convert + hand to the widget");
-        const QByteArray copy = pipe.take();
-        s.keepLoadedCopy(copy, pipe.fingerprint(), pipe.takeUnits());
+        s.keepLoadedCopy(QByteArray(), pipe.fingerprint(), pipe.takeUnits());
         s.endBulkLoad();
         result = {plan.encoding, plan.utf8Bom, plan.lineEnding, plan.ascii};
     }
@@ -116,8 +145,8 @@ std::optional<DecodedLoad> loadInto(EditorSurface &s, int fd)
     // A file that grew meanwhile (a log being written) gave the bytes it had; one that shrank may
     // have lost some between the scan and the conversion.
     if (mapped.torn() || sizeOf(fd) < size)
-        return std::nullopt;
-    return result;
+        return {};
+    return {result, false};
 }
 
 QString bytesText(qint64 bytes)
@@ -167,13 +196,29 @@ std::optional<QString> DocumentReader::refusal(const QString &path, qint64 avail
         return path + QStringLiteral(" is not a regular file (it is a device, a pipe or a socket), so it is not opened.");
     const qint64 size = info.st_size;
     if (size > MaxFileBytes)
-        return path + QStringLiteral(" is too large to open: ") + bytesText(size)
-            + QStringLiteral(". The editor holds files of up to ") + bytesText(MaxFileBytes) + QStringLiteral(".");
-    // The widget's text, its styles and the copies a load and a save make: about six bytes per byte.
-    if (availableMemory >= 0 && size * 6 > availableMemory)
-        return path + QStringLiteral(" is too large for the memory available: ") + bytesText(size)
-            + QStringLiteral(" (") + bytesText(availableMemory) + QStringLiteral(" of memory are free).");
+        return tooLargeMessage(path, size);
+    if (availableMemory >= 0 && memoryNeeded(size) > availableMemory)
+        return memoryMessage(path, size, availableMemory);
     return std::nullopt;
+}
+
+QString DocumentReader::memoryMessage(const QString &path, qint64 size, qint64 availableMemory)
+{
+    return path + QStringLiteral(" is too large for the memory available: ") + bytesText(size) + QStringLiteral(" (")
+        + bytesText(std::max<qint64>(0, availableMemory)) + QStringLiteral(" of memory are free).");
+}
+
+QString DocumentReader::tooLargeMessage(const QString &path, qint64 size)
+{
+    return path + QStringLiteral(" is too large to open: ") + bytesText(size)
+        + QStringLiteral(". The editor holds files of up to ") + bytesText(MaxFileBytes) + QStringLiteral(".");
+}
+
+qint64 DocumentReader::memoryNeeded(qint64 fileBytes)
+{
+    // The widget's text and its styles, a byte each, its line index and the pieces in flight:
+    // a little under three bytes per byte, with a margin for line breaks that gain a CR.
+    return fileBytes * 3;
 }
 
 void DocumentReader::setStepObserver(StepObserver observer)
@@ -263,9 +308,41 @@ void DocumentReader::ReadFile(QString filename, bool byCommandLine)
         }
         // A file another program cuts short while it loads is read again.
         std::optional<DecodedLoad> read;
-        for (int attempt = 0; attempt < MaxReadAttempts && !read; ++attempt)
-            read = loadInto(s, fd);
+        bool tooLarge = false;
+        const auto progress = [this, &name](int percent) {
+            if (!name.isEmpty())
+                m_host.setToolTipText(QStringLiteral("Opening ") + name + QStringLiteral(", please wait.. %1%").arg(percent));
+        };
+        bool outOfMemory = false;
+        for (int attempt = 0; attempt < MaxReadAttempts && !read && !tooLarge && !outOfMemory; ++attempt) {
+            try {
+                LoadOutcome outcome = loadInto(s, fd, progress);
+                read = outcome.loaded;
+                tooLarge = outcome.tooLarge;
+            } catch (const std::bad_alloc &) {
+                // The memory ran out on the way: what the widget got is let go and the user told.
+                outOfMemory = true;
+            }
+        }
         ::close(fd);
+        if (outOfMemory) {
+            s.setText(QString());
+            s.setVisible(true);
+            m_host.setToolTipText(QString());
+            askUser(owner, memoryMessage(filename, info.st_size, availableMemory()), QStringLiteral("Error"),
+                    QMessageBox::Ok, QMessageBox::Critical);
+            m_saver.resetDocumentState(QString::fromLatin1(DocumentState::Untitled));
+            m_host.resetHistory(m_state.lngFileSize);
+            finishLoading();
+            m_host.refreshView();
+            return;
+        }
+        if (tooLarge) {
+            m_host.setToolTipText(QString());
+            askUser(owner, tooLargeMessage(filename, info.st_size), QStringLiteral("Error"), QMessageBox::Ok, QMessageBox::Critical);
+            finishLoading();
+            return;
+        }
         if (!read) {
             m_host.setToolTipText(QString());
             askUser(owner, filename + QStringLiteral(" kept changing while it was read, so it was not opened."),

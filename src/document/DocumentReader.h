@@ -24,8 +24,13 @@ public:
     // a socket (reading one would block or never end), or a file larger than the editor or the
     // memory can hold. nullopt when it can be read. availableMemory < 0 means unknown.
     static std::optional<QString> refusal(const QString &path, qint64 availableMemory);
-    // The largest file the editor takes: its text, with line breaks doubled, must stay addressable.
-    static constexpr qint64 MaxFileBytes = MaxDocumentBytes;
+    // The largest file the editor takes: the widget's own limit. A file below it whose text grows
+    // past it (line breaks that gain a CR) is refused with the same message once it is scanned.
+    static constexpr qint64 MaxFileBytes = MaxWidgetBytes;
+    static QString tooLargeMessage(const QString &path, qint64 size);
+    static QString memoryMessage(const QString &path, qint64 size, qint64 availableMemory);
+    // Memory a file of this size takes once open.
+    static qint64 memoryNeeded(qint64 fileBytes);
     // MemAvailable of the system, or -1.
     static qint64 availableMemory();
 

@@ -1,5 +1,6 @@
 #include "MappedFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdint>
@@ -112,4 +113,15 @@ MappedFile::~MappedFile()
 bool MappedFile::torn() const
 {
     return m_slot >= 0 && slots[m_slot].torn.load();
+}
+
+void MappedFile::release(qint64 from, qint64 to) const
+{
+    if (!m_data)
+        return;
+    const auto page = qint64(pageSize);
+    const qint64 first = (std::max<qint64>(0, from) + page - 1) / page * page;
+    const qint64 last = to >= m_size ? m_size : std::min(to, m_size) / page * page;
+    if (last > first)
+        ::madvise(const_cast<char *>(m_data) + first, std::size_t(last - first), MADV_DONTNEED);
 }

@@ -18,6 +18,9 @@ public:
 
     const char *data() const { return m_data; }
     qint64 size() const { return m_size; }
+    // Gives back the memory of the pages wholly inside [from, to): a file read once then holds no
+    // memory beside the text made of it. Read again, they come back from the file.
+    void release(qint64 from, qint64 to) const;
     // A page of the mapping lay past the file's end when it was read.
     bool torn() const;
 

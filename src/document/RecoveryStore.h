@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorSurface.h"
 #include "TextCodec.h"
 
 #include <QByteArray>
@@ -47,6 +48,11 @@ public:
     // The record, or why the bytes are not a complete copy.
     static std::variant<RecoveryRecord, QString> decode(const QByteArray &bytes);
     static std::optional<QString> write(const QString &file, const RecoveryRecord &record);
+    // The same with the text (record.text is not read) taken from a loan of the document's own
+    // bytes, piece by piece under its lock. When the text changes before all of it is written,
+    // nothing is left on the disk, ended is set and nullopt returned: the change asks for a new copy.
+    static std::optional<QString> writeLent(const QString &file, const RecoveryRecord &record, const TextLoan &text,
+                                            bool &ended);
     static std::variant<RecoveryRecord, QString> read(const QString &file);
     static void removeFile(const QString &file);
     // Beside each copy (or its lock alone): the window's file and caret, with no text, so the

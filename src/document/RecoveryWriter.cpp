@@ -125,15 +125,17 @@ void RecoveryWriter::dueNow()
     record.written = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     if (!m_state.isUntitled())
         record.fileStamp = m_host.fileStamp();
-    // The copy the undo history shares; of a large document it is made on another thread.
-    std::shared_future<QByteArray> text = m_surface.textSnapshotAsync();
+    // The document's own text, lent: a large one is never copied for its recovery copy. A change
+    // while it is written ends the loan; the copy on the disk stays the last whole one.
+    std::shared_ptr<TextLoan> text = m_surface.lendText();
     m_writing = true;
     m_hasCopy = true;
     m_worker.start([this, file, record = std::move(record), text]() mutable {
         // Hashing and writing 50 MB must not take the processor from the window's thread.
         ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 19);
-        record.text = text.get();
-        const std::optional<QString> error = RecoveryStore::write(file, record);
+        bool ended = false;
+        const std::optional<QString> error = RecoveryStore::writeLent(file, record, *text, ended);
+        text.reset();
         QMetaObject::invokeMethod(this, [this, error] { written(error); }, Qt::QueuedConnection);
     });
 }

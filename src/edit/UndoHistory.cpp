@@ -203,6 +203,16 @@ UndoHistory::~UndoHistory()
 
 void UndoHistory::trackModification(int position, StyleChanges kind, int length)
 {
+    if (m_loaded && !m_restoringLoaded) {
+        if (kind.testFlag(StyleChange::BeforeRemove))
+            m_loaded->beforeChange(position, length);
+        else if (kind.testFlag(StyleChange::BeforeInsert))
+            m_loaded->beforeChange(position, 0);
+        if (kind.testFlag(StyleChange::Insert))
+            m_loaded->inserted(position, length);
+        else if (kind.testFlag(StyleChange::Remove))
+            m_loaded->removed(position, length);
+    }
     const bool insert = kind.testFlag(StyleChange::Insert);
     const bool remove = kind.testFlag(StyleChange::Remove);
     const bool style = kind.testFlag(StyleChange::Style);
@@ -294,7 +304,7 @@ std::shared_ptr<const UndoHistory::Image> UndoHistory::capture()
         const QByteArrayView text = m_native->utf8();
         const int length = int(text.size());
         const char *bytes = text.constData();
-        if (m_stylesTracked && m_textEventsSeen == m_changeEvents) {
+        if (m_stylesTracked && m_textEventsSeen == m_changeEvents && m_base) {
             // The widget told which bytes changed: a snapshot after a key reads those, never the
             // whole text.
             int start = length;
@@ -374,8 +384,19 @@ void UndoHistory::reset()
     m_topMark = 0;
     m_slots[0] = {m_surface.selStart(), m_surface.selLength(), nullptr};
     m_base = nullptr;
+    m_loaded.reset();
     // A large text is cut into records on another thread, also when its copy is ready.
     constexpr qsizetype CutAside = qsizetype(1) << 20;
+    if (m_native && m_fileSize > SizeLimit) {
+        // No snapshots for it: record 0 is the widget's own text, copied block by block only as
+        // edits are about to change it.
+        m_loaded = std::make_unique<LoadedText>(*m_native, m_native->utf8().size());
+        m_changed = false;
+        m_restoring = false;
+        m_onRecord = false;
+        forgetTracking(false);
+        return;
+    }
     const std::shared_future<QByteArray> copy = m_surface.textSnapshotAsync();
     if (copy.wait_for(std::chrono::seconds(0)) == std::future_status::ready && copy.get().size() < CutAside) {
         m_slots[0].image = plainImage(copy.get());
@@ -443,6 +464,11 @@ bool UndoHistory::undo()
     m_changed = false;
     m_position = std::max(0, m_position - 1);
     const Slot slot = m_slots[std::size_t(m_position)];
+    if (m_position == 0 && m_loaded) {
+        restoreLoaded(slot);
+        m_onRecord = true;
+        return true;
+    }
     if (!slot.image) {
         m_restoring = false;
         return false;
@@ -523,11 +549,29 @@ void UndoHistory::restore(const Slot &slot)
     forgetTracking(true);
 }
 
+void UndoHistory::restoreLoaded(const Slot &slot)
+{
+    const QByteArray bytes = m_loaded->bytes();
+    m_surface.setVisible(false);
+    // The widget takes back the very text the blocks describe: none of them is copied for it.
+    m_restoringLoaded = true;
+    m_surface.setTextUtf8(bytes, isAsciiBytes(bytes.constData(), bytes.size()));
+    m_restoringLoaded = false;
+    m_loaded->restored();
+    m_surface.setSelStart(slot.selStart);
+    m_surface.setSelLength(slot.selLength);
+    m_surface.setVisible(true);
+    m_surface.setFocus();
+    m_restoring = false;
+    m_base = nullptr;
+    forgetTracking(true);
+}
+
 int UndoHistory::recordCount() const
 {
     int count = 0;
     for (std::size_t i = 0; i < m_slots.size(); ++i)
-        count += imageAt(i) != nullptr;
+        count += imageAt(i) != nullptr || (i == 0 && m_loaded);
     return count;
 }
 
@@ -535,10 +579,12 @@ std::optional<UndoHistory::Record> UndoHistory::record(int index) const
 {
     if (index < 0 || index >= int(m_slots.size()))
         return std::nullopt;
+    const Slot &slot = m_slots[std::size_t(index)];
+    if (index == 0 && m_loaded)
+        return Record{slot.selStart, slot.selLength, QString::fromUtf8(m_loaded->bytes()), {}};
     const std::shared_ptr<const Image> image = imageAt(std::size_t(index));
     if (!image)
         return std::nullopt;
-    const Slot &slot = m_slots[std::size_t(index)];
     Record out;
     out.selStart = slot.selStart;
     out.selLength = slot.selLength;
@@ -568,5 +614,7 @@ qsizetype UndoHistory::bytesHeld() const
     for (std::size_t i = 0; i < m_slots.size(); ++i)
         count(imageAt(i).get());
     count(m_base.get());
+    if (m_loaded)
+        total += m_loaded->bytesCopied();
     return total;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EditorSurface.h"
+#include "LoadedText.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -64,6 +65,8 @@ public:
 
     // Bytes held by all records together, each shared piece counted once.
     qsizetype bytesHeld() const;
+    // Record 0 of a document too large for snapshots stays in the widget until edits reach it.
+    bool keepsLoadedTextInWidget() const { return m_loaded != nullptr; }
 
     struct Chunk;
     struct Image;
@@ -82,6 +85,7 @@ private:
     std::shared_ptr<const Image> imageAt(std::size_t index) const;
     void store(int index);
     void restore(const Slot &slot);
+    void restoreLoaded(const Slot &slot);
     void clearAbove(int index);
     void trackModification(int position, StyleChanges kind, int length);
     void forgetTracking(bool stylesKnown);
@@ -112,4 +116,7 @@ private:
     bool m_restoring = false;
     // The surface shows record m_position as it was restored: the next snapshot goes above it.
     bool m_onRecord = false;
+    // Record 0's text when it stays in the widget (documents above SizeLimit).
+    std::unique_ptr<LoadedText> m_loaded;
+    bool m_restoringLoaded = false;
 };

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string_view>
 
@@ -20,6 +21,7 @@ struct BackgroundRender::Shared {
     Job job;
     std::atomic<bool> cancelled{false};
     std::atomic<bool> ended{false};
+    std::atomic<bool> lost{false};
     mutable std::mutex mutex;
     std::condition_variable room;
     std::deque<Piece> ready;
@@ -204,32 +206,38 @@ void fillRanges(const Ranges &ranges, int start, StyleBuffer &styles)
     }
 }
 
-// Runs the render; deliver(piece) returns false once the render is to stop.
-template <typename Deliver>
-void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver)
+// Runs the render; deliver(piece) returns false once the render is to stop. access(read) calls
+// read(text) and returns false when the text is gone (it changed): the render stops then too.
+// The text is read only inside access, and never while a piece waits to be delivered.
+template <typename Deliver, typename Access>
+void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver, Access access)
 {
-    const QByteArray &utf8 = job.utf8;
     const LanguageDefinition &language = job.language;
-    const bool ascii = std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     const bool markup = language.markup;
     const bool pieces = job.engine == Engine::Fast && (markup || CodeHighlighter::linesStandAlone(language));
-    const std::vector<Span> spans = layout(utf8, pieces ? std::max<qsizetype>(1, job.pieceBytes) : utf8.size() + 1, ascii);
+    bool ascii = true;
+    std::vector<Span> spans;
+    Ranges comments;
+    const bool scanned = access([&](const QByteArray &utf8) {
+        ascii = std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        spans = layout(utf8, pieces ? std::max<qsizetype>(1, job.pieceBytes) : utf8.size() + 1, ascii);
+        if (pieces) {
+            const bool hyphen = (!language.keywordListText.isEmpty() && language.keywordHyphen)
+                || (!language.functionListText.isEmpty() && language.functionHyphen);
+            const ByteText text(utf8, spans, ascii, !markup && hyphen);
+            comments = markup ? markupComments(text) : blockComments(text, language);
+        }
+    });
+    if (!scanned)
+        return;
     const CodeHighlighter code(language, job.highlightNumbers, job.engine);
     const MarkupHighlighter tags(language.stringChar, job.highlightNumbers, job.engine);
-
-    Ranges comments;
-    if (pieces) {
-        const bool hyphen = (!language.keywordListText.isEmpty() && language.keywordHyphen)
-            || (!language.functionListText.isEmpty() && language.functionHyphen);
-        const ByteText text(utf8, spans, ascii, !markup && hyphen);
-        comments = markup ? markupComments(text) : blockComments(text, language);
-    }
     const std::size_t count = spans.size() - 1;
     if (count == 0)
         return;
     // The attribute pass sees a name that follows a CR LF: a piece after one reads it too, and
     // the piece before leaves those two units to it.
-    const auto context = [&](std::size_t k) -> qsizetype {
+    const auto context = [&](const QByteArray &utf8, std::size_t k) -> qsizetype {
         const qsizetype b = spans[k].byte;
         return markup && pieces && k > 0 && b >= 2 && utf8[b - 2] == '\r' && utf8[b - 1] == '\n' ? 2 : 0;
     };
@@ -238,9 +246,17 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
         ++first;
     for (std::size_t step = 0; step < count; ++step) {
         const std::size_t k = (first + step) % count;
-        const qsizetype lead = context(k);
-        const qsizetype from = spans[k].byte - lead;
-        QString subject = utf8ToText(utf8.constData() + from, spans[k + 1].byte - from);
+        qsizetype lead = 0;
+        qsizetype nextLead = 0;
+        QString subject;
+        const bool read = access([&](const QByteArray &utf8) {
+            lead = context(utf8, k);
+            nextLead = k + 1 < count ? context(utf8, k + 1) : 0;
+            const qsizetype from = spans[k].byte - lead;
+            subject = utf8ToText(utf8.constData() + from, spans[k + 1].byte - from);
+        });
+        if (!read)
+            return;
         std::optional<StyleBuffer> styles;
         if (!pieces)
             styles = markup ? tags.styles(subject, clock) : code.styles(std::move(subject), clock);
@@ -252,10 +268,19 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
         styles->resize(std::size_t(spans[k + 1].unit - start), TokenStyle::Plain);
         fillRanges(comments, start, *styles);
         if (k + 1 < count)
-            styles->resize(styles->size() - std::size_t(context(k + 1)));
+            styles->resize(styles->size() - std::size_t(nextLead));
         if (!deliver(BackgroundRender::Piece{start, std::move(*styles)}))
             return;
     }
+}
+
+// Reads the job's own copy, or its loan of the text while that stands.
+bool accessText(const BackgroundRender::Job &job, const std::function<void(const QByteArray &)> &read)
+{
+    if (job.loan)
+        return job.loan->read(read);
+    read(job.utf8);
+    return true;
 }
 
 void takePendingText(BackgroundRender::Job &job)
@@ -275,16 +300,29 @@ BackgroundRender::BackgroundRender(Job job)
     m_thread = std::thread([shared = m_shared] {
         takePendingText(shared->job);
         RenderClock clock([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
-        render(shared->job, clock, [&shared](Piece piece) {
-            std::unique_lock lock(shared->mutex);
-            shared->room.wait(lock, [&] { return shared->ready.size() < MaxReady || shared->cancelled; });
-            if (shared->cancelled)
+        render(
+            shared->job, clock,
+            [&shared](Piece piece) {
+                std::unique_lock lock(shared->mutex);
+                shared->room.wait(lock, [&] { return shared->ready.size() < MaxReady || shared->cancelled; });
+                if (shared->cancelled)
+                    return false;
+                shared->ready.push_back(std::move(piece));
+                return true;
+            },
+            [&shared](const std::function<void(const QByteArray &)> &read) {
+                if (shared->cancelled.load(std::memory_order_relaxed))
+                    return false;
+                if (accessText(shared->job, read))
+                    return true;
+                // The text changed under the render: what it would give is no colouring of the
+                // document, and the change that ended the loan starts a new render.
+                shared->lost = true;
                 return false;
-            shared->ready.push_back(std::move(piece));
-            return true;
-        });
+            });
         // The copy of the text is not needed any more; the window may take the last pieces later.
         shared->job.utf8 = QByteArray();
+        shared->job.loan.reset();
         shared->ended = true;
     });
 }
@@ -328,7 +366,7 @@ bool BackgroundRender::workerEnded() const
 bool BackgroundRender::done() const
 {
     const std::lock_guard lock(m_shared->mutex);
-    return m_shared->ended && m_shared->ready.empty();
+    return m_shared->ended && m_shared->ready.empty() && !m_shared->lost;
 }
 
 std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
@@ -336,9 +374,12 @@ std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
     takePendingText(job);
     std::vector<Piece> pieces;
     RenderClock clock;
-    render(job, clock, [&pieces](Piece piece) {
-        pieces.push_back(std::move(piece));
-        return true;
-    });
+    render(
+        job, clock,
+        [&pieces](Piece piece) {
+            pieces.push_back(std::move(piece));
+            return true;
+        },
+        [&job](const std::function<void(const QByteArray &)> &read) { return accessText(job, read); });
     return pieces;
 }

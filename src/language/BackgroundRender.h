@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorSurface.h"
 #include "HighlightFormats.h"
 #include "HighlightPasses.h"
 #include "LanguageDefinition.h"
@@ -23,6 +24,7 @@ public:
     struct Job {
         QByteArray utf8;                // the render's own copy of the text
         std::shared_future<QByteArray> pendingUtf8;  // or that copy still being made: the worker waits for it
+        std::shared_ptr<TextLoan> loan;  // or the document's own text, lent until it changes
         LanguageDefinition language;
         bool highlightNumbers = false;
         HighlightPasses::Engine engine = HighlightPasses::Engine::Fast;

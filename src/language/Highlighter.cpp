@@ -93,9 +93,9 @@ void Highlighter::startBackground()
     }
     m_host.setHintCaption(RenderingCaption);
     BackgroundRender::Job job;
-    // A copy the worker owns: the widget's buffer changes under it with every key. It may still be
-    // in the making; the worker waits for it, not the window.
-    job.pendingUtf8 = m_surface.textSnapshotAsync();
+    // The widget's own text, lent: the first change ends the loan (and this render) before it
+    // touches a byte, so a large document is never copied for its colouring.
+    job.loan = m_surface.lendText();
     job.language = m_language;
     job.highlightNumbers = m_settings.HighLightNumbers;
     job.engine = m_engine;

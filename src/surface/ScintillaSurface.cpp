@@ -218,10 +218,30 @@ std::shared_future<QByteArray> ScintillaSurface::textSnapshotAsync() const
     return m_snapshot;
 }
 
+std::shared_ptr<TextLoan> ScintillaSurface::lendText() const
+{
+    // A small text is copied sooner than a reader would be waited for.
+    constexpr qsizetype LendFrom = qsizetype(1) << 20;
+    if (byteLength() < LendFrom)
+        return std::make_shared<TextLoan>(HugePages::copy(textUtf8().constData(), byteLength()));
+    // The whole buffer asked for once puts the widget's gap at its end: until the text changes,
+    // nothing moves a byte of it.
+    const QByteArray text = textUtf8();
+    auto loan = std::make_shared<TextLoan>(text.constData(), text.size());
+    std::erase_if(m_loans, [](const std::weak_ptr<TextLoan> &l) { return l.expired(); });
+    m_loans.push_back(loan);
+    return loan;
+}
+
 void ScintillaSurface::settleCopies() const
 {
     if (m_snapshot.valid())
         m_snapshot.wait();
+    for (const std::weak_ptr<TextLoan> &held : m_loans) {
+        if (const std::shared_ptr<TextLoan> loan = held.lock())
+            loan->end();
+    }
+    m_loans.clear();
 }
 
 int ScintillaSurface::textLength() const
@@ -272,6 +292,13 @@ void ScintillaSurface::setTextUtf8(const QByteArray &utf8, bool isAscii)
 void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
 {
     settleCopies();
+    // The widget says nothing while it is refilled: whoever keeps bytes of the old text in it
+    // (the undo history) is told here, while they are still there.
+    if (byteLength() > 0) {
+        m_replacingAll = true;
+        Q_EMIT m_view->SCN_MODIFIED(0, QsciScintillaBase::SC_MOD_BEFOREDELETE, nullptr, byteLength(), 0, 0, 0, 0, 0, 0);
+        m_replacingAll = false;
+    }
     // The widget's own change notifications would convert every inserted piece to a QString.
     send(QsciScintillaBase::SCI_SETMODEVENTMASK, 0);
     send(QsciScintillaBase::SCI_CLEARALL);
@@ -320,7 +347,11 @@ void ScintillaSurface::endBulkLoad()
     if (!m_loadedCopy.isNull() && m_loadedCopy.size() == byteLength()) {
         m_snapshot = madeCopy(m_loadedCopy);
         m_fingerprint = m_loadedFingerprint;
+    } else if (m_loadedCopy.isNull() && m_loadedFingerprint.size == byteLength() && byteLength() > 0) {
+        // A loader that hashed what it appended keeps no copy: the widget's text is the only one.
+        m_fingerprint = m_loadedFingerprint;
     }
+    m_loadedFingerprint = {};
     m_loadedCopy = QByteArray();
     // Loaded without the widget's notifications: every line is new.
     emit m_view->linesChanged(0, int(send(QsciScintillaBase::SCI_GETLINECOUNT)) - 1);
@@ -673,6 +704,25 @@ void ScintillaSurface::Cells::setStyleIds(const QByteArray &ids)
     m_view->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(ids.size()), ids.constData());
 }
 
+QByteArray ScintillaSurface::Cells::utf8Range(qsizetype from, qsizetype length) const
+{
+    const long total = m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    from = std::clamp<qsizetype>(from, 0, total);
+    length = std::clamp<qsizetype>(length, 0, total - from);
+    QByteArray out(length, Qt::Uninitialized);
+    // Each side of the gap read on its own: reading across it would move it.
+    const qsizetype gap = std::clamp<qsizetype>(m_view->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION), 0, total);
+    qsizetype at = from;
+    while (at < from + length) {
+        const qsizetype stop = at < gap ? std::min(gap, from + length) : from + length;
+        const auto *data = reinterpret_cast<const char *>(m_view->SendScintilla(
+            QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(at), long(stop - at)));
+        std::memcpy(out.data() + (at - from), data, std::size_t(stop - at));
+        at = stop;
+    }
+    return out;
+}
+
 QMetaObject::Connection
 ScintillaSurface::Cells::onModified(std::function<void(int position, StyleChanges kind, int length)> handler)
 {
@@ -683,6 +733,8 @@ ScintillaSurface::Cells::onModified(std::function<void(int position, StyleChange
             kind.setFlag(StyleChange::Insert, type & QsciScintillaBase::SC_MOD_INSERTTEXT);
             kind.setFlag(StyleChange::Remove, type & QsciScintillaBase::SC_MOD_DELETETEXT);
             kind.setFlag(StyleChange::Style, type & QsciScintillaBase::SC_MOD_CHANGESTYLE);
+            kind.setFlag(StyleChange::BeforeInsert, type & QsciScintillaBase::SC_MOD_BEFOREINSERT);
+            kind.setFlag(StyleChange::BeforeRemove, type & QsciScintillaBase::SC_MOD_BEFOREDELETE);
             if (kind)
                 handler(position, kind, length);
         });
@@ -690,6 +742,8 @@ ScintillaSurface::Cells::onModified(std::function<void(int position, StyleChange
 
 void ScintillaSurface::onModified(int position, int type, const char *text, int length)
 {
+    if (m_replacingAll)
+        return;
     if (type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE))
         settleCopies();
     if ((type & QsciScintillaBase::SC_MOD_BEFOREDELETE) && m_utf16Index)

@@ -29,6 +29,7 @@ public:
     QByteArray textUtf8() const override;
     QByteArray textSnapshot() const override;
     std::shared_future<QByteArray> textSnapshotAsync() const override;
+    std::shared_ptr<TextLoan> lendText() const override;
     TextFingerprint fingerprint() const override;
     QString textRange(int start, int length) const override;
 
@@ -120,6 +121,7 @@ private:
     public:
         explicit Cells(ScintillaView *view) : m_view(view) {}
         QByteArrayView utf8() const override;
+        QByteArray utf8Range(qsizetype from, qsizetype length) const override;
         QByteArray styleIds(int start, int length) const override;
         void setStyleIds(const QByteArray &ids) override;
         QMetaObject::Connection
@@ -211,8 +213,12 @@ private:
     int m_caretStyle = 1;
     mutable QString m_textCache;
     mutable std::shared_future<QByteArray> m_snapshot;
+    // Texts lent to readers on other threads: each ends before the text changes.
+    mutable std::vector<std::weak_ptr<TextLoan>> m_loans;
     mutable bool m_textCacheValid = false;
     bool m_bulkAscii = true;
+    // The whole text is about to be replaced: listeners were told so already.
+    bool m_replacingAll = false;
     QByteArray m_loadedCopy;
     UnitIndex m_loadedUnits;
     TextFingerprint m_loadedFingerprint;

@@ -95,6 +95,11 @@ std::shared_future<QByteArray> EditorSurface::textSnapshotAsync() const
     return madeCopy(textSnapshot());
 }
 
+std::shared_ptr<TextLoan> EditorSurface::lendText() const
+{
+    return std::make_shared<TextLoan>(textSnapshot());
+}
+
 std::shared_future<QByteArray> EditorSurface::madeCopy(QByteArray copy)
 {
     std::promise<QByteArray> ready;
@@ -102,7 +107,51 @@ std::shared_future<QByteArray> EditorSurface::madeCopy(QByteArray copy)
     return ready.get_future().share();
 }
 
+namespace {
+// Hashed in blocks at fixed offsets, so how the text was cut into pieces does not matter.
+constexpr qsizetype FingerprintBlock = qsizetype(1) << 20;
+} // namespace
+
 TextFingerprint TextFingerprint::of(const char *data, qsizetype size)
 {
-    return {size, qHashBits(data, std::size_t(size), 0x9e3779b9u), qHashBits(data, std::size_t(size), 0x85ebca6bu)};
+    Builder builder;
+    builder.add(data, size);
+    return builder.finish();
+}
+
+void TextFingerprint::Builder::mix(const char *data, qsizetype size)
+{
+    m_first = qHashBits(data, std::size_t(size), m_first);
+    m_second = qHashBits(data, std::size_t(size), m_second);
+}
+
+void TextFingerprint::Builder::add(const char *data, qsizetype size)
+{
+    m_size += size;
+    while (size > 0) {
+        if (m_partial.isEmpty() && size >= FingerprintBlock) {
+            mix(data, FingerprintBlock);
+            data += FingerprintBlock;
+            size -= FingerprintBlock;
+            continue;
+        }
+        if (m_partial.isEmpty())
+            m_partial.reserve(FingerprintBlock);
+        const qsizetype n = std::min(size, FingerprintBlock - m_partial.size());
+        m_partial.append(data, n);
+        data += n;
+        size -= n;
+        if (m_partial.size() == FingerprintBlock) {
+            mix(m_partial.constData(), FingerprintBlock);
+            m_partial.clear();
+        }
+    }
+}
+
+TextFingerprint TextFingerprint::Builder::finish()
+{
+    if (!m_partial.isEmpty())
+        mix(m_partial.constData(), m_partial.size());
+    m_partial = QByteArray();
+    return {m_size, m_first, m_second};
 }

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <functional>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -47,6 +49,58 @@ struct TextFingerprint {
 
     static TextFingerprint of(const char *data, qsizetype size);
     bool operator==(const TextFingerprint &) const = default;
+
+    // The same print from the text given in pieces of any size (a load hashes as it converts).
+    class Builder {
+    public:
+        void add(const char *data, qsizetype size);
+        TextFingerprint finish();
+
+    private:
+        void mix(const char *data, qsizetype size);
+        QByteArray m_partial;
+        qsizetype m_size = 0;
+        std::size_t m_first = 0x9e3779b9u;
+        std::size_t m_second = 0x85ebca6bu;
+    };
+};
+
+// The document's text lent to a reader on another thread instead of copied: the editing widget's
+// own buffer, valid until the text next changes. A change first ends the loan under its lock, so a
+// reader that holds the lock reads a text that stays put, and one that comes later is told no.
+class TextLoan {
+public:
+    TextLoan(const char *data, qsizetype size) : m_data(data), m_size(size) {}
+    // A loan of a copy it holds itself (surfaces without a buffer of their own to lend).
+    explicit TextLoan(QByteArray copy) : m_copy(std::move(copy)), m_data(m_copy.constData()), m_size(m_copy.size()) {}
+
+    // Runs read(text) under the lock while the loan stands; false once it has ended.
+    template <typename Read> bool read(Read &&read) const
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_data)
+            return false;
+        read(QByteArray::fromRawData(m_data, m_size));
+        return true;
+    }
+    bool ended() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return !m_data;
+    }
+    // Waits for a reader inside read().
+    void end()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_data = nullptr;
+        m_copy = QByteArray();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QByteArray m_copy;
+    const char *m_data;
+    qsizetype m_size;
 };
 
 // A stretch of characters sharing one format.
@@ -74,7 +128,9 @@ enum ShiftState : int { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
 
 class EditorSurface;
 
-enum class StyleChange { Insert = 1, Remove = 2, Style = 4 };
+// The Before kinds come just before an insertion or removal, while the bytes are still there;
+// a whole text replaced at once comes as one BeforeRemove of all of it.
+enum class StyleChange { Insert = 1, Remove = 2, Style = 4, BeforeInsert = 8, BeforeRemove = 16 };
 Q_DECLARE_FLAGS(StyleChanges, StyleChange)
 Q_DECLARE_OPERATORS_FOR_FLAGS(StyleChanges)
 
@@ -86,6 +142,11 @@ public:
     virtual ~StyleCells() = default;
     // The whole text, lent by the surface: valid until the text changes.
     virtual QByteArrayView utf8() const = 0;
+    // A copy of some of it, read where it lies (the widget's gap is not moved for it).
+    virtual QByteArray utf8Range(qsizetype from, qsizetype length) const
+    {
+        return utf8().sliced(from, length).toByteArray();
+    }
     virtual QByteArray styleIds(int start, int length) const = 0;
     // The style numbers of the whole text from its first byte.
     virtual void setStyleIds(const QByteArray &ids) = 0;
@@ -208,6 +269,9 @@ public:
     virtual std::shared_future<QByteArray> textSnapshotAsync() const;
     // A copy given out as one already made.
     static std::shared_future<QByteArray> madeCopy(QByteArray copy);
+    // The text lent as it is now, for a reader that can stop when it changes (the background
+    // colouring): no copy of a large document is made.
+    virtual std::shared_ptr<TextLoan> lendText() const;
     // Identifies the text cheaply, for telling whether it still equals a saved copy.
     virtual TextFingerprint fingerprint() const = 0;
     virtual QString textRange(int start, int length) const = 0;

@@ -147,6 +147,13 @@ DecodePlan planDecode(const char *data, qsizetype size)
     } else {
         plan.expandLatin1 = s.high;
     }
+    // Every LF may gain a CR, every byte above 0x7F a second byte: the size decides whether the
+    // widget can take the file before a byte of the document is touched.
+    plan.textBytes = size - plan.skip;
+    if (plan.toCrLf)
+        plan.textBytes += std::count(data, data + size, '\n');
+    if (plan.expandLatin1)
+        plan.textBytes += std::count_if(data, data + size, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return plan;
 }
 

@@ -10,8 +10,10 @@
 #include <functional>
 #include <optional>
 
-// The largest document the editor holds, whatever brings it: a file, a download.
+// The largest document a download or a search through files takes in whole.
 constexpr qint64 MaxDocumentBytes = qint64(512) << 20;
+// The largest text the editing widget holds: its positions are 32-bit, and it keeps two bytes spare.
+constexpr qint64 MaxWidgetBytes = qint64(0x7FFFFFFF) - 2;
 
 enum class TextEncoding { SingleByte, Utf8, Utf16 };
 enum class LineEnding { Dos, Unix, Binary };
@@ -35,6 +37,7 @@ struct DecodePlan {
     qsizetype skip = 0;         // leading bytes that are not text (a UTF-8 mark)
     bool expandLatin1 = false;  // bytes above 0x7F are Latin-1 characters, written as two UTF-8 bytes
     bool toCrLf = true;
+    qint64 textBytes = 0;       // the widget's text after the conversion, at most this many bytes
 };
 
 bool startsWithUtf16Mark(const char *data, qsizetype size);

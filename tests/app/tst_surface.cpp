@@ -95,6 +95,7 @@ class TestSurface : public QObject {
     Q_OBJECT
 
 private slots:
+    void lentTextEndsBeforeAChange();
     void surfaces_data();
     void contractEdgeCases_data() { surfaces_data(); }
     void contractEdgeCases();
@@ -287,6 +288,30 @@ void TestSurface::bytesSurviveTheWidget()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), (all + all).toLatin1());
+}
+
+// A large text is lent as the widget's own bytes: no copy, and the first change ends the loan
+// before it touches a byte; a reader that comes after is told no.
+void TestSurface::lentTextEndsBeforeAChange()
+{
+    ScintillaSurface s;
+    const QString large = QStringLiteral("a line of text \u00e9\r\n").repeated(100000);
+    s.setText(large);
+    s.setSelStart(1000);
+    const std::shared_ptr<TextLoan> loan = s.lendText();
+    QByteArray seen;
+    QVERIFY(loan->read([&](const QByteArray &text) {
+        seen = text;
+        QCOMPARE(text.constData(), s.textUtf8().constData());
+    }));
+    QCOMPARE(QString::fromUtf8(seen), large);
+    s.setSelText(QStringLiteral("x"));
+    QVERIFY(loan->ended());
+    QVERIFY(!loan->read([](const QByteArray &) { QFAIL("read after the change"); }));
+    // Loading another text ends a loan as well.
+    const std::shared_ptr<TextLoan> second = s.lendText();
+    s.setTextUtf8("short", true);
+    QVERIFY(second->ended());
 }
 
 void TestSurface::snapshotsShareUntilTheTextChanges()

@@ -65,6 +65,7 @@ private slots:
     void sizeLimit();
     void changedAndRestoringFlags();
     void sharesUnchangedPieces();
+    void loadedTextStaysInWidget();
 };
 
 void TestUndoHistory::randomEditsUndoAndRedo_data()
@@ -240,6 +241,49 @@ void TestUndoHistory::sharesUnchangedPieces()
     // The whole document is about 1 MB with its formats; 200 copies would be 200 MB.
     QVERIFY2(first < 2 * 1024 * 1024, qPrintable(QString::number(first)));
     QVERIFY2(f.history->bytesHeld() - first < 4 * 1024 * 1024, qPrintable(QString::number(f.history->bytesHeld() - first)));
+}
+
+// A document too large for snapshots keeps no copy of its loaded text: undo reads what no edit
+// touched from the widget, and the blocks edits reached from what was copied just before them.
+void TestUndoHistory::loadedTextStaysInWidget()
+{
+    QString text;
+    for (int i = 0; text.size() < 1300000; ++i)
+        text += i % 7 ? QStringLiteral("line %1 of the loaded text\r\n").arg(i) : QStringLiteral("caf\u00e9 \u20ac %1\r\n").arg(i);
+    Fixture f(true, text);
+    f.history->setFileSize(text.size());
+    f.history->reset();
+    QVERIFY(f.history->keepsLoadedTextInWidget());
+    QVERIFY2(f.history->bytesHeld() < 64 * 1024, qPrintable(QString::number(f.history->bytesHeld())));
+
+    // Keys far apart copy a block each, not the document.
+    for (const int at : {10, 400000, 900000}) {
+        f.surface->setSelStart(at);
+        f.surface->setSelText(QStringLiteral("k"));
+    }
+    QVERIFY2(f.history->bytesHeld() < 4 * 64 * 1024, qPrintable(QString::number(f.history->bytesHeld())));
+
+    // Insertions, removals across blocks, and a command that replaces the whole text.
+    QRandomGenerator rng(32);
+    for (int i = 0; i < 40; ++i) {
+        const int length = f.surface->textLength();
+        f.surface->setSelStart(int(rng.bounded(length)));
+        f.surface->setSelLength(i % 3 ? 0 : int(rng.bounded(std::min(200000, length / 4))));
+        f.surface->setSelText(i % 2 ? QStringLiteral("\u00fc%1\r\n").arg(i) : QString());
+    }
+    f.surface->setText(f.surface->text().toUpper());
+    const QString edited = f.surface->text();
+    QVERIFY(f.history->undo());
+    QCOMPARE(f.surface->text(), text);
+    QVERIFY(f.history->redo());
+    QCOMPARE(f.surface->text(), edited);
+    QVERIFY(f.history->undo());
+    QCOMPARE(f.surface->text(), text);
+    // Back on the loaded text, the widget holds all of it again: no copy is kept.
+    f.surface->setSelStart(5);
+    f.surface->setSelText(QStringLiteral("again"));
+    QVERIFY(f.history->undo());
+    QCOMPARE(f.surface->text(), text);
 }
 
 QTEST_MAIN(TestUndoHistory)

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -30,7 +31,7 @@ public:
     Settings &settings() override { return m_settings; }
     OpenFilesRegister &openFiles() override { return m_openFiles; }
     QWidget *ownerWindow() override { return nullptr; }
-    void setToolTipText(const QString &) override {}
+    void setToolTipText(const QString &text) override { toolTips << text; }
     void restoreToolTipText() override {}
     void showHint(const QString &text) override { hints << text; }
     void showModes(const QString &lineEnding, const QString &encoding) override
@@ -56,6 +57,7 @@ public:
     QString os;
     QString uc;
     QStringList hints;
+    QStringList toolTips;
     bool java = false;
     QString extension;
 };
@@ -103,6 +105,7 @@ private slots:
     void failedSaveKeepsTheDocument();
     void refusedFiles_data();
     void refusedFiles();
+    void progressWhileOpening();
     void filterNamesShownOnce();
 };
 
@@ -252,7 +255,11 @@ void TestDocumentCommands::refusedFiles_data()
     QTest::newRow("device") << "/dev/zero" << qint64(-1) << "%1 is not a regular file (it is a device, a pipe or a socket), so it is not opened.";
     QTest::newRow("folder") << "folder" << qint64(-1) << "%1 is a folder, not a file.";
     QTest::newRow("3 GB sparse file") << "sparse" << qint64(-1)
-                                      << "%1 is too large to open: 3,221,225,472 bytes. The editor holds files of up to 536,870,912 bytes.";
+                                      << "%1 is too large to open: 3,221,225,472 bytes. The editor holds files of up to 2,147,483,645 bytes.";
+    // Up to the widget's own limit a file opens when the memory can take it: about three bytes a byte.
+    QTest::newRow("1 GB file, memory enough") << "gigabyte" << (qint64(4) << 30) << "";
+    QTest::newRow("1 GB file, 2 GB free") << "gigabyte" << (qint64(2) << 30)
+                                          << "%1 is too large for the memory available: 1,073,741,824 bytes (2,147,483,648 bytes of memory are free).";
     QTest::newRow("more than the memory") << "small" << qint64(1000)
                                           << "%1 is too large for the memory available: 1,000 bytes (1,000 bytes of memory are free).";
     QTest::newRow("ordinary file") << "small" << qint64(-1) << "";
@@ -272,6 +279,8 @@ void TestDocumentCommands::refusedFiles()
         QVERIFY(QDir(dir.path()).mkdir(kind));
     else if (kind == QLatin1String("sparse"))
         QVERIFY(QFile(writeFile(dir, kind, "")).resize(qint64(3) << 30));
+    else if (kind == QLatin1String("gigabyte"))
+        QVERIFY(QFile(writeFile(dir, kind, "")).resize(qint64(1) << 30));
     else if (kind == QLatin1String("small"))
         writeFile(dir, kind, QByteArray(1000, 'x'));
     const auto refused = DocumentReader::refusal(path, memory);
@@ -285,6 +294,31 @@ void TestDocumentCommands::refusedFiles()
         QCOMPARE(docs.prompter->asked[0].text, message.arg(path));
         QVERIFY(docs.state.isUntitled());
     }
+}
+
+// A file of several pieces tells how far its reading is, in the status bar, and clears it at the end.
+void TestDocumentCommands::progressWhileOpening()
+{
+    QTemporaryDir dir;
+    Documents docs(new DialogRecorder);
+    QByteArray bytes;
+    while (bytes.size() < 13 * 1024 * 1024)
+        bytes += "int value = 42; /* a line of C */\n";
+    const QString path = writeFile(dir, QStringLiteral("big.c"), bytes);
+    docs.reader.ReadFile(path, false);
+    QCOMPARE(docs.host.surface().textLength(), bytes.size() + bytes.count('\n'));
+    const QStringList shown = docs.host.toolTips;
+    QCOMPARE(shown.first(), QStringLiteral("Opening big.c, please wait.."));
+    QCOMPARE(shown.last(), QString());
+    QList<int> percents;
+    for (const QString &text : shown) {
+        static const QRegularExpression progress(QStringLiteral("^Opening big\\.c, please wait\\.\\. (\\d+)%$"));
+        if (const auto match = progress.match(text); match.hasMatch())
+            percents << match.captured(1).toInt();
+    }
+    QVERIFY2(percents.size() >= 3, qPrintable(shown.join(u'|')));
+    QVERIFY(std::is_sorted(percents.begin(), percents.end()));
+    QVERIFY(percents.last() <= 99 && percents.last() >= 90);
 }
 
 void TestDocumentCommands::filterNamesShownOnce()

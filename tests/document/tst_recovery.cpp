@@ -84,6 +84,7 @@ class TestRecovery : public QObject {
 private slots:
     void copyRoundTripsAndDamageIsRefused_data();
     void copyRoundTripsAndDamageIsRefused();
+    void copyFromLentTextIsTheSame();
     void onlyCopiesOfEndedWindowsAreOffered();
     void writerKeepsACopyOnlyWhileUnsaved();
     void fullDiskIsToldOnce();
@@ -128,6 +129,34 @@ void TestRecovery::copyRoundTripsAndDamageIsRefused()
     } else {
         QVERIFY2(std::holds_alternative<QString>(read), "a damaged copy was read as complete");
     }
+}
+
+// A copy written piece by piece from the document's lent bytes is the copy write() makes; a loan
+// ended before the writing leaves the last whole copy on the disk and reports no failure.
+void TestRecovery::copyFromLentTextIsTheSame()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("x.recovery"));
+    RecoveryRecord record = sampleRecord();
+    for (const qsizetype size : {qsizetype(0), qsizetype(31), qsizetype(3 << 20) + 5}) {
+        QByteArray text(size, 'a');
+        for (qsizetype i = 0; i < size; i += 97)
+            text[i] = char('0' + i % 10);
+        record.text = text;
+        const TextLoan loan(QByteArray(text.constData(), text.size()));
+        bool ended = true;
+        record.text = QByteArray();
+        QCOMPARE(RecoveryStore::writeLent(file, record, loan, ended), std::nullopt);
+        QVERIFY(!ended);
+        record.text = text;
+        QCOMPARE(TestSupport::readFile(file), RecoveryStore::encode(record));
+    }
+    TextLoan gone(QByteArray("changed"));
+    gone.end();
+    bool ended = false;
+    QCOMPARE(RecoveryStore::writeLent(file, record, gone, ended), std::nullopt);
+    QVERIFY(ended);
+    QCOMPARE(TestSupport::readFile(file), RecoveryStore::encode(record));
 }
 
 void TestRecovery::onlyCopiesOfEndedWindowsAreOffered()

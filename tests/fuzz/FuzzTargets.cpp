@@ -158,7 +158,6 @@ int shrinkingFile(const std::uint8_t *data, std::size_t size)
             ConversionPipe pipe(mapped.data(), length, plan);
             while (pipe.next(qsizetype(1) << 16).size > 0) {
             }
-            (void)pipe.take();
             const qsizetype page = ::sysconf(_SC_PAGESIZE);
             require(mapped.torn() == ((cut + page - 1) / page * page < length));
         }

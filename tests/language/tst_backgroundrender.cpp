@@ -78,6 +78,7 @@ class TestBackgroundRender : public QObject {
 private slots:
     void piecesEqualTheWholeRender();
     void editsDuringTheRenderEndInTheColoursOfTheFinalText();
+    void lentTextGivesTheSameColoursAndItsEndStopsTheRender();
 };
 
 void TestBackgroundRender::piecesEqualTheWholeRender()
@@ -161,4 +162,29 @@ void TestBackgroundRender::editsDuringTheRenderEndInTheColoursOfTheFinalText()
 }
 
 QTEST_MAIN(TestBackgroundRender)
+// A render over the document's lent bytes colours as one over a copy; once the loan ends (the
+// text changed) the render stops and does not count as finished: its colours would be stale.
+void TestBackgroundRender::lentTextGivesTheSameColoursAndItsEndStopsTheRender()
+{
+    QRandomGenerator random(32);
+    const QString text = randomText(random, 3000);
+    BackgroundRender::Job job;
+    job.language = randomLanguage(random);
+    job.pieceBytes = 100;
+    job.utf8 = text.toUtf8();
+    const std::vector<BackgroundRender::Piece> copied = BackgroundRender::computeAll(job);
+    job.utf8 = QByteArray();
+    job.loan = std::make_shared<TextLoan>(text.toUtf8());
+    const std::vector<BackgroundRender::Piece> lent = BackgroundRender::computeAll(job);
+    QCOMPARE(lent.size(), copied.size());
+    for (std::size_t i = 0; i < lent.size(); ++i)
+        QVERIFY(lent[i].start == copied[i].start && lent[i].styles == copied[i].styles);
+
+    job.loan->end();
+    BackgroundRender render(job);
+    QTRY_VERIFY(render.workerEnded());
+    QVERIFY(!render.take());
+    QVERIFY(!render.done());
+}
+
 #include "tst_backgroundrender.moc"

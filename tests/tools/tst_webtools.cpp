@@ -208,7 +208,7 @@ void TestWebTools::bodyLargerThanTheEditorHoldsIsRefused()
     QLocale::setDefault(QLocale::c());
     TinyServer server;
     UrlFetcher fetcher;
-    QCOMPARE(fetcher.maxBytes(), DocumentReader::MaxFileBytes);
+    QCOMPARE(fetcher.maxBytes(), MaxDocumentBytes);
     fetcher.setMaxBytes(1000);
     qint64 reported = 0;
     connect(&fetcher, &UrlFetcher::progress, this, [&](qint64 received, qint64) { reported = received; });
