@@ -55,7 +55,7 @@ void ScintillaSurface::Folds::setColours(const QColor &text, const QColor &back)
 {
     const long lines = long(OleColors::fromQColor(mixed(text, back, 0.55)));
     const long fill = long(OleColors::fromQColor(back));
-    for (int number = Base::SC_MARKNUM_FOLDEREND; number <= Base::SC_MARKNUM_FOLDEROPEN; ++number) {
+    for (int number = int(Base::SC_MARKNUM_FOLDEREND); number <= int(Base::SC_MARKNUM_FOLDEROPEN); ++number) {
         send(Base::SCI_MARKERSETFORE, static_cast<unsigned long>(number), fill);
         send(Base::SCI_MARKERSETBACK, static_cast<unsigned long>(number), lines);
     }
