@@ -5,6 +5,7 @@
 #include "frmMain.h"
 
 #include "BenchSupport.h"
+#include "YesPrompter.h"
 #include "CommandController.h"
 #include "EditorSurface.h"
 #include "FoldUpdater.h"
@@ -26,26 +27,6 @@
 
 namespace {
 
-class YesPrompter : public Prompter {
-public:
-    QMessageBox::StandardButton message(QWidget *, const QString &, const QString &, QMessageBox::StandardButtons,
-                                        QMessageBox::Icon) override
-    {
-        return QMessageBox::Yes;
-    }
-    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &, bool) override { return {}; }
-    QString saveFile(QWidget *, const QString &, const QString &, const QString &, const QString &, QString *) override
-    {
-        return {};
-    }
-    std::optional<QString> inputText(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QColor> pickColor(QWidget *, const QColor &, const QString &) override { return std::nullopt; }
-    std::optional<QFont> pickFont(QWidget *, const QFont &, const QString &) override { return std::nullopt; }
-    QString pickFolder(QWidget *, const QString &, const QString &) override { return {}; }
-};
 
 void copyTree(const QString &from, const QString &to)
 {
@@ -117,7 +98,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Prompter::setInstance(std::make_unique<YesPrompter>());
+    Prompter::setInstance(std::make_unique<bench::YesPrompter>());
     QTemporaryDir folder;
     copyTree(QStringLiteral(ORVANE_BENCH_SOURCE_DIR "/data"), folder.path());
     const int megabytes = qEnvironmentVariableIntValue("BENCH_MB") > 0 ? qEnvironmentVariableIntValue("BENCH_MB") : 50;

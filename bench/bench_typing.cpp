@@ -8,6 +8,7 @@
 #include "RecoveryWriter.h"
 
 #include "BenchSupport.h"
+#include "YesPrompter.h"
 #include "Prompter.h"
 #include "ScintillaView.h"
 
@@ -29,27 +30,6 @@
 
 namespace {
 
-// Every question is answered Yes (colour the large file), every dialog cancelled.
-class YesPrompter : public Prompter {
-public:
-    QMessageBox::StandardButton message(QWidget *, const QString &, const QString &, QMessageBox::StandardButtons,
-                                        QMessageBox::Icon) override
-    {
-        return QMessageBox::Yes;
-    }
-    QStringList openFiles(QWidget *, const QString &, const QString &, const QString &, bool) override { return {}; }
-    QString saveFile(QWidget *, const QString &, const QString &, const QString &, const QString &, QString *) override
-    {
-        return {};
-    }
-    std::optional<QString> inputText(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    std::optional<QColor> pickColor(QWidget *, const QColor &, const QString &) override { return std::nullopt; }
-    std::optional<QFont> pickFont(QWidget *, const QFont &, const QString &) override { return std::nullopt; }
-    QString pickFolder(QWidget *, const QString &, const QString &) override { return {}; }
-};
 
 QString sourceData()
 {
@@ -192,7 +172,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Prompter::setInstance(std::make_unique<YesPrompter>());
+    Prompter::setInstance(std::make_unique<bench::YesPrompter>());
     QTemporaryDir folder;
     copyTree(sourceData(), folder.path());
     // BENCH_MB and BENCH_KEYS make a quick run; the measurement is 10 MB and 10,000 keys.

@@ -100,6 +100,16 @@ struct Lowest {
 };
 constexpr int TabStop = 8;
 
+// "} else {" closes one block and opens the next on the same line: the line heads the second.
+FoldScanner::Line finished(int start, const Lowest &lowest, int depth, int inside)
+{
+    FoldScanner::Line result;
+    result.state = encode(depth, inside);
+    result.level = std::max(0, std::min(start, lowest.value));
+    result.header = std::max(0, depth) > result.level;
+    return result;
+}
+
 } // namespace
 
 FoldScanner::FoldScanner(const LanguageDefinition &language)
@@ -240,12 +250,7 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
         }
         ++i;
     }
-    Line result;
-    result.state = encode(depth, inside);
-    // "} else {" closes one block and opens the next on the same line: the line heads the second.
-    result.level = std::max(0, std::min(start, lowest.value));
-    result.header = std::max(0, depth) > result.level;
-    return result;
+    return finished(start, lowest, depth, inside);
 }
 
 FoldScanner::Line FoldScanner::scanMarkup(QByteArrayView line, int stateBefore) const
@@ -320,11 +325,7 @@ FoldScanner::Line FoldScanner::scanMarkup(QByteArrayView line, int stateBefore) 
             ++i;   // "a < b" in a script
         }
     }
-    Line result;
-    result.state = encode(depth, inside);
-    result.level = std::max(0, std::min(start, lowest.value));
-    result.header = std::max(0, depth) > result.level;
-    return result;
+    return finished(start, lowest, depth, inside);
 }
 
 FoldScanner::Line FoldScanner::scanIndent(QByteArrayView line, int stateBefore) const
