@@ -3,6 +3,9 @@
 // Timing helpers and generated inputs shared by the benchmarks.
 
 #include <QByteArray>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -14,6 +17,18 @@
 #include <optional>
 
 namespace bench {
+
+// The shipped data files copied beside a benchmark's own settings.
+inline void copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(file));
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(file, target);
+    }
+}
 
 constexpr int kRuns = 3;
 

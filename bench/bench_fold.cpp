@@ -28,17 +28,6 @@
 namespace {
 
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(file));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(file, target);
-    }
-}
-
 // One key through the window, with the events it causes (a repaint, a slice of fold reading).
 double typeKey(QWidget *editor, char character)
 {
@@ -100,7 +89,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     Prompter::setInstance(std::make_unique<bench::YesPrompter>());
     QTemporaryDir folder;
-    copyTree(QStringLiteral(ORVANE_BENCH_SOURCE_DIR "/data"), folder.path());
+    bench::copyTree(QStringLiteral(ORVANE_BENCH_SOURCE_DIR "/data"), folder.path());
     const int megabytes = qEnvironmentVariableIntValue("BENCH_MB") > 0 ? qEnvironmentVariableIntValue("BENCH_MB") : 50;
     QTemporaryDir docs;
     const QString path = docs.filePath(QStringLiteral("big.c"));

@@ -36,17 +36,6 @@ QString sourceData()
     return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../data"));
 }
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(file));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(file, target);
-    }
-}
-
 QByteArray generateHtml(qint64 bytes)
 {
     static const char *lines[] = {"<div class=\"row\">", "  <p>Some text with <b>bold</b> and <a href=\"x/y.html\">a link</a>.</p>",
@@ -174,7 +163,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     Prompter::setInstance(std::make_unique<bench::YesPrompter>());
     QTemporaryDir folder;
-    copyTree(sourceData(), folder.path());
+    bench::copyTree(sourceData(), folder.path());
     // BENCH_MB and BENCH_KEYS make a quick run; the measurement is 10 MB and 10,000 keys.
     const int megabytes = qEnvironmentVariableIntValue("BENCH_MB") > 0 ? qEnvironmentVariableIntValue("BENCH_MB") : 10;
     QTemporaryDir docs;
