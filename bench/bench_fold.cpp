@@ -44,7 +44,8 @@ struct Reading {
     int keys = 0;
 };
 
-// Types a key every 20 ms until the fold levels are all read again.
+// Types a key every 300 ms until the fold levels are all read again: lines far from a change are
+// read only when typing pauses, so a steady stream of keys would hold the reading back.
 Reading whileReading(frmMain &window, QWidget *editor)
 {
     Reading r;
@@ -54,7 +55,7 @@ Reading whileReading(frmMain &window, QWidget *editor)
     sinceKey.start();
     while (window.highlighter().folds().pending()) {
         QCoreApplication::processEvents();
-        if (sinceKey.elapsed() >= 20) {
+        if (sinceKey.elapsed() >= 300) {
             // A letter and its removal: the text stays as it was.
             r.slowestKey = std::max(r.slowestKey, typeKey(editor, 'x'));
             QElapsedTimer back;

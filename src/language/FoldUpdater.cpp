@@ -12,6 +12,8 @@
 namespace {
 
 constexpr int ChunkLines = 2048;
+// Lines below a change read with the key that made it: more than a screen holds.
+constexpr int NearLines = 300;
 // How far back a change looks for the line whose block it may end (indentation).
 constexpr int LookBack = 10000;
 
@@ -38,6 +40,7 @@ void FoldUpdater::languageChanged()
     FoldScanner scanner(m_language);
     if (scanner == m_scanner || !m_folds)
         return;
+    m_sinceChange.invalidate();
     m_scanner = std::move(scanner);
     m_next = -1;
     m_frontier = 0;
@@ -48,13 +51,20 @@ void FoldUpdater::languageChanged()
 void FoldUpdater::finish()
 {
     languageChanged();
-    work(std::numeric_limits<qint64>::max());
+    work(std::numeric_limits<qint64>::max(), true);
 }
 
 void FoldUpdater::schedule()
 {
-    if (!m_timer->isActive())
-        m_timer->start();
+    m_timer->start(0);
+}
+
+bool FoldUpdater::mayReadFar()
+{
+    if (!m_sinceChange.isValid() || m_sinceChange.elapsed() >= m_pauseMs)
+        return true;
+    m_timer->start(int(m_pauseMs - m_sinceChange.elapsed()));
+    return false;
 }
 
 void FoldUpdater::linesChanged(int first, int last)
@@ -71,6 +81,8 @@ void FoldUpdater::linesChanged(int first, int last)
     };
     if (m_frontier >= 0)
         follow(m_frontier);
+    if (m_near >= 0)
+        follow(m_near);
     if (m_scanner.mode() == FoldScanner::Mode::Indent) {
         // The line above whose block the change may end or start.
         const int stop = std::max(0, first - LookBack);
@@ -81,15 +93,18 @@ void FoldUpdater::linesChanged(int first, int last)
     if (m_next < 0) {
         m_next = first;
         m_until = last;
+        m_near = last + NearLines;
     } else {
         follow(m_until);
         m_next = std::min(m_next, first);
         m_until = std::max(m_until, last);
+        m_near = std::max(m_near, last + NearLines);
     }
+    m_sinceChange.start();
     schedule();
 }
 
-void FoldUpdater::work(qint64 budgetMs)
+void FoldUpdater::work(qint64 budgetMs, bool all)
 {
     if (!m_folds)
         return;
@@ -106,8 +121,12 @@ void FoldUpdater::work(qint64 budgetMs)
             m_next = -1;
             continue;
         }
+        const bool far = full || line > m_near;
+        if (far && !all && !mayReadFar())
+            return;
         const bool indent = m_scanner.mode() == FoldScanner::Mode::Indent;
-        const bool ended = line >= count || (indent ? workIndent(line, count, full) : workBlocks(line, count, full));
+        const int limit = far ? count - 1 : m_near;
+        const bool ended = line >= count || (indent ? workIndent(line, count, full) : workBlocks(line, count, full, limit));
         cursor = ended ? -1 : line;
         if (pending() && clock.elapsed() >= budgetMs) {
             schedule();
@@ -132,10 +151,10 @@ bool FoldUpdater::store(int line, std::vector<LineFold> folds, bool full)
     return false;
 }
 
-bool FoldUpdater::workBlocks(int &line, int count, bool full)
+bool FoldUpdater::workBlocks(int &line, int count, bool full, int limit)
 {
     int state = line == 0 ? 0 : m_folds->lineFold(line - 1).state;
-    const int last = std::min(count - 1, line + ChunkLines - 1);
+    const int last = std::min({count - 1, line + ChunkLines - 1, std::max(line, limit)});
     const QByteArrayView bytes = m_folds->lineBytes(line, last);
     qsizetype at = 0;
     std::vector<LineFold> folds;

@@ -2,6 +2,7 @@
 
 #include "FoldScanner.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 
 #include <memory>
@@ -12,8 +13,9 @@ struct LanguageDefinition;
 
 // Keeps the fold levels of the document's lines up to date. A change reads its lines again and
 // goes on down the document only as far as the levels differ from before; a new document or
-// language reads every line. The reading runs in slices between the window's events, so a key
-// typed meanwhile is never held up.
+// language reads every line. Only the lines near a change are read at once: the rest (a brace
+// left open shifts every line below it) waits for a pause in typing and is read in slices between
+// the window's events, so no key pays for the length of the document. Folding reads them all first.
 class FoldUpdater {
 public:
     FoldUpdater(EditorSurface &surface, const LanguageDefinition &language);
@@ -26,8 +28,10 @@ public:
     // Reads the lines still waiting now: before folding all of the document.
     void finish();
     bool pending() const { return m_next >= 0 || m_frontier >= 0; }
-    // How long one slice may take.
+    // How long one slice may take, and how long typing must pause before lines far from a change
+    // are read.
     void setSliceMs(int ms) { m_sliceMs = ms; }
+    void setPauseMs(int ms) { m_pauseMs = ms; }
 
     const FoldScanner &scanner() const { return m_scanner; }
 
@@ -35,10 +39,12 @@ private:
     void linesChanged(int first, int last);
     void schedule();
     // Reads lines until done or until the time is up.
-    void work(qint64 budgetMs);
+    void work(qint64 budgetMs, bool all = false);
+    // True when lines far from the last change may be read now; else the timer waits for the pause.
+    bool mayReadFar();
     // Reads on from line: true when the reading came to its end. A full reading reads every line;
     // else it ends where the levels stop changing.
-    bool workBlocks(int &line, int count, bool full);
+    bool workBlocks(int &line, int count, bool full, int limit);
     bool workIndent(int &line, int count, bool full);
     // Stores the folds from line on; unless full, it stops at the first one past m_until that is
     // stored already (or not read yet) and is then true.
@@ -51,10 +57,14 @@ private:
     // The first changed line to read again, -1 when none; the reading goes on at least past m_until.
     int m_next = -1;
     int m_until = -1;
+    // Lines up to here are near the change and read at once.
+    int m_near = -1;
     // Lines from here on have not been read since the language changed; -1 when all have.
     int m_frontier = -1;
     int m_lineCount = 0;
-    int m_sliceMs = 6;
+    int m_sliceMs = 4;
+    int m_pauseMs = 250;
+    QElapsedTimer m_sinceChange;
     std::unique_ptr<QTimer> m_timer;
     QMetaObject::Connection m_connection;
 };

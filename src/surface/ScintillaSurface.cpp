@@ -10,6 +10,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Every change but the fold levels and line states the program sets itself, a line at a time:
+// reported, each would cost a signal, and a brace can change every line of a large document.
+constexpr long NotifiedChanges = QsciScintillaBase::SC_MODEVENTMASKALL
+    & ~long(QsciScintillaBase::SC_MOD_CHANGEFOLD | QsciScintillaBase::SC_MOD_CHANGELINESTATE);
+
 bool isAsciiText(const QString &text)
 {
     for (const QChar c : text) {
@@ -69,6 +74,7 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
                                     std::pair{int(Qt::Key_U), ctrlShift}})
         m_view->removeKeyBinding(key, mods);
     m_folds.setUp();
+    send(QsciScintillaBase::SCI_SETMODEVENTMASK, NotifiedChanges);
     applyStyle(QsciScintillaBase::STYLE_DEFAULT, m_styles[0]);
     send(QsciScintillaBase::SCI_STYLECLEARALL);
     applyStyle(0, m_styles[0]);
@@ -340,7 +346,7 @@ void ScintillaSurface::endBulkLoad()
         }
     }
     m_loadedUnits = {};
-    send(QsciScintillaBase::SCI_SETMODEVENTMASK, QsciScintillaBase::SC_MODEVENTMASKALL);
+    send(QsciScintillaBase::SCI_SETMODEVENTMASK, NotifiedChanges);
     send(QsciScintillaBase::SCI_SETSEL, 0, 0);
     m_typing = m_styles[0];
     invalidateCaches();

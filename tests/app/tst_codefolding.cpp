@@ -68,6 +68,7 @@ private slots:
     void foldedFunctionHidesItsLinesAndSavesTheSameBytes();
     void typingMovesTheBlocksBelow();
     void clickingAMarkerToggles();
+    void farLinesWaitForAPauseButFoldingReadsThem();
 };
 
 // A function folds by its key, Go to Line inside it unfolds it, fold all and unfold all by their
@@ -139,6 +140,41 @@ void TestCodeFolding::clickingAMarkerToggles()
     QCOMPARE(w.hiddenLines(), (QList<int>{2, 3, 4, 5, 6}));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(7, y));
     QVERIFY(w.hiddenLines().isEmpty());
+}
+
+// An open brace moves every line below it. The lines near the key are read with it; the rest wait
+// until typing pauses, and a fold command reads them first.
+void TestCodeFolding::farLinesWaitForAPauseButFoldingReadsThem()
+{
+    Window w;
+    QTRY_VERIFY(w.levelsRead());
+    QByteArray text;
+    for (int i = 0; i < 1000; ++i)
+        text += "int f" + QByteArray::number(i) + "(void)\n{\n    return 0;\n}\n";
+    w.surface().setText(QString::fromLatin1(text));
+    QTRY_VERIFY(w.levelsRead());
+    const auto level = [&w](int line) { return (w.folds().lineFold(line).level & FoldLevel::NumberMask) - FoldLevel::Base; };
+    const int last = w.surface().lineCount() - 3; // "    return 0;" of the last function
+    QCOMPARE(level(last), 1);
+    w.highlighter().folds().setPauseMs(60 * 1000);
+    w.settings().InsertPairs = false;
+    w.caretToLine(2);
+    QTest::keyClicks(w.txtText(), QStringLiteral("{"));
+    QTRY_COMPARE(level(6), 2);
+    QTest::qWait(50);
+    QCOMPARE(level(last), 1);
+    QVERIFY(w.highlighter().folds().pending());
+    // Fold All folds the blocks as they are now: the whole text under the new brace.
+    w.keys("Ctrl+K, Ctrl+0");
+    QCOMPARE(level(last), 2);
+    QVERIFY(!w.highlighter().folds().pending());
+    QVERIFY(!w.folds().isLineShown(last));
+    w.keys("Ctrl+K, Ctrl+J");
+    // Once typing pauses the rest is read without a command.
+    w.highlighter().folds().setPauseMs(0);
+    QTest::keyClick(w.txtText(), Qt::Key_Backspace);
+    QTRY_COMPARE(level(last), 1);
+    QTRY_VERIFY(!w.highlighter().folds().pending());
 }
 
 QTEST_MAIN(TestCodeFolding)
