@@ -2,6 +2,7 @@
 
 #include "DocumentState.h"
 #include "EditorSurface.h"
+#include "HugePages.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -112,7 +113,7 @@ void RecoveryWriter::dueNow()
     }
     const QString file = m_store.ownFile();
     if (file.isEmpty()) {
-        written(QStringLiteral("Couldn't make or lock a recovery file in %1").arg(m_store.folder()));
+        written(QStringLiteral("Couldn't make or lock a recovery file in %1").arg(m_store.folder()), false, false);
         return;
     }
     RecoveryRecord record;
@@ -127,22 +128,35 @@ void RecoveryWriter::dueNow()
         record.fileStamp = m_host.fileStamp();
     // The document's own text, lent: a large one is never copied for its recovery copy. A change
     // while it is written ends the loan; the copy on the disk stays the last whole one.
+    // Typing that never pauses would cut every such copy short, so after one was, the next takes
+    // the text whole at once: a key meanwhile waits for that one copy, not for the disk.
     std::shared_ptr<TextLoan> text = m_surface.lendText();
     m_writing = true;
     m_hasCopy = true;
-    m_worker.start([this, file, record = std::move(record), text]() mutable {
+    m_worker.start([this, file, record = std::move(record), text, copyFirst = m_copyFirst]() mutable {
         // Hashing and writing 50 MB must not take the processor from the window's thread.
         ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 19);
+        if (copyFirst) {
+            QByteArray copy;
+            if (text->read([&copy](const QByteArray &bytes) { copy = HugePages::copy(bytes.constData(), bytes.size()); }))
+                text = std::make_shared<TextLoan>(std::move(copy));
+        }
         bool ended = false;
         const std::optional<QString> error = RecoveryStore::writeLent(file, record, *text, ended);
         text.reset();
-        QMetaObject::invokeMethod(this, [this, error] { written(error); }, Qt::QueuedConnection);
+        // A copy taken whole that was still cut short (the key came before the worker) waits for the
+        // timers, so typing never meets a run of retries.
+        QMetaObject::invokeMethod(this, [this, error, ended, copyFirst] { written(error, ended, !copyFirst); },
+                                  Qt::QueuedConnection);
     });
 }
 
-void RecoveryWriter::written(const std::optional<QString> &error)
+void RecoveryWriter::written(const std::optional<QString> &error, bool cutShort, bool retry)
 {
     m_writing = false;
+    m_copyFirst = cutShort;
+    if (cutShort && retry && !m_finished)
+        m_again = true;
     if (error && !m_toldFailure) {
         m_toldFailure = true;
         m_host.recoveryFailed(*error);

@@ -54,7 +54,8 @@ public:
 
 private:
     void dueNow();
-    void written(const std::optional<QString> &error);
+    // cutShort: an edit ended the loan before the copy was whole; retry: try again at once.
+    void written(const std::optional<QString> &error, bool cutShort, bool retry);
     void removeCopy();
     void recordWindow();
 
@@ -67,6 +68,8 @@ private:
     QThreadPool m_worker;
     bool m_writing = false;
     bool m_again = false;
+    // The last copy was cut short by typing: the next one copies the text at once, under the loan.
+    bool m_copyFirst = false;
     bool m_hasCopy = false;
     bool m_toldFailure = false;
     bool m_finished = false;

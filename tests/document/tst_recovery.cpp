@@ -88,6 +88,7 @@ private slots:
     void onlyCopiesOfEndedWindowsAreOffered();
     void writerKeepsACopyOnlyWhileUnsaved();
     void fullDiskIsToldOnce();
+    void typingThatNeverPausesStillGetsACopy();
     void answersToTheQuestion();
     void windowsThatWereOpenComeBack();
 };
@@ -259,6 +260,54 @@ void TestRecovery::writerKeepsACopyOnlyWhileUnsaved()
     QVERIFY2(!QFile::exists(writer.store().ownFile()), "a clean end left a recovery copy");
     QVERIFY2(!QFile::exists(RecoveryStore::windowFileOf(writer.store().ownFile())), "a clean end left a window record");
     QVERIFY(failures.isEmpty());
+}
+
+// Lends its own bytes, as the editing widget does: a key ends every loan.
+struct LendingSurface : MemorySurface {
+    mutable std::vector<std::shared_ptr<TextLoan>> loans;
+    QByteArray bytes;
+    std::shared_ptr<TextLoan> lendText() const override
+    {
+        loans.push_back(std::make_shared<TextLoan>(bytes.constData(), bytes.size()));
+        return loans.back();
+    }
+    void type(char c)
+    {
+        for (const auto &loan : loans)
+            loan->end();
+        loans.clear();
+        bytes += c;
+    }
+};
+
+void TestRecovery::typingThatNeverPausesStillGetsACopy()
+{
+    QTemporaryDir dir;
+    LendingSurface surface;
+    surface.bytes = QByteArray(16 << 20, 'a');
+    surface.bytes.reserve(32 << 20);
+    DocumentState state;
+    state.isDocumentSaved = false;
+    FailureLog log;
+    RecoveryWriter writer(dir.filePath(QStringLiteral("recovery")), surface, state, log);
+    writer.setTiming({5, 5});
+    writer.noteChange();
+    // A key every millisecond for two seconds: each one ends the loan of the copy being written.
+    QElapsedTimer typing;
+    typing.start();
+    while (typing.elapsed() < 2000) {
+        surface.type('b');
+        writer.noteChange();
+        QTest::qWait(1);
+    }
+    writer.setTiming({60 * 1000, 60 * 1000});
+    writer.waitForWrites();
+    const QString file = writer.store().ownFile();
+    QVERIFY2(QFile::exists(file), "typing without a pause left no recovery copy");
+    const auto copy = std::get<RecoveryRecord>(RecoveryStore::read(file));
+    QVERIFY(copy.text.size() > 16 << 20);
+    QCOMPARE(copy.text, surface.bytes.left(copy.text.size()));
+    QVERIFY(log.failures.isEmpty());
 }
 
 void TestRecovery::fullDiskIsToldOnce()
