@@ -84,6 +84,10 @@ ScintillaSurface::ScintillaSurface(QWidget *parent)
                          onModified(position, type, text, length);
                      });
     QObject::connect(m_view, &QsciScintillaBase::SCN_UPDATEUI, m_view, [this](int updated) { onUpdateUi(updated); });
+    // The program colours the text itself: the styles the widget holds are the ones to use. Left
+    // unanswered, the widget asks again for every line it looks at (folding all asks once a line).
+    QObject::connect(m_view, &QsciScintillaBase::SCN_STYLENEEDED, m_view,
+                     [this](int) { send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(byteLength()), 0); });
     // A zoom moves the rows as a scroll does; the gutter follows both.
     QObject::connect(m_view, &QsciScintillaBase::SCN_ZOOM, m_view, [this] {
         if (m_events)

@@ -164,8 +164,12 @@ void TestCodeFolding::farLinesWaitForAPauseButFoldingReadsThem()
     QTest::qWait(50);
     QCOMPARE(level(last), 1);
     QVERIFY(w.highlighter().folds().pending());
-    // Fold All folds the blocks as they are now: the whole text under the new brace.
+    // Fold All folds the blocks as they are now: the whole text under the new brace. The widget
+    // takes the program's colours as they are, without asking for them line by line.
+    int styleRequests = 0;
+    QObject::connect(w.txtText(), &QsciScintillaBase::SCN_STYLENEEDED, [&styleRequests](int) { ++styleRequests; });
     w.keys("Ctrl+K, Ctrl+0");
+    QVERIFY2(styleRequests <= 1, qPrintable(QString::number(styleRequests)));
     QCOMPARE(level(last), 2);
     QVERIFY(!w.highlighter().folds().pending());
     QVERIFY(!w.folds().isLineShown(last));
