@@ -228,51 +228,39 @@ std::optional<QString> RecoveryStore::writeLent(const QString &file, const Recov
         return std::nullopt;
     }
     const QByteArray fields = fieldsOf(record, length);
-    // Summed a piece at a time, so a key never waits for the sum of the whole text.
+    // A piece at a time, copied out under the loan and summed or written outside it: a key waits
+    // for a copy of one piece at most, never for the disk.
     constexpr qsizetype Piece = qsizetype(256) << 10;
-    Checksum sum(checksum(fields, 0));
-    QByteArray tail;
-    for (qsizetype at = 0;; at += Piece) {
-        bool more = true;
-        const bool lent = text.read([&](const QByteArray &bytes) {
-            more = at < bytes.size();
-            if (!more)
-                return;
-            const qsizetype n = std::min(Piece, bytes.size() - at);
-            if (at + n < bytes.size()) {
-                sum.add(QByteArrayView(bytes.constData() + at, n));
-            } else {
-                // The last piece's tail must outlive the lock: the sum reads it at the end.
-                tail = QByteArray(bytes.constData() + at, n);
-                sum.add(tail);
-            }
-        });
-        if (!lent) {
+    QByteArray piece;
+    const auto pieceAt = [&](qsizetype at) {
+        piece.clear();
+        if (!text.read([&](const QByteArray &bytes) {
+                if (at < bytes.size())
+                    piece.append(bytes.constData() + at, std::min(Piece, bytes.size() - at));
+            }))
             ended = true;
+        return !ended;
+    };
+    Checksum sum(checksum(fields, 0));
+    // The sum may read a piece's tail again at its end: the last piece is kept whole.
+    QByteArray last;
+    for (qsizetype at = 0; at < length; at += Piece) {
+        if (!pieceAt(at))
             return std::nullopt;
-        }
-        if (!more)
+        if (piece.isEmpty())
             break;
+        last = piece;
+        sum.add(last);
     }
     const QByteArray head = kMagic + '\n' + kDigest + QByteArray::number(sum.finish(), 16).rightJustified(16, '0') + '\n' + fields;
     const std::optional<QString> error = FileIO::writeAtomically(file, [&](const FileIO::PieceWriter &put) {
         if (!put(head.constData(), head.size()))
             return false;
-        for (qsizetype at = 0;; at += Piece) {
-            bool more = true;
-            bool written = true;
-            const bool lent = text.read([&](const QByteArray &bytes) {
-                more = at < bytes.size();
-                if (more)
-                    written = put(bytes.constData() + at, std::min(Piece, bytes.size() - at));
-            });
-            if (!lent) {
-                ended = true;
+        for (qsizetype at = 0; at < length; at += Piece) {
+            if (!pieceAt(at) || !put(piece.constData(), piece.size()))
                 return false;
-            }
-            if (!more || !written)
-                return more ? false : true;
         }
+        return true;
     });
     return ended ? std::nullopt : error;
 }

@@ -113,7 +113,7 @@ void RecoveryWriter::dueNow()
     }
     const QString file = m_store.ownFile();
     if (file.isEmpty()) {
-        written(QStringLiteral("Couldn't make or lock a recovery file in %1").arg(m_store.folder()), false, false);
+        written(QStringLiteral("Couldn't make or lock a recovery file in %1").arg(m_store.folder()), false);
         return;
     }
     RecoveryRecord record;
@@ -128,34 +128,31 @@ void RecoveryWriter::dueNow()
         record.fileStamp = m_host.fileStamp();
     // The document's own text, lent: a large one is never copied for its recovery copy. A change
     // while it is written ends the loan; the copy on the disk stays the last whole one.
-    // Typing that never pauses would cut every such copy short, so after one was, the next takes
-    // the text whole at once: a key meanwhile waits for that one copy, not for the disk.
+    // Typing that never pauses would cut every such copy short, so after one was, the next is
+    // taken whole here at once: one key waits for a copy of the text in memory, never for the disk.
     std::shared_ptr<TextLoan> text = m_surface.lendText();
+    if (m_copyFirst) {
+        QByteArray copy;
+        if (text->read([&copy](const QByteArray &bytes) { copy = HugePages::copy(bytes.constData(), bytes.size()); }))
+            text = std::make_shared<TextLoan>(std::move(copy));
+    }
     m_writing = true;
     m_hasCopy = true;
-    m_worker.start([this, file, record = std::move(record), text, copyFirst = m_copyFirst]() mutable {
+    m_worker.start([this, file, record = std::move(record), text]() mutable {
         // Hashing and writing 50 MB must not take the processor from the window's thread.
         ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 19);
-        if (copyFirst) {
-            QByteArray copy;
-            if (text->read([&copy](const QByteArray &bytes) { copy = HugePages::copy(bytes.constData(), bytes.size()); }))
-                text = std::make_shared<TextLoan>(std::move(copy));
-        }
         bool ended = false;
         const std::optional<QString> error = RecoveryStore::writeLent(file, record, *text, ended);
         text.reset();
-        // A copy taken whole that was still cut short (the key came before the worker) waits for the
-        // timers, so typing never meets a run of retries.
-        QMetaObject::invokeMethod(this, [this, error, ended, copyFirst] { written(error, ended, !copyFirst); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, error, ended] { written(error, ended); }, Qt::QueuedConnection);
     });
 }
 
-void RecoveryWriter::written(const std::optional<QString> &error, bool cutShort, bool retry)
+void RecoveryWriter::written(const std::optional<QString> &error, bool cutShort)
 {
     m_writing = false;
     m_copyFirst = cutShort;
-    if (cutShort && retry && !m_finished)
+    if (cutShort && !m_finished)
         m_again = true;
     if (error && !m_toldFailure) {
         m_toldFailure = true;

@@ -54,8 +54,8 @@ public:
 
 private:
     void dueNow();
-    // cutShort: an edit ended the loan before the copy was whole; retry: try again at once.
-    void written(const std::optional<QString> &error, bool cutShort, bool retry);
+    // cutShort: an edit ended the loan before the copy was whole.
+    void written(const std::optional<QString> &error, bool cutShort);
     void removeCopy();
     void recordWindow();
 
@@ -68,7 +68,7 @@ private:
     QThreadPool m_worker;
     bool m_writing = false;
     bool m_again = false;
-    // The last copy was cut short by typing: the next one copies the text at once, under the loan.
+    // The last copy was cut short by typing: the next one copies the text whole before writing.
     bool m_copyFirst = false;
     bool m_hasCopy = false;
     bool m_toldFailure = false;
