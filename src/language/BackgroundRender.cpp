@@ -51,14 +51,32 @@ int unitsIn(const char *data, qsizetype from, qsizetype to)
     return int(UnitIndex::count(data + from, to - from).units);
 }
 
+// Polled by the scans of the whole text, which hold the loan of it: a key waiting to change the
+// text stops them (the change starts a new render anyway).
+using Stop = std::function<bool()>;
+
+bool asciiOnly(const QByteArray &utf8, const Stop &stop)
+{
+    constexpr qsizetype Step = qsizetype(1) << 20;
+    for (qsizetype at = 0; at < utf8.size(); at += Step) {
+        if (stop())
+            return false;
+        const char *from = utf8.constData() + at;
+        if (!std::all_of(from, from + std::min(Step, utf8.size() - at),
+                         [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            return false;
+    }
+    return true;
+}
+
 // Whole lines of about pieceBytes each, with their UTF-16 offsets; the last entry is the end.
-std::vector<Span> layout(const QByteArray &utf8, qsizetype pieceBytes, bool ascii)
+std::vector<Span> layout(const QByteArray &utf8, qsizetype pieceBytes, bool ascii, const Stop &stop)
 {
     const char *data = utf8.constData();
     const qsizetype n = utf8.size();
     std::vector<Span> spans{{0, 0}};
     qsizetype at = 0;
-    while (at < n) {
+    while (at < n && !stop()) {
         qsizetype next = std::min(n, at + pieceBytes);
         if (next < n) {
             const void *lf = std::memchr(data + next, '\n', std::size_t(n - next));
@@ -130,7 +148,7 @@ private:
 };
 
 // The block comments of the code highlighter, found as it finds them on the whole subject.
-Ranges blockComments(const ByteText &text, const LanguageDefinition &language)
+Ranges blockComments(const ByteText &text, const LanguageDefinition &language, const Stop &stop)
 {
     Ranges ranges;
     const QByteArray open = language.blockCommentStart.toUtf8();
@@ -138,7 +156,7 @@ Ranges blockComments(const ByteText &text, const LanguageDefinition &language)
     if (open.isEmpty())
         return ranges;
     qsizetype p = text.find(open, 0);
-    while (p >= 0) {
+    while (p >= 0 && !stop()) {
         const qsizetype q = close.isEmpty() ? -1 : text.find(close, p + open.size());
         if (q < 0)
             break;
@@ -154,7 +172,7 @@ bool isSpace(char c)
 }
 
 // The comments of the markup highlighter ("<!(?:--[\s\S]*?--\s*)?>\s*"), as its scanner finds them.
-Ranges markupComments(const ByteText &text)
+Ranges markupComments(const ByteText &text, const Stop &stop)
 {
     Ranges ranges;
     const qsizetype n = text.size();
@@ -165,7 +183,7 @@ Ranges markupComments(const ByteText &text)
     };
     bool closersLeft = true;
     qsizetype from = 0;
-    while (from < n) {
+    while (from < n && !stop()) {
         const qsizetype i = text.find(QByteArrayLiteral("<!"), from);
         if (i < 0)
             break;
@@ -218,18 +236,26 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
     bool ascii = true;
     std::vector<Span> spans;
     Ranges comments;
+    const Stop stopping = [&job] { return job.loan && job.loan->ending(); };
     const bool scanned = access([&](const QByteArray &utf8) {
-        ascii = std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        spans = layout(utf8, pieces ? std::max<qsizetype>(1, job.pieceBytes) : utf8.size() + 1, ascii);
+        ascii = asciiOnly(utf8, stopping);
+        spans = layout(utf8, pieces ? std::max<qsizetype>(1, job.pieceBytes) : utf8.size() + 1, ascii, stopping);
         if (pieces) {
             const bool hyphen = (!language.keywordListText.isEmpty() && language.keywordHyphen)
                 || (!language.functionListText.isEmpty() && language.functionHyphen);
             const ByteText text(utf8, spans, ascii, !markup && hyphen);
-            comments = markup ? markupComments(text) : blockComments(text, language);
+            comments = markup ? markupComments(text, stopping) : blockComments(text, language, stopping);
         }
     });
     if (!scanned)
         return;
+    if (stopping()) {
+        // Stopped part way, by a change about to end the loan: once it has, a read says so (and
+        // tells the window the render is lost).
+        while (access([](const QByteArray &) {}))
+            std::this_thread::yield();
+        return;
+    }
     const CodeHighlighter code(language, job.highlightNumbers, job.engine);
     const MarkupHighlighter tags(language.stringChar, job.highlightNumbers, job.engine);
     const std::size_t count = spans.size() - 1;

@@ -18,6 +18,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -88,15 +89,19 @@ public:
         const std::lock_guard lock(m_mutex);
         return !m_data;
     }
+    // True once a change waits to end the loan: a reader with long work inside read() stops early.
+    bool ending() const { return m_ending.load(std::memory_order_relaxed); }
     // Waits for a reader inside read().
     void end()
     {
+        m_ending.store(true, std::memory_order_relaxed);
         const std::lock_guard lock(m_mutex);
         m_data = nullptr;
         m_copy = QByteArray();
     }
 
 private:
+    std::atomic<bool> m_ending{false};
     mutable std::mutex m_mutex;
     QByteArray m_copy;
     const char *m_data;
