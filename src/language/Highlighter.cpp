@@ -70,9 +70,14 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
     m_restart->setSingleShot(true);
     m_restart->setInterval(300);
     QObject::connect(m_restart.get(), &QTimer::timeout, m_restart.get(), [this] { restartBackground(); });
+    if (FoldSurface *lines = m_surface.folding())
+        m_symbolsFollow = lines->onLinesChanged([this](int first, int last) { m_symbols.linesChanged(m_surface, first, last); });
 }
 
-Highlighter::~Highlighter() = default;
+Highlighter::~Highlighter()
+{
+    QObject::disconnect(m_symbolsFollow);
+}
 
 void Highlighter::setRestartDelay(int ms)
 {
@@ -100,6 +105,8 @@ void Highlighter::startBackground()
     job.highlightNumbers = m_settings.HighLightNumbers;
     job.engine = m_engine;
     job.firstUnit = std::max(0, m_surface.lineIndex(m_surface.firstVisibleLine()));
+    job.symbols = SymbolScanner::modeOf(m_language, QString());
+    m_symbols.clear();
     m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
     m_background = std::make_unique<BackgroundRender>(std::move(job));
     m_pump->start();
@@ -134,6 +141,8 @@ void Highlighter::pump()
         m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
     }
     if (m_background->done()) {
+        if (std::optional<QList<Symbol>> symbols = m_background->symbols())
+            m_symbols.set(std::move(*symbols), m_background->language(), SymbolScanner::modeOf(m_background->language(), QString()), m_surface);
         m_background.reset();
         endBackground();
     }
@@ -150,6 +159,9 @@ void Highlighter::endBackground()
 
 void Highlighter::noteChange()
 {
+    // A surface that does not say which lines changed leaves nothing to follow the change by.
+    if (!m_symbolsFollow)
+        m_symbols.clear();
     if (!m_backgroundActive)
         return;
     stopBackground();
@@ -190,6 +202,8 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
         return result;
     }
     // A render of the whole text in one go supersedes one under way.
+    if (length <= 0)
+        m_symbols.clear();
     if (length <= 0 && m_backgroundActive) {
         stopBackground();
         endBackground();
@@ -237,6 +251,7 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
 
 void Highlighter::clearHighlighting()
 {
+    m_symbols.clear();
     stopBackground();
     endBackground();
     {

@@ -3,7 +3,9 @@
 #include "DocumentLanguageFlags.h"
 #include "HighlightPasses.h"
 #include "LanguageDefinition.h"
+#include "SymbolIndex.h"
 
+#include <QMetaObject>
 #include <QString>
 
 #include <functional>
@@ -83,6 +85,9 @@ public:
     EditorSurface &surface() const { return m_surface; }
     // The fold levels of the lines, read with the language's rules as the text changes.
     FoldUpdater &folds() const { return *m_folds; }
+    // The document's functions, classes and sections, read by the background colouring and kept
+    // current as the text changes.
+    SymbolIndex &symbols() { return m_symbols; }
     // Tests run every pass through the pattern engine to compare it with the scanners.
     void setEngine(HighlightPasses::Engine engine) { m_engine = engine; }
 
@@ -110,4 +115,6 @@ private:
     std::unique_ptr<QTimer> m_restart;
     bool m_backgroundActive = false;
     QString m_backgroundHint;
+    SymbolIndex m_symbols;
+    QMetaObject::Connection m_symbolsFollow;
 };

@@ -253,8 +253,11 @@ void SearchWindows::FindInFiles()
 void SearchWindows::GoToSymbol()
 {
     closeToolWindow();
-    const QList<Symbol> symbols = SymbolScanner::scan(m_host.surface().text(), m_host.language(), m_host.documentPath());
-    openTool(new frmSymbols(*this, symbols, m_host.ownerWindow()));
+    // The colouring's list when it has one for the text as it is; else a reading of the whole text.
+    std::optional<QList<Symbol>> symbols = m_host.keptSymbols();
+    if (!symbols)
+        symbols = SymbolScanner::scan(m_host.surface().text(), m_host.language(), m_host.documentPath());
+    openTool(new frmSymbols(*this, std::move(*symbols), m_host.ownerWindow()));
 }
 
 void SearchWindows::goToPosition(Launcher::Position at)

@@ -1,0 +1,126 @@
+// Go to Symbol on a 50 MB C document in the real window: the time from the command to the list
+// shown, with the list the background colouring keeps, and with a reading of the whole text as the
+// command did before (the kept list dropped first); then again after a function typed at the top,
+// which the kept list follows. Numbers, not a test: nothing fails on timing.
+#include "frmMain.h"
+
+#include "BenchSupport.h"
+#include "YesPrompter.h"
+#include "CommandController.h"
+#include "EditorSurface.h"
+#include "Highlighter.h"
+#include "Prompter.h"
+#include "ScintillaView.h"
+#include "frmSymbols.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+struct Shown {
+    double ms = 0;
+    int symbols = 0;
+};
+
+// From the command to the list on the screen.
+Shown goToSymbol(frmMain &window)
+{
+    auto *controller = window.findChild<CommandController *>();
+    QElapsedTimer timer;
+    timer.start();
+    controller->runByKey("mnuSearchGoToSymbol");
+    frmSymbols *list = window.findChild<frmSymbols *>();
+    while (!list || !list->isVisible()) {
+        QCoreApplication::processEvents();
+        list = window.findChild<frmSymbols *>();
+    }
+    QCoreApplication::processEvents();
+    Shown shown{double(timer.nsecsElapsed()) / 1e6, list->lstSymbols->count()};
+    list->close();
+    delete list;
+    QCoreApplication::processEvents();
+    return shown;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Prompter::setInstance(std::make_unique<bench::YesPrompter>());
+    QTemporaryDir folder;
+    bench::copyTree(QStringLiteral(ORVANE_BENCH_SOURCE_DIR "/data"), folder.path());
+    const int megabytes = qEnvironmentVariableIntValue("BENCH_MB") > 0 ? qEnvironmentVariableIntValue("BENCH_MB") : 50;
+    QTemporaryDir docs;
+    const QString path = docs.filePath(QStringLiteral("big.c"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write(bench::generateC(qint64(megabytes) * 1000 * 1000, false));
+    }
+
+    frmMain window(folder.path());
+    window.settings().OpenFileInThirdPartyEditor = false;
+    window.settings().PromptWarningLargeFile = false;
+    window.settings().InsertPairs = false;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        std::printf("window not exposed\n");
+    window.ReadFile(path, false);
+    QWidget *editor = window.txtText();
+    editor->setFocus();
+    EditorSurface &surface = window.surface();
+    QElapsedTimer colouring;
+    colouring.start();
+    while (!window.highlighter().symbols().known() && colouring.elapsed() < 300000)
+        QCoreApplication::processEvents();
+    std::printf("%d MB C, %d lines, coloured (with its symbols) %.0f ms after loading; list kept: %s\n", megabytes,
+                surface.lineCount(), double(colouring.elapsed()), window.highlighter().symbols().known() ? "yes" : "NO");
+
+    Shown kept{1e300, 0};
+    for (int run = 0; run < bench::kRuns; ++run) {
+        const Shown s = goToSymbol(window);
+        kept = s.ms < kept.ms ? s : kept;
+    }
+    Shown read{1e300, 0};
+    for (int run = 0; run < bench::kRuns; ++run) {
+        window.highlighter().symbols().clear();
+        const Shown s = goToSymbol(window);
+        read = s.ms < read.ms ? s : read;
+    }
+    std::printf("Go to Symbol to the list shown: kept list %8.1f ms (%d symbols)   whole-text reading (before) %8.1f ms "
+                "(%d symbols)   before/after %.0fx\n",
+                kept.ms, kept.symbols, read.ms, read.symbols, read.ms / std::max(kept.ms, 0.001));
+
+    // The list is kept again only by a colouring of the whole text: load the file anew.
+    window.highlighter().symbols().clear();
+    window.ReadFile(path, false);
+    colouring.restart();
+    while (!window.highlighter().symbols().known() && colouring.elapsed() < 300000)
+        QCoreApplication::processEvents();
+    surface.setSelStart(surface.lineIndex(3));
+    QElapsedTimer typing;
+    typing.start();
+    QTest::keyClicks(editor, QStringLiteral("int typed(void)\n{\n}\n"));
+    QCoreApplication::processEvents();
+    const double typed = double(typing.nsecsElapsed()) / 1e6;
+    const bool follows = window.highlighter().symbols().known();
+    const Shown edited = goToSymbol(window);
+    std::printf("after a function typed at the top (%.1f ms for its %d keys): list kept: %s, shown in %8.1f ms (%d "
+                "symbols)\n",
+                typed, 20, follows ? "yes" : "NO", edited.ms, edited.symbols);
+    std::printf("peer: no other editor with a symbol list is installed here to time beside it.\n");
+    window.FileClose(false);
+    return 0;
+}
