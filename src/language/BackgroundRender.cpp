@@ -213,6 +213,8 @@ void fillRanges(const Ranges &ranges, int start, StyleBuffer &styles)
 template <typename Deliver, typename Access>
 void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver, Access access)
 {
+    if (!job.colours)
+        return;
     const LanguageDefinition &language = job.language;
     const bool markup = language.markup;
     const bool pieces = job.engine == Engine::Fast && (markup || CodeHighlighter::linesStandAlone(language));

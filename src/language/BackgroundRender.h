@@ -33,6 +33,7 @@ public:
         qsizetype pieceBytes = qsizetype(1) << 19;
         // After the colouring, the same worker reads the document's symbols this way, when asked.
         std::optional<SymbolScanner::Mode> symbols;
+        bool colours = true;            // false: the symbols only
     };
     struct Piece {
         int start = 0;                  // UTF-16 offset of the first style

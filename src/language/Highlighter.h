@@ -98,6 +98,11 @@ private:
     void pump();
     void restartBackground();
     void endBackground();
+    // The kept symbols were dropped by a change they could not follow: read them again on a worker
+    // once the typing pauses.
+    void rereadSymbols();
+    void forgetSymbols();
+    void takeSymbols(BackgroundRender &render);
 
     EditorSurface &m_surface;
     const Settings &m_settings;
@@ -117,4 +122,8 @@ private:
     QString m_backgroundHint;
     SymbolIndex m_symbols;
     QMetaObject::Connection m_symbolsFollow;
+    // Whether the colouring keeps the symbols of this text (a whole-document render in the background left them).
+    bool m_keepsSymbols = false;
+    std::unique_ptr<BackgroundRender> m_symbolReader;
+    std::unique_ptr<QTimer> m_symbolRestart;
 };
