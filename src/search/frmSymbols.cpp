@@ -47,8 +47,12 @@ frmSymbols::frmSymbols(SearchWindows &windows, QList<Symbol> symbols, QWidget *o
     layout->addWidget(lblInfo);
     resize(460, 420);
 
+    // In one insertion: a large document lists hundreds of thousands.
+    QStringList captions;
+    captions.reserve(m_symbols.size());
     for (const Symbol &symbol : m_symbols)
-        lstSymbols->addItem(caption(symbol));
+        captions << caption(symbol);
+    lstSymbols->addItems(captions);
     // The symbol the caret is in, or the first one.
     EditorSurface &surface = windows.host().surface();
     const int caret = surface.selStart();
