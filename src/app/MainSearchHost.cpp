@@ -32,3 +32,8 @@ void MainSearchHost::openElsewhere(const QString &path, Launcher::Position at)
         askUser(&m_window, QStringLiteral("Couldn't start a new window for ") + path, QStringLiteral("Error"),
                 QMessageBox::Ok, QMessageBox::Critical);
 }
+
+std::optional<QList<Symbol>> MainSearchHost::keptSymbols()
+{
+    return m_window.highlighter().symbols().symbols(language(), documentPath(), surface());
+}

@@ -24,6 +24,7 @@ public:
     QString documentPath() const override;
     const LanguageDefinition &language() const override;
     void openElsewhere(const QString &path, Launcher::Position at) override;
+    std::optional<QList<Symbol>> keptSymbols() override;
 
 private:
     frmMain &m_window;

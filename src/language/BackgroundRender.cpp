@@ -25,6 +25,7 @@ struct BackgroundRender::Shared {
     mutable std::mutex mutex;
     std::condition_variable room;
     std::deque<Piece> ready;
+    std::optional<QList<Symbol>> symbols;
 };
 
 namespace {
@@ -230,6 +231,8 @@ void fillRanges(const Ranges &ranges, int start, StyleBuffer &styles)
 template <typename Deliver, typename Access>
 void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver, Access access)
 {
+    if (!job.colours)
+        return;
     const LanguageDefinition &language = job.language;
     const bool markup = language.markup;
     const bool pieces = job.engine == Engine::Fast && (markup || CodeHighlighter::linesStandAlone(language));
@@ -300,6 +303,19 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
     }
 }
 
+// The symbols of the whole text, read after its colouring over the same bytes; nothing when the
+// text went away or the clock stopped the reading.
+template <typename Access>
+std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, RenderClock &clock, Access access)
+{
+    if (!job.symbols)
+        return std::nullopt;
+    QString text;
+    if (!access([&](const QByteArray &utf8) { text = utf8ToText(utf8.constData(), utf8.size()); }))
+        return std::nullopt;
+    return SymbolScanner::scan(text, job.language, *job.symbols, 0, [&clock] { return clock.tick(); });
+}
+
 // Reads the job's own copy, or its loan of the text while that stands.
 bool accessText(const BackgroundRender::Job &job, const std::function<void(const QByteArray &)> &read)
 {
@@ -326,6 +342,16 @@ BackgroundRender::BackgroundRender(Job job)
     m_thread = std::thread([shared = m_shared] {
         takePendingText(shared->job);
         RenderClock clock([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
+        const auto access = [&shared](const std::function<void(const QByteArray &)> &read) {
+            if (shared->cancelled.load(std::memory_order_relaxed))
+                return false;
+            if (accessText(shared->job, read))
+                return true;
+            // The text changed under the render: what it would give is no colouring of the
+            // document, and the change that ended the loan starts a new render.
+            shared->lost = true;
+            return false;
+        };
         render(
             shared->job, clock,
             [&shared](Piece piece) {
@@ -336,16 +362,12 @@ BackgroundRender::BackgroundRender(Job job)
                 shared->ready.push_back(std::move(piece));
                 return true;
             },
-            [&shared](const std::function<void(const QByteArray &)> &read) {
-                if (shared->cancelled.load(std::memory_order_relaxed))
-                    return false;
-                if (accessText(shared->job, read))
-                    return true;
-                // The text changed under the render: what it would give is no colouring of the
-                // document, and the change that ended the loan starts a new render.
-                shared->lost = true;
-                return false;
-            });
+            access);
+        if (!shared->cancelled && !shared->lost) {
+            std::optional<QList<Symbol>> symbols = readSymbols(shared->job, clock, access);
+            const std::lock_guard lock(shared->mutex);
+            shared->symbols = std::move(symbols);
+        }
         // The copy of the text is not needed any more; the window may take the last pieces later.
         shared->job.utf8 = QByteArray();
         shared->job.loan.reset();
@@ -395,17 +417,33 @@ bool BackgroundRender::done() const
     return m_shared->ended && m_shared->ready.empty() && !m_shared->lost;
 }
 
-std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
+std::optional<QList<Symbol>> BackgroundRender::symbols() const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    if (!m_shared->ended || m_shared->lost)
+        return std::nullopt;
+    return m_shared->symbols;
+}
+
+const LanguageDefinition &BackgroundRender::language() const
+{
+    return m_shared->job.language;
+}
+
+std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job, QList<Symbol> *symbols)
 {
     takePendingText(job);
     std::vector<Piece> pieces;
     RenderClock clock;
+    const auto access = [&job](const std::function<void(const QByteArray &)> &read) { return accessText(job, read); };
     render(
         job, clock,
         [&pieces](Piece piece) {
             pieces.push_back(std::move(piece));
             return true;
         },
-        [&job](const std::function<void(const QByteArray &)> &read) { return accessText(job, read); });
+        access);
+    if (symbols)
+        *symbols = readSymbols(job, clock, access).value_or(QList<Symbol>());
     return pieces;
 }

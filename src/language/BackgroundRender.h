@@ -4,6 +4,7 @@
 #include "HighlightFormats.h"
 #include "HighlightPasses.h"
 #include "LanguageDefinition.h"
+#include "SymbolScanner.h"
 
 #include <QByteArray>
 
@@ -30,6 +31,9 @@ public:
         HighlightPasses::Engine engine = HighlightPasses::Engine::Fast;
         int firstUnit = 0;              // the piece holding this offset comes first (the visible part)
         qsizetype pieceBytes = qsizetype(1) << 19;
+        // After the colouring, the same worker reads the document's symbols this way, when asked.
+        std::optional<SymbolScanner::Mode> symbols;
+        bool colours = true;            // false: the symbols only
     };
     struct Piece {
         int start = 0;                  // UTF-16 offset of the first style
@@ -49,9 +53,12 @@ public:
     bool workerEnded() const;
     // The worker has ended and every piece was taken.
     bool done() const;
+    // Once done: the symbols of the text the render coloured, when the job asked for them.
+    std::optional<QList<Symbol>> symbols() const;
+    const LanguageDefinition &language() const;
 
     // The same work on the calling thread, every piece in the order the worker would give them.
-    static std::vector<Piece> computeAll(Job job);
+    static std::vector<Piece> computeAll(Job job, QList<Symbol> *symbols = nullptr);
 
     struct Shared;
 

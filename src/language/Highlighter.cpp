@@ -63,16 +63,33 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
                          const DocumentLanguageFlags &flags, HighlightHost *host)
     : m_surface(surface), m_settings(settings), m_language(language), m_flags(flags), m_host(host ? *host : noHost()),
       m_folds(std::make_unique<FoldUpdater>(surface, language)), m_pump(std::make_unique<QTimer>()),
-      m_restart(std::make_unique<QTimer>())
+      m_restart(std::make_unique<QTimer>()), m_symbolRestart(std::make_unique<QTimer>())
 {
     m_pump->setInterval(10);
     QObject::connect(m_pump.get(), &QTimer::timeout, m_pump.get(), [this] { pump(); });
     m_restart->setSingleShot(true);
     m_restart->setInterval(300);
     QObject::connect(m_restart.get(), &QTimer::timeout, m_restart.get(), [this] { restartBackground(); });
+    m_symbolRestart->setSingleShot(true);
+    m_symbolRestart->setInterval(300);
+    QObject::connect(m_symbolRestart.get(), &QTimer::timeout, m_symbolRestart.get(), [this] { rereadSymbols(); });
+    if (FoldSurface *lines = m_surface.folding())
+        m_symbolsFollow = lines->onLinesChanged([this](int first, int last) {
+            m_symbols.linesChanged(m_surface, first, last);
+            if (m_keepsSymbols && !m_symbols.known()) {
+                if (m_symbolReader)
+                    m_symbolReader->cancel();
+                m_retired.push_back(std::move(m_symbolReader));
+                m_symbolRestart->start();
+                m_pump->start();
+            }
+        });
 }
 
-Highlighter::~Highlighter() = default;
+Highlighter::~Highlighter()
+{
+    QObject::disconnect(m_symbolsFollow);
+}
 
 void Highlighter::setRestartDelay(int ms)
 {
@@ -100,6 +117,8 @@ void Highlighter::startBackground()
     job.highlightNumbers = m_settings.HighLightNumbers;
     job.engine = m_engine;
     job.firstUnit = std::max(0, m_surface.lineIndex(m_surface.firstVisibleLine()));
+    job.symbols = SymbolScanner::modeOf(m_language, QString());
+    forgetSymbols();
     m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
     m_background = std::make_unique<BackgroundRender>(std::move(job));
     m_pump->start();
@@ -115,11 +134,47 @@ void Highlighter::stopBackground()
     m_retired.push_back(std::move(m_background));
 }
 
+void Highlighter::forgetSymbols()
+{
+    m_symbols.clear();
+    m_keepsSymbols = false;
+    m_symbolRestart->stop();
+    if (m_symbolReader)
+        m_symbolReader->cancel();
+    m_retired.push_back(std::move(m_symbolReader));
+}
+
+void Highlighter::rereadSymbols()
+{
+    if (!m_keepsSymbols || m_backgroundActive || m_symbols.known())
+        return;
+    BackgroundRender::Job job;
+    job.loan = m_surface.lendText();
+    job.language = m_language;
+    job.symbols = SymbolScanner::modeOf(m_language, QString());
+    job.colours = false;
+    m_symbolReader = std::make_unique<BackgroundRender>(std::move(job));
+    m_pump->start();
+}
+
+void Highlighter::takeSymbols(BackgroundRender &render)
+{
+    if (std::optional<QList<Symbol>> symbols = render.symbols()) {
+        m_symbols.set(std::move(*symbols), render.language(), SymbolScanner::modeOf(render.language(), QString()),
+                      m_surface);
+        m_keepsSymbols = true;
+    }
+}
+
 void Highlighter::pump()
 {
-    std::erase_if(m_retired, [](const std::unique_ptr<BackgroundRender> &r) { return r->workerEnded(); });
+    std::erase_if(m_retired, [](const std::unique_ptr<BackgroundRender> &r) { return !r || r->workerEnded(); });
+    if (m_symbolReader && m_symbolReader->workerEnded()) {
+        takeSymbols(*m_symbolReader);
+        m_symbolReader.reset();
+    }
     if (!m_background) {
-        if (m_retired.empty() && !m_restart->isActive())
+        if (m_retired.empty() && !m_restart->isActive() && !m_symbolReader && !m_symbolRestart->isActive())
             m_pump->stop();
         return;
     }
@@ -134,6 +189,7 @@ void Highlighter::pump()
         m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
     }
     if (m_background->done()) {
+        takeSymbols(*m_background);
         m_background.reset();
         endBackground();
     }
@@ -150,6 +206,9 @@ void Highlighter::endBackground()
 
 void Highlighter::noteChange()
 {
+    // A surface that does not say which lines changed leaves nothing to follow the change by.
+    if (!m_symbolsFollow)
+        forgetSymbols();
     if (!m_backgroundActive)
         return;
     stopBackground();
@@ -190,6 +249,8 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
         return result;
     }
     // A render of the whole text in one go supersedes one under way.
+    if (length <= 0)
+        forgetSymbols();
     if (length <= 0 && m_backgroundActive) {
         stopBackground();
         endBackground();
@@ -237,6 +298,7 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
 
 void Highlighter::clearHighlighting()
 {
+    forgetSymbols();
     stopBackground();
     endBackground();
     {

@@ -3,7 +3,9 @@
 #include "DocumentLanguageFlags.h"
 #include "HighlightPasses.h"
 #include "LanguageDefinition.h"
+#include "SymbolIndex.h"
 
+#include <QMetaObject>
 #include <QString>
 
 #include <functional>
@@ -83,6 +85,9 @@ public:
     EditorSurface &surface() const { return m_surface; }
     // The fold levels of the lines, read with the language's rules as the text changes.
     FoldUpdater &folds() const { return *m_folds; }
+    // The document's functions, classes and sections, read by the background colouring and kept
+    // current as the text changes.
+    SymbolIndex &symbols() { return m_symbols; }
     // Tests run every pass through the pattern engine to compare it with the scanners.
     void setEngine(HighlightPasses::Engine engine) { m_engine = engine; }
 
@@ -93,6 +98,11 @@ private:
     void pump();
     void restartBackground();
     void endBackground();
+    // The kept symbols were dropped by a change they could not follow: read them again on a worker
+    // once the typing pauses.
+    void rereadSymbols();
+    void forgetSymbols();
+    void takeSymbols(BackgroundRender &render);
 
     EditorSurface &m_surface;
     const Settings &m_settings;
@@ -110,4 +120,10 @@ private:
     std::unique_ptr<QTimer> m_restart;
     bool m_backgroundActive = false;
     QString m_backgroundHint;
+    SymbolIndex m_symbols;
+    QMetaObject::Connection m_symbolsFollow;
+    // Whether the colouring keeps the symbols of this text (a whole-document render in the background left them).
+    bool m_keepsSymbols = false;
+    std::unique_ptr<BackgroundRender> m_symbolReader;
+    std::unique_ptr<QTimer> m_symbolRestart;
 };

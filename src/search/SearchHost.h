@@ -1,8 +1,11 @@
 #pragma once
 
 #include "Launcher.h"
+#include "SymbolScanner.h"
 
 #include <QString>
+
+#include <optional>
 
 class EditorSurface;
 struct LanguageDefinition;
@@ -40,4 +43,6 @@ public:
     virtual const LanguageDefinition &language() const = 0;
     // Shows another file at a place: in the window that shows it, else in a new window.
     virtual void openElsewhere(const QString &path, Launcher::Position at) = 0;
+    // The document's symbols as its colouring keeps them, when it has them for the text as it is.
+    virtual std::optional<QList<Symbol>> keptSymbols() { return std::nullopt; }
 };

@@ -10,6 +10,8 @@
 #include "Settings.h"
 #include "FileIO.h"
 #include "SymbolScanner.h"
+#include "LanguageDefinition.h"
+#include "Utf8Units.h"
 #include "frmBookmarks.h"
 #include "frmFindInFiles.h"
 #include "frmSymbols.h"
@@ -21,9 +23,11 @@
 
 #include <QDialog>
 #include <QFontMetrics>
+#include <QPromise>
 #include <QScopeGuard>
 #include <algorithm>
 #include <cstdlib>
+#include <thread>
 
 SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
     : QObject(parent)
@@ -35,6 +39,8 @@ SearchWindows::SearchWindows(SearchHost &host, QObject *parent)
 
 SearchWindows::~SearchWindows()
 {
+    if (m_symbolReading)
+        m_symbolReading->future().cancel();
     delete m_tool.data();
     delete m_findInFiles.data();
     delete m_marker.data();
@@ -250,11 +256,65 @@ void SearchWindows::FindInFiles()
     m_findInFiles->activateWindow();
 }
 
+namespace {
+
+// From this size Go to Symbol reads the text on a worker, so the window goes on taking keys.
+constexpr int ReadAsideCharacters = 1 << 20;
+
+} // namespace
+
 void SearchWindows::GoToSymbol()
 {
     closeToolWindow();
-    const QList<Symbol> symbols = SymbolScanner::scan(m_host.surface().text(), m_host.language(), m_host.documentPath());
-    openTool(new frmSymbols(*this, symbols, m_host.ownerWindow()));
+    // The colouring's list when it has one for the text as it is; else a reading of the whole text,
+    // on a worker when the text is large.
+    std::optional<QList<Symbol>> symbols = m_host.keptSymbols();
+    if (!symbols && m_host.surface().textLength() >= ReadAsideCharacters) {
+        readSymbolsAside();
+        return;
+    }
+    if (!symbols)
+        symbols = SymbolScanner::scan(m_host.surface().text(), m_host.language(), m_host.documentPath());
+    openTool(new frmSymbols(*this, std::move(*symbols), m_host.ownerWindow()));
+}
+
+void SearchWindows::readSymbolsAside()
+{
+    // One reading at a time: the list opens when it is done.
+    if (m_symbolReading && m_symbolReading->isRunning())
+        return;
+    EditorSurface &surface = m_host.surface();
+    m_symbolText = surface.fingerprint();
+    QPromise<QList<Symbol>> promise;
+    const QFuture<QList<Symbol>> future = promise.future();
+    // The worker holds only its own copies: it may outlive this window.
+    std::thread([promise = std::move(promise), utf8 = surface.textSnapshotAsync(), language = m_host.language(),
+                 mode = SymbolScanner::modeOf(m_host.language(), m_host.documentPath())]() mutable {
+        promise.start();
+        const QByteArray bytes = utf8.get();
+        std::optional<QList<Symbol>> found = SymbolScanner::scan(utf8ToText(bytes.constData(), bytes.size()), language,
+                                                                 mode, 0, [&promise] { return !promise.isCanceled(); });
+        if (found)
+            promise.addResult(std::move(*found));
+        promise.finish();
+    }).detach();
+    if (m_symbolReading)
+        m_symbolReading.release()->deleteLater();
+    m_symbolReading = std::make_unique<QFutureWatcher<QList<Symbol>>>();
+    QFutureWatcher<QList<Symbol>> *reading = m_symbolReading.get();
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading] {
+        const QFuture<QList<Symbol>> done = reading->future();
+        if (done.isCanceled() || done.resultCount() == 0)
+            return;
+        // The text changed while it was read: its places would be wrong.
+        if (m_host.surface().fingerprint() != m_symbolText) {
+            readSymbolsAside();
+            return;
+        }
+        closeToolWindow();
+        openTool(new frmSymbols(*this, done.result(), m_host.ownerWindow()));
+    });
+    reading->setFuture(future);
 }
 
 void SearchWindows::goToPosition(Launcher::Position at)

@@ -4,14 +4,18 @@
 
 #include "Bookmarks.h"
 #include "Launcher.h"
+#include "EditorSurface.h"
+#include "SymbolScanner.h"
 #include "FindEngine.h"
 #include "ReplaceEngine.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QDialog;
@@ -83,6 +87,8 @@ public:
 
 private:
     void openTool(QDialog *window);
+    // Go to Symbol without a kept list on a large text: a worker reads it, the list opens after.
+    void readSymbolsAside();
     void goToLine(int line);
     // False when the target is not on screen.
     bool placeMarker(QChar partner, int target);
@@ -95,4 +101,6 @@ private:
     // Not one of the tool windows: it stays open beside them while its search runs.
     QPointer<QDialog> m_findInFiles;
     QPointer<picBracket> m_marker;
+    std::unique_ptr<QFutureWatcher<QList<Symbol>>> m_symbolReading;
+    TextFingerprint m_symbolText;
 };

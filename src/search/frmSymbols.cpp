@@ -47,8 +47,12 @@ frmSymbols::frmSymbols(SearchWindows &windows, QList<Symbol> symbols, QWidget *o
     layout->addWidget(lblInfo);
     resize(460, 420);
 
+    // In one insertion: a large document lists hundreds of thousands.
+    QStringList captions;
+    captions.reserve(m_symbols.size());
     for (const Symbol &symbol : m_symbols)
-        lstSymbols->addItem(caption(symbol));
+        captions << caption(symbol);
+    lstSymbols->addItems(captions);
     // The symbol the caret is in, or the first one.
     EditorSurface &surface = windows.host().surface();
     const int caret = surface.selStart();
@@ -71,15 +75,19 @@ void frmSymbols::applyFilter()
     const QString filter = txtFilter->text();
     int first = -1;
     int shown = 0;
+    // Only the rows that change are touched: a large document lists hundreds of thousands.
+    lstSymbols->setUpdatesEnabled(false);
     for (int i = 0; i < m_symbols.size(); ++i) {
         const bool match = SymbolScanner::matchesFilter(m_symbols.at(i), filter);
-        lstSymbols->item(i)->setHidden(!match);
+        if (lstSymbols->isRowHidden(i) == match)
+            lstSymbols->setRowHidden(i, !match);
         if (match) {
             ++shown;
             if (first < 0)
                 first = i;
         }
     }
+    lstSymbols->setUpdatesEnabled(true);
     QListWidgetItem *current = lstSymbols->currentItem();
     if (!current || current->isHidden())
         lstSymbols->setCurrentRow(first);

@@ -169,6 +169,29 @@ private slots:
         QTRY_VERIFY(!m_host->findChild<frmSymbols *>());
     }
 
+    // A large text without a kept list is read on a worker: the list opens when it is done, and a
+    // change made meanwhile is read again rather than listed at the old places.
+    void goToSymbolReadsALargeTextAside()
+    {
+        m_host->m_language.applyLines(FileIO::readLines(TestSupport::sourceDir() + QStringLiteral("/data/keywords/c.kw")));
+        m_host->m_language.languageActive = true;
+        m_host->path = QStringLiteral("/tmp/x.c");
+        QString text;
+        for (int i = 0; text.size() < (1 << 20); ++i)
+            text += QStringLiteral("int f%1(void) { return 0; }\n").arg(i);
+        setText(text, 0);
+        const int count = int(text.count(u'\n'));
+        m_windows->GoToSymbol();
+        QVERIFY(!m_host->findChild<frmSymbols *>());
+        m_host->surface().setSelStart(0);
+        m_host->surface().setSelText(QStringLiteral("int g(void) { }\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_host->findChild<frmSymbols *>(), 20000);
+        auto *window = m_host->findChild<frmSymbols *>();
+        QCOMPARE(window->lstSymbols->count(), count + 1);
+        QCOMPARE(window->lstSymbols->item(1)->text(), QStringLiteral("f0    (line 2)"));
+        window->close();
+    }
+
     void oneToolWindowAtATimeWithItsCaption()
     {
         setText(QStringLiteral("ab\r\ncd\r\nef"), 0);

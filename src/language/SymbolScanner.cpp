@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -37,6 +38,18 @@ struct Scanner {
     bool cFamily = true;
     QSet<QString> keywords;
     QList<Symbol> symbols;
+    int openScopes = 0;
+    const std::function<bool()> *goOn = nullptr;
+    qsizetype steps = 0;
+    bool stopped = false;
+
+    // Polled every so many characters: a reading on a worker ends soon after it is cancelled.
+    bool halted()
+    {
+        if (!stopped && goOn && (++steps & 0xFFFF) == 0)
+            stopped = !(*goOn)();
+        return stopped;
+    }
 
     bool isKeyword(const QString &word) const
     {
@@ -83,6 +96,8 @@ struct Scanner {
         const qsizetype size = text.size();
         bool lineStart = true;
         for (qsizetype i = 0; i < size;) {
+            if (halted())
+                return;
             const QChar c = text.at(i);
             if (isBreak(c)) {
                 lineStart = true;
@@ -135,9 +150,9 @@ struct Scanner {
         }
     }
 
-    void add(const QString &name, Symbol::Kind kind, qsizetype offset, int level)
+    void add(const QString &name, Symbol::Kind kind, qsizetype offset, int level, bool scoped = false)
     {
-        symbols << Symbol{name, kind, int(offset), 1, level};
+        symbols << Symbol{name, kind, int(offset), 1, level, scoped};
     }
 
     // The statement before a "{": a class, a function (its name is the word before a "(" at the
@@ -164,7 +179,7 @@ struct Scanner {
             if (what == u"namespace")
                 return Opens::Scope;
             if (!head.captured(2).isEmpty())
-                add(head.captured(2), Symbol::Kind::Class, from + head.capturedStart(2), level);
+                add(head.captured(2), Symbol::Kind::Class, from + head.capturedStart(2), level, true);
             return what == u"enum" ? Opens::Body : Opens::Scope;
         }
         int depth = 0;
@@ -189,7 +204,7 @@ struct Scanner {
             const QString last = tail < 0 ? name : name.mid(tail + 1);
             if (last.isEmpty() || last.at(0).isDigit() || isKeyword(last) || name.startsWith(u':'))
                 continue;
-            add(name, Symbol::Kind::Function, from + start, level);
+            add(name, Symbol::Kind::Function, from + start, level, true);
             return Opens::Body;
         }
         const QStringView words = stmt.trimmed();
@@ -198,10 +213,10 @@ struct Scanner {
 
     void braces()
     {
-        QList<Opens> stack;
+        QList<Opens> stack(openScopes, Opens::Scope);
         int bodies = 0;
         qsizetype stmtStart = 0;
-        for (qsizetype i = 0; i < clean.size(); ++i) {
+        for (qsizetype i = 0; i < clean.size() && !halted(); ++i) {
             const QChar c = clean.at(i);
             if (c == u'{') {
                 const Opens opens = bodies > 0 ? Opens::Body : statement(stmtStart, i, int(stack.size()));
@@ -229,7 +244,7 @@ struct Scanner {
             QLatin1StringView("class"), QLatin1StringView("module"), QLatin1StringView("interface"),
             QLatin1StringView("struct"), QLatin1StringView("trait"), QLatin1StringView("enum")};
         const qsizetype size = clean.size();
-        for (qsizetype i = 0; i < size;) {
+        for (qsizetype i = 0; i < size && !halted();) {
             qsizetype end = i;
             while (end < size && !isBreak(clean.at(end)))
                 ++end;
@@ -368,17 +383,42 @@ struct Scanner {
 
 namespace SymbolScanner {
 
-QList<Symbol> scan(const QString &text, const LanguageDefinition &language, const QString &fileName)
+Mode modeOf(const LanguageDefinition &language, const QString &fileName)
 {
-    Scanner scanner{text, language, {}, true, {}, {}};
     const QString extension = ExtensionOf(fileName).toLower();
     const QString name = language.languageName.toLower();
-    if (extension == u"md" || extension == u"markdown" || extension == u"mkd" || name == u"markdown") {
+    if (extension == u"md" || extension == u"markdown" || extension == u"mkd" || name == u"markdown")
+        return Mode::Markdown;
+    if (extension == u"htm" || extension == u"html" || extension == u"xhtml" || name == u"html")
+        return Mode::Html;
+    return language.languageActive && language.markup ? Mode::None : Mode::Code;
+}
+
+bool followsBraces(const LanguageDefinition &language, Mode mode)
+{
+    return mode == Mode::Code && (!language.languageActive || language.blockCommentStart == QStringLiteral("/*"));
+}
+
+QList<Symbol> scan(const QString &text, const LanguageDefinition &language, const QString &fileName)
+{
+    return scan(text, language, modeOf(language, fileName));
+}
+
+QList<Symbol> scan(const QString &text, const LanguageDefinition &language, Mode mode, int openScopes)
+{
+    return *scan(text, language, mode, openScopes, {});
+}
+
+std::optional<QList<Symbol>> scan(const QString &text, const LanguageDefinition &language, Mode mode, int openScopes,
+                                  const std::function<bool()> &goOn)
+{
+    Scanner scanner{text, language, {}, true, {}, {}, openScopes, goOn ? &goOn : nullptr};
+    if (mode == Mode::Markdown) {
         scanner.markdown();
-    } else if (extension == u"htm" || extension == u"html" || extension == u"xhtml" || name == u"html") {
+    } else if (mode == Mode::Html) {
         scanner.html();
-    } else if (!(language.languageActive && language.markup)) {
-        scanner.cFamily = !language.languageActive || language.blockCommentStart == QStringLiteral("/*");
+    } else if (mode == Mode::Code) {
+        scanner.cFamily = followsBraces(language, mode);
         for (const QString &keyword : language.keywordEntries())
             scanner.keywords.insert(language.caseSensitive ? keyword : keyword.toLower());
         scanner.blankCommentsAndStrings();
@@ -386,6 +426,8 @@ QList<Symbol> scan(const QString &text, const LanguageDefinition &language, cons
             scanner.braces();
         scanner.definingWords();
     }
+    if (scanner.stopped)
+        return std::nullopt;
     scanner.numberLines();
     return scanner.symbols;
 }
