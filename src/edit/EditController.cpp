@@ -8,6 +8,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 EditController::EditController(CommandContext &context, UndoHistory &history, Neighbours &neighbours)
     : m_context(context)
@@ -36,10 +37,13 @@ void EditController::Copy()
     const QString selected = EditCommands::selectionsText(s);
     if (selected.isEmpty())
         return;
+    const QString text = EditCommands::copiedText(selected, m_context.isUnix());
     if (m_context.settings().CopyAsRichText && s.selectionCount() == 1)
         putRichText(selected, s.selStart(), s.selLength());
+    else if (QMimeData *rectangle = s.selectionCount() > 1 ? s.rectangleData(text) : nullptr)
+        QGuiApplication::clipboard()->setMimeData(rectangle);
     else
-        QGuiApplication::clipboard()->setText(EditCommands::copiedText(selected, m_context.isUnix()));
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void EditController::putRichText(const QString &text, int start, int length)
@@ -76,6 +80,10 @@ void EditController::Paste()
         return;
     m_context.addHistory();
     EditorSurface &s = m_context.surface();
+    if (s.pasteRectangle()) {
+        m_neighbours.afterPaste(text);
+        return;
+    }
     if (s.selectionCount() > 1)
         s.replaceEachSelection(text);
     else

@@ -2,6 +2,10 @@
 
 #include "Utf8Units.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
 #include <algorithm>
 
 QStringList ScintillaSurface::selectionTexts() const
@@ -96,4 +100,21 @@ void ScintillaSurface::setZoom(int points)
 {
     // The widget's own range, as Ctrl+wheel keeps it.
     send(QsciScintillaBase::SCI_SETZOOM, static_cast<unsigned long>(std::clamp(points, -10, 20)));
+}
+
+QMimeData *ScintillaSurface::rectangleData(const QString &rows) const
+{
+    if (send(QsciScintillaBase::SCI_GETSELECTIONMODE) == QsciScintillaBase::SC_SEL_STREAM)
+        return nullptr;
+    return m_view->rectangleMimeData(rows.toUtf8());
+}
+
+bool ScintillaSurface::pasteRectangle()
+{
+    // A binary document keeps its breaks as they are: the widget would convert the rows' breaks.
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (isBinaryDocument() || !data || !m_view->holdsRectangle(data))
+        return false;
+    send(QsciScintillaBase::SCI_PASTE);
+    return true;
 }

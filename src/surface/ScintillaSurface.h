@@ -74,6 +74,8 @@ public:
     void replaceEachSelection(const QString &text) override;
     QStringList selectionTexts() const override;
     void editEachSelection(const SelectionEditor &edit) override;
+    QMimeData *rectangleData(const QString &rows) const override;
+    bool pasteRectangle() override;
     void setBlanksVisible(bool on) override;
     bool blanksVisible() const override;
     void setLfLineEnds(bool lf) override;

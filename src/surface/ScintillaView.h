@@ -26,6 +26,15 @@ public:
     void setLineEndMark(const QString &mark);
     const QString &lineEndMark() const { return m_lineEndMark; }
 
+    // The widget's clipboard form of a rectangle's rows, and whether clipboard data holds one.
+    QMimeData *rectangleMimeData(const QByteArray &rows) const { return toMimeData(rows, true); }
+    bool holdsRectangle(const QMimeData *data) const
+    {
+        bool rectangular = false;
+        fromMimeData(data, rectangular);
+        return rectangular;
+    }
+
 signals:
     // Text was inserted or removed on these lines, or the whole text was replaced (loading, undo).
     void linesChanged(int firstLine, int lastLine);

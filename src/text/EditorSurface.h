@@ -22,6 +22,7 @@
 #include <optional>
 #include <vector>
 
+class QMimeData;
 class QWidget;
 
 
@@ -306,6 +307,11 @@ public:
     // Asks the editor for every selection from the last to the first, so that the text before each
     // one is still as it was, and puts each answer in; every caret stays.
     virtual void editEachSelection(const SelectionEditor &edit) = 0;
+    // Rows copied from a rectangle in the widget's own clipboard form too, so that a paste puts
+    // them back as a rectangle; nullptr unless the selection is a rectangle the widget can mark.
+    virtual QMimeData *rectangleData(const QString &rows) const = 0;
+    // Pastes a rectangle from the clipboard row under row from the caret; false when it holds none.
+    virtual bool pasteRectangle() = 0;
 
     // Character formatting of the selection (of the next typed text when the selection is empty)
     virtual OleColor selColor() const = 0;

@@ -63,6 +63,8 @@ public:
     void replaceEachSelection(const QString &text) override { setSelText(text); }
     QStringList selectionTexts() const override { return {selText()}; }
     void editEachSelection(const SelectionEditor &edit) override;
+    QMimeData *rectangleData(const QString &) const override { return nullptr; }
+    bool pasteRectangle() override { return false; }
     void setBlanksVisible(bool on) override { m_blanksVisible = on; }
     bool blanksVisible() const override { return m_blanksVisible; }
     void setLfLineEnds(bool lf) override { m_lfLineEnds = lf; }

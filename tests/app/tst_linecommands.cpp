@@ -133,7 +133,7 @@ void TestLineCommands::severalCaretsTypeAndUndoTogether()
 }
 
 // Copy and Cut of a rectangle take every row, joined by the document's line break; Cut empties
-// every row in one undo step.
+// every row in one undo step, and Paste puts the rows back as a rectangle.
 void TestLineCommands::rectangleCopiesAndCutsEveryRow()
 {
     Window window;
@@ -154,6 +154,12 @@ void TestLineCommands::rectangleCopiesAndCutsEveryRow()
 
     QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("b\ne\nh"));
+    QCOMPARE(s.text(), QStringLiteral("ac\r\ndf\r\ngi\r\n"));
+    // Pasted back as the rectangle it was.
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(s.text(), QStringLiteral("ac\r\ndf\r\ngi\r\n"));
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(s.text(), original);
