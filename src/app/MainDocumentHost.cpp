@@ -44,6 +44,7 @@ void MainDocumentHost::showModes(const QString &lineEnding, const QString &encod
     m_n.status.lblUC->setText(encoding);
     // Every change of the modes comes through here: the surface learns how to take line breaks.
     m_n.surface.setBinaryDocument(m_n.state.isBinary);
+    m_n.surface.setLfLineEnds(m_n.state.isUnix && !m_n.state.isBinary);
 }
 
 std::optional<QString> MainDocumentHost::addRecentFile(const QString &path)

@@ -92,7 +92,7 @@ bool TypingAids::keyDown(int key, int shift)
     if (shortcutKey(key, shift))
         return true;
 
-    if (key == Qt::Key_Home && (shift == 0 || shift == ShiftMask)) {
+    if (key == Qt::Key_Home && (shift == 0 || shift == ShiftMask) && m_surface.selectionCount() == 1) {
         if (m_settings.HomeKeyCol1)
             lineStartHome(shifted);
         else
@@ -109,11 +109,6 @@ bool TypingAids::keyDown(int key, int shift)
         if (deletesSelection)
             return false;
     }
-    // Several carets: the widget types at each of them; the aids, made for one caret, stand aside
-    // rather than change the main caret's line only.
-    if (m_surface.selectionCount() > 1)
-        return false;
-
     if (key == Qt::Key_Insert && shift == 0) {
         m_host.setOverwrite(!m_host.overwrite());
         return true;
@@ -122,6 +117,10 @@ bool TypingAids::keyDown(int key, int shift)
         m_host.refreshBlockCaret();
         return false;
     }
+    // Several carets: the aids that make sense at each act at each; the others leave the widget
+    // to type at every caret rather than change the main caret's line only.
+    if (m_surface.selectionCount() > 1)
+        return severalCaretsKey(key, shift);
 
     if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !ctrl) {
         const int start = m_surface.selStart();
@@ -212,7 +211,7 @@ bool TypingAids::shortcutKey(int key, int shift)
 int TypingAids::keyPress(int character)
 {
     if (m_surface.selectionCount() > 1)
-        return character;
+        return severalCaretsPress(character);
     if (character == '(')
         m_host.showTip(false);
     else if (character == ')')
@@ -270,7 +269,11 @@ QString TypingAids::indentUnit() const
 
 QString TypingAids::indentationBeforeCaret() const
 {
-    const int caret = m_surface.selStart();
+    return indentationBefore(m_surface.selStart());
+}
+
+QString TypingAids::indentationBefore(int caret) const
+{
     const int lineStart = m_surface.lineIndex(m_surface.getLineFromChar(caret));
     if (lineStart >= caret)
         return {};
@@ -484,4 +487,73 @@ void TypingAids::registerCommands(const WireCommand &wire, QWidget *window)
     if (QMenu *tools = window->findChild<QMenu *>(QStringLiteral("mnuTools")))
         QObject::connect(tools, &QMenu::aboutToShow, tools, [this, window] { refreshToolsMenu(window); });
     refreshToolsMenu(window);
+}
+
+bool TypingAids::severalCaretsKey(int key, int shift)
+{
+    using Edit = EditorSurface::SelectionEdit;
+    if (isEnter(key) && !(shift & (CtrlMask | AltMask)) && m_settings.AutoIndent) {
+        m_surface.editEachSelection([this](int start, int) {
+            const QString text = QStringLiteral("\r\n") + indentationBefore(start);
+            return Edit{text, int(text.size()), 0};
+        });
+        return true;
+    }
+    if (key == Qt::Key_Tab && shift == 0 && m_host.indentStyle().spaces) {
+        const QString unit = indentUnit();
+        m_surface.editEachSelection([&unit](int, int) { return Edit{unit, int(unit.size()), 0}; });
+        return true;
+    }
+    return false;
+}
+
+int TypingAids::severalCaretsPress(int character)
+{
+    using Edit = EditorSurface::SelectionEdit;
+    const QChar typed(character);
+    const bool opens = m_settings.InsertPairs
+        && (character == '{' || character == '[' || character == '(' || character == '"');
+    const bool closes = m_settings.InsertPairs && (character == ')' || character == ']' || character == '"');
+    if (opens || closes) {
+        if (opens)
+            snapshot();
+        const QString open(typed);
+        const QString close = character == '{' ? QStringLiteral("}") : character == '[' ? QStringLiteral("]")
+                            : character == '(' ? QStringLiteral(")") : QStringLiteral("\"");
+        const bool brace = character == '{' && m_settings.AutoBracketIndent;
+        const QString unit = indentUnit();
+        m_surface.editEachSelection([&](int start, int length) {
+            // Each caret in front of the partner steps over it, as a single caret does.
+            if (closes && length == 0 && m_surface.textRange(start, 1) == open)
+                return Edit{{}, 1, 0, true};
+            if (!opens)
+                return Edit{open, 1, 0};
+            const QString selected = m_surface.textRange(start, length);
+            if (brace) {
+                const QString indent = indentationBefore(start);
+                const QString head = QStringLiteral("{\r\n") + indent + unit + selected;
+                return Edit{head + QStringLiteral("\r\n") + indent + QLatin1Char('}'), int(head.size()), 0};
+            }
+            return Edit{open + selected + close, int(open.size()), int(selected.size())};
+        });
+        if (opens)
+            m_host.showHint(QStringLiteral("Insert Pairs feature is ON, you can disable this in the Options dialog"));
+        return 0;
+    }
+    if (m_settings.HTMLCompletion && character == '>' && m_host.markupDocument()) {
+        m_host.showHint(QStringLiteral("HTML/XML Autocompletion is ON, you can disable this in the Options dialog"));
+        const auto nameAt = [this](int caret) {
+            const int lineStart = m_surface.lineIndex(m_surface.getLineFromChar(caret));
+            const QString name = closeTagName(m_surface.textRange(lineStart, caret - lineStart));
+            return m_ignore.contains(name.toLower()) ? QString() : name;
+        };
+        snapshot();
+        m_surface.editEachSelection([&](int start, int) {
+            const QString name = nameAt(start);
+            const QString text = name.isEmpty() ? QStringLiteral(">") : QStringLiteral("></") + name + QLatin1Char('>');
+            return Edit{text, 1, 0};
+        });
+        return 0;
+    }
+    return character;
 }

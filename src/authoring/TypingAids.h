@@ -52,6 +52,10 @@ private:
     void snapshot();
     QString indentUnit() const;
     QString indentationBeforeCaret() const;
+    QString indentationBefore(int caret) const;
+    // The aids at several carets at once: true, or 0, when they typed the key themselves.
+    bool severalCaretsKey(int key, int shift);
+    int severalCaretsPress(int character);
     void smartHome(bool extend);
     void lineStartHome(bool extend);
     void moveHome(int target, bool extend);

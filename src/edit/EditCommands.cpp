@@ -170,6 +170,16 @@ QString dateTimeText(const QDateTime &when, const QLocale &locale)
         + locale.toString(when.date(), QLocale::ShortFormat);
 }
 
+QString selectionsText(const EditorSurface &surface)
+{
+    if (surface.selectionCount() <= 1)
+        return surface.selText();
+    const QStringList texts = surface.selectionTexts();
+    if (std::all_of(texts.begin(), texts.end(), [](const QString &t) { return t.isEmpty(); }))
+        return {};
+    return texts.join(QStringLiteral("\r\n"));
+}
+
 QString copiedText(const QString &selected, bool unixEndings)
 {
     return unixEndings ? ToLf(selected) : selected;

@@ -52,6 +52,10 @@ bool crop(EditorSurface &surface);
 // The first five characters of the time, a space and the short date, in the locale's forms.
 QString dateTimeText(const QDateTime &when = QDateTime::currentDateTime(), const QLocale &locale = QLocale());
 
+// What Copy and Cut take: the selection, or with several selections (a rectangle) each one's
+// text on a line of its own; empty when every selection is.
+QString selectionsText(const EditorSurface &surface);
+
 // Clipboard texts: what Copy puts, what Copy Append makes of the clipboard, what Paste inserts.
 QString copiedText(const QString &selected, bool unixEndings);
 QString appendedText(const QString &clipboard, const QString &selected, bool unixEndings);

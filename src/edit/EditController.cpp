@@ -8,6 +8,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 EditController::EditController(CommandContext &context, UndoHistory &history, Neighbours &neighbours)
     : m_context(context)
@@ -33,13 +34,16 @@ void EditController::Redo()
 void EditController::Copy()
 {
     EditorSurface &s = m_context.surface();
-    const QString selected = s.selText();
+    const QString selected = EditCommands::selectionsText(s);
     if (selected.isEmpty())
         return;
-    if (m_context.settings().CopyAsRichText)
+    const QString text = EditCommands::copiedText(selected, m_context.isUnix());
+    if (m_context.settings().CopyAsRichText && s.selectionCount() == 1)
         putRichText(selected, s.selStart(), s.selLength());
+    else if (QMimeData *rectangle = s.selectionCount() > 1 ? s.rectangleData(text) : nullptr)
+        QGuiApplication::clipboard()->setMimeData(rectangle);
     else
-        QGuiApplication::clipboard()->setText(EditCommands::copiedText(selected, m_context.isUnix()));
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void EditController::putRichText(const QString &text, int start, int length)
@@ -53,10 +57,20 @@ void EditController::putRichText(const QString &text, int start, int length)
 void EditController::Cut()
 {
     m_context.addHistory();
-    if (m_context.surface().selLength() == 0)
+    EditorSurface &s = m_context.surface();
+    if (EditCommands::selectionsText(s).isEmpty())
         return;
     Copy();
-    m_context.surface().setSelText(QString());
+    removeSelections();
+}
+
+void EditController::removeSelections()
+{
+    EditorSurface &s = m_context.surface();
+    if (s.selectionCount() > 1)
+        s.replaceEachSelection(QString());
+    else
+        s.setSelText(QString());
 }
 
 void EditController::Paste()
@@ -66,6 +80,10 @@ void EditController::Paste()
         return;
     m_context.addHistory();
     EditorSurface &s = m_context.surface();
+    if (s.pasteRectangle()) {
+        m_neighbours.afterPaste(text);
+        return;
+    }
     if (s.selectionCount() > 1)
         s.replaceEachSelection(text);
     else
@@ -78,7 +96,7 @@ void EditController::Paste()
 void EditController::CopyAppend(bool cut)
 {
     EditorSurface &s = m_context.surface();
-    const QString selected = s.selText();
+    const QString selected = EditCommands::selectionsText(s);
     if (selected.isEmpty())
         return;
     if (cut)
@@ -86,7 +104,7 @@ void EditController::CopyAppend(bool cut)
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->setText(EditCommands::appendedText(clipboard->text(), selected, m_context.isUnix()));
     if (cut)
-        s.setSelText(QString());
+        removeSelections();
 }
 
 void EditController::CopyAsRichText(bool cut)

@@ -37,6 +37,8 @@ public:
     void registerCommands(const WireCommand &wire);
 
 private:
+    // Empties every selection (each row of a rectangle).
+    void removeSelections();
     void putRichText(const QString &text, int start, int length);
 
     CommandContext &m_context;

@@ -524,27 +524,62 @@ std::vector<FormatRun> UndoHistory::runsOf(const Image &image) const
     return runs;
 }
 
+void UndoHistory::putBack(const QByteArray &bytes)
+{
+    const QByteArrayView now = m_native->utf8();
+    const qsizetype common = std::min(now.size(), bytes.size());
+    qsizetype prefix = std::mismatch(now.begin(), now.begin() + common, bytes.begin()).first - now.begin();
+    qsizetype suffix = 0;
+    while (suffix < common - prefix && now[now.size() - 1 - suffix] == bytes[bytes.size() - 1 - suffix])
+        ++suffix;
+    // Whole characters only: the widget's character index never sees half of one come or go.
+    const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    while (prefix > 0 && ((prefix < now.size() && continues(now[prefix]))
+                          || (prefix < bytes.size() && continues(bytes[prefix]))))
+        --prefix;
+    while (suffix > 0 && continues(now[now.size() - suffix]))
+        --suffix;
+    if (prefix == now.size() && prefix == bytes.size())
+        return;
+    m_native->replaceBytes(prefix, now.size() - prefix - suffix,
+                           QByteArrayView(bytes).sliced(prefix, bytes.size() - prefix - suffix));
+}
+
+void UndoHistory::putBackStyles(const QByteArray &ids)
+{
+    const QByteArray now = m_native->styleIds(0, int(ids.size()));
+    const qsizetype first = std::mismatch(now.begin(), now.end(), ids.begin()).first - now.begin();
+    if (first == ids.size())
+        return;
+    qsizetype end = ids.size();
+    while (end > first && now[end - 1] == ids[end - 1])
+        --end;
+    m_native->setStyleIdsAt(first, QByteArrayView(ids).sliced(first, end - first));
+}
+
 void UndoHistory::restore(const Slot &slot)
 {
     const Image &image = *slot.image;
     const QByteArray ids = image.ids();
-    const bool plain = std::all_of(ids.begin(), ids.end(), [](char c) { return c == 0; });
     m_surface.setVisible(false);
-    m_surface.setTextUtf8(image.bytes(), image.ascii());
-    if (!plain) {
-        if (m_native) {
-            // The widget's style numbers never change meaning, so they go back in one call.
-            m_native->setStyleIds(ids);
-        } else {
+    if (m_native) {
+        // Only what differs is rewritten, as an edit would: folds, bookmarks and the view elsewhere
+        // stay, and the widget's style numbers never change meaning.
+        putBack(image.bytes());
+        putBackStyles(ids);
+    } else {
+        m_surface.setTextUtf8(image.bytes(), image.ascii());
+        if (!std::all_of(ids.begin(), ids.end(), [](char c) { return c == 0; }))
             m_surface.applyFormatRuns(0, runsOf(image));
-        }
     }
     m_surface.setSelStart(slot.selStart);
     m_surface.setSelLength(slot.selLength);
     m_surface.setVisible(true);
     m_surface.setFocus();
-    // A surface that reports no change must not leave the flag to swallow the user's next edit.
+    // A surface that reports no change must not leave the flag to swallow the user's next edit, and
+    // one that reports the restore as several changes must not count it as the user's.
     m_restoring = false;
+    m_changed = false;
     m_base = slot.image;
     forgetTracking(true);
 }
@@ -555,7 +590,7 @@ void UndoHistory::restoreLoaded(const Slot &slot)
     m_surface.setVisible(false);
     // The widget takes back the very text the blocks describe: none of them is copied for it.
     m_restoringLoaded = true;
-    m_surface.setTextUtf8(bytes, isAsciiBytes(bytes.constData(), bytes.size()));
+    putBack(bytes);
     m_restoringLoaded = false;
     m_loaded->restored();
     m_surface.setSelStart(slot.selStart);
@@ -563,6 +598,7 @@ void UndoHistory::restoreLoaded(const Slot &slot)
     m_surface.setVisible(true);
     m_surface.setFocus();
     m_restoring = false;
+    m_changed = false;
     m_base = nullptr;
     forgetTracking(true);
 }

@@ -85,6 +85,9 @@ private:
     std::shared_ptr<const Image> imageAt(std::size_t index) const;
     void store(int index);
     void restore(const Slot &slot);
+    // Rewrites only the bytes (and style numbers) of the widget that differ from a record's.
+    void putBack(const QByteArray &bytes);
+    void putBackStyles(const QByteArray &ids);
     void restoreLoaded(const Slot &slot);
     void clearAbove(int index);
     void trackModification(int position, StyleChanges kind, int length);

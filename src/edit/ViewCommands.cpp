@@ -51,8 +51,18 @@ void ViewCommands::ChooseEdgeColumn()
     }
 }
 
+void ViewCommands::Zoom(int step)
+{
+    EditorSurface &surface = m_context.surface();
+    surface.setZoom(step == 0 ? 0 : surface.zoom() + step);
+    m_context.refreshView();
+}
+
 void ViewCommands::registerCommands(const WireCommand &wire)
 {
     wire("mnuViewBlanks", [this] { ToggleBlanks(); });
     wire("mnuViewEdgeLine", [this] { ChooseEdgeColumn(); });
+    wire("mnuViewZoomIn", [this] { Zoom(1); });
+    wire("mnuViewZoomOut", [this] { Zoom(-1); });
+    wire("mnuViewZoomReset", [this] { Zoom(0); });
 }

@@ -6,13 +6,15 @@
 
 class EditorSurface;
 
-// The View menu's display choices: blanks and line ends shown, the edge line for long lines.
+// The View menu's display choices: blanks and line ends shown, the edge line for long lines, zoom.
 class ViewCommands {
 public:
     explicit ViewCommands(CommandContext &context);
 
     void ToggleBlanks();
     void ChooseEdgeColumn();
+    // One point larger (+1) or smaller (-1), as a notch of Ctrl+wheel; 0 returns to the settings' size.
+    void Zoom(int step);
 
     void registerCommands(const WireCommand &wire);
 

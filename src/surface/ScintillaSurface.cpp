@@ -552,7 +552,9 @@ void ScintillaSurface::replaceEachSelection(const QString &text)
 void ScintillaSurface::setBlanksVisible(bool on)
 {
     send(QsciScintillaBase::SCI_SETVIEWWS, on ? QsciScintillaBase::SCWS_VISIBLEALWAYS : QsciScintillaBase::SCWS_INVISIBLE);
-    send(QsciScintillaBase::SCI_SETVIEWEOL, on ? 1 : 0);
+    // The widget can only draw the CR LF it holds; the view draws a break saved as LF itself.
+    send(QsciScintillaBase::SCI_SETVIEWEOL, on && !m_lfLineEnds ? 1 : 0);
+    m_view->setLineEndMark(on && m_lfLineEnds ? QStringLiteral("LF") : QString());
 }
 
 bool ScintillaSurface::blanksVisible() const

@@ -72,8 +72,14 @@ public:
     bool wordWrap() const override;
     int selectionCount() const override;
     void replaceEachSelection(const QString &text) override;
+    QStringList selectionTexts() const override;
+    void editEachSelection(const SelectionEditor &edit) override;
+    QMimeData *rectangleData(const QString &rows) const override;
+    bool pasteRectangle() override;
     void setBlanksVisible(bool on) override;
     bool blanksVisible() const override;
+    void setLfLineEnds(bool lf) override;
+    bool lfLineEnds() const override { return m_lfLineEnds; }
     void setEdgeColumn(int column) override;
     int edgeColumn() const override;
     int visibleLineCount() const override;
@@ -95,8 +101,8 @@ public:
 
     QPoint caretPos() const override;
     int lineHeight() const override;
-    // Points Ctrl+wheel added to every size of the text (negative: smaller).
-    int zoom() const;
+    int zoom() const override;
+    void setZoom(int points) override;
     void setOverwriteCaret(bool block) override;
     void hideCaret() override;
     void showCaret() override;
@@ -124,6 +130,8 @@ private:
         QByteArray utf8Range(qsizetype from, qsizetype length) const override;
         QByteArray styleIds(int start, int length) const override;
         void setStyleIds(const QByteArray &ids) override;
+        void setStyleIdsAt(qsizetype start, QByteArrayView ids) override;
+        void replaceBytes(qsizetype from, qsizetype length, QByteArrayView bytes) override;
         QMetaObject::Connection
         onModified(std::function<void(int position, StyleChanges kind, int length)> handler) override;
 
@@ -210,6 +218,8 @@ private:
     UnitIndex m_units;
     UnitIndex::Reader m_read;
     bool m_visible = true;
+    // A new document is saved with LF line ends.
+    bool m_lfLineEnds = true;
     int m_caretStyle = 1;
     mutable QString m_textCache;
     mutable std::shared_future<QByteArray> m_snapshot;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWheelEvent>
 #include <QUrl>
 
@@ -360,4 +361,57 @@ void ScintillaView::contextMenuEvent(QContextMenuEvent *event)
     }
     event->accept();
     sink->surfaceContextMenu(at);
+}
+
+void ScintillaView::setLineEndMark(const QString &mark)
+{
+    if (mark == m_lineEndMark)
+        return;
+    m_lineEndMark = mark;
+    viewport()->update();
+}
+
+void ScintillaView::paintEvent(QPaintEvent *event)
+{
+    QsciScintilla::paintEvent(event);
+    if (m_lineEndMark.isEmpty())
+        return;
+    // Drawn as the widget draws its own: the text's colours swapped in a small rounded box.
+    QPainter painter(viewport());
+    painter.setRenderHint(QPainter::Antialiasing);
+    const long fore = SendScintilla(SCI_STYLEGETFORE, 0UL);
+    const long back = SendScintilla(SCI_STYLEGETBACK, 0UL);
+    const auto colourOf = [](long bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); };
+    QFont font = this->font();
+    QByteArray family(256, '\0');
+    SendScintilla(SCI_STYLEGETFONT, 0UL, family.data());
+    font.setFamily(QString::fromUtf8(family.constData()));
+    font.setPointSizeF(std::max(2.0, 0.75 * double(SendScintilla(SCI_STYLEGETSIZE, 0UL) + SendScintilla(SCI_GETZOOM))));
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int height = int(SendScintilla(SCI_TEXTHEIGHT, 0UL));
+    const int width = metrics.horizontalAdvance(m_lineEndMark) + 4;
+    const long lines = SendScintilla(SCI_GETLINECOUNT);
+    const long firstShown = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+    const long lastShown = firstShown + SendScintilla(SCI_LINESONSCREEN) + 1;
+    for (long shown = firstShown; shown <= lastShown; ++shown) {
+        const long line = SendScintilla(SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(shown));
+        // The last line has no break; a wrapped line's break comes after its last row.
+        if (line >= lines - 1)
+            break;
+        const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+        if (SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(end)) != line
+            || SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1)) == end)
+            continue;
+        const int x = int(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, end));
+        const int y = int(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, end));
+        if (y < -height || y > viewport()->height())
+            continue;
+        const QRectF box(x + 1.5, y + 1.5, width, height - 3);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colourOf(fore));
+        painter.drawRoundedRect(box, 2, 2);
+        painter.setPen(colourOf(back));
+        painter.drawText(box, Qt::AlignCenter, m_lineEndMark);
+    }
 }

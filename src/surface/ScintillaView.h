@@ -22,6 +22,19 @@ public:
     void removeKeyBinding(int key, Qt::KeyboardModifiers modifiers);
     void removeKeyBindings(const QList<QKeySequence> &keys);
 
+    // A mark drawn at every line end in place of the widget's own (empty: none).
+    void setLineEndMark(const QString &mark);
+    const QString &lineEndMark() const { return m_lineEndMark; }
+
+    // The widget's clipboard form of a rectangle's rows, and whether clipboard data holds one.
+    QMimeData *rectangleMimeData(const QByteArray &rows) const { return toMimeData(rows, true); }
+    bool holdsRectangle(const QMimeData *data) const
+    {
+        bool rectangular = false;
+        fromMimeData(data, rectangular);
+        return rectangular;
+    }
+
 signals:
     // Text was inserted or removed on these lines, or the whole text was replaced (loading, undo).
     void linesChanged(int firstLine, int lastLine);
@@ -40,6 +53,7 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     // Whether an enabled action of the window owns the key; asked for every key typed.
@@ -51,4 +65,5 @@ private:
     QPointer<QWidget> m_keyWindow;
     qsizetype m_keyWindowActions = -1;
     int m_zoomDelta = 0;
+    QString m_lineEndMark;
 };

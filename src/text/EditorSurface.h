@@ -23,6 +23,7 @@
 #include <optional>
 #include <vector>
 
+class QMimeData;
 class QWidget;
 
 
@@ -155,6 +156,11 @@ public:
     virtual QByteArray styleIds(int start, int length) const = 0;
     // The style numbers of the whole text from its first byte.
     virtual void setStyleIds(const QByteArray &ids) = 0;
+    // The style numbers of bytes from start on.
+    virtual void setStyleIdsAt(qsizetype start, QByteArrayView ids) = 0;
+    // Puts bytes in place of length bytes at from, as an edit does: what lies around the change
+    // (folds, markers, the view) stays as it was.
+    virtual void replaceBytes(qsizetype from, qsizetype length, QByteArrayView bytes) = 0;
     // Reports every insertion, removal and restyling of bytes as it happens.
     virtual QMetaObject::Connection
     onModified(std::function<void(int position, StyleChanges kind, int length)> handler) = 0;
@@ -292,6 +298,25 @@ public:
     virtual int selectionCount() const = 0;
     // Puts the text in place of every selection, each caret after its copy.
     virtual void replaceEachSelection(const QString &text) = 0;
+    // The text of every selection in the document's order: a rectangle's rows from top to bottom.
+    virtual QStringList selectionTexts() const = 0;
+    // What a typing aid puts at one selection: text in its place and the selection afterwards,
+    // counted from where the selection started; unchanged keeps the text and only places the selection.
+    struct SelectionEdit {
+        QString text;
+        int selFrom = 0;
+        int selLength = 0;
+        bool unchanged = false;
+    };
+    using SelectionEditor = std::function<SelectionEdit(int start, int length)>;
+    // Asks the editor for every selection from the last to the first, so that the text before each
+    // one is still as it was, and puts each answer in; every caret stays.
+    virtual void editEachSelection(const SelectionEditor &edit) = 0;
+    // Rows copied from a rectangle in the widget's own clipboard form too, so that a paste puts
+    // them back as a rectangle; nullptr unless the selection is a rectangle the widget can mark.
+    virtual QMimeData *rectangleData(const QString &rows) const = 0;
+    // Pastes a rectangle from the clipboard row under row from the caret; false when it holds none.
+    virtual bool pasteRectangle() = 0;
 
     // Character formatting of the selection (of the next typed text when the selection is empty)
     virtual OleColor selColor() const = 0;
@@ -336,6 +361,9 @@ public:
     // Spaces, tabs and line ends drawn as marks (CR, LF and CR LF told apart).
     virtual void setBlanksVisible(bool on) = 0;
     virtual bool blanksVisible() const = 0;
+    // The document is saved with LF line ends: the marks of its CR LF breaks read LF.
+    virtual void setLfLineEnds(bool lf) = 0;
+    virtual bool lfLineEnds() const = 0;
     // A line down the view at this column marks long lines; 0 draws none.
     virtual void setEdgeColumn(int column) = 0;
     virtual int edgeColumn() const = 0;
@@ -364,6 +392,9 @@ public:
     // Caret
     virtual QPoint caretPos() const = 0;
     virtual int lineHeight() const = 0;
+    // Points added to every size of the text by zooming (negative: smaller; 0: the settings' size).
+    virtual int zoom() const = 0;
+    virtual void setZoom(int points) = 0;
     virtual void setOverwriteCaret(bool block) = 0;
     virtual void hideCaret() = 0;
     virtual void showCaret() = 0;

@@ -314,3 +314,13 @@ qint64 MemorySurface::utf8Size(int start, int length) const
     length = std::clamp(length, 0, textLength() - start);
     return QStringView(m_text).mid(start, length).toUtf8().size();
 }
+
+void MemorySurface::editEachSelection(const SelectionEditor &edit)
+{
+    const int start = selStart();
+    const SelectionEdit e = edit(start, selLength());
+    if (!e.unchanged)
+        setSelText(e.text);
+    setSelStart(start + e.selFrom);
+    setSelLength(e.selLength);
+}

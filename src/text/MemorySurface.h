@@ -61,8 +61,14 @@ public:
     bool wordWrap() const override { return m_wordWrap; }
     int selectionCount() const override { return 1; }
     void replaceEachSelection(const QString &text) override { setSelText(text); }
+    QStringList selectionTexts() const override { return {selText()}; }
+    void editEachSelection(const SelectionEditor &edit) override;
+    QMimeData *rectangleData(const QString &) const override { return nullptr; }
+    bool pasteRectangle() override { return false; }
     void setBlanksVisible(bool on) override { m_blanksVisible = on; }
     bool blanksVisible() const override { return m_blanksVisible; }
+    void setLfLineEnds(bool lf) override { m_lfLineEnds = lf; }
+    bool lfLineEnds() const override { return m_lfLineEnds; }
     void setEdgeColumn(int column) override { m_edgeColumn = column; }
     int edgeColumn() const override { return m_edgeColumn; }
     int visibleLineCount() const override { return m_visibleLines; }
@@ -84,6 +90,8 @@ public:
 
     QPoint caretPos() const override;
     int lineHeight() const override { return 16; }
+    int zoom() const override { return m_zoom; }
+    void setZoom(int points) override { m_zoom = points; }
     void setOverwriteCaret(bool block) override { m_blockCaret = block; }
     void hideCaret() override {}
     void showCaret() override {}
@@ -124,6 +132,9 @@ private:
     OleColor m_backColor = 0x80000005;
     bool m_wordWrap = false;
     bool m_blanksVisible = false;
+    // A new document is saved with LF line ends.
+    bool m_lfLineEnds = true;
+    int m_zoom = 0;
     int m_edgeColumn = 0;
     bool m_visible = true;
     bool m_enabled = true;

@@ -179,6 +179,10 @@ std::vector<CommandInfo> buildCommands()
         Row("mnuViewFoldAll", "mnuView", "Fold &All", "Ctrl+K, Ctrl+0"),
         Row("mnuViewUnfoldAll", "mnuView", "U&nfold All", "Ctrl+K, Ctrl+J"),
         Row("mnuViewFoldMargin", "mnuView", "Fold &Margin").check(),
+        // Ctrl++ and Ctrl+- insert font tags (HTML menu): zooming takes Alt beside them.
+        Row("mnuViewZoomIn", "mnuView", "Zoom &In", "Ctrl+Alt+=").alternate("Ctrl+Alt++").sep(),
+        Row("mnuViewZoomOut", "mnuView", "Zoom &Out", "Ctrl+Alt+-"),
+        Row("mnuViewZoomReset", "mnuView", "&Reset Zoom", "Ctrl+0"),
 
         // Format
         Row("mnuFormatToUpperCase", "mnuFormat", "T&o Upper Case", "Ctrl+Shift+F5").text().when(Enable::Selection),

@@ -2,6 +2,7 @@
 #include "EditorSurface.h"
 #include "ScintillaView.h"
 #include "TestSupport.h"
+#include "TypingAids.h"
 #include "frmMain.h"
 
 #include <Qsci/qsciscintillabase.h>
@@ -19,6 +20,8 @@ private slots:
     void keysUndoInOneStep_data();
     void keysUndoInOneStep();
     void severalCaretsTypeAndUndoTogether();
+    void rectangleCopiesAndCutsEveryRow();
+    void typingAidsActAtEveryCaret();
 };
 
 namespace {
@@ -127,6 +130,99 @@ void TestLineCommands::severalCaretsTypeAndUndoTogether()
     QCOMPARE(view->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONS), 1L);
     QTest::keyClicks(view, QStringLiteral("q"));
     QCOMPARE(s.text().count(QLatin1Char('q')), 1);
+}
+
+// Copy and Cut of a rectangle take every row, joined by the document's line break; Cut empties
+// every row in one undo step, and Paste puts the rows back as a rectangle.
+void TestLineCommands::rectangleCopiesAndCutsEveryRow()
+{
+    Window window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.ReadFile(writeFile(window.docs, QStringLiteral("a.txt"), "abc\ndef\nghi\n"), false);
+    EditorSurface &s = window.surface();
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    const QString original = s.text();
+    // Drawn upwards: the rows still come top to bottom.
+    s.setSelStart(s.lineIndex(2) + 1);
+    QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("b\ne\nh"));
+
+    QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("b\ne\nh"));
+    QCOMPARE(s.text(), QStringLiteral("ac\r\ndf\r\ngi\r\n"));
+    // Pasted back as the rectangle it was.
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), QStringLiteral("ac\r\ndf\r\ngi\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+
+    // A CR LF document keeps its breaks on the clipboard; Copy Column still copies its columns.
+    window.ReadFile(writeFile(window.docs, QStringLiteral("b.txt"), "abc\r\ndef\r\n"), false);
+    s.setSelStart(1);
+    QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("b\r\ne"));
+    s.setSelStart(1);
+    s.setSelLength(7);
+    QTest::keyClick(view, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("bc\r\nef\r\n"));
+}
+
+// Auto-indent on Enter, typed pairs and closing tags act at every caret, each key one undo step.
+void TestLineCommands::typingAidsActAtEveryCaret()
+{
+    Window window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.settings().AutoIndent = true;
+    window.settings().InsertPairs = true;
+    window.settings().AutoBracketIndent = false;
+    window.settings().HTMLCompletion = true;
+    window.ReadFile(writeFile(window.docs, QStringLiteral("a.txt"), "  ab\n  cd\nefg\n"), false);
+    EditorSurface &s = window.surface();
+    ScintillaView *view = window.txtText();
+    view->setFocus();
+    const QString original = s.text();
+    // Carets after "  a", "  c" and "efg".
+    const auto carets = [&](int column) {
+        s.setSelStart(column);
+        QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+        QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+        QCOMPARE(s.selectionCount(), 3);
+    };
+    carets(3);
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(s.text(), QStringLiteral("  a\r\n  b\r\n  c\r\n  d\r\nefg\r\n\r\n"));
+    QTest::keyClicks(view, QStringLiteral("x"));
+    QCOMPARE(s.text(), QStringLiteral("  a\r\n  xb\r\n  c\r\n  xd\r\nefg\r\nx\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+
+    // The closing partner typed in front of itself steps over it at each caret.
+    carets(3);
+    QTest::keyClicks(view, QStringLiteral("(x)"));
+    QCOMPARE(s.text(), QStringLiteral("  a(x)b\r\n  c(x)d\r\nefg(x)\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), original);
+
+    window.ReadFile(writeFile(window.docs, QStringLiteral("b.html"), "<div\n<br\n<p class=a\n"), false);
+    window.typingAids().AddIgnoreElements(writeFile(window.docs, QStringLiteral("ignore.txt"), "br\n"));
+    const QString page = s.text();
+    // Carets after "<div", "<br" (the line's end) and "<p c".
+    carets(4);
+    QTest::keyClicks(view, QStringLiteral(">"));
+    QCOMPARE(s.text(), QStringLiteral("<div></div>\r\n<br>\r\n<p c></p>lass=a\r\n"));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.text(), page);
 }
 
 QTEST_MAIN(TestLineCommands)

@@ -66,6 +66,7 @@ private slots:
     void changedAndRestoringFlags();
     void sharesUnchangedPieces();
     void loadedTextStaysInWidget();
+    void undoRewritesOnlyTheChange();
 };
 
 void TestUndoHistory::randomEditsUndoAndRedo_data()
@@ -284,6 +285,40 @@ void TestUndoHistory::loadedTextStaysInWidget()
     f.surface->setSelText(QStringLiteral("again"));
     QVERIFY(f.history->undo());
     QCOMPARE(f.surface->text(), text);
+}
+
+// An undo or redo rewrites only what the edit changed: blocks folded elsewhere stay folded and the
+// text comes back byte for byte, a changed character outside ASCII included.
+void TestUndoHistory::undoRewritesOnlyTheChange()
+{
+    const QString source = QStringLiteral("f {\r\n  a\r\n}\r\nmid \u00e9\r\ng {\r\n  b\r\n}\r\n");
+    Fixture f(true, source);
+    auto &surface = static_cast<ScintillaSurface &>(*f.surface);
+    FoldSurface &folds = *surface.folding();
+    using namespace FoldLevel;
+    folds.setLineFolds(0, {{Base | Header, 0}, {Base + 1, 0}, {Base + 1, 0}, {Base, 0},
+                           {Base | Header, 0}, {Base + 1, 0}, {Base + 1, 0}, {Base, 0}});
+    QVERIFY(folds.setExpanded(0, false));
+    QVERIFY(folds.setExpanded(4, false));
+    const QByteArray before = surface.textUtf8();
+    const QByteArray original(before.constData(), before.size());
+    const auto foldedBoth = [&] {
+        return !folds.isExpanded(0) && !folds.isExpanded(4) && !folds.isLineShown(1) && !folds.isLineShown(5);
+    };
+
+    f.history->AddHistory();
+    surface.setSelStart(source.indexOf(QChar(0xe9)));
+    surface.setSelLength(1);
+    surface.setSelText(QStringLiteral("\u00e8x"));
+    const QString edited = surface.text();
+    QVERIFY(f.history->undo());
+    QCOMPARE(QByteArray(surface.textUtf8()), original);
+    QCOMPARE(surface.text(), source);
+    QCOMPARE(surface.textLength(), source.size());
+    QVERIFY(foldedBoth());
+    QVERIFY(f.history->redo());
+    QCOMPARE(surface.text(), edited);
+    QVERIFY(foldedBoth());
 }
 
 QTEST_MAIN(TestUndoHistory)
