@@ -303,17 +303,103 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
     }
 }
 
+// UTF-8 bytes of the first units of a text.
+qsizetype utf8Bytes(QStringView text)
+{
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80)
+            bytes += 1;
+        else if (c < 0x800)
+            bytes += 2;
+        else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode()))
+            bytes += 4, ++i;
+        else
+            bytes += 3;
+    }
+    return bytes;
+}
+
 // The symbols of the whole text, read after its colouring over the same bytes; nothing when the
-// text went away or the clock stopped the reading.
+// text went away or the clock stopped the reading. Code is read a stretch of a few megabytes at a
+// time, each starting at the line of a symbol whose reading state is known (as the kept list is
+// read again after an edit), so neither the window's text nor its lock is held long.
 template <typename Access>
 std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, RenderClock &clock, Access access)
 {
     if (!job.symbols)
         return std::nullopt;
-    QString text;
-    if (!access([&](const QByteArray &utf8) { text = utf8ToText(utf8.constData(), utf8.size()); }))
-        return std::nullopt;
-    return SymbolScanner::scan(text, job.language, *job.symbols, 0, [&clock] { return clock.tick(); });
+    const SymbolScanner::Mode mode = *job.symbols;
+    const auto goOn = [&clock] { return clock.tick(); };
+    const qsizetype Stretch = std::max<qsizetype>(1, job.symbolStretch);
+    if (mode == SymbolScanner::Mode::None)
+        return QList<Symbol>();
+    if (mode != SymbolScanner::Mode::Code) {
+        // Headings may pair across the whole text: read at once, when that stays small.
+        constexpr qsizetype WholeAtMost = qsizetype(16) << 20;
+        QString text;
+        bool small = false;
+        if (!access([&](const QByteArray &utf8) {
+                small = utf8.size() <= WholeAtMost;
+                if (small)
+                    text = utf8ToText(utf8.constData(), utf8.size());
+            }) || !small)
+            return std::nullopt;
+        return SymbolScanner::scan(text, job.language, mode, 0, goOn);
+    }
+    const bool braces = SymbolScanner::followsBraces(job.language, mode);
+    QList<Symbol> symbols;
+    qsizetype byte = 0;   // where the stretch starts: a line's start
+    int unit = 0;         // the same place in UTF-16 units
+    int line = 0;         // lines before it
+    int scopes = 0;       // scopes open there
+    for (qsizetype size = Stretch;;) {
+        QString text;
+        bool last = false;
+        if (!access([&](const QByteArray &utf8) {
+                qsizetype end = std::min(utf8.size(), byte + size);
+                if (end < utf8.size()) {
+                    const void *lf = std::memchr(utf8.constData() + end, '\n', std::size_t(utf8.size() - end));
+                    end = lf ? static_cast<const char *>(lf) - utf8.constData() + 1 : utf8.size();
+                }
+                last = end >= utf8.size();
+                text = utf8ToText(utf8.constData() + byte, end - byte);
+            }))
+            return std::nullopt;
+        std::optional<QList<Symbol>> found = SymbolScanner::scan(text, job.language, mode, scopes, goOn);
+        if (!found)
+            return std::nullopt;
+        // The last symbol after the first whose state is known starts the next stretch, which
+        // reads it again; the ones before it are settled.
+        qsizetype anchor = -1;
+        for (qsizetype i = found->size() - 1; !last && i > 0 && anchor < 0; --i) {
+            if (!braces || found->at(i).scoped)
+                anchor = i;
+        }
+        if (!last && anchor < 0) {
+            size *= 2;
+            continue;
+        }
+        const qsizetype keep = last ? found->size() : anchor;
+        for (qsizetype i = 0; i < keep; ++i) {
+            Symbol s = found->at(i);
+            s.offset += unit;
+            s.line += line;
+            symbols << std::move(s);
+        }
+        if (last)
+            return symbols;
+        const Symbol &next = found->at(anchor);
+        qsizetype lineStart = next.offset;
+        while (lineStart > 0 && text[lineStart - 1] != u'\n' && text[lineStart - 1] != u'\r')
+            --lineStart;
+        byte += utf8Bytes(QStringView(text).left(lineStart));
+        unit += int(lineStart);
+        line += next.line - 1;
+        scopes = braces ? next.level : 0;
+        size = Stretch;
+    }
 }
 
 // Reads the job's own copy, or its loan of the text while that stands.

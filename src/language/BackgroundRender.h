@@ -33,6 +33,8 @@ public:
         qsizetype pieceBytes = qsizetype(1) << 19;
         // After the colouring, the same worker reads the document's symbols this way, when asked.
         std::optional<SymbolScanner::Mode> symbols;
+        // Code's symbols are read this many bytes at a time (at least).
+        qsizetype symbolStretch = qsizetype(4) << 20;
         bool colours = true;            // false: the symbols only
     };
     struct Piece {

@@ -66,6 +66,8 @@ QList<Symbol> kept(const QString &text, const LanguageDefinition &language, Symb
     job.language = language;
     job.symbols = mode;
     job.pieceBytes = 512;
+    // Stretches of a few lines: the reading goes on from many symbols, across the emoji too.
+    job.symbolStretch = 300;
     BackgroundRender render(std::move(job));
     while (!render.done())
         render.take();
