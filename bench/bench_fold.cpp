@@ -4,7 +4,7 @@
 // Goals: fold all and unfold all under 0.5 s each, every key shown within 50 ms.
 #include "frmMain.h"
 
-#include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "YesPrompter.h"
 #include "CommandController.h"
 #include "EditorSurface.h"
@@ -91,26 +91,14 @@ int main(int argc, char *argv[])
     Prompter::setInstance(std::make_unique<bench::YesPrompter>());
     QTemporaryDir folder;
     bench::copyTree(QStringLiteral(ORVANE_BENCH_SOURCE_DIR "/data"), folder.path());
-    const int megabytes = qEnvironmentVariableIntValue("BENCH_MB") > 0 ? qEnvironmentVariableIntValue("BENCH_MB") : 50;
+    int megabytes = 0;
     QTemporaryDir docs;
-    const QString path = docs.filePath(QStringLiteral("big.c"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return 1;
-        file.write(bench::generateC(qint64(megabytes) * 1000 * 1000, false));
-    }
-
+    const QString path = bench::writeLargeC(docs, 50, &megabytes);
+    if (path.isEmpty())
+        return 1;
     frmMain window(folder.path());
-    window.settings().OpenFileInThirdPartyEditor = false;
-    window.settings().PromptWarningLargeFile = false;
-    window.settings().InsertPairs = false;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        std::printf("window not exposed\n");
-    window.ReadFile(path, false);
+    bench::openShown(window, path);
     QWidget *editor = window.txtText();
-    editor->setFocus();
     EditorSurface &surface = window.surface();
     // The file loads in pieces; its language, and with it the reading of the levels, comes last.
     QElapsedTimer loading;
@@ -147,8 +135,8 @@ int main(int argc, char *argv[])
                 foldAll < 500 && unfoldAll < 500 && keyFolded < 50 && load.slowestKey < 50 && shifted.slowestKey < 50
                     ? "goal met"
                     : "GOAL MISSED");
-    std::printf("peer: Geany is not installed here, and its fold-all cannot be timed the same way (through its own "
-                "window's command) from outside it.\n");
+    std::printf("peer: another editor's fold-all cannot be timed the same way (its own window's command, from inside "
+                "the process) from here.\n");
     window.FileClose(false);
     return 0;
 }

@@ -4,7 +4,7 @@
 // which the kept list follows. Numbers, not a test: nothing fails on timing.
 #include "frmMain.h"
 
-#include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "YesPrompter.h"
 #include "CommandController.h"
 #include "EditorSurface.h"
@@ -62,26 +62,14 @@ int main(int argc, char *argv[])
     Prompter::setInstance(std::make_unique<bench::YesPrompter>());
     QTemporaryDir folder;
     bench::copyTree(QStringLiteral(ORVANE_BENCH_SOURCE_DIR "/data"), folder.path());
-    const int megabytes = qEnvironmentVariableIntValue("BENCH_MB") > 0 ? qEnvironmentVariableIntValue("BENCH_MB") : 50;
+    int megabytes = 0;
     QTemporaryDir docs;
-    const QString path = docs.filePath(QStringLiteral("big.c"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return 1;
-        file.write(bench::generateC(qint64(megabytes) * 1000 * 1000, false));
-    }
-
+    const QString path = bench::writeLargeC(docs, 50, &megabytes);
+    if (path.isEmpty())
+        return 1;
     frmMain window(folder.path());
-    window.settings().OpenFileInThirdPartyEditor = false;
-    window.settings().PromptWarningLargeFile = false;
-    window.settings().InsertPairs = false;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        std::printf("window not exposed\n");
-    window.ReadFile(path, false);
+    bench::openShown(window, path);
     QWidget *editor = window.txtText();
-    editor->setFocus();
     EditorSurface &surface = window.surface();
     QElapsedTimer colouring;
     colouring.start();
