@@ -370,11 +370,16 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
         std::optional<QList<Symbol>> found = SymbolScanner::scan(text, job.language, mode, scopes, goOn);
         if (!found)
             return std::nullopt;
-        // The last symbol after the first whose state is known starts the next stretch, which
-        // reads it again; the ones before it are settled.
+        // The last symbol after the first whose state is known, on a line after the stretch's
+        // first, starts the next stretch, which reads it again; the ones before it are settled.
+        const auto lineStartOf = [&text](qsizetype offset) {
+            while (offset > 0 && text[offset - 1] != u'\n' && text[offset - 1] != u'\r')
+                --offset;
+            return offset;
+        };
         qsizetype anchor = -1;
         for (qsizetype i = found->size() - 1; !last && i > 0 && anchor < 0; --i) {
-            if (!braces || found->at(i).scoped)
+            if ((!braces || found->at(i).scoped) && lineStartOf(found->at(i).offset) > 0)
                 anchor = i;
         }
         if (!last && anchor < 0) {
@@ -391,9 +396,7 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
         if (last)
             return symbols;
         const Symbol &next = found->at(anchor);
-        qsizetype lineStart = next.offset;
-        while (lineStart > 0 && text[lineStart - 1] != u'\n' && text[lineStart - 1] != u'\r')
-            --lineStart;
+        const qsizetype lineStart = lineStartOf(next.offset);
         byte += utf8Bytes(QStringView(text).left(lineStart));
         unit += int(lineStart);
         line += next.line - 1;
