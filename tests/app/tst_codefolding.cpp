@@ -26,12 +26,7 @@ const QByteArray Source = "int main(void)\n"
                           "}\n"
                           "int other(void) { return 0; }\n";
 
-struct Folders {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    PrompterGuard prompter;
-    Folders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
-};
+using Folders = WindowFolders;
 
 struct Window : Folders, frmMain {
     QString path;

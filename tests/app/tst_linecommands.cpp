@@ -26,12 +26,7 @@ private slots:
 
 namespace {
 
-struct Folders {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    PrompterGuard prompter;
-    Folders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
-};
+using Folders = WindowFolders;
 
 struct Window : Folders, frmMain {
     Window() : frmMain(app.path()) {}

@@ -23,12 +23,7 @@ const QByteArray Source = "/* int commented(void) { } */\n"
                           "struct point { int x; };\n"
                           "int second(void) { return 2; }\n";
 
-struct Folders {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    PrompterGuard prompter;
-    Folders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
-};
+using Folders = WindowFolders;
 
 struct Window : Folders, frmMain {
     Window() : frmMain(app.path())

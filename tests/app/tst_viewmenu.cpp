@@ -12,12 +12,7 @@ using namespace TestSupport;
 
 namespace {
 
-struct Folders {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    PrompterGuard prompter;
-    Folders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
-};
+using Folders = WindowFolders;
 
 struct Window : Folders, frmMain {
     Window() : frmMain(app.path())

@@ -76,4 +76,13 @@ private:
     ScriptedPrompter *m_prompter;
 };
 
+// What a window test starts from: an application folder with the shipped data, a folder for its
+// documents, and questions answered by the test.
+struct WindowFolders {
+    QTemporaryDir app;
+    QTemporaryDir docs;
+    PrompterGuard prompter;
+    WindowFolders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
+};
+
 } // namespace TestSupport

@@ -390,12 +390,7 @@ void TestLanguageAssist::tipFollowsTheArgument()
 
 namespace {
 
-struct Folders {
-    QTemporaryDir app;
-    QTemporaryDir docs;
-    PrompterGuard prompter;
-    Folders() { seedFolder(sourceDir() + QStringLiteral("/data"), app.path()); }
-};
+using Folders = WindowFolders;
 
 // A main window over the shipped languages, shown and active.
 struct Window : Folders, frmMain {
