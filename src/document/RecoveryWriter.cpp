@@ -126,10 +126,10 @@ void RecoveryWriter::dueNow()
     record.written = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     if (!m_state.isUntitled())
         record.fileStamp = m_host.fileStamp();
-    // The document's own text, lent: a large one is never copied for its recovery copy. A change
-    // while it is written ends the loan; the copy on the disk stays the last whole one.
-    // Typing that never pauses would cut every such copy short, so after one was, the next is
-    // taken whole here at once: one key waits for a copy of the text in memory, never for the disk.
+    // The document's own text, lent: a large one is not copied for its recovery copy. A change
+    // while it is written ends the loan; the copy on the disk stays the last whole one. Typing
+    // that never pauses would cut every such copy short, so after one was, the next is taken whole
+    // here at once: one key waits for a copy of the text in memory, never for the disk.
     std::shared_ptr<TextLoan> text = m_surface.lendText();
     if (m_copyFirst) {
         QByteArray copy;

@@ -62,9 +62,7 @@ bool asciiOnly(const QByteArray &utf8, const Stop &stop)
     for (qsizetype at = 0; at < utf8.size(); at += Step) {
         if (stop())
             return false;
-        const char *from = utf8.constData() + at;
-        if (!std::all_of(from, from + std::min(Step, utf8.size() - at),
-                         [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        if (!isAsciiBytes(utf8.constData() + at, std::min(Step, utf8.size() - at)))
             return false;
     }
     return true;
