@@ -1,0 +1,401 @@
+#!/usr/bin/env bash
+# fold_peers.sh - Fold All and Unfold All of a large C file, timed the same way in each editor's real
+# window under Xvfb: the editor opens the same generated C file (50 MB) as in typing_peers.sh, goes
+# idle, the caret goes to the top (Ctrl+Home), then the editor's fold-all key is sent through XTEST,
+# then (once that is done) a Down key, then the unfold-all key. Per command:
+#   first   key sent to the first repaint (XDamage) of the editor's windows
+#   done    key sent to the last repaint after which the editor's processes stay under 5% of a core
+#           for 0.3 s (IDLE_MS) - the end of the work as the user sees it
+#   CPU     utime+stime of the editor's processes (/proc/PID/stat) from the key to that point
+# Repaints the size of the small ones (under 40 px high) the editor made when left alone for 1.5 s
+# just before the key (a caret or a hint blinking) count for the first repaint, not for the end of
+# the work. Both editors' windows are set to 1200x800.
+# A key typed right after the fold-all key cannot be told apart from the fold's own repaints (both
+# editors handle it after the fold, in the same repaint), so the Down key goes once the fold is done:
+# "key folded" is its time to the first repaint, in the folded text.
+# Keys: orvane Ctrl+K, Ctrl+0 (fold all) and Ctrl+K, Ctrl+J (unfold all): the timing starts at the
+# chord's second key; geany has no default keys for Document > Fold All / Unfold All, so its fresh
+# configuration binds them (keybindings.conf: menu_foldall=Ctrl+Alt+1, menu_unfoldall=Ctrl+Alt+2).
+# The first run of each editor keeps screenshots (runs/EDITOR.*/before.png, folded.png,
+# unfolded.png) and compares them: the fold is "seen" when the folded picture differs from the one
+# before in many pixels and the unfolded one is back near the one before.
+# The editors run as in typing_peers.sh: as an unprivileged user with a fresh home, config and data
+# folder per run and a private session bus, each in its own PID namespace. A benchmark: it never
+# fails on a timing.
+# Debian 12, run as root. Knobs (env):
+#   EDITORS="orvane geany"  SIZE=50 (MB)  RUNS=3  TIMEOUT=600  IDLE_WAIT=90 (s to wait for idle)
+#   CMD_LIMIT=120 (s for one command to finish)  IDLE_MS=300  DISPLAY_NUM=41 (first display tried)
+#   INSTALL=1 (0: never apt-get)  ORVANE_BIN=path of the built orvane (default build/app/orvane)
+#   W=/tmp/fold-peers
+set -euo pipefail
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+EDITORS=${EDITORS:-"orvane geany"} SIZE=${SIZE:-50} RUNS=${RUNS:-3}
+TIMEOUT=${TIMEOUT:-600} IDLE_WAIT=${IDLE_WAIT:-90} CMD_LIMIT=${CMD_LIMIT:-120} IDLE_MS=${IDLE_MS:-300}
+DISPLAY_NUM=${DISPLAY_NUM:-41} INSTALL=${INSTALL:-1}
+W=${W:-/tmp/fold-peers}
+ORVANE_BIN=$(readlink -f "${ORVANE_BIN:-build/app/orvane}" 2>/dev/null || true)
+PY=/usr/bin/python3
+mkdir -p "$W"; rm -rf "$W/runs" "$W/results"; mkdir -p "$W/runs" "$W/results"
+log() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
+
+# ---------------------------------------------------------------- packages
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
+pkg_of() { case $1 in orvane) echo "";; *) echo "$1";; esac; }
+need=""
+for p in xvfb x11-utils dbus procps util-linux passwd python3 python3-xlib imagemagick libc6-dev zlib1g-dev xtrans-dev; do
+  installed "$p" || need="$need $p"
+done
+for ed in $EDITORS; do p=$(pkg_of "$ed"); [ -z "$p" ] || installed "$p" || need="$need $p"; done
+if [ -n "$need" ] && [ "$INSTALL" = 1 ]; then
+  log "installing:$need"
+  apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $need >/dev/null ||
+    log "some packages did not install"
+fi
+ran=""
+for ed in $EDITORS; do
+  p=$(pkg_of "$ed")
+  if [ -z "$p" ] || installed "$p"; then ran="$ran $ed"; else log "skipping $ed: not installed"; echo "$ed" >> "$W/results/skipped"; fi
+done
+EDITORS=$ran
+installed python3-xlib || { log "python3-xlib is needed (apt-get install python3-xlib)"; exit 1; }
+
+# ---------------------------------------------------------------- the file
+# Made as peers.sh makes it: glibc headers and a few example .c files, repeated, cut at a line end.
+cd "$W"
+{ dpkg -L libc6-dev | grep '\.h$'; ls /usr/include/X11/Xtrans/*.c /usr/share/doc/zlib1g-dev/examples/*.c 2>/dev/null; } |
+  LC_ALL=C sort > seeds.txt
+FILE=$W/peers_${SIZE}MB.c
+SIZE=$SIZE $PY - "$FILE" <<'EOF'
+import os, sys
+seed = b''.join(b'/* ---- %s ---- */\n' % p.encode() + open(p, 'rb').read()
+               for p in open('seeds.txt').read().split() if os.path.isfile(p))
+n = int(os.environ['SIZE']) * 10**6
+d = (seed * (n // len(seed) + 1))[:n]
+open(sys.argv[1], 'wb').write(d[:d.rfind(b'\n') + 1])
+EOF
+log "file: $FILE $(stat -c %s "$FILE") bytes"
+
+# ---------------------------------------------------------------- the probe
+cat > "$W/fold_probe.py" <<'EOF'
+"""fold_probe.py RUNDIR FILE TIMEOUT LABEL IDLE_WAIT CMD_LIMIT IDLE_MS SHOTS -- editor command...
+Waits for the editor's window (titled with the file's name) and for the editor to go idle, then
+times fold all, a key in the folded text and unfold all; prints one JSON line."""
+import json, os, select, signal, subprocess, sys, time
+from Xlib import X, XK, display, error
+from Xlib.ext import xtest, damage
+
+rundir, path, timeout, label = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4]
+idle_wait, cmd_limit, idle_s, shots = float(sys.argv[5]), float(sys.argv[6]), float(sys.argv[7]) / 1000, sys.argv[8] == '1'
+learn_s, win_w, win_h = 1.5, 1200, 800           # a caret blinks in under 1.5 s; the windows' size
+cmd = sys.argv[sys.argv.index('--') + 1:]
+base = os.path.basename(path)
+res = {'editor': label, 'file': base, 'bytes': os.path.getsize(path),
+       'load1': float(open('/proc/loadavg').read().split()[0]), 'status': 'timeout'}
+# The editors' fold-all and unfold-all keys: each a list of key combinations, timed from the last.
+KEYS = {'orvane': ([('Control_L', 'k'), ('Control_L', '0')], [('Control_L', 'k'), ('Control_L', 'j')]),
+        'geany': ([('Control_L', 'Alt_L', '1')], [('Control_L', 'Alt_L', '2')])}
+if label not in KEYS:
+    print(json.dumps(dict(res, status='no fold keys known for ' + label))); sys.exit(0)
+
+d = display.Display()
+d.set_error_handler(lambda *a, **k: None)           # windows may vanish under us
+if not d.has_extension('DAMAGE'):
+    print(json.dumps(dict(res, status='no DAMAGE extension'))); sys.exit(0)
+d.damage_query_version()
+DAMAGE_EVENT = d.extension_event.DamageNotify
+root = d.screen().root
+root.change_attributes(event_mask=X.SubstructureNotifyMask)
+A_NAME, A_UTF8 = d.intern_atom('_NET_WM_NAME'), d.intern_atom('UTF8_STRING')
+d.sync()
+
+def title(w):
+    try:
+        p = w.get_full_property(A_NAME, A_UTF8)
+        v = p.value if p and p.value else (w.get_wm_name() or '')
+        return v.decode('utf-8', 'replace') if isinstance(v, bytes) else str(v)
+    except error.XError:
+        return ''
+
+def combo(*names):
+    codes = [d.keysym_to_keycode(XK.string_to_keysym(k)) for k in names]
+    for c in codes: xtest.fake_input(d, X.KeyPress, c)
+    for c in reversed(codes): xtest.fake_input(d, X.KeyRelease, c)
+    d.sync()
+
+# Damage as raw rectangles, so that a caret blinking (always the same rectangle) can be told from work.
+mapped, titles, damaged = set(), {}, []
+trace = [] if os.environ.get('FOLD_TRACE') == '1' else None
+def pump(wait):                                     # handle X events, block <= wait s
+    if not d.pending_events():
+        select.select([d], [], [], max(0.0, wait))
+    while d.pending_events():
+        ev = d.next_event()
+        if ev.type == DAMAGE_EVENT:
+            damaged.append((time.monotonic(), ev.area.width, ev.area.height))
+            if trace is not None: trace.append((round(time.monotonic() * 1000, 1), ev.drawable, ev.area.x, ev.area.y, ev.area.width, ev.area.height))
+            continue
+        w = getattr(ev, 'window', None)
+        if ev.type in (X.CreateNotify, X.MapNotify):
+            w.change_attributes(event_mask=X.PropertyChangeMask)
+            titles[w.id] = title(w)
+            if ev.type == X.MapNotify: mapped.add(w.id)
+        elif ev.type in (X.UnmapNotify, X.DestroyNotify):
+            mapped.discard(w.id)
+        elif ev.type == X.PropertyNotify:
+            titles[w.id] = title(w)
+
+def tree_pids(top):                                 # the editor and its descendants
+    kids = {}
+    for e in os.listdir('/proc'):
+        if e.isdigit():
+            try: kids.setdefault(int(open(f'/proc/{e}/stat').read().rsplit(')', 1)[1].split()[1]), []).append(int(e))
+            except (OSError, IndexError): pass
+    out, todo = [], [top]
+    while todo:
+        p = todo.pop(); out.append(p); todo += kids.get(p, [])
+    return out
+
+def cpu_s(top):                                     # utime + stime of the editor's processes
+    t = 0
+    for pid in tree_pids(top):
+        try: f = open(f'/proc/{pid}/stat').read().rsplit(')', 1)[1].split(); t += int(f[11]) + int(f[12])
+        except (OSError, IndexError): pass
+    return t / os.sysconf('SC_CLK_TCK')
+
+log = open(os.path.join(rundir, 'editor.log'), 'wb')
+t0 = time.monotonic()
+p = subprocess.Popen(cmd, stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+deadline = t0 + timeout
+now = lambda: time.monotonic() - t0
+
+def wait_for(pred, until=None):
+    until = until or deadline
+    while time.monotonic() < until and p.poll() is None:
+        r = pred()
+        if r: return r
+        pump(min(0.05, until - time.monotonic()))
+    return pred()
+
+def shot(name):
+    if shots:
+        subprocess.run(['import', '-window', 'root', os.path.join(rundir, name + '.png')], check=False)
+
+def timed(keys):
+    """Sends the key combinations (timing from the last) and follows the work: repaints and CPU until
+    no repaint and under 5% of a core for idle_s. Returns first/done/cpu in ms, or a reason.
+    Repaints the size of those under 40 px high the editor made when left alone just before (a caret
+    or a hint blinking) count for the first repaint, not for the end of the work."""
+    damaged.clear()
+    wait_for(lambda: False, time.monotonic() + learn_s)
+    idle_like = {(w, h) for _, w, h in damaged if h < 40}   # a line or a status bar, not a page
+    for k in keys[:-1]:                             # a chord's first key: let its echo settle
+        combo(*k)
+        wait_for(lambda: False, time.monotonic() + idle_s)
+    pump(0); damaged.clear()
+    if trace is not None: trace.clear()
+    c0 = cpu_s(p.pid)
+    samples = []
+    sent = time.monotonic(); combo(*keys[-1])
+    if trace is not None: trace.append(('sent', round(sent * 1000, 1)))
+    until = min(sent + cmd_limit, deadline - 5)
+    work = lambda: [t for t, w, h in damaged if (w, h) not in idle_like]
+    while time.monotonic() < until and p.poll() is None:
+        pump(0.01)
+        t, c = time.monotonic(), cpu_s(p.pid)
+        samples.append((t, c))
+        done = work()
+        ref = done[-1] if done else sent
+        if t - ref < idle_s: continue
+        since = next(s for s in samples if s[0] >= ref) if samples[0][0] < ref else (sent, c0)
+        if c - since[1] <= 0.05 * (t - since[0]):
+            if not damaged: return {'why': 'no repaint'}
+            if trace is not None: open(os.path.join(rundir, 'trace.txt'), 'a').write(repr(keys) + ' ' + repr(idle_like) + ' ' + repr(trace) + '\n')
+            first = damaged[0][0]
+            return {'first_ms': round((first - sent) * 1000, 1), 'done_ms': round(((done or [first])[-1] - sent) * 1000, 1),
+                    'cpu_ms': round((c - c0) * 1000, 1), 'repaints': len(damaged)}
+    return {'why': 'not done in %g s' % (until - sent)}
+
+def wait_idle(limit):                               # less than 5% of a core over 0.5 s, as in typing_peers.sh
+    hist, give_up = [], time.monotonic() + limit
+    while time.monotonic() < min(give_up, deadline) and p.poll() is None:
+        hist.append((now(), cpu_s(p.pid)))
+        old = [h for h in hist if h[0] <= hist[-1][0] - 0.5]
+        if old and hist[-1][1] - old[-1][1] < 0.025:
+            return round(old[-1][0], 2)
+        pump(0.05)
+    return None
+
+class Stop(Exception): pass
+try:
+    win = wait_for(lambda: next((i for i in mapped if base in titles.get(i, '')), None))
+    if not win: raise Stop
+    res['t_visible'] = round(now(), 2)
+    res['t_idle'] = wait_idle(idle_wait)
+    # Both editors in a window of the same size: what a repaint costs depends on it.
+    window = d.create_resource_object('window', win)
+    window.configure(x=0, y=0, width=win_w, height=win_h); d.sync()
+    wait_for(lambda: False, time.monotonic() + 0.5); wait_idle(10)
+    window.set_input_focus(X.RevertToParent, X.CurrentTime); d.sync()
+    combo('Control_L', 'Home')
+    wait_for(lambda: False, time.monotonic() + 1.0)
+    # Damage on the window and every window inside it: toolkits draw into the top level or a child.
+    def windows(w):
+        out = [w]
+        try:
+            for c in w.query_tree().children: out += windows(c)
+        except error.XError: pass
+        return out
+    damages = [w.damage_create(damage.DamageReportRawRectangles) for w in windows(window)]
+    d.sync()
+    fold_keys, unfold_keys = KEYS[label]
+    shot('before')
+    res['fold'] = timed(fold_keys)
+    shot('folded')
+    res['key_folded'] = timed([('Down',)])
+    res['unfold'] = timed(unfold_keys)
+    shot('unfolded')
+    res['title'] = title(window)
+    res['status'] = 'ok'
+except Stop:
+    pass
+finally:
+    if p.poll() is not None: res['status'] = f'exited rc={p.returncode}'
+    for pid in reversed(tree_pids(p.pid)):          # by PID; the PID namespace takes the rest
+        try: os.kill(pid, signal.SIGKILL)
+        except OSError: pass
+    p.wait()
+    print(json.dumps(res), flush=True)
+EOF
+
+# ---------------------------------------------------------------- the editors' runs
+start_xvfb() {                                      # first free display from DISPLAY_NUM
+  local n=$DISPLAY_NUM
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n+1)); done
+  Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >"$W/xvfb.log" 2>&1 &
+  XVFB_PID=$!; export DISPLAY=:$n
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  log "Xvfb did not start"; exit 1
+}
+XVFB_PID=
+cleanup() { [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; true; }
+trap cleanup EXIT
+
+# orvane: a launcher on PATH that gives the editor, in the fresh folders of each run, the settings
+# peers.sh uses (no hand-off of large files, no question before colouring, no tip of the day).
+if [[ " $EDITORS " == *" orvane "* ]]; then
+  [ -x "$ORVANE_BIN" ] || { log "no orvane executable at '$ORVANE_BIN' (set ORVANE_BIN)"; exit 1; }
+  rm -rf "$W/app"; cp -r "$(dirname "$ORVANE_BIN")" "$W/app"   # a copy the unprivileged user can run
+  chmod -R a+rX "$W/app"; ORVANE_BIN=$W/app/$(basename "$ORVANE_BIN")
+  mkdir -p "$W/bin"
+  cat > "$W/bin/orvane" <<WRAP
+#!/bin/bash
+for d in "\$XDG_CONFIG_HOME/orvane" "\$XDG_DATA_HOME/orvane"; do
+  mkdir -p "\$d"
+  printf 'PromptWarningLargeFile=0\\r\\nOpenFileInThirdPartyEditor=0\\r\\nShowTip=0\\r\\n' > "\$d/settings.ini"
+done
+exec "$ORVANE_BIN" "\$@"
+WRAP
+  chmod 755 "$W/bin" "$W/bin/orvane"; export PATH="$W/bin:$PATH"
+fi
+
+BUSER=peersbench
+id -u $BUSER >/dev/null 2>&1 || useradd -r -M -s /usr/sbin/nologin $BUSER
+export AS_USER="setpriv --reuid=$BUSER --regid=$BUSER --init-groups"
+# fold_run EDITOR SHOTS: one run on a fresh copy of the file; appends a JSON line to results/fold.jsonl.
+fold_run() {
+  local ed=$1 shots=$2 R
+  R=$(mktemp -d "$W/runs/$ed.XXXX"); mkdir -p "$R"/{home,cfg,data,cache,rt}; chmod 700 "$R/rt"
+  cp "$FILE" "$R/"
+  if [ "$ed" = geany ]; then                        # its Document menu's Fold All / Unfold All, on keys
+    mkdir -p "$R/cfg/geany"
+    printf '[Bindings]\nmenu_foldall=<Primary><Alt>1\nmenu_unfoldall=<Primary><Alt>2\n' > "$R/cfg/geany/keybindings.conf"
+  fi
+  chown -R $BUSER: "$R"
+  HOME=$R/home XDG_CONFIG_HOME=$R/cfg XDG_DATA_HOME=$R/data XDG_RUNTIME_DIR=$R/rt \
+  XDG_CACHE_HOME=$R/cache NO_AT_BRIDGE=1 DBUS_SESSION_BUS_ADDRESS= \
+  timeout -s KILL $((TIMEOUT + 60)) unshare --pid --fork --kill-child --mount-proc bash -c '
+      export DBUS_SESSION_BUS_ADDRESS=$($AS_USER dbus-daemon --session --fork --print-address=1)
+      exec '"$PY"' "$0" "$1" "$2" "$3" "$4" "$5" "$6" "$7" "$8" -- $AS_USER "$4" "$2"' \
+    "$W/fold_probe.py" "$R" "$R/$(basename "$FILE")" "$TIMEOUT" "$ed" "$IDLE_WAIT" "$CMD_LIMIT" "$IDLE_MS" "$shots" \
+    > "$R/result.json" || true
+  if [ -s "$R/result.json" ]; then
+    # The screenshots' verdict: pixels that differ between before and folded, and before and unfolded.
+    if [ -f "$R/before.png" ] && [ -f "$R/folded.png" ] && [ -f "$R/unfolded.png" ]; then
+      local f u
+      f=$(compare -metric AE -fuzz 10% "$R/before.png" "$R/folded.png" null: 2>&1 || true)
+      u=$(compare -metric AE -fuzz 10% "$R/before.png" "$R/unfolded.png" null: 2>&1 || true)
+      $PY - "$R/result.json" "$f" "$u" <<'EOF'
+import json, sys
+r = json.load(open(sys.argv[1]))
+r['shots'] = {'dir': sys.argv[1].rsplit('/', 1)[0], 'folded_px': float(sys.argv[2].split()[0]),
+              'unfolded_px': float(sys.argv[3].split()[0])}
+open(sys.argv[1], 'w').write(json.dumps(r) + '\n')
+EOF
+    fi
+    cat "$R/result.json" >> "$W/results/fold.jsonl"
+    log "  $ed: $(cut -c1-400 "$R/result.json")"
+  else
+    log "  $ed: no result"
+  fi
+  rm -f "$R/$(basename "$FILE")"
+}
+
+start_xvfb; log "fold all / unfold all on DISPLAY=$DISPLAY in:$EDITORS"
+for ((r=1; r<=RUNS; r++)); do
+  for ed in $EDITORS; do fold_run "$ed" $((r == 1)); done
+done
+kill "$XVFB_PID"; wait "$XVFB_PID" 2>/dev/null || true; XVFB_PID=
+
+# ---------------------------------------------------------------- the table
+$PY - "$W/results" <<'EOF' | tee "$W/results/fold.md"
+import json, os, statistics as st, subprocess, sys
+rdir = sys.argv[1]
+def version(ed):
+    if ed == 'orvane': return 'this build'
+    r = subprocess.run(['dpkg-query', '-W', '-f=${Version}', ed], capture_output=True, text=True)
+    return r.stdout or '-'
+p = os.path.join(rdir, 'fold.jsonl')
+rows = [json.loads(l) for l in open(p)] if os.path.exists(p) else []
+med = lambda xs: st.median(xs) if xs else None
+fmt = lambda x: '-' if x is None else f'{x:.0f}'
+def col(rs, cmd, key):
+    return med([r[cmd][key] for r in rs if r.get('status') == 'ok' and key in r.get(cmd, {})])
+print("## Fold all / unfold all in the editor's window (median of runs, ms from the key)\n")
+print(f"{os.cpu_count()} cores; load average at the end: {open('/proc/loadavg').read().split()[0]}; "
+      f"file: {rows[0]['file'] if rows else '-'} ({rows[0]['bytes'] if rows else 0} bytes)\n")
+print('| editor | version | fold all: first repaint | fold all: done | fold all: CPU | key folded | '
+      'unfold all: first repaint | unfold all: done | unfold all: CPU | ok/runs |')
+print('|---|---|---:|---:|---:|---:|---:|---:|---:|---:|')
+eds = list(dict.fromkeys(r['editor'] for r in rows))
+done = {}
+for ed in eds:
+    rs = [r for r in rows if r['editor'] == ed]
+    ok = [r for r in rs if r.get('status') == 'ok' and 'done_ms' in r.get('fold', {}) and 'done_ms' in r.get('unfold', {})]
+    done[ed] = (col(rs, 'fold', 'done_ms'), col(rs, 'unfold', 'done_ms'))
+    print(f"| {ed} | {version(ed)} | {fmt(col(rs, 'fold', 'first_ms'))} | {fmt(done[ed][0])} | {fmt(col(rs, 'fold', 'cpu_ms'))} | "
+          f"{fmt(col(rs, 'key_folded', 'first_ms'))} | {fmt(col(rs, 'unfold', 'first_ms'))} | {fmt(done[ed][1])} | "
+          f"{fmt(col(rs, 'unfold', 'cpu_ms'))} | {len(ok)}/{len(rs)} |")
+if 'orvane' in done and 'geany' in done:
+    ratio = lambda a, b: '-' if a is None or not b else f'{a / b:.2f}'
+    print(f"\nOrvane/Geany (done): fold all {ratio(done['orvane'][0], done['geany'][0])}, "
+          f"unfold all {ratio(done['orvane'][1], done['geany'][1])}")
+print()
+for r in rows:                                      # what went wrong, and what the pictures show
+    for cmd in ('fold', 'key_folded', 'unfold'):
+        if 'why' in r.get(cmd, {}): print(f"{r['editor']}: {cmd}: {r[cmd]['why']}")
+    if r.get('status') != 'ok': print(f"{r['editor']}: {r['status']}")
+    s = r.get('shots')
+    if s:
+        seen = s['folded_px'] > 20000 and s['unfolded_px'] < s['folded_px'] / 4
+        print(f"{r['editor']}: screenshots {s['dir']}/{{before,folded,unfolded}}.png: folded differs from before in "
+              f"{s['folded_px']:.0f} px, unfolded in {s['unfolded_px']:.0f} px: "
+              + ('the fold is seen and undone' if seen else 'NO FOLD SEEN (look at the pictures)'))
+skipped = os.path.join(rdir, 'skipped')
+if os.path.exists(skipped):
+    print('\nnot installed, skipped: ' + ', '.join(open(skipped).read().split()))
+print("\nfirst repaint = key to the first XDamage event on the editor's windows; done = key to the last repaint "
+      "after which the editor's processes stayed under 5% of a core for 0.3 s; CPU = the editor's processes from "
+      "the key until then; key folded = a Down key typed in the folded text, to its first repaint. A key typed "
+      "right after the fold-all key is not timed: its repaint cannot be told from the fold's.")
+EOF
