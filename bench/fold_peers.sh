@@ -36,45 +36,9 @@ W=${W:-/tmp/fold-peers}
 ORVANE_BIN=$(readlink -f "${ORVANE_BIN:-build/app/orvane}" 2>/dev/null || true)
 PY=/usr/bin/python3
 mkdir -p "$W"; rm -rf "$W/runs" "$W/results"; mkdir -p "$W/runs" "$W/results"
-log() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
-
-# ---------------------------------------------------------------- packages
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
-pkg_of() { case $1 in orvane) echo "";; *) echo "$1";; esac; }
-need=""
-for p in xvfb x11-utils dbus procps util-linux passwd python3 python3-xlib imagemagick libc6-dev zlib1g-dev xtrans-dev; do
-  installed "$p" || need="$need $p"
-done
-for ed in $EDITORS; do p=$(pkg_of "$ed"); [ -z "$p" ] || installed "$p" || need="$need $p"; done
-if [ -n "$need" ] && [ "$INSTALL" = 1 ]; then
-  log "installing:$need"
-  apt-get update -qq >/dev/null
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $need >/dev/null ||
-    log "some packages did not install"
-fi
-ran=""
-for ed in $EDITORS; do
-  p=$(pkg_of "$ed")
-  if [ -z "$p" ] || installed "$p"; then ran="$ran $ed"; else log "skipping $ed: not installed"; echo "$ed" >> "$W/results/skipped"; fi
-done
-EDITORS=$ran
-installed python3-xlib || { log "python3-xlib is needed (apt-get install python3-xlib)"; exit 1; }
-
-# ---------------------------------------------------------------- the file
-# Made as peers.sh makes it: glibc headers and a few example .c files, repeated, cut at a line end.
-cd "$W"
-{ dpkg -L libc6-dev | grep '\.h$'; ls /usr/include/X11/Xtrans/*.c /usr/share/doc/zlib1g-dev/examples/*.c 2>/dev/null; } |
-  LC_ALL=C sort > seeds.txt
-FILE=$W/peers_${SIZE}MB.c
-SIZE=$SIZE $PY - "$FILE" <<'EOF'
-import os, sys
-seed = b''.join(b'/* ---- %s ---- */\n' % p.encode() + open(p, 'rb').read()
-               for p in open('seeds.txt').read().split() if os.path.isfile(p))
-n = int(os.environ['SIZE']) * 10**6
-d = (seed * (n // len(seed) + 1))[:n]
-open(sys.argv[1], 'wb').write(d[:d.rfind(b'\n') + 1])
-EOF
-log "file: $FILE $(stat -c %s "$FILE") bytes"
+. "$(dirname "${BASH_SOURCE[0]}")/peers_lib.sh"
+peers_packages imagemagick
+peers_file
 
 # ---------------------------------------------------------------- the probe
 cat > "$W/fold_probe.py" <<'EOF'
@@ -269,56 +233,18 @@ finally:
 EOF
 
 # ---------------------------------------------------------------- the editors' runs
-start_xvfb() {                                      # first free display from DISPLAY_NUM
-  local n=$DISPLAY_NUM
-  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n+1)); done
-  Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >"$W/xvfb.log" 2>&1 &
-  XVFB_PID=$!; export DISPLAY=:$n
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  log "Xvfb did not start"; exit 1
-}
-XVFB_PID=
-cleanup() { [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; true; }
-trap cleanup EXIT
-
-# orvane: a launcher on PATH that gives the editor, in the fresh folders of each run, the settings
-# peers.sh uses (no hand-off of large files, no question before colouring, no tip of the day).
-if [[ " $EDITORS " == *" orvane "* ]]; then
-  [ -x "$ORVANE_BIN" ] || { log "no orvane executable at '$ORVANE_BIN' (set ORVANE_BIN)"; exit 1; }
-  rm -rf "$W/app"; cp -r "$(dirname "$ORVANE_BIN")" "$W/app"   # a copy the unprivileged user can run
-  chmod -R a+rX "$W/app"; ORVANE_BIN=$W/app/$(basename "$ORVANE_BIN")
-  mkdir -p "$W/bin"
-  cat > "$W/bin/orvane" <<WRAP
-#!/bin/bash
-for d in "\$XDG_CONFIG_HOME/orvane" "\$XDG_DATA_HOME/orvane"; do
-  mkdir -p "\$d"
-  printf 'PromptWarningLargeFile=0\\r\\nOpenFileInThirdPartyEditor=0\\r\\nShowTip=0\\r\\n' > "\$d/settings.ini"
-done
-exec "$ORVANE_BIN" "\$@"
-WRAP
-  chmod 755 "$W/bin" "$W/bin/orvane"; export PATH="$W/bin:$PATH"
-fi
-
-BUSER=peersbench
-id -u $BUSER >/dev/null 2>&1 || useradd -r -M -s /usr/sbin/nologin $BUSER
-export AS_USER="setpriv --reuid=$BUSER --regid=$BUSER --init-groups"
+peers_orvane_launcher
+peers_user
 # fold_run EDITOR SHOTS: one run on a fresh copy of the file; appends a JSON line to results/fold.jsonl.
 fold_run() {
   local ed=$1 shots=$2 R
-  R=$(mktemp -d "$W/runs/$ed.XXXX"); mkdir -p "$R"/{home,cfg,data,cache,rt}; chmod 700 "$R/rt"
-  cp "$FILE" "$R/"
+  R=$(peers_new_run "$ed")
   if [ "$ed" = geany ]; then                        # its Document menu's Fold All / Unfold All, on keys
     mkdir -p "$R/cfg/geany"
     printf '[Bindings]\nmenu_foldall=<Primary><Alt>1\nmenu_unfoldall=<Primary><Alt>2\n' > "$R/cfg/geany/keybindings.conf"
   fi
-  chown -R $BUSER: "$R"
-  HOME=$R/home XDG_CONFIG_HOME=$R/cfg XDG_DATA_HOME=$R/data XDG_RUNTIME_DIR=$R/rt \
-  XDG_CACHE_HOME=$R/cache NO_AT_BRIDGE=1 DBUS_SESSION_BUS_ADDRESS= \
-  timeout -s KILL $((TIMEOUT + 60)) unshare --pid --fork --kill-child --mount-proc bash -c '
-      export DBUS_SESSION_BUS_ADDRESS=$($AS_USER dbus-daemon --session --fork --print-address=1)
-      exec '"$PY"' "$0" "$1" "$2" "$3" "$4" "$5" "$6" "$7" "$8" -- $AS_USER "$4" "$2"' \
-    "$W/fold_probe.py" "$R" "$R/$(basename "$FILE")" "$TIMEOUT" "$ed" "$IDLE_WAIT" "$CMD_LIMIT" "$IDLE_MS" "$shots" \
-    > "$R/result.json" || true
+  peers_isolated "$R" "$PY" "$W/fold_probe.py" "$R" "$R/$(basename "$FILE")" "$TIMEOUT" "$ed" "$IDLE_WAIT" \
+    "$CMD_LIMIT" "$IDLE_MS" "$shots" -- $AS_USER "$ed" "$R/$(basename "$FILE")" > "$R/result.json" || true
   if [ -s "$R/result.json" ]; then
     # The screenshots' verdict: pixels that differ between before and folded, and before and unfolded.
     if [ -f "$R/before.png" ] && [ -f "$R/folded.png" ] && [ -f "$R/unfolded.png" ]; then
@@ -341,11 +267,11 @@ EOF
   rm -f "$R/$(basename "$FILE")"
 }
 
-start_xvfb; log "fold all / unfold all on DISPLAY=$DISPLAY in:$EDITORS"
+start_xvfb "$DISPLAY_NUM"; log "fold all / unfold all on DISPLAY=$DISPLAY in:$EDITORS"
 for ((r=1; r<=RUNS; r++)); do
   for ed in $EDITORS; do fold_run "$ed" $((r == 1)); done
 done
-kill "$XVFB_PID"; wait "$XVFB_PID" 2>/dev/null || true; XVFB_PID=
+stop_xvfb
 
 # ---------------------------------------------------------------- the table
 $PY - "$W/results" <<'EOF' | tee "$W/results/fold.md"
