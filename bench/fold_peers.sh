@@ -26,7 +26,7 @@
 #   EDITORS="orvane geany"  SIZE=50 (MB)  RUNS=3  TIMEOUT=600  IDLE_WAIT=90 (s to wait for idle)
 #   CMD_LIMIT=120 (s for one command to finish)  IDLE_MS=300  DISPLAY_NUM=41 (first display tried)
 #   INSTALL=1 (0: never apt-get)  ORVANE_BIN=path of the built orvane (default build/app/orvane)
-#   W=/tmp/fold-peers
+#   W=/tmp/fold-peers  FOLD_TRACE=1 writes every repaint's rectangle to runs/EDITOR.*/trace.txt
 set -euo pipefail
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 EDITORS=${EDITORS:-"orvane geany"} SIZE=${SIZE:-50} RUNS=${RUNS:-3}
@@ -251,7 +251,7 @@ fold_run() {
       local f u
       f=$(compare -metric AE -fuzz 10% "$R/before.png" "$R/folded.png" null: 2>&1 || true)
       u=$(compare -metric AE -fuzz 10% "$R/before.png" "$R/unfolded.png" null: 2>&1 || true)
-      $PY - "$R/result.json" "$f" "$u" <<'EOF'
+      $PY - "$R/result.json" "$f" "$u" <<'EOF' || log "  $ed: the screenshots could not be compared: $f $u"
 import json, sys
 r = json.load(open(sys.argv[1]))
 r['shots'] = {'dir': sys.argv[1].rsplit('/', 1)[0], 'folded_px': float(sys.argv[2].split()[0]),
