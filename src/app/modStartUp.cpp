@@ -8,6 +8,7 @@
 #include "InstanceLock.h"
 #include "Launcher.h"
 #include "LineNavigation.h"
+#include "LoadPreparation.h"
 #include "Prompter.h"
 #include "RecoveryOffer.h"
 #include "RecoveryWriter.h"
@@ -348,6 +349,9 @@ int Main(QApplication &app, const QStringList &arguments)
     folders.createWritableFolders();
     const CommandLineOptions::Parsed parsed = CommandLineOptions::parse(arguments);
     const QStringList files = Launcher::restoreForwardedPath(parsed.files);
+    // A large file named on the command line is scanned while the window is built.
+    if (!files.isEmpty())
+        LoadPreparation::start(planCommandLine(files, QDir::currentPath(), parsed.position).first);
     // Held until the process ends: windows started later know they are not the session's first.
     const InstanceLock instances;
     std::unique_ptr<frmMain> window;

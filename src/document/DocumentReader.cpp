@@ -8,6 +8,7 @@
 #include "FileFilters.h"
 #include "FileIO.h"
 #include "Launcher.h"
+#include "LoadPreparation.h"
 #include "MappedFile.h"
 #include "OpenFilesRegister.h"
 #include "Prompter.h"
@@ -100,14 +101,16 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
         const DecodedDocument doc = decodeDocument(QByteArray::fromRawData(data, length));
         mapped.release(0, length);
         step("read");
-        s.beginBulkLoad(doc.ascii, doc.utf8.size() + doc.utf8.size() / 32 + (qsizetype(1) << 16));
+        s.beginBulkLoad(doc.ascii, LoadPreparation::widgetRoom(doc.utf8.size()));
         s.appendUtf8(doc.utf8.constData(), doc.utf8.size());
         step("convert + hand to the widget");
         s.keepLoadedCopy(QByteArray(), TextFingerprint::of(doc.utf8.constData(), doc.utf8.size()));
         s.endBulkLoad();
         result = {doc.encoding, doc.utf8Bom, doc.lineEnding, doc.ascii};
     } else {
-        const DecodePlan plan = planDecode(data, length);
+        // Scanned already while the window was being built, when this is the file it starts with.
+        const std::optional<DecodePlan> prepared = LoadPreparation::take(fd);
+        const DecodePlan plan = prepared ? *prepared : planDecode(data, length);
         if (plan.textBytes > MaxWidgetBytes) {
             mapped.release(0, length);
             return {std::nullopt, true};
@@ -116,9 +119,7 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
         mapped.release(0, length);
         step("read");
         s.setVisible(false);
-        // Room for typing on top: a widget filled to the byte copies its whole text (and its
-        // styles) to grow at the first key.
-        s.beginBulkLoad(plan.ascii, std::min<qint64>(plan.textBytes + plan.textBytes / 32 + (qint64(1) << 16), MaxWidgetBytes));
+        s.beginBulkLoad(plan.ascii, LoadPreparation::widgetRoom(plan.textBytes));
         qsizetype released = 0;
         ConversionPipe pipe(data, length, plan, [&mapped, &released](qsizetype upTo) {
             mapped.release(released, upTo);
@@ -257,6 +258,7 @@ bool DocumentReader::loadHere(const QString &path, qint64 size)
 
 void DocumentReader::finishLoading()
 {
+    LoadPreparation::finish();
     m_state.isLoading = false;
     m_host.setLoading(false);
 }

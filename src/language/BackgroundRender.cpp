@@ -355,6 +355,8 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
     for (qsizetype size = Stretch;;) {
         QString text;
         bool last = false;
+        qsizetype stretchBytes = 0;
+        qsizetype totalBytes = 0;
         if (!access([&](const QByteArray &utf8) {
                 qsizetype end = std::min(utf8.size(), byte + size);
                 if (end < utf8.size()) {
@@ -362,6 +364,8 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
                     end = lf ? static_cast<const char *>(lf) - utf8.constData() + 1 : utf8.size();
                 }
                 last = end >= utf8.size();
+                stretchBytes = end - byte;
+                totalBytes = utf8.size();
                 text = utf8ToText(utf8.constData() + byte, end - byte);
             }))
             return std::nullopt;
@@ -385,8 +389,13 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
             continue;
         }
         const qsizetype keep = last ? found->size() : anchor;
+        // A list that grows one by one copies itself as it goes: a million symbols would need
+        // their space three times over at the last copy. The first stretch tells about how many
+        // there will be; what is set aside and never written takes no memory.
+        if (byte == 0 && !last && stretchBytes > 0)
+            symbols.reserve(qsizetype(double(keep) * double(totalBytes) / double(stretchBytes) * 1.5) + 64);
         for (qsizetype i = 0; i < keep; ++i) {
-            Symbol s = found->at(i);
+            Symbol s = found->at(i).withoutName();
             s.offset += unit;
             s.line += line;
             symbols << std::move(s);

@@ -19,7 +19,9 @@ bool sameRules(const LanguageDefinition &a, const LanguageDefinition &b)
 
 bool same(const Symbol &a, const Symbol &b)
 {
-    return a.offset == b.offset && a.kind == b.kind && a.level == b.level && a.scoped == b.scoped && a.name == b.name;
+    // A kept symbol outside a change has the text it had: its name is the same when its length is.
+    return a.offset == b.offset && a.kind == b.kind && a.level == b.level && a.scoped == b.scoped
+        && a.nameLength() == b.nameLength() && (a.name.isNull() || b.name.isNull() || a.name == b.name);
 }
 
 } // namespace
@@ -28,6 +30,12 @@ void SymbolIndex::set(QList<Symbol> symbols, const LanguageDefinition &language,
                       const EditorSurface &surface)
 {
     m_symbols = std::move(symbols);
+    // Looked at first without writing: the list may be shared with its reader, and a write would copy it.
+    if (mode == SymbolScanner::Mode::Code
+        && std::any_of(m_symbols.cbegin(), m_symbols.cend(), [](const Symbol &s) { return !s.name.isNull(); })) {
+        for (Symbol &s : m_symbols)
+            s = s.withoutName();
+    }
     m_language = language;
     m_mode = mode;
     m_lineCount = surface.lineCount();
@@ -47,7 +55,11 @@ std::optional<QList<Symbol>> SymbolIndex::symbols(const LanguageDefinition &lang
     if (!m_known || !sameRules(language, m_language) || SymbolScanner::modeOf(language, fileName) != m_mode
         || surface.textLength() != m_textLength || surface.lineCount() != m_lineCount)
         return std::nullopt;
-    return m_symbols;
+    QList<Symbol> named = m_symbols;
+    for (Symbol &s : named)
+        if (s.name.isNull())
+            s.name = surface.textRange(s.offset, s.length);
+    return named;
 }
 
 void SymbolIndex::linesChanged(const EditorSurface &surface, int first, int last)
@@ -137,9 +149,10 @@ bool SymbolIndex::reread(const EditorSurface &surface, qsizetype split)
         const qsizetype keepFrom = behind >= 0 ? behind : count;
         const int high = behind >= 0 ? m_symbols.at(behind).offset : std::numeric_limits<int>::max();
         QList<Symbol> middle;
+        const bool code = m_mode == SymbolScanner::Mode::Code;
         for (const Symbol &s : found)
             if (s.offset > low && s.offset < high)
-                middle << s;
+                middle << (code ? s.withoutName() : s);
         m_symbols.remove(keepTo, keepFrom - keepTo);
         m_symbols.insert(keepTo, middle.size(), Symbol());
         std::move(middle.begin(), middle.end(), m_symbols.begin() + keepTo);

@@ -18,6 +18,20 @@ struct Symbol {
     // Found at a brace where only scopes (level of them) were open, so the reading's state there
     // is known: a later reading can start or end at it.
     bool scoped = false;
+    // A long list of code symbols keeps no names (a tenth of a gigabyte for a million of them): a
+    // code symbol's name is the text at its offset, this long, read again when the list is shown.
+    int length = 0;
+
+    // The name's length, whether it is kept or not.
+    int nameLength() const { return name.isNull() ? length : int(name.size()); }
+    // The same symbol without its name (code symbols only: a heading's name is not its text).
+    Symbol withoutName() const
+    {
+        Symbol kept = *this;
+        kept.length = nameLength();
+        kept.name = QString();
+        return kept;
+    }
 };
 
 // The functions, classes and sections of a document, in document order: headings for Markdown and

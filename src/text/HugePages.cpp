@@ -1,11 +1,14 @@
 #include "HugePages.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <system_error>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include <sys/mman.h>
 
@@ -19,6 +22,98 @@
 #endif
 
 namespace HugePages {
+
+namespace {
+
+struct Reserved {
+    void *block;
+    std::size_t size;
+};
+
+std::mutex &reservedLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::vector<Reserved> &reservedBlocks()
+{
+    static std::vector<Reserved> blocks;
+    return blocks;
+}
+
+// Read on every allocation: the lock is taken only while blocks wait.
+std::atomic<int> reservedCount{0};
+
+[[maybe_unused]] void *takeReserved(std::size_t size)
+{
+    if (reservedCount.load(std::memory_order_acquire) == 0)
+        return nullptr;
+    const std::lock_guard lock(reservedLock());
+    std::vector<Reserved> &blocks = reservedBlocks();
+    for (auto it = blocks.begin(); it != blocks.end(); ++it) {
+        if (size <= it->size && size + ReserveSlack >= it->size) {
+            void *block = it->block;
+            blocks.erase(it);
+            reservedCount.fetch_sub(1, std::memory_order_release);
+            return block;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void reserve(std::size_t size, int count)
+{
+#ifdef ORVANE_SANITIZED
+    Q_UNUSED(size);
+    Q_UNUSED(count);
+#else
+    const auto reserveOne = [size] {
+        void *block = std::malloc(size);
+        if (!block)
+            return;
+        advise(block, size);
+        auto *bytes = static_cast<volatile char *>(block);
+        for (std::size_t at = 0; at < size; at += 4096)
+            bytes[at] = 0;
+        const std::lock_guard lock(reservedLock());
+        try {
+            reservedBlocks().push_back({block, size});
+        } catch (const std::bad_alloc &) {
+            std::free(block);
+            return;
+        }
+        reservedCount.fetch_add(1, std::memory_order_release);
+    };
+    // Each block on a thread of its own: faulting memory in is the kernel's work, done in parallel.
+    std::vector<std::thread> others;
+    for (int i = 1; i < count; ++i) {
+        try {
+            others.emplace_back(reserveOne);
+        } catch (const std::system_error &) {
+            reserveOne();
+        }
+    }
+    if (count > 0)
+        reserveOne();
+    for (std::thread &other : others)
+        other.join();
+#endif
+}
+
+void releaseReserved()
+{
+    std::vector<Reserved> blocks;
+    {
+        const std::lock_guard lock(reservedLock());
+        blocks.swap(reservedBlocks());
+        reservedCount.store(0, std::memory_order_release);
+    }
+    for (const Reserved &reserved : blocks)
+        std::free(reserved.block);
+}
 
 void advise(void *data, std::size_t size)
 {
@@ -78,6 +173,10 @@ QByteArray copy(const char *data, qsizetype size)
 void *operator new(std::size_t size)
 {
     const std::size_t bytes = size ? size : 1;
+    if (bytes >= HugePages::Threshold) {
+        if (void *block = HugePages::takeReserved(bytes))
+            return block;
+    }
     for (;;) {
         if (void *block = std::malloc(bytes)) {
             HugePages::advise(block, bytes);

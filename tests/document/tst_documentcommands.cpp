@@ -4,6 +4,7 @@
 #include "DocumentSaver.h"
 #include "DocumentState.h"
 #include "FileFilters.h"
+#include "LoadPreparation.h"
 #include "MemorySurface.h"
 #include "OpenFilesRegister.h"
 #include "Settings.h"
@@ -106,6 +107,7 @@ private slots:
     void refusedFiles_data();
     void refusedFiles();
     void progressWhileOpening();
+    void preparedFileLoadsAsItIsNow();
     void filterNamesShownOnce();
 };
 
@@ -319,6 +321,42 @@ void TestDocumentCommands::progressWhileOpening()
     QVERIFY2(percents.size() >= 3, qPrintable(shown.join(u'|')));
     QVERIFY(std::is_sorted(percents.begin(), percents.end()));
     QVERIFY(percents.last() <= 99 && percents.last() >= 90);
+}
+
+// A file scanned ahead while the window is built loads as the scan saw it; one that changed since
+// (here it gained Latin-1 bytes, which change how it converts) is scanned again.
+void TestDocumentCommands::preparedFileLoadsAsItIsNow()
+{
+    QTemporaryDir dir;
+    Documents docs(new DialogRecorder);
+    QByteArray bytes;
+    while (bytes.size() < 17 * 1024 * 1024)
+        bytes += "int value = 42; /* a line of C */\n";
+    const QString path = writeFile(dir, QStringLiteral("big.c"), bytes);
+    const auto loadedAs = [&docs](const QByteArray &file) {
+        return docs.host.surface().text() == QString::fromUtf8(decodeDocument(file).utf8);
+    };
+
+    LoadPreparation::start(path);
+    docs.reader.ReadFile(path, false);
+    QVERIFY(loadedAs(bytes));
+
+    LoadPreparation::start(path);
+    const QByteArray changed = bytes + "caf\xE9\n";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(changed), changed.size());
+    file.close();
+    docs.reader.ReadFile(path, false);
+    QVERIFY(loadedAs(changed));
+    QVERIFY(docs.host.surface().text().endsWith(QStringLiteral("caf\u00E9\r\n")));
+
+    // Prepared, then another file opened: the other file's own scan counts.
+    const QString small = writeFile(dir, QStringLiteral("small.txt"), "\xE9t\xE9\n");
+    LoadPreparation::start(path);
+    docs.reader.ReadFile(small, false);
+    QCOMPARE(docs.host.surface().text(), QStringLiteral("\u00E9t\u00E9\r\n"));
+    QVERIFY(docs.prompter->asked.isEmpty());
 }
 
 void TestDocumentCommands::filterNamesShownOnce()

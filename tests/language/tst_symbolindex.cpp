@@ -71,7 +71,12 @@ QList<Symbol> kept(const QString &text, const LanguageDefinition &language, Symb
     BackgroundRender render(std::move(job));
     while (!render.done())
         render.take();
-    return render.symbols().value_or(QList<Symbol>{{QStringLiteral("none")}});
+    QList<Symbol> symbols = render.symbols().value_or(QList<Symbol>{{QStringLiteral("none")}});
+    // Code symbols come without names: each is the text at its offset.
+    for (Symbol &s : symbols)
+        if (s.name.isNull())
+            s.name = text.mid(s.offset, s.length);
+    return symbols;
 }
 
 // Edits the surface as the widget does (a removal, then an insertion), telling the index each time.
