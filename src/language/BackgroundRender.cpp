@@ -25,7 +25,7 @@ struct BackgroundRender::Shared {
     mutable std::mutex mutex;
     std::condition_variable room;
     std::deque<Piece> ready;
-    std::optional<QList<Symbol>> symbols;
+    std::optional<SymbolReading> symbols;
 };
 
 namespace {
@@ -324,7 +324,7 @@ qsizetype utf8Bytes(QStringView text)
 // time, each starting at the line of a symbol whose reading state is known (as the kept list is
 // read again after an edit), so neither the window's text nor its lock is held long.
 template <typename Access>
-std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, RenderClock &clock, Access access)
+std::optional<SymbolReading> readSymbols(const BackgroundRender::Job &job, RenderClock &clock, Access access)
 {
     if (!job.symbols)
         return std::nullopt;
@@ -332,7 +332,7 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
     const auto goOn = [&clock] { return clock.tick(); };
     const qsizetype Stretch = std::max<qsizetype>(1, job.symbolStretch);
     if (mode == SymbolScanner::Mode::None)
-        return QList<Symbol>();
+        return SymbolReading();
     if (mode != SymbolScanner::Mode::Code) {
         // Headings may pair across the whole text: read at once, when that stays small.
         constexpr qsizetype WholeAtMost = qsizetype(16) << 20;
@@ -344,10 +344,13 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
                     text = utf8ToText(utf8.constData(), utf8.size());
             }) || !small)
             return std::nullopt;
-        return SymbolScanner::scan(text, job.language, mode, 0, goOn);
+        std::optional<QList<Symbol>> headings = SymbolScanner::scan(text, job.language, mode, 0, goOn);
+        if (!headings)
+            return std::nullopt;
+        return SymbolReading{{}, std::move(*headings)};
     }
     const bool braces = SymbolScanner::followsBraces(job.language, mode);
-    QList<Symbol> symbols;
+    QList<SymbolSpot> symbols;
     qsizetype byte = 0;   // where the stretch starts: a line's start
     int unit = 0;         // the same place in UTF-16 units
     int line = 0;         // lines before it
@@ -395,13 +398,13 @@ std::optional<QList<Symbol>> readSymbols(const BackgroundRender::Job &job, Rende
         if (byte == 0 && !last && stretchBytes > 0)
             symbols.reserve(qsizetype(double(keep) * double(totalBytes) / double(stretchBytes) * 1.5) + 64);
         for (qsizetype i = 0; i < keep; ++i) {
-            Symbol s = found->at(i).withoutName();
+            SymbolSpot s = SymbolSpot::of(found->at(i));
             s.offset += unit;
             s.line += line;
-            symbols << std::move(s);
+            symbols << s;
         }
         if (last)
-            return symbols;
+            return SymbolReading{std::move(symbols), {}};
         const Symbol &next = found->at(anchor);
         const qsizetype lineStart = lineStartOf(next.offset);
         byte += utf8Bytes(QStringView(text).left(lineStart));
@@ -460,7 +463,7 @@ BackgroundRender::BackgroundRender(Job job)
             },
             access);
         if (!shared->cancelled && !shared->lost) {
-            std::optional<QList<Symbol>> symbols = readSymbols(shared->job, clock, access);
+            std::optional<SymbolReading> symbols = readSymbols(shared->job, clock, access);
             const std::lock_guard lock(shared->mutex);
             shared->symbols = std::move(symbols);
         }
@@ -513,7 +516,7 @@ bool BackgroundRender::done() const
     return m_shared->ended && m_shared->ready.empty() && !m_shared->lost;
 }
 
-std::optional<QList<Symbol>> BackgroundRender::symbols() const
+std::optional<SymbolReading> BackgroundRender::symbols() const
 {
     const std::lock_guard lock(m_shared->mutex);
     if (!m_shared->ended || m_shared->lost)
@@ -526,7 +529,7 @@ const LanguageDefinition &BackgroundRender::language() const
     return m_shared->job.language;
 }
 
-std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job, QList<Symbol> *symbols)
+std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
 {
     takePendingText(job);
     std::vector<Piece> pieces;
@@ -539,7 +542,5 @@ std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job, QList
             return true;
         },
         access);
-    if (symbols)
-        *symbols = readSymbols(job, clock, access).value_or(QList<Symbol>());
     return pieces;
 }

@@ -56,11 +56,11 @@ public:
     // The worker has ended and every piece was taken.
     bool done() const;
     // Once done: the symbols of the text the render coloured, when the job asked for them.
-    std::optional<QList<Symbol>> symbols() const;
+    std::optional<SymbolReading> symbols() const;
     const LanguageDefinition &language() const;
 
     // The same work on the calling thread, every piece in the order the worker would give them.
-    static std::vector<Piece> computeAll(Job job, QList<Symbol> *symbols = nullptr);
+    static std::vector<Piece> computeAll(Job job);
 
     struct Shared;
 

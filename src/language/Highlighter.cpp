@@ -159,7 +159,7 @@ void Highlighter::rereadSymbols()
 
 void Highlighter::takeSymbols(BackgroundRender &render)
 {
-    if (std::optional<QList<Symbol>> symbols = render.symbols()) {
+    if (std::optional<SymbolReading> symbols = render.symbols()) {
         m_symbols.set(std::move(*symbols), render.language(), SymbolScanner::modeOf(render.language(), QString()),
                       m_surface);
         m_keepsSymbols = true;

@@ -17,25 +17,36 @@ bool sameRules(const LanguageDefinition &a, const LanguageDefinition &b)
         && a.keywordListText == b.keywordListText;
 }
 
-bool same(const Symbol &a, const Symbol &b)
+// A kept symbol outside a change has the text it had: its name is the same when its length is.
+bool same(const SymbolSpot &kept, const Symbol &found)
 {
-    // A kept symbol outside a change has the text it had: its name is the same when its length is.
-    return a.offset == b.offset && a.kind == b.kind && a.level == b.level && a.scoped == b.scoped
-        && a.nameLength() == b.nameLength() && (a.name.isNull() || b.name.isNull() || a.name == b.name);
+    return kept.offset == found.offset && kept.kind == found.kind && kept.level == found.level
+        && kept.scoped == found.scoped && kept.length == found.name.size();
+}
+
+bool same(const Symbol &kept, const Symbol &found)
+{
+    return kept.offset == found.offset && kept.kind == found.kind && kept.level == found.level
+        && kept.scoped == found.scoped && kept.name == found.name;
+}
+
+Symbol keptAs(const Symbol &found, const Symbol *)
+{
+    return found;
+}
+
+SymbolSpot keptAs(const Symbol &found, const SymbolSpot *)
+{
+    return SymbolSpot::of(found);
 }
 
 } // namespace
 
-void SymbolIndex::set(QList<Symbol> symbols, const LanguageDefinition &language, SymbolScanner::Mode mode,
+void SymbolIndex::set(SymbolReading symbols, const LanguageDefinition &language, SymbolScanner::Mode mode,
                       const EditorSurface &surface)
 {
-    m_symbols = std::move(symbols);
-    // Looked at first without writing: the list may be shared with its reader, and a write would copy it.
-    if (mode == SymbolScanner::Mode::Code
-        && std::any_of(m_symbols.cbegin(), m_symbols.cend(), [](const Symbol &s) { return !s.name.isNull(); })) {
-        for (Symbol &s : m_symbols)
-            s = s.withoutName();
-    }
+    m_spots = std::move(symbols.spots);
+    m_headings = std::move(symbols.headings);
     m_language = language;
     m_mode = mode;
     m_lineCount = surface.lineCount();
@@ -43,10 +54,25 @@ void SymbolIndex::set(QList<Symbol> symbols, const LanguageDefinition &language,
     m_known = true;
 }
 
+void SymbolIndex::set(const QList<Symbol> &symbols, const LanguageDefinition &language, SymbolScanner::Mode mode,
+                      const EditorSurface &surface)
+{
+    SymbolReading reading;
+    if (mode == SymbolScanner::Mode::Code) {
+        reading.spots.reserve(symbols.size());
+        for (const Symbol &s : symbols)
+            reading.spots << SymbolSpot::of(s);
+    } else {
+        reading.headings = symbols;
+    }
+    set(std::move(reading), language, mode, surface);
+}
+
 void SymbolIndex::clear()
 {
     m_known = false;
-    m_symbols.clear();
+    m_spots.clear();
+    m_headings.clear();
 }
 
 std::optional<QList<Symbol>> SymbolIndex::symbols(const LanguageDefinition &language, const QString &fileName,
@@ -55,10 +81,12 @@ std::optional<QList<Symbol>> SymbolIndex::symbols(const LanguageDefinition &lang
     if (!m_known || !sameRules(language, m_language) || SymbolScanner::modeOf(language, fileName) != m_mode
         || surface.textLength() != m_textLength || surface.lineCount() != m_lineCount)
         return std::nullopt;
-    QList<Symbol> named = m_symbols;
-    for (Symbol &s : named)
-        if (s.name.isNull())
-            s.name = surface.textRange(s.offset, s.length);
+    if (m_mode != SymbolScanner::Mode::Code)
+        return m_headings;
+    QList<Symbol> named;
+    named.reserve(m_spots.size());
+    for (const SymbolSpot &s : m_spots)
+        named << s.named(surface.textRange(s.offset, s.length));
     return named;
 }
 
@@ -72,6 +100,15 @@ void SymbolIndex::linesChanged(const EditorSurface &surface, int first, int last
         clear();
         return;
     }
+    if (m_mode == SymbolScanner::Mode::Code)
+        follow(m_spots, surface, first, last);
+    else
+        follow(m_headings, surface, first, last);
+}
+
+template <typename Kept>
+void SymbolIndex::follow(QList<Kept> &kept, const EditorSurface &surface, int first, int last)
+{
     const int lineCount = surface.lineCount();
     const int textLength = surface.textLength();
     const int added = lineCount - m_lineCount;
@@ -80,25 +117,26 @@ void SymbolIndex::linesChanged(const EditorSurface &surface, int first, int last
     m_textLength = textLength;
     // The lines the change touched, numbered as before it (symbol lines count from 1).
     const int oldLast = last - added;
-    const auto split = std::partition_point(m_symbols.begin(), m_symbols.end(),
-                                            [first](const Symbol &s) { return s.line - 1 < first; });
-    const auto after = std::partition_point(split, m_symbols.end(),
-                                            [oldLast](const Symbol &s) { return s.line - 1 <= oldLast; });
-    for (auto it = after; it != m_symbols.end(); ++it) {
+    const auto split = std::partition_point(kept.begin(), kept.end(),
+                                            [first](const Kept &s) { return s.line - 1 < first; });
+    const auto after = std::partition_point(split, kept.end(),
+                                            [oldLast](const Kept &s) { return s.line - 1 <= oldLast; });
+    for (auto it = after; it != kept.end(); ++it) {
         it->line += added;
         it->offset += moved;
     }
-    const qsizetype at = split - m_symbols.begin();
-    m_symbols.erase(split, after);
-    if (!reread(surface, at))
+    const qsizetype at = split - kept.begin();
+    kept.erase(split, after);
+    if (!reread(kept, surface, at))
         clear();
 }
 
-bool SymbolIndex::reread(const EditorSurface &surface, qsizetype split)
+template <typename Kept>
+bool SymbolIndex::reread(QList<Kept> &kept, const EditorSurface &surface, qsizetype split)
 {
     const bool braces = SymbolScanner::followsBraces(m_language, m_mode);
-    const auto anchor = [&](qsizetype i) { return !braces || m_symbols.at(i).scoped; };
-    const qsizetype count = m_symbols.size();
+    const auto anchor = [&](qsizetype i) { return !braces || kept.at(i).scoped; };
+    const qsizetype count = kept.size();
     // The stretch starts at the line of an anchor before the change (or at the top) and ends
     // after the line of one after it (or at the end); it grows on both sides until the reading
     // finds a symbol on each side as before.
@@ -113,13 +151,13 @@ bool SymbolIndex::reread(const EditorSurface &surface, qsizetype split)
             ++end;
             n += end >= count || anchor(end);
         }
-        const int from = start < 0 ? 0 : surface.lineIndex(m_symbols.at(start).line - 1);
-        const int nextLine = end < count ? m_symbols.at(end).line : m_lineCount;
+        const int from = start < 0 ? 0 : surface.lineIndex(kept.at(start).line - 1);
+        const int nextLine = end < count ? kept.at(end).line : m_lineCount;
         const int to = nextLine >= m_lineCount ? m_textLength : surface.lineIndex(nextLine);
         if (to - from > m_readLimit)
             return false;
-        const int fromLine = start < 0 ? 0 : m_symbols.at(start).line - 1;
-        const int scopes = braces && start >= 0 ? m_symbols.at(start).level : 0;
+        const int fromLine = start < 0 ? 0 : kept.at(start).line - 1;
+        const int scopes = braces && start >= 0 ? kept.at(start).level : 0;
         QList<Symbol> found = SymbolScanner::scan(surface.textRange(from, to - from), m_language, m_mode, scopes);
         for (Symbol &s : found) {
             s.offset += from;
@@ -127,9 +165,9 @@ bool SymbolIndex::reread(const EditorSurface &surface, qsizetype split)
         }
         // The first anchor before the change, and the first after it, that the reading finds as before.
         const auto foundAgain = [&](qsizetype i) {
-            const auto it = std::lower_bound(found.begin(), found.end(), m_symbols.at(i).offset,
+            const auto it = std::lower_bound(found.begin(), found.end(), kept.at(i).offset,
                                              [](const Symbol &s, int offset) { return s.offset < offset; });
-            return it != found.end() && same(*it, m_symbols.at(i));
+            return it != found.end() && same(kept.at(i), *it);
         };
         qsizetype before = -1;
         for (qsizetype i = std::max<qsizetype>(start, 0); i < split && before < 0; ++i)
@@ -144,18 +182,17 @@ bool SymbolIndex::reread(const EditorSurface &surface, qsizetype split)
         if (!startSettled || !endSettled)
             continue;
         // Up to and with the one before, and from the one behind, the symbols stay.
-        const int low = before >= 0 ? m_symbols.at(before).offset : -1;
+        const int low = before >= 0 ? kept.at(before).offset : -1;
         const qsizetype keepTo = before >= 0 ? before + 1 : 0;
         const qsizetype keepFrom = behind >= 0 ? behind : count;
-        const int high = behind >= 0 ? m_symbols.at(behind).offset : std::numeric_limits<int>::max();
-        QList<Symbol> middle;
-        const bool code = m_mode == SymbolScanner::Mode::Code;
+        const int high = behind >= 0 ? kept.at(behind).offset : std::numeric_limits<int>::max();
+        QList<Kept> middle;
         for (const Symbol &s : found)
             if (s.offset > low && s.offset < high)
-                middle << (code ? s.withoutName() : s);
-        m_symbols.remove(keepTo, keepFrom - keepTo);
-        m_symbols.insert(keepTo, middle.size(), Symbol());
-        std::move(middle.begin(), middle.end(), m_symbols.begin() + keepTo);
+                middle << keptAs(s, static_cast<const Kept *>(nullptr));
+        kept.remove(keepTo, keepFrom - keepTo);
+        kept.insert(keepTo, middle.size(), Kept());
+        std::move(middle.begin(), middle.end(), kept.begin() + keepTo);
         return true;
     }
 }

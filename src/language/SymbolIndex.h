@@ -17,7 +17,9 @@ class EditorSurface;
 class SymbolIndex {
 public:
     // The symbols of the surface's whole text as it is now, read with language in mode.
-    void set(QList<Symbol> symbols, const LanguageDefinition &language, SymbolScanner::Mode mode,
+    void set(SymbolReading symbols, const LanguageDefinition &language, SymbolScanner::Mode mode,
+             const EditorSurface &surface);
+    void set(const QList<Symbol> &symbols, const LanguageDefinition &language, SymbolScanner::Mode mode,
              const EditorSurface &surface);
     void clear();
     bool known() const { return m_known; }
@@ -29,10 +31,14 @@ public:
     void setReadLimit(qsizetype characters) { m_readLimit = characters; }
 
 private:
-    bool reread(const EditorSurface &surface, qsizetype split);
+    template <typename Kept>
+    void follow(QList<Kept> &kept, const EditorSurface &surface, int first, int last);
+    template <typename Kept>
+    bool reread(QList<Kept> &kept, const EditorSurface &surface, qsizetype split);
 
     bool m_known = false;
-    QList<Symbol> m_symbols;
+    QList<SymbolSpot> m_spots;    // code
+    QList<Symbol> m_headings;     // Markdown and HTML
     LanguageDefinition m_language;
     SymbolScanner::Mode m_mode = SymbolScanner::Mode::None;
     int m_lineCount = 0;

@@ -5,11 +5,12 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 struct LanguageDefinition;
 
 struct Symbol {
-    enum class Kind { Function, Class, Heading };
+    enum class Kind : quint8 { Function, Class, Heading };
     QString name;
     Kind kind = Kind::Function;
     int offset = 0;     // where the name starts in the text
@@ -18,20 +19,27 @@ struct Symbol {
     // Found at a brace where only scopes (level of them) were open, so the reading's state there
     // is known: a later reading can start or end at it.
     bool scoped = false;
-    // A long list of code symbols keeps no names (a tenth of a gigabyte for a million of them): a
-    // code symbol's name is the text at its offset, this long, read again when the list is shown.
-    int length = 0;
+};
 
-    // The name's length, whether it is kept or not.
-    int nameLength() const { return name.isNull() ? length : int(name.size()); }
-    // The same symbol without its name (code symbols only: a heading's name is not its text).
-    Symbol withoutName() const
-    {
-        Symbol kept = *this;
-        kept.length = nameLength();
-        kept.name = QString();
-        return kept;
-    }
+// A code symbol as a long list keeps it, in a fifth of the room (a million symbols of a large
+// file took a tenth of a gigabyte with their names): a code symbol's name is the text at its
+// offset, this long, read again when the list is shown. A heading's name is not its text.
+struct SymbolSpot {
+    int offset = 0;
+    int line = 1;
+    int level = 0;
+    int length = 0;
+    Symbol::Kind kind = Symbol::Kind::Function;
+    bool scoped = false;
+
+    static SymbolSpot of(const Symbol &s) { return {s.offset, s.line, s.level, int(s.name.size()), s.kind, s.scoped}; }
+    Symbol named(QString name) const { return Symbol{std::move(name), kind, offset, line, level, scoped}; }
+};
+
+// The symbols of a whole document as a reading keeps them: code's as spots, headings whole.
+struct SymbolReading {
+    QList<SymbolSpot> spots;
+    QList<Symbol> headings;
 };
 
 // The functions, classes and sections of a document, in document order: headings for Markdown and

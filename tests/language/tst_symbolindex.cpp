@@ -71,11 +71,13 @@ QList<Symbol> kept(const QString &text, const LanguageDefinition &language, Symb
     BackgroundRender render(std::move(job));
     while (!render.done())
         render.take();
-    QList<Symbol> symbols = render.symbols().value_or(QList<Symbol>{{QStringLiteral("none")}});
+    const std::optional<SymbolReading> reading = render.symbols();
+    if (!reading)
+        return {{QStringLiteral("none")}};
     // Code symbols come without names: each is the text at its offset.
-    for (Symbol &s : symbols)
-        if (s.name.isNull())
-            s.name = text.mid(s.offset, s.length);
+    QList<Symbol> symbols = reading->headings;
+    for (const SymbolSpot &s : reading->spots)
+        symbols << s.named(text.mid(s.offset, s.length));
     return symbols;
 }
 
