@@ -143,7 +143,9 @@ void finish()
 
 qint64 widgetRoom(qint64 textBytes)
 {
-    return std::min<qint64>(textBytes + textBytes / 32 + (qint64(1) << 16), MaxWidgetBytes);
+    // A megabyte of typing, and a little more for a large text: the room is written once (text
+    // and styles) and so held in memory, 60 MB of a gigabyte's text at a thirty-second.
+    return std::min<qint64>(textBytes + textBytes / 256 + (qint64(1) << 20), MaxWidgetBytes);
 }
 
 } // namespace LoadPreparation
