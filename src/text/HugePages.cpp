@@ -30,16 +30,18 @@ struct Reserved {
     std::size_t size;
 };
 
+// Never destroyed: a process that ends with blocks still reserved frees them from a destructor
+// that may run after these would have been.
 std::mutex &reservedLock()
 {
-    static std::mutex lock;
-    return lock;
+    static auto *lock = new std::mutex;
+    return *lock;
 }
 
 std::vector<Reserved> &reservedBlocks()
 {
-    static std::vector<Reserved> blocks;
-    return blocks;
+    static auto *blocks = new std::vector<Reserved>;
+    return *blocks;
 }
 
 // Read on every allocation: the lock is taken only while blocks wait.

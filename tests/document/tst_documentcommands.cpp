@@ -357,6 +357,10 @@ void TestDocumentCommands::preparedFileLoadsAsItIsNow()
     docs.reader.ReadFile(small, false);
     QCOMPARE(docs.host.surface().text(), QStringLiteral("\u00E9t\u00E9\r\n"));
     QVERIFY(docs.prompter->asked.isEmpty());
+    // As a process that hands its file to a running window does: it ends with the preparation
+    // done and its memory still set aside, and ends cleanly.
+    LoadPreparation::start(path);
+    QVERIFY(!LoadPreparation::take(-1));
 }
 
 void TestDocumentCommands::filterNamesShownOnce()
