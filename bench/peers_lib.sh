@@ -3,6 +3,8 @@
 # W, PY and ORVANE_BIN first. Debian 12, as root.
 
 log() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
+# The probes' shared Python part goes beside them.
+cp "$(dirname "${BASH_SOURCE[0]}")/peers_probe.py" "$W/"
 
 # ---------------------------------------------------------------- packages
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }

@@ -32,9 +32,10 @@ cat > "$W/typing_probe.py" <<'EOF'
 """typing_probe.py RUNDIR FILE TIMEOUT LABEL KEYS IDLE_WAIT QUIET_MS -- editor command...
 Waits for the editor's window (titled with the file's name) and for the editor to go idle, types
 KEYS keys at the end of the file, prints one JSON line."""
-import json, os, select, signal, subprocess, sys, time
-from Xlib import X, XK, display, error
-from Xlib.ext import xtest, damage
+import json, os, signal, subprocess, sys, time
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import peers_probe
+from peers_probe import X, XK, damage, error, xtest, combo, cpu_s, end, mapped, start, waiter, title, titles, tree_pids
 
 rundir, path, timeout, label = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4]
 nkeys, idle_wait, quiet = int(sys.argv[5]), float(sys.argv[6]), float(sys.argv[7]) / 1000
@@ -43,24 +44,8 @@ base = os.path.basename(path)
 res = {'editor': label, 'file': base, 'bytes': os.path.getsize(path), 'keys': nkeys,
        'load1': float(open('/proc/loadavg').read().split()[0]), 'status': 'timeout'}
 
-d = display.Display()
-d.set_error_handler(lambda *a, **k: None)           # windows may vanish under us
-if not d.has_extension('DAMAGE'):
-    print(json.dumps(dict(res, status='no DAMAGE extension'))); sys.exit(0)
-d.damage_query_version()
-DAMAGE_EVENT = d.extension_event.DamageNotify
-root = d.screen().root
-root.change_attributes(event_mask=X.SubstructureNotifyMask)
-A_NAME, A_UTF8 = d.intern_atom('_NET_WM_NAME'), d.intern_atom('UTF8_STRING')
-d.sync()
-
-def title(w):
-    try:
-        p = w.get_full_property(A_NAME, A_UTF8)
-        v = p.value if p and p.value else (w.get_wm_name() or '')
-        return v.decode('utf-8', 'replace') if isinstance(v, bytes) else str(v)
-    except error.XError:
-        return ''
+peers_probe.connect(res)
+d = peers_probe.d
 
 def keycode(ch):                                    # (keycode, needs Shift) of a character
     names = {'\n': 'Return', '\b': 'BackSpace', ' ': 'space', '(': 'parenleft', ')': 'parenright',
@@ -76,61 +61,13 @@ def send(code, shift):
     if shift: xtest.fake_input(d, X.KeyRelease, SHIFT)
     d.sync()
 
-def combo(*names):
-    codes = [d.keysym_to_keycode(XK.string_to_keysym(k)) for k in names]
-    for c in codes: xtest.fake_input(d, X.KeyPress, c)
-    for c in reversed(codes): xtest.fake_input(d, X.KeyRelease, c)
-    d.sync()
-
-mapped, titles, damaged = set(), {}, []
+damaged = []
 def pump(wait):                                     # handle X events, block <= wait s
-    if not d.pending_events():
-        select.select([d], [], [], max(0.0, wait))
-    while d.pending_events():
-        ev = d.next_event()
-        if ev.type == DAMAGE_EVENT:
-            damaged.append(time.monotonic()); continue
-        w = getattr(ev, 'window', None)
-        if ev.type in (X.CreateNotify, X.MapNotify):
-            w.change_attributes(event_mask=X.PropertyChangeMask)
-            titles[w.id] = title(w)
-            if ev.type == X.MapNotify: mapped.add(w.id)
-        elif ev.type in (X.UnmapNotify, X.DestroyNotify):
-            mapped.discard(w.id)
-        elif ev.type == X.PropertyNotify:
-            titles[w.id] = title(w)
+    peers_probe.pump(wait, lambda ev: damaged.append(time.monotonic()))
 
-def tree_pids(top):                                 # the editor and its descendants
-    kids = {}
-    for e in os.listdir('/proc'):
-        if e.isdigit():
-            try: kids.setdefault(int(open(f'/proc/{e}/stat').read().rsplit(')', 1)[1].split()[1]), []).append(int(e))
-            except (OSError, IndexError): pass
-    out, todo = [], [top]
-    while todo:
-        p = todo.pop(); out.append(p); todo += kids.get(p, [])
-    return out
+p, deadline, now = start(cmd, rundir, timeout)
 
-def cpu_s(top):                                     # utime + stime of the editor's processes
-    t = 0
-    for pid in tree_pids(top):
-        try: f = open(f'/proc/{pid}/stat').read().rsplit(')', 1)[1].split(); t += int(f[11]) + int(f[12])
-        except (OSError, IndexError): pass
-    return t / os.sysconf('SC_CLK_TCK')
-
-log = open(os.path.join(rundir, 'editor.log'), 'wb')
-t0 = time.monotonic()
-p = subprocess.Popen(cmd, stdout=log, stderr=log, stdin=subprocess.DEVNULL)
-deadline = t0 + timeout
-now = lambda: time.monotonic() - t0
-
-def wait_for(pred, until=None):
-    until = until or deadline
-    while time.monotonic() < until and p.poll() is None:
-        r = pred()
-        if r: return r
-        pump(min(0.05, until - time.monotonic()))
-    return pred()
+wait_for = waiter(p, deadline, pump)
 
 class Stop(Exception): pass
 try:
@@ -211,11 +148,7 @@ finally:
         try: hwm += next(int(l.split()[1]) for l in open(f'/proc/{pid}/status') if l.startswith('VmHWM:'))
         except (OSError, StopIteration): pass
     res['rss_mb'] = round(hwm / 1024, 1)
-    for pid in reversed(tree_pids(p.pid)):          # by PID; the PID namespace takes the rest
-        try: os.kill(pid, signal.SIGKILL)
-        except OSError: pass
-    p.wait()
-    print(json.dumps(res), flush=True)
+    end(p, res)
 EOF
 
 # ---------------------------------------------------------------- the editors' runs

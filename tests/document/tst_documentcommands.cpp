@@ -298,14 +298,21 @@ void TestDocumentCommands::refusedFiles()
     }
 }
 
+// A C file of about this many megabytes, one short line repeated.
+static QByteArray linesOfC(int megabytes)
+{
+    QByteArray bytes;
+    while (bytes.size() < megabytes * 1024 * 1024)
+        bytes += "int value = 42; /* a line of C */\n";
+    return bytes;
+}
+
 // A file of several pieces tells how far its reading is, in the status bar, and clears it at the end.
 void TestDocumentCommands::progressWhileOpening()
 {
     QTemporaryDir dir;
     Documents docs(new DialogRecorder);
-    QByteArray bytes;
-    while (bytes.size() < 13 * 1024 * 1024)
-        bytes += "int value = 42; /* a line of C */\n";
+    const QByteArray bytes = linesOfC(13);
     const QString path = writeFile(dir, QStringLiteral("big.c"), bytes);
     docs.reader.ReadFile(path, false);
     QCOMPARE(docs.host.surface().textLength(), bytes.size() + bytes.count('\n'));
@@ -329,9 +336,7 @@ void TestDocumentCommands::preparedFileLoadsAsItIsNow()
 {
     QTemporaryDir dir;
     Documents docs(new DialogRecorder);
-    QByteArray bytes;
-    while (bytes.size() < 17 * 1024 * 1024)
-        bytes += "int value = 42; /* a line of C */\n";
+    const QByteArray bytes = linesOfC(17);
     const QString path = writeFile(dir, QStringLiteral("big.c"), bytes);
     const auto loadedAs = [&docs](const QByteArray &file) {
         return docs.host.surface().text() == QString::fromUtf8(decodeDocument(file).utf8);
