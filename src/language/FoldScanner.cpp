@@ -6,7 +6,7 @@
 
 namespace {
 
-// A line's state: the block depth (signed, low 20 bits) and what the line ends inside of.
+// A line's state: the block depth (low 12 bits) and what the line ends inside of (5 bits above).
 enum Inside : int {
     Code = 0,
     BlockComment = 1,
@@ -16,25 +16,28 @@ enum Inside : int {
     LongString = 8, // + the delimiter's index
 };
 
-constexpr int DepthBits = 20;
+constexpr int DepthBits = 12;
 constexpr int DepthMask = (1 << DepthBits) - 1;
-constexpr int MaxDepth = (1 << (DepthBits - 1)) - 1;
+// Deeper than a level can show; the depth only saturates beyond it.
+constexpr int MaxDepth = DepthMask;
+constexpr int InsideMask = (1 << (FoldLevel::StateBits - DepthBits)) - 1;
+static_assert(MaxDepth >= FoldLevel::NumberMask - FoldLevel::Base);
+// Only the first long-string delimiters have a state of their own: no language has this many.
+constexpr int MaxLongStrings = InsideMask + 1 - LongString;
 
 int encode(int depth, int inside)
 {
-    depth = std::clamp(depth, -MaxDepth, MaxDepth);
-    return (inside << DepthBits) | (depth & DepthMask);
+    return (inside << DepthBits) | std::clamp(depth, 0, MaxDepth);
 }
 
 int depthOf(int state)
 {
-    const int raw = state & DepthMask;
-    return raw > MaxDepth ? raw - (1 << DepthBits) : raw;
+    return state & DepthMask;
 }
 
 int insideOf(int state)
 {
-    return (state >> DepthBits) & 0xFF;
+    return (state >> DepthBits) & InsideMask;
 }
 
 bool isWordByte(char c)
@@ -122,7 +125,7 @@ FoldScanner::FoldScanner(const LanguageDefinition &language)
         m_quotes << QString(language.stringChar).toUtf8();
     for (const QChar c : language.stringChars)
         m_quotes << QString(c).toUtf8();
-    for (const QString &delimiter : language.longStrings)
+    for (const QString &delimiter : language.longStrings.mid(0, MaxLongStrings))
         m_longStrings << delimiter.toUtf8();
     if (!language.stringEscape.isNull())
         m_escape = QString(language.stringEscape).toUtf8();

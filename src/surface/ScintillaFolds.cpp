@@ -11,6 +11,19 @@ namespace {
 using Base = QsciScintillaBase;
 
 constexpr int FoldMargin = 2;
+
+// The widget keeps an int per line for folding, of which the level and its flags use the low 14
+// bits; the reader's state rides above them (never in the sign bit, which the widget reads as no
+// level), so the widget keeps no second array per line and is told of one change a line, not two.
+constexpr int StateShift = 14;
+constexpr int LevelMask = (1 << StateShift) - 1;
+static_assert(StateShift + FoldLevel::StateBits <= 31);
+static_assert((FoldLevel::NumberMask | FoldLevel::White | FoldLevel::Header) == LevelMask);
+
+long packed(const LineFold &fold)
+{
+    return long((fold.level & LevelMask) | ((fold.state & ((1 << FoldLevel::StateBits) - 1)) << StateShift));
+}
 constexpr int FoldMarginWidth = 14;
 
 QColor mixed(const QColor &a, const QColor &b, double share)
@@ -90,16 +103,15 @@ QByteArrayView ScintillaSurface::Folds::lineBytes(int first, int last) const
 
 LineFold ScintillaSurface::Folds::lineFold(int line) const
 {
-    return {int(send(Base::SCI_GETFOLDLEVEL, static_cast<unsigned long>(line))),
-            int(send(Base::SCI_GETLINESTATE, static_cast<unsigned long>(line)))};
+    const int raw = int(send(Base::SCI_GETFOLDLEVEL, static_cast<unsigned long>(line)));
+    return {raw & LevelMask, raw >> StateShift};
 }
 
 void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<LineFold> &folds)
 {
     unsigned long line = static_cast<unsigned long>(std::max(0, firstLine));
     for (const LineFold &fold : folds) {
-        send(Base::SCI_SETLINESTATE, line, fold.state);
-        send(Base::SCI_SETFOLDLEVEL, line, fold.level);
+        send(Base::SCI_SETFOLDLEVEL, line, packed(fold));
         ++line;
     }
 }

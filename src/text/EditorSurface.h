@@ -173,6 +173,9 @@ inline constexpr int Base = 0x400;
 inline constexpr int NumberMask = 0xFFF;
 inline constexpr int White = 0x1000;   // a blank line, which belongs to the block around it
 inline constexpr int Header = 0x2000;  // the line opens a block that can be folded
+// A reader's state at a line's end fits in this many bits, so a surface can keep it in the bits of
+// the level that its flags leave free.
+inline constexpr int StateBits = 17;
 } // namespace FoldLevel
 
 struct LineFold {

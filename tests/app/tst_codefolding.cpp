@@ -1,4 +1,5 @@
 #include "EditorSurface.h"
+#include "FoldScanner.h"
 #include "FoldUpdater.h"
 #include "Highlighter.h"
 #include "ScintillaView.h"
@@ -64,6 +65,7 @@ private slots:
     void typingMovesTheBlocksBelow();
     void clickingAMarkerToggles();
     void farLinesWaitForAPauseButFoldingReadsThem();
+    void keptFoldsFollowEditsLikeAFreshReading();
 };
 
 // A function folds by its key, Go to Line inside it unfolds it, fold all and unfold all by their
@@ -174,6 +176,49 @@ void TestCodeFolding::farLinesWaitForAPauseButFoldingReadsThem()
     QTest::keyClick(w.txtText(), Qt::Key_Backspace);
     QTRY_COMPARE(level(last), 1);
     QTRY_VERIFY(!w.highlighter().folds().pending());
+}
+
+// What the widget keeps of each line (level, flags and the reader's state at its end) follows
+// edits that open and close comments and blocks, and equals a fresh reading of the whole text.
+void TestCodeFolding::keptFoldsFollowEditsLikeAFreshReading()
+{
+    Window w;
+    QTRY_VERIFY(w.levelsRead());
+    QByteArray text = "/* a comment\n   over lines { */\n";
+    for (int depth = 0; depth < 40; ++depth)
+        text += QByteArray(depth, ' ') + "if (x) { /* " + QByteArray::number(depth) + "\n */\n";
+    for (int depth = 40; depth > 0; --depth)
+        text += QByteArray(depth - 1, ' ') + "}\n";
+    text += "int tail(void)\n{\n    return 0;\n}\n";
+    w.surface().setText(QString::fromLatin1(text));
+    const QString loaded = w.surface().text();
+    w.settings().InsertPairs = false;
+    w.highlighter().folds().setPauseMs(0);
+    const auto check = [&w](const char *step) {
+        QTRY_VERIFY(w.levelsRead());
+        const std::vector<LineFold> fresh = FoldScanner(w.language()).levels(w.surface().text().toUtf8());
+        for (int line = 0; line < w.surface().lineCount(); ++line) {
+            const LineFold kept = w.folds().lineFold(line);
+            QVERIFY2(kept == fresh[std::size_t(line)],
+                     qPrintable(QStringLiteral("%1, line %2: level %3 state %4, read %5 %6")
+                                    .arg(QLatin1String(step)).arg(line).arg(kept.level, 0, 16).arg(kept.state, 0, 16)
+                                    .arg(fresh[std::size_t(line)].level, 0, 16).arg(fresh[std::size_t(line)].state, 0, 16)));
+        }
+    };
+    check("loaded");
+    QVERIFY(w.folds().lineFold(30).state != 0);
+    w.caretToLine(0);
+    QTest::keyClicks(w.txtText(), QStringLiteral("/*"));
+    check("a comment opened at the top");
+    w.caretToLine(2);
+    QTest::keyClicks(w.txtText(), QStringLiteral("{"));
+    QTest::keyClick(w.txtText(), Qt::Key_Return);
+    check("a brace and a line break");
+    QTest::keyClick(w.txtText(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(w.txtText(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(w.txtText(), Qt::Key_Z, Qt::ControlModifier);
+    check("undone");
+    QCOMPARE(w.surface().text(), loaded);
 }
 
 QTEST_MAIN(TestCodeFolding)
