@@ -82,6 +82,8 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
                 m_retired.push_back(std::move(m_symbolReader));
                 m_symbolRestart->start();
                 m_pump->start();
+            } else if (m_symbols.pending()) {
+                m_symbolRestart->start();
             }
         });
 }
@@ -146,6 +148,8 @@ void Highlighter::forgetSymbols()
 
 void Highlighter::rereadSymbols()
 {
+    // Typing paused: the kept list reads again around what changed, or is read anew.
+    m_symbols.settle(m_surface);
     if (!m_keepsSymbols || m_backgroundActive || m_symbols.known())
         return;
     BackgroundRender::Job job;

@@ -52,6 +52,7 @@ void SymbolIndex::set(SymbolReading symbols, const LanguageDefinition &language,
     m_lineCount = surface.lineCount();
     m_textLength = surface.textLength();
     m_known = true;
+    m_pending = false;
 }
 
 void SymbolIndex::set(const QList<Symbol> &symbols, const LanguageDefinition &language, SymbolScanner::Mode mode,
@@ -71,13 +72,15 @@ void SymbolIndex::set(const QList<Symbol> &symbols, const LanguageDefinition &la
 void SymbolIndex::clear()
 {
     m_known = false;
+    m_pending = false;
     m_spots.clear();
     m_headings.clear();
 }
 
 std::optional<QList<Symbol>> SymbolIndex::symbols(const LanguageDefinition &language, const QString &fileName,
-                                                  const EditorSurface &surface) const
+                                                  const EditorSurface &surface)
 {
+    settle(surface);
     if (!m_known || !sameRules(language, m_language) || SymbolScanner::modeOf(language, fileName) != m_mode
         || surface.textLength() != m_textLength || surface.lineCount() != m_lineCount)
         return std::nullopt;
@@ -100,10 +103,30 @@ void SymbolIndex::linesChanged(const EditorSurface &surface, int first, int last
         clear();
         return;
     }
+    const int lines = surface.lineCount();
+    if (!m_pending) {
+        m_pendingFirst = first;
+        m_pendingLast = last;
+    } else {
+        // The marked lines after this change moved with it.
+        if (m_pendingLast > first)
+            m_pendingLast = std::max(first, m_pendingLast + lines - m_linesNow);
+        m_pendingFirst = std::min(m_pendingFirst, first);
+        m_pendingLast = std::max(m_pendingLast, last);
+    }
+    m_linesNow = lines;
+    m_pending = true;
+}
+
+void SymbolIndex::settle(const EditorSurface &surface)
+{
+    if (!m_pending)
+        return;
+    m_pending = false;
     if (m_mode == SymbolScanner::Mode::Code)
-        follow(m_spots, surface, first, last);
+        follow(m_spots, surface, m_pendingFirst, m_pendingLast);
     else
-        follow(m_headings, surface, first, last);
+        follow(m_headings, surface, m_pendingFirst, m_pendingLast);
 }
 
 template <typename Kept>

@@ -13,7 +13,8 @@ class EditorSurface;
 // change reads again only the stretch around it, from a symbol before it to one after it that the
 // new reading finds as before (past those the reading goes on as it did), and moves the symbols
 // after it. A stretch that will not settle within the read limit drops the list, and so does any
-// change to HTML; the next request then reads the whole text.
+// change to HTML; the next request then reads the whole text. Changes only mark their lines; the
+// stretch is read once typing pauses, or when the list is asked for.
 class SymbolIndex {
 public:
     // The symbols of the surface's whole text as it is now, read with language in mode.
@@ -25,9 +26,12 @@ public:
     bool known() const { return m_known; }
     // The kept list, when it is the one of the surface's text now, read as language and file ask.
     std::optional<QList<Symbol>> symbols(const LanguageDefinition &language, const QString &fileName,
-                                         const EditorSurface &surface) const;
+                                         const EditorSurface &surface);
     // After an insertion or a removal touched lines first to last (numbered as they are now).
     void linesChanged(const EditorSurface &surface, int first, int last);
+    bool pending() const { return m_pending; }
+    // Reads again around the lines changed since the last time; may drop the list.
+    void settle(const EditorSurface &surface);
     void setReadLimit(qsizetype characters) { m_readLimit = characters; }
 
 private:
@@ -43,5 +47,10 @@ private:
     SymbolScanner::Mode m_mode = SymbolScanner::Mode::None;
     int m_lineCount = 0;
     int m_textLength = 0;
+    // The lines changed since the list was last settled, numbered as they are now.
+    bool m_pending = false;
+    int m_pendingFirst = 0;
+    int m_pendingLast = 0;
+    int m_linesNow = 0;
     qsizetype m_readLimit = qsizetype(1) << 20;
 };

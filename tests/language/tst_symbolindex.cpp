@@ -178,14 +178,16 @@ void TestSymbolIndex::colouringKeepsTheOneReadingsList()
         edit(surface, index, at, int(opener.size()), QString());
         check("close", false);
     }
-    // Typing anywhere: every change keeps the list equal to a new reading.
+    // Typing anywhere, a few changes at a time before the list is asked for: it equals a new reading.
     const QStringList pieces{"{", "}", "(", ")", "/*", "*/", "\n", "\r\n", "int f(void) {\n", "\"", "'", "def g():\n",
                              ";", "x", " ", "#", "# T\n", "struct s ", "=", "<h1>", "</h1>", "//", "```"};
     QRandomGenerator random(34);
     for (int round = 0; round < 150; ++round) {
-        const int at = random.bounded(surface.textLength() + 1);
-        const int removed = random.bounded(3) == 0 ? std::min(random.bounded(40), surface.textLength() - at) : 0;
-        edit(surface, index, at, removed, random.bounded(4) == 0 ? QString() : pieces.at(random.bounded(pieces.size())));
+        for (int changes = 1 + random.bounded(3); changes > 0; --changes) {
+            const int at = random.bounded(surface.textLength() + 1);
+            const int removed = random.bounded(3) == 0 ? std::min(random.bounded(40), surface.textLength() - at) : 0;
+            edit(surface, index, at, removed, random.bounded(4) == 0 ? QString() : pieces.at(random.bounded(pieces.size())));
+        }
         check("typing", false);
         if (QTest::currentTestFailed())
             return;
