@@ -2,7 +2,10 @@
 
 #include "ItemListAccessible.h"
 
+#include <QFontMetrics>
 #include <QStatusBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +43,7 @@ StatusField::StatusField(const QString &text, QWidget *parent)
 void StatusField::setSizedToText(bool sized)
 {
     m_sizedToText = sized;
+    m_fitted = false;
     if (sized) {
         fitToText();
     } else {
@@ -52,6 +56,22 @@ void StatusField::fitToText()
 {
     if (!m_sizedToText)
         return;
+    // Measuring shapes the text: with even digits "12:5" and "98:7" need the same room, so the
+    // caret's field and the byte count are measured again only when their shape changes.
+    if (!m_fitted) {
+        const QFontMetrics metrics(font());
+        const int zero = metrics.horizontalAdvance(QLatin1Char('0'));
+        m_evenDigits = true;
+        for (char digit = '1'; digit <= '9'; ++digit)
+            m_evenDigits = m_evenDigits && metrics.horizontalAdvance(QLatin1Char(digit)) == zero;
+    }
+    QString shape = text();
+    if (m_evenDigits)
+        std::replace_if(shape.begin(), shape.end(), [](QChar c) { return c >= u'1' && c <= u'9'; }, u'0');
+    if (m_fitted && shape == m_fittedShape)
+        return;
+    m_fittedShape = shape;
+    m_fitted = true;
     const QSize hint = sizeHint();
     if (minimumSize() != hint || maximumSize() != hint)
         setFixedSize(hint);
@@ -60,8 +80,10 @@ void StatusField::fitToText()
 void StatusField::changeEvent(QEvent *event)
 {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        m_fitted = false;
         fitToText();
+    }
 }
 
 void StatusField::setText(const QString &text)

@@ -28,6 +28,10 @@ private:
 
     bool m_announced = false;
     bool m_sizedToText = false;
+    // The text last measured, its digits as zeros when the font gives every digit one width.
+    QString m_fittedShape;
+    bool m_fitted = false;
+    bool m_evenDigits = false;
 };
 
 // A status-bar field as screen readers see it: named by what it shows ("Position"), its text the
