@@ -137,6 +137,12 @@ FoldScanner::FoldScanner(const LanguageDefinition &language)
         m_blockOpen.clear();
     m_openWords = utf8Words(language.foldOpen, m_caseSensitive);
     m_closeWords = utf8Words(language.foldClose, m_caseSensitive);
+    for (const QList<QByteArray> &markers : {m_quotes, m_longStrings, QList<QByteArray>{m_lineComment, m_blockOpen}}) {
+        for (const QByteArray &marker : markers) {
+            if (!marker.isEmpty())
+                m_markerStart[static_cast<unsigned char>(marker.front())] = true;
+        }
+    }
 }
 
 LineFold FoldScanner::foldOf(const Line &line)
@@ -208,33 +214,35 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
             inside = Code;
             continue;
         }
-        const auto found = [&](const QList<QByteArray> &markers) {
-            for (qsizetype k = 0; k < markers.size(); ++k) {
-                if (startsAt(line, i, markers[k]))
-                    return k;
-            }
-            return qsizetype(-1);
-        };
-        if (const qsizetype k = found(m_longStrings); k >= 0) {
-            i += m_longStrings[k].size();
-            inside = LongString + int(k);
-            continue;
-        }
-        if (startsAt(line, i, m_blockOpen)) {
-            i += m_blockOpen.size();
-            inside = BlockComment;
-            ++depth;
-            continue;
-        }
-        if (startsAt(line, i, m_lineComment))
-            break;
-        if (const qsizetype k = found(m_quotes); k >= 0) {
-            const qsizetype end = stringEnd(line, i + m_quotes[k].size(), m_quotes[k]);
-            // An unclosed quote is text, as the highlighter leaves it.
-            i = end < 0 ? i + m_quotes[k].size() : end;
-            continue;
-        }
         const char c = line[i];
+        if (m_markerStart[static_cast<unsigned char>(c)]) {
+            const auto found = [&](const QList<QByteArray> &markers) {
+                for (qsizetype k = 0; k < markers.size(); ++k) {
+                    if (startsAt(line, i, markers[k]))
+                        return k;
+                }
+                return qsizetype(-1);
+            };
+            if (const qsizetype k = found(m_longStrings); k >= 0) {
+                i += m_longStrings[k].size();
+                inside = LongString + int(k);
+                continue;
+            }
+            if (startsAt(line, i, m_blockOpen)) {
+                i += m_blockOpen.size();
+                inside = BlockComment;
+                ++depth;
+                continue;
+            }
+            if (startsAt(line, i, m_lineComment))
+                break;
+            if (const qsizetype k = found(m_quotes); k >= 0) {
+                const qsizetype end = stringEnd(line, i + m_quotes[k].size(), m_quotes[k]);
+                // An unclosed quote is text, as the highlighter leaves it.
+                i = end < 0 ? i + m_quotes[k].size() : end;
+                continue;
+            }
+        }
         if (c == '{') {
             ++depth;
         } else if (c == '}') {

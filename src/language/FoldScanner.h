@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <array>
 #include <vector>
 
 // Where the blocks of a document open and close, read line by line as the highlighter reads the
@@ -65,4 +66,7 @@ private:
     QList<QByteArray> m_openWords;
     QList<QByteArray> m_closeWords;
     bool m_caseSensitive = true;
+    // The bytes a string, comment or long-string marker starts with: any other byte is tried for
+    // nothing but a brace or a word.
+    std::array<bool, 256> m_markerStart{};
 };

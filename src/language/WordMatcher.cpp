@@ -2,6 +2,8 @@
 
 #include "HighlightPasses.h"
 
+#include <algorithm>
+
 namespace {
 
 char16_t lowerAscii(char16_t c)
@@ -52,14 +54,23 @@ std::optional<WordMatcher> WordMatcher::fromListText(const QString &listText, bo
         matcher.m_maxLength = std::max(matcher.m_maxLength, w.size());
     }
     matcher.m_set.reserve(matcher.m_words.size() * 2);
-    for (const std::u16string &w : matcher.m_words)
+    for (const std::u16string &w : matcher.m_words) {
         matcher.m_set.insert(std::u16string_view(w));
+        const std::size_t shape = std::min(w.size(), Shapes - 1);
+        matcher.m_firsts[shape] |= std::uint64_t(1) << (w.front() & 63);
+        matcher.m_lasts[shape] |= std::uint64_t(1) << (w.back() & 63);
+    }
     return matcher;
 }
 
 bool WordMatcher::contains(std::u16string_view word) const
 {
     if (word.size() < m_minLength || word.size() > m_maxLength)
+        return false;
+    const std::size_t shape = std::min(word.size(), Shapes - 1);
+    const char16_t first = m_caseSensitive ? word.front() : lowerAscii(word.front());
+    const char16_t last = m_caseSensitive ? word.back() : lowerAscii(word.back());
+    if (!((m_firsts[shape] >> (first & 63)) & 1) || !((m_lasts[shape] >> (last & 63)) & 1))
         return false;
     if (m_caseSensitive)
         return m_set.count(word) != 0;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,4 +51,9 @@ private:
     bool m_caseSensitive = true;
     std::size_t m_minLength = 0;
     std::size_t m_maxLength = 0;
+    // For each length (the last one standing for all longer), the first and last characters of the
+    // listed words as bits: most words of a text are turned away on these, unhashed.
+    static constexpr std::size_t Shapes = 32;
+    std::array<std::uint64_t, Shapes> m_firsts{};
+    std::array<std::uint64_t, Shapes> m_lasts{};
 };

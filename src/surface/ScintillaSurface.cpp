@@ -11,9 +11,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Every change but the fold levels and line states the program sets itself, a line at a time:
-// reported, each would cost a signal, and a brace can change every line of a large document.
+// reported, each would cost a signal, and a brace can change every line of a large document. A
+// new level is reported as a marker change too, so markers go unreported as well: nothing here
+// follows them.
 constexpr long NotifiedChanges = QsciScintillaBase::SC_MODEVENTMASKALL
-    & ~long(QsciScintillaBase::SC_MOD_CHANGEFOLD | QsciScintillaBase::SC_MOD_CHANGELINESTATE);
+    & ~long(QsciScintillaBase::SC_MOD_CHANGEFOLD | QsciScintillaBase::SC_MOD_CHANGELINESTATE
+            | QsciScintillaBase::SC_MOD_CHANGEMARKER);
 
 bool isAsciiText(const QString &text)
 {
