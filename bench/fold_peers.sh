@@ -45,10 +45,10 @@ cat > "$W/fold_probe.py" <<'EOF'
 """fold_probe.py RUNDIR FILE TIMEOUT LABEL IDLE_WAIT CMD_LIMIT IDLE_MS SHOTS -- editor command...
 Waits for the editor's window (titled with the file's name) and for the editor to go idle, then
 times fold all, a key in the folded text and unfold all; prints one JSON line."""
-import json, os, signal, subprocess, sys, time
+import json, os, subprocess, sys, time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import peers_probe
-from peers_probe import X, damage, error, combo, cpu_s, end, mapped, start, waiter, title, titles, tree_pids
+from peers_probe import X, damage, error, combo, cpu_s, end, mapped, start, waiter, title, titles
 
 rundir, path, timeout, label = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4]
 idle_wait, cmd_limit, idle_s, shots = float(sys.argv[5]), float(sys.argv[6]), float(sys.argv[7]) / 1000, sys.argv[8] == '1'

@@ -32,7 +32,7 @@ cat > "$W/typing_probe.py" <<'EOF'
 """typing_probe.py RUNDIR FILE TIMEOUT LABEL KEYS IDLE_WAIT QUIET_MS -- editor command...
 Waits for the editor's window (titled with the file's name) and for the editor to go idle, types
 KEYS keys at the end of the file, prints one JSON line."""
-import json, os, signal, subprocess, sys, time
+import os, subprocess, sys, time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import peers_probe
 from peers_probe import X, XK, damage, error, xtest, combo, cpu_s, end, mapped, start, waiter, title, titles, tree_pids
