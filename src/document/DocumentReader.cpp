@@ -110,7 +110,11 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
     } else {
         // Scanned already while the window was being built, when this is the file it starts with.
         const std::optional<DecodePlan> prepared = LoadPreparation::take(fd);
-        const DecodePlan plan = prepared ? *prepared : planDecode(data, length);
+        auto letGo = [&mapped, from = qsizetype(0)](qsizetype upTo) mutable {
+            mapped.release(from, upTo);
+            from = upTo;
+        };
+        const DecodePlan plan = prepared ? *prepared : planDecode(data, length, letGo);
         if (plan.textBytes > MaxWidgetBytes) {
             mapped.release(0, length);
             return {std::nullopt, true};

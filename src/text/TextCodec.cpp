@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -54,14 +55,16 @@ ByteScan scan(const char *data, qsizetype size)
     return result;
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(const char *data, qsizetype size)
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. Checks the sequences
+// that start before stop (each may end past it, up to size); reached is where checking ended.
+bool validUtf8Prefix(const char *data, qsizetype size, qsizetype stop, qsizetype &reached)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(data);
     qsizetype i = 0;
-    while (i < size) {
+    stop = std::min(stop, size);
+    while (i < stop) {
         // Runs of ASCII, which most text is, eight bytes at a time.
-        if (i + 8 <= size) {
+        if (i + 8 <= stop) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
             if (!(word & HighBits)) {
@@ -75,10 +78,13 @@ bool isValidUtf8(const char *data, qsizetype size)
             continue;
         }
         const int length = strictUtf8Length(p + i, size - i);
-        if (length == 0)
+        if (length == 0) {
+            reached = i;
             return false;
+        }
         i += length;
     }
+    reached = i;
     return true;
 }
 
@@ -129,31 +135,64 @@ bool startsWithUtf16Mark(const char *data, qsizetype size)
     return size >= 2 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE && size % 2 == 0;
 }
 
-DecodePlan planDecode(const char *data, qsizetype size)
+DecodePlan planDecode(const char *data, qsizetype size, const std::function<void(qsizetype)> &readUpTo)
 {
+    // Slices small enough to stay in the cache for the few passes over each; the caller hears
+    // every few dozen megabytes how far the reading got, so it can let those pages go.
+    constexpr qsizetype Slice = qsizetype(1) << 20;
+    constexpr qsizetype Report = qsizetype(32) << 20;
+    bool nul = false;
+    bool crlf = false;
+    bool valid = true;
+    qint64 high = 0;
+    qint64 lineFeeds = 0;
+    qsizetype checked = 0;  // UTF-8 checked up to here; a sequence may run past a slice's end
+    qsizetype reported = 0;
+    for (qsizetype at = 0; at < size; at += Slice) {
+        const qsizetype n = std::min(Slice, size - at);
+        const ByteScan s = scan(data + at, n);
+        nul = nul || s.nul;
+        // A CR LF split by the slice's edge counts as well.
+        crlf = crlf || s.crlf || (at > 0 && data[at - 1] == '\r' && data[at] == '\n');
+        lineFeeds += std::count(data + at, data + at + n, '\n');
+        if (s.high) {
+            high += std::count_if(data + at, data + at + n, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+            if (valid && !nul) {
+                const qsizetype end = at + n;
+                if (checked < end) {
+                    qsizetype reached = 0;
+                    valid = validUtf8Prefix(data + checked, size - checked, end - checked, reached);
+                    checked += reached;
+                }
+            }
+        }
+        if (readUpTo && (at + n - reported >= Report || at + n == size)) {
+            reported = at + n;
+            readUpTo(reported);
+        }
+    }
     DecodePlan plan;
-    const ByteScan s = scan(data, size);
-    plan.lineEnding = lineEndingOf(s.nul, s.crlf);
+    plan.lineEnding = lineEndingOf(nul, crlf);
     plan.toCrLf = plan.lineEnding != LineEnding::Binary;
-    plan.ascii = !s.high;
+    plan.ascii = high == 0;
     // Valid UTF-8, pure ASCII included, is this platform's text encoding.
-    if (!s.nul && (!s.high || isValidUtf8(data, size))) {
+    if (!nul && valid) {
         plan.encoding = TextEncoding::Utf8;
         if (size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB && uchar(data[2]) == 0xBF) {
             plan.utf8Bom = true;
             plan.skip = 3;
-            plan.ascii = !scan(data + 3, size - 3).high;
+            plan.ascii = high == 3;
         }
     } else {
-        plan.expandLatin1 = s.high;
+        plan.expandLatin1 = high > 0;
     }
     // Every LF may gain a CR, every byte above 0x7F a second byte: the size decides whether the
     // widget can take the file before a byte of the document is touched.
     plan.textBytes = size - plan.skip;
     if (plan.toCrLf)
-        plan.textBytes += std::count(data, data + size, '\n');
+        plan.textBytes += lineFeeds;
     if (plan.expandLatin1)
-        plan.textBytes += std::count_if(data, data + size, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        plan.textBytes += high;
     return plan;
 }
 
