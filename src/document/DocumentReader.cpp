@@ -110,11 +110,7 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
     } else {
         // Scanned already while the window was being built, when this is the file it starts with.
         const std::optional<DecodePlan> prepared = LoadPreparation::take(fd);
-        auto letGo = [&mapped, from = qsizetype(0)](qsizetype upTo) mutable {
-            mapped.release(from, upTo);
-            from = upTo;
-        };
-        const DecodePlan plan = prepared ? *prepared : planDecode(data, length, letGo);
+        const DecodePlan plan = prepared ? *prepared : planDecode(data, length);
         if (plan.textBytes > MaxWidgetBytes) {
             mapped.release(0, length);
             return {std::nullopt, true};

@@ -66,51 +66,27 @@ Preparation &preparation()
     return prepared;
 }
 
-// The widget's text and its styles: two blocks of the same size. Memory another program needs
-// more is left alone: the load itself tells the user when there is too little.
-void reserveRoom(qint64 fileBytes, qint64 room)
-{
-    const qint64 available = DocumentReader::availableMemory();
-    if (available < 0 || DocumentReader::memoryNeeded(fileBytes) + room < available)
-        HugePages::reserve(std::size_t(room), 2);
-}
-
 void prepare(int fd, Identity identity)
 {
     const MappedFile mapped(fd, identity.size);
     ::close(fd);
     if (!mapped.data() || startsWithUtf16Mark(mapped.data(), qsizetype(identity.size)))
         return;
-    // Faulting the widget's memory in takes longer than the scan: it starts at once, sized for a
-    // text with a line break every sixteen bytes that gains a CR each (files with longer lines
-    // take less, cut from the same blocks), and is done again after the scan only when too small.
-    const qint64 guess = widgetRoom(std::min<qint64>(identity.size + identity.size / 16, MaxWidgetBytes)) + 64;
-    std::thread reserving;
-    try {
-        reserving = std::thread(reserveRoom, qint64(identity.size), guess);
-    } catch (const std::system_error &) {
-    }
-    // The scanned pages go as the scan passes them: with the blocks being faulted in beside them,
-    // the whole file's pages would raise the peak by the file's size.
-    const DecodePlan plan = planDecode(mapped.data(), qsizetype(identity.size),
-                                       [&mapped, from = qsizetype(0)](qsizetype upTo) mutable { mapped.release(from, upTo); from = upTo; });
-    if (reserving.joinable())
-        reserving.join();
-    if (mapped.torn() || plan.textBytes > MaxWidgetBytes) {
-        HugePages::releaseReserved();
+    const DecodePlan plan = planDecode(mapped.data(), qsizetype(identity.size));
+    mapped.release(0, identity.size);
+    if (mapped.torn() || plan.textBytes > MaxWidgetBytes)
         return;
-    }
     {
         const std::lock_guard guard(preparation().lock);
         preparation().identity = identity;
         preparation().plan = plan;
     }
+    // The widget's text and its styles: two blocks of the same size. Memory another program needs
+    // more is left alone: the load itself tells the user when there is too little.
     const qint64 room = widgetRoom(plan.textBytes) + 64;
-    const std::size_t reserved = HugePages::reservedSize();
-    if (std::size_t(room) > reserved || std::size_t(room) < reserved - reserved / HugePages::ReserveShare) {
-        HugePages::releaseReserved();
-        reserveRoom(identity.size, room);
-    }
+    const qint64 available = DocumentReader::availableMemory();
+    if (available < 0 || DocumentReader::memoryNeeded(identity.size) + room < available)
+        HugePages::reserve(std::size_t(room), 2);
 }
 
 } // namespace

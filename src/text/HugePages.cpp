@@ -54,16 +54,10 @@ std::atomic<int> reservedCount{0};
     const std::lock_guard lock(reservedLock());
     std::vector<Reserved> &blocks = reservedBlocks();
     for (auto it = blocks.begin(); it != blocks.end(); ++it) {
-        if (size <= it->size && size >= it->size - it->size / ReserveShare) {
+        if (size <= it->size && size + ReserveSlack >= it->size) {
             void *block = it->block;
-            const std::size_t reserved = it->size;
             blocks.erase(it);
             reservedCount.fetch_sub(1, std::memory_order_release);
-            // Cut in place: the pages past the size asked for go back, those before it stay.
-            if (reserved > size) {
-                if (void *cut = std::realloc(block, size))
-                    block = cut;
-            }
             return block;
         }
     }
@@ -109,12 +103,6 @@ void reserve(std::size_t size, int count)
     for (std::thread &other : others)
         other.join();
 #endif
-}
-
-std::size_t reservedSize()
-{
-    const std::lock_guard lock(reservedLock());
-    return reservedBlocks().empty() ? 0 : reservedBlocks().front().size;
 }
 
 void releaseReserved()

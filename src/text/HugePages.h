@@ -32,14 +32,12 @@ QByteArray uninitialized(qsizetype size);
 // A copy of [data, data + size) in memory marked for huge pages.
 QByteArray copy(const char *data, qsizetype size);
 
-// Blocks of a size guessed ahead, marked and faulted in by the calling thread (a file's text and
+// Blocks of a size known ahead, marked and faulted in by the calling thread (a file's text and
 // styles, made ready while the window is still being built): the next allocations of a size
-// between size - size / ReserveShare and size are given these blocks instead of new ones, cut to
-// the size asked for in place. Nothing under the sanitizers, whose allocators stay in charge.
-constexpr std::size_t ReserveShare = 8;
+// between size - ReserveSlack and size are given these blocks instead of new ones. Nothing under
+// the sanitizers, whose allocators stay in charge.
+constexpr std::size_t ReserveSlack = std::size_t(64) << 10;
 void reserve(std::size_t size, int count);
-// The size of the blocks set aside and not yet taken; 0 when there are none.
-std::size_t reservedSize();
 // Frees the reserved blocks nobody asked for.
 void releaseReserved();
 

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 namespace {
@@ -55,16 +54,14 @@ ByteScan scan(const char *data, qsizetype size)
     return result;
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. Checks the sequences
-// that start before stop (each may end past it, up to size); reached is where checking ended.
-bool validUtf8Prefix(const char *data, qsizetype size, qsizetype stop, qsizetype &reached)
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(const char *data, qsizetype size)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(data);
     qsizetype i = 0;
-    stop = std::min(stop, size);
-    while (i < stop) {
+    while (i < size) {
         // Runs of ASCII, which most text is, eight bytes at a time.
-        if (i + 8 <= stop) {
+        if (i + 8 <= size) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
             if (!(word & HighBits)) {
@@ -78,13 +75,10 @@ bool validUtf8Prefix(const char *data, qsizetype size, qsizetype stop, qsizetype
             continue;
         }
         const int length = strictUtf8Length(p + i, size - i);
-        if (length == 0) {
-            reached = i;
+        if (length == 0)
             return false;
-        }
         i += length;
     }
-    reached = i;
     return true;
 }
 
@@ -135,64 +129,31 @@ bool startsWithUtf16Mark(const char *data, qsizetype size)
     return size >= 2 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE && size % 2 == 0;
 }
 
-DecodePlan planDecode(const char *data, qsizetype size, const std::function<void(qsizetype)> &readUpTo)
+DecodePlan planDecode(const char *data, qsizetype size)
 {
-    // Slices small enough to stay in the cache for the few passes over each; the caller hears
-    // every few dozen megabytes how far the reading got, so it can let those pages go.
-    constexpr qsizetype Slice = qsizetype(1) << 20;
-    constexpr qsizetype Report = qsizetype(32) << 20;
-    bool nul = false;
-    bool crlf = false;
-    bool valid = true;
-    qint64 high = 0;
-    qint64 lineFeeds = 0;
-    qsizetype checked = 0;  // UTF-8 checked up to here; a sequence may run past a slice's end
-    qsizetype reported = 0;
-    for (qsizetype at = 0; at < size; at += Slice) {
-        const qsizetype n = std::min(Slice, size - at);
-        const ByteScan s = scan(data + at, n);
-        nul = nul || s.nul;
-        // A CR LF split by the slice's edge counts as well.
-        crlf = crlf || s.crlf || (at > 0 && data[at - 1] == '\r' && data[at] == '\n');
-        lineFeeds += std::count(data + at, data + at + n, '\n');
-        if (s.high) {
-            high += std::count_if(data + at, data + at + n, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-            if (valid && !nul) {
-                const qsizetype end = at + n;
-                if (checked < end) {
-                    qsizetype reached = 0;
-                    valid = validUtf8Prefix(data + checked, size - checked, end - checked, reached);
-                    checked += reached;
-                }
-            }
-        }
-        if (readUpTo && (at + n - reported >= Report || at + n == size)) {
-            reported = at + n;
-            readUpTo(reported);
-        }
-    }
     DecodePlan plan;
-    plan.lineEnding = lineEndingOf(nul, crlf);
+    const ByteScan s = scan(data, size);
+    plan.lineEnding = lineEndingOf(s.nul, s.crlf);
     plan.toCrLf = plan.lineEnding != LineEnding::Binary;
-    plan.ascii = high == 0;
+    plan.ascii = !s.high;
     // Valid UTF-8, pure ASCII included, is this platform's text encoding.
-    if (!nul && valid) {
+    if (!s.nul && (!s.high || isValidUtf8(data, size))) {
         plan.encoding = TextEncoding::Utf8;
         if (size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB && uchar(data[2]) == 0xBF) {
             plan.utf8Bom = true;
             plan.skip = 3;
-            plan.ascii = high == 3;
+            plan.ascii = !scan(data + 3, size - 3).high;
         }
     } else {
-        plan.expandLatin1 = high > 0;
+        plan.expandLatin1 = s.high;
     }
     // Every LF may gain a CR, every byte above 0x7F a second byte: the size decides whether the
     // widget can take the file before a byte of the document is touched.
     plan.textBytes = size - plan.skip;
     if (plan.toCrLf)
-        plan.textBytes += lineFeeds;
+        plan.textBytes += std::count(data, data + size, '\n');
     if (plan.expandLatin1)
-        plan.textBytes += high;
+        plan.textBytes += std::count_if(data, data + size, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return plan;
 }
 

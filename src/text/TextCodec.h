@@ -41,9 +41,7 @@ struct DecodePlan {
 };
 
 bool startsWithUtf16Mark(const char *data, qsizetype size);
-// readUpTo, when given, hears how far the scan got (every few dozen megabytes and at the end):
-// the bytes before that are not read again.
-DecodePlan planDecode(const char *data, qsizetype size, const std::function<void(qsizetype)> &readUpTo = {});
+DecodePlan planDecode(const char *data, qsizetype size);
 // Streams the converted text to sink in pieces of about chunkSize bytes, so no second copy of a
 // large file is ever held.
 void convertForWidget(const char *data, qsizetype size, const DecodePlan &plan,

@@ -1,9 +1,6 @@
 #include "DocumentLoader.h"
 #include "Utf8Units.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -184,46 +181,6 @@ private slots:
             const qint64 converted = decodeDocument(bytes).utf8.size();
             QVERIFY2(plan.textBytes >= converted && plan.textBytes <= converted + 1, bytes.toHex().constData());
         }
-    }
-
-    // The scan reads a megabyte at a time: what straddles a seam between two is read as a whole.
-    void scanReadsAcrossItsSlices()
-    {
-        constexpr qsizetype Seam = qsizetype(1) << 20;
-        struct Case {
-            QByteArray around;  // placed so its middle byte sits just past the seam
-            qsizetype before;   // bytes of it before the seam
-            bool utf8;
-            bool crlf;
-        };
-        const Case cases[] = {
-            {"\xC3\xA9", 1, true, false},             // é
-            {"\xE2\x82\xAC", 2, true, false},        // €
-            {"\xF0\x9F\x98\x80", 3, true, false},    // an emoji
-            {"\xF0\x9F\x98" "a", 3, false, false},   // cut short by a letter
-            {"\r\n", 1, true, true},
-        };
-        for (const Case &c : cases) {
-            QByteArray bytes(Seam - c.before, 'a');
-            bytes += c.around;
-            bytes += QByteArray(300, 'b') + "\n";
-            std::vector<qsizetype> heard;
-            const DecodePlan plan = planDecode(bytes.constData(), bytes.size(), [&heard](qsizetype at) { heard.push_back(at); });
-            const QByteArray hex = c.around.toHex();
-            QVERIFY2((plan.encoding == TextEncoding::Utf8) == c.utf8, hex.constData());
-            QVERIFY2((plan.lineEnding == LineEnding::Dos) == c.crlf, hex.constData());
-            QCOMPARE(plan.expandLatin1, !c.utf8);
-            const QByteArray converted = decodeDocument(bytes).utf8;
-            QVERIFY2(plan.textBytes >= converted.size() && plan.textBytes <= converted.size() + 1, hex.constData());
-            QVERIFY(!heard.empty() && heard.back() == bytes.size());
-            QVERIFY(std::is_sorted(heard.begin(), heard.end()));
-        }
-        // A mark makes the text UTF-8 without making it non-ASCII; a letter after it does.
-        QByteArray marked = "\xEF\xBB\xBF" + QByteArray(Seam + 5, 'x');
-        QVERIFY(planDecode(marked.constData(), marked.size()).ascii);
-        marked += "\xC3\xA9";
-        const DecodePlan accented = planDecode(marked.constData(), marked.size());
-        QVERIFY(accented.utf8Bom && !accented.ascii && accented.encoding == TextEncoding::Utf8);
     }
 
     void pathsAndTimes()
