@@ -14,6 +14,8 @@
 #include <functional>
 #include <mutex>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 using namespace HighlightPasses;
 
@@ -319,8 +321,8 @@ qsizetype utf8Bytes(QStringView text)
     return bytes;
 }
 
-// The symbols of the whole text, read after its colouring over the same bytes; nothing when the
-// text went away or the clock stopped the reading. Code is read a stretch of a few megabytes at a
+// The symbols of the whole text, read beside its colouring from the same bytes; nothing when the
+// text went away or the clock stopped the reading. Code is read a stretch of a megabyte or so at a
 // time, each starting at the line of a symbol whose reading state is known (as the kept list is
 // read again after an edit), so neither the window's text nor its lock is held long.
 template <typename Access>
@@ -451,6 +453,19 @@ BackgroundRender::BackgroundRender(Job job)
             shared->lost = true;
             return false;
         };
+        // The symbols are read beside the colouring, not after it: both only read the text.
+        std::optional<SymbolReading> symbols;
+        std::thread symbolReader;
+        const auto readAll = [&shared, &symbols, access] {
+            RenderClock own([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
+            symbols = readSymbols(shared->job, own, access);
+        };
+        if (shared->job.colours && shared->job.symbols) {
+            try {
+                symbolReader = std::thread(readAll);
+            } catch (const std::system_error &) {
+            }
+        }
         render(
             shared->job, clock,
             [&shared](Piece piece) {
@@ -462,8 +477,11 @@ BackgroundRender::BackgroundRender(Job job)
                 return true;
             },
             access);
+        if (symbolReader.joinable())
+            symbolReader.join();
+        else if (!shared->cancelled && !shared->lost)
+            readAll();
         if (!shared->cancelled && !shared->lost) {
-            std::optional<SymbolReading> symbols = readSymbols(shared->job, clock, access);
             const std::lock_guard lock(shared->mutex);
             shared->symbols = std::move(symbols);
         }

@@ -31,10 +31,10 @@ public:
         HighlightPasses::Engine engine = HighlightPasses::Engine::Fast;
         int firstUnit = 0;              // the piece holding this offset comes first (the visible part)
         qsizetype pieceBytes = qsizetype(1) << 19;
-        // After the colouring, the same worker reads the document's symbols this way, when asked.
+        // Beside the colouring, a thread of the render reads the document's symbols this way, when asked.
         std::optional<SymbolScanner::Mode> symbols;
         // Code's symbols are read this many bytes at a time (at least).
-        qsizetype symbolStretch = qsizetype(4) << 20;
+        qsizetype symbolStretch = qsizetype(1) << 20;
         bool colours = true;            // false: the symbols only
     };
     struct Piece {

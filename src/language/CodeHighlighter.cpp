@@ -3,6 +3,9 @@
 #include "RenderClock.h"
 #include "WordMatcher.h"
 
+#include <algorithm>
+#include <array>
+
 using namespace HighlightPasses;
 
 CodeHighlighter::CodeHighlighter(const LanguageDefinition &language, bool highlightNumbers, Engine engine)
@@ -188,9 +191,31 @@ PassResult CodeHighlighter::lexicalPass(const QString &subject, bool acrossLines
     const QString &close = l.blockCommentEnd;
     const QChar escape = l.stringEscape;
     const qsizetype n = subject.size();
-    const auto at = [&subject](qsizetype i, const QString &marker) {
-        return !marker.isEmpty() && QStringView(subject).mid(i).startsWith(marker);
+    const QChar *text = subject.constData();
+    const auto at = [text, n](qsizetype i, const QString &marker) {
+        const qsizetype m = marker.size();
+        return m > 0 && m <= n - i && text[i] == marker[0]
+            && std::equal(marker.constData() + 1, marker.constData() + m, text + i + 1);
     };
+    // Most characters start nothing: they are turned away on one table lookup.
+    std::array<bool, 128> starts{};
+    bool nonAsciiStarts = false;
+    const auto canStart = [&](const QString &marker) {
+        if (marker.isEmpty())
+            return;
+        if (marker[0].unicode() < 128)
+            starts[marker[0].unicode()] = true;
+        else
+            nonAsciiStarts = true;
+    };
+    if (acrossLines) {
+        for (const QString &delimiter : l.longStrings)
+            canStart(delimiter);
+        canStart(open);
+    }
+    canStart(lineComment);
+    for (const QChar quote : quotes)
+        canStart(QString(quote));
     // Past the closing delimiter, or -1 when there is none (before a line break unless multiLine).
     const auto closing = [&](qsizetype from, const QString &delimiter, bool multiLine) -> qsizetype {
         for (qsizetype j = from; j < n; ++j) {
@@ -207,6 +232,9 @@ PassResult CodeHighlighter::lexicalPass(const QString &subject, bool acrossLines
         return -1;
     };
     return scanTicking(n, clock, [&](qsizetype i) -> qsizetype {
+        const char16_t c = text[i].unicode();
+        if (c < 128 ? !starts[c] : !nonAsciiStarts)
+            return i + 1;
         if (acrossLines) {
             for (const QString &delimiter : l.longStrings) {
                 if (!at(i, delimiter))
