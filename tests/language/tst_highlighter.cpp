@@ -184,6 +184,11 @@ void TestHighlighter::codePasses_data()
         << "\"\"\"if\r\nnot\"\"\" and '''in''' or" << "SSSSSSSSSSSSS.KKK.SSSSSSSS.KK";
     QTest::newRow("python: escaped quote, unclosed string colours nothing") << python << false
         << "'it\\'s' in 'x" << "SSSSSSS.KK...";
+    QTest::newRow("markers and quotes outside ASCII") << QStringList{QStringLiteral("LineComment:¤"),
+                                                                  QStringLiteral("StringChars:«"),
+                                                                  QStringLiteral("LongStrings:§§"),
+                                                                  QStringLiteral("KeyWord1:if ")}
+        << false << "if «if« §§a\r\nb§§ if ¤ if" << "KK.SSSS.SSSSSSSS.KK.CCCC";
     const QStringList javascript = shipped(QStringLiteral("javascript.kw"));
     QTest::newRow("javascript: single quotes and template strings") << javascript << false
         << "'if' `for\r\n// in` in // 'x'" << "SSSS.SSSSSSSSSSSS.KK.CCCCCC";
