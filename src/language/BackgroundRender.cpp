@@ -19,6 +19,18 @@
 
 using namespace HighlightPasses;
 
+// A range of comment in UTF-16 offsets, [start, end).
+struct Range {
+    int start;
+    int end;
+};
+// A document may hold a comment on every line: a deque grows without a doubled copy.
+using Ranges = std::deque<Range>;
+
+struct BackgroundRender::CommentRanges {
+    Ranges ranges;
+};
+
 struct BackgroundRender::Shared {
     Job job;
     std::atomic<bool> cancelled{false};
@@ -28,6 +40,7 @@ struct BackgroundRender::Shared {
     std::condition_variable room;
     std::deque<Piece> ready;
     std::optional<SymbolReading> symbols;
+    std::optional<Reading> reading;
 };
 
 namespace {
@@ -41,13 +54,6 @@ struct Span {
     int unit;
 };
 
-// A range of comment in UTF-16 offsets, [start, end).
-struct Range {
-    int start;
-    int end;
-};
-// A document may hold a comment on every line: a deque grows without a doubled copy.
-using Ranges = std::deque<Range>;
 
 int unitsIn(const char *data, qsizetype from, qsizetype to)
 {
@@ -228,8 +234,28 @@ void fillRanges(const Ranges &ranges, int start, StyleBuffer &styles)
 // Runs the render; deliver(piece) returns false once the render is to stop. access(read) calls
 // read(text) and returns false when the text is gone (it changed): the render stops then too.
 // The text is read only inside access, and never while a piece waits to be delivered.
+// The comments of two readings agree before limit.
+bool sameBefore(const Ranges &a, const Ranges &b, int limit)
+{
+    auto i = a.begin();
+    auto j = b.begin();
+    for (;; ++i, ++j) {
+        const bool moreA = i != a.end() && i->start < limit;
+        const bool moreB = j != b.end() && j->start < limit;
+        if (moreA != moreB)
+            return false;
+        if (!moreA)
+            return true;
+        if (i->start != j->start || std::min(i->end, limit) != std::min(j->end, limit))
+            return false;
+    }
+}
+
+using Publish = std::function<void(BackgroundRender::Reading)>;
+
 template <typename Deliver, typename Access>
-void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver, Access access)
+void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver, Access access,
+            const Publish &publish = {})
 {
     if (!job.colours)
         return;
@@ -238,7 +264,8 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
     const bool pieces = job.engine == Engine::Fast && (markup || CodeHighlighter::linesStandAlone(language));
     bool ascii = true;
     std::vector<Span> spans;
-    Ranges comments;
+    auto found = std::make_shared<BackgroundRender::CommentRanges>();
+    Ranges &comments = found->ranges;
     const Stop stopping = [&job] { return job.loan && job.loan->ending(); };
     const bool scanned = access([&](const QByteArray &utf8) {
         ascii = asciiOnly(utf8, stopping);
@@ -259,6 +286,12 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
             std::this_thread::yield();
         return;
     }
+    // An earlier render of the same text coloured the pieces before keptUnits: they stand as long
+    // as no comment reaching into them opened, closed or moved since.
+    const bool keep = pieces && job.keptUnits > 0 && job.keptComments
+        && sameBefore(job.keptComments->ranges, comments, job.keptUnits);
+    if (publish)
+        publish({found, keep ? job.keptUnits : 0});
     const CodeHighlighter code(language, job.highlightNumbers, job.engine);
     const MarkupHighlighter tags(language.stringChar, job.highlightNumbers, job.engine);
     const std::size_t count = spans.size() - 1;
@@ -275,6 +308,8 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
         ++first;
     for (std::size_t step = 0; step < count; ++step) {
         const std::size_t k = (first + step) % count;
+        if (keep && spans[k + 1].unit <= job.keptUnits)
+            continue;
         qsizetype lead = 0;
         qsizetype nextLead = 0;
         QString subject;
@@ -476,7 +511,11 @@ BackgroundRender::BackgroundRender(Job job)
                 shared->ready.push_back(std::move(piece));
                 return true;
             },
-            access);
+            access,
+            [&shared](Reading reading) {
+                const std::lock_guard lock(shared->mutex);
+                shared->reading = std::move(reading);
+            });
         if (symbolReader.joinable())
             symbolReader.join();
         else if (!shared->cancelled && !shared->lost)
@@ -542,12 +581,18 @@ std::optional<SymbolReading> BackgroundRender::symbols() const
     return m_shared->symbols;
 }
 
+std::optional<BackgroundRender::Reading> BackgroundRender::reading() const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->reading;
+}
+
 const LanguageDefinition &BackgroundRender::language() const
 {
     return m_shared->job.language;
 }
 
-std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
+std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job, std::optional<Reading> *reading)
 {
     takePendingText(job);
     std::vector<Piece> pieces;
@@ -559,6 +604,10 @@ std::vector<BackgroundRender::Piece> BackgroundRender::computeAll(Job job)
             pieces.push_back(std::move(piece));
             return true;
         },
-        access);
+        access,
+        [reading](Reading found) {
+            if (reading)
+                *reading = std::move(found);
+        });
     return pieces;
 }

@@ -22,6 +22,8 @@
 // ones a render of the whole text in one piece gives.
 class BackgroundRender {
 public:
+    // Ranges of comment that reach across lines, in UTF-16 offsets, as a render found them.
+    struct CommentRanges;
     struct Job {
         QByteArray utf8;                // the render's own copy of the text
         std::shared_future<QByteArray> pendingUtf8;  // or that copy still being made: the worker waits for it
@@ -36,6 +38,11 @@ public:
         // Code's symbols are read this many bytes at a time (at least).
         qsizetype symbolStretch = qsizetype(1) << 20;
         bool colours = true;            // false: the symbols only
+        // The styles before this offset were given by an earlier render of the same text there,
+        // which found these comments: the pieces before it are not given again when the
+        // comments before it are still the same.
+        int keptUnits = 0;
+        std::shared_ptr<const CommentRanges> keptComments;
     };
     struct Piece {
         int start = 0;                  // UTF-16 offset of the first style
@@ -58,9 +65,17 @@ public:
     // Once done: the symbols of the text the render coloured, when the job asked for them.
     std::optional<SymbolReading> symbols() const;
     const LanguageDefinition &language() const;
+    // What the render found when it first read the text: its comments, and how far the styles
+    // of an earlier render stand (0: nothing kept). Nothing before that reading.
+    struct Reading {
+        std::shared_ptr<const CommentRanges> comments;
+        int keptUnits = 0;
+    };
+    std::optional<Reading> reading() const;
 
-    // The same work on the calling thread, every piece in the order the worker would give them.
-    static std::vector<Piece> computeAll(Job job);
+    // The same work on the calling thread, every piece in the order the worker would give them,
+    // and what it found when it first read the text.
+    static std::vector<Piece> computeAll(Job job, std::optional<Reading> *reading = nullptr);
 
     struct Shared;
 

@@ -75,6 +75,9 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
     QObject::connect(m_symbolRestart.get(), &QTimer::timeout, m_symbolRestart.get(), [this] { rereadSymbols(); });
     if (FoldSurface *lines = m_surface.folding())
         m_symbolsFollow = lines->onLinesChanged([this](int first, int last) {
+            // The line before a change is coloured again too: its end may have changed.
+            if (m_colouredUnits > 0)
+                m_colouredUnits = std::min(m_colouredUnits, std::max(0, m_surface.lineIndex(std::max(0, first - 1))));
             m_symbols.linesChanged(m_surface, first, last);
             if (m_keepsSymbols && !m_symbols.known()) {
                 if (m_symbolReader)
@@ -103,9 +106,13 @@ bool Highlighter::isRendering() const
     return m_backgroundActive;
 }
 
-void Highlighter::startBackground()
+void Highlighter::startBackground(bool resume)
 {
     stopBackground();
+    if (!resume) {
+        m_colouredUnits = 0;
+        m_colouredComments.reset();
+    }
     if (!m_backgroundActive) {
         m_backgroundHint = m_host.hintCaption();
         m_backgroundActive = true;
@@ -120,6 +127,9 @@ void Highlighter::startBackground()
     job.engine = m_engine;
     job.firstUnit = std::max(0, m_surface.lineIndex(m_surface.firstVisibleLine()));
     job.symbols = SymbolScanner::modeOf(m_language, QString());
+    job.keptUnits = m_colouredUnits;
+    job.keptComments = m_colouredComments;
+    m_readingTaken = false;
     forgetSymbols();
     m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
     m_background = std::make_unique<BackgroundRender>(std::move(job));
@@ -131,6 +141,7 @@ void Highlighter::stopBackground()
     m_restart->stop();
     if (!m_background)
         return;
+    takeReading();
     // Not waited for here: a worker inside a long pass must not hold up the key that stopped it.
     m_background->cancel();
     m_retired.push_back(std::move(m_background));
@@ -186,16 +197,31 @@ void Highlighter::pump()
     // paints between ticks, and finished pieces never pile up in memory.
     QElapsedTimer spent;
     spent.start();
+    takeReading();
     while (spent.elapsed() < ApplySliceMs) {
         std::optional<BackgroundRender::Piece> piece = m_background->take();
         if (!piece)
             break;
+        if (piece->start <= m_colouredUnits)
+            m_colouredUnits = std::max(m_colouredUnits, piece->start + int(piece->styles.size()));
         m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
     }
     if (m_background->done()) {
         takeSymbols(*m_background);
         m_background.reset();
         endBackground();
+    }
+}
+
+void Highlighter::takeReading()
+{
+    if (m_readingTaken || !m_background)
+        return;
+    // Pieces come only after the reading: none of this render's was applied before it.
+    if (std::optional<BackgroundRender::Reading> reading = m_background->reading()) {
+        m_readingTaken = true;
+        m_colouredUnits = reading->keptUnits;
+        m_colouredComments = std::move(reading->comments);
     }
 }
 
@@ -211,8 +237,10 @@ void Highlighter::endBackground()
 void Highlighter::noteChange()
 {
     // A surface that does not say which lines changed leaves nothing to follow the change by.
-    if (!m_symbolsFollow)
+    if (!m_symbolsFollow) {
         forgetSymbols();
+        m_colouredUnits = 0;
+    }
     if (!m_backgroundActive)
         return;
     stopBackground();
@@ -227,7 +255,9 @@ void Highlighter::restartBackground()
         endBackground();
         return;
     }
+    m_resuming = true;
     renderRange(1, 0);
+    m_resuming = false;
 }
 
 RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDialog)
@@ -242,7 +272,7 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
     }
     const int textLength = m_surface.textLength();
     if (length <= 0 && start <= 1 && m_host.background() && textLength >= m_backgroundThreshold) {
-        startBackground();
+        startBackground(m_resuming);
         if (focusReplaceDialog)
             m_host.focusReplaceDialog();
         else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundRender.h"
 #include "DocumentLanguageFlags.h"
 #include "HighlightPasses.h"
 #include "LanguageDefinition.h"
@@ -12,7 +13,6 @@
 #include <memory>
 #include <vector>
 
-class BackgroundRender;
 class FoldUpdater;
 class EditorSurface;
 class QTimer;
@@ -93,8 +93,10 @@ public:
 
 private:
     void finish(bool focusReplaceDialog, const QString &savedHint);
-    void startBackground();
+    void startBackground(bool resume = false);
     void stopBackground();
+    // Follows how far the running render's styles reach without a gap from the start.
+    void takeReading();
     void pump();
     void restartBackground();
     void endBackground();
@@ -119,6 +121,12 @@ private:
     std::unique_ptr<QTimer> m_pump;
     std::unique_ptr<QTimer> m_restart;
     bool m_backgroundActive = false;
+    bool m_resuming = false;
+    // The styles before this offset came from renders of the text as it is there, which found
+    // these comments: a render started again after a change leaves them standing.
+    int m_colouredUnits = 0;
+    std::shared_ptr<const BackgroundRender::CommentRanges> m_colouredComments;
+    bool m_readingTaken = false;
     QString m_backgroundHint;
     SymbolIndex m_symbols;
     QMetaObject::Connection m_symbolsFollow;

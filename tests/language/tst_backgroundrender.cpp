@@ -77,6 +77,7 @@ class TestBackgroundRender : public QObject {
 
 private slots:
     void piecesEqualTheWholeRender();
+    void piecesBeforeAnEditStandWhileTheirCommentsDo();
     void editsDuringTheRenderEndInTheColoursOfTheFinalText();
     void lentTextGivesTheSameColoursAndItsEndStopsTheRender();
 };
@@ -113,6 +114,66 @@ void TestBackgroundRender::piecesEqualTheWholeRender()
         QVERIFY2(std::all_of(covered.begin(), covered.end(), [](int c) { return c == 1; }), qPrintable(text));
         QVERIFY2(assembled == *whole, qPrintable(QStringLiteral("%1 | %2").arg(text, lang.blockCommentStart)));
     }
+}
+
+// A render started again after an edit leaves the styles before the edit's line standing: what it
+// gives on top of them is what a render of the new text gives, also when the edit opened or closed
+// a comment that reaches back over them.
+void TestBackgroundRender::piecesBeforeAnEditStandWhileTheirCommentsDo()
+{
+    QRandomGenerator random(20261209);
+    const QStringList edits = {"/*", "*/", "<!--", "-->", "\r\n", "x", "\"", "{", "}", "_"};
+    int kept = 0;
+    for (int round = 0; round < 1500; ++round) {
+        const QString before = randomText(random, 20 + random.bounded(80));
+        const LanguageDefinition lang = randomLanguage(random);
+        const bool numbers = random.bounded(2) == 0;
+        BackgroundRender::Job job;
+        job.language = lang;
+        job.highlightNumbers = numbers;
+        job.pieceBytes = 1 + random.bounded(24);
+        const auto whole = [&](const QString &text) {
+            RenderClock clock;
+            return *(lang.markup ? MarkupHighlighter(lang.stringChar, numbers).styles(text, clock)
+                                 : CodeHighlighter(lang, numbers).styles(text, clock));
+        };
+        job.utf8 = before.toUtf8();
+        std::optional<BackgroundRender::Reading> first;
+        BackgroundRender::computeAll(job, &first);
+        QVERIFY(first);
+
+        // The edit, and where the highlighter would say the untouched styles end: the start of
+        // the line before the edit's.
+        QString after = before;
+        const int at = random.bounded(int(before.size()) + 1);
+        after.insert(at, edits.at(random.bounded(qsizetype(edits.size()))));
+        const int editLine = int(after.left(at).count(QLatin1Char('\n')));
+        int keptUnits = 0;
+        for (int line = 0, i = 0; line < editLine - 1 && i < at; ++i)
+            if (after.at(i) == QLatin1Char('\n') && ++line == editLine - 1)
+                keptUnits = i + 1;
+        const StyleBuffer old = whole(before);
+        StyleBuffer shown(std::size_t(after.size()), TokenStyle::Plain);
+        std::copy(old.begin(), old.begin() + keptUnits, shown.begin());
+
+        job.utf8 = after.toUtf8();
+        job.keptUnits = keptUnits;
+        job.keptComments = first->comments;
+        job.firstUnit = random.bounded(int(after.size()) + 1);
+        std::optional<BackgroundRender::Reading> second;
+        const std::vector<BackgroundRender::Piece> pieces = BackgroundRender::computeAll(job, &second);
+        QVERIFY(second && (second->keptUnits == 0 || second->keptUnits == keptUnits));
+        kept += second->keptUnits > 0;
+        for (const BackgroundRender::Piece &piece : pieces) {
+            // Nothing before what was kept comes again (but a markup piece's last line break,
+            // which the next piece styles).
+            QVERIFY(piece.start + int(piece.styles.size()) + (lang.markup ? 2 : 0) > second->keptUnits);
+            std::copy(piece.styles.begin(), piece.styles.end(), shown.begin() + piece.start);
+        }
+        QVERIFY2(shown == whole(after), qPrintable(QStringLiteral("%1 => %2").arg(before, after)));
+    }
+    // Most edits keep something: the test would pass on a render that never keeps.
+    QVERIFY(kept > 300);
 }
 
 void TestBackgroundRender::editsDuringTheRenderEndInTheColoursOfTheFinalText()
