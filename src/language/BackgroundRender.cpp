@@ -54,7 +54,6 @@ struct Span {
     int unit;
 };
 
-
 int unitsIn(const char *data, qsizetype from, qsizetype to)
 {
     return int(UnitIndex::count(data + from, to - from).units);
@@ -231,9 +230,6 @@ void fillRanges(const Ranges &ranges, int start, StyleBuffer &styles)
     }
 }
 
-// Runs the render; deliver(piece) returns false once the render is to stop. access(read) calls
-// read(text) and returns false when the text is gone (it changed): the render stops then too.
-// The text is read only inside access, and never while a piece waits to be delivered.
 // The comments of two readings agree before limit.
 bool sameBefore(const Ranges &a, const Ranges &b, int limit)
 {
@@ -253,6 +249,10 @@ bool sameBefore(const Ranges &a, const Ranges &b, int limit)
 
 using Publish = std::function<void(BackgroundRender::Reading)>;
 
+// Runs the render; deliver(piece) returns false once the render is to stop. access(read) calls
+// read(text) and returns false when the text is gone (it changed): the render stops then too.
+// The text is read only inside access, and never while a piece waits to be delivered.
+// publish hears what the render found when it first read the text.
 template <typename Deliver, typename Access>
 void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver, Access access,
             const Publish &publish = {})
