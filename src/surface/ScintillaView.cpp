@@ -197,6 +197,12 @@ bool ScintillaView::event(QEvent *event)
 
 void ScintillaView::keyPressEvent(QKeyEvent *event)
 {
+    handleKeyPress(event);
+    m_surface->settleUi();
+}
+
+void ScintillaView::handleKeyPress(QKeyEvent *event)
+{
     SurfaceKeys *keys = m_surface->keyHandler();
     if (!keys) {
         QsciScintilla::keyPressEvent(event);
