@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWheelEvent>
 #include <QUrl>
 
@@ -197,8 +198,11 @@ bool ScintillaView::event(QEvent *event)
 
 void ScintillaView::keyPressEvent(QKeyEvent *event)
 {
+    // A key may close the window it was typed into.
+    const QPointer<ScintillaView> alive(this);
     handleKeyPress(event);
-    m_surface->settleUi();
+    if (alive)
+        m_surface->settleUi();
 }
 
 void ScintillaView::handleKeyPress(QKeyEvent *event)
