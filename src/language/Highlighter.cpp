@@ -227,6 +227,9 @@ void Highlighter::takeReading()
 
 void Highlighter::endBackground()
 {
+    // Nothing starts again once the render is over: its comments need not be held, nor followed.
+    m_colouredUnits = 0;
+    m_colouredComments.reset();
     if (!m_backgroundActive)
         return;
     m_backgroundActive = false;
