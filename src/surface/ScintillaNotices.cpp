@@ -33,33 +33,10 @@ void ScintillaSurface::onModified(int position, int type, const char *text, int 
         m_events->surfaceChange();
 }
 
-ScintillaSurface::UiState ScintillaSurface::uiState() const
-{
-    return {send(QsciScintillaBase::SCI_GETCURRENTPOS), send(QsciScintillaBase::SCI_GETANCHOR)};
-}
-
-void ScintillaSurface::settleUi()
-{
-    if (!m_events)
-        return;
-    // Only the caret: the widget's own notice still tells of a scroll, and of what a fold changed.
-    const UiState now = uiState();
-    if (now.caret == m_ui.caret && now.anchor == m_ui.anchor)
-        return;
-    onUpdateUi(QsciScintillaBase::SC_UPDATE_SELECTION);
-    m_uiSettled = true;
-}
-
 void ScintillaSurface::onUpdateUi(int updated)
 {
     if (!m_events)
         return;
-    const UiState now = uiState();
-    // The key's own notice, when the caret was told of right after the key and did not move since.
-    if (m_uiSettled && now.caret == m_ui.caret && now.anchor == m_ui.anchor)
-        updated &= ~QsciScintillaBase::SC_UPDATE_SELECTION;
-    m_uiSettled = false;
-    m_ui = now;
     if (updated & QsciScintillaBase::SC_UPDATE_SELECTION)
         m_events->surfaceSelectionChanged();
     if (updated & (QsciScintillaBase::SC_UPDATE_V_SCROLL | QsciScintillaBase::SC_UPDATE_H_SCROLL))

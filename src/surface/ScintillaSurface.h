@@ -202,10 +202,6 @@ private:
     // Widget callbacks
     void onModified(int position, int type, const char *text, int length);
     void onUpdateUi(int updated);
-    // Right after a key: the caret as the key left it reaches the window now, so the
-    // status bar and the gutter change in the same paint as the text. The widget's own notice comes
-    // while it paints, and what changes then is painted again in a second pass.
-    void settleUi();
     void typedRange(int byteStart, int byteEnd);
     void resetTypingFormat();
 
@@ -225,14 +221,6 @@ private:
     // A new document is saved with LF line ends.
     bool m_lfLineEnds = true;
     int m_caretStyle = 1;
-    // The caret as the window last heard of it.
-    struct UiState {
-        long caret = -1;
-        long anchor = -1;
-    };
-    UiState m_ui;
-    bool m_uiSettled = false;
-    UiState uiState() const;
     mutable QString m_textCache;
     mutable std::shared_future<QByteArray> m_snapshot;
     // Texts lent to readers on other threads: each ends before the text changes.

@@ -11,7 +11,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QWheelEvent>
 #include <QUrl>
 
@@ -197,15 +196,6 @@ bool ScintillaView::event(QEvent *event)
 }
 
 void ScintillaView::keyPressEvent(QKeyEvent *event)
-{
-    // A key may close the window it was typed into.
-    const QPointer<ScintillaView> alive(this);
-    handleKeyPress(event);
-    if (alive)
-        m_surface->settleUi();
-}
-
-void ScintillaView::handleKeyPress(QKeyEvent *event)
 {
     SurfaceKeys *keys = m_surface->keyHandler();
     if (!keys) {
