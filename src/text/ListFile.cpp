@@ -28,7 +28,12 @@ QString decode(const QByteArray &bytes)
 QByteArray encode(const QString &text)
 {
     const bool fitsLatin1 = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
-    return fitsLatin1 ? text.toLatin1() : FileIO::encodePath(text);
+    if (!fitsLatin1)
+        return FileIO::encodePath(text);
+    // Latin-1 bytes that happen to form UTF-8 ("Ã©" is the bytes of "é") would be read back as
+    // UTF-8; such a text is written as UTF-8 instead.
+    QByteArray latin1 = text.toLatin1();
+    return decode(latin1) == text ? latin1 : text.toUtf8();
 }
 
 namespace {

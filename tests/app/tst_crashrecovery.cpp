@@ -265,7 +265,17 @@ void TestCrashRecovery::typedTextSurvivesAKill()
 
     session.start();
     const QString question = session.waitForWindow(QStringLiteral("Orvane"));
-    QVERIFY2(!question.isEmpty(), "the start after the kill asked nothing");
+    if (question.isEmpty()) {
+        const QStringList shown = session.xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral(".")})
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QStringList captions;
+        for (const QString &id : shown)
+            captions << session.xdotool({QStringLiteral("getwindowname"), id});
+        const QString seen = QStringLiteral("the start after the kill asked nothing; windows: %1; recovery folder: %2")
+                                 .arg(captions.join(QStringLiteral(" | ")),
+                                      QDir(session.recoveryFolder()).entryList(QDir::Files).join(QStringLiteral(", ")));
+        QFAIL(qPrintable(seen));
+    }
     session.press(question, QStringLiteral("Return"));    // Recover
     const QString recoveredNamed = session.waitForWindow(QStringLiteral("a.txt* @ ") + session.docs()
                                                          + QStringLiteral(" - Orvane [NOT SAVED]"));
