@@ -55,7 +55,7 @@ EOF
 start_xvfb() {
   local n=$1
   while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n+1)); done
-  Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >"$W/xvfb.log" 2>&1 &
+  Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp -noreset >"$W/xvfb.log" 2>&1 &
   XVFB_PID=$!; export DISPLAY=:$n
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
   log "Xvfb did not start"; exit 1

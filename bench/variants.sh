@@ -35,7 +35,7 @@ if not os.path.exists('var_50MB.html'):
     open('var_50MB.html', 'wb').write(block * (50 * 10**6 // len(block)))
 EOF
 export DISPLAY=:78
-Xvfb :78 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 & XVFB=$!
+Xvfb :78 -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 & XVFB=$!
 trap 'kill $XVFB 2>/dev/null || true' EXIT
 sleep 1
 BUSER=peersbench

@@ -24,9 +24,11 @@ class Session {
 public:
     Session()
     {
+        // Without -noreset the server starts over when its last client goes, and a program
+        // started at that moment (the start right after the kill) finds no display.
         m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                                              QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                                             QStringLiteral("tcp")});
+                                             QStringLiteral("tcp"), QStringLiteral("-noreset")});
         for (QDeadlineTimer deadline(20000); !deadline.hasExpired() && !m_xvfb.canReadLine();)
             m_xvfb.waitForReadyRead(200);
         const QByteArray display = m_xvfb.readLine().trimmed();
@@ -263,7 +265,7 @@ void TestCrashRecovery::typedTextSurvivesAKill()
     QVERIFY(namedWindow->waitForFinished(5000) && untitledWindow->waitForFinished(5000) && savedWindow->waitForFinished(5000));
     QCOMPARE(TestSupport::readFile(path), onDisk);
 
-    session.start();
+    QProcess *afterKill = session.start();
     const QString question = session.waitForWindow(QStringLiteral("Orvane"));
     if (question.isEmpty()) {
         const QStringList shown = session.xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral(".")})
@@ -271,8 +273,14 @@ void TestCrashRecovery::typedTextSurvivesAKill()
         QStringList captions;
         for (const QString &id : shown)
             captions << session.xdotool({QStringLiteral("getwindowname"), id});
-        const QString seen = QStringLiteral("the start after the kill asked nothing; windows: %1; recovery folder: %2")
-                                 .arg(captions.join(QStringLiteral(" | ")),
+        afterKill->waitForFinished(1000);
+        const QString ended = afterKill->state() == QProcess::Running
+            ? QStringLiteral("still running")
+            : QStringLiteral("ended, %1 %2").arg(afterKill->exitStatus() == QProcess::CrashExit ? QStringLiteral("crashed") : QStringLiteral("code"))
+                  .arg(afterKill->exitCode());
+        const QString seen = QStringLiteral("the start after the kill asked nothing (it is %1; stderr: %2); windows: %3; recovery folder: %4")
+                                 .arg(ended, QString::fromLocal8Bit(afterKill->readAllStandardError()).right(2000),
+                                      captions.join(QStringLiteral(" | ")),
                                       QDir(session.recoveryFolder()).entryList(QDir::Files).join(QStringLiteral(", ")));
         QFAIL(qPrintable(seen));
     }
