@@ -12,10 +12,12 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 using namespace HighlightPasses;
 
@@ -40,6 +42,7 @@ struct BackgroundRender::Shared {
     std::condition_variable room;
     std::deque<Piece> ready;
     std::optional<SymbolReading> symbols;
+    SymbolProgress symbolProgress;      // the symbol reading's own until the worker ends
     std::optional<Reading> reading;
 };
 
@@ -357,11 +360,13 @@ qsizetype utf8Bytes(QStringView text)
 }
 
 // The symbols of the whole text, read beside its colouring from the same bytes; nothing when the
-// text went away or the clock stopped the reading. Code is read a stretch of a megabyte or so at a
-// time, each starting at the line of a symbol whose reading state is known (as the kept list is
-// read again after an edit), so neither the window's text nor its lock is held long.
+// text went away, the clock stopped the reading or it reached stopLine. Code is read a stretch of a
+// megabyte or so at a time, each starting at the line of a symbol whose reading state is known (as
+// the kept list is read again after an edit), so neither the window's text nor its lock is held
+// long; progress tells where each stretch started, for a reading an edit stops to go on from.
 template <typename Access>
-std::optional<SymbolReading> readSymbols(const BackgroundRender::Job &job, RenderClock &clock, Access access)
+std::optional<SymbolReading> readSymbols(const BackgroundRender::Job &job, RenderClock &clock, Access access,
+                                         BackgroundRender::SymbolProgress &progress, int stopLine = INT_MAX)
 {
     if (!job.symbols)
         return std::nullopt;
@@ -387,29 +392,38 @@ std::optional<SymbolReading> readSymbols(const BackgroundRender::Job &job, Rende
         return SymbolReading{{}, std::move(*headings)};
     }
     const bool braces = SymbolScanner::followsBraces(job.language, mode);
-    QList<SymbolSpot> symbols;
-    qsizetype byte = 0;   // where the stretch starts: a line's start
-    int unit = 0;         // the same place in UTF-16 units
-    int line = 0;         // lines before it
-    int scopes = 0;       // scopes open there
+    progress = job.symbolsFrom ? *job.symbolsFrom : BackgroundRender::SymbolProgress();
+    QList<SymbolSpot> &symbols = progress.symbols;
     for (qsizetype size = Stretch;;) {
+        const BackgroundRender::SymbolPoint from = progress.points.back();
+        if (from.line >= stopLine)
+            return std::nullopt;
         QString text;
         bool last = false;
+        bool beyond = false;
         qsizetype stretchBytes = 0;
         qsizetype totalBytes = 0;
         if (!access([&](const QByteArray &utf8) {
-                qsizetype end = std::min(utf8.size(), byte + size);
+                beyond = from.byte > utf8.size();
+                if (beyond)
+                    return;
+                qsizetype end = std::min(utf8.size(), from.byte + size);
                 if (end < utf8.size()) {
                     const void *lf = std::memchr(utf8.constData() + end, '\n', std::size_t(utf8.size() - end));
                     end = lf ? static_cast<const char *>(lf) - utf8.constData() + 1 : utf8.size();
                 }
                 last = end >= utf8.size();
-                stretchBytes = end - byte;
+                stretchBytes = end - from.byte;
                 totalBytes = utf8.size();
-                text = utf8ToText(utf8.constData() + byte, end - byte);
+                text = utf8ToText(utf8.constData() + from.byte, end - from.byte);
             }))
             return std::nullopt;
-        std::optional<QList<Symbol>> found = SymbolScanner::scan(text, job.language, mode, scopes, goOn);
+        if (beyond) {
+            // A place past the text's end is no place of this text: read it all.
+            progress = BackgroundRender::SymbolProgress();
+            continue;
+        }
+        std::optional<QList<Symbol>> found = SymbolScanner::scan(text, job.language, mode, from.scopes, goOn);
         if (!found)
             return std::nullopt;
         // The last symbol after the first whose state is known, on a line after the stretch's
@@ -432,22 +446,23 @@ std::optional<SymbolReading> readSymbols(const BackgroundRender::Job &job, Rende
         // A list that grows one by one copies itself as it goes: a million symbols would need
         // their space three times over at the last copy. The first stretch tells about how many
         // there will be; what is set aside and never written takes no memory.
-        if (byte == 0 && !last && stretchBytes > 0)
+        if (from.byte == 0 && !last && stretchBytes > 0)
             symbols.reserve(qsizetype(double(keep) * double(totalBytes) / double(stretchBytes) * 1.5) + 64);
         for (qsizetype i = 0; i < keep; ++i) {
             SymbolSpot s = SymbolSpot::of(found->at(i));
-            s.offset += unit;
-            s.line += line;
+            s.offset += from.unit;
+            s.line += from.line;
             symbols << s;
         }
-        if (last)
-            return SymbolReading{std::move(symbols), {}};
+        if (last) {
+            SymbolReading reading{std::move(symbols), {}};
+            progress = BackgroundRender::SymbolProgress();
+            return reading;
+        }
         const Symbol &next = found->at(anchor);
         const qsizetype lineStart = lineStartOf(next.offset);
-        byte += utf8Bytes(QStringView(text).left(lineStart));
-        unit += int(lineStart);
-        line += next.line - 1;
-        scopes = braces ? next.level : 0;
+        progress.points.push_back({from.byte + utf8Bytes(QStringView(text).left(lineStart)), from.unit + int(lineStart),
+                                   from.line + next.line - 1, braces ? next.level : 0, symbols.size()});
         size = Stretch;
     }
 }
@@ -493,7 +508,7 @@ BackgroundRender::BackgroundRender(Job job)
         std::thread symbolReader;
         const auto readAll = [&shared, &symbols, access] {
             RenderClock own([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
-            symbols = readSymbols(shared->job, own, access);
+            symbols = readSymbols(shared->job, own, access, shared->symbolProgress);
         };
         if (shared->job.colours && shared->job.symbols) {
             try {
@@ -579,6 +594,38 @@ std::optional<SymbolReading> BackgroundRender::symbols() const
     if (!m_shared->ended || m_shared->lost)
         return std::nullopt;
     return m_shared->symbols;
+}
+
+std::optional<BackgroundRender::SymbolProgress> BackgroundRender::takeSymbolProgress()
+{
+    const std::lock_guard lock(m_shared->mutex);
+    if (!m_shared->ended || m_shared->symbolProgress.points.size() < 2)
+        return std::nullopt;
+    return std::exchange(m_shared->symbolProgress, SymbolProgress());
+}
+
+std::optional<BackgroundRender::SymbolProgress> BackgroundRender::SymbolProgress::before(int line) const
+{
+    auto point = points.end();
+    while (point != points.begin() && std::prev(point)->line >= line)
+        --point;
+    if (point - points.begin() < 2)
+        return std::nullopt;
+    SymbolProgress kept;
+    kept.points.assign(points.begin(), point);
+    kept.symbols = symbols.first(kept.points.back().symbols);
+    return kept;
+}
+
+std::variant<SymbolReading, BackgroundRender::SymbolProgress> BackgroundRender::readSymbolsNow(Job job, int stopLine)
+{
+    takePendingText(job);
+    RenderClock clock;
+    SymbolProgress progress;
+    const auto access = [&job](const std::function<void(const QByteArray &)> &read) { return accessText(job, read); };
+    if (std::optional<SymbolReading> reading = readSymbols(job, clock, access, progress, stopLine))
+        return std::move(*reading);
+    return progress;
 }
 
 std::optional<BackgroundRender::Reading> BackgroundRender::reading() const

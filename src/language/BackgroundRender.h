@@ -8,11 +8,13 @@
 
 #include <QByteArray>
 
+#include <climits>
 #include <future>
 
 #include <memory>
 #include <optional>
 #include <thread>
+#include <variant>
 #include <vector>
 
 // A whole-document render off the user-interface thread. The passes run in a worker thread on a
@@ -24,6 +26,22 @@ class BackgroundRender {
 public:
     // Ranges of comment that reach across lines, in UTF-16 offsets, as a render found them.
     struct CommentRanges;
+    // How far a reading of code's symbols got: the places it went on from, each a line's start
+    // with the symbols before it settled, and those symbols.
+    struct SymbolPoint {
+        qsizetype byte = 0;
+        int unit = 0;
+        int line = 0;                   // lines before it
+        int scopes = 0;                 // scopes open there
+        qsizetype symbols = 0;          // symbols before it
+    };
+    struct SymbolProgress {
+        std::vector<SymbolPoint> points{SymbolPoint{}};
+        QList<SymbolSpot> symbols;
+        // The same reading up to the last place before this line, which an edit at it leaves
+        // standing; nothing when no place is that early but the text's start.
+        std::optional<SymbolProgress> before(int line) const;
+    };
     struct Job {
         QByteArray utf8;                // the render's own copy of the text
         std::shared_future<QByteArray> pendingUtf8;  // or that copy still being made: the worker waits for it
@@ -38,6 +56,8 @@ public:
         // Code's symbols are read this many bytes at a time (at least).
         qsizetype symbolStretch = qsizetype(1) << 20;
         bool colours = true;            // false: the symbols only
+        // A reading of the same text up to its last place, which goes on from there.
+        std::shared_ptr<const SymbolProgress> symbolsFrom;
         // The styles before this offset were given by an earlier render of the same text there,
         // which found these comments: the pieces before it are not given again when the
         // comments before it are still the same.
@@ -64,6 +84,8 @@ public:
     bool done() const;
     // Once done: the symbols of the text the render coloured, when the job asked for them.
     std::optional<SymbolReading> symbols() const;
+    // Once the worker ended without finishing the symbols: how far it read them (taken once).
+    std::optional<SymbolProgress> takeSymbolProgress();
     const LanguageDefinition &language() const;
     // What the render found when it first read the text: its comments, and how far the styles
     // of an earlier render stand (0: nothing kept). Nothing before that reading.
@@ -76,6 +98,9 @@ public:
     // The same work on the calling thread, every piece in the order the worker would give them,
     // and what it found when it first read the text.
     static std::vector<Piece> computeAll(Job job, std::optional<Reading> *reading = nullptr);
+    // The job's symbols read on the calling thread, stopped at the first place on or after
+    // stopLine; the whole reading when the text ends first.
+    static std::variant<SymbolReading, SymbolProgress> readSymbolsNow(Job job, int stopLine = INT_MAX);
 
     struct Shared;
 

@@ -78,10 +78,13 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
             // The line before a change is coloured again too: its end may have changed.
             if (m_colouredUnits > 0)
                 m_colouredUnits = std::min(m_colouredUnits, std::max(0, m_surface.lineIndex(std::max(0, first - 1))));
+            m_changedSinceSymbols = std::min(m_changedSinceSymbols, first);
             m_symbols.linesChanged(m_surface, first, last);
             if (m_keepsSymbols && !m_symbols.known()) {
-                if (m_symbolReader)
+                if (m_symbolReader) {
                     m_symbolReader->cancel();
+                    stoppedSymbolReading(m_symbolReader.get());
+                }
                 m_retired.push_back(std::move(m_symbolReader));
                 m_symbolRestart->start();
                 m_pump->start();
@@ -112,6 +115,7 @@ void Highlighter::startBackground(bool resume)
     if (!resume) {
         m_colouredUnits = 0;
         m_colouredComments.reset();
+        stoppedSymbolReading(nullptr);
     }
     if (!m_backgroundActive) {
         m_backgroundHint = m_host.hintCaption();
@@ -131,6 +135,7 @@ void Highlighter::startBackground(bool resume)
     job.keptComments = m_colouredComments;
     m_readingTaken = false;
     forgetSymbols();
+    job.symbolsFrom = symbolsToGoOnFrom();
     m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
     m_background = std::make_unique<BackgroundRender>(std::move(job));
     m_pump->start();
@@ -144,6 +149,7 @@ void Highlighter::stopBackground()
     takeReading();
     // Not waited for here: a worker inside a long pass must not hold up the key that stopped it.
     m_background->cancel();
+    stoppedSymbolReading(m_background.get());
     m_retired.push_back(std::move(m_background));
 }
 
@@ -168,6 +174,7 @@ void Highlighter::rereadSymbols()
     job.language = m_language;
     job.symbols = SymbolScanner::modeOf(m_language, QString());
     job.colours = false;
+    job.symbolsFrom = symbolsToGoOnFrom();
     m_symbolReader = std::make_unique<BackgroundRender>(std::move(job));
     m_pump->start();
 }
@@ -181,8 +188,44 @@ void Highlighter::takeSymbols(BackgroundRender &render)
     }
 }
 
+void Highlighter::stoppedSymbolReading(const BackgroundRender *render)
+{
+    m_stoppedSymbols = render;
+    m_symbolProgress.reset();
+}
+
+void Highlighter::collectSymbolProgress()
+{
+    if (!m_stoppedSymbols)
+        return;
+    for (const std::unique_ptr<BackgroundRender> &render : m_retired) {
+        if (render && render.get() == m_stoppedSymbols && render->workerEnded()) {
+            m_symbolProgress = render->takeSymbolProgress();
+            m_stoppedSymbols = nullptr;
+        }
+    }
+}
+
+std::shared_ptr<const BackgroundRender::SymbolProgress> Highlighter::symbolsToGoOnFrom()
+{
+    // A reading still under way has nothing to give: the new one reads everything.
+    collectSymbolProgress();
+    std::shared_ptr<const BackgroundRender::SymbolProgress> from;
+    // Without the lines of each change there is no telling what still stands.
+    if (m_symbolProgress && !m_stoppedSymbols && m_symbolsFollow) {
+        // The line before the first change is read again too, for safety.
+        if (std::optional<BackgroundRender::SymbolProgress> kept = m_symbolProgress->before(m_changedSinceSymbols - 1))
+            from = std::make_shared<const BackgroundRender::SymbolProgress>(std::move(*kept));
+    }
+    m_symbolProgress.reset();
+    m_stoppedSymbols = nullptr;
+    m_changedSinceSymbols = INT_MAX;
+    return from;
+}
+
 void Highlighter::pump()
 {
+    collectSymbolProgress();
     std::erase_if(m_retired, [](const std::unique_ptr<BackgroundRender> &r) { return !r || r->workerEnded(); });
     if (m_symbolReader && m_symbolReader->workerEnded()) {
         takeSymbols(*m_symbolReader);
@@ -292,6 +335,8 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
         stopBackground();
         endBackground();
     }
+    if (length <= 0)
+        stoppedSymbolReading(nullptr);
     const QString savedHint = m_host.hintCaption();
     m_host.setHintCaption(RenderingCaption);
 
@@ -336,6 +381,7 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
 void Highlighter::clearHighlighting()
 {
     forgetSymbols();
+    stoppedSymbolReading(nullptr);
     stopBackground();
     endBackground();
     {

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -105,6 +106,11 @@ private:
     void rereadSymbols();
     void forgetSymbols();
     void takeSymbols(BackgroundRender &render);
+    // A symbol reading a change stopped: what it read before the change, for the next reading
+    // to go on from.
+    void stoppedSymbolReading(const BackgroundRender *render);
+    void collectSymbolProgress();
+    std::shared_ptr<const BackgroundRender::SymbolProgress> symbolsToGoOnFrom();
 
     EditorSurface &m_surface;
     const Settings &m_settings;
@@ -134,4 +140,7 @@ private:
     bool m_keepsSymbols = false;
     std::unique_ptr<BackgroundRender> m_symbolReader;
     std::unique_ptr<QTimer> m_symbolRestart;
+    const BackgroundRender *m_stoppedSymbols = nullptr;     // retired, its progress not taken yet
+    std::optional<BackgroundRender::SymbolProgress> m_symbolProgress;
+    int m_changedSinceSymbols = INT_MAX;   // the first line changed since their reading's text
 };

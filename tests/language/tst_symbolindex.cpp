@@ -140,6 +140,51 @@ void TestSymbolIndex::colouringKeepsTheOneReadingsList()
     oneLine += QLatin1Char('\n') + text;
     QCOMPARE(describe(kept(oneLine, language, mode)), describe(SymbolScanner::scan(oneLine, language, fileName)));
 
+    // A reading an edit stopped goes on from before the edit's line: it gives what a new reading
+    // of the edited text gives.
+    if (mode == SymbolScanner::Mode::Code) {
+        const QStringList inserts{"int f(void) {\n}\n", "{", "}", "/*", "*/", "\n", "\"", "def g():\n", "x", "//"};
+        QRandomGenerator random(35);
+        for (int round = 0; round < 40; ++round) {
+            BackgroundRender::Job job;
+            job.utf8 = text.toUtf8();
+            job.language = language;
+            job.symbols = mode;
+            job.symbolStretch = 100 + random.bounded(400);
+            const int lines = int(text.count(QLatin1Char('\n')));
+            const int editLine = 1 + random.bounded(lines - 1);
+            auto stopped = BackgroundRender::readSymbolsNow(job, editLine + random.bounded(60));
+            auto *progress = std::get_if<BackgroundRender::SymbolProgress>(&stopped);
+            QVERIFY(progress || std::holds_alternative<SymbolReading>(stopped));
+            if (!progress)
+                continue;
+            std::optional<BackgroundRender::SymbolProgress> kept = progress->before(editLine - 1);
+            if (!kept)
+                continue;
+            QVERIFY(kept->points.back().line < editLine - 1);
+            qsizetype lineStart = 0;
+            for (int line = 0; line < editLine; ++line)
+                lineStart = text.indexOf(QLatin1Char('\n'), lineStart) + 1;
+            const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), lineStart) + 1;
+            const qsizetype at = lineStart + random.bounded(int(lineEnd - lineStart));
+            QString changed = text;
+            if (random.bounded(3) == 0)
+                changed.remove(at, random.bounded(200));
+            changed.insert(at, inserts.at(random.bounded(inserts.size())));
+            job.utf8 = changed.toUtf8();
+            const auto named = [&changed](const std::variant<SymbolReading, BackgroundRender::SymbolProgress> &read) {
+                QList<Symbol> symbols;
+                if (const auto *reading = std::get_if<SymbolReading>(&read))
+                    for (const SymbolSpot &spot : reading->spots)
+                        symbols << spot.named(changed.mid(spot.offset, spot.length));
+                return symbols;
+            };
+            const QList<Symbol> fresh = named(BackgroundRender::readSymbolsNow(job));
+            job.symbolsFrom = std::make_shared<const BackgroundRender::SymbolProgress>(std::move(*kept));
+            QCOMPARE(differences(named(BackgroundRender::readSymbolsNow(job)), fresh), QString());
+        }
+    }
+
     MemorySurface surface;
     surface.setText(text);
     SymbolIndex index;
