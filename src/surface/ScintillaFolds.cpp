@@ -110,9 +110,26 @@ LineFold ScintillaSurface::Folds::lineFold(int line) const
 void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<LineFold> &folds)
 {
     unsigned long line = static_cast<unsigned long>(std::max(0, firstLine));
+    // The widget asks for its whole margin to be drawn again at each changed level: millions of
+    // requests for one repaint when a large document's levels are first set. They are held back
+    // while the levels go in (without the full repaint that turning updates back on asks for),
+    // and the margin is asked for once. With no line folded away a level changes nothing else
+    // on the screen.
+    QWidget *viewport = m_view->viewport();
+    const bool held = folds.size() > 1 && !viewport->testAttribute(Qt::WA_UpdatesDisabled)
+        && send(Base::SCI_GETALLLINESVISIBLE) != 0;
+    if (held)
+        viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
     for (const LineFold &fold : folds) {
         send(Base::SCI_SETFOLDLEVEL, line, packed(fold));
         ++line;
+    }
+    if (held) {
+        viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+        int margins = int(send(Base::SCI_GETMARGINLEFT));
+        for (int margin = 0, count = int(send(Base::SCI_GETMARGINS)); margin < count; ++margin)
+            margins += int(send(Base::SCI_GETMARGINWIDTHN, static_cast<unsigned long>(margin)));
+        viewport->update(0, 0, margins, viewport->height());
     }
 }
 
