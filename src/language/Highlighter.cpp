@@ -337,10 +337,13 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
     }
     if (length <= 0)
         stoppedSymbolReading(nullptr);
-    const QString savedHint = m_host.hintCaption();
-    m_host.setHintCaption(RenderingCaption);
-
     result.wholeDocument = length <= 0;
+    const QString savedHint = m_host.hintCaption();
+    // Only a whole-document render lets the window paint while it runs: a line's would put the
+    // caption up and take it down unseen, laying the status bar out twice on every key.
+    if (result.wholeDocument)
+        m_host.setHintCaption(RenderingCaption);
+
     if (result.wholeDocument)
         length = textLength - start + 1;
     start = std::max(start, 1);
