@@ -1,6 +1,7 @@
 #include "ScintillaView.h"
 
 #include "ScintillaSurface.h"
+#include "SteadyScrollBar.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -86,6 +87,8 @@ ScintillaView::ScintillaView(ScintillaSurface *surface, QWidget *parent)
 {
     setObjectName(QStringLiteral("txtText"));
     setAcceptDrops(true);
+    replaceVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
+    replaceHorizontalScrollBar(new SteadyScrollBar(Qt::Horizontal, this));
 }
 
 // The widget reports every insertion, deletion and caret move to the accessibility layer with the

@@ -1,5 +1,6 @@
 #include "MemorySurface.h"
 #include "ScintillaSurface.h"
+#include "SteadyScrollBar.h"
 
 #include <QRandomGenerator>
 #include <Qsci/qsciscintillabase.h>
@@ -115,6 +116,7 @@ private slots:
     void insertedLineFeedBreaksTheLineModel();
     void geometryAndStyleCells();
     void lineTopsFollowTheWidget();
+    void scrollBarPaintsWhenItsHandleMoves();
 };
 
 void TestSurface::asciiDocumentTakesItsFirstNonAscii_data()
@@ -670,6 +672,43 @@ void TestSurface::lineTopsFollowTheWidget()
     compareAll();
     s.view()->SendScintilla(QsciScintillaBase::SCI_HIDELINES, 12UL, 20L);
     compareAll();
+}
+
+// A long document's scroll bar: a new line or a scroll by one leaves its handle where it was and is
+// not drawn again; a change the handle shows is.
+void TestSurface::scrollBarPaintsWhenItsHandleMoves()
+{
+    struct Counted : SteadyScrollBar {
+        using SteadyScrollBar::SteadyScrollBar;
+        int paints = 0;
+        void paintEvent(QPaintEvent *event) override
+        {
+            ++paints;
+            SteadyScrollBar::paintEvent(event);
+        }
+    } bar(Qt::Vertical, nullptr);
+    bar.resize(16, 400);
+    bar.setRange(0, 1000000);
+    bar.setPageStep(30);
+    bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    QTRY_VERIFY(bar.paints > 0);
+    const auto paintsAfter = [&bar](const std::function<void()> &change) {
+        QCoreApplication::processEvents();
+        const int before = bar.paints;
+        change();
+        QCoreApplication::processEvents();
+        return bar.paints - before;
+    };
+    QCOMPARE(paintsAfter([&] { bar.setRange(0, 1000001); }), 0);
+    bar.setValue(100);
+    QCOMPARE(paintsAfter([&] { bar.setValue(101); }), 0);
+    QCOMPARE(paintsAfter([&] { bar.setValue(500000); }), 1);
+    QCOMPARE(paintsAfter([&] { bar.setRange(0, 20); }), 1);
+    // At either end the arrow is drawn disabled, even when the handle moves by less than a pixel.
+    bar.setRange(0, 1000000);
+    bar.setValue(999999);
+    QCOMPARE(paintsAfter([&] { bar.setValue(1000000); }), 1);
 }
 
 QTEST_MAIN(TestSurface)
