@@ -9,8 +9,8 @@
 #include <QMetaObject>
 #include <QString>
 
-#include <functional>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <vector>
 
