@@ -120,12 +120,16 @@ void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<Line
         && send(Base::SCI_GETALLLINESVISIBLE) != 0;
     if (held)
         viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
+    bool changed = false;
     for (const LineFold &fold : folds) {
-        send(Base::SCI_SETFOLDLEVEL, line, packed(fold));
+        const long level = packed(fold);
+        // The widget answers with the line's level before.
+        changed = send(Base::SCI_SETFOLDLEVEL, line, level) != level || changed;
         ++line;
     }
-    if (held) {
+    if (held)
         viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+    if (held && changed) {
         int margins = int(send(Base::SCI_GETMARGINLEFT));
         for (int margin = 0, count = int(send(Base::SCI_GETMARGINS)); margin < count; ++margin)
             margins += int(send(Base::SCI_GETMARGINWIDTHN, static_cast<unsigned long>(margin)));
