@@ -2,8 +2,8 @@
 
 #include "DocumentReader.h"
 #include "FileIO.h"
-#include "HugePages.h"
 #include "MappedFile.h"
+#include "Prefault.h"
 
 #include <algorithm>
 #include <mutex>
@@ -56,7 +56,7 @@ struct Preparation {
     ~Preparation()
     {
         join();
-        HugePages::releaseReserved();
+        Prefault::releaseReserved();
     }
 };
 
@@ -86,7 +86,7 @@ void prepare(int fd, Identity identity)
     const qint64 room = widgetRoom(plan.textBytes) + 64;
     const qint64 available = DocumentReader::availableMemory();
     if (available < 0 || DocumentReader::memoryNeeded(identity.size) + room < available)
-        HugePages::reserve(std::size_t(room), 2);
+        Prefault::reserve(std::size_t(room), 2);
 }
 
 } // namespace
@@ -138,7 +138,7 @@ void finish()
         const std::lock_guard guard(prepared.lock);
         prepared.plan.reset();
     }
-    HugePages::releaseReserved();
+    Prefault::releaseReserved();
 }
 
 qint64 widgetRoom(qint64 textBytes)

@@ -2,7 +2,6 @@
 
 #include "DocumentState.h"
 #include "EditorSurface.h"
-#include "HugePages.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -133,7 +132,7 @@ void RecoveryWriter::dueNow()
     std::shared_ptr<TextLoan> text = m_surface.lendText();
     if (m_copyFirst) {
         QByteArray copy;
-        if (text->read([&copy](const QByteArray &bytes) { copy = HugePages::copy(bytes.constData(), bytes.size()); }))
+        if (text->read([&copy](const QByteArray &bytes) { copy = QByteArray(bytes.constData(), bytes.size()); }))
             text = std::make_shared<TextLoan>(std::move(copy));
     }
     m_writing = true;

@@ -1,6 +1,5 @@
 #include "ScintillaSurface.h"
 
-#include "HugePages.h"
 #include "Utf8Units.h"
 
 #include <algorithm>
@@ -222,10 +221,10 @@ std::shared_future<QByteArray> ScintillaSurface::textSnapshotAsync() const
     // a change of the text moves a byte of it, and every change waits for the copy first.
     const QByteArray text = textUtf8();
     if (text.size() < CopyAside) {
-        m_snapshot = madeCopy(HugePages::copy(text.constData(), text.size()));
+        m_snapshot = madeCopy(QByteArray(text.constData(), text.size()));
     } else {
         m_snapshot = std::async(std::launch::async, [data = text.constData(), size = text.size()] {
-                         return HugePages::copy(data, size);
+                         return QByteArray(data, size);
                      }).share();
     }
     return m_snapshot;
@@ -236,7 +235,7 @@ std::shared_ptr<TextLoan> ScintillaSurface::lendText() const
     // A small text is copied sooner than a reader would be waited for.
     constexpr qsizetype LendFrom = qsizetype(1) << 20;
     if (byteLength() < LendFrom)
-        return std::make_shared<TextLoan>(HugePages::copy(textUtf8().constData(), byteLength()));
+        return std::make_shared<TextLoan>(QByteArray(textUtf8().constData(), byteLength()));
     // The whole buffer asked for once puts the widget's gap at its end: until the text changes,
     // nothing moves a byte of it.
     const QByteArray text = textUtf8();

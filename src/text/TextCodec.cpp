@@ -1,6 +1,5 @@
 #include "TextCodec.h"
 
-#include "HugePages.h"
 #include "Utf8Units.h"
 
 #include <sys/stat.h>

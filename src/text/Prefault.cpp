@@ -1,16 +1,14 @@
-#include "HugePages.h"
+#include "Prefault.h"
+
+#include <QtGlobal>
 
 #include <atomic>
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <mutex>
 #include <new>
 #include <system_error>
-#include <mutex>
 #include <thread>
 #include <vector>
-
-#include <sys/mman.h>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
@@ -21,7 +19,7 @@
 #define ORVANE_SANITIZED 1
 #endif
 
-namespace HugePages {
+namespace Prefault {
 
 namespace {
 
@@ -76,7 +74,6 @@ void reserve(std::size_t size, int count)
         void *block = std::malloc(size);
         if (!block)
             return;
-        advise(block, size);
         auto *bytes = static_cast<volatile char *>(block);
         for (std::size_t at = 0; at < size; at += 4096)
             bytes[at] = 0;
@@ -117,18 +114,6 @@ void releaseReserved()
         std::free(reserved.block);
 }
 
-void advise(void *data, std::size_t size)
-{
-    if (!data || size < Threshold)
-        return;
-    constexpr std::uintptr_t page = std::uintptr_t(2) << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + page - 1) & ~(page - 1);
-    const std::uintptr_t last = (begin + size) & ~(page - 1);
-    if (last > first)
-        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-}
-
 void touch(void *data, std::size_t size)
 {
     constexpr std::size_t page = 4096;
@@ -151,39 +136,23 @@ void touch(void *data, std::size_t size)
         other.join();
 }
 
-QByteArray uninitialized(qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    advise(bytes.data(), std::size_t(size));
-    return bytes;
-}
-
-QByteArray copy(const char *data, qsizetype size)
-{
-    QByteArray bytes = uninitialized(size);
-    if (size > 0)
-        std::memcpy(bytes.data(), data, std::size_t(size));
-    return bytes;
-}
-
-} // namespace HugePages
+} // namespace Prefault
 
 #ifndef ORVANE_SANITIZED
 // The editing widget keeps its text and styles in standard containers: every large block they
-// allocate is marked here, before the widget writes to it. The sanitizers bring allocators of
-// their own, which stay in charge there.
+// allocate is faulted in here on two threads, or taken from the blocks made ready for the file. The
+// sanitizers bring allocators of their own, which stay in charge there.
 void *operator new(std::size_t size)
 {
     const std::size_t bytes = size ? size : 1;
-    if (bytes >= HugePages::Threshold) {
-        if (void *block = HugePages::takeReserved(bytes))
+    if (bytes >= Prefault::ParallelTouch) {
+        if (void *block = Prefault::takeReserved(bytes))
             return block;
     }
     for (;;) {
         if (void *block = std::malloc(bytes)) {
-            HugePages::advise(block, bytes);
-            if (bytes >= HugePages::ParallelTouch)
-                HugePages::touch(block, bytes);
+            if (bytes >= Prefault::ParallelTouch)
+                Prefault::touch(block, bytes);
             return block;
         }
         std::new_handler handler = std::get_new_handler();
