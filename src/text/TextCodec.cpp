@@ -9,6 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 bool IsBinaryText(const QString &text)
@@ -23,31 +27,51 @@ struct ByteScan {
     bool nul = false;
     bool high = false;
     bool crlf = false;
+    qsizetype lineFeeds = 0;
 };
 
+// One pass over the whole file, sixteen bytes at a time where the processor has the instructions:
+// at a gigabyte, each pass the file's bytes take is felt before the window shows the file.
 ByteScan scan(const char *data, qsizetype size)
 {
-    // Eight bytes at a time: a large file is scanned at memory speed.
-    constexpr std::uint64_t ones = 0x0101010101010101ULL;
     ByteScan result;
-    std::uint64_t any = 0;
     qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        any |= word;
-        if ((word - ones) & ~word & HighBits)
-            result.nul = true;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    __m128i any = zero;
+    __m128i nuls = zero;
+    unsigned crBefore = 0;
+    while (i + 16 <= size) {
+        // Line feeds are counted per byte lane, so at most 255 blocks before the lanes are summed.
+        const qsizetype blocks = std::min<qsizetype>((size - i) / 16, 255);
+        __m128i counts = zero;
+        for (qsizetype b = 0; b < blocks; ++b, i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+            any = _mm_or_si128(any, v);
+            nuls = _mm_or_si128(nuls, _mm_cmpeq_epi8(v, zero));
+            const __m128i isLf = _mm_cmpeq_epi8(v, lf);
+            counts = _mm_sub_epi8(counts, isLf);
+            if (!result.crlf) {
+                const auto crs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+                result.crlf = (((crs << 1) | crBefore) & unsigned(_mm_movemask_epi8(isLf))) != 0;
+                crBefore = crs >> 15;
+            }
+        }
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        result.lineFeeds += qsizetype(_mm_cvtsi128_si64(sums)) + qsizetype(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
     }
+    result.high = _mm_movemask_epi8(any) != 0;
+    result.nul = _mm_movemask_epi8(nuls) != 0;
+#endif
     for (; i < size; ++i) {
-        any |= static_cast<unsigned char>(data[i]);
-        result.nul = result.nul || data[i] == 0;
-    }
-    result.high = (any & HighBits) != 0;
-    for (const char *cr = data; (cr = static_cast<const char *>(std::memchr(cr, '\r', std::size_t(data + size - cr))));) {
-        if (++cr < data + size && *cr == '\n') {
-            result.crlf = true;
-            break;
+        const auto c = static_cast<unsigned char>(data[i]);
+        result.high = result.high || c >= 0x80;
+        result.nul = result.nul || c == 0;
+        if (c == '\n') {
+            ++result.lineFeeds;
+            result.crlf = result.crlf || (i > 0 && data[i - 1] == '\r');
         }
     }
     return result;
@@ -150,7 +174,7 @@ DecodePlan planDecode(const char *data, qsizetype size)
     // widget can take the file before a byte of the document is touched.
     plan.textBytes = size - plan.skip;
     if (plan.toCrLf)
-        plan.textBytes += std::count(data, data + size, '\n');
+        plan.textBytes += s.lineFeeds;
     if (plan.expandLatin1)
         plan.textBytes += std::count_if(data, data + size, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return plan;

@@ -183,6 +183,44 @@ private slots:
         }
     }
 
+    // The scan reads many bytes at once: a CR LF pair, a NUL or a high byte anywhere (across the
+    // edge of two blocks, in the bytes left over at the end, past thousands of line feeds) is seen
+    // as a byte-by-byte reading sees it.
+    void scanSeesEveryByte()
+    {
+        QRandomGenerator rng(17);
+        for (int round = 0; round < 400; ++round) {
+            const int size = round < 40 ? round : int(rng.bounded(10000));
+            QByteArray bytes(size, 'a');
+            const int specials = int(rng.bounded(4));
+            for (int k = 0; k < specials && size > 0; ++k) {
+                static const char picks[] = {'\r', '\n', '\0', '\xE9'};
+                bytes[int(rng.bounded(size))] = picks[rng.bounded(4)];
+            }
+            // Runs of line feeds, now and then as CR LF pairs, so the per-lane counts fill up.
+            for (int at = int(rng.bounded(size + 1)); at < size && rng.bounded(5) != 0; at += 1 + int(rng.bounded(3)))
+                bytes[at] = '\n';
+            if (size > 1 && rng.bounded(3) == 0) {
+                const int at = 15 + 16 * int(rng.bounded(std::max(1, (size - 16) / 16)));
+                if (at + 1 < size) {
+                    bytes[at] = '\r';
+                    bytes[at + 1] = '\n';
+                }
+            }
+            const bool nul = bytes.contains('\0');
+            const bool crlf = bytes.contains("\r\n");
+            const qsizetype lineFeeds = bytes.count('\n');
+            const qsizetype highs = std::count_if(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; });
+            const DecodePlan plan = planDecode(bytes.constData(), bytes.size());
+            const QByteArray what = QByteArray::number(round) + ": " + bytes.toHex();
+            QVERIFY2(plan.lineEnding == (nul ? LineEnding::Binary : crlf ? LineEnding::Dos : LineEnding::Unix), what);
+            // A lone 0xE9 is never UTF-8: such a file is read as Latin-1.
+            QVERIFY2(plan.expandLatin1 == (highs > 0), what);
+            QVERIFY2(plan.textBytes == size + (nul ? 0 : lineFeeds) + (plan.expandLatin1 ? highs : 0), what);
+            QVERIFY2(plan.ascii == (highs == 0), what);
+        }
+    }
+
     void pathsAndTimes()
     {
         QCOMPARE(ExtensionOf(QStringLiteral("/x.y/Makefile")), QString());
