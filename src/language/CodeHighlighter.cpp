@@ -64,15 +64,31 @@ std::optional<StyleBuffer> CodeHighlighter::lineStyles(QString &subject, RenderC
 
     auto stopped = [](PassResult r) { return r == PassResult::Stopped; };
 
-    if (!m_language.keywordListText.isEmpty()
-        && stopped(wordPass(subject, m_language.keywordListText, m_language.keywordPattern, m_language.keywordHyphen,
-                            ignoreCase, nonAsciiFold, styles, TokenStyle::Keyword, clock)))
-        return std::nullopt;
-    if (!m_language.functionListText.isEmpty()
-        && stopped(wordPass(subject, m_language.functionListText, m_language.functionPattern,
-                            m_language.functionHyphen, ignoreCase, nonAsciiFold, styles, TokenStyle::Function,
-                            clock)))
-        return std::nullopt;
+    // Both lists in one reading of the words where both are plain words and neither turns hyphens
+    // into underscores (which would change the words the second list sees).
+    std::optional<WordMatcher> keywords;
+    std::optional<WordMatcher> functions;
+    if (!m_language.keywordHyphen && !m_language.functionHyphen && !m_language.keywordListText.isEmpty()
+        && !m_language.functionListText.isEmpty()) {
+        keywords = plainMatcher(m_language.keywordListText, m_language.keywordPattern, ignoreCase, nonAsciiFold);
+        if (keywords)
+            functions = plainMatcher(m_language.functionListText, m_language.functionPattern, ignoreCase, nonAsciiFold);
+    }
+    if (keywords && functions) {
+        if (!WordMatcher::markEither(subject, styles, *keywords, TokenStyle::Keyword, *functions, TokenStyle::Function,
+                                     clock))
+            return std::nullopt;
+    } else {
+        if (!m_language.keywordListText.isEmpty()
+            && stopped(wordPass(subject, m_language.keywordListText, m_language.keywordPattern,
+                                m_language.keywordHyphen, ignoreCase, nonAsciiFold, styles, TokenStyle::Keyword, clock)))
+            return std::nullopt;
+        if (!m_language.functionListText.isEmpty()
+            && stopped(wordPass(subject, m_language.functionListText, m_language.functionPattern,
+                                m_language.functionHyphen, ignoreCase, nonAsciiFold, styles, TokenStyle::Function,
+                                clock)))
+            return std::nullopt;
+    }
     if (m_highlightNumbers) {
         ignoreCase = true;
         if (stopped(numberPasses(subject, m_engine, styles, clock)))
@@ -108,12 +124,18 @@ PassResult CodeHighlighter::wordPass(QString &subject, const QString &listText, 
         pattern.replace(QLatin1Char('-'), QLatin1Char('_'));
         list.replace(QLatin1Char('-'), QLatin1Char('_'));
     }
-    if (m_engine == Engine::Fast && !(ignoreCase && nonAsciiFold)
-        && pattern == LanguageDefinition::wordPattern(list)) {
-        if (const std::optional<WordMatcher> matcher = WordMatcher::fromListText(list, !ignoreCase))
-            return matcher->mark(subject, styles, style, clock) ? PassResult::Done : PassResult::Stopped;
-    }
+    if (const std::optional<WordMatcher> matcher = plainMatcher(list, pattern, ignoreCase, nonAsciiFold))
+        return matcher->mark(subject, styles, style, clock) ? PassResult::Done : PassResult::Stopped;
     return patternPass(subject, pattern, ignoreCase, styles, style, clock);
+}
+
+std::optional<WordMatcher> CodeHighlighter::plainMatcher(const QString &listText, const QString &builtPattern,
+                                                         bool ignoreCase, bool nonAsciiFold) const
+{
+    const QString pattern = builtPattern.isEmpty() ? LanguageDefinition::wordPattern(listText) : builtPattern;
+    if (m_engine != Engine::Fast || (ignoreCase && nonAsciiFold) || pattern != LanguageDefinition::wordPattern(listText))
+        return std::nullopt;
+    return WordMatcher::fromListText(listText, !ignoreCase);
 }
 
 PassResult CodeHighlighter::stringPass(const QString &subject, StyleBuffer &styles, RenderClock &clock) const

@@ -3,6 +3,7 @@
 #include "HighlightFormats.h"
 #include "HighlightPasses.h"
 #include "LanguageDefinition.h"
+#include "WordMatcher.h"
 
 #include <QString>
 
@@ -30,6 +31,9 @@ private:
     HighlightPasses::PassResult wordPass(QString &subject, const QString &listText, const QString &builtPattern,
                                          bool hyphen, bool ignoreCase, bool nonAsciiFold, StyleBuffer &styles,
                                          TokenStyle style, RenderClock &clock) const;
+    // The list as a word matcher, when the fast engine may stand in for its pattern.
+    std::optional<WordMatcher> plainMatcher(const QString &listText, const QString &builtPattern, bool ignoreCase,
+                                            bool nonAsciiFold) const;
     HighlightPasses::PassResult stringPass(const QString &subject, StyleBuffer &styles, RenderClock &clock) const;
     HighlightPasses::PassResult lineCommentPass(const QString &subject, bool ignoreCase, bool nonAsciiFold,
                                                 StyleBuffer &styles, RenderClock &clock) const;

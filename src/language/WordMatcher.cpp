@@ -86,10 +86,9 @@ bool WordMatcher::contains(std::u16string_view word) const
     return m_set.count(std::u16string_view(lowered, word.size())) != 0;
 }
 
-bool WordMatcher::mark(QStringView subject, StyleBuffer &styles, TokenStyle style, RenderClock &clock) const
+template <typename StyleOf>
+bool WordMatcher::markWords(QStringView subject, StyleBuffer &styles, RenderClock &clock, StyleOf styleOf)
 {
-    if (m_words.empty())
-        return true;
     const auto *text = reinterpret_cast<const char16_t *>(subject.utf16());
     const qsizetype n = subject.size();
     const auto result = HighlightPasses::scanTicking(n, clock, [&](qsizetype i) {
@@ -98,9 +97,32 @@ bool WordMatcher::mark(QStringView subject, StyleBuffer &styles, TokenStyle styl
         qsizetype j = i + 1;
         while (j < n && isWordChar(text[j]))
             ++j;
-        if (contains(std::u16string_view(text + i, std::size_t(j - i))))
-            std::fill(styles.begin() + i, styles.begin() + j, style);
+        if (const std::optional<TokenStyle> style = styleOf(std::u16string_view(text + i, std::size_t(j - i))))
+            std::fill(styles.begin() + i, styles.begin() + j, *style);
         return j;
     });
     return result == HighlightPasses::PassResult::Done;
+}
+
+bool WordMatcher::mark(QStringView subject, StyleBuffer &styles, TokenStyle style, RenderClock &clock) const
+{
+    if (m_words.empty())
+        return true;
+    return markWords(subject, styles, clock, [this, style](std::u16string_view word) -> std::optional<TokenStyle> {
+        if (contains(word))
+            return style;
+        return std::nullopt;
+    });
+}
+
+bool WordMatcher::markEither(QStringView subject, StyleBuffer &styles, const WordMatcher &first, TokenStyle firstStyle,
+                             const WordMatcher &second, TokenStyle secondStyle, RenderClock &clock)
+{
+    return markWords(subject, styles, clock, [&](std::u16string_view word) -> std::optional<TokenStyle> {
+        if (second.contains(word))
+            return secondStyle;
+        if (first.contains(word))
+            return firstStyle;
+        return std::nullopt;
+    });
 }

@@ -38,6 +38,10 @@ public:
     bool contains(std::u16string_view word) const;
     // Gives every listed word of the subject the style. False when the clock stopped the render.
     bool mark(QStringView subject, StyleBuffer &styles, TokenStyle style, RenderClock &clock) const;
+    // Two lists in one reading of the words, as marking with first and then with second would
+    // (a word on both lists takes second's style).
+    static bool markEither(QStringView subject, StyleBuffer &styles, const WordMatcher &first, TokenStyle firstStyle,
+                           const WordMatcher &second, TokenStyle secondStyle, RenderClock &clock);
 
 private:
     struct Hash {
@@ -45,6 +49,10 @@ private:
     };
 
     WordMatcher() = default;
+
+    // Runs styleOf on every word of the subject and gives the word the style it returns, if any.
+    template <typename StyleOf>
+    static bool markWords(QStringView subject, StyleBuffer &styles, RenderClock &clock, StyleOf styleOf);
 
     std::vector<std::u16string> m_words;
     std::unordered_set<std::u16string_view, Hash> m_set;

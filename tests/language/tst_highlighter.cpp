@@ -313,7 +313,7 @@ void TestHighlighter::scannersMatchPatternsOnRandomText()
         "int return if ", "INT end-if ", "int  return ", " int", "if x.y int ", "ſtatic week ", "end_if end-if ",
         "a(b int ", "",
     };
-    const QStringList functionLists = {"printf len ", "len-x end ", "", "print( len ", "k s "};
+    const QStringList functionLists = {"printf len ", "len-x end ", "", "print( len ", "k s ", "if printf "};
     const QStringList stringChars = {"\"", "'", "", ".", "|", "-", "a", "#", "]"};
     const QStringList lineComments = {"//", "#", "--", "REM", "\\*", "(", "", "s", "a|b"};
     const QList<QPair<QString, QString>> blocks = {
