@@ -179,6 +179,26 @@ qsizetype FoldScanner::stringEnd(QByteArrayView line, qsizetype from, const QByt
     return -1;
 }
 
+qsizetype FoldScanner::markerAt(QByteArrayView line, qsizetype at, const QList<QByteArray> &markers)
+{
+    for (qsizetype k = 0; k < markers.size(); ++k) {
+        if (startsAt(line, at, markers[k]))
+            return k;
+    }
+    return -1;
+}
+
+bool FoldScanner::leaveLongString(QByteArrayView line, qsizetype &at, int &inside) const
+{
+    const qsizetype k = inside - LongString;
+    const qsizetype end = k < m_longStrings.size() ? stringEnd(line, at, m_longStrings[k]) : line.size();
+    if (end < 0)
+        return false;
+    at = end;
+    inside = Code;
+    return true;
+}
+
 bool FoldScanner::wordIn(QByteArrayView word, const QList<QByteArray> &words) const
 {
     if (words.isEmpty())
@@ -206,24 +226,13 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
             continue;
         }
         if (inside >= LongString) {
-            const qsizetype k = inside - LongString;
-            const qsizetype end = k < m_longStrings.size() ? stringEnd(line, i, m_longStrings[k]) : n;
-            if (end < 0)
+            if (!leaveLongString(line, i, inside))
                 break;
-            i = end;
-            inside = Code;
             continue;
         }
         const char c = line[i];
         if (m_markerStart[static_cast<unsigned char>(c)]) {
-            const auto found = [&](const QList<QByteArray> &markers) {
-                for (qsizetype k = 0; k < markers.size(); ++k) {
-                    if (startsAt(line, i, markers[k]))
-                        return k;
-                }
-                return qsizetype(-1);
-            };
-            if (const qsizetype k = found(m_longStrings); k >= 0) {
+            if (const qsizetype k = markerAt(line, i, m_longStrings); k >= 0) {
                 i += m_longStrings[k].size();
                 inside = LongString + int(k);
                 continue;
@@ -236,7 +245,7 @@ FoldScanner::Line FoldScanner::scanBlocks(QByteArrayView line, int stateBefore) 
             }
             if (startsAt(line, i, m_lineComment))
                 break;
-            if (const qsizetype k = found(m_quotes); k >= 0) {
+            if (const qsizetype k = markerAt(line, i, m_quotes); k >= 0) {
                 const qsizetype end = stringEnd(line, i + m_quotes[k].size(), m_quotes[k]);
                 // An unclosed quote is text, as the highlighter leaves it.
                 i = end < 0 ? i + m_quotes[k].size() : end;
@@ -365,24 +374,15 @@ FoldScanner::Line FoldScanner::scanIndent(QByteArrayView line, int stateBefore) 
             continue;
         }
         if (inside >= LongString) {
-            const qsizetype k = inside - LongString;
-            const qsizetype end = k < m_longStrings.size() ? stringEnd(line, i, m_longStrings[k]) : n;
-            if (end < 0)
+            if (!leaveLongString(line, i, inside))
                 break;
-            i = end;
-            inside = Code;
             continue;
         }
-        bool matched = false;
-        for (qsizetype k = 0; k < m_longStrings.size() && !matched; ++k) {
-            if (startsAt(line, i, m_longStrings[k])) {
-                i += m_longStrings[k].size();
-                inside = LongString + int(k);
-                matched = true;
-            }
-        }
-        if (matched)
+        if (const qsizetype k = markerAt(line, i, m_longStrings); k >= 0) {
+            i += m_longStrings[k].size();
+            inside = LongString + int(k);
             continue;
+        }
         if (startsAt(line, i, m_blockOpen)) {
             i += m_blockOpen.size();
             inside = BlockComment;
@@ -390,15 +390,12 @@ FoldScanner::Line FoldScanner::scanIndent(QByteArrayView line, int stateBefore) 
         }
         if (startsAt(line, i, m_lineComment))
             break;
-        for (const QByteArray &quote : m_quotes) {
-            if (!matched && startsAt(line, i, quote)) {
-                const qsizetype end = stringEnd(line, i + quote.size(), quote);
-                i = end < 0 ? i + quote.size() : end;
-                matched = true;
-            }
+        if (const qsizetype k = markerAt(line, i, m_quotes); k >= 0) {
+            const qsizetype end = stringEnd(line, i + m_quotes[k].size(), m_quotes[k]);
+            i = end < 0 ? i + m_quotes[k].size() : end;
+            continue;
         }
-        if (!matched)
-            ++i;
+        ++i;
     }
     result.state = encode(0, inside);
     return result;

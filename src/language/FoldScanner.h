@@ -55,6 +55,10 @@ private:
     // Past the closing delimiter of a string from from on, or -1 when the line ends first.
     qsizetype stringEnd(QByteArrayView line, qsizetype from, const QByteArray &delimiter) const;
     bool wordIn(QByteArrayView word, const QList<QByteArray> &words) const;
+    // The index of the first of the markers that starts at at, or -1.
+    static qsizetype markerAt(QByteArrayView line, qsizetype at, const QList<QByteArray> &markers);
+    // Past the end of the long string the scan is inside; false when it does not end on the line.
+    bool leaveLongString(QByteArrayView line, qsizetype &at, int &inside) const;
 
     Mode m_mode = Mode::None;
     QList<QByteArray> m_quotes;

@@ -78,6 +78,8 @@ void TestFolding::levels_data()
         << "Python" << "def f():\n    x = 1\n\n# note\n    if x:\n        y\nz\n" << "0h 4 4w 4w 4h 8 0 0w";
     QTest::newRow("Python long string lines do not count")
         << "Python" << "x = \"\"\"\n  {\n\"\"\"\ny" << "0 0w 0w 0";
+    QTest::newRow("Python long string marker inside a quoted string is text")
+        << "Python" << "def f():\n    x = '\"\"\"'\n    y\nz" << "0h 4 4 0";
     QTest::newRow("HTML elements, void elements, comments")
         << "HTML" << "<html>\n<body>\n<br>\n<p>a</p>\n<!-- c\n-->\n</body>\n</html>" << "0h 1h 2 2 2h 2 1 0";
     QTest::newRow("XML tag over lines closed by />, > in a quoted value")
