@@ -405,6 +405,7 @@ void frmMain::surfaceSelectionChanged()
 void frmMain::surfaceScrolled()
 {
     m_chrome->scrolled();
+    m_highlighter->viewMoved();
 }
 
 void frmMain::surfaceMouseUp(int, int, int, int)

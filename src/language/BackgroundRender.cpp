@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -39,9 +40,15 @@ struct BackgroundRender::Shared {
     std::atomic<bool> ended{false};
     std::atomic<bool> lost{false};
     mutable std::mutex mutex;
-    std::condition_variable room;
+    std::condition_variable room;       // the worker waits here: for room, or for a piece to be asked for
+    std::condition_variable news;       // the window waits here: for a piece, or for the worker to wait
     std::deque<Piece> ready;
+    int wantFrom = 0;
+    int wantTo = 0;
+    unsigned wants = 0;                 // how often more was asked for
+    bool waiting = false;               // the worker has given everything asked for
     std::optional<SymbolReading> symbols;
+    bool symbolsRead = false;
     SymbolProgress symbolProgress;      // the symbol reading's own until the worker ends
     std::optional<Reading> reading;
 };
@@ -251,6 +258,8 @@ bool sameBefore(const Ranges &a, const Ranges &b, int limit)
 }
 
 using Publish = std::function<void(BackgroundRender::Reading)>;
+// The next piece to colour, of those still to do; nothing to stop.
+using Choose = std::function<std::optional<std::size_t>(const std::vector<Span> &spans, const std::vector<char> &toDo)>;
 
 // Runs the render; deliver(piece) returns false once the render is to stop. access(read) calls
 // read(text) and returns false when the text is gone (it changed): the render stops then too.
@@ -258,7 +267,7 @@ using Publish = std::function<void(BackgroundRender::Reading)>;
 // publish hears what the render found when it first read the text.
 template <typename Deliver, typename Access>
 void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver deliver, Access access,
-            const Publish &publish = {})
+            const Publish &publish = {}, const Choose &choose = {})
 {
     if (!job.colours)
         return;
@@ -309,10 +318,23 @@ void render(const BackgroundRender::Job &job, RenderClock &clock, Deliver delive
     std::size_t first = 0;
     while (first + 1 < count && spans[first + 1].unit <= job.firstUnit)
         ++first;
-    for (std::size_t step = 0; step < count; ++step) {
-        const std::size_t k = (first + step) % count;
-        if (keep && spans[k + 1].unit <= job.keptUnits)
-            continue;
+    std::vector<char> toDo(count, 1);
+    for (std::size_t k = 0; keep && k < count && spans[k + 1].unit <= job.keptUnits; ++k)
+        toDo[k] = 0;
+    std::size_t step = 0;
+    const auto inTurn = [&](const std::vector<Span> &, const std::vector<char> &) -> std::optional<std::size_t> {
+        for (; step < count; ++step) {
+            if (toDo[(first + step) % count])
+                return (first + step++) % count;
+        }
+        return std::nullopt;
+    };
+    for (;;) {
+        const std::optional<std::size_t> chosen = choose ? choose(spans, toDo) : inTurn(spans, toDo);
+        if (!chosen)
+            return;
+        const std::size_t k = *chosen;
+        toDo[k] = 0;
         qsizetype lead = 0;
         qsizetype nextLead = 0;
         QString subject;
@@ -504,11 +526,17 @@ BackgroundRender::BackgroundRender(Job job)
             return false;
         };
         // The symbols are read beside the colouring, not after it: both only read the text.
-        std::optional<SymbolReading> symbols;
         std::thread symbolReader;
-        const auto readAll = [&shared, &symbols, access] {
+        const auto readAll = [&shared, access] {
             RenderClock own([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
-            symbols = readSymbols(shared->job, own, access, shared->symbolProgress);
+            std::optional<SymbolReading> symbols = readSymbols(shared->job, own, access, shared->symbolProgress);
+            {
+                const std::lock_guard lock(shared->mutex);
+                if (!shared->cancelled && !shared->lost)
+                    shared->symbols = std::move(symbols);
+                shared->symbolsRead = true;
+            }
+            shared->news.notify_all();
         };
         if (shared->job.colours && shared->job.symbols) {
             try {
@@ -516,33 +544,64 @@ BackgroundRender::BackgroundRender(Job job)
             } catch (const std::system_error &) {
             }
         }
+        // A render on demand may wait for ever: without a thread of their own the symbols come first.
+        if (!symbolReader.joinable())
+            readAll();
+        Choose choose;
+        if (shared->job.onDemand) {
+            shared->wantFrom = shared->job.wantFrom;
+            shared->wantTo = shared->job.wantTo;
+            choose = [&shared](const std::vector<Span> &spans, const std::vector<char> &toDo) -> std::optional<std::size_t> {
+                const std::size_t count = toDo.size();
+                std::unique_lock lock(shared->mutex);
+                for (;;) {
+                    if (shared->cancelled || std::find(toDo.begin(), toDo.end(), 1) == toDo.end())
+                        return std::nullopt;
+                    // The piece holding the first offset asked for, and on while they hold any.
+                    const auto holding = std::upper_bound(spans.begin() + 1, spans.end(), shared->wantFrom,
+                                                          [](int unit, const Span &s) { return unit < s.unit; });
+                    std::size_t k = std::min<std::size_t>(std::size_t(holding - spans.begin()) - 1, count - 1);
+                    for (; k < count && (spans[k].unit < shared->wantTo || spans[k].unit <= shared->wantFrom); ++k) {
+                        if (toDo[k])
+                            return k;
+                    }
+                    shared->waiting = true;
+                    shared->news.notify_all();
+                    const unsigned wants = shared->wants;
+                    shared->room.wait(lock, [&] { return shared->cancelled || shared->wants != wants; });
+                    shared->waiting = false;
+                }
+            };
+        }
         render(
             shared->job, clock,
             [&shared](Piece piece) {
-                std::unique_lock lock(shared->mutex);
-                shared->room.wait(lock, [&] { return shared->ready.size() < MaxReady || shared->cancelled; });
-                if (shared->cancelled)
-                    return false;
-                shared->ready.push_back(std::move(piece));
+                {
+                    std::unique_lock lock(shared->mutex);
+                    shared->room.wait(lock, [&] { return shared->ready.size() < MaxReady || shared->cancelled; });
+                    if (shared->cancelled)
+                        return false;
+                    shared->ready.push_back(std::move(piece));
+                }
+                shared->news.notify_all();
                 return true;
             },
             access,
             [&shared](Reading reading) {
                 const std::lock_guard lock(shared->mutex);
                 shared->reading = std::move(reading);
-            });
+            },
+            choose);
         if (symbolReader.joinable())
             symbolReader.join();
-        else if (!shared->cancelled && !shared->lost)
-            readAll();
-        if (!shared->cancelled && !shared->lost) {
-            const std::lock_guard lock(shared->mutex);
-            shared->symbols = std::move(symbols);
-        }
         // The copy of the text is not needed any more; the window may take the last pieces later.
         shared->job.utf8 = QByteArray();
         shared->job.loan.reset();
-        shared->ended = true;
+        {
+            const std::lock_guard lock(shared->mutex);
+            shared->ended = true;
+        }
+        shared->news.notify_all();
     });
 }
 
@@ -561,6 +620,42 @@ void BackgroundRender::cancel()
         m_shared->ready.clear();
     }
     m_shared->room.notify_all();
+}
+
+void BackgroundRender::want(int fromUnit, int toUnit)
+{
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        if (m_shared->wantFrom == fromUnit && m_shared->wantTo == toUnit)
+            return;
+        m_shared->wantFrom = fromUnit;
+        m_shared->wantTo = toUnit;
+        ++m_shared->wants;
+    }
+    m_shared->room.notify_all();
+}
+
+bool BackgroundRender::onDemand() const
+{
+    return m_shared->job.onDemand;
+}
+
+bool BackgroundRender::settled(bool withSymbols) const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    const bool symbolsDone = !withSymbols || m_shared->symbolsRead || !m_shared->job.symbols || !m_shared->job.colours;
+    return m_shared->ready.empty() && (m_shared->ended || (m_shared->waiting && symbolsDone));
+}
+
+std::optional<BackgroundRender::Piece> BackgroundRender::takeWaiting(int ms)
+{
+    {
+        std::unique_lock lock(m_shared->mutex);
+        m_shared->news.wait_for(lock, std::chrono::milliseconds(ms), [this] {
+            return !m_shared->ready.empty() || m_shared->ended || m_shared->waiting;
+        });
+    }
+    return take();
 }
 
 std::optional<BackgroundRender::Piece> BackgroundRender::take()
@@ -591,7 +686,7 @@ bool BackgroundRender::done() const
 std::optional<SymbolReading> BackgroundRender::symbols() const
 {
     const std::lock_guard lock(m_shared->mutex);
-    if (!m_shared->ended || m_shared->lost)
+    if (!m_shared->symbolsRead || m_shared->lost)
         return std::nullopt;
     return m_shared->symbols;
 }

@@ -63,6 +63,11 @@ public:
         // comments before it are still the same.
         int keptUnits = 0;
         std::shared_ptr<const CommentRanges> keptComments;
+        // Only the pieces asked for are coloured, first those between these offsets; the worker
+        // then waits, without work, until more is asked for (or it is cancelled).
+        bool onDemand = false;
+        int wantFrom = 0;
+        int wantTo = 0;
     };
     struct Piece {
         int start = 0;                  // UTF-16 offset of the first style
@@ -78,11 +83,20 @@ public:
     void cancel();
     // The next finished piece, if one is ready.
     std::optional<Piece> take();
+    // The same, waiting up to ms for one while the render has more to give of what was asked.
+    std::optional<Piece> takeWaiting(int ms);
+    // On demand: the pieces holding these offsets are to be coloured next (the ones coloured
+    // already are not given again).
+    void want(int fromUnit, int toUnit);
+    bool onDemand() const;
+    // Everything asked for was given and taken, and the symbols (when asked for and withSymbols)
+    // were read; or the worker ended.
+    bool settled(bool withSymbols = true) const;
     // The worker has ended (finished or cancelled).
     bool workerEnded() const;
     // The worker has ended and every piece was taken.
     bool done() const;
-    // Once done: the symbols of the text the render coloured, when the job asked for them.
+    // Once read: the symbols of the text the render coloured, when the job asked for them.
     std::optional<SymbolReading> symbols() const;
     // Once the worker ended without finishing the symbols: how far it read them (taken once).
     std::optional<SymbolProgress> takeSymbolProgress();

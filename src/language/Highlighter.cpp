@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <tuple>
 
 const QString Highlighter::RenderingCaption = QStringLiteral("Rendering document, please wait");
 
@@ -73,6 +74,7 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
     m_symbolRestart->setSingleShot(true);
     m_symbolRestart->setInterval(300);
     QObject::connect(m_symbolRestart.get(), &QTimer::timeout, m_symbolRestart.get(), [this] { rereadSymbols(); });
+    m_surface.setStylesNeeded([this](int start, int length) { colourNow(start, length); });
     if (FoldSurface *lines = m_surface.folding())
         m_symbolsFollow = lines->onLinesChanged([this](int first, int last) {
             // The line before a change is coloured again too: its end may have changed.
@@ -96,6 +98,7 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
 
 Highlighter::~Highlighter()
 {
+    m_surface.setStylesNeeded({});
     QObject::disconnect(m_symbolsFollow);
 }
 
@@ -130,12 +133,21 @@ void Highlighter::startBackground(bool resume)
     job.highlightNumbers = m_settings.HighLightNumbers;
     job.engine = m_engine;
     job.firstUnit = std::max(0, m_surface.lineIndex(m_surface.firstVisibleLine()));
-    job.symbols = SymbolScanner::modeOf(m_language, QString());
     job.keptUnits = m_colouredUnits;
     job.keptComments = m_colouredComments;
+    // A large document is coloured where it is shown; colouring all of it would keep both cores
+    // busy for seconds after it opens.
+    job.onDemand = m_surface.textLength() >= m_onDemandThreshold;
+    std::tie(job.wantFrom, job.wantTo) = wantedUnits();
     m_readingTaken = false;
-    forgetSymbols();
-    job.symbolsFrom = symbolsToGoOnFrom();
+    m_backgroundSymbolsTaken = false;
+    // After an edit a render on demand starts again where the document is shown: the symbols
+    // read before follow the edit themselves.
+    if (!(resume && job.onDemand && m_keepsSymbols)) {
+        job.symbols = SymbolScanner::modeOf(m_language, QString());
+        forgetSymbols();
+        job.symbolsFrom = symbolsToGoOnFrom();
+    }
     m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
     m_background = std::make_unique<BackgroundRender>(std::move(job));
     m_pump->start();
@@ -241,19 +253,89 @@ void Highlighter::pump()
     QElapsedTimer spent;
     spent.start();
     takeReading();
+    if (m_background->onDemand()) {
+        const auto [from, to] = wantedUnits();
+        m_background->want(from, to);
+    }
     while (spent.elapsed() < ApplySliceMs) {
         std::optional<BackgroundRender::Piece> piece = m_background->take();
         if (!piece)
             break;
-        if (piece->start <= m_colouredUnits)
-            m_colouredUnits = std::max(m_colouredUnits, piece->start + int(piece->styles.size()));
-        m_surface.applyStyleBuffer(piece->start, HighlightFormats::paletteIndices(piece->styles), m_palette);
+        applyPiece(*piece);
     }
     if (m_background->done()) {
         takeSymbols(*m_background);
         m_background.reset();
         endBackground();
+    } else if (m_background->onDemand() && m_background->settled()) {
+        settleBackground();
+        if (m_retired.empty() && !m_restart->isActive() && !m_symbolReader && !m_symbolRestart->isActive())
+            m_pump->stop();
     }
+}
+
+void Highlighter::applyPiece(const BackgroundRender::Piece &piece)
+{
+    if (piece.start <= m_colouredUnits)
+        m_colouredUnits = std::max(m_colouredUnits, piece.start + int(piece.styles.size()));
+    m_surface.applyStyleBuffer(piece.start, HighlightFormats::paletteIndices(piece.styles), m_palette);
+}
+
+void Highlighter::settleBackground()
+{
+    if (!m_backgroundSymbolsTaken && m_background->symbols()) {
+        takeSymbols(*m_background);
+        m_backgroundSymbolsTaken = true;
+    }
+    // A reading of the kept symbols put off while the render ran.
+    if (m_keepsSymbols && !m_symbols.known() && !m_symbolReader && !m_symbolRestart->isActive())
+        m_symbolRestart->start();
+    if (!m_backgroundActive)
+        return;
+    m_backgroundActive = false;
+    m_host.setHintCaption(m_backgroundHint);
+    m_host.enableToolTipTimer();
+}
+
+std::pair<int, int> Highlighter::wantedUnits() const
+{
+    const int first = m_surface.firstVisibleLine();
+    const int last = m_surface.lastVisibleLine();
+    const int screen = std::max(1, last - first);
+    const int lines = m_surface.lineCount();
+    const int to = last + screen + 1 >= lines ? m_surface.textLength()
+                                              : m_surface.lineIndex(last + screen + 1);
+    return {std::max(0, m_surface.lineIndex(std::max(0, first - screen))), to};
+}
+
+void Highlighter::viewMoved()
+{
+    if (!m_background || !m_background->onDemand())
+        return;
+    const auto [from, to] = wantedUnits();
+    m_background->want(from, to);
+    if (!m_pump->isActive())
+        m_pump->start();
+}
+
+void Highlighter::colourNow(int start, int length)
+{
+    // A render waiting for the typing to pause would give the styles of this text.
+    if (m_restart->isActive()) {
+        m_restart->stop();
+        restartBackground();
+    }
+    if (!m_background || !m_background->onDemand() || length <= 0)
+        return;
+    m_background->want(start, start + length);
+    takeReading();
+    while (!m_background->settled(false)) {
+        if (std::optional<BackgroundRender::Piece> piece = m_background->takeWaiting(50))
+            applyPiece(*piece);
+    }
+    // The view's pieces are asked for again on the next tick.
+    if (!m_pump->isActive())
+        m_pump->start();
 }
 
 void Highlighter::takeReading()
@@ -287,7 +369,8 @@ void Highlighter::noteChange()
         forgetSymbols();
         m_colouredUnits = 0;
     }
-    if (!m_backgroundActive)
+    // A render on demand that gave what was shown is still to colour the rest as it comes into view.
+    if (!m_backgroundActive && !m_background)
         return;
     stopBackground();
     m_restart->start();
@@ -331,7 +414,7 @@ RenderResult Highlighter::renderRange(int start, int length, bool focusReplaceDi
     // A render of the whole text in one go supersedes one under way.
     if (length <= 0)
         forgetSymbols();
-    if (length <= 0 && m_backgroundActive) {
+    if (length <= 0 && (m_backgroundActive || m_background)) {
         stopBackground();
         endBackground();
     }

@@ -82,6 +82,11 @@ public:
     void setBackgroundThreshold(int characters) { m_backgroundThreshold = characters; }
     // How long the typing must pause before a stopped background render starts again.
     void setRestartDelay(int ms);
+    // Documents of at least this many characters are coloured where they are shown (and where
+    // their styles are read), the rest when it comes into view.
+    void setOnDemandThreshold(int characters) { m_onDemandThreshold = characters; }
+    // The view moved: a document coloured where shown is coloured there too.
+    void viewMoved();
 
     EditorSurface &surface() const { return m_surface; }
     // The fold levels of the lines, read with the language's rules as the text changes.
@@ -101,6 +106,13 @@ private:
     void pump();
     void restartBackground();
     void endBackground();
+    // A render on demand gave what was asked: the document counts as rendered until more is shown.
+    void settleBackground();
+    void applyPiece(const BackgroundRender::Piece &piece);
+    // The offsets from a screen above the view to a screen below it.
+    std::pair<int, int> wantedUnits() const;
+    // The styles of these characters are about to be read: they are coloured first.
+    void colourNow(int start, int length);
     // The kept symbols were dropped by a change they could not follow: read them again on a worker
     // once the typing pauses.
     void rereadSymbols();
@@ -119,6 +131,8 @@ private:
     HighlightHost &m_host;
     HighlightPasses::Engine m_engine = HighlightPasses::Engine::Fast;
     int m_backgroundThreshold = 1 << 20;
+    int m_onDemandThreshold = 16 << 20;
+    bool m_backgroundSymbolsTaken = false;
     std::unique_ptr<FoldUpdater> m_folds;
     std::unique_ptr<BackgroundRender> m_background;
     // Stopped renders whose workers have not ended yet; joined once they have.

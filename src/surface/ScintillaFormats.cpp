@@ -185,6 +185,7 @@ void ScintillaSurface::applyStyleBuffer(int start, const std::vector<quint8> &st
 
 std::vector<FormatRun> ScintillaSurface::formatRuns(int start, int length) const
 {
+    needStyles(start, length);
     std::vector<FormatRun> runs;
     const int from = toByte(start);
     const int to = toByte(start + std::max(0, length));

@@ -582,6 +582,12 @@ int ScintillaSurface::visibleLineCount() const
     return int(send(QsciScintillaBase::SCI_LINESONSCREEN));
 }
 
+int ScintillaSurface::lastVisibleLine() const
+{
+    const long last = send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE) + send(QsciScintillaBase::SCI_LINESONSCREEN);
+    return int(send(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(last)));
+}
+
 std::optional<QString> ScintillaSurface::saveFile(const QString &path, int format) const
 {
     return writeFile(path, format);

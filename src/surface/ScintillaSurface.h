@@ -83,6 +83,7 @@ public:
     void setEdgeColumn(int column) override;
     int edgeColumn() const override;
     int visibleLineCount() const override;
+    int lastVisibleLine() const override;
 
     std::optional<QString> saveFile(const QString &path, int format) const override;
 

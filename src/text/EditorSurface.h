@@ -372,6 +372,8 @@ public:
     virtual int edgeColumn() const = 0;
     // Lines visible in the window (for the gutter).
     virtual int visibleLineCount() const = 0;
+    // The last line of the document the window shows (past folded lines).
+    virtual int lastVisibleLine() const { return firstVisibleLine() + visibleLineCount(); }
 
     // Writes the rich-text form (format 0) or the plain text as single-byte characters (format 1).
     // Returns the error text when the write failed.
@@ -428,6 +430,9 @@ public:
     SurfaceEvents *eventSink() const { return m_events; }
     void setKeyHandler(SurfaceKeys *keys) { m_keys = keys; }
     SurfaceKeys *keyHandler() const { return m_keys; }
+    // Heard before the styles of a range are read as formats: a colouring that works only where
+    // the text is shown colours that range first.
+    void setStylesNeeded(std::function<void(int start, int length)> handler) { m_stylesNeeded = std::move(handler); }
 
     // The message protocol of the edit control, mapped onto the operations above.
     long long sendMessage(int message, long long wParam, long long lParam);
@@ -439,8 +444,14 @@ protected:
     std::optional<QString> writeFile(const QString &path, int format) const;
     // Text as setText and setSelText put it in: with CR LF breaks in a text document.
     QString insertable(const QString &text) const;
+    void needStyles(int start, int length) const
+    {
+        if (m_stylesNeeded)
+            m_stylesNeeded(start, length);
+    }
 
     SurfaceEvents *m_events = nullptr;
+    std::function<void(int start, int length)> m_stylesNeeded;
     SurfaceKeys *m_keys = nullptr;
     bool m_binaryDocument = false;
 };

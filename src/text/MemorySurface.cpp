@@ -212,6 +212,7 @@ void MemorySurface::applyStyleBuffer(int start, const std::vector<quint8> &style
 
 std::vector<FormatRun> MemorySurface::formatRuns(int start, int length) const
 {
+    needStyles(start, length);
     std::vector<FormatRun> runs;
     start = std::clamp(start, 0, textLength());
     const int end = std::clamp(start + length, start, textLength());
