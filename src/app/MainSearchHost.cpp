@@ -37,3 +37,8 @@ std::optional<QList<Symbol>> MainSearchHost::keptSymbols()
 {
     return m_window.highlighter().symbols().symbols(language(), documentPath(), surface());
 }
+
+bool MainSearchHost::readSymbols(std::function<void()> whenRead)
+{
+    return m_window.highlighter().readSymbols(std::move(whenRead));
+}

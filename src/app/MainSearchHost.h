@@ -25,6 +25,7 @@ public:
     const LanguageDefinition &language() const override;
     void openElsewhere(const QString &path, Launcher::Position at) override;
     std::optional<QList<Symbol>> keptSymbols() override;
+    bool readSymbols(std::function<void()> whenRead) override;
 
 private:
     frmMain &m_window;

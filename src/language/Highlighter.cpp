@@ -141,12 +141,14 @@ void Highlighter::startBackground(bool resume)
     std::tie(job.wantFrom, job.wantTo) = wantedUnits();
     m_readingTaken = false;
     m_backgroundSymbolsTaken = false;
-    // After an edit a render on demand starts again where the document is shown: the symbols
-    // read before follow the edit themselves.
-    if (!(resume && job.onDemand && m_keepsSymbols)) {
+    // A document coloured where it is shown has its symbols read when they are asked for, not
+    // with every render; after an edit the symbols read before follow the edit themselves.
+    if (!job.onDemand) {
         job.symbols = SymbolScanner::modeOf(m_language, QString());
         forgetSymbols();
         job.symbolsFrom = symbolsToGoOnFrom();
+    } else if (!resume) {
+        forgetSymbols();
     }
     m_palette = HighlightFormats(m_settings, m_surface.defaultFormat()).palette();
     m_background = std::make_unique<BackgroundRender>(std::move(job));
@@ -167,6 +169,7 @@ void Highlighter::stopBackground()
 
 void Highlighter::forgetSymbols()
 {
+    m_whenSymbolsRead = {};
     m_symbols.clear();
     m_keepsSymbols = false;
     m_symbolRestart->stop();
@@ -181,6 +184,11 @@ void Highlighter::rereadSymbols()
     m_symbols.settle(m_surface);
     if (!m_keepsSymbols || m_backgroundActive || m_symbols.known())
         return;
+    startSymbolReader();
+}
+
+void Highlighter::startSymbolReader()
+{
     BackgroundRender::Job job;
     job.loan = m_surface.lendText();
     job.language = m_language;
@@ -189,6 +197,20 @@ void Highlighter::rereadSymbols()
     job.symbolsFrom = symbolsToGoOnFrom();
     m_symbolReader = std::make_unique<BackgroundRender>(std::move(job));
     m_pump->start();
+}
+
+bool Highlighter::readSymbols(std::function<void()> whenRead)
+{
+    // Headings pair across the whole text, and a list kept already is not read again.
+    if (SymbolScanner::modeOf(m_language, QString()) != SymbolScanner::Mode::Code || !m_symbolsFollow
+        || m_symbols.known())
+        return false;
+    m_whenSymbolsRead = std::move(whenRead);
+    m_keepsSymbols = true;
+    if (!m_symbolReader && !m_symbolRestart->isActive())
+        startSymbolReader();
+    m_pump->start();
+    return true;
 }
 
 void Highlighter::takeSymbols(BackgroundRender &render)
@@ -242,6 +264,8 @@ void Highlighter::pump()
     if (m_symbolReader && m_symbolReader->workerEnded()) {
         takeSymbols(*m_symbolReader);
         m_symbolReader.reset();
+        if (m_whenSymbolsRead && m_symbols.known())
+            std::exchange(m_whenSymbolsRead, {})();
     }
     if (!m_background) {
         if (m_retired.empty() && !m_restart->isActive() && !m_symbolReader && !m_symbolRestart->isActive())

@@ -94,6 +94,9 @@ public:
     // The document's functions, classes and sections, read by the background colouring and kept
     // current as the text changes.
     SymbolIndex &symbols() { return m_symbols; }
+    // Reads the symbols on a worker from the document's own text and keeps them, then calls
+    // whenRead; false when there is nothing to read that way (headings, or a list kept already).
+    bool readSymbols(std::function<void()> whenRead);
     // Tests run every pass through the pattern engine to compare it with the scanners.
     void setEngine(HighlightPasses::Engine engine) { m_engine = engine; }
 
@@ -116,6 +119,7 @@ private:
     // The kept symbols were dropped by a change they could not follow: read them again on a worker
     // once the typing pauses.
     void rereadSymbols();
+    void startSymbolReader();
     void forgetSymbols();
     void takeSymbols(BackgroundRender &render);
     // A symbol reading a change stopped: what it read before the change, for the next reading
@@ -153,6 +157,7 @@ private:
     // Whether the colouring keeps the symbols of this text (a whole-document render in the background left them).
     bool m_keepsSymbols = false;
     std::unique_ptr<BackgroundRender> m_symbolReader;
+    std::function<void()> m_whenSymbolsRead;
     std::unique_ptr<QTimer> m_symbolRestart;
     const BackgroundRender *m_stoppedSymbols = nullptr;     // retired, its progress not taken yet
     std::optional<BackgroundRender::SymbolProgress> m_symbolProgress;

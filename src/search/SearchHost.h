@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class EditorSurface;
@@ -45,4 +46,11 @@ public:
     virtual void openElsewhere(const QString &path, Launcher::Position at) = 0;
     // The document's symbols as its colouring keeps them, when it has them for the text as it is.
     virtual std::optional<QList<Symbol>> keptSymbols() { return std::nullopt; }
+    // Has the symbols read off the window's thread and kept, then calls whenRead; false when the
+    // host does not.
+    virtual bool readSymbols(std::function<void()> whenRead)
+    {
+        (void)whenRead;
+        return false;
+    }
 };

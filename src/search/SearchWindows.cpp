@@ -270,7 +270,9 @@ void SearchWindows::GoToSymbol()
     // on a worker when the text is large.
     std::optional<QList<Symbol>> symbols = m_host.keptSymbols();
     if (!symbols && m_host.surface().textLength() >= ReadAsideCharacters) {
-        readSymbolsAside();
+        // The colouring's reader reads the document's own text, without a copy, and keeps the list.
+        if (!m_host.readSymbols([this] { GoToSymbol(); }))
+            readSymbolsAside();
         return;
     }
     if (!symbols)
