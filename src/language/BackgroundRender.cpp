@@ -557,11 +557,16 @@ BackgroundRender::BackgroundRender(Job job)
                 for (;;) {
                     if (shared->cancelled || std::find(toDo.begin(), toDo.end(), 1) == toDo.end())
                         return std::nullopt;
-                    // The piece holding the first offset asked for, and on while they hold any.
-                    const auto holding = std::upper_bound(spans.begin() + 1, spans.end(), shared->wantFrom,
+                    // The piece holding the first offset asked for, and on while they hold any. A
+                    // piece may start up to two units early (the name after a CR LF): asked for
+                    // there, it comes too.
+                    constexpr int Early = 2;
+                    const int from = shared->wantFrom;
+                    const int to = std::max(shared->wantTo, from + 1);
+                    const auto holding = std::upper_bound(spans.begin() + 1, spans.end(), from,
                                                           [](int unit, const Span &s) { return unit < s.unit; });
                     std::size_t k = std::min<std::size_t>(std::size_t(holding - spans.begin()) - 1, count - 1);
-                    for (; k < count && (spans[k].unit < shared->wantTo || spans[k].unit <= shared->wantFrom); ++k) {
+                    for (; k < count && spans[k].unit - Early < to; ++k) {
                         if (toDo[k])
                             return k;
                     }
@@ -631,6 +636,8 @@ void BackgroundRender::want(int fromUnit, int toUnit)
         m_shared->wantFrom = fromUnit;
         m_shared->wantTo = toUnit;
         ++m_shared->wants;
+        // Not settled until the worker has looked at what is asked now.
+        m_shared->waiting = false;
     }
     m_shared->room.notify_all();
 }

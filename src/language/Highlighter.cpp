@@ -138,6 +138,7 @@ void Highlighter::startBackground(bool resume)
     // A large document is coloured where it is shown; colouring all of it would keep both cores
     // busy for seconds after it opens.
     job.onDemand = m_surface.textLength() >= m_onDemandThreshold;
+    job.pieceBytes = m_pieceBytes;
     std::tie(job.wantFrom, job.wantTo) = wantedUnits();
     m_readingTaken = false;
     m_backgroundSymbolsTaken = false;

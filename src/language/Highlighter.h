@@ -85,6 +85,8 @@ public:
     // Documents of at least this many characters are coloured where they are shown (and where
     // their styles are read), the rest when it comes into view.
     void setOnDemandThreshold(int characters) { m_onDemandThreshold = characters; }
+    // The size of the pieces a background render colours at a time.
+    void setPieceBytes(qsizetype bytes) { m_pieceBytes = bytes; }
     // The view moved: a document coloured where shown is coloured there too.
     void viewMoved();
 
@@ -136,6 +138,7 @@ private:
     HighlightPasses::Engine m_engine = HighlightPasses::Engine::Fast;
     int m_backgroundThreshold = 1 << 20;
     int m_onDemandThreshold = 16 << 20;
+    qsizetype m_pieceBytes = qsizetype(1) << 19;
     bool m_backgroundSymbolsTaken = false;
     std::unique_ptr<FoldUpdater> m_folds;
     std::unique_ptr<BackgroundRender> m_background;

@@ -26,13 +26,15 @@ const QByteArray Source = "/* int commented(void) { } */\n"
 using Folders = WindowFolders;
 
 struct Window : Folders, frmMain {
-    Window() : frmMain(app.path())
+    explicit Window(const QByteArray &text = Source, bool onDemand = false) : frmMain(app.path())
     {
         settings().InsertPairs = false;
         show();
         // Coloured in the background, as a large document is.
         highlighter().setBackgroundThreshold(0);
-        ReadFile(writeFile(docs, QStringLiteral("a.c"), Source), false);
+        if (onDemand)
+            highlighter().setOnDemandThreshold(0);
+        ReadFile(writeFile(docs, QStringLiteral("a.c"), text), false);
         txtText()->setFocus();
     }
     void keys(const char *sequence) { QTest::keySequence(txtText(), QKeySequence(QString::fromLatin1(sequence))); }
@@ -62,6 +64,7 @@ class TestSymbolList : public QObject {
 
 private slots:
     void colouringKeepsTheListThroughTyping();
+    void largeDocumentReadsItsListWhenAsked();
 };
 
 // The colouring leaves the list behind; Go to Symbol shows it, typing a function keeps it current,
@@ -98,6 +101,35 @@ void TestSymbolList::colouringKeepsTheListThroughTyping()
     QTRY_VERIFY(w.highlighter().symbols().known());
     QCOMPARE(w.shown().value(0), QStringLiteral("typed    (line 2)"));
     QCOMPARE(w.findChild<frmSymbols *>()->lstSymbols->item(1)->text(), QStringLiteral("later    (line 3)"));
+    w.closeList();
+}
+
+// A document coloured only where it is shown reads no symbols up front: Go to Symbol has them read
+// off the window's thread, opens the list once they are, and the list is kept from then on.
+void TestSymbolList::largeDocumentReadsItsListWhenAsked()
+{
+    QByteArray text = Source;
+    while (text.size() < (1 << 20) + 1000)
+        text += "// filler line of a large document\n";
+    text += "int last(void) { return 3; }\n";
+    Window w(text, true);
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(!w.highlighter().isRendering());
+    QVERIFY(!w.highlighter().symbols().known());
+    w.activateWindow();
+    w.txtText()->setFocus();
+    w.keys("Ctrl+Shift+O");
+    QTRY_VERIFY(w.findChild<frmSymbols *>());
+    QVERIFY(w.highlighter().symbols().known());
+    const QStringList listed = w.shown();
+    QCOMPARE(listed.size(), 4);
+    QVERIFY(listed.value(3).startsWith(QStringLiteral("last    (line ")));
+    w.closeList();
+
+    w.surface().setSelStart(w.surface().lineIndex(1));
+    QTest::keyClicks(w.txtText(), QStringLiteral("void typed(void) {}"));
+    QTest::keyClick(w.txtText(), Qt::Key_Return);
+    QCOMPARE(w.shown().value(0), QStringLiteral("typed    (line 2)"));
     w.closeList();
 }
 

@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <map>
+
 namespace {
 
 // Pieces that meet the corner cases of cutting a document into lines: markers and strings next to
@@ -80,6 +82,8 @@ private slots:
     void piecesBeforeAnEditStandWhileTheirCommentsDo();
     void editsDuringTheRenderEndInTheColoursOfTheFinalText();
     void lentTextGivesTheSameColoursAndItsEndStopsTheRender();
+    void onDemandGivesEachPieceAskedForOnce();
+    void largeDocumentIsColouredWhereShownAndWhereRead();
 };
 
 void TestBackgroundRender::piecesEqualTheWholeRender()
@@ -246,6 +250,136 @@ void TestBackgroundRender::lentTextGivesTheSameColoursAndItsEndStopsTheRender()
     QTRY_VERIFY(render.workerEnded());
     QVERIFY(!render.take());
     QVERIFY(!render.done());
+}
+
+namespace {
+
+// Takes what a render gives until it settles.
+std::vector<BackgroundRender::Piece> takeUntilSettled(BackgroundRender &render)
+{
+    std::vector<BackgroundRender::Piece> pieces;
+    QElapsedTimer patience;
+    patience.start();
+    while (!render.settled() && patience.elapsed() < 20000) {
+        if (std::optional<BackgroundRender::Piece> piece = render.takeWaiting(50))
+            pieces.push_back(std::move(*piece));
+    }
+    return pieces;
+}
+
+} // namespace
+
+// A render on demand gives the pieces holding what was asked for, each as the whole render gives
+// it and none twice, then waits without work until asked for more; cancelled while it waits, it ends.
+void TestBackgroundRender::onDemandGivesEachPieceAskedForOnce()
+{
+    QRandomGenerator random(11);
+    for (int round = 0; round < 20; ++round) {
+        const QString text = randomText(random, 2000 + random.bounded(2000));
+        BackgroundRender::Job job;
+        job.language = randomLanguage(random);
+        job.pieceBytes = 50 + random.bounded(200);
+        job.utf8 = text.toUtf8();
+        std::map<int, StyleBuffer> whole;
+        for (BackgroundRender::Piece &piece : BackgroundRender::computeAll(job))
+            whole[piece.start] = std::move(piece.styles);
+
+        const int length = int(text.size());
+        job.onDemand = true;
+        job.wantFrom = random.bounded(length);
+        job.wantTo = job.wantFrom + random.bounded(300);
+        BackgroundRender render(job);
+        std::map<int, StyleBuffer> given;
+        const auto check = [&](int from, int to) {
+            for (BackgroundRender::Piece &piece : takeUntilSettled(render)) {
+                QVERIFY(whole.count(piece.start));
+                QVERIFY(piece.styles == whole[piece.start]);
+                QVERIFY2(!given.count(piece.start), "a piece given twice");
+                const int end = piece.start + int(piece.styles.size());
+                QVERIFY(end > from - 2 && piece.start < std::max(to, from + 1) + 2);
+                given[piece.start] = std::move(piece.styles);
+            }
+            // Every offset asked for is coloured now.
+            for (const auto &[start, styles] : whole) {
+                const int end = start + int(styles.size());
+                if (end > from && start < std::min(to, length))
+                    QVERIFY(given.count(start));
+            }
+        };
+        check(job.wantFrom, job.wantTo);
+        if (given.size() < whole.size())
+            QVERIFY(!render.workerEnded());
+        const int from = random.bounded(length);
+        render.want(from, from + 1);
+        check(from, from + 1);
+        if (round % 2) {
+            render.want(0, length);
+            check(0, length);
+            QTRY_VERIFY(render.workerEnded());
+            QVERIFY(render.done());
+            QCOMPARE(given.size(), whole.size());
+        }
+    }
+}
+
+// A large document is coloured where the window shows it, where its styles are read and where the
+// view moves, each as a render of the whole text colours it; elsewhere it stays plain until then.
+void TestBackgroundRender::largeDocumentIsColouredWhereShownAndWhereRead()
+{
+    QRandomGenerator random(5);
+    for (int round = 0; round < 10; ++round) {
+        const Settings settings = colourSettings();
+        LanguageDefinition lang = randomLanguage(random);
+        lang.markup = false;
+        lang.keywordListText = QStringLiteral("int return if ");
+        lang.functionListText = QStringLiteral("printf ");
+        lang.lineComment = QStringLiteral("//");
+        lang.buildPatterns();
+        QVERIFY(CodeHighlighter::linesStandAlone(lang));
+        const DocumentLanguageFlags flags;
+        QString text;
+        for (int line = 0; line < 3000; ++line)
+            text += randomText(random, 1 + random.bounded(6)).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'))
+                + QStringLiteral(" int\n");
+        text.replace(QLatin1String("/*"), QLatin1String("//"));
+        MemorySurface reference;
+        reference.setText(text);
+        Highlighter(reference, settings, lang, flags).renderDocument();
+        const QString colours = colourMap(reference);
+        const auto sameAs = [&](const MemorySurface &surface, int from, int to) {
+            for (int i = from; i < to; ++i) {
+                if (surface.formatAt(i).color != reference.formatAt(i).color)
+                    return false;
+            }
+            return true;
+        };
+
+        MemorySurface surface;
+        surface.setText(text);
+        struct : HighlightHost {
+            bool background() const override { return true; }
+        } host;
+        Highlighter highlighter(surface, settings, lang, flags, &host);
+        highlighter.setBackgroundThreshold(0);
+        highlighter.setOnDemandThreshold(0);
+        highlighter.setPieceBytes(500 + random.bounded(2000));
+        QCOMPARE(highlighter.renderDocument().outcome, RenderResult::Outcome::Started);
+        QTRY_VERIFY(!highlighter.isRendering());
+        QVERIFY(sameAs(surface, 0, surface.lineIndex(surface.lastVisibleLine())));
+        QVERIFY2(colourMap(surface) != colours, "the whole document was coloured");
+
+        // Styles read as formats are coloured first.
+        const int line = 1000 + random.bounded(1000);
+        const int start = surface.lineIndex(line);
+        const int length = surface.lineIndex(line + 3) - start;
+        surface.formatRuns(start, length);
+        QVERIFY(sameAs(surface, start, start + length));
+
+        // The view moves to the end: the end is coloured on the next ticks.
+        surface.setFirstVisibleLine(surface.lineCount() - 5);
+        highlighter.viewMoved();
+        QTRY_VERIFY(sameAs(surface, surface.lineIndex(surface.lineCount() - 5), surface.textLength()));
+    }
 }
 
 #include "tst_backgroundrender.moc"
