@@ -74,7 +74,11 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
     m_symbolRestart->setSingleShot(true);
     m_symbolRestart->setInterval(300);
     QObject::connect(m_symbolRestart.get(), &QTimer::timeout, m_symbolRestart.get(), [this] { rereadSymbols(); });
-    m_surface.setStylesNeeded([this](int start, int length) { colourNow(start, length); });
+    // The surface may outlive the highlighter, or go first: the hook asks whether it is still here.
+    m_surface.setStylesNeeded([this, alive = std::weak_ptr<const int>(m_alive)](int start, int length) {
+        if (alive.lock())
+            colourNow(start, length);
+    });
     if (FoldSurface *lines = m_surface.folding())
         m_symbolsFollow = lines->onLinesChanged([this](int first, int last) {
             // The line before a change is coloured again too: its end may have changed.
@@ -98,7 +102,6 @@ Highlighter::Highlighter(EditorSurface &surface, const Settings &settings, const
 
 Highlighter::~Highlighter()
 {
-    m_surface.setStylesNeeded({});
     QObject::disconnect(m_symbolsFollow);
 }
 

@@ -161,6 +161,7 @@ private:
     bool m_keepsSymbols = false;
     std::unique_ptr<BackgroundRender> m_symbolReader;
     std::function<void()> m_whenSymbolsRead;
+    std::shared_ptr<const int> m_alive = std::make_shared<const int>(0);
     std::unique_ptr<QTimer> m_symbolRestart;
     const BackgroundRender *m_stoppedSymbols = nullptr;     // retired, its progress not taken yet
     std::optional<BackgroundRender::SymbolProgress> m_symbolProgress;
