@@ -48,7 +48,6 @@ struct BackgroundRender::Shared {
     unsigned wants = 0;                 // how often more was asked for
     bool waiting = false;               // the worker has given everything asked for
     std::optional<SymbolReading> symbols;
-    bool symbolsRead = false;
     SymbolProgress symbolProgress;      // the symbol reading's own until the worker ends
     std::optional<Reading> reading;
 };
@@ -512,6 +511,9 @@ BackgroundRender::BackgroundRender(Job job)
     : m_shared(std::make_shared<Shared>())
 {
     m_shared->job = std::move(job);
+    // Asked for before the worker starts: a request made before it looks is not overwritten.
+    m_shared->wantFrom = m_shared->job.wantFrom;
+    m_shared->wantTo = m_shared->job.wantTo;
     m_thread = std::thread([shared = m_shared] {
         takePendingText(shared->job);
         RenderClock clock([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
@@ -526,17 +528,11 @@ BackgroundRender::BackgroundRender(Job job)
             return false;
         };
         // The symbols are read beside the colouring, not after it: both only read the text.
+        std::optional<SymbolReading> symbols;
         std::thread symbolReader;
-        const auto readAll = [&shared, access] {
+        const auto readAll = [&shared, &symbols, access] {
             RenderClock own([] {}, [&shared] { return !shared->cancelled.load(std::memory_order_relaxed); }, 2);
-            std::optional<SymbolReading> symbols = readSymbols(shared->job, own, access, shared->symbolProgress);
-            {
-                const std::lock_guard lock(shared->mutex);
-                if (!shared->cancelled && !shared->lost)
-                    shared->symbols = std::move(symbols);
-                shared->symbolsRead = true;
-            }
-            shared->news.notify_all();
+            symbols = readSymbols(shared->job, own, access, shared->symbolProgress);
         };
         if (shared->job.colours && shared->job.symbols) {
             try {
@@ -544,13 +540,8 @@ BackgroundRender::BackgroundRender(Job job)
             } catch (const std::system_error &) {
             }
         }
-        // A render on demand may wait for ever: without a thread of their own the symbols come first.
-        if (!symbolReader.joinable())
-            readAll();
         Choose choose;
         if (shared->job.onDemand) {
-            shared->wantFrom = shared->job.wantFrom;
-            shared->wantTo = shared->job.wantTo;
             choose = [&shared](const std::vector<Span> &spans, const std::vector<char> &toDo) -> std::optional<std::size_t> {
                 const std::size_t count = toDo.size();
                 std::unique_lock lock(shared->mutex);
@@ -599,6 +590,12 @@ BackgroundRender::BackgroundRender(Job job)
             choose);
         if (symbolReader.joinable())
             symbolReader.join();
+        else if (!shared->cancelled && !shared->lost)
+            readAll();
+        if (!shared->cancelled && !shared->lost) {
+            const std::lock_guard lock(shared->mutex);
+            shared->symbols = std::move(symbols);
+        }
         // The copy of the text is not needed any more; the window may take the last pieces later.
         shared->job.utf8 = QByteArray();
         shared->job.loan.reset();
@@ -647,11 +644,10 @@ bool BackgroundRender::onDemand() const
     return m_shared->job.onDemand;
 }
 
-bool BackgroundRender::settled(bool withSymbols) const
+bool BackgroundRender::settled() const
 {
     const std::lock_guard lock(m_shared->mutex);
-    const bool symbolsDone = !withSymbols || m_shared->symbolsRead || !m_shared->job.symbols || !m_shared->job.colours;
-    return m_shared->ready.empty() && (m_shared->ended || (m_shared->waiting && symbolsDone));
+    return m_shared->ready.empty() && (m_shared->ended || m_shared->waiting);
 }
 
 std::optional<BackgroundRender::Piece> BackgroundRender::takeWaiting(int ms)
@@ -693,7 +689,7 @@ bool BackgroundRender::done() const
 std::optional<SymbolReading> BackgroundRender::symbols() const
 {
     const std::lock_guard lock(m_shared->mutex);
-    if (!m_shared->symbolsRead || m_shared->lost)
+    if (!m_shared->ended || m_shared->lost)
         return std::nullopt;
     return m_shared->symbols;
 }

@@ -64,7 +64,8 @@ public:
         int keptUnits = 0;
         std::shared_ptr<const CommentRanges> keptComments;
         // Only the pieces asked for are coloured, first those between these offsets; the worker
-        // then waits, without work, until more is asked for (or it is cancelled).
+        // then waits, without work, until more is asked for (or it is cancelled). Such a render
+        // gives no symbols: it ends only when cancelled.
         bool onDemand = false;
         int wantFrom = 0;
         int wantTo = 0;
@@ -89,14 +90,13 @@ public:
     // already are not given again).
     void want(int fromUnit, int toUnit);
     bool onDemand() const;
-    // Everything asked for was given and taken, and the symbols (when asked for and withSymbols)
-    // were read; or the worker ended.
-    bool settled(bool withSymbols = true) const;
+    // Everything asked for was given and taken, or the worker ended.
+    bool settled() const;
     // The worker has ended (finished or cancelled).
     bool workerEnded() const;
     // The worker has ended and every piece was taken.
     bool done() const;
-    // Once read: the symbols of the text the render coloured, when the job asked for them.
+    // Once done: the symbols of the text the render coloured, when the job asked for them.
     std::optional<SymbolReading> symbols() const;
     // Once the worker ended without finishing the symbols: how far it read them (taken once).
     std::optional<SymbolProgress> takeSymbolProgress();

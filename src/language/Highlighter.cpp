@@ -144,7 +144,6 @@ void Highlighter::startBackground(bool resume)
     job.pieceBytes = m_pieceBytes;
     std::tie(job.wantFrom, job.wantTo) = wantedUnits();
     m_readingTaken = false;
-    m_backgroundSymbolsTaken = false;
     // A document coloured where it is shown has its symbols read when they are asked for, not
     // with every render; after an edit the symbols read before follow the edit themselves.
     if (!job.onDemand) {
@@ -272,7 +271,7 @@ void Highlighter::pump()
             std::exchange(m_whenSymbolsRead, {})();
     }
     if (!m_background) {
-        if (m_retired.empty() && !m_restart->isActive() && !m_symbolReader && !m_symbolRestart->isActive())
+        if (nothingElsePending())
             m_pump->stop();
         return;
     }
@@ -281,10 +280,7 @@ void Highlighter::pump()
     QElapsedTimer spent;
     spent.start();
     takeReading();
-    if (m_background->onDemand()) {
-        const auto [from, to] = wantedUnits();
-        m_background->want(from, to);
-    }
+    askForView();
     while (spent.elapsed() < ApplySliceMs) {
         std::optional<BackgroundRender::Piece> piece = m_background->take();
         if (!piece)
@@ -297,7 +293,7 @@ void Highlighter::pump()
         endBackground();
     } else if (m_background->onDemand() && m_background->settled()) {
         settleBackground();
-        if (m_retired.empty() && !m_restart->isActive() && !m_symbolReader && !m_symbolRestart->isActive())
+        if (nothingElsePending())
             m_pump->stop();
     }
 }
@@ -311,18 +307,24 @@ void Highlighter::applyPiece(const BackgroundRender::Piece &piece)
 
 void Highlighter::settleBackground()
 {
-    if (!m_backgroundSymbolsTaken && m_background->symbols()) {
-        takeSymbols(*m_background);
-        m_backgroundSymbolsTaken = true;
-    }
     // A reading of the kept symbols put off while the render ran.
     if (m_keepsSymbols && !m_symbols.known() && !m_symbolReader && !m_symbolRestart->isActive())
         m_symbolRestart->start();
+    leaveRendering();
+}
+
+void Highlighter::leaveRendering()
+{
     if (!m_backgroundActive)
         return;
     m_backgroundActive = false;
     m_host.setHintCaption(m_backgroundHint);
     m_host.enableToolTipTimer();
+}
+
+bool Highlighter::nothingElsePending() const
+{
+    return m_retired.empty() && !m_restart->isActive() && !m_symbolReader && !m_symbolRestart->isActive();
 }
 
 std::pair<int, int> Highlighter::wantedUnits() const
@@ -336,13 +338,18 @@ std::pair<int, int> Highlighter::wantedUnits() const
     return {std::max(0, m_surface.lineIndex(std::max(0, first - screen))), to};
 }
 
-void Highlighter::viewMoved()
+bool Highlighter::askForView()
 {
     if (!m_background || !m_background->onDemand())
-        return;
+        return false;
     const auto [from, to] = wantedUnits();
     m_background->want(from, to);
-    if (!m_pump->isActive())
+    return true;
+}
+
+void Highlighter::viewMoved()
+{
+    if (askForView() && !m_pump->isActive())
         m_pump->start();
 }
 
@@ -357,7 +364,7 @@ void Highlighter::colourNow(int start, int length)
         return;
     m_background->want(start, start + length);
     takeReading();
-    while (!m_background->settled(false)) {
+    while (!m_background->settled()) {
         if (std::optional<BackgroundRender::Piece> piece = m_background->takeWaiting(50))
             applyPiece(*piece);
     }
@@ -383,11 +390,7 @@ void Highlighter::endBackground()
     // Nothing starts again once the render is over: its comments need not be held, nor followed.
     m_colouredUnits = 0;
     m_colouredComments.reset();
-    if (!m_backgroundActive)
-        return;
-    m_backgroundActive = false;
-    m_host.setHintCaption(m_backgroundHint);
-    m_host.enableToolTipTimer();
+    leaveRendering();
 }
 
 void Highlighter::noteChange()

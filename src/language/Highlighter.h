@@ -113,6 +113,12 @@ private:
     void endBackground();
     // A render on demand gave what was asked: the document counts as rendered until more is shown.
     void settleBackground();
+    // The document counts as rendered: the caption and tool tips are back.
+    void leaveRendering();
+    // Nothing but the background render keeps the pump going.
+    bool nothingElsePending() const;
+    // A render on demand is asked for what the view shows; false when there is none.
+    bool askForView();
     void applyPiece(const BackgroundRender::Piece &piece);
     // The offsets from a screen above the view to a screen below it.
     std::pair<int, int> wantedUnits() const;
@@ -139,7 +145,6 @@ private:
     int m_backgroundThreshold = 1 << 20;
     int m_onDemandThreshold = 16 << 20;
     qsizetype m_pieceBytes = qsizetype(1) << 19;
-    bool m_backgroundSymbolsTaken = false;
     std::unique_ptr<FoldUpdater> m_folds;
     std::unique_ptr<BackgroundRender> m_background;
     // Stopped renders whose workers have not ended yet; joined once they have.
