@@ -349,6 +349,7 @@ bool Highlighter::askForView()
 
 void Highlighter::viewMoved()
 {
+    m_folds->viewMoved();
     if (askForView() && !m_pump->isActive())
         m_pump->start();
 }

@@ -15,14 +15,17 @@ constexpr int FoldMargin = 2;
 // The widget keeps an int per line for folding, of which the level and its flags use the low 14
 // bits; the reader's state rides above them (never in the sign bit, which the widget reads as no
 // level), so the widget keeps no second array per line and is told of one change a line, not two.
+// The bit above the state tells a line given a fold from one the widget made up (its default
+// level, or a copy of its neighbour's when lines come in).
 constexpr int StateShift = 14;
 constexpr int LevelMask = (1 << StateShift) - 1;
-static_assert(StateShift + FoldLevel::StateBits <= 31);
+constexpr int ReadBit = 1 << (StateShift + FoldLevel::StateBits);
+static_assert(StateShift + FoldLevel::StateBits < 31);
 static_assert((FoldLevel::NumberMask | FoldLevel::White | FoldLevel::Header) == LevelMask);
 
 long packed(const LineFold &fold)
 {
-    return long((fold.level & LevelMask) | ((fold.state & ((1 << FoldLevel::StateBits) - 1)) << StateShift));
+    return long((fold.level & LevelMask) | ((fold.state & ((1 << FoldLevel::StateBits) - 1)) << StateShift) | ReadBit);
 }
 constexpr int FoldMarginWidth = 14;
 
@@ -104,7 +107,31 @@ QByteArrayView ScintillaSurface::Folds::lineBytes(int first, int last) const
 LineFold ScintillaSurface::Folds::lineFold(int line) const
 {
     const int raw = int(send(Base::SCI_GETFOLDLEVEL, static_cast<unsigned long>(line)));
-    return {raw & LevelMask, raw >> StateShift};
+    if (!(raw & ReadBit))
+        return {FoldLevel::Base, FoldLevel::Unread};
+    return {raw & LevelMask, (raw & ~ReadBit) >> StateShift};
+}
+
+void ScintillaSurface::Folds::textCleared()
+{
+    send(Base::SCI_SETFOLDLEVEL, 0, Base::SC_FOLDLEVELBASE);
+    m_hasFolds = false;
+}
+
+void ScintillaSurface::Folds::mousePressed(const QPoint &at, Qt::KeyboardModifiers modifiers)
+{
+    if (!m_beforeMarginClick || !m_marginVisible)
+        return;
+    int left = int(send(Base::SCI_GETMARGINLEFT));
+    for (int margin = 0; margin < FoldMargin; ++margin)
+        left += int(send(Base::SCI_GETMARGINWIDTHN, static_cast<unsigned long>(margin)));
+    if (at.x() < left || at.x() >= left + int(send(Base::SCI_GETMARGINWIDTHN, FoldMargin)))
+        return;
+    const long height = std::max(1L, send(Base::SCI_TEXTHEIGHT, 0));
+    const long display = send(Base::SCI_GETFIRSTVISIBLELINE) + at.y() / height;
+    const int line = int(send(Base::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(std::max(0L, display))));
+    // With Shift and Ctrl together the widget folds or unfolds every block.
+    m_beforeMarginClick(line, (modifiers & Qt::ShiftModifier) && (modifiers & Qt::ControlModifier));
 }
 
 void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<LineFold> &folds)
@@ -115,9 +142,20 @@ void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<Line
     // while the levels go in (without the full repaint that turning updates back on asks for),
     // and the margin is asked for once. With no line folded away a level changes nothing else
     // on the screen.
+    if (folds.empty())
+        return;
+    m_hasFolds = true;
     QWidget *viewport = m_view->viewport();
-    const bool held = folds.size() > 1 && !viewport->testAttribute(Qt::WA_UpdatesDisabled)
-        && send(Base::SCI_GETALLLINESVISIBLE) != 0;
+    const bool held = !viewport->testAttribute(Qt::WA_UpdatesDisabled) && send(Base::SCI_GETALLLINESVISIBLE) != 0;
+    // Lines away from the screen (a long document's levels are given a stretch at a time) need no
+    // repaint at all: only the line above the first shown one reaches into the drawing.
+    bool away = false;
+    if (held) {
+        const long shown = send(Base::SCI_GETFIRSTVISIBLELINE);
+        const long top = send(Base::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(shown));
+        const long bottom = send(Base::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(shown + send(Base::SCI_LINESONSCREEN)));
+        away = long(line) > bottom + 1 || long(line + folds.size()) < top - 1;
+    }
     if (held)
         viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
     bool changed = false;
@@ -129,7 +167,7 @@ void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<Line
     }
     if (held)
         viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
-    if (held && changed) {
+    if (held && changed && !away) {
         int margins = int(send(Base::SCI_GETMARGINLEFT));
         for (int margin = 0, count = int(send(Base::SCI_GETMARGINS)); margin < count; ++margin)
             margins += int(send(Base::SCI_GETMARGINWIDTHN, static_cast<unsigned long>(margin)));

@@ -314,6 +314,7 @@ void ScintillaSurface::beginBulkLoad(bool isAscii, qsizetype sizeHint)
     // The widget's own change notifications would convert every inserted piece to a QString.
     send(QsciScintillaBase::SCI_SETMODEVENTMASK, 0);
     send(QsciScintillaBase::SCI_CLEARALL);
+    m_folds.textCleared();
     m_utf16Index = false;
     m_units = {};
     m_loadedCopy = QByteArray();

@@ -150,7 +150,16 @@ private:
         QByteArrayView lineBytes(int first, int last) const override;
         LineFold lineFold(int line) const override;
         void setLineFolds(int firstLine, const std::vector<LineFold> &folds) override;
+        bool hasFolds() const override { return m_hasFolds; }
         QMetaObject::Connection onLinesChanged(std::function<void(int firstLine, int lastLine)> handler) override;
+        void beforeMarginClick(std::function<void(int line, bool everyBlock)> handler) override
+        {
+            m_beforeMarginClick = std::move(handler);
+        }
+        // The text is about to be set: the one line left of the old text gives its level to every new one.
+        void textCleared();
+        // A mouse button went down on the view: a click on the fold margin is announced.
+        void mousePressed(const QPoint &at, Qt::KeyboardModifiers modifiers);
         void setMarginVisible(bool on) override;
         bool marginVisible() const override { return m_marginVisible; }
         bool setExpanded(int headerLine, bool expanded) override;
@@ -164,6 +173,8 @@ private:
         long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
         ScintillaView *m_view;
         bool m_marginVisible = false;
+        bool m_hasFolds = false;
+        std::function<void(int line, bool everyBlock)> m_beforeMarginClick;
     };
 
     // A selection placed by the program inside a folded block unfolds it.

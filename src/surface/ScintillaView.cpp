@@ -261,6 +261,8 @@ void ScintillaView::mousePressEvent(QMouseEvent *event)
         if (SurfaceEvents *sink = m_surface->eventSink())
             sink->surfaceAboutToPaste();
     }
+    if (event->button() == Qt::LeftButton)
+        m_surface->m_folds.mousePressed(event->position().toPoint(), event->modifiers());
     QsciScintilla::mousePressEvent(event);
     m_surface->resetTypingFormat();
     if (SurfaceEvents *sink = m_surface->eventSink()) {

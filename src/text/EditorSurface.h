@@ -175,12 +175,15 @@ inline constexpr int White = 0x1000;   // a blank line, which belongs to the blo
 inline constexpr int Header = 0x2000;  // the line opens a block that can be folded
 // A reader's state at a line's end fits in this many bits, so a surface can keep it in the bits of
 // the level that its flags leave free.
-inline constexpr int StateBits = 17;
+inline constexpr int StateBits = 16;
+// The state of a line the surface holds no fold for: never read since the text was set.
+inline constexpr int Unread = -1;
 } // namespace FoldLevel
 
 struct LineFold {
     int level = FoldLevel::Base;
     int state = 0;
+    bool read() const { return state != FoldLevel::Unread; }
     bool operator==(const LineFold &) const = default;
 };
 
@@ -192,10 +195,16 @@ public:
     virtual int lineCount() const = 0;
     // The UTF-8 bytes of lines first to last with their breaks, lent until the text changes.
     virtual QByteArrayView lineBytes(int first, int last) const = 0;
+    // A line given no fold since the text was set reads as unread.
     virtual LineFold lineFold(int line) const = 0;
     virtual void setLineFolds(int firstLine, const std::vector<LineFold> &folds) = 0;
+    // False while no line has been given a fold since the text was set.
+    virtual bool hasFolds() const = 0;
     // Reports the lines an insertion or removal touched (the lines after a removal are renumbered).
     virtual QMetaObject::Connection onLinesChanged(std::function<void(int firstLine, int lastLine)> handler) = 0;
+    // Called before a click on the fold margin folds or unfolds the block of a line, or (everyBlock)
+    // every block: the levels it needs must be in place by then.
+    virtual void beforeMarginClick(std::function<void(int line, bool everyBlock)> handler) = 0;
 
     virtual void setMarginVisible(bool on) = 0;
     virtual bool marginVisible() const = 0;

@@ -66,6 +66,7 @@ private slots:
     void clickingAMarkerToggles();
     void farLinesWaitForAPauseButFoldingReadsThem();
     void keptFoldsFollowEditsLikeAFreshReading();
+    void longDocumentGetsLevelsWhereShownAndWhereFolded();
 };
 
 // A function folds by its key, Go to Line inside it unfolds it, fold all and unfold all by their
@@ -221,6 +222,110 @@ void TestCodeFolding::keptFoldsFollowEditsLikeAFreshReading()
     QTest::keyClick(w.txtText(), Qt::Key_Z, Qt::ControlModifier);
     check("undone");
     QCOMPARE(w.surface().text(), loaded);
+}
+
+// A long document's levels are given where it is shown, where the view goes and where a fold
+// needs them; every level given equals a fresh reading of the whole text, through edits, a block
+// folded by its marker, Fold All and a new text in the same window.
+void TestCodeFolding::longDocumentGetsLevelsWhereShownAndWhereFolded()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(w.levelsRead());
+    FoldUpdater &updater = w.highlighter().folds();
+    updater.setSparseLines(100);
+    updater.setPauseMs(0);
+    w.settings().InsertPairs = false;
+    const auto textOf = [](int functions, int bigAt) {
+        QByteArray text = "/* a comment\n   over lines { */\n";
+        for (int i = 0; i < functions; ++i) {
+            text += "int f" + QByteArray::number(i) + "(void)\n{\n    return 0;\n}\n";
+            if (i == bigAt) {
+                text += "int big(void)\n{\n";
+                for (int k = 0; k < 400; ++k)
+                    text += "    if (x) { y(); }\n";
+                text += "}\n";
+            }
+        }
+        return text;
+    };
+    const auto givenAsRead = [&w](const char *step) {
+        QTRY_VERIFY(w.levelsRead());
+        const std::vector<LineFold> fresh = FoldScanner(w.language()).levels(w.surface().text().toUtf8());
+        for (int line = 0; line < w.surface().lineCount(); ++line) {
+            const LineFold kept = w.folds().lineFold(line);
+            if (!kept.read())
+                continue;
+            QVERIFY2(kept == fresh[std::size_t(line)],
+                     qPrintable(QStringLiteral("%1, line %2: level %3 state %4, read %5 %6")
+                                    .arg(QLatin1String(step)).arg(line).arg(kept.level, 0, 16).arg(kept.state, 0, 16)
+                                    .arg(fresh[std::size_t(line)].level, 0, 16).arg(fresh[std::size_t(line)].state, 0, 16)));
+        }
+    };
+    const auto given = [&w] {
+        int count = 0;
+        for (int line = 0; line < w.surface().lineCount(); ++line)
+            count += w.folds().lineFold(line).read() ? 1 : 0;
+        return count;
+    };
+    const auto shownRead = [&w] {
+        for (int line = w.surface().firstVisibleLine(); line <= w.surface().lastVisibleLine(); ++line) {
+            if (line < w.surface().lineCount() && !w.folds().lineFold(line).read())
+                return false;
+        }
+        return true;
+    };
+
+    w.surface().setText(QString::fromLatin1(textOf(2000, 1200)));
+    const int lines = w.surface().lineCount();
+    givenAsRead("loaded");
+    QVERIFY(given() < lines / 4);
+    QVERIFY(shownRead());
+    const int far = lines - 500;
+    QVERIFY(!w.folds().lineFold(far).read());
+
+    w.surface().setFirstVisibleLine(far);
+    QTRY_VERIFY(shownRead());
+    givenAsRead("scrolled down");
+
+    // A brace at the top moves every line below, those given and those not.
+    w.caretToLine(3);
+    QTest::keyClicks(w.txtText(), QStringLiteral("{"));
+    QTRY_VERIFY(!updater.pending());
+    givenAsRead("a brace at the top");
+    QTest::keyClick(w.txtText(), Qt::Key_Backspace);
+    QTRY_VERIFY(!updater.pending());
+    givenAsRead("the brace taken back");
+
+    // The marker of a block longer than the view folds all of it.
+    // The line with the brace that opens the long function.
+    const int big = int(w.surface().text().left(w.surface().text().indexOf(QStringLiteral("int big"))).count(QLatin1Char('\n'))) + 1;
+    w.surface().setFirstVisibleLine(big);
+    QTRY_VERIFY(shownRead());
+    QVERIFY(!w.folds().lineFold(big + 300).read());
+    QWidget *viewport = w.txtText()->viewport();
+    const int y = w.txtText()->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL,
+                                             w.txtText()->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(big)))
+        + w.txtText()->textHeight(big) / 2;
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(7, y));
+    QList<int> block;
+    for (int line = big + 1; line <= big + 400; ++line)
+        block << line;
+    QCOMPARE(w.hiddenLines(), block);
+    givenAsRead("a block folded");
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(7, y));
+    QVERIFY(w.hiddenLines().isEmpty());
+
+    // Fold All reads everything first.
+    w.keys("Ctrl+K, Ctrl+0");
+    givenAsRead("all folded");
+    QCOMPARE(given(), lines);
+    w.keys("Ctrl+K, Ctrl+J");
+
+    // A new text keeps none of the old one's levels.
+    w.surface().setText(QString::fromLatin1(textOf(1500, 10)));
+    givenAsRead("a new text");
+    QVERIFY(given() < w.surface().lineCount() / 4);
 }
 
 QTEST_MAIN(TestCodeFolding)
