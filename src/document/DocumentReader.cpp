@@ -15,6 +15,7 @@
 #include "Settings.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 
@@ -127,6 +128,11 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
         });
         constexpr qsizetype MaxPiece = qsizetype(4) << 20;
         int shown = -1;
+        // The window repaints and the percentage moves a few times a second, not after every
+        // piece: a round of events costs a millisecond or more.
+        constexpr qint64 EventsEveryMs = 40;
+        QElapsedTimer sinceEvents;
+        sinceEvents.start();
         for (ConversionPipe::Piece piece = pipe.next(MaxPiece); piece.size > 0; piece = pipe.next(MaxPiece)) {
             s.appendUtf8(piece.data, piece.size);
             const int percent = plan.textBytes > 0 ? int(std::min<qint64>(99, pipe.given() * 100 / plan.textBytes)) : 0;
@@ -134,7 +140,10 @@ LoadOutcome loadInto(EditorSurface &s, int fd, const std::function<void(int perc
                 shown = percent;
                 progress(percent);
             }
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (sinceEvents.elapsed() >= EventsEveryMs) {
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                sinceEvents.restart();
+            }
         }
         step("convert + hand to the widget");
         s.keepLoadedCopy(QByteArray(), pipe.fingerprint(), pipe.takeUnits());

@@ -114,7 +114,9 @@ LineFold ScintillaSurface::Folds::lineFold(int line) const
 
 void ScintillaSurface::Folds::textCleared()
 {
-    send(Base::SCI_SETFOLDLEVEL, 0, Base::SC_FOLDLEVELBASE);
+    // The widget then drops its levels altogether (and the empty text's styles): the lines that
+    // come in neither copy an old level nor pay for a level each.
+    send(Base::SCI_CLEARDOCUMENTSTYLE);
     m_hasFolds = false;
 }
 

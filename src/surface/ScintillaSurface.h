@@ -156,7 +156,7 @@ private:
         {
             m_beforeMarginClick = std::move(handler);
         }
-        // The text is about to be set: the one line left of the old text gives its level to every new one.
+        // The text was cleared to be set again: no line keeps a level.
         void textCleared();
         // A mouse button went down on the view: a click on the fold margin is announced.
         void mousePressed(const QPoint &at, Qt::KeyboardModifiers modifiers);
