@@ -138,15 +138,15 @@ void ScintillaSurface::Folds::mousePressed(const QPoint &at, Qt::KeyboardModifie
 
 void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<LineFold> &folds)
 {
+    if (folds.empty())
+        return;
+    m_hasFolds = true;
     unsigned long line = static_cast<unsigned long>(std::max(0, firstLine));
     // The widget asks for its whole margin to be drawn again at each changed level: millions of
     // requests for one repaint when a large document's levels are first set. They are held back
     // while the levels go in (without the full repaint that turning updates back on asks for),
     // and the margin is asked for once. With no line folded away a level changes nothing else
     // on the screen.
-    if (folds.empty())
-        return;
-    m_hasFolds = true;
     QWidget *viewport = m_view->viewport();
     const bool held = !viewport->testAttribute(Qt::WA_UpdatesDisabled) && send(Base::SCI_GETALLLINESVISIBLE) != 0;
     // Lines away from the screen (a long document's levels are given a stretch at a time) need no
