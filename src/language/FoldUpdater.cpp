@@ -30,7 +30,7 @@ FoldUpdater::FoldUpdater(EditorSurface &surface, const LanguageDefinition &langu
         return;
     m_connection = m_folds->onLinesChanged([this](int first, int last) { linesChanged(first, last); });
     // The surface may outlive this reader: the hook asks whether it is still there.
-    m_folds->beforeMarginClick([this, alive = std::weak_ptr<bool>(m_alive)](int line, bool everyBlock) {
+    m_folds->beforeMarginClick([this, alive = std::weak_ptr<const int>(m_alive)](int line, bool everyBlock) {
         if (!alive.lock())
             return;
         if (everyBlock)
@@ -86,16 +86,8 @@ void FoldUpdater::viewMoved()
 {
     if (!m_sparse)
         return;
-    const auto [first, last] = wanted();
+    const auto [first, last] = m_surface.linesAroundView();
     fill(first, last);
-}
-
-std::pair<int, int> FoldUpdater::wanted() const
-{
-    const int first = m_surface.firstVisibleLine();
-    const int last = m_surface.lastVisibleLine();
-    const int screen = std::max(1, last - first);
-    return {std::max(0, first - screen), last + screen};
 }
 
 int FoldUpdater::stateBefore(int line)
@@ -288,7 +280,7 @@ bool FoldUpdater::store(int line, std::vector<LineFold> folds, bool full)
 
 bool FoldUpdater::storeSparse(int line, const std::vector<LineFold> &folds, bool full)
 {
-    const auto [wantFirst, wantLast] = wanted();
+    const auto [wantFirst, wantLast] = m_surface.linesAroundView();
     std::vector<LineFold> run;
     int runStart = 0;
     const auto flush = [&] {

@@ -48,8 +48,6 @@ private:
     void linesChanged(int first, int last);
     // Every line is to be read from the first: a new language, or a new text.
     void readAll();
-    // The lines from a screen above the view to a screen below it.
-    std::pair<int, int> wanted() const;
     // The state before line, reading the lines left out above it first.
     int stateBefore(int line);
     // Gives the lines first to last their levels if any was left out, reading from the nearest
@@ -93,5 +91,5 @@ private:
     QElapsedTimer m_sinceChange;
     std::unique_ptr<QTimer> m_timer;
     QMetaObject::Connection m_connection;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::shared_ptr<const int> m_alive = std::make_shared<const int>(0);
 };

@@ -329,13 +329,9 @@ bool Highlighter::nothingElsePending() const
 
 std::pair<int, int> Highlighter::wantedUnits() const
 {
-    const int first = m_surface.firstVisibleLine();
-    const int last = m_surface.lastVisibleLine();
-    const int screen = std::max(1, last - first);
-    const int lines = m_surface.lineCount();
-    const int to = last + screen + 1 >= lines ? m_surface.textLength()
-                                              : m_surface.lineIndex(last + screen + 1);
-    return {std::max(0, m_surface.lineIndex(std::max(0, first - screen))), to};
+    const auto [first, last] = m_surface.linesAroundView();
+    const int to = last + 1 >= m_surface.lineCount() ? m_surface.textLength() : m_surface.lineIndex(last + 1);
+    return {std::max(0, m_surface.lineIndex(first)), to};
 }
 
 bool Highlighter::askForView()

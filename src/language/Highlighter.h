@@ -120,7 +120,7 @@ private:
     // A render on demand is asked for what the view shows; false when there is none.
     bool askForView();
     void applyPiece(const BackgroundRender::Piece &piece);
-    // The offsets from a screen above the view to a screen below it.
+    // The offsets of the lines from a screen above the view to a screen below it.
     std::pair<int, int> wantedUnits() const;
     // The styles of these characters are about to be read: they are coloured first.
     void colourNow(int start, int length);

@@ -153,9 +153,7 @@ void ScintillaSurface::Folds::setLineFolds(int firstLine, const std::vector<Line
     // repaint at all: only the line above the first shown one reaches into the drawing.
     bool away = false;
     if (held) {
-        const long shown = send(Base::SCI_GETFIRSTVISIBLELINE);
-        const long top = send(Base::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(shown));
-        const long bottom = send(Base::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(shown + send(Base::SCI_LINESONSCREEN)));
+        const auto [top, bottom] = shownLines(m_view);
         away = long(line) > bottom + 1 || long(line + folds.size()) < top - 1;
     }
     if (held)

@@ -480,6 +480,14 @@ int ScintillaSurface::lineIndex(int line) const
     return m_utf16Index ? int(m_units.at(start, m_read).units) : int(start);
 }
 
+std::pair<int, int> ScintillaSurface::shownLines(QsciScintillaBase *view)
+{
+    const long first = view->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    const long last = first + view->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN);
+    return {int(view->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(first))),
+            int(view->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(last)))};
+}
+
 int ScintillaSurface::firstVisibleLine() const
 {
     const long visible = send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
@@ -585,8 +593,7 @@ int ScintillaSurface::visibleLineCount() const
 
 int ScintillaSurface::lastVisibleLine() const
 {
-    const long last = send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE) + send(QsciScintillaBase::SCI_LINESONSCREEN);
-    return int(send(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(last)));
+    return shownLines(m_view).second;
 }
 
 std::optional<QString> ScintillaSurface::saveFile(const QString &path, int format) const

@@ -177,6 +177,8 @@ private:
         std::function<void(int line, bool everyBlock)> m_beforeMarginClick;
     };
 
+    // The document lines of the first and the last row the view shows (past folded lines).
+    static std::pair<int, int> shownLines(QsciScintillaBase *view);
     // A selection placed by the program inside a folded block unfolds it.
     void revealCaret();
     void updateFoldColours();

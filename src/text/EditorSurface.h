@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QMimeData;
@@ -383,6 +385,14 @@ public:
     virtual int visibleLineCount() const = 0;
     // The last line of the document the window shows (past folded lines).
     virtual int lastVisibleLine() const { return firstVisibleLine() + visibleLineCount(); }
+    // The lines from a screen above the view to a screen below it (the last may lie past the end).
+    std::pair<int, int> linesAroundView() const
+    {
+        const int first = firstVisibleLine();
+        const int last = lastVisibleLine();
+        const int screen = std::max(1, last - first);
+        return {std::max(0, first - screen), last + screen};
+    }
 
     // Writes the rich-text form (format 0) or the plain text as single-byte characters (format 1).
     // Returns the error text when the write failed.
