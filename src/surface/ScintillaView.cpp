@@ -198,6 +198,16 @@ bool ScintillaView::event(QEvent *event)
     return QsciScintilla::event(event);
 }
 
+bool ScintillaView::viewportEvent(QEvent *event)
+{
+    // A marker shown or hidden over the text (the bracket partner, on nearly every key beside a
+    // bracket) asks the text area to lay itself out again. It has no layout: the scroll area would
+    // only put both scroll bars where they are and paint them again, which costs more than the key.
+    if (event->type() == QEvent::LayoutRequest)
+        return true;
+    return QsciScintilla::viewportEvent(event);
+}
+
 void ScintillaView::keyPressEvent(QKeyEvent *event)
 {
     SurfaceKeys *keys = m_surface->keyHandler();

@@ -2,7 +2,9 @@
 #include "ScintillaSurface.h"
 #include "SteadyScrollBar.h"
 
+#include <QAbstractScrollArea>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <Qsci/qsciscintillabase.h>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -117,6 +119,7 @@ private slots:
     void geometryAndStyleCells();
     void lineTopsFollowTheWidget();
     void scrollBarPaintsWhenItsHandleMoves();
+    void markersOverTheTextLeaveTheScrollBars();
 };
 
 void TestSurface::asciiDocumentTakesItsFirstNonAscii_data()
@@ -709,6 +712,46 @@ void TestSurface::scrollBarPaintsWhenItsHandleMoves()
     bar.setRange(0, 1000000);
     bar.setValue(999999);
     QCOMPARE(paintsAfter([&] { bar.setValue(1000000); }), 1);
+}
+
+// A marker shown and hidden over the text on every key (the bracket partner) repaints where it was,
+// not the scroll bars beside the text.
+void TestSurface::markersOverTheTextLeaveTheScrollBars()
+{
+    ScintillaSurface s;
+    QWidget *view = s.view();
+    view->resize(400, 300);
+    QString lines;
+    for (int i = 0; i < 2000; ++i)
+        lines += QStringLiteral("line %1 ").arg(i) + QString(200, u'x') + QStringLiteral("\r\n");
+    s.setText(lines);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } count;
+    auto *area = qobject_cast<QAbstractScrollArea *>(view);
+    QVERIFY(area);
+    QTRY_VERIFY(area->verticalScrollBar()->isVisible() && area->horizontalScrollBar()->isVisible());
+    area->verticalScrollBar()->installEventFilter(&count);
+    area->horizontalScrollBar()->installEventFilter(&count);
+    QWidget marker(s.textArea());
+    marker.setGeometry(20, 20, 8, 16);
+    for (int i = 0; i < 5; ++i) {
+        marker.show();
+        QTest::qWait(10);
+        marker.hide();
+        QTest::qWait(10);
+    }
+    QCOMPARE(count.paints, 0);
+    // A change the bars show still reaches them.
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    QTRY_VERIFY(count.paints > 0);
 }
 
 QTEST_MAIN(TestSurface)
