@@ -37,6 +37,7 @@ QAction *CommandController::wire(const char *name, std::function<void()> handler
         m_rules.push_back({action, info});
     connect(action, &QAction::triggered, this, [this, key] { run(key); });
     action->setEnabled(true);
+    m_applied.reset();
     scheduleRefresh();
     return action;
 }
@@ -66,6 +67,9 @@ void CommandController::refresh()
 {
     m_refreshPending = false;
     const CommandState state = m_state();
+    if (m_applied == state)
+        return;
+    m_applied = state;
     for (const auto &[action, info] : m_rules)
         action->setEnabled(CommandTable::isEnabled(*info, state));
 }

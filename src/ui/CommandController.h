@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -52,4 +53,6 @@ private:
     QHash<QByteArray, std::function<void()>> m_handlers;
     std::vector<std::pair<QAction *, const CommandInfo *>> m_rules;
     bool m_refreshPending = false;
+    // The state the rule-bound actions show; most keys change nothing a rule reads.
+    std::optional<CommandState> m_applied;
 };

@@ -64,6 +64,8 @@ struct CommandState {
     // The text may not change now (a file is loading into the surface): every command whose row
     // says it changes text is off together.
     bool textLocked = false;
+
+    bool operator==(const CommandState &) const = default;
 };
 
 struct CommandInfo {
