@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 using namespace HighlightPasses;
 
@@ -66,8 +67,8 @@ std::optional<StyleBuffer> CodeHighlighter::lineStyles(QString &subject, RenderC
 
     // Both lists in one reading of the words where both are plain words and neither turns hyphens
     // into underscores (which would change the words the second list sees).
-    std::optional<WordMatcher> keywords;
-    std::optional<WordMatcher> functions;
+    std::shared_ptr<const WordMatcher> keywords;
+    std::shared_ptr<const WordMatcher> functions;
     if (!m_language.keywordHyphen && !m_language.functionHyphen && !m_language.keywordListText.isEmpty()
         && !m_language.functionListText.isEmpty()) {
         keywords = plainMatcher(m_language.keywordListText, m_language.keywordPattern, ignoreCase, nonAsciiFold);
@@ -124,18 +125,40 @@ PassResult CodeHighlighter::wordPass(QString &subject, const QString &listText, 
         pattern.replace(QLatin1Char('-'), QLatin1Char('_'));
         list.replace(QLatin1Char('-'), QLatin1Char('_'));
     }
-    if (const std::optional<WordMatcher> matcher = plainMatcher(list, pattern, ignoreCase, nonAsciiFold))
+    if (const std::shared_ptr<const WordMatcher> matcher = plainMatcher(list, pattern, ignoreCase, nonAsciiFold))
         return matcher->mark(subject, styles, style, clock) ? PassResult::Done : PassResult::Stopped;
     return patternPass(subject, pattern, ignoreCase, styles, style, clock);
 }
 
-std::optional<WordMatcher> CodeHighlighter::plainMatcher(const QString &listText, const QString &builtPattern,
-                                                         bool ignoreCase, bool nonAsciiFold) const
+std::shared_ptr<const WordMatcher> CodeHighlighter::plainMatcher(const QString &listText, const QString &builtPattern,
+                                                                bool ignoreCase, bool nonAsciiFold) const
 {
+    if (m_engine != Engine::Fast || (ignoreCase && nonAsciiFold))
+        return nullptr;
+    // Lines are coloured one at a time as they are typed: the lists' matchers are built once per
+    // thread, not for every line.
+    struct Built {
+        QString list;
+        QString pattern;
+        bool caseSensitive;
+        std::shared_ptr<const WordMatcher> matcher;
+    };
+    thread_local std::vector<Built> built;
+    for (const Built &b : built) {
+        if (b.caseSensitive == !ignoreCase && b.list == listText && b.pattern == builtPattern)
+            return b.matcher;
+    }
+    std::shared_ptr<const WordMatcher> matcher;
     const QString pattern = builtPattern.isEmpty() ? LanguageDefinition::wordPattern(listText) : builtPattern;
-    if (m_engine != Engine::Fast || (ignoreCase && nonAsciiFold) || pattern != LanguageDefinition::wordPattern(listText))
-        return std::nullopt;
-    return WordMatcher::fromListText(listText, !ignoreCase);
+    if (pattern == LanguageDefinition::wordPattern(listText)) {
+        if (std::optional<WordMatcher> made = WordMatcher::fromListText(listText, !ignoreCase))
+            matcher = std::make_shared<const WordMatcher>(std::move(*made));
+    }
+    constexpr std::size_t Kept = 8;
+    if (built.size() == Kept)
+        built.erase(built.begin());
+    built.push_back({listText, builtPattern, !ignoreCase, matcher});
+    return matcher;
 }
 
 PassResult CodeHighlighter::stringPass(const QString &subject, StyleBuffer &styles, RenderClock &clock) const

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class RenderClock;
@@ -32,8 +33,8 @@ private:
                                          bool hyphen, bool ignoreCase, bool nonAsciiFold, StyleBuffer &styles,
                                          TokenStyle style, RenderClock &clock) const;
     // The list as a word matcher, when the fast engine may stand in for its pattern.
-    std::optional<WordMatcher> plainMatcher(const QString &listText, const QString &builtPattern, bool ignoreCase,
-                                            bool nonAsciiFold) const;
+    std::shared_ptr<const WordMatcher> plainMatcher(const QString &listText, const QString &builtPattern,
+                                                    bool ignoreCase, bool nonAsciiFold) const;
     HighlightPasses::PassResult stringPass(const QString &subject, StyleBuffer &styles, RenderClock &clock) const;
     HighlightPasses::PassResult lineCommentPass(const QString &subject, bool ignoreCase, bool nonAsciiFold,
                                                 StyleBuffer &styles, RenderClock &clock) const;
