@@ -38,6 +38,7 @@ void RecoveryWriter::setTiming(Timing timing)
 {
     m_pause.setInterval(timing.pauseMs);
     m_longest.setInterval(timing.longestMs);
+    m_wholeCopyUpTo = timing.wholeCopyUpTo;
 }
 
 void RecoveryWriter::noteChange()
@@ -128,7 +129,8 @@ void RecoveryWriter::dueNow()
     // The document's own text, lent: a large one is not copied for its recovery copy. A change
     // while it is written ends the loan; the copy on the disk stays the last whole one. Typing
     // that never pauses would cut every such copy short, so after one was, the next is taken whole
-    // here at once: one key waits for a copy of the text in memory, never for the disk.
+    // here at once: one key waits for a copy of the text in memory, never for the disk. A very
+    // long text is not copied so: its next copy waits for the typing to pause.
     std::shared_ptr<TextLoan> text = m_surface.lendText();
     if (m_copyFirst) {
         QByteArray copy;
@@ -150,8 +152,10 @@ void RecoveryWriter::dueNow()
 void RecoveryWriter::written(const std::optional<QString> &error, bool cutShort)
 {
     m_writing = false;
-    m_copyFirst = cutShort;
-    if (cutShort && !m_finished)
+    // The change that cut the copy short started the timers again: a text too long to copy
+    // whole is written once they run out.
+    m_copyFirst = cutShort && m_surface.textLength() <= m_wholeCopyUpTo;
+    if (m_copyFirst && !m_finished)
         m_again = true;
     if (error && !m_toldFailure) {
         m_toldFailure = true;

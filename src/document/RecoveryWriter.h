@@ -19,6 +19,10 @@ public:
     struct Timing {
         int pauseMs = 2000;      // after the last change
         int longestMs = 30000;   // at the latest while changes go on
+        // A copy cut short by typing is next taken from a whole copy in memory up to this many
+        // characters; a longer text waits for the typing to pause instead, since a copy of it
+        // would hold the window and a second text's worth of memory.
+        qint64 wholeCopyUpTo = qint64(64) << 20;
     };
     // What the writer asks of the window.
     class Host {
@@ -65,6 +69,7 @@ private:
     Host &m_host;
     QTimer m_pause;
     QTimer m_longest;
+    qint64 m_wholeCopyUpTo = 0;
     QThreadPool m_worker;
     bool m_writing = false;
     bool m_again = false;
