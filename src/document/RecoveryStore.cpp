@@ -221,12 +221,10 @@ std::optional<QString> RecoveryStore::write(const QString &file, const RecoveryR
 std::optional<QString> RecoveryStore::writeLent(const QString &file, const RecoveryRecord &record, const TextLoan &text,
                                                 bool &ended)
 {
-    ended = false;
-    qsizetype length = 0;
-    if (!text.read([&](const QByteArray &bytes) { length = bytes.size(); })) {
-        ended = true;
+    ended = text.ended();
+    if (ended)
         return std::nullopt;
-    }
+    const qsizetype length = text.size();
     const QByteArray fields = fieldsOf(record, length);
     // A piece at a time, copied out under the loan and summed or written outside it: a key waits
     // for a copy of one piece at most, never for the disk.
@@ -234,10 +232,7 @@ std::optional<QString> RecoveryStore::writeLent(const QString &file, const Recov
     QByteArray piece;
     const auto pieceAt = [&](qsizetype at) {
         piece.clear();
-        if (!text.read([&](const QByteArray &bytes) {
-                if (at < bytes.size())
-                    piece.append(bytes.constData() + at, std::min(Piece, bytes.size() - at));
-            }))
+        if (!text.append(at, Piece, piece))
             ended = true;
         return !ended;
     };

@@ -131,10 +131,11 @@ void RecoveryWriter::dueNow()
     // that never pauses would cut every such copy short, so after one was, the next is taken whole
     // here at once: one key waits for a copy of the text in memory, never for the disk. A very
     // long text is not copied so: its next copy waits for the typing to pause.
-    std::shared_ptr<TextLoan> text = m_surface.lendText();
+    std::shared_ptr<TextLoan> text = m_surface.lendTextInPieces();
     if (m_copyFirst) {
         QByteArray copy;
-        if (text->read([&copy](const QByteArray &bytes) { copy = QByteArray(bytes.constData(), bytes.size()); }))
+        copy.reserve(text->size());
+        if (text->append(0, text->size(), copy))
             text = std::make_shared<TextLoan>(std::move(copy));
     }
     m_writing = true;

@@ -9,6 +9,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A smaller text is copied sooner than a reader would be waited for.
+constexpr qsizetype LendFrom = qsizetype(1) << 20;
+
 // Every change but the fold levels and line states the program sets itself, a line at a time:
 // reported, each would cost a signal, and a brace can change every line of a large document. A
 // new level is reported as a marker change too, so markers go unreported as well: nothing here
@@ -232,14 +235,27 @@ std::shared_future<QByteArray> ScintillaSurface::textSnapshotAsync() const
 
 std::shared_ptr<TextLoan> ScintillaSurface::lendText() const
 {
-    // A small text is copied sooner than a reader would be waited for.
-    constexpr qsizetype LendFrom = qsizetype(1) << 20;
     if (byteLength() < LendFrom)
         return std::make_shared<TextLoan>(QByteArray(textUtf8().constData(), byteLength()));
     // The whole buffer asked for once puts the widget's gap at its end: until the text changes,
     // nothing moves a byte of it.
     const QByteArray text = textUtf8();
     auto loan = std::make_shared<TextLoan>(text.constData(), text.size());
+    std::erase_if(m_loans, [](const std::weak_ptr<TextLoan> &l) { return l.expired(); });
+    m_loans.push_back(loan);
+    return loan;
+}
+
+std::shared_ptr<TextLoan> ScintillaSurface::lendTextInPieces() const
+{
+    const qsizetype length = byteLength();
+    if (length < LendFrom)
+        return lendText();
+    // Read on both sides of the gap, which stays where the typing is: moving it to the end and
+    // back for the next key would copy everything after it twice.
+    const qsizetype gap = std::clamp<qsizetype>(send(QsciScintillaBase::SCI_GETGAPPOSITION), 0, length);
+    auto loan = std::make_shared<TextLoan>(gap > 0 ? m_read(0, gap) : "", gap,
+                                           length > gap ? m_read(gap, length - gap) : "", length - gap);
     std::erase_if(m_loans, [](const std::weak_ptr<TextLoan> &l) { return l.expired(); });
     m_loans.push_back(loan);
     return loan;

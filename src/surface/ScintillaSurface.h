@@ -30,6 +30,7 @@ public:
     QByteArray textSnapshot() const override;
     std::shared_future<QByteArray> textSnapshotAsync() const override;
     std::shared_ptr<TextLoan> lendText() const override;
+    std::shared_ptr<TextLoan> lendTextInPieces() const override;
     TextFingerprint fingerprint() const override;
     QString textRange(int start, int length) const override;
 

@@ -75,18 +75,48 @@ struct TextFingerprint {
 class TextLoan {
 public:
     TextLoan(const char *data, qsizetype size) : m_data(data), m_size(size) {}
+    // The text in two stretches, the second following the first (the widget's buffer on both
+    // sides of its gap): only read a piece at a time, with append().
+    TextLoan(const char *first, qsizetype firstSize, const char *second, qsizetype secondSize)
+        : m_data(first), m_size(firstSize), m_second(second), m_secondSize(secondSize)
+    {
+    }
     // A loan of a copy it holds itself (surfaces without a buffer of their own to lend).
     explicit TextLoan(QByteArray copy) : m_copy(std::move(copy)), m_data(m_copy.constData()), m_size(m_copy.size()) {}
 
-    // Runs read(text) under the lock while the loan stands; false once it has ended.
+    // Runs read(text) under the lock while the loan stands; false once it has ended. The whole
+    // text at once: not for a loan in two stretches.
     template <typename Read> bool read(Read &&read) const
     {
         const std::lock_guard lock(m_mutex);
-        if (!m_data)
+        if (!m_data || m_second)
             return false;
         read(QByteArray::fromRawData(m_data, m_size));
         return true;
     }
+    // Appends the bytes [at, at + count) of the text (fewer at its end) to out while the loan
+    // stands; false once it has ended.
+    bool append(qsizetype at, qsizetype count, QByteArray &out) const
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_data)
+            return false;
+        const auto take = [&](const char *from, qsizetype size) {
+            if (at < size && count > 0) {
+                const qsizetype n = std::min(count, size - at);
+                out.append(from + at, n);
+                count -= n;
+                at += n;
+            }
+            at -= size;
+        };
+        take(m_data, m_size);
+        if (m_second && at >= 0)
+            take(m_second, m_secondSize);
+        return true;
+    }
+    // The length of the text lent.
+    qsizetype size() const { return m_size + m_secondSize; }
     bool ended() const
     {
         const std::lock_guard lock(m_mutex);
@@ -109,6 +139,8 @@ private:
     QByteArray m_copy;
     const char *m_data;
     qsizetype m_size;
+    const char *m_second = nullptr;
+    qsizetype m_secondSize = 0;
 };
 
 // A stretch of characters sharing one format.
@@ -297,6 +329,9 @@ public:
     // The text lent as it is now, for a reader that can stop when it changes (the background
     // colouring): no copy of a large document is made.
     virtual std::shared_ptr<TextLoan> lendText() const;
+    // The same for a reader that takes the text a piece at a time (the recovery copy): the widget
+    // lends its buffer as it lies, so the next key near the last change moves nothing.
+    virtual std::shared_ptr<TextLoan> lendTextInPieces() const { return lendText(); }
     // Identifies the text cheaply, for telling whether it still equals a saved copy.
     virtual TextFingerprint fingerprint() const = 0;
     virtual QString textRange(int start, int length) const = 0;

@@ -313,6 +313,26 @@ void TestSurface::lentTextEndsBeforeAChange()
     s.setSelText(QStringLiteral("x"));
     QVERIFY(loan->ended());
     QVERIFY(!loan->read([](const QByteArray &) { QFAIL("read after the change"); }));
+    // Lent a piece at a time, the text stays where the typing put the widget's gap: the next key
+    // there moves nothing. Pieces across the gap read as the text does.
+    const auto gap = [&s] { return s.view()->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION); };
+    const long typedAt = gap();
+    QVERIFY(typedAt > 0 && typedAt < s.view()->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    const std::shared_ptr<TextLoan> pieces = s.lendTextInPieces();
+    QCOMPARE(gap(), typedAt);
+    const QByteArray expected = large.left(1000).toUtf8() + 'x' + large.mid(1000).toUtf8();
+    QCOMPARE(pieces->size(), expected.size());
+    QByteArray whole;
+    for (qsizetype at = 0; at < pieces->size(); at += 4093)
+        QVERIFY(pieces->append(at, 4093, whole));
+    QCOMPARE(whole, expected);
+    QByteArray across;
+    QVERIFY(pieces->append(typedAt - 3, 7, across));
+    QCOMPARE(across, expected.mid(typedAt - 3, 7));
+    QCOMPARE(gap(), typedAt);
+    s.setSelText(QStringLiteral("y"));
+    QVERIFY(pieces->ended());
+    QVERIFY(!pieces->append(0, 1, across));
     // Loading another text ends a loan as well.
     const std::shared_ptr<TextLoan> second = s.lendText();
     s.setTextUtf8("short", true);

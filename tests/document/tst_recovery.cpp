@@ -144,14 +144,18 @@ void TestRecovery::copyFromLentTextIsTheSame()
         QByteArray text(size, 'a');
         for (qsizetype i = 0; i < size; i += 97)
             text[i] = char('0' + i % 10);
-        record.text = text;
-        const TextLoan loan(QByteArray(text.constData(), text.size()));
-        bool ended = true;
-        record.text = QByteArray();
-        QCOMPARE(RecoveryStore::writeLent(file, record, loan, ended), std::nullopt);
-        QVERIFY(!ended);
-        record.text = text;
-        QCOMPARE(TestSupport::readFile(file), RecoveryStore::encode(record));
+        // Whole, and in two stretches as the widget lends its buffer around the gap.
+        const TextLoan whole(QByteArray(text.constData(), text.size()));
+        const qsizetype cut = size / 3;
+        const TextLoan stretches(text.constData(), cut, text.constData() + cut, size - cut);
+        for (const TextLoan *loan : {&whole, &stretches}) {
+            bool ended = true;
+            record.text = QByteArray();
+            QCOMPARE(RecoveryStore::writeLent(file, record, *loan, ended), std::nullopt);
+            QVERIFY(!ended);
+            record.text = text;
+            QCOMPARE(TestSupport::readFile(file), RecoveryStore::encode(record));
+        }
     }
     TextLoan gone(QByteArray("changed"));
     gone.end();
