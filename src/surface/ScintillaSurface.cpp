@@ -240,10 +240,7 @@ std::shared_ptr<TextLoan> ScintillaSurface::lendText() const
     // The whole buffer asked for once puts the widget's gap at its end: until the text changes,
     // nothing moves a byte of it.
     const QByteArray text = textUtf8();
-    auto loan = std::make_shared<TextLoan>(text.constData(), text.size());
-    std::erase_if(m_loans, [](const std::weak_ptr<TextLoan> &l) { return l.expired(); });
-    m_loans.push_back(loan);
-    return loan;
+    return keptLoan(std::make_shared<TextLoan>(text.constData(), text.size()));
 }
 
 std::shared_ptr<TextLoan> ScintillaSurface::lendTextInPieces() const
@@ -254,8 +251,13 @@ std::shared_ptr<TextLoan> ScintillaSurface::lendTextInPieces() const
     // Read on both sides of the gap, which stays where the typing is: moving it to the end and
     // back for the next key would copy everything after it twice.
     const qsizetype gap = std::clamp<qsizetype>(send(QsciScintillaBase::SCI_GETGAPPOSITION), 0, length);
-    auto loan = std::make_shared<TextLoan>(gap > 0 ? m_read(0, gap) : "", gap,
-                                           length > gap ? m_read(gap, length - gap) : "", length - gap);
+    return keptLoan(std::make_shared<TextLoan>(gap > 0 ? m_read(0, gap) : "", gap,
+                                               length > gap ? m_read(gap, length - gap) : "", length - gap));
+}
+
+std::shared_ptr<TextLoan> ScintillaSurface::keptLoan(std::shared_ptr<TextLoan> loan) const
+{
+    // Ended by the next change of the text, before it touches a byte.
     std::erase_if(m_loans, [](const std::weak_ptr<TextLoan> &l) { return l.expired(); });
     m_loans.push_back(loan);
     return loan;

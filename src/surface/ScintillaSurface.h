@@ -205,6 +205,7 @@ private:
     void invalidateCaches();
     // Called before anything changes the widget's text: a copy still reading it is let finish.
     void settleCopies() const;
+    std::shared_ptr<TextLoan> keptLoan(std::shared_ptr<TextLoan> loan) const;
     int styleFor(const CharFormat &format);
     void applyStyle(int style, const CharFormat &format);
     void styleBytes(int byteStart, int byteLength, int style);
